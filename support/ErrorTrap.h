@@ -1,0 +1,73 @@
+#pragma once
+
+// The error trap every procedure of the add-in uses.
+//
+//     QString clsProject::ResFileName()
+//     {
+//         QString result;
+//         trap("ResFileName", [&] {
+//             result = ...;
+//             check(file.Load(path));   // a failure here reports this line
+//         });
+//         return result;   // what was assigned before the failure, or empty
+//     }
+//
+// An unexpected failure inside the body ends the body, is shown with ShowError
+// under the procedure's name and the source line of the failing statement, and
+// the procedure then returns normally.
+
+#include "platform/common/Result.h"
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+#include <source_location>
+#include <utility>
+
+namespace qm {
+
+// An unexpected failure inside a procedure. Only the trap catches it.
+class ProcedureError : public std::exception {
+public:
+    ProcedureError(QString description, std::source_location where)
+        : m_description(std::move(description)), m_line(static_cast<int>(where.line())) {}
+    const QString &description() const { return m_description; }
+    int line() const { return m_line; }
+    const char *what() const noexcept override { return "ProcedureError"; }
+
+private:
+    QString m_description;
+    int m_line;
+};
+
+// Fails the current procedure at the caller's line.
+[[noreturn]] inline void raise(const QString &description,
+                               std::source_location where = std::source_location::current())
+{
+    throw ProcedureError(description, where);
+}
+
+// Unwraps a library result, or fails the current procedure at the caller's line.
+template<class T>
+T check(Result<T> result, std::source_location where = std::source_location::current())
+{
+    if (!result.ok())
+        throw ProcedureError(result.error().message, where);
+    return std::move(result).value();
+}
+
+inline void check(Status status, std::source_location where = std::source_location::current())
+{
+    if (!status.ok())
+        throw ProcedureError(status.error().message, where);
+}
+
+// Runs body under the trap of procedure `name`. `details` supplies the report's
+// details field at the moment of failure (most procedures leave it empty).
+// Returns false when the body failed (and was reported).
+bool trap(const char *name, const std::function<void()> &body,
+          const std::function<QString()> &details = {},
+          std::source_location where = std::source_location::current());
+
+} // namespace qm
