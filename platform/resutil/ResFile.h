@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/common/Result.h"
+#include "platform/resutil/ResResource.h"
+#include "platform/resutil/ResStrings.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+namespace resutil {
+
+// A Win32 .res file as a flat collection of string entries. Every other
+// resource of a loaded file is kept byte for byte and written back unchanged.
+//
+// Errors name the file first ("PATH: what went wrong"), then the offset or
+// entry and the fault.
+class ResFile {
+public:
+    ResFile() = default;
+    ResFile(const ResFile &) = delete;
+    ResFile &operator=(const ResFile &) = delete;
+
+    QString FileName() const { return m_fileName; }
+    void setFileName(const QString &fileName) { m_fileName = fileName; }
+
+    // Reads FileName. On failure the object is left empty and a later Save to
+    // the same file is refused, so an unreadable file is never written over.
+    qm::Status Load();
+    // Writes a resource file without strings at FileName and empties the object.
+    qm::Status Create();
+    // Writes the entries back to FileName atomically. flags must be 0. Refuses
+    // entries the format cannot hold (string or locale ID outside 0..65535,
+    // texts longer than 65535 UTF-16 units, two different texts for one
+    // string ID and locale) and then writes nothing. Empty texts are not stored.
+    qm::Status Save(int flags = 0);
+
+    // Always the same object.
+    ResStrings &Strings() { return m_strings; }
+    const ResStrings &Strings() const { return m_strings; }
+    QList<qint32> Languages() const { return m_strings.Languages(); }
+
+    // True after any addition, removal or clearing through Strings() (and any
+    // change to an entry in it), and after SetChanged, until the next Load or Save.
+    bool Changed() const { return m_strings.Changed(); }
+    void SetChanged() { m_strings.setChanged(true); }
+
+    // The resources other than string tables, in file order.
+    const QList<ResResource> &OtherResources() const { return m_others; }
+
+private:
+    void reset();
+
+    QString m_fileName;
+    ResStrings m_strings;
+    QByteArray m_leadEntry;
+    QList<ResResource> m_others;
+    qsizetype m_stringsAt = -1; // index among m_others before which the string tables stand; -1: at the end
+    QHash<quint32, ResHeaderFields> m_blockFields; // (language << 16 | block name) -> header fields read
+    QString m_unreadable; // file whose Load failed
+};
+
+} // namespace resutil
