@@ -103,6 +103,12 @@ void ResStrings::Clear()
     m_languagesValid = false;
 }
 
+void ResStrings::reserve(qsizetype count)
+{
+    m_slots.reserve(std::size_t(count));
+    m_index.reserve(count);
+}
+
 ResString *ResStrings::Find(qint32 localeId, qint32 id) const
 {
     return m_index.value(key(localeId, id), nullptr);

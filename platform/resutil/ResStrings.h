@@ -54,6 +54,7 @@ public:
     // Removes and deletes the entry; fails for an entry of another collection.
     qm::Status Remove(ResString *entry);
     void Clear();
+    void reserve(qsizetype count);
     // The entry with both keys, or nullptr. With several such entries, the
     // earliest added.
     ResString *Find(qint32 localeId, qint32 id) const;

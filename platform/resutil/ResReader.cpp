@@ -1,0 +1,183 @@
+#include "platform/resutil/ResReader.h"
+
+#include "platform/resutil/ByteCursor.h"
+
+#include <algorithm>
+
+namespace resutil {
+
+namespace {
+
+constexpr qint64 kMinHeaderSize = 32; // sizes, ordinal type and name, fields
+constexpr int kStringsPerBlock = 16;
+
+QString at(qint64 offset)
+{
+    return QStringLiteral("offset %1 (0x%2)").arg(offset).arg(offset, 0, 16);
+}
+
+qm::Error fault(qint64 offset, const QString &what)
+{
+    return qm::makeError(at(offset) + QStringLiteral(": ") + what);
+}
+
+// A type or name field: 0xFFFF and an ordinal, or a zero-terminated UTF-16 string.
+bool readName(ByteCursor &cursor, ResName &out)
+{
+    quint16 first = 0;
+    if (!cursor.readU16(first))
+        return false;
+    if (first == 0xFFFF) {
+        out.isString = false;
+        return cursor.readU16(out.ordinal);
+    }
+    const qint64 begin = cursor.pos() - 2;
+    quint16 unit = first;
+    while (unit != 0) {
+        if (!cursor.readU16(unit))
+            return false;
+    }
+    const qint64 units = (cursor.pos() - begin) / 2 - 1;
+    out.isString = true;
+    out.name = QString(qsizetype(units), Qt::Uninitialized);
+    ByteCursor text(cursor.here() - 2 * (units + 1), 2 * units);
+    return text.readUtf16(reinterpret_cast<char16_t *>(out.name.data()), units);
+}
+
+struct EntryHeader {
+    qint64 offset = 0;
+    quint32 dataSize = 0;
+    quint32 headerSize = 0;
+    ResName type;
+    ResName name;
+    ResHeaderFields fields;
+    qint64 dataOffset() const { return offset + headerSize; }
+    qint64 end() const { return dataOffset() + dataSize; }
+};
+
+qm::Result<EntryHeader> readHeader(const QByteArray &bytes, qint64 offset)
+{
+    EntryHeader h;
+    h.offset = offset;
+    ByteCursor cursor(bytes.constData(), bytes.size(), offset);
+    if (!cursor.readU32(h.dataSize) || !cursor.readU32(h.headerSize))
+        return fault(offset, QStringLiteral("the entry header is cut off by the end of the file"));
+    if (h.headerSize < kMinHeaderSize)
+        return fault(offset, QStringLiteral("header size %1 is below the minimum of %2").arg(h.headerSize).arg(kMinHeaderSize));
+    if (qint64(h.headerSize) > bytes.size() - offset)
+        return fault(offset, QStringLiteral("header size %1 runs past the end of the file (%2 bytes left)")
+                                 .arg(h.headerSize).arg(bytes.size() - offset));
+    // Everything else of the header must lie within its declared size.
+    ByteCursor header(bytes.constData(), offset + h.headerSize, cursor.pos());
+    if (!readName(header, h.type))
+        return fault(offset, QStringLiteral("the resource type does not end within the header of %1 bytes").arg(h.headerSize));
+    if (!readName(header, h.name))
+        return fault(offset, QStringLiteral("the resource name does not end within the header of %1 bytes").arg(h.headerSize));
+    const qint64 fieldsAt = offset + alignTo4(header.pos() - offset);
+    if (!header.seek(fieldsAt) || !header.readU32(h.fields.dataVersion) || !header.readU16(h.fields.memoryFlags)
+        || !header.readU16(h.fields.language) || !header.readU32(h.fields.version)
+        || !header.readU32(h.fields.characteristics))
+        return fault(offset, QStringLiteral("header size %1 is too small for its type, name and fields").arg(h.headerSize));
+    if (qint64(h.dataSize) > bytes.size() - h.dataOffset())
+        return fault(offset, QStringLiteral("data size %1 runs past the end of the file (%2 bytes left after the header)")
+                                 .arg(h.dataSize).arg(bytes.size() - h.dataOffset()));
+    return h;
+}
+
+struct BlockRef {
+    quint32 key;
+    qint64 headerOffset;
+    qint64 dataOffset;
+    quint32 dataSize;
+};
+
+qm::Status readBlock(const QByteArray &bytes, const BlockRef &block, std::vector<ParsedString> &out)
+{
+    ByteCursor cursor(bytes.constData(), block.dataOffset + block.dataSize, block.dataOffset);
+    const quint16 language = quint16(block.key >> 16);
+    const int firstId = (int(block.key & 0xFFFF) - 1) * kStringsPerBlock;
+    for (int i = 0; i < kStringsPerBlock; ++i) {
+        const qint64 where = cursor.pos();
+        quint16 length = 0;
+        if (!cursor.readU16(length))
+            return fault(where, QStringLiteral("the string table of %1 ends after %2 of its 16 strings").arg(at(block.headerOffset)).arg(i));
+        if (length == 0)
+            continue; // an absent string
+        QString text(length, Qt::Uninitialized);
+        if (!cursor.readUtf16(reinterpret_cast<char16_t *>(text.data()), length))
+            return fault(where, QStringLiteral("string %1 claims %2 UTF-16 units but its table has only %3 bytes left")
+                                    .arg(firstId + i).arg(length).arg(cursor.remaining()));
+        out.push_back(ParsedString{language, quint16(firstId + i), std::move(text)});
+    }
+    for (const char *p = cursor.here(), *end = cursor.here() + cursor.remaining(); p != end; ++p) {
+        if (*p != 0)
+            return fault(cursor.pos() + (p - cursor.here()),
+                         QStringLiteral("unexpected data after the 16 strings of the string table at %1").arg(at(block.headerOffset)));
+    }
+    return {};
+}
+
+bool allZero(const QByteArray &bytes, qint64 from)
+{
+    return std::all_of(bytes.constBegin() + from, bytes.constEnd(), [](char c) { return c == 0; });
+}
+
+} // namespace
+
+qm::Result<ParsedRes> readRes(const QByteArray &bytes)
+{
+    ParsedRes parsed;
+    if (bytes.isEmpty())
+        return qm::makeError(QStringLiteral("the file is empty, not a resource file"));
+    auto lead = readHeader(bytes, 0);
+    if (!lead.ok() || lead->dataSize != 0 || lead->headerSize != kMinHeaderSize || lead->type.isString
+        || lead->type.ordinal != 0 || lead->name.isString || lead->name.ordinal != 0)
+        return fault(0, QStringLiteral("not a 32-bit resource file (it does not open with the empty entry)"));
+    parsed.leadEntry = bytes.left(kMinHeaderSize);
+
+    std::vector<BlockRef> blocks;
+    QHash<quint32, qint64> blockAt;
+    qint64 offset = kMinHeaderSize;
+    while (offset < bytes.size()) {
+        if (bytes.size() - offset < 8 && allZero(bytes, offset))
+            break; // padding after the last entry
+        auto header = readHeader(bytes, offset);
+        if (!header.ok())
+            return header.error();
+        const EntryHeader &h = header.value();
+        if (!h.type.isString && h.type.ordinal == RT_STRING && !h.name.isString) {
+            if (h.name.ordinal == 0 || h.name.ordinal > 4096)
+                return fault(offset, QStringLiteral("string table name %1 is outside 1..4096").arg(h.name.ordinal));
+            const quint32 key = blockKey(h.fields.language, h.name.ordinal);
+            auto earlier = blockAt.constFind(key);
+            if (earlier != blockAt.constEnd())
+                return fault(offset, QStringLiteral("a second string table %1 for language %2 (the first is at %3)")
+                                         .arg(h.name.ordinal).arg(h.fields.language).arg(at(earlier.value())));
+            blockAt.insert(key, offset);
+            blocks.push_back(BlockRef{key, offset, h.dataOffset(), h.dataSize});
+            parsed.blockFields.insert(key, h.fields);
+            if (parsed.stringsAt < 0)
+                parsed.stringsAt = parsed.others.size();
+        } else {
+            ResResource other;
+            other.type = h.type;
+            other.name = h.name;
+            other.fields = h.fields;
+            other.offset = offset;
+            other.header = bytes.mid(offset, h.headerSize);
+            other.data = bytes.mid(h.dataOffset(), h.dataSize);
+            parsed.others.append(std::move(other));
+        }
+        offset = alignTo4(h.end());
+    }
+
+    std::sort(blocks.begin(), blocks.end(), [](const BlockRef &a, const BlockRef &b) { return a.key < b.key; });
+    parsed.strings.reserve(blocks.size() * kStringsPerBlock);
+    for (const BlockRef &block : blocks) {
+        if (auto status = readBlock(bytes, block, parsed.strings); !status.ok())
+            return status.error();
+    }
+    return parsed;
+}
+
+} // namespace resutil

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/common/Result.h"
+#include "platform/resutil/ResResource.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <vector>
+
+namespace resutil {
+
+struct ParsedString {
+    quint16 language;
+    quint16 id;
+    QString text;
+};
+
+// What a .res file holds, as read: the opening empty entry, the other
+// resources in file order, and the strings of its string tables.
+struct ParsedRes {
+    QByteArray leadEntry;
+    QList<ResResource> others;
+    qsizetype stringsAt = -1;                      // index in others of the first string table; -1: none
+    QHash<quint32, ResHeaderFields> blockFields;   // blockKey() -> header fields
+    std::vector<ParsedString> strings;             // sorted by language, then ID
+};
+
+inline quint32 blockKey(quint16 language, quint16 blockName)
+{
+    return (quint32(language) << 16) | blockName;
+}
+
+// Decodes a whole file. Errors name the offset and the fault, not the file.
+qm::Result<ParsedRes> readRes(const QByteArray &bytes);
+
+} // namespace resutil
