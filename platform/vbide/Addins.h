@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/vbide/IDTExtensibility2.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+namespace vbide {
+
+class AddIn;
+class VBE;
+
+// The registered add-ins (HKCU\Software\Microsoft\Visual Basic\6.0\Addins),
+// sorted by ProgID.
+class Addins : public QObject {
+    Q_OBJECT
+public:
+    explicit Addins(VBE *vbe);
+    ~Addins() override;
+
+    int Count() const { return int(m_items.size()); }
+    // 1-based; nullptr out of range.
+    AddIn *Item(int index) const;
+    // By ProgID, without case; nullptr when none.
+    AddIn *Item(const QString &progId) const;
+    QList<AddIn *>::const_iterator begin() const { return m_items.cbegin(); }
+    QList<AddIn *>::const_iterator end() const { return m_items.cend(); }
+    // Reads the registered add-ins again; known ones keep their objects.
+    void Update();
+
+    // Host side: start-up and shutdown. Failures are kept on each AddIn (LastError()).
+    void connectAtStartup();
+    void startupComplete();
+    void beginShutdown();
+    void disconnectAll(ext_DisconnectMode mode);
+
+    VBE *vbe() const { return m_vbe; }
+
+signals:
+    void listChanged();
+
+private:
+    friend class AddIn;
+    void notifyUpdate(AddIn *changed);
+
+    VBE *m_vbe;
+    QList<AddIn *> m_items;
+};
+
+} // namespace vbide

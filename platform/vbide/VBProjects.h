@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/common/Result.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+namespace vbide {
+
+class VBProject;
+class VBProjectsEvents;
+
+// The open projects, in the order they were opened.
+class VBProjects : public QObject {
+    Q_OBJECT
+public:
+    VBProjects(VBProjectsEvents *events, QObject *parent = nullptr);
+
+    int Count() const { return int(m_items.size()); }
+    // 1-based; nullptr out of range.
+    VBProject *Item(int index) const;
+    // By project name, without case; nullptr when none.
+    VBProject *Item(const QString &name) const;
+    QList<VBProject *>::const_iterator begin() const { return m_items.cbegin(); }
+    QList<VBProject *>::const_iterator end() const { return m_items.cend(); }
+
+    // Opens a .vbp and adds it (ItemAdded). Exclusive first removes every open
+    // project (ItemRemoved for each). Problems that do not stop the opening
+    // (a component file that is missing) are in the project's LoadWarnings().
+    qm::Result<VBProject *> AddFromFile(const QString &fileName, bool exclusive = false);
+    // Removes a project (ItemRemoved); unsaved changes are dropped, so ask first.
+    qm::Status Remove(VBProject *project);
+
+private:
+    VBProjectsEvents *m_events;
+    QList<VBProject *> m_items;
+};
+
+} // namespace vbide
