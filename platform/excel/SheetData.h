@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/excel/Value.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace excel {
+
+// One stored cell: its value and the index of its cell format in the
+// workbook's format table.
+struct Cell {
+    int column = 0; // from 1
+    Value value;
+    std::uint32_t xf = 0;
+};
+
+// The cells of one sheet, sparse: per row the cells in ascending column order.
+// Memory follows the cells really present, never the positions they claim.
+class SheetData {
+public:
+    struct Bounds {
+        int firstRow = 1, firstColumn = 1, lastRow = 0, lastColumn = 0;
+        bool empty() const { return lastRow == 0; }
+    };
+
+    void set(int row, int column, const Value &value, std::uint32_t xf);
+    const Cell *find(int row, int column) const;
+    void clear();
+    // Rows from 1; a row without cells is an empty vector.
+    int rowCount() const { return int(m_rows.size()); }
+    const std::vector<Cell> &row(int row) const { return m_rows[size_t(row - 1)]; }
+    std::size_t cellCount() const { return m_cells; }
+    // The smallest rectangle holding every cell that has a value or a format
+    // other than `defaultXf`.
+    Bounds bounds(std::uint32_t defaultXf) const;
+
+private:
+    std::vector<std::vector<Cell>> m_rows;
+    std::size_t m_cells = 0;
+};
+
+} // namespace excel

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/common/Result.h"
+#include "platform/excel/CellFormat.h"
+#include "platform/excel/Worksheets.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace excel {
+
+enum class FileFormat { Xlsx, Xls };
+
+// One workbook: new (Workbooks.Add) or read from a file (Workbooks.Open).
+// Saving a workbook read from a file rewrites only the sheets that changed;
+// everything else in the file is kept as it was.
+class Workbook {
+public:
+    Workbook();
+    ~Workbook();
+    Workbook(const Workbook &) = delete;
+    Workbook &operator=(const Workbook &) = delete;
+
+    excel::Worksheets &Worksheets() { return m_sheets; }
+    const excel::Worksheets &Worksheets() const { return m_sheets; }
+    // The first sheet (the only one of a new workbook); null when there is none.
+    Worksheet *ActiveSheet() const;
+
+    // The file it was read from or last saved to; empty for a new workbook.
+    QString FullName() const { return m_path; }
+
+    // Writes the workbook to fileName, atomically, in the format its
+    // extension names (.xls: BIFF8, anything else: .xlsx). Refuses, before
+    // writing, what the format cannot hold.
+    qm::Status SaveAs(const QString &fileName);
+    // Writes the workbook back to FullName in its own format.
+    qm::Status Save();
+
+    // For the back ends.
+    CellFormatTable &formats() { return m_formats; }
+    const CellFormatTable &formats() const { return m_formats; }
+    bool date1904 = false;
+    // The file as read; saving into it keeps what it does not change.
+    FileFormat sourceFormat = FileFormat::Xlsx;
+    QByteArray sourceBytes;
+    bool fromFile() const { return !m_path.isEmpty() && !sourceBytes.isEmpty(); }
+    void setFullName(const QString &path) { m_path = path; }
+
+private:
+    qm::Status write(const QString &fileName, FileFormat format);
+
+    excel::Worksheets m_sheets{*this};
+    CellFormatTable m_formats;
+    QString m_path;
+};
+
+// The format a new file of that name gets: .xls for "*.xls", else .xlsx.
+FileFormat formatForFileName(const QString &fileName);
+
+} // namespace excel

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/common/Result.h"
+#include "platform/excel/Cells.h"
+#include "platform/excel/Range.h"
+#include "platform/excel/SheetData.h"
+
+#include <QString>
+
+#include <cstdint>
+
+namespace excel {
+
+class Workbook;
+
+// One worksheet of a workbook.
+class Worksheet {
+public:
+    Worksheet(Workbook &book, const QString &name) : m_book(book), m_name(name) {}
+    Worksheet(const Worksheet &) = delete;
+    Worksheet &operator=(const Worksheet &) = delete;
+
+    QString Name() const { return m_name; }
+    // Refuses what Excel refuses: an empty name, more than 31 characters, any
+    // of : \ / ? * [ ], an apostrophe first or last, and the name of another
+    // sheet of the workbook (letter case ignored).
+    qm::Status SetName(const QString &name);
+
+    excel::Cells &Cells() { return m_cells; }
+    const excel::Cells &Cells() const { return m_cells; }
+    // The smallest rectangle holding all used cells; A1 alone for an empty sheet.
+    Range UsedRange() const;
+
+    Workbook &Parent() const { return m_book; }
+
+    // For the file back ends.
+    SheetData &data() { return m_data; }
+    const SheetData &data() const { return m_data; }
+    // The format every cell without its own has (set for all cells at once).
+    std::uint32_t defaultXf() const { return m_defaultXf; }
+    void setDefaultXf(std::uint32_t xf) { m_defaultXf = xf; }
+    // True once contents or formats changed: saving rewrites the sheet.
+    bool modified() const { return m_modified; }
+    void setModified() { m_modified = true; }
+    // Where the sheet came from in its file (empty for a new sheet).
+    QString sourcePart;     // .xlsx: zip member name
+    QString sourceRelId;    // .xlsx: relationship id in the workbook
+    QString sourceName;     // the name as read
+    int sourceIndex = -1;   // position in the file's sheet list
+
+private:
+    Workbook &m_book;
+    QString m_name;
+    excel::Cells m_cells{*this};
+    SheetData m_data;
+    std::uint32_t m_defaultXf = 0;
+    bool m_modified = false;
+};
+
+} // namespace excel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/common/Result.h"
+#include "platform/excel/Worksheet.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace excel {
+
+class Workbook;
+
+// The worksheets of a workbook, in workbook order. Pointers stay valid for
+// the workbook's life.
+class Worksheets {
+public:
+    explicit Worksheets(Workbook &book) : m_book(book) {}
+
+    int Count() const { return int(m_sheets.size()); }
+    // Worksheets(i), from 1.
+    qm::Result<Worksheet *> Item(int index) const;
+    // Worksheets.Item(Name): letter case is ignored, as in Excel. Fails when
+    // the workbook has no sheet of that name.
+    qm::Result<Worksheet *> Item(const QString &name) const;
+    // A new, empty sheet named "SheetN" after the last sheet.
+    qm::Result<Worksheet *> Add();
+
+    // For the file back ends.
+    Worksheet &append(const QString &name);
+    Worksheet *find(const QString &name) const;
+
+private:
+    Workbook &m_book;
+    std::vector<std::unique_ptr<Worksheet>> m_sheets;
+};
+
+} // namespace excel
