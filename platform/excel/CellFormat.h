@@ -24,12 +24,15 @@ public:
 
     const CellFormat &at(std::uint32_t xf) const
     {
-        return xf < m_formats.size() ? m_formats[xf] : m_formats[0];
+        static const CellFormat none;
+        return xf < m_formats.size() ? m_formats[xf] : m_formats.empty() ? none : m_formats[0];
     }
     std::uint32_t size() const { return std::uint32_t(m_formats.size()); }
     // The index of a format like `format`, appended when the table has none.
     std::uint32_t find(const CellFormat &format);
     void append(const CellFormat &format) { m_formats.push_back(format); }
+    // Empties the table, default format included (readers fill it from the file).
+    void clear() { m_formats.clear(); }
     // Formats read from the file; later ones were added by us.
     std::uint32_t fileCount = 1;
 

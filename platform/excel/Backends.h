@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/common/Result.h"
+#include "platform/excel/Workbook.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The file formats behind the object model. Readers fill an empty workbook
+// and leave it unusable on failure; writers return the whole file.
+namespace excel::backend {
+
+// Files larger than this are refused before they are read.
+constexpr qint64 MaxFileSize = qint64(512) << 20;
+
+qm::Status readXlsx(Workbook &book, const QByteArray &bytes, const QString &path);
+qm::Status readXls(Workbook &book, const QString &path);
+
+// A new package from the model, or, for a workbook read from an .xlsx file,
+// that file with only the changed sheets (and the entries naming them) rewritten.
+qm::Result<QByteArray> writeXlsx(Workbook &book);
+qm::Result<QByteArray> writeXls(const Workbook &book);
+// After an .xlsx update was saved: the sheets now live in sourceBytes.
+qm::Status relinkXlsx(Workbook &book);
+
+// Refuses what the format cannot hold, naming the cell, the text and the limit.
+qm::Status checkLimits(const Workbook &book, FileFormat format);
+
+// "B3" for row 3, column 2.
+QString cellName(int row, int column);
+// The start of a long text, for messages.
+QString excerpt(const QString &text);
+
+} // namespace excel::backend

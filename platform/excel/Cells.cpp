@@ -1,0 +1,100 @@
+#include "platform/excel/Cells.h"
+
+#include "platform/excel/Backends.h"
+#include "platform/excel/Constants.h"
+#include "platform/excel/NumberFormat.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/Worksheet.h"
+
+#include <cmath>
+
+namespace excel {
+
+void Cells::Clear()
+{
+    m_sheet.data().clear();
+    m_sheet.setDefaultXf(0);
+    m_sheet.setModified();
+}
+
+qm::Status Cells::SetHorizontalAlignment(int alignment)
+{
+    if (alignment != xlLeft && alignment != xlGeneral)
+        return qm::makeError(QStringLiteral("Sheet \"%1\": horizontal alignment %2 is not supported (only xlLeft, %3, and xlGeneral, %4)")
+                                 .arg(m_sheet.Name()).arg(alignment).arg(xlLeft).arg(xlGeneral));
+    CellFormatTable &formats = m_sheet.Parent().formats();
+    const bool left = alignment == xlLeft;
+    auto aligned = [&](std::uint32_t xf) {
+        CellFormat f = formats.at(xf);
+        if (f.alignLeft == left)
+            return xf;
+        f.alignLeft = left;
+        return formats.find(f);
+    };
+    m_sheet.setDefaultXf(aligned(m_sheet.defaultXf()));
+    SheetData &data = m_sheet.data();
+    for (int r = 1; r <= data.rowCount(); ++r)
+        for (const Cell &c : data.row(r))
+            data.set(r, c.column, c.value, aligned(c.xf));
+    m_sheet.setModified();
+    return {};
+}
+
+qm::Status Cells::Set(int row, int column, const excel::Value &value)
+{
+    if (row < 1 || row > XlsxMaxRows || column < 1 || column > XlsxMaxColumns)
+        return qm::makeError(QStringLiteral("Sheet \"%1\": there is no cell at row %2, column %3 (a sheet has rows 1 to %4 and columns 1 to %5)")
+                                 .arg(m_sheet.Name()).arg(row).arg(column).arg(XlsxMaxRows).arg(XlsxMaxColumns));
+    excel::Value stored = value;
+    bool prefix = false;
+    if (value.isText()) {
+        QString text = value.text();
+        if (text.startsWith(u'\'')) {
+            text.remove(0, 1);
+            prefix = true;
+        }
+        if (text.size() > MaxTextLength)
+            return qm::makeError(QStringLiteral("Cell %1 of sheet \"%2\": the text \"%3\" has %4 characters; a cell holds at most %5")
+                                     .arg(backend::cellName(row, column), m_sheet.Name(), backend::excerpt(text))
+                                     .arg(text.size()).arg(MaxTextLength));
+        stored = text.isEmpty() && !prefix ? excel::Value() : excel::Value(text);
+    } else if (value.isNumber() && !std::isfinite(value.number())) {
+        return qm::makeError(QStringLiteral("Cell %1 of sheet \"%2\": %3 is not a number a cell can hold")
+                                 .arg(backend::cellName(row, column), m_sheet.Name()).arg(value.number()));
+    }
+    const Cell *existing = m_sheet.data().find(row, column);
+    std::uint32_t xf = existing ? existing->xf : m_sheet.defaultXf();
+    CellFormatTable &formats = m_sheet.Parent().formats();
+    if (formats.at(xf).quotePrefix != prefix) {
+        CellFormat f = formats.at(xf);
+        f.quotePrefix = prefix;
+        xf = formats.find(f);
+    }
+    m_sheet.data().set(row, column, stored, xf);
+    m_sheet.setModified();
+    return {};
+}
+
+excel::Value Cells::Value(int row, int column) const
+{
+    const Cell *c = m_sheet.data().find(row, column);
+    return c ? c->value : excel::Value();
+}
+
+QString Cells::Text(int row, int column) const
+{
+    const Cell *c = m_sheet.data().find(row, column);
+    if (!c)
+        return QString();
+    switch (c->value.type()) {
+    case excel::Value::Type::Empty: return QString();
+    case excel::Value::Type::Text: return c->value.text();
+    case excel::Value::Type::Bool: return c->value.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    case excel::Value::Type::Error: return errorText(c->value.errorCode());
+    case excel::Value::Type::Number: break;
+    }
+    const Workbook &book = m_sheet.Parent();
+    return formatNumber(c->value.number(), book.formats().numFmtCode(book.formats().at(c->xf).numFmtId), book.date1904);
+}
+
+} // namespace excel

@@ -1,0 +1,68 @@
+#include "platform/excel/SheetData.h"
+
+#include <algorithm>
+
+namespace excel {
+
+void SheetData::set(int row, int column, const Value &value, std::uint32_t xf)
+{
+    if (size_t(row) > m_rows.size())
+        m_rows.resize(size_t(row));
+    auto &cells = m_rows[size_t(row - 1)];
+    // Export and the readers write columns in ascending order: append is the usual case.
+    if (cells.empty() || cells.back().column < column) {
+        cells.push_back(Cell{column, value, xf});
+        ++m_cells;
+        return;
+    }
+    auto it = std::lower_bound(cells.begin(), cells.end(), column,
+                               [](const Cell &c, int col) { return c.column < col; });
+    if (it != cells.end() && it->column == column) {
+        it->value = value;
+        it->xf = xf;
+    } else {
+        cells.insert(it, Cell{column, value, xf});
+        ++m_cells;
+    }
+}
+
+const Cell *SheetData::find(int row, int column) const
+{
+    if (row < 1 || size_t(row) > m_rows.size())
+        return nullptr;
+    const auto &cells = m_rows[size_t(row - 1)];
+    auto it = std::lower_bound(cells.begin(), cells.end(), column,
+                               [](const Cell &c, int col) { return c.column < col; });
+    return it != cells.end() && it->column == column ? &*it : nullptr;
+}
+
+void SheetData::clear()
+{
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_cells = 0;
+}
+
+SheetData::Bounds SheetData::bounds(std::uint32_t defaultXf) const
+{
+    Bounds b;
+    bool any = false;
+    for (size_t r = 0; r < m_rows.size(); ++r) {
+        for (const Cell &c : m_rows[r]) {
+            if (c.value.isEmpty() && c.xf == defaultXf)
+                continue;
+            const int row = int(r) + 1;
+            if (!any) {
+                b = Bounds{row, c.column, row, c.column};
+                any = true;
+            } else {
+                b.lastRow = row;
+                b.firstColumn = std::min(b.firstColumn, c.column);
+                b.lastColumn = std::max(b.lastColumn, c.column);
+            }
+        }
+    }
+    return b;
+}
+
+} // namespace excel

@@ -1,0 +1,64 @@
+#include "platform/excel/Workbook.h"
+
+#include "platform/excel/Backends.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace excel {
+
+Workbook::Workbook() = default;
+Workbook::~Workbook() = default;
+
+Worksheet *Workbook::ActiveSheet() const
+{
+    auto first = m_sheets.Item(1);
+    return first ? first.value() : nullptr;
+}
+
+FileFormat formatForFileName(const QString &fileName)
+{
+    return fileName.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? FileFormat::Xls : FileFormat::Xlsx;
+}
+
+qm::Status Workbook::SaveAs(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return qm::makeError(QStringLiteral("No file name was given to save the workbook to"));
+    // A workbook read from a file keeps its format, as in Excel.
+    return write(fileName, fromFile() ? sourceFormat : formatForFileName(fileName));
+}
+
+qm::Status Workbook::Save()
+{
+    if (m_path.isEmpty())
+        return qm::makeError(QStringLiteral("The new workbook has no file name yet; save it with SaveAs first"));
+    return write(m_path, fromFile() ? sourceFormat : formatForFileName(m_path));
+}
+
+qm::Status Workbook::write(const QString &fileName, FileFormat format)
+{
+    if (m_sheets.Count() == 0)
+        return qm::makeError(QStringLiteral("%1: a workbook needs at least one sheet").arg(fileName));
+    if (auto limits = backend::checkLimits(*this, format); !limits)
+        return qm::makeError(QStringLiteral("%1: %2").arg(fileName, limits.errorString()));
+    qm::Result<QByteArray> bytes = format == FileFormat::Xls ? backend::writeXls(*this) : backend::writeXlsx(*this);
+    if (!bytes)
+        return qm::makeError(QStringLiteral("%1: %2").arg(fileName, bytes.errorString()));
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return qm::makeError(QStringLiteral("%1: cannot be written: %2").arg(fileName, file.errorString()));
+    if (file.write(bytes.value()) != bytes->size() || !file.commit())
+        return qm::makeError(QStringLiteral("%1: cannot be written: %2").arg(fileName, file.errorString()));
+    m_path = QFileInfo(fileName).absoluteFilePath();
+    // An .xlsx file we updated is the base of the next save; a file written
+    // wholly from the model is rewritten wholly again.
+    if (fromFile() && format == FileFormat::Xlsx) {
+        sourceBytes = bytes.value();
+        if (auto relinked = backend::relinkXlsx(*this); !relinked)
+            return qm::makeError(QStringLiteral("%1: %2").arg(fileName, relinked.errorString()));
+    }
+    return {};
+}
+
+} // namespace excel

@@ -1,0 +1,56 @@
+#include "platform/excel/Workbooks.h"
+
+#include "platform/excel/Backends.h"
+#include "platform/excel/Constants.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace excel {
+
+qm::Result<Workbook *> Workbooks::Open(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return qm::makeError(QStringLiteral("%1: cannot be opened: %2").arg(fileName, file.errorString()));
+    if (file.size() > backend::MaxFileSize)
+        return qm::makeError(QStringLiteral("%1: the file has %2 bytes; workbooks of more than %3 bytes are not read")
+                                 .arg(fileName).arg(file.size()).arg(backend::MaxFileSize));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return qm::makeError(QStringLiteral("%1: cannot be read: %2").arg(fileName, file.errorString()));
+    file.close();
+
+    auto book = std::make_unique<Workbook>();
+    qm::Status read;
+    if (bytes.startsWith(QByteArrayLiteral("PK\x03\x04"))) {
+        book->sourceFormat = FileFormat::Xlsx;
+        read = backend::readXlsx(*book, bytes, fileName);
+    } else if (bytes.startsWith(QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))) {
+        book->sourceFormat = FileFormat::Xls;
+        read = backend::readXls(*book, fileName);
+    } else {
+        return qm::makeError(QStringLiteral("%1: is not an Excel workbook (neither .xlsx nor .xls)").arg(fileName));
+    }
+    if (!read)
+        return read.error();
+    if (book->Worksheets().Count() == 0)
+        return qm::makeError(QStringLiteral("%1: the workbook has no worksheet").arg(fileName));
+    book->sourceBytes = std::move(bytes);
+    book->setFullName(QFileInfo(fileName).absoluteFilePath());
+    m_books.push_back(std::move(book));
+    return m_books.back().get();
+}
+
+qm::Result<Workbook *> Workbooks::Add(int templateKind)
+{
+    if (templateKind != xlWBATWorksheet)
+        return qm::makeError(QStringLiteral("Workbooks.Add: template %1 is not supported (only xlWBATWorksheet, %2)")
+                                 .arg(templateKind).arg(xlWBATWorksheet));
+    auto book = std::make_unique<Workbook>();
+    book->Worksheets().append(QStringLiteral("Sheet1")).setModified();
+    m_books.push_back(std::move(book));
+    return m_books.back().get();
+}
+
+} // namespace excel

@@ -1,0 +1,45 @@
+#include "platform/excel/Worksheets.h"
+
+namespace excel {
+
+qm::Result<Worksheet *> Worksheets::Item(int index) const
+{
+    if (index < 1 || index > Count())
+        return qm::makeError(QStringLiteral("The workbook has no sheet %1 (it has %2)").arg(index).arg(Count()));
+    return m_sheets[size_t(index - 1)].get();
+}
+
+qm::Result<Worksheet *> Worksheets::Item(const QString &name) const
+{
+    if (Worksheet *sheet = find(name))
+        return sheet;
+    return qm::makeError(QStringLiteral("The workbook has no sheet named \"%1\"").arg(name));
+}
+
+qm::Result<Worksheet *> Worksheets::Add()
+{
+    for (int n = Count() + 1;; ++n) {
+        const QString name = QStringLiteral("Sheet%1").arg(n);
+        if (!find(name)) {
+            Worksheet &sheet = append(name);
+            sheet.setModified();
+            return &sheet;
+        }
+    }
+}
+
+Worksheet &Worksheets::append(const QString &name)
+{
+    m_sheets.push_back(std::make_unique<Worksheet>(m_book, name));
+    return *m_sheets.back();
+}
+
+Worksheet *Worksheets::find(const QString &name) const
+{
+    for (const auto &sheet : m_sheets)
+        if (sheet->Name().compare(name, Qt::CaseInsensitive) == 0)
+            return sheet.get();
+    return nullptr;
+}
+
+} // namespace excel

@@ -1,0 +1,147 @@
+#include "platform/excel/XlsxPackage.h"
+
+#include "platform/excel/XmlParser.h"
+
+#include <QStringList>
+
+namespace excel::backend {
+
+const Relationship *PackageInfo::rel(const QString &id) const
+{
+    for (const Relationship &r : workbookRels)
+        if (r.id == id)
+            return &r;
+    return nullptr;
+}
+
+const Relationship *PackageInfo::relOfType(const char *type) const
+{
+    for (const Relationship &r : workbookRels)
+        if (relTypeIs(r.type, type) && !r.part.isEmpty())
+            return &r;
+    return nullptr;
+}
+
+bool relTypeIs(const QString &type, const char *kind)
+{
+    return type.endsWith(u'/' + QLatin1String(kind));
+}
+
+QString relsPartOf(const QString &part)
+{
+    const qsizetype slash = part.lastIndexOf(u'/');
+    return part.left(slash + 1) + QLatin1String("_rels/") + part.mid(slash + 1) + QLatin1String(".rels");
+}
+
+QString resolveTarget(const QString &sourcePart, const QString &target)
+{
+    QStringList segments;
+    if (!target.startsWith(u'/')) {
+        segments = sourcePart.split(u'/');
+        segments.removeLast();
+    }
+    for (const QString &s : target.split(u'/', Qt::SkipEmptyParts)) {
+        if (s == QLatin1String("."))
+            continue;
+        if (s == QLatin1String("..")) {
+            if (segments.isEmpty())
+                return QString();
+            segments.removeLast();
+        } else {
+            segments << s;
+        }
+    }
+    return segments.join(u'/');
+}
+
+namespace {
+
+class RelsHandler : public XmlParser::Handler {
+public:
+    explicit RelsHandler(const QString &source) : m_source(source) {}
+    void startElement(const char *name, const char **attributes) override
+    {
+        if (!isElement(name, "Relationship"))
+            return;
+        Relationship r;
+        r.id = QString::fromUtf8(attribute(attributes, "Id"));
+        r.type = QString::fromUtf8(attribute(attributes, "Type"));
+        const char *mode = attribute(attributes, "TargetMode");
+        if (!mode || std::strcmp(mode, "External") != 0)
+            r.part = resolveTarget(m_source, QString::fromUtf8(attribute(attributes, "Target")));
+        rels << r;
+    }
+    void endElement(const char *) override {}
+    QList<Relationship> rels;
+
+private:
+    QString m_source;
+};
+
+class WorkbookHandler : public XmlParser::Handler {
+public:
+    void startElement(const char *name, const char **attributes) override
+    {
+        if (isElement(name, "sheet")) {
+            SheetEntry e;
+            e.name = QString::fromUtf8(attribute(attributes, "name"));
+            e.relId = QString::fromUtf8(attribute(attributes, "id"));
+            e.sheetId = QByteArray(attribute(attributes, "sheetId")).toInt();
+            sheets << e;
+        } else if (isElement(name, "workbookPr")) {
+            const QByteArray v = attribute(attributes, "date1904");
+            date1904 = v == "1" || v == "true";
+        }
+    }
+    void endElement(const char *) override {}
+    QList<SheetEntry> sheets;
+    bool date1904 = false;
+};
+
+} // namespace
+
+qm::Result<QList<Relationship>> readRelationships(ZipReader &zip, const QString &sourcePart)
+{
+    const QString relsPart = relsPartOf(sourcePart);
+    if (zip.locate(relsPart).isEmpty())
+        return QList<Relationship>();
+    auto bytes = zip.readAll(relsPart);
+    if (!bytes)
+        return bytes.error();
+    RelsHandler handler(sourcePart);
+    XmlParser parser(handler, relsPart);
+    if (auto parsed = parser.parse(bytes.value()); !parsed)
+        return parsed.error();
+    return handler.rels;
+}
+
+qm::Result<PackageInfo> readPackageInfo(ZipReader &zip)
+{
+    PackageInfo info;
+    auto root = readRelationships(zip, QString());
+    if (!root)
+        return root.error();
+    for (const Relationship &r : root.value())
+        if (relTypeIs(r.type, "officeDocument") && !r.part.isEmpty())
+            info.workbookPart = r.part;
+    if (info.workbookPart.isEmpty() || zip.locate(info.workbookPart).isEmpty())
+        return qm::makeError(QStringLiteral("is not an Excel workbook: the package names no workbook part"));
+    info.workbookPart = zip.locate(info.workbookPart);
+    info.workbookRelsPart = relsPartOf(info.workbookPart);
+    auto rels = readRelationships(zip, info.workbookPart);
+    if (!rels)
+        return rels.error();
+    info.workbookRels = rels.value();
+    auto bytes = zip.readAll(info.workbookPart);
+    if (!bytes)
+        return bytes.error();
+    WorkbookHandler handler;
+    XmlParser parser(handler, info.workbookPart);
+    if (auto parsed = parser.parse(bytes.value()); !parsed)
+        return parsed.error();
+    info.sheets = handler.sheets;
+    info.date1904 = handler.date1904;
+    return info;
+}
+
+} // namespace excel::backend

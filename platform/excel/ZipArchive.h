@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/common/Result.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+typedef struct zip zip_t;
+
+namespace excel::backend {
+
+// Reads members of a zip archive held in memory. Every member name stays a
+// name: nothing from inside the archive is ever used as a file path.
+// Decompression is bounded per archive, whatever sizes the archive claims.
+class ZipReader {
+public:
+    static constexpr qint64 MaxInflatedBytes = qint64(1) << 30;
+
+    // `bytes` must outlive the reader.
+    static qm::Result<ZipReader> open(const QByteArray &bytes);
+    ZipReader(ZipReader &&other) noexcept;
+    ~ZipReader();
+
+    // The member's name as stored, matched without regard to letter case
+    // (package part names are case-insensitive); empty when absent.
+    QString locate(const QString &name) const;
+    QStringList names() const;
+    // Passes the inflated member to `sink` in pieces.
+    qm::Status read(const QString &name, const std::function<qm::Status(const char *, size_t)> &sink);
+    qm::Result<QByteArray> readAll(const QString &name);
+
+private:
+    explicit ZipReader(zip_t *zip) : m_zip(zip) {}
+    zip_t *m_zip = nullptr;
+    qint64 m_inflated = 0;
+};
+
+// Writes a zip archive into memory: either new, or a copy of an existing
+// archive in which unchanged members are copied byte for byte.
+class ZipWriter {
+public:
+    static qm::Result<ZipWriter> create();
+    static qm::Result<ZipWriter> update(const QByteArray &original);
+    ZipWriter(ZipWriter &&other) noexcept;
+    ~ZipWriter();
+
+    // Adds or replaces a member, deflated, dated 1 January 1980 as Excel does.
+    qm::Status put(const QString &name, QByteArray data);
+    qm::Status remove(const QString &name);
+    // Finishes the archive and returns its bytes; the writer is spent.
+    qm::Result<QByteArray> finish();
+
+private:
+    ZipWriter() = default;
+    struct Private;
+    Private *d = nullptr;
+};
+
+} // namespace excel::backend
