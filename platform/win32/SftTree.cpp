@@ -1,0 +1,434 @@
+#include "platform/win32/SftTree.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+namespace win32 {
+
+namespace {
+constexpr int kTwipsPerPixel = 15;  // 96 dots per inch
+constexpr int kTextMargin = 6;      // the view's own padding left and right of a cell's text
+constexpr int kHandleWidth = 4;     // a header click this near a section edge resizes instead
+
+int keyCode(const QKeyEvent &event)
+{
+    switch (event.key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return SftTree::KeyTab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return SftTree::KeyEnter;
+    case Qt::Key_Escape:
+        return SftTree::KeyEscape;
+    case Qt::Key_Left:
+        return SftTree::KeyLeft;
+    case Qt::Key_Up:
+        return SftTree::KeyUp;
+    case Qt::Key_Right:
+        return SftTree::KeyRight;
+    case Qt::Key_Down:
+        return SftTree::KeyDown;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    default:
+        // Letters and digits keep their character codes, as virtual keys do; no
+        // other key can come out as 0, which means "swallowed".
+        return event.key() == 0 ? -1 : event.key();
+    }
+}
+} // namespace
+
+SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(this))
+{
+    setModel(m_model);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    header()->setSectionsClickable(true);
+    header()->setSortIndicatorShown(false);
+    header()->setMinimumSectionSize(1);
+    header()->viewport()->installEventFilter(this);
+    m_model->setBaseFont(font());
+
+    connect(header(), &QHeaderView::sectionResized, this, &SftTree::sectionResized);
+    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_resetting = true; });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        m_resetting = false;
+        applyColumnSettings();
+    });
+
+    m_editor = new QLineEdit(viewport());
+    m_editor->setObjectName(QStringLiteral("SftTreeCellEditor"));
+    m_editor->setAccessibleName(QStringLiteral("Cell editor"));
+    m_editor->setFrame(false);
+    m_editor->hide();
+    m_editor->installEventFilter(this);
+}
+
+SftTree::~SftTree()
+{
+    // The editor is a child of the viewport; stop its events reaching us while we go.
+    m_editor->removeEventFilter(this);
+    header()->viewport()->removeEventFilter(this);
+}
+
+void SftTree::setColumnCount(int count)
+{
+    closeEditor();
+    m_columns.resize(static_cast<std::size_t>(std::max(count, 0)));
+    m_model->setColumns(count);
+}
+
+void SftTree::setColumnCaption(int column, const QString &caption) { m_model->setColumnCaption(column, caption); }
+
+void SftTree::setColumnWidthTwips(int column, int twips)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    m_columns[column].widthPixels = std::max(twipsToPixels(twips), 0);
+    applyColumnSettings();
+}
+
+int SftTree::columnWidthTwips(int column) const
+{
+    if (column < 0 || column >= columnCount())
+        return 0;
+    return pixelsToTwips(header()->sectionSize(column));
+}
+
+void SftTree::setColumnMinWidthTwips(int column, int twips)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    m_columns[column].minWidthPixels = std::max(twipsToPixels(twips), 0);
+    applyColumnSettings();
+}
+
+int SftTree::columnMinWidthTwips(int column) const
+{
+    if (column < 0 || column >= columnCount())
+        return 0;
+    return pixelsToTwips(m_columns[column].minWidthPixels);
+}
+
+void SftTree::setColumnEditable(int column, bool editable)
+{
+    if (column < 0 || column >= columnCount())
+        return;
+    m_columns[column].editable = editable;
+}
+
+bool SftTree::columnEditable(int column) const
+{
+    return column >= 0 && column < columnCount() && m_columns[column].editable;
+}
+
+void SftTree::clear()
+{
+    closeEditor();
+    m_model->clearRows();
+}
+
+bool SftTree::removeItem(int row)
+{
+    closeEditor();
+    return m_model->removeRow(row);
+}
+
+void SftTree::sortById()
+{
+    closeEditor();
+    m_model->sortById();
+}
+
+int SftTree::selectedRow() const
+{
+    if (!selectionModel())
+        return -1;
+    const QModelIndexList rows = selectionModel()->selectedRows(0);
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void SftTree::selectRow(int row)
+{
+    if (row < 0 || row >= itemCount()) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex cell = m_model->index(row, 0);
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void SftTree::setRedraw(bool on)
+{
+    if (on == m_redraw)
+        return;
+    m_redraw = on;
+    if (!on) {
+        setUpdatesEnabled(false);
+        m_model->beginBulkUpdate();
+        return;
+    }
+    m_model->endBulkUpdate();
+    setUpdatesEnabled(true);
+    placeEditor();
+}
+
+void SftTree::recalcLayout()
+{
+    // With redrawing off the layout is computed once, when it comes on again.
+    if (!m_redraw)
+        return;
+    doItemsLayout();
+    placeEditor();
+}
+
+void SftTree::setEditFont(const QString &fontName)
+{
+    m_editFontName = fontName;
+    m_editor->setFont(m_model->fontOf(fontName));
+}
+
+bool SftTree::beginEdit(int row, int column)
+{
+    if (row < 0 || row >= itemCount() || !columnEditable(column))
+        return false;
+    if (m_editing)
+        endEdit(true);
+    if (row >= itemCount())  // the after-edit handler may have changed the rows
+        return false;
+    m_editing = true;
+    m_editRow = row;
+    m_editColumn = column;
+    m_editor->setFont(m_model->fontOf(m_editFontName));
+    m_editor->setText(m_model->cellText(row, column));
+    m_editor->selectAll();
+    scrollTo(m_model->index(row, column));
+    placeEditor();
+    m_editor->show();
+    m_editor->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+bool SftTree::endEdit(bool accept)
+{
+    if (!m_editing || m_ending)
+        return false;
+    m_ending = true;
+    const int row = m_editRow;
+    const int column = m_editColumn;
+    if (accept) {
+        QString text = m_editor->text();
+        emit AfterEdit(text, row, column);
+        m_model->setCellText(row, column, text);
+    }
+    closeEditor();
+    m_ending = false;
+    return true;
+}
+
+int SftTree::twipsToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+
+int SftTree::pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+
+void SftTree::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    const QModelIndex cell = indexAt(pos);
+    const int button = buttonCode(event->button());
+    const int shift = shiftState(event->modifiers());
+    // Only the left button selects; a right click leaves the selection alone.
+    if (event->button() == Qt::LeftButton)
+        QTreeView::mousePressEvent(event);
+    else
+        event->accept();
+    if (!cell.isValid()) {
+        emit ItemClick(-1, header()->logicalIndexAt(pos.x()), AreaNone, button, shift);
+        return;
+    }
+    const QRect rect = visualRect(cell);
+    const QFont cellFont = m_model->fontOf(m_model->cellFont(cell.row(), cell.column()));
+    const int textWidth = QFontMetrics(cellFont).horizontalAdvance(m_model->cellText(cell.row(), cell.column()));
+    const int area = pos.x() - rect.left() <= textWidth + kTextMargin ? AreaCellText : AreaCell;
+    emit ItemClick(cell.row(), cell.column(), area, button, shift);
+}
+
+void SftTree::keyPressEvent(QKeyEvent *event)
+{
+    // The keyboard way to a cell's editor: the same event as a click on it.
+    const QModelIndex current = currentIndex();
+    if ((event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && current.isValid()) {
+        emit ItemClick(current.row(), current.column(), AreaCellText, LeftButton, shiftState(event->modifiers()));
+        event->accept();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void SftTree::scrollContentsBy(int dx, int dy)
+{
+    QTreeView::scrollContentsBy(dx, dy);
+    placeEditor();
+}
+
+void SftTree::updateGeometries()
+{
+    QTreeView::updateGeometries();
+    placeEditor();
+}
+
+bool SftTree::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_editor) {
+        if (event->type() == QEvent::KeyPress)
+            return editorKeyPress(static_cast<QKeyEvent *>(event));
+        if (event->type() == QEvent::FocusOut) {
+            // Leaving the cell for another control keeps what was typed; a pop-up
+            // menu or another window taking the focus for a moment does not end it.
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+                endEdit(true);
+        }
+        return false;
+    }
+    if (watched == header()->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const int x = mouse->position().toPoint().x();
+        const int column = header()->logicalIndexAt(x);
+        if (mouse->button() == Qt::LeftButton) {
+            // Near a section edge the press starts a resize; leave it to the header.
+            const int left = header()->sectionViewportPosition(column);
+            const int right = left + header()->sectionSize(column);
+            if (column < 0 || x - left < kHandleWidth || right - x < kHandleWidth)
+                return false;
+        }
+        emit ItemClick(-1, column, column < 0 ? AreaNone : AreaColumnHeader, buttonCode(mouse->button()),
+                       shiftState(mouse->modifiers()));
+        return mouse->button() != Qt::LeftButton;
+    }
+    return QTreeView::eventFilter(watched, event);
+}
+
+void SftTree::applyColumnSettings()
+{
+    m_applyingSettings = true;
+    const int count = std::min(static_cast<int>(m_columns.size()), header()->count());
+    for (int column = 0; column < count; ++column) {
+        const ColumnSettings &settings = m_columns[column];
+        const int current = header()->sectionSize(column);
+        const int wanted = settings.widthPixels >= 0 ? settings.widthPixels : current;
+        const int width = std::max(wanted, settings.minWidthPixels);
+        if (width != current)
+            header()->resizeSection(column, width);
+    }
+    m_applyingSettings = false;
+    placeEditor();
+}
+
+void SftTree::sectionResized(int column, int, int newSize)
+{
+    if (m_applyingSettings || m_resetting || column < 0 || column >= static_cast<int>(m_columns.size()))
+        return;
+    ColumnSettings &settings = m_columns[column];
+    if (newSize < settings.minWidthPixels) {
+        m_applyingSettings = true;
+        header()->resizeSection(column, settings.minWidthPixels);
+        m_applyingSettings = false;
+        newSize = settings.minWidthPixels;
+    }
+    // A width the user dragged to survives the next refill.
+    settings.widthPixels = newSize;
+    placeEditor();
+}
+
+bool SftTree::editorKeyPress(QKeyEvent *event)
+{
+    int key = keyCode(*event);
+    int shift = shiftState(event->modifiers());
+    if (event->key() == Qt::Key_Backtab)
+        shift |= ShiftMask;
+    emit CEKeyDown(key, shift, m_editRow, m_editColumn, m_editor->text());
+    if (key == 0 || !m_editing)
+        return true;
+    switch (key) {
+    case KeyEnter:
+        endEdit(true);
+        return true;
+    case KeyEscape:
+        endEdit(false);
+        return true;
+    case KeyTab:
+        return true;  // never lets the focus wander off the cell
+    default:
+        return false;
+    }
+}
+
+void SftTree::placeEditor()
+{
+    if (!m_editing)
+        return;
+    const QRect rect = visualRect(m_model->index(m_editRow, m_editColumn));
+    m_editor->setGeometry(rect);
+}
+
+void SftTree::closeEditor()
+{
+    if (!m_editing)
+        return;
+    const bool hadFocus = m_editor->hasFocus();
+    m_editing = false;
+    m_editRow = -1;
+    m_editColumn = -1;
+    m_editor->hide();
+    if (hadFocus)
+        setFocus(Qt::OtherFocusReason);
+}
+
+int SftTree::shiftState(Qt::KeyboardModifiers modifiers)
+{
+    int shift = 0;
+    if (modifiers & Qt::ShiftModifier)
+        shift |= ShiftMask;
+    if (modifiers & Qt::ControlModifier)
+        shift |= CtrlMask;
+    if (modifiers & Qt::AltModifier)
+        shift |= AltMask;
+    return shift;
+}
+
+int SftTree::buttonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return LeftButton;
+    case Qt::RightButton:
+        return RightButton;
+    case Qt::MiddleButton:
+        return MiddleButton;
+    default:
+        return 0;
+    }
+}
+
+} // namespace win32

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "platform/win32/SftTreeModel.h"
+
+#include <QTreeView>
+
+#include <vector>
+
+class QLineEdit;
+
+namespace win32 {
+
+// The tree/grid control: a flat grid of rows and columns with per-cell fonts,
+// a cell editor that the owner starts and ends, and the click, key and
+// after-edit events of the toolkit control it stands in for.
+//
+// Widths are in twips (1/1440 inch), as the owner's layout is.
+class SftTree : public QTreeView {
+    Q_OBJECT
+public:
+    // Where a click landed (the control's own area codes).
+    enum Area : int {
+        AreaNone = 0,          // outside any row and column
+        AreaCellText = 2,      // on a cell's text
+        AreaCell = 5,          // on a cell, beside its text
+        AreaColumnHeader = 6,  // on a column's header
+    };
+    // Mouse buttons and shift states of the click and key events.
+    enum Button : int { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
+    enum Shift : int { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
+    // Key codes of the key-down event for the keys the owner handles.
+    enum Key : int { KeyTab = 9, KeyEnter = 13, KeyEscape = 27, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40 };
+
+    explicit SftTree(QWidget *parent = nullptr);
+    ~SftTree() override;
+
+    SftTreeModel &grid() { return *m_model; }
+    const SftTreeModel &grid() const { return *m_model; }
+
+    // Columns.
+    void setColumnCount(int count);
+    int columnCount() const { return m_model->columnCount(); }
+    void setColumnCaption(int column, const QString &caption);
+    QString columnCaption(int column) const { return m_model->columnCaption(column); }
+    void setColumnWidthTwips(int column, int twips);
+    int columnWidthTwips(int column) const;
+    void setColumnMinWidthTwips(int column, int twips);
+    int columnMinWidthTwips(int column) const;
+    // Whether the cell editor may be started on this column's cells.
+    void setColumnEditable(int column, bool editable);
+    bool columnEditable(int column) const;
+
+    // Rows and cells.
+    void clear();  // all rows; columns stay
+    int addItem(const QString &column0Text) { return m_model->addRow(column0Text); }
+    bool removeItem(int row);
+    int itemCount() const { return m_model->rowCount(); }
+    void setItemData(int row, qint32 value) { m_model->setItemData(row, value); }
+    qint32 itemData(int row) const { return m_model->itemData(row); }
+    int findItemData(qint32 value) const { return m_model->findItemData(value); }
+    void setCellText(int row, int column, const QString &text) { m_model->setCellText(row, column, text); }
+    QString cellText(int row, int column) const { return m_model->cellText(row, column); }
+    void setCellFont(int row, int column, const QString &fontName) { m_model->setCellFont(row, column, fontName); }
+    QString cellFont(int row, int column) const { return m_model->cellFont(row, column); }
+    void sortById();
+    int selectedRow() const;  // -1 when none
+    void selectRow(int row);
+
+    // Redrawing off collects every change into one update when it is switched on again.
+    void setRedraw(bool on);
+    bool redraw() const { return m_redraw; }
+    void recalcLayout();
+
+    // The cell editor.
+    void setEditFont(const QString &fontName);
+    QString editFont() const { return m_editFontName; }
+    bool beginEdit(int row, int column);  // false when the cell cannot be edited
+    bool endEdit(bool accept);            // true when an edit was open and has ended
+    bool isEditing() const { return m_editing; }
+    int editRow() const { return m_editRow; }
+    int editColumn() const { return m_editColumn; }
+    QLineEdit *cellEditor() const { return m_editor; }
+
+    static int twipsToPixels(int twips);
+    static int pixelsToTwips(int pixels);
+
+signals:
+    void ItemClick(int row, int column, int area, int button, int shift);
+    // Raised when an edit ends with acceptance, before the cell shows the text;
+    // a handler may change the text.
+    void AfterEdit(QString &newText, int row, int column);
+    // Raised for each key pressed in the cell editor; a handler sets key to 0 to swallow it.
+    void CEKeyDown(int &key, int shift, int row, int column, const QString &text);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct ColumnSettings {
+        int widthPixels = -1;  // -1: the header's default
+        int minWidthPixels = 0;
+        bool editable = false;
+    };
+    void applyColumnSettings();
+    void sectionResized(int column, int oldSize, int newSize);
+    bool editorKeyPress(QKeyEvent *event);
+    void placeEditor();
+    void closeEditor();
+    static int shiftState(Qt::KeyboardModifiers modifiers);
+    static int buttonCode(Qt::MouseButton button);
+
+    SftTreeModel *m_model;
+    std::vector<ColumnSettings> m_columns;
+    bool m_redraw = true;
+    bool m_applyingSettings = false;
+    bool m_resetting = false;
+    QString m_editFontName;
+    QLineEdit *m_editor = nullptr;  // one for the grid's life, shown while editing
+    bool m_editing = false;
+    int m_editRow = -1;
+    int m_editColumn = -1;
+    bool m_ending = false;
+};
+
+} // namespace win32

@@ -1,0 +1,301 @@
+#include "platform/win32/SftTree.h"
+
+#include "tests/testlib/TestEnvironment.h"
+
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QtTest>
+
+using win32::SftTree;
+using win32::SftTreeModel;
+
+class SftTreeTest : public QObject {
+    Q_OBJECT
+private:
+    TestEnvironment m_env;
+
+    // Three columns, rows with IDs in the order given, texts "<id>/<column>".
+    static void fill(SftTree &tree, const QList<int> &ids)
+    {
+        tree.setColumnCount(3);
+        for (int column = 1; column < 3; ++column)
+            tree.setColumnEditable(column, true);
+        for (int id : ids) {
+            const int row = tree.addItem(QString::number(id));
+            tree.setItemData(row, id);
+            for (int column = 1; column < 3; ++column)
+                tree.setCellText(row, column, QStringLiteral("%1/%2").arg(id).arg(column));
+        }
+    }
+
+    static QPoint cellCentre(SftTree &tree, int row, int column)
+    {
+        return tree.visualRect(tree.grid().index(row, column)).center();
+    }
+
+private slots:
+    void modelPassesTheModelTester()
+    {
+        SftTreeModel model;
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setColumns(3);
+        for (int id : {7, 3, 5}) {
+            const int row = model.addRow(QString::number(id));
+            model.setItemData(row, id);
+            model.setCellText(row, 1, QStringLiteral("text"));
+            model.setCellFont(row, 1, QStringLiteral("Tahoma"));
+        }
+        model.sortById();
+        model.removeRow(1);
+        model.setColumns(5);
+        model.setColumns(2);
+        model.beginBulkUpdate();
+        for (int id = 0; id < 100; ++id)
+            model.setItemData(model.addRow(QString::number(id)), id);
+        model.sortById();
+        model.endBulkUpdate();
+        model.clearRows();
+        QCOMPARE(model.rowCount(), 0);
+    }
+
+    void findsRowsByItemData()
+    {
+        SftTreeModel model;
+        model.setColumns(2);
+        for (int id : {40, 10, 30, 10})
+            model.setItemData(model.addRow(QString::number(id)), id);
+        QCOMPARE(model.findItemData(10), 1);  // the first of two
+        QCOMPARE(model.findItemData(99), -1);
+        model.sortById();
+        QCOMPARE(model.findItemData(10), 0);
+        QCOMPARE(model.findItemData(40), 3);
+        model.removeRow(0);
+        QCOMPARE(model.findItemData(10), 0);
+        QCOMPARE(model.findItemData(30), 1);
+        model.setItemData(1, 77);
+        QCOMPARE(model.findItemData(30), -1);
+        QCOMPARE(model.findItemData(77), 1);
+        model.clearRows();
+        QCOMPARE(model.findItemData(10), -1);
+    }
+
+    void sortsNumericallyWithUnnumberedRowsFirst()
+    {
+        SftTreeModel model;
+        model.setColumns(2);
+        for (int id : {10, 9, -1, 100}) {
+            const int row = model.addRow(QString::number(id));
+            model.setItemData(row, id);
+            model.setCellText(row, 1, QStringLiteral("t%1").arg(id));
+            model.setCellFont(row, 1, QStringLiteral("F%1").arg(id));
+        }
+        model.addRow(QStringLiteral("No item data"));
+        model.sortById();
+        QStringList order;
+        for (int row = 0; row < model.rowCount(); ++row)
+            order << model.cellText(row, 0);
+        QCOMPARE(order, (QStringList{"No item data", "-1", "9", "10", "100"}));
+        // Cells and fonts travel with their rows.
+        QCOMPARE(model.cellText(3, 1), QStringLiteral("t10"));
+        QCOMPARE(model.cellFont(3, 1), QStringLiteral("F10"));
+    }
+
+    void columnCountChangeKeepsRemainingCells()
+    {
+        SftTreeModel model;
+        model.setColumns(3);
+        const int row = model.addRow(QStringLiteral("1"));
+        model.setCellText(row, 2, QStringLiteral("kept"));
+        model.setCellFont(row, 2, QStringLiteral("David"));
+        model.setColumns(4);
+        QCOMPARE(model.cellText(row, 2), QStringLiteral("kept"));
+        QCOMPARE(model.cellFont(row, 2), QStringLiteral("David"));
+        QCOMPARE(model.cellText(row, 3), QString());
+        model.setColumns(2);
+        QCOMPARE(model.cellText(row, 2), QString());
+        QCOMPARE(model.cellText(row, 0), QStringLiteral("1"));
+        // Out of range addresses are ignored, never a crash.
+        model.setCellText(5, 0, QStringLiteral("x"));
+        model.setCellText(0, -1, QStringLiteral("x"));
+        QCOMPARE(model.cellText(5, 0), QString());
+    }
+
+    void fontRoleGivesEachCellItsFont()
+    {
+        SftTreeModel model;
+        model.setColumns(3);
+        const int row = model.addRow(QStringLiteral("1"));
+        model.setCellFont(row, 1, QStringLiteral("MS GOTHIC"));
+        model.setCellFont(row, 2, QStringLiteral("Traditional Arabic"));
+        const auto fontAt = [&](int column) { return model.data(model.index(row, column), Qt::FontRole); };
+        QVERIFY(!fontAt(0).isValid());
+        QCOMPARE(fontAt(1).value<QFont>().families().value(0), QStringLiteral("MS GOTHIC"));
+        QCOMPARE(fontAt(2).value<QFont>().families().value(0), QStringLiteral("Traditional Arabic"));
+    }
+
+    void columnSettingsSurviveARefill()
+    {
+        SftTree tree;
+        tree.setColumnCount(2);
+        tree.setColumnWidthTwips(1, 3500);
+        tree.setColumnMinWidthTwips(1, 500);
+        QCOMPARE(tree.header()->sectionSize(1), 233);
+        tree.setRedraw(false);
+        tree.clear();
+        for (int id = 0; id < 10; ++id)
+            tree.addItem(QString::number(id));
+        tree.sortById();
+        tree.recalcLayout();
+        tree.setRedraw(true);
+        QCOMPARE(tree.header()->sectionSize(1), 233);
+        tree.header()->resizeSection(1, 5);
+        QCOMPARE(tree.header()->sectionSize(1), 33);  // never below the minimum
+        tree.header()->resizeSection(1, 100);
+        tree.setRedraw(false);
+        tree.setRedraw(true);
+        QCOMPARE(tree.header()->sectionSize(1), 100);  // the user's width stays
+    }
+
+    void clicksReportCellButtonAndArea_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<int>("code");
+        QTest::newRow("left") << Qt::LeftButton << 1;
+        QTest::newRow("right") << Qt::RightButton << 2;
+    }
+    void clicksReportCellButtonAndArea()
+    {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(int, code);
+        SftTree tree;
+        tree.resize(600, 300);
+        fill(tree, {1, 2, 3});
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        tree.selectRow(0);
+        QSignalSpy clicks(&tree, &SftTree::ItemClick);
+        QTest::mouseClick(tree.viewport(), button, Qt::ShiftModifier, cellCentre(tree, 2, 1));
+        QCOMPARE(clicks.size(), 1);
+        QCOMPARE(clicks[0][0].toInt(), 2);
+        QCOMPARE(clicks[0][1].toInt(), 1);
+        QVERIFY(clicks[0][2].toInt() == SftTree::AreaCellText || clicks[0][2].toInt() == SftTree::AreaCell);
+        QCOMPARE(clicks[0][3].toInt(), code);
+        QCOMPARE(clicks[0][4].toInt(), int(SftTree::ShiftMask));
+        // Only the left button moves the selection.
+        QCOMPARE(tree.selectedRow(), code == 1 ? 2 : 0);
+
+        const QRect header = tree.header()->geometry();
+        const int x = tree.header()->sectionViewportPosition(2) + tree.header()->sectionSize(2) / 2;
+        QTest::mouseClick(tree.header()->viewport(), button, {}, QPoint(x, header.height() / 2));
+        QCOMPARE(clicks.size(), 2);
+        QCOMPARE(clicks[1][0].toInt(), -1);
+        QCOMPARE(clicks[1][1].toInt(), 2);
+        QCOMPARE(clicks[1][2].toInt(), int(SftTree::AreaColumnHeader));
+        QCOMPARE(clicks[1][3].toInt(), code);
+    }
+
+    void editorStartsOnlyOnEditableCells()
+    {
+        SftTree tree;
+        fill(tree, {1});
+        QVERIFY(!tree.beginEdit(0, 0));
+        QVERIFY(!tree.beginEdit(1, 1));
+        QVERIFY(!tree.endEdit(true));
+        tree.setEditFont(QStringLiteral("David"));
+        QVERIFY(tree.beginEdit(0, 2));
+        QVERIFY(tree.isEditing());
+        QCOMPARE(tree.cellEditor()->font().families().value(0), QStringLiteral("David"));
+        QCOMPARE(tree.cellEditor()->text(), QStringLiteral("1/2"));
+    }
+
+    void acceptedEditRaisesAfterEditBeforeTheCellChanges()
+    {
+        SftTree tree;
+        fill(tree, {1});
+        QString seenCellText;
+        QString seenNewText;
+        connect(&tree, &SftTree::AfterEdit, &tree, [&](QString &text, int row, int column) {
+            seenCellText = tree.cellText(row, column);
+            seenNewText = text;
+            text += QStringLiteral("!");
+        });
+        QVERIFY(tree.beginEdit(0, 1));
+        tree.cellEditor()->setText(QStringLiteral("new"));
+        QVERIFY(tree.endEdit(true));
+        QCOMPARE(seenCellText, QStringLiteral("1/1"));
+        QCOMPARE(seenNewText, QStringLiteral("new"));
+        QCOMPARE(tree.cellText(0, 1), QStringLiteral("new!"));
+        QVERIFY(!tree.isEditing());
+    }
+
+    void keysReachTheHandlerAndCanBeSwallowed()
+    {
+        SftTree tree;
+        fill(tree, {1, 2});
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        QList<QList<int>> keys;
+        connect(&tree, &SftTree::CEKeyDown, &tree,
+                [&](int &key, int shift, int row, int column, const QString &) {
+                    keys.append({key, shift, row, column});
+                    if (key == 'X' || key == SftTree::KeyUp)
+                        key = 0;
+                });
+        int edits = 0;
+        connect(&tree, &SftTree::AfterEdit, &tree, [&](QString &, int, int) { ++edits; });
+        QVERIFY(tree.beginEdit(1, 2));
+        tree.cellEditor()->clear();
+        QTest::keyClicks(tree.cellEditor(), QStringLiteral("aXb"));
+        QCOMPARE(tree.cellEditor()->text(), QStringLiteral("ab"));
+        QTest::keyClick(tree.cellEditor(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QTest::keyClick(tree.cellEditor(), Qt::Key_Up);
+        QVERIFY(tree.isEditing());  // unhandled Tab never moves the focus away
+        QVERIFY(keys.contains(QList<int>{SftTree::KeyTab, SftTree::ShiftMask, 1, 2}));
+        QCOMPARE(keys.last().value(0), int(SftTree::KeyUp));
+        // Enter and Escape that nobody swallows end the edit themselves.
+        QTest::keyClick(tree.cellEditor(), Qt::Key_Return);
+        QCOMPARE(edits, 1);
+        QCOMPARE(tree.cellText(1, 2), QStringLiteral("ab"));
+        QVERIFY(tree.beginEdit(0, 1));
+        QTest::keyClicks(tree.cellEditor(), QStringLiteral("zz"));
+        QTest::keyClick(tree.cellEditor(), Qt::Key_Escape);
+        QVERIFY(!tree.isEditing());
+        QCOMPARE(edits, 1);
+        QCOMPARE(tree.cellText(0, 1), QStringLiteral("1/1"));
+    }
+
+    void structuralChangesCloseTheEditorWithoutAnEdit()
+    {
+        SftTree tree;
+        fill(tree, {2, 1});
+        int edits = 0;
+        connect(&tree, &SftTree::AfterEdit, &tree, [&](QString &, int, int) { ++edits; });
+        QVERIFY(tree.beginEdit(0, 1));
+        tree.sortById();
+        QVERIFY(!tree.isEditing());
+        QVERIFY(tree.beginEdit(0, 1));
+        tree.clear();
+        QVERIFY(!tree.isEditing());
+        QCOMPARE(edits, 0);
+    }
+
+    void startingAnotherEditAcceptsTheOpenOne()
+    {
+        SftTree tree;
+        fill(tree, {1, 2});
+        int edits = 0;
+        connect(&tree, &SftTree::AfterEdit, &tree, [&](QString &, int, int) { ++edits; });
+        QVERIFY(tree.beginEdit(0, 1));
+        tree.cellEditor()->setText(QStringLiteral("typed"));
+        QVERIFY(tree.beginEdit(1, 2));
+        QCOMPARE(edits, 1);
+        QCOMPARE(tree.cellText(0, 1), QStringLiteral("typed"));
+        QCOMPARE(tree.editRow(), 1);
+        QCOMPARE(tree.editColumn(), 2);
+    }
+};
+
+QTEST_MAIN(SftTreeTest)
+#include "sfttree_test.moc"
