@@ -46,6 +46,7 @@ private:
 
     VBE *m_vbe;
     QList<AddIn *> m_items;
+    QList<AddIn *> m_connected;  // in the order they connected
 };
 
 } // namespace vbide

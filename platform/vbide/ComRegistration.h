@@ -40,5 +40,6 @@ QString libraryPathOf(const void *address);
 // The message of the last failed registration helper call in this process
 // (for the host to show when DllRegisterServer returns a failure); empty when none.
 QString lastRegistrationError();
+void clearLastRegistrationError();
 
 } // namespace vbide
