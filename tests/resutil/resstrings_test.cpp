@@ -1,0 +1,147 @@
+#include "platform/resutil/ResStrings.h"
+#include "tests/testlib/TestEnvironment.h"
+
+#include <QtTest>
+
+using resutil::ResString;
+using resutil::ResStrings;
+
+class ResStringsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { m_env = std::make_unique<TestEnvironment>(); }
+
+    void removeWhileEnumeratingVisitsEveryOtherEntryOnce_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("removeEvery"); // remove the current entry when ID % removeEvery == 0
+        QTest::addColumn<bool>("removeNext"); // remove the entry after the current one instead
+        QTest::newRow("remove all, small") << 5 << 1 << false;
+        QTest::newRow("remove all, compacting") << 1000 << 1 << false;
+        QTest::newRow("remove every third, compacting") << 1000 << 3 << false;
+        QTest::newRow("remove none") << 100 << 1000000 << false;
+        QTest::newRow("remove the next entry") << 300 << 2 << true;
+    }
+    void removeWhileEnumeratingVisitsEveryOtherEntryOnce()
+    {
+        QFETCH(int, count);
+        QFETCH(int, removeEvery);
+        QFETCH(bool, removeNext);
+        ResStrings strings;
+        for (int id = 0; id < count; ++id)
+            strings.Add(1033, id, QString::number(id));
+        QList<int> visited;
+        QSet<int> removedIds;
+        for (ResString *entry : strings) {
+            visited.append(entry->ID());
+            QVERIFY(!removedIds.contains(entry->ID()));
+            if (entry->ID() % removeEvery != 0)
+                continue;
+            if (removeNext) {
+                if (ResString *next = strings.Find(1033, entry->ID() + 1)) {
+                    removedIds.insert(next->ID());
+                    QVERIFY(strings.Remove(next).ok());
+                }
+            } else {
+                removedIds.insert(entry->ID());
+                QVERIFY(strings.Remove(entry).ok());
+            }
+        }
+        QList<int> expected;
+        for (int id = 0; id < count; ++id)
+            if (!removeNext || !removedIds.contains(id))
+                expected.append(id);
+        QCOMPARE(visited, expected);
+        QCOMPARE(strings.Count(), count - removedIds.size());
+        for (int id = 0; id < count; ++id)
+            QCOMPARE(strings.Find(1033, id) != nullptr, !removedIds.contains(id));
+    }
+
+    void entriesAddedWhileEnumeratingComeLast()
+    {
+        ResStrings strings;
+        strings.Add(1, 1, QStringLiteral("a"));
+        strings.Add(1, 2, QStringLiteral("b"));
+        QList<int> visited;
+        for (ResString *entry : strings) {
+            visited.append(entry->ID());
+            if (entry->ID() == 1)
+                strings.Add(1, 3, QStringLiteral("c"));
+        }
+        QCOMPARE(visited, (QList<int>{1, 2, 3}));
+    }
+
+    void findFollowsKeyChangesAndDuplicates()
+    {
+        ResStrings strings;
+        ResString *first = strings.Add(1033, 7, QStringLiteral("first"));
+        ResString *second = strings.Add(1033, 7, QStringLiteral("second"));
+        QCOMPARE(strings.Find(1033, 7), first);
+        QVERIFY(strings.Remove(first).ok());
+        QCOMPARE(strings.Find(1033, 7), second);
+        second->setID(8);
+        second->setLocaleID(1031);
+        QCOMPARE(strings.Find(1033, 7), nullptr);
+        QCOMPARE(strings.Find(1031, 8), second);
+        QCOMPARE(strings.Find(-1, -1), nullptr);
+        ResString *negative = strings.Add(-1, -1, QStringLiteral("kept apart"));
+        QCOMPARE(strings.Find(-1, -1), negative);
+        QCOMPARE(strings.Find(1031, 8), second);
+    }
+
+    void languagesInOrderOfFirstOccurrence()
+    {
+        ResStrings strings;
+        QVERIFY(strings.Languages().isEmpty());
+        strings.Add(1031, 1, QStringLiteral("x"));
+        ResString *english = strings.Add(2057, 1, QStringLiteral("x"));
+        strings.Add(1031, 2, QStringLiteral("x"));
+        strings.Add(1036, 1, QStringLiteral("x"));
+        QCOMPARE(strings.Languages(), (QList<qint32>{1031, 2057, 1036}));
+        english->setLocaleID(1036);
+        QCOMPARE(strings.Languages(), (QList<qint32>{1031, 1036}));
+        strings.Clear();
+        QVERIFY(strings.Languages().isEmpty());
+        QCOMPARE(strings.Count(), 0);
+    }
+
+    void changedAfterEveryKindOfEdit()
+    {
+        ResStrings strings;
+        ResString *entry = strings.Add(1, 1, QStringLiteral("a"));
+        QVERIFY(strings.Changed());
+        strings.setChanged(false);
+        entry->setText(QStringLiteral("a"));
+        QVERIFY(!strings.Changed());
+        entry->setText(QStringLiteral("b"));
+        QVERIFY(strings.Changed());
+        strings.setChanged(false);
+        entry->setID(2);
+        QVERIFY(strings.Changed());
+        strings.setChanged(false);
+        QVERIFY(strings.Remove(entry).ok());
+        QVERIFY(strings.Changed());
+        strings.setChanged(false);
+        strings.Clear();
+        QVERIFY(strings.Changed());
+    }
+
+    void removingAForeignEntryFails()
+    {
+        ResStrings one;
+        ResStrings other;
+        ResString *entry = other.Add(1, 1, QStringLiteral("a"));
+        QVERIFY(!one.Remove(entry).ok());
+        QVERIFY(!one.Remove(nullptr).ok());
+        QCOMPARE(other.Count(), 1);
+        ResString loose(1, 1, QStringLiteral("loose"));
+        QVERIFY(!other.Remove(&loose).ok());
+        QCOMPARE(other.Add(nullptr), nullptr);
+    }
+
+private:
+    std::unique_ptr<TestEnvironment> m_env;
+};
+
+QTEST_GUILESS_MAIN(ResStringsTest)
+#include "resstrings_test.moc"
