@@ -5,8 +5,6 @@
 #include "support/Globals.h"
 #include "uistrings/LgvStringModule.h"
 
-namespace modUtil {
-
 QString GetLanguageNameFromLocaleID(int lcid)
 {
     QString name;
@@ -17,5 +15,3 @@ QString GetLanguageNameFromLocaleID(int lcid)
     });
     return name;
 }
-
-} // namespace modUtil

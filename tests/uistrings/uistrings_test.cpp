@@ -108,9 +108,9 @@ private slots:
     {
         win32::ScriptedInteraction user;
         SetUILanguage(1031, QString());
-        QCOMPARE(modUtil::GetLanguageNameFromLocaleID(2057), QString::fromUtf8("Englisch (Vereinigtes Königreich)"));
+        QCOMPARE(GetLanguageNameFromLocaleID(2057), QString::fromUtf8("Englisch (Vereinigtes Königreich)"));
         SetUILanguage(2057, QString());
-        QCOMPARE(modUtil::GetLanguageNameFromLocaleID(1031), QStringLiteral("German (Germany)"));
+        QCOMPARE(GetLanguageNameFromLocaleID(1031), QStringLiteral("German (Germany)"));
         QVERIFY(user.unexpected.isEmpty());
 
         // An unknown locale is reported under the function's name and gives the empty text.
@@ -120,7 +120,7 @@ private slots:
                      + dialog.findChild<QLabel *>(QStringLiteral("lblDescription"))->text();
             return int(QDialog::Accepted);
         });
-        QCOMPARE(modUtil::GetLanguageNameFromLocaleID(0x7777), QString());
+        QCOMPARE(GetLanguageNameFromLocaleID(0x7777), QString());
         QCOMPARE(reported, QStringLiteral("GetLanguageNameFromLocaleID|Locale ID 30583 is not a known locale"));
     }
 
