@@ -1,0 +1,350 @@
+#include "platform/vbide/HostWindow.h"
+
+#include "platform/vbide/AddIn.h"
+#include "platform/vbide/AddInManagerDialog.h"
+#include "platform/vbide/Addins.h"
+#include "platform/vbide/CommandBars.h"
+#include "platform/vbide/Events.h"
+#include "platform/vbide/ProjectExplorer.h"
+#include "platform/vbide/VBE.h"
+#include "platform/vbide/VBProject.h"
+#include "platform/vbide/VBProjects.h"
+#include "platform/vbide/VBProjectsEvents.h"
+#include "platform/vbide/VbgFile.h"
+#include "platform/vbide/Window.h"
+#include "platform/vbide/Windows.h"
+#include "platform/win32/Interaction.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace vbide {
+
+namespace {
+
+constexpr int vbYesNoCancel = 3;
+
+QString title()
+{
+    return QLatin1String(HostWindow::Title);
+}
+
+} // namespace
+
+HostWindow::HostWindow(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("hostWindow"));
+    setAccessibleName(title());
+    setWindowTitle(title());
+    setDockOptions(AnimatedDocks | AllowTabbedDocks | AllowNestedDocks);
+
+    auto *centre = new QLabel(QStringLiteral("Open a project with File > Open Project."), this);
+    centre->setObjectName(QStringLiteral("lblWorkspace"));
+    centre->setAccessibleName(QStringLiteral("Workspace"));
+    centre->setAlignment(Qt::AlignCenter);
+    centre->setEnabled(false);
+    setCentralWidget(centre);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->setAccessibleName(QStringLiteral("Status"));
+
+    m_vbe = new VBE(this, nullptr);
+    createMenus();
+
+    m_explorer = new ProjectExplorer(m_vbe);
+    m_explorerWindow = m_vbe->Windows()->addHostWindow(QStringLiteral("Project - Explorer"), m_explorer,
+                                                       QLatin1String(ExplorerGuid));
+    m_explorerWindow->setVisible(true);
+    connect(m_explorer, &QTreeWidget::currentItemChanged, this, &HostWindow::updateActions);
+    VBProjectsEvents *events = m_vbe->Events()->VBProjectsEvents();
+    connect(events, &VBProjectsEvents::ItemAdded, this, &HostWindow::updateActions);
+    connect(events, &VBProjectsEvents::ItemRemoved, this, &HostWindow::updateActions);
+    updateActions();
+    resize(1100, 720);
+}
+
+HostWindow::~HostWindow()
+{
+    shutDown();
+    // The model goes before the window so add-ins still find their docks while they disconnect.
+    delete m_vbe;
+}
+
+void HostWindow::createMenus()
+{
+    menuBar()->setObjectName(QStringLiteral("menuBar"));
+    menuBar()->setAccessibleName(QStringLiteral("Menu Bar"));
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    file->setAccessibleName(QStringLiteral("File"));
+    auto addAction = [&](QMenu *menu, const char *name, const QString &text, QKeySequence key, auto slot) {
+        QAction *action = menu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(key);
+        action->setStatusTip(QString(text).remove(QLatin1Char('&')).remove(QStringLiteral("...")));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    addAction(file, "mnuFileOpen", QStringLiteral("&Open Project..."), QKeySequence::Open, &HostWindow::fileOpen);
+    addAction(file, "mnuFileAdd", QStringLiteral("A&dd Project..."), QKeySequence(), &HostWindow::fileAdd);
+    m_removeAction = addAction(file, "mnuFileRemove", QStringLiteral("&Remove Project"), QKeySequence(), &HostWindow::fileRemove);
+    file->addSeparator();
+    m_saveAction = addAction(file, "mnuFileSave", QStringLiteral("&Save Project"), QKeySequence::Save, &HostWindow::fileSave);
+    m_renameAction = addAction(file, "mnuFileRename", QStringLiteral("Re&name Project..."), QKeySequence(Qt::Key_F2),
+                               &HostWindow::fileRename);
+    file->addSeparator();
+    addAction(file, "mnuFileExit", QStringLiteral("E&xit"), QKeySequence::Quit, &HostWindow::close);
+
+    QMenu *addIns = menuBar()->addMenu(QStringLiteral("&Add-Ins"));
+    addIns->setObjectName(QStringLiteral("mnuAddIns"));
+    addIns->setAccessibleName(QStringLiteral("Add-Ins"));
+    addAction(addIns, "mnuAddInManager", QStringLiteral("&Add-In Manager..."), QKeySequence(), &HostWindow::showAddInManager);
+    addIns->addSeparator();
+    m_vbe->CommandBars()->Add(QStringLiteral("Add-Ins"), addIns);
+}
+
+void HostWindow::updateActions()
+{
+    const bool any = m_explorer && m_explorer->selectedProject();
+    m_removeAction->setEnabled(any);
+    m_saveAction->setEnabled(any);
+    m_renameAction->setEnabled(any);
+}
+
+void HostWindow::showError(const QString &text)
+{
+    win32::interaction().msgBox(text, win32::vbOKOnly | win32::vbExclamation, title());
+}
+
+void HostWindow::showWarnings(const QStringList &warnings)
+{
+    if (!warnings.isEmpty())
+        showError(warnings.join(QLatin1Char('\n')));
+}
+
+QString HostWindow::askProjectFile(const QString &dialogTitle)
+{
+    win32::FileDialogRequest request;
+    request.title = dialogTitle;
+    if (VBProject *project = m_explorer->selectedProject())
+        request.initialPath = QFileInfo(project->FileName()).absolutePath();
+    request.filters = {QStringLiteral("Visual Basic projects (*.vbp *.vbg)"), QStringLiteral("All files (*)")};
+    request.confirmOverwrite = false;
+    return win32::interaction().getOpenFileName(request);
+}
+
+bool HostWindow::askToSave(VBProject *project)
+{
+    if (!project->IsDirty())
+        return true;
+    const int answer = win32::interaction().msgBox(
+        QStringLiteral("Save changes to the project \"%1\"?\n%2").arg(project->Name(), QDir::toNativeSeparators(project->FileName())),
+        vbYesNoCancel | win32::vbExclamation, title());
+    if (answer == win32::vbNo)
+        return true;
+    if (answer != win32::vbYes)
+        return false;
+    return saveProject(project);
+}
+
+bool HostWindow::askToSaveAll()
+{
+    for (VBProject *project : *m_vbe->VBProjects()) {
+        if (!askToSave(project))
+            return false;
+    }
+    return true;
+}
+
+bool HostWindow::openFiles(const QString &fileName, bool exclusive)
+{
+    QStringList projects{fileName};
+    QStringList warnings;
+    if (QFileInfo(fileName).suffix().compare(QLatin1String("vbg"), Qt::CaseInsensitive) == 0) {
+        qm::Result<VbgFile> group = VbgFile::read(fileName);
+        if (!group) {
+            showError(group.errorString());
+            return false;
+        }
+        projects = group->projects;
+        warnings = group->warnings;
+        if (projects.isEmpty()) {
+            warnings.prepend(QStringLiteral("The project group %1 lists no project that could be found.")
+                                 .arg(QDir::toNativeSeparators(group->fileName)));
+            showWarnings(warnings);
+            return false;
+        }
+    }
+    bool any = false;
+    for (const QString &path : projects) {
+        qm::Result<VBProject *> project = m_vbe->VBProjects()->AddFromFile(path, exclusive && !any);
+        if (!project) {
+            warnings.append(project.errorString());
+            continue;
+        }
+        any = true;
+        warnings.append((*project)->LoadWarnings());
+        m_explorer->selectProject(*project);
+    }
+    showWarnings(warnings);
+    if (any)
+        statusBar()->showMessage(QStringLiteral("Opened %1").arg(QDir::toNativeSeparators(fileName)), 5000);
+    return any;
+}
+
+bool HostWindow::openProject(const QString &fileName)
+{
+    if (!askToSaveAll())
+        return false;
+    return openFiles(fileName, true);
+}
+
+bool HostWindow::addProject(const QString &fileName)
+{
+    return openFiles(fileName, false);
+}
+
+bool HostWindow::removeProject(VBProject *project)
+{
+    if (!project || !askToSave(project))
+        return false;
+    qm::Status removed = m_vbe->VBProjects()->Remove(project);
+    if (!removed) {
+        showError(removed.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool HostWindow::saveProject(VBProject *project)
+{
+    if (!project)
+        return false;
+    qm::Status saved = project->Save();
+    if (!saved) {
+        showError(saved.errorString());
+        return false;
+    }
+    statusBar()->showMessage(QStringLiteral("Saved %1").arg(QDir::toNativeSeparators(project->FileName())), 5000);
+    return true;
+}
+
+bool HostWindow::renameProject(VBProject *project, const QString &newName)
+{
+    if (!project)
+        return false;
+    qm::Status renamed = project->setName(newName);
+    if (!renamed) {
+        showError(renamed.errorString());
+        return false;
+    }
+    return true;
+}
+
+void HostWindow::fileOpen()
+{
+    const QString file = askProjectFile(QStringLiteral("Open Project"));
+    if (!file.isEmpty())
+        openProject(file);
+}
+
+void HostWindow::fileAdd()
+{
+    const QString file = askProjectFile(QStringLiteral("Add Project"));
+    if (!file.isEmpty())
+        addProject(file);
+}
+
+void HostWindow::fileRemove()
+{
+    removeProject(m_explorer->selectedProject());
+}
+
+void HostWindow::fileSave()
+{
+    saveProject(m_explorer->selectedProject());
+}
+
+void HostWindow::fileRename()
+{
+    VBProject *project = m_explorer->selectedProject();
+    if (!project)
+        return;
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("frmRenameProject"));
+    dialog.setAccessibleName(QStringLiteral("Rename Project"));
+    dialog.setWindowTitle(QStringLiteral("Rename Project"));
+    dialog.setLabelText(QStringLiteral("Project name:"));
+    dialog.setTextValue(project->Name());
+    if (win32::interaction().execDialog(dialog) != QDialog::Accepted)
+        return;
+    renameProject(project, dialog.textValue().trimmed());
+}
+
+void HostWindow::startAddIns()
+{
+    Addins *addins = m_vbe->Addins();
+    addins->connectAtStartup();
+    QStringList failures;
+    for (AddIn *addIn : *addins) {
+        if (!addIn->LastError().isEmpty())
+            failures.append(addIn->LastError());
+    }
+    showWarnings(failures);
+    addins->startupComplete();
+}
+
+void HostWindow::showAddInManager()
+{
+    Addins *addins = m_vbe->Addins();
+    addins->Update();
+    AddInManagerDialog dialog(addins, this);
+    if (win32::interaction().execDialog(dialog) != QDialog::Accepted)
+        return;
+    QStringList failures;
+    for (const AddInManagerDialog::Choice &choice : dialog.choices()) {
+        AddIn *addIn = addins->Item(choice.progId);
+        if (!addIn)
+            continue;
+        if (choice.loadBehavior != addIn->LoadBehavior()) {
+            qm::Status stored = addIn->setLoadBehavior(choice.loadBehavior);
+            if (!stored)
+                failures.append(stored.errorString());
+        }
+        if (choice.loaded != addIn->Connect()) {
+            qm::Status changed = addIn->setConnect(choice.loaded);
+            if (!changed)
+                failures.append(changed.errorString());
+        }
+    }
+    showWarnings(failures);
+}
+
+void HostWindow::shutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    for (Window *window : *m_vbe->Windows())
+        window->storeLayout();
+    m_vbe->Addins()->beginShutdown();
+    m_vbe->Addins()->disconnectAll(ext_dm_HostShutdown);
+}
+
+void HostWindow::closeEvent(QCloseEvent *event)
+{
+    if (!m_shutDown && !askToSaveAll()) {
+        event->ignore();
+        return;
+    }
+    shutDown();
+    event->accept();
+}
+
+} // namespace vbide

@@ -1,0 +1,76 @@
+#pragma once
+
+// The host's main window: the File menu over the open projects, the project
+// explorer, the "Add-Ins" menu (a command bar add-ins add buttons to) with the
+// Add-In Manager, and the docks of the add-ins' tool windows. Every question
+// and message goes through win32::interaction().
+
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QLabel;
+
+namespace vbide {
+
+class ProjectExplorer;
+class VBE;
+class VBProject;
+class Window;
+
+class HostWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr const char *Title = "Quill Host";
+    static constexpr const char *ExplorerGuid = "{2B7D5C1E-6F0A-4E43-9C55-1D2A6E4F8B10}";
+
+    explicit HostWindow(QWidget *parent = nullptr);
+    ~HostWindow() override;
+
+    VBE *vbe() const { return m_vbe; }
+    ProjectExplorer *explorer() const { return m_explorer; }
+
+    // File menu. Each returns false when nothing was done (cancelled or failed, with a message).
+    // Open replaces the open projects (asking about unsaved ones); Add adds. Both take .vbp and .vbg.
+    bool openProject(const QString &fileName);
+    bool addProject(const QString &fileName);
+    bool removeProject(VBProject *project);
+    bool saveProject(VBProject *project);
+    bool renameProject(VBProject *project, const QString &newName);
+
+    // Asks about every project with unsaved changes: Yes saves, No drops,
+    // Cancel stops. True when the host may go on (close, open another, ...).
+    bool askToSaveAll();
+    // Connects the add-ins that load on start-up and tells them start-up is complete.
+    void startAddIns();
+    // Runs the Add-In Manager and applies the choices.
+    void showAddInManager();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createMenus();
+    void fileOpen();
+    void fileAdd();
+    void fileRemove();
+    void fileSave();
+    void fileRename();
+    QString askProjectFile(const QString &title);
+    bool askToSave(VBProject *project);
+    bool openFiles(const QString &fileName, bool exclusive);
+    void showError(const QString &text);
+    void showWarnings(const QStringList &warnings);
+    void updateActions();
+    void shutDown();
+
+    VBE *m_vbe = nullptr;
+    ProjectExplorer *m_explorer = nullptr;
+    Window *m_explorerWindow = nullptr;
+    QAction *m_removeAction = nullptr;
+    QAction *m_saveAction = nullptr;
+    QAction *m_renameAction = nullptr;
+    bool m_shutDown = false;
+};
+
+} // namespace vbide
