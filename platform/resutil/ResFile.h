@@ -28,6 +28,7 @@ public:
     // the same file is refused, so an unreadable file is never written over.
     qm::Status Load();
     // Writes a resource file without strings at FileName and empties the object.
+    // (It holds one empty string table: some tools refuse a file with no resource.)
     qm::Status Create();
     // Writes the entries back to FileName atomically. flags must be 0. Refuses
     // entries the format cannot hold (string or locale ID outside 0..65535,

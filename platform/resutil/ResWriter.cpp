@@ -175,6 +175,11 @@ qm::Result<QByteArray> writeRes(const ResContent &content)
         blocks = std::move(grouped.value());
     }
 
+    // windres rejects a file that holds no resource at all, so an empty file
+    // gets one string table without strings (which every reader treats as absent).
+    if (blocks.empty() && others.isEmpty())
+        blocks.push_back(Block{blockKey(0, 1), {}});
+
     qint64 size = lead.size();
     for (const ResResource &resource : others)
         size += alignTo4(resource.header.size() + resource.data.size());

@@ -173,7 +173,7 @@ private slots:
         QVERIFY(saved.contains(blockFields));
     }
 
-    void createdFileIsTheEmptyEntryAlone()
+    void createdFileHoldsOneEmptyStringTable()
     {
         ResFile file;
         file.setFileName(m_path);
@@ -181,7 +181,7 @@ private slots:
         QVERIFY(file.Create().ok());
         QCOMPARE(file.Strings().Count(), 0);
         QVERIFY(!file.Changed());
-        QCOMPARE(readAll(m_path), ResBuilder().bytes());
+        QCOMPARE(readAll(m_path), ResBuilder().entry(6, 1, ResBuilder::block({}), 0).bytes());
         QVERIFY(file.Load().ok());
         QCOMPARE(file.Strings().Count(), 0);
         QVERIFY(file.Languages().isEmpty());
@@ -361,7 +361,7 @@ private slots:
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QVERIFY(!status.ok());
         QVERIFY2(status.errorString().contains(QStringLiteral("cannot be written")), qPrintable(status.errorString()));
-        QCOMPARE(readAll(path), ResBuilder().bytes());
+        QCOMPARE(readAll(path), ResBuilder().entry(6, 1, ResBuilder::block({}), 0).bytes());
         QVERIFY(file.Changed());
     }
 
