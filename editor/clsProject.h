@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/vbide/VBProject.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+namespace LgvRuntime {
+class RuntimeSupport;
+}
+namespace resutil {
+class ResFile;
+}
+
+// One project open in the host, paired with the resource file that belongs to it.
+// The resource file, with its unsaved edits, lives as long as this object.
+class clsProject : public QObject {
+    Q_OBJECT
+public:
+    explicit clsProject(QObject *parent = nullptr);
+    ~clsProject() override;
+
+    // The host project; nullptr once released (or when the host has deleted it).
+    vbide::VBProject *Project() const { return m_project.data(); }
+    void setProject(vbide::VBProject *project) { m_project = project; }
+
+    qint32 Index() const { return m_index; }
+    void setIndex(qint32 index) { m_index = index; }
+
+    resutil::ResFile *ResourceFile() const { return m_resourceFile.get(); }
+    void setResourceFile(std::unique_ptr<resutil::ResFile> file);
+    bool HasResourceFile() const { return m_resourceFile != nullptr; }
+
+    bool Initialised() const { return m_initialised; }
+    void setInitialised(bool initialised) { m_initialised = initialised; }
+
+    // Finds the project's resource file component and reads it; drops any
+    // file held before, with its unsaved changes.
+    void Init();
+    // Creates the file on disk and adds it to the project; does nothing when
+    // the project already has a resource file.
+    void CreateResourceFile(const QString &FileName);
+
+    void lgv_RuntimeSupport_LanguageChanged(int LanguageID, const QString &Language);
+
+private:
+    QPointer<vbide::VBProject> m_project;
+    qint32 m_index = 0;
+    std::unique_ptr<resutil::ResFile> m_resourceFile;
+    bool m_initialised = false;
+    std::unique_ptr<LgvRuntime::RuntimeSupport> lgv_RuntimeSupport;
+};

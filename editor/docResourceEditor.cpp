@@ -1,0 +1,263 @@
+#include "editor/docResourceEditor.h"
+
+#include "editor/clsProject.h"
+#include "platform/resutil/ResFile.h"
+#include "platform/vbide/Events.h"
+#include "platform/vbide/VBE.h"
+#include "platform/vbide/VBProject.h"
+#include "platform/vbide/VBProjects.h"
+#include "platform/vbide/VBProjectsEvents.h"
+#include "platform/win32/Interaction.h"
+#include "platform/win32/SftTree.h"
+#include "support/ErrorTrap.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QComboBox>
+#include <QProgressBar>
+#include <QToolBar>
+
+using LgvStringModule::lgv_string;
+
+namespace {
+constexpr int kInitialLanguageRoom = 11;  // indices 0 to 10
+}
+
+docResourceEditor::docResourceEditor(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("docResourceEditor"));
+    setAccessibleName(QString::fromUtf8(kMessageTitle));
+    CreateControls();
+    UserDocument_Initialize();
+}
+
+docResourceEditor::~docResourceEditor()
+{
+    // The grid must not report a closing cell edit to a half-destroyed editor.
+    m_sftTree->disconnect(this);
+    m_sftTree->endEdit(false);
+    UserDocument_Terminate();
+}
+
+void docResourceEditor::UserDocument_Initialize()
+{
+    qm::trap("UserDocument_Initialize", [&] {
+        LgvStringModule::InitUIStrings();
+        lgv_Load(true, false);
+        mLanguages.assign(kInitialLanguageRoom, LanguageColumn{});
+        mLanguageCount = 0;
+        mLastLanguage = -1;
+        mProjects.clear();
+        mNextProjectIndex = 0;
+        LayoutControls();
+        EnableDisableButtons();
+    });
+}
+
+void docResourceEditor::UserDocument_Terminate()
+{
+    qm::trap("UserDocument_Terminate", [&] {
+        lgv_Unload();
+        if (ProjectsEvents)
+            ProjectsEvents->disconnect(this);
+        mCurrentProject = nullptr;
+        for (clsProject *project : std::as_const(mProjects))
+            project->setProject(nullptr);
+        qDeleteAll(mProjects);
+        mProjects.clear();
+    });
+}
+
+void docResourceEditor::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    LayoutControls();
+}
+
+void docResourceEditor::LayoutControls()
+{
+    // Layout ignores failures: each step is independent of the others.
+    int top = m_toolbar->sizeHint().height();
+    m_toolbar->setGeometry(0, 0, width(), top);
+    const int listHeight = m_cboProjects->sizeHint().height();
+    m_cboProjects->setGeometry(0, top, width(), listHeight);
+    m_pbaProgress->setGeometry(0, top, width(), listHeight);
+    top += listHeight;
+    m_sftTree->setGeometry(0, top, width(), std::max(height() - top, 0));
+}
+
+void docResourceEditor::setVBE(vbide::VBE *oVBE)
+{
+    qm::trap("Property Set VBE", [&] {
+        if (ProjectsEvents)
+            ProjectsEvents->disconnect(this);
+        m_vbe = oVBE;
+        if (!oVBE)
+            return;
+        ProjectsEvents = oVBE->Events()->VBProjectsEvents();
+        connect(ProjectsEvents, &vbide::VBProjectsEvents::ItemAdded, this,
+                &docResourceEditor::ProjectsEvents_ItemAdded);
+        connect(ProjectsEvents, &vbide::VBProjectsEvents::ItemRemoved, this,
+                &docResourceEditor::ProjectsEvents_ItemRemoved);
+        connect(ProjectsEvents, &vbide::VBProjectsEvents::ItemRenamed, this,
+                &docResourceEditor::ProjectsEvents_ItemRenamed);
+        for (vbide::VBProject *project : *oVBE->VBProjects())
+            ProjectsEvents_ItemAdded(project);
+    });
+}
+
+vbide::VBE *docResourceEditor::VBE() const { return m_vbe.data(); }
+
+void docResourceEditor::SelectedViaAddInMenu() {}
+
+void docResourceEditor::ProjectsEvents_ItemAdded(vbide::VBProject *VBProject)
+{
+    qm::trap("ProjectsEvents_ItemAdded", [&] {
+        auto *project = new clsProject(this);
+        project->setIndex(mNextProjectIndex);
+        project->setProject(VBProject);
+        mProjects.append(project);
+        m_cboProjects->addItem(VBProject->Name(), mNextProjectIndex);
+        ++mNextProjectIndex;
+        SyncProjectListSelection();
+    });
+}
+
+void docResourceEditor::ProjectsEvents_ItemRemoved(vbide::VBProject *VBProject)
+{
+    qm::trap("ProjectsEvents_ItemRemoved", [&] {
+        CommitPendingEdit();
+        if (mCurrentProject && mCurrentProject->Project() == VBProject)
+            ProjectClose();
+        clsProject *project = nullptr;
+        for (clsProject *candidate : std::as_const(mProjects)) {
+            if (candidate->Project() == VBProject) {
+                project = candidate;
+                break;
+            }
+        }
+        if (!project)
+            return;
+        if (project->HasResourceFile() && project->ResourceFile()->Changed()) {
+            const QString prompt = lgv_string(510) + QLatin1Char('\n') + project->ResourceFile()->FileName();
+            if (win32::interaction().msgBox(prompt, win32::vbYesNo, QString::fromUtf8(kMessageTitle)) ==
+                win32::vbYes)
+                qm::check(project->ResourceFile()->Save(0));
+        }
+        project->setProject(nullptr);
+        mProjects.removeOne(project);
+        const int entry = ProjectListEntry(project->Index());
+        if (entry >= 0)
+            m_cboProjects->removeItem(entry);
+        delete project;
+        SyncProjectListSelection();
+    });
+}
+
+void docResourceEditor::ProjectsEvents_ItemRenamed(vbide::VBProject *VBProject, const QString &)
+{
+    qm::trap("ProjectsEvents_ItemRenamed", [&] {
+        for (clsProject *project : std::as_const(mProjects)) {
+            if (project->Project() == VBProject) {
+                const int entry = ProjectListEntry(project->Index());
+                if (entry >= 0)
+                    m_cboProjects->setItemText(entry, VBProject->Name());
+                return;
+            }
+        }
+    });
+}
+
+void docResourceEditor::cboProjects_Click()
+{
+    qm::trap("cboProjects_Click", [&] {
+        CommitPendingEdit();
+        const QVariant data = m_cboProjects->currentData();
+        if (data.isValid()) {
+            const qint32 index = data.toInt();
+            clsProject *project = nullptr;
+            for (clsProject *candidate : std::as_const(mProjects)) {
+                if (candidate->Index() == index) {
+                    project = candidate;
+                    break;
+                }
+            }
+            if (project && project != mCurrentProject) {
+                if (!project->Initialised())
+                    project->Init();
+                ProjectSelect(project);
+            }
+        }
+        EnableDisableButtons();
+    });
+}
+
+void docResourceEditor::ProjectSelect(clsProject *project)
+{
+    qm::trap("ProjectSelect", [&] {
+        mCurrentProject = project;
+        InitLanguageTable(project);
+        ShowResourceStrings(project);
+    });
+}
+
+void docResourceEditor::ProjectClose()
+{
+    qm::trap("ProjectClose", [&] {
+        mCurrentProject = nullptr;
+        m_sftTree->clear();
+        EnableDisableButtons();
+    });
+}
+
+void docResourceEditor::Refresh()
+{
+    qm::trap("Refresh", [&] {
+        if (!mCurrentProject)
+            return;
+        mCurrentProject->Init();
+        ProjectSelect(mCurrentProject);
+        EnableDisableButtons();
+    });
+}
+
+void docResourceEditor::SaveChangedResourceFiles()
+{
+    qm::trap("SaveChangedResourceFiles", [&] {
+        CommitPendingEdit();
+        for (clsProject *project : std::as_const(mProjects))
+            AskToSave(project);
+    });
+}
+
+void docResourceEditor::AskToSave(clsProject *project)
+{
+    qm::trap("AskToSave", [&] {
+        if (!project->HasResourceFile() || !project->ResourceFile()->Changed())
+            return;
+        const QString prompt = lgv_string(510) + QLatin1Char('\n') + project->ResourceFile()->FileName();
+        if (win32::interaction().msgBox(prompt, win32::vbYesNo, QString::fromUtf8(kMessageTitle)) == win32::vbYes)
+            qm::check(project->ResourceFile()->Save(0));
+    });
+}
+
+void docResourceEditor::CommitPendingEdit()
+{
+    if (m_sftTree->isEditing())
+        m_sftTree->endEdit(true);
+}
+
+int docResourceEditor::ProjectListEntry(qint32 index) const
+{
+    for (int entry = 0; entry < m_cboProjects->count(); ++entry) {
+        if (m_cboProjects->itemData(entry).toInt() == index)
+            return entry;
+    }
+    return -1;
+}
+
+void docResourceEditor::SyncProjectListSelection()
+{
+    const int entry = mCurrentProject ? ProjectListEntry(mCurrentProject->Index()) : -1;
+    if (m_cboProjects->currentIndex() != entry)
+        m_cboProjects->setCurrentIndex(entry);
+}

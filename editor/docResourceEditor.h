@@ -1,0 +1,148 @@
+#pragma once
+
+#include "editor/LanguageColumn.h"
+#include "uistrings/LgvFormLocalisation.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+class clsProject;
+
+namespace vbide {
+class VBE;
+class VBProject;
+class VBProjectsEvents;
+} // namespace vbide
+namespace win32 {
+class SftTree;
+}
+
+// The editor: the document inside the add-in's tool window. It keeps one
+// project object per project open in the host, lists them, and shows the
+// selected project's string tables in the grid.
+class docResourceEditor : public QWidget, public LgvFormLocalisation {
+    Q_OBJECT
+public:
+    static constexpr const char *kMessageTitle = "Quill Resource String Editor";
+    // The toolbar's keys, left to right; empty entries are separators.
+    static const QStringList &ToolbarKeys();
+
+    explicit docResourceEditor(QWidget *parent = nullptr);
+    ~docResourceEditor() override;
+
+    // Set once by the connection; lists the host's projects and follows them.
+    void setVBE(vbide::VBE *oVBE);
+    vbide::VBE *VBE() const;
+    void SelectedViaAddInMenu();
+
+    // Asks, for every project whose resource file has unsaved changes, whether
+    // to save it (the add-in is about to be unloaded).
+    void SaveChangedResourceFiles();
+
+    // Project tracking.
+    void ProjectsEvents_ItemAdded(vbide::VBProject *VBProject);
+    void ProjectsEvents_ItemRemoved(vbide::VBProject *VBProject);
+    void ProjectsEvents_ItemRenamed(vbide::VBProject *VBProject, const QString &OldName);
+    void cboProjects_Click();
+    void ProjectSelect(clsProject *project);
+    void ProjectClose();
+    void Refresh();
+    void lgv_UpdateControls() override;
+
+    // The string grid.
+    void EnableDisableButtons();
+    void InitLanguageTable(clsProject *project);
+    void SetColumns();
+    void AddLineInitFonts(qint32 ID, int &Row);
+    void ShowResourceStrings(clsProject *project);
+    void SftTree_ItemClick(int Row, int Column, int Area, int Button, int Shift);
+    void SftTree_AfterEdit(QString &NewText, int Row, int Column);
+    void SftTree_CEKeyDown(int &KeyCode, int Shift, int Row, int Column, const QString &Text);
+
+    // State, for the commands and for tests.
+    clsProject *CurrentProject() const { return mCurrentProject; }
+    const QList<clsProject *> &Projects() const { return mProjects; }
+    qint32 NextProjectIndex() const { return mNextProjectIndex; }
+    const std::vector<LanguageColumn> &Languages() const { return mLanguages; }
+    int LanguageCount() const { return mLanguageCount; }
+    int LastLanguage() const { return mLastLanguage; }
+    int LanguageTableUpperBound() const { return static_cast<int>(mLanguages.size()) - 1; }
+    int MenuColumn() const { return mMenuColumn; }
+    int MenuRow() const { return mMenuRow; }
+    int MenuLanguage() const { return mMenuLanguage; }
+
+    // Controls.
+    QToolBar *toolbar() const { return m_toolbar; }
+    QAction *toolbarButton(const QString &key) const;
+    QComboBox *cboProjects() const { return m_cboProjects; }
+    QProgressBar *pbaProgress() const { return m_pbaProgress; }
+    win32::SftTree *SftTree() const { return m_sftTree; }
+    QMenu *mnuColumnMenu() const { return m_mnuColumnMenu; }
+    QAction *mnuRemoveLanguage() const { return m_mnuRemoveLanguage; }
+    QAction *mnuChangeFont() const { return m_mnuChangeFont; }
+    QAction *mnuRemoveResourceString() const { return m_mnuRemoveResourceString; }
+    QAction *mnuAddLanguage() const { return m_mnuAddLanguage; }
+    QAction *mnuAddResourceString() const { return m_mnuAddResourceString; }
+
+public slots:
+    // Dispatch of the toolbar and the column menu to the editing commands.
+    void toolbar_ButtonClick(QAction *Button);
+    void mnuRemoveLanguage_Click();
+    void mnuChangeFont_Click();
+    void mnuRemoveResourceString_Click();
+    void mnuAddLanguage_Click();
+    void mnuAddResourceString_Click();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void UserDocument_Initialize();
+    void UserDocument_Terminate();
+    void CreateControls();
+    void CreateToolbar();
+    void CreateColumnMenu();
+    void LayoutControls();
+    // Ends an open cell edit with acceptance, so that its text reaches the resource file.
+    void CommitPendingEdit();
+    // Shows mCurrentProject's entry as the list's selection, or none.
+    void SyncProjectListSelection();
+    int ProjectListEntry(qint32 index) const;
+    // The save question of an unloaded add-in, as a closed project asks it.
+    void AskToSave(clsProject *project);
+
+    QPointer<vbide::VBE> m_vbe;
+    clsProject *mCurrentProject = nullptr;
+    QList<clsProject *> mProjects;
+    qint32 mNextProjectIndex = 0;
+    std::vector<LanguageColumn> mLanguages;
+    int mLanguageCount = 0;
+    int mLastLanguage = -1;
+    int mMenuColumn = 0;
+    int mMenuRow = 0;
+    int mMenuLanguage = -1;
+    QPointer<vbide::VBProjectsEvents> ProjectsEvents;
+
+    QToolBar *m_toolbar = nullptr;
+    QComboBox *m_cboProjects = nullptr;
+    QProgressBar *m_pbaProgress = nullptr;
+    win32::SftTree *m_sftTree = nullptr;
+    QMenu *m_mnuColumnMenu = nullptr;
+    QAction *m_mnuRemoveLanguage = nullptr;
+    QAction *m_mnuChangeFont = nullptr;
+    QAction *m_mnuSep1 = nullptr;
+    QAction *m_mnuRemoveResourceString = nullptr;
+    QAction *m_mnuSep2 = nullptr;
+    QAction *m_mnuAddLanguage = nullptr;
+    QAction *m_mnuAddResourceString = nullptr;
+};

@@ -1,0 +1,250 @@
+// The string grid of the editor: the language table, the columns, the rows,
+// and the grid's click, edit and key events.
+#include "editor/docResourceEditor.h"
+
+#include "editor/clsProject.h"
+#include "languages/modUtilFonts.h"
+#include "platform/resutil/ResFile.h"
+#include "platform/win32/Interaction.h"
+#include "platform/win32/SftTree.h"
+#include "support/ErrorTrap.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QAction>
+#include <QCursor>
+#include <QMenu>
+#include <QToolBar>
+
+using LgvStringModule::lgv_string;
+using win32::SftTree;
+
+namespace {
+constexpr int LOCALE_SLANGUAGE = 2;
+constexpr int kLanguageColumnWidth = 3500;
+constexpr int kLanguageColumnMinWidth = 500;
+
+// Switches the grid's redrawing on again however the fill ends.
+class RedrawGuard {
+public:
+    explicit RedrawGuard(SftTree &tree) : m_tree(tree) { m_tree.setRedraw(false); }
+    ~RedrawGuard()
+    {
+        m_tree.recalcLayout();
+        m_tree.setRedraw(true);
+    }
+    RedrawGuard(const RedrawGuard &) = delete;
+    RedrawGuard &operator=(const RedrawGuard &) = delete;
+
+private:
+    SftTree &m_tree;
+};
+} // namespace
+
+void docResourceEditor::EnableDisableButtons()
+{
+    qm::trap("EnableDisableButtons", [&] {
+        const bool selected = mCurrentProject != nullptr;
+        const bool hasFile = selected && mCurrentProject->HasResourceFile();
+        toolbarButton(QStringLiteral("refresh"))->setEnabled(selected);
+        toolbarButton(QStringLiteral("new"))->setEnabled(selected && !hasFile);
+        for (const char *key : {"save", "insertstring", "addlanguage", "deletestring", "removelanguage", "excel"})
+            toolbarButton(QString::fromLatin1(key))->setEnabled(hasFile);
+    });
+}
+
+void docResourceEditor::InitLanguageTable(clsProject *project)
+{
+    qm::trap("InitLanguageTable", [&] {
+        if (!project->HasResourceFile()) {
+            mLanguageCount = 0;
+            mLastLanguage = -1;
+        } else {
+            const QList<qint32> languages = project->ResourceFile()->Languages();
+            mLanguageCount = static_cast<int>(languages.size());
+            mLastLanguage = mLanguageCount - 1;
+            if (mLastLanguage > LanguageTableUpperBound())
+                mLanguages.resize(static_cast<std::size_t>(mLanguageCount) + 10 + 1);
+            for (int i = 0; i < mLanguageCount; ++i) {
+                LanguageColumn &language = mLanguages[i];
+                language.LocaleID = languages[i];
+                language.LanguageName = modUtil::GetLocaleInfoString(languages[i], LOCALE_SLANGUAGE);
+                language.Column = i + 1;
+                language.DefaultFont = modUtil::GetDefaultFontForLocale(languages[i]);
+                language.FontName = modUtil::GetStoredLanguageFont(languages[i], language.DefaultFont);
+            }
+        }
+        SetColumns();
+    });
+}
+
+void docResourceEditor::SetColumns()
+{
+    qm::trap("SetColumns", [&] {
+        m_sftTree->clear();
+        m_sftTree->setColumnCount(mLanguageCount + 1);
+        for (int i = 0; i <= mLastLanguage; ++i) {
+            const LanguageColumn &language = mLanguages[i];
+            m_sftTree->setColumnCaption(language.Column, language.LanguageName);
+            m_sftTree->setColumnMinWidthTwips(language.Column, kLanguageColumnMinWidth);
+            m_sftTree->setColumnWidthTwips(language.Column, kLanguageColumnWidth);
+            m_sftTree->setColumnEditable(language.Column, true);
+        }
+    });
+}
+
+void docResourceEditor::AddLineInitFonts(qint32 ID, int &Row)
+{
+    qm::trap("AddLineInitFonts", [&] {
+        Row = m_sftTree->addItem(QString::number(ID));
+        m_sftTree->setItemData(Row, ID);
+        for (int i = 0; i <= mLastLanguage; ++i)
+            m_sftTree->setCellFont(Row, mLanguages[i].Column, mLanguages[i].FontName);
+    });
+}
+
+void docResourceEditor::ShowResourceStrings(clsProject *project)
+{
+    qm::trap("ShowResourceStrings", [&] {
+        const RedrawGuard redraw(*m_sftTree);
+        if (!project->HasResourceFile()) {
+            m_sftTree->addItem(lgv_string(509));
+            return;
+        }
+        for (const resutil::ResString *entry : project->ResourceFile()->Strings()) {
+            int row = m_sftTree->itemCount() > 0 ? m_sftTree->findItemData(entry->ID()) : -1;
+            if (row < 0)
+                AddLineInitFonts(entry->ID(), row);
+            int column = -1;
+            for (int i = 0; i <= mLastLanguage; ++i) {
+                if (mLanguages[i].LocaleID == entry->LocaleID()) {
+                    column = mLanguages[i].Column;
+                    break;
+                }
+            }
+            if (column < 0) {
+                win32::interaction().msgBox(QStringLiteral("Internal Error - Failed to find column for language ") +
+                                                QString::number(entry->LocaleID()),
+                                            win32::vbOKOnly, QString::fromUtf8(kMessageTitle));
+                continue;
+            }
+            m_sftTree->setCellText(row, column, entry->Text());
+        }
+        m_sftTree->sortById();
+    });
+}
+
+void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int Button, int)
+{
+    qm::trap("SftTree_ItemClick", [&] {
+        if (Button == SftTree::RightButton &&
+            (Area == SftTree::AreaCellText || Area == SftTree::AreaCell || Area == SftTree::AreaColumnHeader)) {
+            mMenuColumn = Column;
+            mMenuRow = Row;
+            mMenuLanguage = -1;
+            if (Column < 1) {
+                m_mnuRemoveLanguage->setText(lgv_string(239));
+                m_mnuRemoveLanguage->setEnabled(false);
+                m_mnuChangeFont->setText(lgv_string(505));
+                m_mnuChangeFont->setEnabled(false);
+            } else {
+                for (int i = 0; i <= mLastLanguage; ++i) {
+                    if (mLanguages[i].Column == Column) {
+                        mMenuLanguage = i;
+                        break;
+                    }
+                }
+                if (mMenuLanguage >= 0) {
+                    const QString &name = mLanguages[mMenuLanguage].LanguageName;
+                    m_mnuRemoveLanguage->setText(lgv_string(517) + name);
+                    m_mnuRemoveLanguage->setEnabled(true);
+                    m_mnuChangeFont->setText(lgv_string(518) + name);
+                    m_mnuChangeFont->setEnabled(true);
+                } else {
+                    win32::interaction().msgBox(
+                        QStringLiteral("Internal error - Failed to find language index for column ") +
+                            QString::number(Column),
+                        win32::vbOKOnly, QStringLiteral("Quill Resource Editor"));
+                    m_mnuRemoveLanguage->setEnabled(false);
+                    m_mnuChangeFont->setEnabled(false);
+                }
+            }
+            m_mnuColumnMenu->popup(QCursor::pos());
+        } else if (Button == SftTree::LeftButton && (Area == SftTree::AreaCellText || Area == SftTree::AreaCell) &&
+                   Column >= 1) {
+            m_sftTree->setEditFont(m_sftTree->cellFont(Row, Column));
+            m_sftTree->beginEdit(Row, Column);
+        }
+    });
+}
+
+void docResourceEditor::SftTree_AfterEdit(QString &NewText, int Row, int Column)
+{
+    qm::trap("SftTree_AfterEdit", [&] {
+        const LanguageColumn *language = nullptr;
+        for (int i = 0; i <= mLastLanguage; ++i) {
+            if (mLanguages[i].Column == Column) {
+                language = &mLanguages[i];
+                break;
+            }
+        }
+        if (!language)
+            return;
+        const qint32 id = m_sftTree->itemData(Row);
+        const QString current = m_sftTree->cellText(Row, Column);
+        if (NewText == current)
+            return;
+        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+            qm::raise(QStringLiteral("There is no resource file to store the text in."));
+        resutil::ResFile &file = *mCurrentProject->ResourceFile();
+        resutil::ResString *entry = file.Strings().Find(language->LocaleID, id);
+        if (!entry) {
+            auto created = std::make_unique<resutil::ResString>();
+            created->setLocaleID(language->LocaleID);
+            created->setID(id);
+            entry = file.Strings().Add(std::move(created));
+        }
+        entry->setText(NewText);
+        file.SetChanged();
+    });
+}
+
+void docResourceEditor::SftTree_CEKeyDown(int &KeyCode, int Shift, int Row, int Column, const QString &)
+{
+    qm::trap("SftTree_CEKeyDown", [&] {
+        int targetRow = Row;
+        int targetColumn = Column;
+        bool move = false;
+        switch (KeyCode) {
+        case SftTree::KeyUp:
+            KeyCode = 0;
+            targetRow = Row - 1;
+            move = targetRow >= 0;
+            break;
+        case SftTree::KeyDown:
+            KeyCode = 0;
+            targetRow = Row + 1;
+            move = targetRow < m_sftTree->itemCount();
+            break;
+        case SftTree::KeyTab:
+            KeyCode = 0;
+            if (Shift & SftTree::ShiftMask) {
+                targetColumn = Column - 1;
+                move = targetColumn >= 1;
+            } else {
+                targetColumn = Column + 1;
+                move = targetColumn < m_sftTree->columnCount();
+            }
+            break;
+        case SftTree::KeyEnter:
+            KeyCode = 0;
+            move = true;
+            break;
+        default:
+            break;
+        }
+        if (move && m_sftTree->endEdit(true)) {
+            m_sftTree->setEditFont(m_sftTree->cellFont(targetRow, targetColumn));
+            m_sftTree->beginEdit(targetRow, targetColumn);
+        }
+    });
+}
