@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Runs the quillmark tool as a user would: cli_test.sh QUILLMARK TESTDIR
+set -u
+Q=$1
+DATA=$2
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# expect STATUS STDOUT-FILE-OR-- COMMAND...: runs the command, checks the exit status
+# and, on failure, that standard error is exactly one "quillmark: " line.
+expect() {
+  local status=$1; shift
+  "$@" >"$WORK/out" 2>"$WORK/err"
+  local got=$?
+  if [ "$got" != "$status" ]; then fail "exit $got, expected $status: $* ($(cat "$WORK/err"))"; return; fi
+  if [ "$status" != 0 ]; then
+    if [ "$(wc -l <"$WORK/err")" != 1 ] || ! grep -q '^quillmark: ' "$WORK/err"; then fail "error output of $*: $(cat "$WORK/err")"; fi
+  elif [ -s "$WORK/err" ]; then
+    fail "unexpected error output of $*: $(cat "$WORK/err")"
+  fi
+}
+
+same() { # same ACTUAL-FILE EXPECTED-TEXT
+  if [ "$(cat "$1")" != "$2" ]; then fail "got $(cat "$1") expected $2"; fi
+}
+
+F=$WORK/a.res
+expect 0 "$Q" create "$F"
+expect 1 "$Q" create "$F"
+same "$WORK/err" "quillmark: $F: already exists; nothing was written (use --force to replace it)"
+expect 0 "$Q" create "$F" --force
+expect 0 "$Q" dump "$F" --json
+same "$WORK/out" '{"strings": [], "resources": []}'
+
+expect 0 "$Q" set "$F" 1033 1 'Hello "world"'
+expect 0 "$Q" set "$F" 1031 1 'Grüße'
+expect 0 "$Q" set "$F" 1033 16 $'line\nbreak\ttab\\'
+expect 0 "$Q" set "$F" 1041 65535 '日本語 😀'
+expect 0 "$Q" dump "$F" --json
+same "$WORK/out" '{"strings": [[1031, 1, "Grüße"], [1033, 1, "Hello \"world\""], [1033, 16, "line\nbreak\ttab\\"], [1041, 65535, "日本語 😀"]], "resources": []}'
+expect 0 "$Q" dump "$F"
+same "$WORK/out" $'1031\t1\tGrüße\n1033\t1\tHello "world"\n1033\t16\tline\\nbreak\\ttab\\\\\n1041\t65535\t日本語 😀'
+
+# Replacing a text, and writing elsewhere with -o.
+expect 0 "$Q" set "$F" 1033 1 'Hi' -o "$WORK/b.res"
+expect 0 "$Q" dump "$WORK/b.res"
+grep -q $'^1033\t1\tHi$' "$WORK/out" || fail "set -o did not write the new text"
+expect 0 "$Q" dump "$F"
+grep -q $'^1033\t1\tHello "world"$' "$WORK/out" || fail "set -o changed the input file"
+
+expect 0 "$Q" remove "$F" --id 1
+expect 0 "$Q" dump "$F"
+same "$WORK/out" $'1033\t16\tline\\nbreak\\ttab\\\\\n1041\t65535\t日本語 😀'
+expect 0 "$Q" remove "$F" --lang 1041 -o "$WORK/c.res"
+expect 0 "$Q" dump "$WORK/c.res"
+same "$WORK/out" $'1033\t16\tline\\nbreak\\ttab\\\\'
+expect 1 "$Q" remove "$F" --id 4242
+expect 1 "$Q" remove "$F"
+
+# What the format cannot hold is refused and nothing is written.
+cp "$F" "$WORK/before.res"
+expect 1 "$Q" set "$F" 1033 65536 'too high'
+same "$WORK/err" "quillmark: $F: not saved: string ID 65536 in locale 1033: the string ID is outside 0..65535"
+expect 1 "$Q" set "$F" 70000 1 'bad locale'
+expect 1 "$Q" set "$F" 1033 -1 'negative'
+expect 1 "$Q" set "$F" x 1 'not a number'
+same "$WORK/err" "quillmark: $F: LOCALE \"x\" is not a decimal number"
+cmp -s "$F" "$WORK/before.res" || fail "a refused set changed the file"
+
+# Bad input: clear messages, exit 1, nothing written over.
+expect 1 "$Q" dump "$WORK/missing.res"
+same "$WORK/err" "quillmark: $WORK/missing.res: cannot be read: No such file or directory"
+printf 'not a resource file at all' >"$WORK/bad.res"
+expect 1 "$Q" dump "$WORK/bad.res" --json
+same "$WORK/err" "quillmark: $WORK/bad.res: offset 0 (0x0): not a 32-bit resource file (it does not open with the empty entry)"
+expect 1 "$Q" set "$WORK/bad.res" 1033 1 'x'
+same "$WORK/bad.res" 'not a resource file at all'
+expect 1 "$Q" frobnicate
+expect 1 "$Q" dump
+expect 1 "$Q" dump "$F" --bogus
+expect 1 "$Q" set "$F" 1033 1 $'\xff\xfe'
+
+# Help for the tool and for each command.
+for command in "" dump set remove create; do
+  expect 0 "$Q" $command --help
+  grep -q '^Usage: quillmark' "$WORK/out" || fail "no usage in help of '$command'"
+done
+
+# Every fuzz seed and regression input: 0 or 1, never a crash.
+for seed in "$DATA"/fuzz/corpus/*; do
+  "$Q" dump "$seed" --json >/dev/null 2>"$WORK/err"
+  status=$?
+  if [ "$status" -gt 1 ]; then fail "dump crashed with status $status on $seed"; fi
+done
+
+# Files compiled from the rc source, where a compiler is installed.
+if command -v llvm-rc >/dev/null; then
+  llvm-rc -no-preprocess -c 65001 -fo "$WORK/sample.res" "$DATA/data/sample.rc" || fail "llvm-rc failed"
+  expect 0 "$Q" dump "$WORK/sample.res" --json
+  grep -q '"resources": \[{"type": 4, "name": 1, "lang": 1033' "$WORK/out" || fail "sample resources: $(cat "$WORK/out")"
+  grep -q '{"type": "MYDATA", "name": "BLOB", "lang": 1033, "size": 19, "sha256": "056ce9cb900f6aca5895dcf51ab442cb93928b10dc41f646e7588542fd1853f1"}' "$WORK/out" \
+    || fail "named resource missing: $(cat "$WORK/out")"
+else
+  echo "SKIP: llvm-rc is not installed (Debian package llvm)"
+fi
+
+if [ "$failures" -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
+echo "all command-line checks passed"
