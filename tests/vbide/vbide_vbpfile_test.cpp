@@ -1,0 +1,267 @@
+#include "platform/vbide/VbgFile.h"
+#include "platform/vbide/VbpFile.h"
+#include "platform/vbide/WindowsPath.h"
+#include "tests/testlib/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vbide;
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class VbpFileTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { m_dir.reset(new QTemporaryDir); }
+
+    void resolvesWindowsPaths_data();
+    void resolvesWindowsPaths();
+    void readsComponentsWithTheirTypes();
+    void decodesTheAnsiCodePage();
+    void reportsMissingFilesAndKeepsThem();
+    void refusesFilesThatAreNoProject_data();
+    void refusesFilesThatAreNoProject();
+    void renameRewritesOnlyTheNameLine();
+    void addingAResourceFileInsertsOneLine();
+    void refusesNamesOutsideTheCodePage();
+    void refusesToOverwriteAFileChangedOnDisk();
+    void readsGroups();
+
+private:
+    QString path(const QString &relative) const { return QDir(m_dir->path()).filePath(relative); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    TestEnvironment m_env;
+};
+
+void VbpFileTest::resolvesWindowsPaths_data()
+{
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("expected");  // relative to the temporary folder; empty: not found
+    QTest::newRow("as written") << "Forms/Main.frm" << "Forms/Main.frm";
+    QTest::newRow("backslashes") << "Forms\\Main.frm" << "Forms/Main.frm";
+    QTest::newRow("case of file") << "Forms\\MAIN.FRM" << "Forms/Main.frm";
+    QTest::newRow("case of folder and file") << "forms\\main.Frm" << "Forms/Main.frm";
+    QTest::newRow("dot segments") << ".\\Forms\\..\\Forms\\main.frm" << "Forms/Main.frm";
+    QTest::newRow("missing") << "Forms\\Other.frm" << "";
+    QTest::newRow("drive letter") << "C:\\Projects\\Main.frm" << "";
+}
+
+void VbpFileTest::resolvesWindowsPaths()
+{
+    QFETCH(QString, written);
+    QFETCH(QString, expected);
+    writeFile(path("Forms/Main.frm"), "x");
+    const ResolvedPath resolved = resolveWindowsPath(m_dir->path(), written);
+    if (expected.isEmpty()) {
+        QVERIFY(!resolved.exists);
+    } else {
+        QVERIFY(resolved.exists);
+        QCOMPARE(resolved.path, path(expected));
+    }
+}
+
+void VbpFileTest::readsComponentsWithTheirTypes()
+{
+    writeFile(path("Main.frm"), "VERSION 5.00\r\nBegin VB.Form frmMain\r\nEnd\r\nAttribute VB_Name = \"frmMain\"\r\n");
+    writeFile(path("Shell.frm"), "VERSION 5.00\r\nBegin VB.MDIForm mdiShell\r\nEnd\r\nAttribute VB_Name = \"mdiShell\"\r\n");
+    writeFile(path("Code/Util.bas"), "Attribute VB_Name = \"modUtil\"\r\n");
+    writeFile(path("Code/Thing.cls"), "Attribute VB_Name = \"clsThing\"\r\n");
+    writeFile(path("Ctl.ctl"), "Attribute VB_Name = \"ctlGrid\"\r\n");
+    writeFile(path("Doc.dob"), "Attribute VB_Name = \"docMain\"\r\n");
+    writeFile(path("Page.pag"), "Attribute VB_Name = \"pagGeneral\"\r\n");
+    writeFile(path("Env.Dsr"), "x");
+    writeFile(path("notes.txt"), "x");
+    writeFile(path("Res/Strings.RES"), "x");
+    writeFile(path("App.vbp"),
+              "Type=Exe\r\nReference=*\\G{00020430-0000-0000-C000-000000000046}#2.0#0#stdole2.tlb#OLE Automation\r\n"
+              "Form=main.frm\r\nForm=Shell.frm\r\nModule=modUtil; CODE\\util.bas\r\nClass=clsThing; Code\\Thing.cls\r\n"
+              "UserControl=Ctl.ctl\r\nUserDocument=Doc.dob\r\nPropertyPage=Page.pag\r\nDesigner=env.dsr\r\n"
+              "RelatedDoc=Notes.txt\r\nResFile32=\"res\\strings.res\"\r\nName=\"App\"\r\n"
+              "[MS Transaction Server]\r\nForm=ignored.frm\r\n");
+    auto file = VbpFile::read(path("App.vbp"));
+    QVERIFY2(file, qPrintable(file.errorString()));
+    const VbpFile &vbp = **file;
+    QCOMPARE(vbp.name(), QStringLiteral("App"));
+    QVERIFY2(vbp.warnings().isEmpty(), qPrintable(vbp.warnings().join('\n')));
+    const QList<QPair<int, QString>> expected = {
+        {vbext_ct_VBForm, "frmMain"},          {vbext_ct_VBMDIForm, "mdiShell"},
+        {vbext_ct_StdModule, "modUtil"},       {vbext_ct_ClassModule, "clsThing"},
+        {vbext_ct_UserControl, "ctlGrid"},     {vbext_ct_DocObject, "docMain"},
+        {vbext_ct_PropPage, "pagGeneral"},     {vbext_ct_ActiveXDesigner, "Env"},
+        {vbext_ct_RelatedDocument, "notes.txt"}, {vbext_ct_ResFile, "Strings"},
+    };
+    QCOMPARE(vbp.components().size(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        QCOMPARE(int(vbp.components()[i].type), expected[i].first);
+        QCOMPARE(vbp.components()[i].name, expected[i].second);
+        QVERIFY(vbp.components()[i].exists);
+    }
+    QCOMPARE(vbp.components()[2].path, path("Code/Util.bas"));
+    QCOMPARE(vbp.components()[9].path, path("Res/Strings.RES"));
+}
+
+void VbpFileTest::decodesTheAnsiCodePage()
+{
+    // "Größe" and "Résumé" as windows-1252 bytes: in names of the project and of a file.
+    writeFile(path(QStringLiteral("Résumé.res")), "x");
+    writeFile(path("Gr.vbp"), "Type=Exe\r\nResFile32=\"R\xe9sum\xe9.res\"\r\nName=\"Gr\xf6\xdf" "e\"\r\n");
+    auto file = VbpFile::read(path("Gr.vbp"));
+    QVERIFY2(file, qPrintable(file.errorString()));
+    QCOMPARE((*file)->name(), QStringLiteral("Größe"));
+    QCOMPARE((*file)->components().size(), 1);
+    QVERIFY((*file)->components()[0].exists);
+
+    auto unknown = VbpFile::read(path("Gr.vbp"), "no-such-code-page");
+    QVERIFY(!unknown);
+    QVERIFY(unknown.errorString().contains("no-such-code-page"));
+}
+
+void VbpFileTest::reportsMissingFilesAndKeepsThem()
+{
+    writeFile(path("P.vbp"), "Type=Exe\r\nForm=Gone.frm\r\nResFile32=\"Lost.res\"\r\nName=\"P\"\r\n");
+    auto file = VbpFile::read(path("P.vbp"));
+    QVERIFY2(file, qPrintable(file.errorString()));
+    const QStringList warnings = (*file)->warnings();
+    QCOMPARE(warnings.size(), 2);
+    QVERIFY(warnings[0].contains("P.vbp, line 2"));
+    QVERIFY(warnings[0].contains("\"Gone.frm\" was not found"));
+    QVERIFY(warnings[1].contains("\"Lost.res\""));
+    // The missing resource file stays a component, so the project still names it.
+    QCOMPARE((*file)->components().size(), 2);
+    QCOMPARE(int((*file)->components()[1].type), int(vbext_ct_ResFile));
+    QCOMPARE((*file)->components()[1].path, path("Lost.res"));
+    QVERIFY(!(*file)->components()[1].exists);
+}
+
+void VbpFileTest::refusesFilesThatAreNoProject_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty") << QByteArray() << "has no \"Type=\" line";
+    QTest::newRow("text") << QByteArray("hello\r\nworld\r\n") << "has no \"Type=\" line";
+    QTest::newRow("binary") << QByteArray("Type=Exe\0\x01\x02", 11) << "binary data";
+}
+
+void VbpFileTest::refusesFilesThatAreNoProject()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    writeFile(path("Bad.vbp"), bytes);
+    auto file = VbpFile::read(path("Bad.vbp"));
+    QVERIFY(!file);
+    QVERIFY2(file.errorString().contains(message), qPrintable(file.errorString()));
+    QVERIFY(file.errorString().contains("Bad.vbp"));
+
+    auto missing = VbpFile::read(path("None.vbp"));
+    QVERIFY(!missing);
+    QVERIFY(missing.errorString().contains("None.vbp"));
+}
+
+void VbpFileTest::renameRewritesOnlyTheNameLine()
+{
+    const QByteArray before = "Type=Exe\r\nForm=A.frm\r\nName=\"Old\"\r\nHelpContextID=\"0\"\r\n\r\n[MS Transaction Server]\r\nAutoRefresh=1";
+    writeFile(path("A.frm"), "x");
+    writeFile(path("R.vbp"), before);
+    auto file = VbpFile::read(path("R.vbp"));
+    QVERIFY(file);
+    QVERIFY((*file)->setName("Renamed"));
+    QVERIFY((*file)->isChanged());
+    QVERIFY((*file)->save());
+    QByteArray expected = before;
+    expected.replace("Name=\"Old\"", "Name=\"Renamed\"");
+    QCOMPARE(readFile(path("R.vbp")), expected);
+    QVERIFY(!(*file)->isChanged());
+
+    // A project file without a Name= line gets one at the end of its first section.
+    writeFile(path("N.vbp"), "Type=Exe\nForm=A.frm\n\n[Section]\nX=1\n");
+    auto unnamed = VbpFile::read(path("N.vbp"));
+    QVERIFY(unnamed);
+    QCOMPARE((*unnamed)->name(), QStringLiteral("Project1"));
+    QVERIFY((*unnamed)->setName("Named"));
+    QVERIFY((*unnamed)->save());
+    QCOMPARE(readFile(path("N.vbp")), QByteArray("Type=Exe\nForm=A.frm\nName=\"Named\"\n\n[Section]\nX=1\n"));
+}
+
+void VbpFileTest::addingAResourceFileInsertsOneLine()
+{
+    const QByteArray before = "Type=Exe\r\nForm=A.frm\r\nModule=modA; A.bas\r\nStartup=\"frmA\"\r\nName=\"P\"\r\n";
+    writeFile(path("A.frm"), "x");
+    writeFile(path("A.bas"), "x");
+    writeFile(path("res/New.res"), "x");
+    writeFile(path("P.vbp"), before);
+    auto file = VbpFile::read(path("P.vbp"));
+    QVERIFY(file);
+    QVERIFY((*file)->addComponent(vbext_ct_ResFile, "New", path("res/New.res")));
+    QVERIFY((*file)->save());
+    QCOMPARE(readFile(path("P.vbp")),
+             QByteArray("Type=Exe\r\nForm=A.frm\r\nModule=modA; A.bas\r\nResFile32=\"res\\New.res\"\r\nStartup=\"frmA\"\r\nName=\"P\"\r\n"));
+
+    auto again = VbpFile::read(path("P.vbp"));
+    QVERIFY(again);
+    QCOMPARE((*again)->components().last().path, path("res/New.res"));
+}
+
+void VbpFileTest::refusesNamesOutsideTheCodePage()
+{
+    writeFile(path(QStringLiteral("日本.res")), "x");
+    writeFile(path("P.vbp"), "Type=Exe\r\nName=\"P\"\r\n");
+    auto file = VbpFile::read(path("P.vbp"));
+    QVERIFY(file);
+    qm::Status added = (*file)->addComponent(vbext_ct_ResFile, "x", path(QStringLiteral("日本.res")));
+    QVERIFY(!added);
+    QVERIFY(added.errorString().contains("windows-1252"));
+    QVERIFY(!(*file)->isChanged());
+}
+
+void VbpFileTest::refusesToOverwriteAFileChangedOnDisk()
+{
+    writeFile(path("P.vbp"), "Type=Exe\r\nName=\"P\"\r\n");
+    auto file = VbpFile::read(path("P.vbp"));
+    QVERIFY(file);
+    QVERIFY((*file)->setName("Q"));
+    writeFile(path("P.vbp"), "Type=Exe\r\nName=\"Changed elsewhere\"\r\n");
+    qm::Status saved = (*file)->save();
+    QVERIFY(!saved);
+    QVERIFY(saved.errorString().contains("changed by another program"));
+    QCOMPARE(readFile(path("P.vbp")), QByteArray("Type=Exe\r\nName=\"Changed elsewhere\"\r\n"));
+}
+
+void VbpFileTest::readsGroups()
+{
+    writeFile(path("One/One.vbp"), "Type=Exe\r\n");
+    writeFile(path("Two.vbp"), "Type=Exe\r\n");
+    writeFile(path("G.vbg"), "VBGROUP 5.0\r\nStartupProject=ONE\\one.vbp\r\nProject=two.VBP\r\nProject=Three.vbp\r\n");
+    auto group = VbgFile::read(path("G.vbg"));
+    QVERIFY2(group, qPrintable(group.errorString()));
+    QCOMPARE(group->projects, QStringList({path("One/One.vbp"), path("Two.vbp")}));
+    QCOMPARE(group->startupProject, path("One/One.vbp"));
+    QCOMPARE(group->warnings.size(), 1);
+    QVERIFY(group->warnings[0].contains("Three.vbp"));
+
+    writeFile(path("Bad.vbg"), "Type=Exe\r\n");
+    auto bad = VbgFile::read(path("Bad.vbg"));
+    QVERIFY(!bad);
+    QVERIFY(bad.errorString().contains("VBGROUP"));
+}
+
+QTEST_GUILESS_MAIN(VbpFileTest)
+#include "vbide_vbpfile_test.moc"
