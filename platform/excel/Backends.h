@@ -15,6 +15,8 @@ constexpr qint64 MaxFileSize = qint64(512) << 20;
 
 qm::Status readXlsx(Workbook &book, const QByteArray &bytes, const QString &path);
 qm::Status readXls(Workbook &book, const QString &path);
+// BIFF8 files; `handled` is false for older BIFF versions, which readXls reads.
+qm::Status readBiff8(Workbook &book, const QByteArray &bytes, const QString &path, bool *handled);
 
 // A new package from the model, or, for a workbook read from an .xlsx file,
 // that file with only the changed sheets (and the entries naming them) rewritten.

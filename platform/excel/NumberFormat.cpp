@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace excel {
 
@@ -43,6 +44,18 @@ QString builtInNumberFormat(int id)
     }
 }
 
+namespace {
+// Rounds to `decimals` places, halves away from zero, on the value's 15
+// significant digits (as Excel shows 1.005 with two decimals as 1.01).
+double roundDecimal(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", value * scale);
+    return std::round(std::strtod(buf, nullptr)) / scale;
+}
+} // namespace
+
 QString formatGeneral(double value)
 {
     if (!std::isfinite(value))
@@ -55,7 +68,7 @@ QString formatGeneral(double value)
     if (a < 1e11 && a >= 1e-9) {
         const int intDigits = a < 1 ? 1 : int(std::floor(std::log10(a))) + 1;
         const int decimals = std::max(0, 10 - intDigits);
-        std::snprintf(buf, sizeof buf, "%.*f", decimals, a);
+        std::snprintf(buf, sizeof buf, "%.*f", decimals, roundDecimal(a, decimals));
         QString s = QString::fromLatin1(buf);
         if (s.contains(u'.')) {
             while (s.endsWith(u'0'))
@@ -375,7 +388,7 @@ QString formatDigits(double value, const QList<Token> &tokens)
     char buf[400];
     if (v > 1e300)
         return QString(16, u'#');
-    std::snprintf(buf, sizeof buf, "%.*f", int(fracPattern.size()), v);
+    std::snprintf(buf, sizeof buf, "%.*f", int(fracPattern.size()), roundDecimal(v, int(fracPattern.size())));
     QString fixed = QString::fromLatin1(buf);
     if (exponent && fixed.startsWith(QLatin1String("10")) && intPattern.size() <= 1) {
         exp10 += 1;

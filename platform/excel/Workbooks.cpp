@@ -28,7 +28,10 @@ qm::Result<Workbook *> Workbooks::Open(const QString &fileName)
         read = backend::readXlsx(*book, bytes, fileName);
     } else if (bytes.startsWith(QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))) {
         book->sourceFormat = FileFormat::Xls;
-        read = backend::readXls(*book, fileName);
+        bool handled = false;
+        read = backend::readBiff8(*book, bytes, fileName, &handled);
+        if (read && !handled)
+            read = backend::readXls(*book, fileName);
     } else {
         return qm::makeError(QStringLiteral("%1: is not an Excel workbook (neither .xlsx nor .xls)").arg(fileName));
     }

@@ -210,7 +210,8 @@ qm::Result<QByteArray> writeXls(const Workbook &book)
         const guint8 *data = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory));
         bytes = QByteArray(reinterpret_cast<const char *>(data), qsizetype(gsf_output_size(memory)));
     }
-    gsf_output_close(memory);
+    if (!gsf_output_is_closed(memory))
+        gsf_output_close(memory);
     g_object_unref(memory);
     if (!ok)
         return qm::makeError(QStringLiteral("the .xls container cannot be written"));

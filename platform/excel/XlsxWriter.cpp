@@ -3,6 +3,7 @@
 #include "platform/excel/XlsxPackage.h"
 #include "platform/excel/XlsxParts.h"
 #include "platform/excel/XmlEdit.h"
+#include "platform/excel/XmlParser.h"
 #include "platform/excel/ZipArchive.h"
 
 #include <QSet>

@@ -13,6 +13,8 @@ QString zipError(zip_error_t *error)
 }
 } // namespace
 
+qint64 ZipReader::inflateLimit = ZipReader::MaxInflatedBytes;
+
 qm::Result<ZipReader> ZipReader::open(const QByteArray &bytes)
 {
     zip_error_t error;
@@ -85,8 +87,8 @@ qm::Status ZipReader::read(const QString &name, const std::function<qm::Status(c
         if (n == 0)
             break;
         m_inflated += n;
-        if (m_inflated > MaxInflatedBytes) {
-            result = qm::makeError(QStringLiteral("the archive inflates to more than %1 bytes; it is not read").arg(MaxInflatedBytes));
+        if (m_inflated > inflateLimit) {
+            result = qm::makeError(QStringLiteral("the archive inflates to more than %1 bytes; it is not read").arg(inflateLimit));
             break;
         }
         result = sink(buffer, size_t(n));

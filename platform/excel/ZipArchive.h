@@ -18,6 +18,8 @@ namespace excel::backend {
 class ZipReader {
 public:
     static constexpr qint64 MaxInflatedBytes = qint64(1) << 30;
+    // The bound in force; tests lower it to try it without gigabytes.
+    static qint64 inflateLimit;
 
     // `bytes` must outlive the reader.
     static qm::Result<ZipReader> open(const QByteArray &bytes);

@@ -1,0 +1,264 @@
+#include "platform/excel/Application.h"
+#include "platform/excel/Constants.h"
+#include "platform/excel/OoxmlText.h"
+#include "platform/excel/ZipArchive.h"
+
+#include "tests/testlib/TestEnvironment.h"
+
+#include <QtTest>
+
+using namespace excel;
+
+namespace {
+
+// Texts that a spreadsheet program is tempted to change.
+QList<QPair<const char *, QString>> trickyTexts()
+{
+    return {
+        {"latin", QStringLiteral("Grüße, café")},
+        {"cjk", QStringLiteral("文字列の編集 한국어 中文")},
+        {"arabic", QStringLiteral("مرحبا بالعالم")},
+        {"hebrew", QStringLiteral("שלום עולם")},
+        {"thai", QStringLiteral("สวัสดีครับ")},
+        {"devanagari", QStringLiteral("नमस्ते दुनिया")},
+        {"emoji beyond the BMP", QStringLiteral("smile 😀 𝄞")},
+        {"formula", QStringLiteral("=SUM(A1:A3)")},
+        {"apostrophe", QStringLiteral("'quoted")},
+        {"leading zeros", QStringLiteral("007")},
+        {"fraction", QStringLiteral("1/2")},
+        {"exponent", QStringLiteral("1e5")},
+        {"boolean word", QStringLiteral("TRUE")},
+        {"date-like", QStringLiteral("2024-01-31")},
+        {"line breaks", QStringLiteral("one\ntwo\r\nthree\rfour")},
+        {"tabs and blanks", QStringLiteral("  \tindented  ")},
+        {"escape look-alike", QStringLiteral("_x0041_ and _x005F_ and _xZZZZ_")},
+        {"markup", QStringLiteral("<b>&amp;</b> \"q\"")},
+        {"longest text", QString(MaxTextLength - 1, u'z') + u'!'},
+    };
+}
+
+} // namespace
+
+class ExcelFilesTest : public QObject {
+    Q_OBJECT
+
+private:
+    TestEnvironment m_env;
+    QTemporaryDir m_dir;
+    std::unique_ptr<Application> m_app;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    static QString exported(const QString &text)
+    {
+        return text.startsWith(u'\'') || text.startsWith(u'=') ? u'\'' + text : text;
+    }
+
+    static QByteArray fileBytes(const QString &name)
+    {
+        QFile f(name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        auto app = Application::Create();
+        QVERIFY(app.ok());
+        m_app = std::move(app.value());
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("text");
+        for (const char *ext : {"xlsx", "xls"})
+            for (const auto &[name, text] : trickyTexts())
+                QTest::newRow(qPrintable(QStringLiteral("%1: %2").arg(QLatin1String(ext), QLatin1String(name)))) << QString::fromLatin1(ext) << text;
+        QTest::newRow("xlsx: control characters") << "xlsx" << QStringLiteral("a\x01" "b\x1F" "c") + QChar(0) + u'd';
+        QTest::newRow("xlsx: lone surrogate") << "xlsx" << QStringLiteral("x") + QChar(0xD800) + u'y';
+    }
+    void roundTrip()
+    {
+        QFETCH(QString, extension);
+        QFETCH(QString, text);
+        const QString file = path(QStringLiteral("trip.") + extension);
+        Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
+        Worksheet *sheet = book->ActiveSheet();
+        QVERIFY(sheet->SetName(QStringLiteral("Strings")).ok());
+        QVERIFY(sheet->Cells().SetHorizontalAlignment(xlLeft).ok());
+        QVERIFY(sheet->Cells().Set(2, 2, 2057).ok());
+        QVERIFY(sheet->Cells().Set(3, 1, 65535).ok());
+        QVERIFY(sheet->Cells().Set(3, 2, exported(text)).ok());
+        auto saved = book->SaveAs(file);
+        QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
+
+        auto opened = m_app->Workbooks().Open(file);
+        QVERIFY2(opened.ok(), qPrintable(opened.errorString()));
+        Worksheet *read = opened.value()->Worksheets().Item(QStringLiteral("Strings")).value();
+        Range used = read->UsedRange();
+        QCOMPARE(used.Row(), 2);
+        QCOMPARE(used.Column(), 1);
+        QCOMPARE(used.RowsCount(), 2);
+        QCOMPARE(used.ColumnsCount(), 2);
+        QVERIFY(read->Cells().Value(3, 2).isText());
+        QCOMPARE(read->Cells().Text(3, 2), text);
+        QCOMPARE(read->Cells().Value(3, 1).number(), 65535.0);
+        QCOMPARE(read->Cells().Value(2, 2).number(), 2057.0);
+    }
+
+    void quotePrefixSurvivesXlsx()
+    {
+        const QString file = path(QStringLiteral("prefix.xlsx"));
+        Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
+        QVERIFY(book->ActiveSheet()->Cells().Set(1, 1, QStringLiteral("'=1+1")).ok());
+        QVERIFY(book->SaveAs(file).ok());
+        Workbook *read = m_app->Workbooks().Open(file).value();
+        const Worksheet *sheet = read->ActiveSheet();
+        QVERIFY(read->formats().at(sheet->data().find(1, 1)->xf).quotePrefix);
+        QCOMPARE(sheet->Cells().Text(1, 1), QStringLiteral("=1+1"));
+    }
+
+    void formatChosenByContentWhenOpening()
+    {
+        // An .xlsx package under a .xls name still opens, as the wizard proposes .xls names.
+        Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
+        QVERIFY(book->ActiveSheet()->Cells().Set(1, 1, QStringLiteral("x")).ok());
+        QVERIFY(book->SaveAs(path(QStringLiteral("real.xlsx"))).ok());
+        QVERIFY(QFile::copy(path(QStringLiteral("real.xlsx")), path(QStringLiteral("named.xls"))));
+        auto opened = m_app->Workbooks().Open(path(QStringLiteral("named.xls")));
+        QVERIFY(opened.ok());
+        QCOMPARE(opened.value()->sourceFormat, FileFormat::Xlsx);
+        QVERIFY(fileBytes(path(QStringLiteral("real.xlsx"))).startsWith("PK"));
+        QVERIFY(book->SaveAs(path(QStringLiteral("new.xls"))).ok());
+        QVERIFY(fileBytes(path(QStringLiteral("new.xls"))).startsWith("\xD0\xCF\x11\xE0"));
+    }
+
+    void xlsxOutputIsReproducible()
+    {
+        auto write = [&](const QString &name) {
+            Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
+            (void)book->ActiveSheet()->Cells().Set(1, 1, QStringLiteral("same"));
+            (void)book->SaveAs(path(name));
+            return fileBytes(path(name));
+        };
+        const QByteArray first = write(QStringLiteral("a.xlsx"));
+        QTest::qSleep(1100);
+        QCOMPARE(write(QStringLiteral("b.xlsx")), first);
+    }
+
+    void xlsLimitsRefusedBeforeWriting_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("row 65537") << 65537 << 1 << "65536";
+        QTest::newRow("column 257") << 1 << 257 << "256";
+    }
+    void xlsLimitsRefusedBeforeWriting()
+    {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, named);
+        const QString file = path(QStringLiteral("limits.xls"));
+        QFile::remove(file);
+        Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
+        QVERIFY(book->ActiveSheet()->Cells().Set(65536, 256, 1).ok()); // the last cell fits
+        QVERIFY(book->SaveAs(file).ok());
+        const QByteArray before = fileBytes(file);
+        QVERIFY(book->ActiveSheet()->Cells().Set(row, column, 1).ok());
+        auto refused = book->Save();
+        QVERIFY(!refused.ok());
+        QVERIFY2(refused.errorString().contains(named), qPrintable(refused.errorString()));
+        QCOMPARE(fileBytes(file), before);
+        QVERIFY(book->SaveAs(path(QStringLiteral("limits-ok.xlsx"))).ok()); // .xlsx holds it
+    }
+
+    void existingXlsIsNeverRewrittenLossily()
+    {
+        const QString file = path(QStringLiteral("kept.xls"));
+        Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
+        QVERIFY(book->ActiveSheet()->Cells().Set(1, 1, QStringLiteral("keep")).ok());
+        QVERIFY(book->SaveAs(file).ok());
+        const QByteArray before = fileBytes(file);
+        Workbook *opened = m_app->Workbooks().Open(file).value();
+        QVERIFY(opened->Save().ok()); // unchanged: written back as it was
+        QCOMPARE(fileBytes(file), before);
+        QVERIFY(opened->Worksheets().Add().ok());
+        auto refused = opened->Save();
+        QVERIFY(!refused.ok());
+        QVERIFY(refused.errorString().contains(QStringLiteral(".xls")));
+        QCOMPARE(fileBytes(file), before);
+    }
+
+    void otherSheetsOfAnXlsxStayAsTheyWere()
+    {
+        const QString file = path(QStringLiteral("three.xlsx"));
+        {
+            Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
+            QVERIFY(book->ActiveSheet()->Cells().Set(1, 1, QStringLiteral("first")).ok());
+            Worksheet *second = book->Worksheets().Add().value();
+            QVERIFY(second->Cells().Set(2, 2, QStringLiteral("'=second")).ok());
+            QVERIFY(book->SaveAs(file).ok());
+        }
+        const QByteArray original = fileBytes(file);
+        Workbook *book = m_app->Workbooks().Open(file).value();
+        Worksheet *target = book->Worksheets().Item(QStringLiteral("Sheet2")).value();
+        target->Cells().Clear();
+        QVERIFY(target->Cells().SetHorizontalAlignment(xlLeft).ok());
+        QVERIFY(target->Cells().Set(1, 1, QStringLiteral("replaced")).ok());
+        Worksheet *added = book->Worksheets().Add().value();
+        QVERIFY(added->SetName(QStringLiteral("Added")).ok());
+        QVERIFY(added->Cells().Set(1, 1, QStringLiteral("new & <sheet>")).ok());
+        QVERIFY(book->Save().ok());
+
+        auto before = backend::ZipReader::open(original);
+        const QByteArray updated = fileBytes(file);
+        auto after = backend::ZipReader::open(updated);
+        QVERIFY(before.ok() && after.ok());
+        for (const char *kept : {"xl/worksheets/sheet1.xml", "xl/sharedStrings.xml", "_rels/.rels"})
+            QCOMPARE(after->readAll(QLatin1String(kept)).value(), before->readAll(QLatin1String(kept)).value());
+        QVERIFY(after->readAll(QStringLiteral("xl/worksheets/sheet2.xml")).value() != before->readAll(QStringLiteral("xl/worksheets/sheet2.xml")).value());
+
+        Workbook *reread = m_app->Workbooks().Open(file).value();
+        QCOMPARE(reread->Worksheets().Count(), 3);
+        QCOMPARE(reread->Worksheets().Item(1).value()->Cells().Text(1, 1), QStringLiteral("first"));
+        Worksheet *second = reread->Worksheets().Item(2).value();
+        QCOMPARE(second->Cells().Text(1, 1), QStringLiteral("replaced"));
+        QVERIFY(second->Cells().Value(2, 2).isEmpty());
+        QVERIFY(reread->formats().at(second->defaultXf()).alignLeft);
+        QCOMPARE(reread->Worksheets().Item(3).value()->Name(), QStringLiteral("Added"));
+        QCOMPARE(reread->Worksheets().Item(3).value()->Cells().Text(1, 1), QStringLiteral("new & <sheet>"));
+
+        // A second save of the same workbook builds on the first.
+        QVERIFY(added->Cells().Set(2, 1, QStringLiteral("again")).ok());
+        QVERIFY(book->Save().ok());
+        Workbook *third = m_app->Workbooks().Open(file).value();
+        QCOMPARE(third->Worksheets().Count(), 3);
+        QCOMPARE(third->Worksheets().Item(3).value()->Cells().Text(2, 1), QStringLiteral("again"));
+    }
+
+    void escapesOfTheFormat_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("xml");
+        QTest::newRow("plain") << "abc" << QByteArray("abc");
+        QTest::newRow("markup") << "<&>" << QByteArray("&lt;&amp;&gt;");
+        QTest::newRow("carriage return") << "a\rb" << QByteArray("a_x000D_b");
+        QTest::newRow("line feed kept") << "a\nb" << QByteArray("a\nb");
+        QTest::newRow("escape look-alike") << "_x0041_" << QByteArray("_x005F_x0041_");
+        QTest::newRow("not hex") << "_xGGGG_" << QByteArray("_xGGGG_");
+    }
+    void escapesOfTheFormat()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, xml);
+        QByteArray out;
+        backend::appendEscapedText(out, text);
+        QCOMPARE(out, xml);
+    }
+};
+
+QTEST_GUILESS_MAIN(ExcelFilesTest)
+#include "excel_files_test.moc"
