@@ -1,5 +1,7 @@
 #include "platform/win32/Interaction.h"
 
+#include "platform/win32/HtmlHelp.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -73,12 +75,17 @@ public:
     void showHelp(const QString &helpFile, int topic) override;
 };
 
-// Replaced by the help viewer once it registers itself; until then the help set
-// opens in the desktop's browser.
+// The help window of the application; a help file that cannot be shown is
+// reported the way the help viewer reports it, in a box of its own.
 void QtInteraction::showHelp(const QString &helpFile, int topic)
 {
-    Q_UNUSED(topic);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
+    const qm::Status shown = HtmlHelp(helpFile, topic);
+    if (shown.ok())
+        return;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("HTML Help"), shown.errorString(), QMessageBox::Ok);
+    box.setObjectName(QStringLiteral("HtmlHelpError"));
+    box.setAccessibleName(QStringLiteral("HTML Help"));
+    box.exec();
 }
 
 QtInteraction &defaultInteraction()

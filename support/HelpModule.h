@@ -1,0 +1,25 @@
+#pragma once
+
+// Context help through the add-in's help file.
+
+#include <QString>
+
+namespace HelpModule {
+
+// The help commands the add-in uses, with the values of the HTML Help API.
+inline constexpr int HH_DISPLAY_TOPIC = 0;
+inline constexpr int HH_HELP_CONTEXT = 15;
+
+// The context topics of the dialogs' help buttons.
+inline constexpr int kTopicAddLanguage = 100;
+inline constexpr int kTopicRemoveLanguage = 101;
+inline constexpr int kTopicAbout = 102;
+inline constexpr int kTopicExcel = 104;
+inline constexpr int kTopicSelectFont = 106;
+
+// The application's help file: HelpFilePath once connected, else the one beside the library.
+QString HelpFile();
+// Opens the help file: HH_DISPLAY_TOPIC shows its default topic, HH_HELP_CONTEXT the topic.
+void HtmlHelp(int command, int topic = 0);
+
+} // namespace HelpModule
