@@ -19,9 +19,10 @@ namespace {
 // Loaded libraries stay loaded for the life of the process.
 qm::Result<QLibrary *> loadLibrary(const QString &path)
 {
-    static QHash<QString, QLibrary *> loaded;
+    // Never destroyed: a library must not be unloaded while objects of it may live.
+    static auto *loaded = new QHash<QString, QLibrary *>;
     const QString key = QFileInfo(path).absoluteFilePath();
-    if (QLibrary *library = loaded.value(key))
+    if (QLibrary *library = loaded->value(key))
         return library;
     if (!QFileInfo::exists(key))
         return qm::makeError(QStringLiteral("The library %1 does not exist.").arg(QDir::toNativeSeparators(key)));
@@ -31,7 +32,7 @@ qm::Result<QLibrary *> loadLibrary(const QString &path)
         delete library;
         return qm::makeError(QStringLiteral("The library %1 cannot be loaded: %2").arg(QDir::toNativeSeparators(key), reason));
     }
-    loaded.insert(key, library);
+    loaded->insert(key, library);
     return library;
 }
 
