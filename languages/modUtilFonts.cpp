@@ -3,6 +3,7 @@
 #include "platform/win32/Nls.h"
 #include "platform/win32/Registry.h"
 #include "support/ErrorTrap.h"
+#include "platform/win32/FontEnum.h"
 #include "support/REG_MODULE.h"
 
 #include <vector>
@@ -38,6 +39,8 @@ QString GetDefaultFontForLocale(std::int32_t lcid)
 {
     QString result;
     qm::trap("GetDefaultFontForLocale", [&] {
+        // The faces below are Windows fonts; where one is missing Qt draws it with an installed family.
+        installWindowsFontSubstitutes();
         bool ok = false;
         int codePage = GetLocaleInfoString(lcid, std::int32_t(LOCALE_IDEFAULTANSICODEPAGE)).toInt(&ok);
         if (!ok)
