@@ -21,6 +21,7 @@ using biff::Body;
 // and the EXTSST index into it.
 class SstWriter {
 public:
+    explicit SstWriter(qsizetype expected) { m_index.reserve(expected); }
     std::uint32_t index(const QString &text)
     {
         ++m_total;
@@ -127,7 +128,10 @@ QByteArray sheetStream(const Worksheet &sheet, SstWriter &sst, bool selected)
 
 QByteArray workbookStream(const Workbook &book)
 {
-    SstWriter sst;
+    qsizetype cells = 0;
+    for (int i = 1; i <= book.Worksheets().Count(); ++i)
+        cells += qsizetype(book.Worksheets().Item(i).value()->data().cellCount());
+    SstWriter sst(cells);
     std::vector<QByteArray> sheets;
     for (int i = 1; i <= book.Worksheets().Count(); ++i)
         sheets.push_back(sheetStream(*book.Worksheets().Item(i).value(), sst, i == 1));

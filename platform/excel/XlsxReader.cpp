@@ -169,14 +169,14 @@ private:
     {
         m_inCell = false;
         Value value;
-        const QString where = cellName(m_cellRow, m_column);
+        auto where = [this] { return cellName(m_cellRow, m_column); };
         if (m_type == "s") {
             if (!m_text.empty()) {
                 unsigned long index = 0;
                 auto [p, ec] = std::from_chars(m_text.data(), m_text.data() + m_text.size(), index);
                 if (ec != std::errc() || index >= m_strings.size()) {
                     fault = QStringLiteral("cell %1 refers to shared string %2, but the workbook has %3")
-                                .arg(where, QString::fromStdString(m_text)).arg(m_strings.size());
+                                .arg(where(), QString::fromStdString(m_text)).arg(m_strings.size());
                     return;
                 }
                 value = Value(m_strings[index]);
@@ -195,7 +195,7 @@ private:
             double number = 0;
             auto [p, ec] = std::from_chars(m_text.data(), m_text.data() + m_text.size(), number);
             if (ec != std::errc() || p != m_text.data() + m_text.size()) {
-                fault = QStringLiteral("cell %1 should hold a number but holds \"%2\"").arg(where, QString::fromStdString(m_text).left(40));
+                fault = QStringLiteral("cell %1 should hold a number but holds \"%2\"").arg(where(), QString::fromStdString(m_text).left(40));
                 return;
             }
             value = Value(number);

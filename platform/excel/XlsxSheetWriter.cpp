@@ -37,7 +37,7 @@ QByteArray dimension(const SheetData::Bounds &b)
     return columnName(b.firstColumn) + QByteArray::number(b.firstRow) + ':' + columnName(b.lastColumn) + QByteArray::number(b.lastRow);
 }
 
-void appendCell(QByteArray &out, const QByteArray &column, int row, const Cell &cell, SharedStrings *strings)
+void appendCell(QByteArray &out, const QByteArray &column, int row, const Cell &cell, std::vector<QString> *strings)
 {
     out += "<c r=\"";
     out += column;
@@ -72,8 +72,9 @@ void appendCell(QByteArray &out, const QByteArray &column, int row, const Cell &
     const QString text = v.text();
     if (strings) {
         out += " t=\"s\"><v>";
-        appendInt(out, strings->index(text));
+        appendInt(out, qint64(strings->size()));
         out += "</v></c>";
+        strings->push_back(text);
         return;
     }
     const bool keepSpace = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
@@ -84,7 +85,7 @@ void appendCell(QByteArray &out, const QByteArray &column, int row, const Cell &
 
 } // namespace
 
-QByteArray sheetXml(const Worksheet &sheet, SharedStrings *strings, bool selected)
+QByteArray sheetXml(const Worksheet &sheet, std::vector<QString> *strings, bool selected)
 {
     const SheetData &data = sheet.data();
     QByteArray out;
@@ -122,6 +123,27 @@ QByteArray sheetXml(const Worksheet &sheet, SharedStrings *strings, bool selecte
         out += "</row>";
     }
     out += "</sheetData></worksheet>";
+    return out;
+}
+
+} // namespace excel::backend
+
+namespace excel::backend {
+
+QByteArray sharedStringsXml(const std::vector<QString> &strings)
+{
+    QByteArray out;
+    out.reserve(qsizetype(strings.size()) * 32 + 256);
+    out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns=\"";
+    out += MainNamespace;
+    out += "\" count=\"" + QByteArray::number(qint64(strings.size())) + "\" uniqueCount=\"" + QByteArray::number(qint64(strings.size())) + "\">";
+    for (const QString &text : strings) {
+        const bool keepSpace = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
+        out += keepSpace ? "<si><t xml:space=\"preserve\">" : "<si><t>";
+        appendEscapedText(out, text);
+        out += "</t></si>";
+    }
+    out += "</sst>";
     return out;
 }
 

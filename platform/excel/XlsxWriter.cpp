@@ -16,7 +16,7 @@ namespace {
 
 qm::Result<QByteArray> writeNewPackage(const Workbook &book)
 {
-    SharedStrings strings;
+    std::vector<QString> strings;
     std::vector<QByteArray> sheets;
     QStringList sheetParts;
     for (int i = 1; i <= book.Worksheets().Count(); ++i) {
