@@ -106,12 +106,12 @@ void ResStrings::Clear()
 void ResStrings::reserve(qsizetype count)
 {
     m_slots.reserve(std::size_t(count));
-    m_index.reserve(count);
+    m_index.reserve(std::size_t(count));
 }
 
 ResString *ResStrings::Find(qint32 localeId, qint32 id) const
 {
-    return m_index.value(key(localeId, id), nullptr);
+    return m_index.find(key(localeId, id));
 }
 
 QList<qint32> ResStrings::Languages() const
@@ -133,13 +133,13 @@ QList<qint32> ResStrings::Languages() const
 void ResStrings::index(ResString *entry)
 {
     const quint64 k = key(entry->m_localeId, entry->m_id);
-    auto it = m_index.find(k);
-    if (it == m_index.end()) {
-        m_index.insert(k, entry);
+    ResString *&holder = m_index.slot(k);
+    if (!holder) {
+        holder = entry;
     } else {
         ++m_extra[k];
-        if (entry->m_seq < it.value()->m_seq)
-            it.value() = entry;
+        if (entry->m_seq < holder->m_seq)
+            holder = entry;
     }
 }
 
@@ -148,17 +148,17 @@ void ResStrings::unindex(ResString *entry)
     const quint64 k = key(entry->m_localeId, entry->m_id);
     auto extra = m_extra.find(k);
     if (extra == m_extra.end()) {
-        m_index.remove(k);
+        m_index.erase(k);
         return;
     }
     if (--extra.value() == 0)
         m_extra.erase(extra);
-    if (m_index.value(k) != entry)
+    if (m_index.find(k) != entry)
         return;
     // Rare: hand the key to the earliest other entry that has it.
     for (const Slot &slot : m_slots) {
         if (slot.entry && slot.entry != entry && key(slot.entry->m_localeId, slot.entry->m_id) == k) {
-            m_index[k] = slot.entry;
+            m_index.slot(k) = slot.entry;
             return;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/common/Result.h"
+#include "platform/resutil/EntryIndex.h"
 #include "platform/resutil/ResString.h"
 
 #include <QHash>
@@ -77,7 +78,7 @@ private:
     void compact();
 
     std::vector<Slot> m_slots;
-    QHash<quint64, ResString *> m_index;
+    EntryIndex m_index;
     QHash<quint64, int> m_extra; // keys held by more than one entry: how many more
     qsizetype m_count = 0;
     quint64 m_nextSeq = 1;

@@ -126,6 +126,38 @@ private slots:
         QVERIFY(strings.Changed());
     }
 
+    void findAgreesWithAPlainMapUnderRandomEdits()
+    {
+        // Few distinct keys, many edits: long probe runs, erasures inside them, regrowth.
+        ResStrings strings;
+        QHash<quint64, ResString *> expected;
+        QRandomGenerator random(4711);
+        for (int step = 0; step < 20000; ++step) {
+            const qint32 locale = qint32(random.bounded(3)) * 1000 + 1031;
+            const qint32 id = qint32(random.bounded(3000)) - 100;
+            const quint64 k = (quint64(quint32(locale)) << 32) | quint32(id);
+            ResString *present = expected.value(k);
+            QCOMPARE(strings.Find(locale, id), present);
+            if (present && random.bounded(2)) {
+                QVERIFY(strings.Remove(present).ok());
+                expected.remove(k);
+            } else if (present) {
+                const qint32 newId = id + 5000;
+                const quint64 moved = (quint64(quint32(locale)) << 32) | quint32(newId);
+                if (!expected.contains(moved)) {
+                    present->setID(newId);
+                    expected.remove(k);
+                    expected.insert(moved, present);
+                }
+            } else {
+                expected.insert(k, strings.Add(locale, id, QStringLiteral("x")));
+            }
+        }
+        QCOMPARE(strings.Count(), expected.size());
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            QCOMPARE(strings.Find(qint32(it.key() >> 32), qint32(it.key() & 0xFFFFFFFF)), it.value());
+    }
+
     void removingAForeignEntryFails()
     {
         ResStrings one;
