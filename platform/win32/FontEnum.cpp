@@ -75,7 +75,11 @@ FontFamilyInfo describe(const QString &family)
             info.charSets.append(charSet);
     if (systems.contains(QFontDatabase::Latin))
         addLatinCodePages(family, &info.charSets);
-    const BYTE own = cjkCharSetFromName(family);
+    // A CJK family is for the script its name says; any other family that
+    // covers Latin is a Western font with extra scripts (DejaVu has Hebrew and Arabic).
+    BYTE own = cjkCharSetFromName(family);
+    if (own == DEFAULT_CHARSET && systems.contains(QFontDatabase::Latin))
+        own = ANSI_CHARSET;
     if (own != DEFAULT_CHARSET && info.charSets.contains(own))
         info.charSets.move(info.charSets.indexOf(own), 0);
     if (info.charSets.isEmpty())
@@ -117,14 +121,18 @@ const QList<Substitute> &windowsSubstitutes()
 // The font database exists only in a GUI application (the command-line tool has none).
 bool haveFontDatabase() { return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr; }
 
-bool isInstalled(const QString &family)
+// The installed family's own spelling, empty when it is not installed.
+QString installedName(const QString &family)
 {
     if (!haveFontDatabase())
-        return false;
+        return {};
     const QStringList families = QFontDatabase::families();
-    return std::any_of(families.begin(), families.end(),
-                       [&](const QString &f) { return f.compare(family, Qt::CaseInsensitive) == 0; });
+    const auto it = std::find_if(families.begin(), families.end(),
+                                 [&](const QString &f) { return f.compare(family, Qt::CaseInsensitive) == 0; });
+    return it == families.end() ? QString() : *it;
 }
+
+bool isInstalled(const QString &family) { return !installedName(family).isEmpty(); }
 
 } // namespace
 
@@ -187,12 +195,12 @@ void installWindowsFontSubstitutes()
 
 QString drawingFamily(const QString &faceName)
 {
-    if (isInstalled(faceName))
-        return faceName;
+    if (const QString name = installedName(faceName); !name.isEmpty())
+        return name;
     installWindowsFontSubstitutes();
     for (const QString &substitute : QFont::substitutes(faceName))
-        if (isInstalled(substitute))
-            return substitute;
+        if (const QString name = installedName(substitute); !name.isEmpty())
+            return name;
     return {};
 }
 
