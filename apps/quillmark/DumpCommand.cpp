@@ -2,7 +2,7 @@
 #include "Console.h"
 #include "DumpFormat.h"
 
-#include "platform/resutil/ResFile.h"
+#include "platform/resutil/ResScan.h"
 
 namespace {
 
@@ -13,11 +13,15 @@ int run(const QStringList &args)
         return cli::fail(arguments.error());
     if (arguments.positional().size() != 1)
         return cli::fail(QStringLiteral("dump needs exactly one FILE.res (see quillmark dump --help)"));
-    resutil::ResFile file;
-    file.setFileName(arguments.positional().first());
-    if (auto status = file.Load(); !status.ok())
+    // Read-only: the file is scanned, not loaded into an editable model.
+    cli::DumpWriter writer(arguments.has(QStringLiteral("--json")));
+    QList<resutil::ResResource> others;
+    const auto status = resutil::scanResFile(
+        arguments.positional().first(),
+        [&](quint16 localeId, quint16 id, QStringView text) { writer.addString(localeId, id, text); }, &others);
+    if (!status.ok())
         return cli::fail(status.error());
-    cli::writeOut(arguments.has(QStringLiteral("--json")) ? cli::dumpJson(file) : cli::dumpText(file));
+    cli::writeOut(writer.finish(others));
     return 0;
 }
 

@@ -1,6 +1,5 @@
 #include "DumpFormat.h"
 
-#include "platform/resutil/ResFile.h"
 
 #include <QCryptographicHash>
 
@@ -12,20 +11,6 @@
 namespace cli {
 
 namespace {
-
-using resutil::ResString;
-
-std::vector<const ResString *> sortedEntries(const resutil::ResFile &file)
-{
-    std::vector<const ResString *> entries;
-    entries.reserve(std::size_t(file.Strings().Count()));
-    for (const ResString *entry : file.Strings())
-        entries.push_back(entry);
-    std::stable_sort(entries.begin(), entries.end(), [](const ResString *a, const ResString *b) {
-        return a->LocaleID() != b->LocaleID() ? a->LocaleID() < b->LocaleID() : a->ID() < b->ID();
-    });
-    return entries;
-}
 
 void appendNumber(std::string &out, qint64 value)
 {
@@ -61,9 +46,9 @@ void appendUtf8(std::string &out, char32_t c)
 // Writes text as UTF-8; escapeAscii decides how each ASCII unit is written
 // (returns false to write it as is). Unpaired surrogates become \uXXXX.
 template<class EscapeAscii>
-void appendText(std::string &out, const QString &text, EscapeAscii escapeAscii)
+void appendText(std::string &out, QStringView text, EscapeAscii escapeAscii)
 {
-    const char16_t *units = reinterpret_cast<const char16_t *>(text.utf16());
+    const char16_t *units = text.utf16();
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = units[i];
@@ -116,7 +101,7 @@ bool lineEscape(std::string &out, char16_t unit)
     }
 }
 
-void appendJsonString(std::string &out, const QString &text)
+void appendJsonString(std::string &out, QStringView text)
 {
     out.push_back('"');
     appendText(out, text, jsonEscape);
@@ -138,57 +123,56 @@ QByteArray toBytes(const std::string &out)
 
 } // namespace
 
-QByteArray dumpJson(const resutil::ResFile &file)
+DumpWriter::DumpWriter(bool json) : m_json(json)
 {
-    const auto entries = sortedEntries(file);
-    std::string out;
-    out.reserve(64 + entries.size() * 48);
-    out.append("{\"strings\": [");
-    bool first = true;
-    for (const ResString *entry : entries) {
-        out.append(first ? "[" : ", [");
-        first = false;
-        appendNumber(out, entry->LocaleID());
-        out.append(", ");
-        appendNumber(out, entry->ID());
-        out.append(", ");
-        appendJsonString(out, entry->Text());
-        out.push_back(']');
-    }
-    out.append("], \"resources\": [");
-    first = true;
-    for (const resutil::ResResource &resource : file.OtherResources()) {
-        out.append(first ? "{\"type\": " : ", {\"type\": ");
-        first = false;
-        appendJsonName(out, resource.type);
-        out.append(", \"name\": ");
-        appendJsonName(out, resource.name);
-        out.append(", \"lang\": ");
-        appendNumber(out, resource.fields.language);
-        out.append(", \"size\": ");
-        appendNumber(out, resource.data.size());
-        out.append(", \"sha256\": \"");
-        out.append(QCryptographicHash::hash(resource.data, QCryptographicHash::Sha256).toHex().toStdString());
-        out.append("\"}");
-    }
-    out.append("]}\n");
-    return toBytes(out);
+    m_out.reserve(1 << 20);
+    if (m_json)
+        m_out.append("{\"strings\": [");
 }
 
-QByteArray dumpText(const resutil::ResFile &file)
+void DumpWriter::addString(qint64 localeId, qint64 id, QStringView text)
 {
-    const auto entries = sortedEntries(file);
-    std::string out;
-    out.reserve(entries.size() * 40);
-    for (const ResString *entry : entries) {
-        appendNumber(out, entry->LocaleID());
-        out.push_back('\t');
-        appendNumber(out, entry->ID());
-        out.push_back('\t');
-        appendText(out, entry->Text(), lineEscape);
-        out.push_back('\n');
+    if (m_json) {
+        m_out.append(m_first ? "[" : ", [");
+        m_first = false;
+        appendNumber(m_out, localeId);
+        m_out.append(", ");
+        appendNumber(m_out, id);
+        m_out.append(", ");
+        appendJsonString(m_out, text);
+        m_out.push_back(']');
+    } else {
+        appendNumber(m_out, localeId);
+        m_out.push_back('\t');
+        appendNumber(m_out, id);
+        m_out.push_back('\t');
+        appendText(m_out, text, lineEscape);
+        m_out.push_back('\n');
     }
-    return toBytes(out);
+}
+
+QByteArray DumpWriter::finish(const QList<resutil::ResResource> &others)
+{
+    if (m_json) {
+        m_out.append("], \"resources\": [");
+        bool first = true;
+        for (const resutil::ResResource &resource : others) {
+            m_out.append(first ? "{\"type\": " : ", {\"type\": ");
+            first = false;
+            appendJsonName(m_out, resource.type);
+            m_out.append(", \"name\": ");
+            appendJsonName(m_out, resource.name);
+            m_out.append(", \"lang\": ");
+            appendNumber(m_out, resource.fields.language);
+            m_out.append(", \"size\": ");
+            appendNumber(m_out, resource.data.size());
+            m_out.append(", \"sha256\": \"");
+            m_out.append(QCryptographicHash::hash(resource.data, QCryptographicHash::Sha256).toHex().toStdString());
+            m_out.append("\"}");
+        }
+        m_out.append("]}\n");
+    }
+    return toBytes(m_out);
 }
 
 } // namespace cli

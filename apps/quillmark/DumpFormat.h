@@ -1,19 +1,31 @@
 #pragma once
 
-#include <QByteArray>
+#include "platform/resutil/ResResource.h"
 
-namespace resutil {
-class ResFile;
-}
+#include <QByteArray>
+#include <QList>
+#include <QStringView>
+
+#include <string>
 
 namespace cli {
 
-// {"strings": [[locale, id, "text"], ...], "resources": [{...}, ...]}, strings
-// sorted by locale then ID, the other resources in file order.
-QByteArray dumpJson(const resutil::ResFile &file);
-// One line per string: LOCALE<TAB>ID<TAB>TEXT, sorted the same way; in TEXT a
-// backslash, tab, line feed and carriage return are written \\ \t \n \r, and
-// other control characters and unpaired surrogates as \uXXXX.
-QByteArray dumpText(const resutil::ResFile &file);
+// Builds the output of dump from strings handed in sorted by locale, then ID.
+// JSON: {"strings": [[locale, id, "text"], ...], "resources": [{...}, ...]},
+// the other resources in file order.
+// Lines: LOCALE<TAB>ID<TAB>TEXT, where a backslash, tab, line feed and carriage
+// return are written \\ \t \n \r, other control characters and unpaired
+// surrogates \uXXXX.
+class DumpWriter {
+public:
+    explicit DumpWriter(bool json);
+    void addString(qint64 localeId, qint64 id, QStringView text);
+    QByteArray finish(const QList<resutil::ResResource> &others);
+
+private:
+    bool m_json;
+    bool m_first = true;
+    std::string m_out;
+};
 
 } // namespace cli

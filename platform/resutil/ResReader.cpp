@@ -55,7 +55,7 @@ struct EntryHeader {
     qint64 end() const { return dataOffset() + dataSize; }
 };
 
-qm::Result<EntryHeader> readHeader(const QByteArray &bytes, qint64 offset)
+qm::Result<EntryHeader> readHeader(QByteArrayView bytes, qint64 offset)
 {
     EntryHeader h;
     h.offset = offset;
@@ -91,7 +91,7 @@ struct BlockRef {
     quint32 dataSize;
 };
 
-qm::Status readBlock(const QByteArray &bytes, const BlockRef &block, std::vector<ParsedString> &out)
+qm::Status readBlock(QByteArrayView bytes, const BlockRef &block, const StringVisitor &visit)
 {
     ByteCursor cursor(bytes.constData(), block.dataOffset + block.dataSize, block.dataOffset);
     const quint16 language = quint16(block.key >> 16);
@@ -103,11 +103,11 @@ qm::Status readBlock(const QByteArray &bytes, const BlockRef &block, std::vector
             return fault(where, QStringLiteral("the string table of %1 ends after %2 of its 16 strings").arg(at(block.headerOffset)).arg(i));
         if (length == 0)
             continue; // an absent string
-        QString text(length, Qt::Uninitialized);
-        if (!cursor.readUtf16(reinterpret_cast<char16_t *>(text.data()), length))
+        const char *units = cursor.here();
+        if (!cursor.skip(2 * qint64(length)))
             return fault(where, QStringLiteral("string %1 claims %2 UTF-16 units but its table has only %3 bytes left")
                                     .arg(firstId + i).arg(length).arg(cursor.remaining()));
-        out.push_back(ParsedString{language, quint16(firstId + i), std::move(text)});
+        visit(language, quint16(firstId + i), units, length);
     }
     for (const char *p = cursor.here(), *end = cursor.here() + cursor.remaining(); p != end; ++p) {
         if (*p != 0)
@@ -117,14 +117,27 @@ qm::Status readBlock(const QByteArray &bytes, const BlockRef &block, std::vector
     return {};
 }
 
-bool allZero(const QByteArray &bytes, qint64 from)
+bool allZero(QByteArrayView bytes, qint64 from)
 {
-    return std::all_of(bytes.constBegin() + from, bytes.constEnd(), [](char c) { return c == 0; });
+    return std::all_of(bytes.begin() + from, bytes.end(), [](char c) { return c == 0; });
 }
 
 } // namespace
 
 qm::Result<ParsedRes> readRes(const QByteArray &bytes)
+{
+    std::vector<ParsedString> strings;
+    auto parsed = readRes(QByteArrayView(bytes), [&](quint16 language, quint16 id, const char *units, qsizetype size) {
+        QString text(size, Qt::Uninitialized);
+        ByteCursor(units, 2 * size).readUtf16(reinterpret_cast<char16_t *>(text.data()), size);
+        strings.push_back(ParsedString{language, id, std::move(text)});
+    });
+    if (parsed.ok())
+        parsed->strings = std::move(strings);
+    return parsed;
+}
+
+qm::Result<ParsedRes> readRes(QByteArrayView bytes, const StringVisitor &visit)
 {
     ParsedRes parsed;
     if (bytes.isEmpty())
@@ -133,7 +146,7 @@ qm::Result<ParsedRes> readRes(const QByteArray &bytes)
     if (!lead.ok() || lead->dataSize != 0 || lead->headerSize != kMinHeaderSize || lead->type.isString
         || lead->type.ordinal != 0 || lead->name.isString || lead->name.ordinal != 0)
         return fault(0, QStringLiteral("not a 32-bit resource file (it does not open with the empty entry)"));
-    parsed.leadEntry = bytes.left(kMinHeaderSize);
+    parsed.leadEntry = bytes.first(kMinHeaderSize).toByteArray();
 
     std::vector<BlockRef> blocks;
     QHash<quint32, qint64> blockAt;
@@ -164,17 +177,16 @@ qm::Result<ParsedRes> readRes(const QByteArray &bytes)
             other.name = h.name;
             other.fields = h.fields;
             other.offset = offset;
-            other.header = bytes.mid(offset, h.headerSize);
-            other.data = bytes.mid(h.dataOffset(), h.dataSize);
+            other.header = bytes.sliced(offset, h.headerSize).toByteArray();
+            other.data = bytes.sliced(h.dataOffset(), h.dataSize).toByteArray();
             parsed.others.append(std::move(other));
         }
         offset = alignTo4(h.end());
     }
 
     std::sort(blocks.begin(), blocks.end(), [](const BlockRef &a, const BlockRef &b) { return a.key < b.key; });
-    parsed.strings.reserve(blocks.size() * kStringsPerBlock);
     for (const BlockRef &block : blocks) {
-        if (auto status = readBlock(bytes, block, parsed.strings); !status.ok())
+        if (auto status = readBlock(bytes, block, visit); !status.ok())
             return status.error();
     }
     return parsed;

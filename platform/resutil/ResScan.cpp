@@ -1,0 +1,48 @@
+#include "platform/resutil/ResScan.h"
+
+#include "platform/resutil/ByteCursor.h"
+#include "platform/resutil/ResReader.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace resutil {
+
+qm::Status scanResFile(const QString &path, const std::function<void(quint16, quint16, QStringView)> &onString,
+                       QList<ResResource> *others)
+{
+    const auto fail = [&](const QString &what) { return qm::makeError(QDir::toNativeSeparators(path) + QStringLiteral(": ") + what); };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    // Mapped rather than copied: a large file is read once, by the decoder.
+    QByteArray copy;
+    QByteArrayView bytes;
+    if (const qint64 size = file.size(); size > 0) {
+        if (const uchar *mapped = file.map(0, size))
+            bytes = QByteArrayView(reinterpret_cast<const char *>(mapped), size);
+    }
+    if (bytes.isNull()) {
+        copy = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return fail(QStringLiteral("cannot be read: %1").arg(file.errorString()));
+        bytes = QByteArrayView(copy);
+    }
+    QString unaligned;
+    auto parsed = readRes(bytes, [&](quint16 language, quint16 id, const char *units, qsizetype size) {
+        if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && reinterpret_cast<quintptr>(units) % alignof(char16_t) == 0) {
+            onString(language, id, QStringView(reinterpret_cast<const char16_t *>(units), size));
+            return;
+        }
+        unaligned.resize(size);
+        ByteCursor(units, 2 * size).readUtf16(reinterpret_cast<char16_t *>(unaligned.data()), size);
+        onString(language, id, unaligned);
+    });
+    if (!parsed.ok())
+        return fail(parsed.errorString());
+    if (others)
+        *others = std::move(parsed->others);
+    return {};
+}
+
+} // namespace resutil
