@@ -94,6 +94,14 @@ public:
     QAction *mnuAddLanguage() const { return m_mnuAddLanguage; }
     QAction *mnuAddResourceString() const { return m_mnuAddResourceString; }
 
+    // The editing commands on the selected project's resource file.
+    void NewResFile();
+    void SaveResFile();
+    void NewResString();
+    void AddLanguage();
+    void DelResString();
+    void RemoveLanguage();
+
 public slots:
     // Dispatch of the toolbar and the column menu to the editing commands.
     void toolbar_ButtonClick(QAction *Button);

@@ -1,18 +1,52 @@
 // Dispatch from the toolbar and the column menu to the editing commands.
-// The commands themselves are added with the editing commands; until then a
-// click reaches these handlers and does nothing.
 #include "editor/docResourceEditor.h"
+
+#include "support/ErrorTrap.h"
+#include "support/HelpModule.h"
+#include "support/frmAbout.h"
+#include "support/frmProperties.h"
+#include "uistrings/LanguageSelect.h"
 
 #include <QAction>
 
-void docResourceEditor::toolbar_ButtonClick(QAction *) {}
+void docResourceEditor::toolbar_ButtonClick(QAction *Button)
+{
+    qm::trap("toolbar_ButtonClick", [&] {
+        if (!Button)
+            return;
+        const QString key = Button->data().toString();
+        // A text still being typed belongs to the file the command works on.
+        if (!key.isEmpty())
+            CommitPendingEdit();
+        if (key == QLatin1String("refresh"))
+            Refresh();
+        else if (key == QLatin1String("new"))
+            NewResFile();
+        else if (key == QLatin1String("save"))
+            SaveResFile();
+        else if (key == QLatin1String("insertstring"))
+            NewResString();
+        else if (key == QLatin1String("addlanguage"))
+            AddLanguage();
+        else if (key == QLatin1String("deletestring"))
+            DelResString();
+        else if (key == QLatin1String("removelanguage"))
+            RemoveLanguage();
+        else if (key == QLatin1String("excel"))
+            ;  // ExcelImportExport comes with the Excel import/export wizard
+        else if (key == QLatin1String("properties"))
+            ShowPropertiesDialog(this);
+        else if (key == QLatin1String("info"))
+            ShowAboutDialog(this);
+        else if (key == QLatin1String("help"))
+            HelpModule::HtmlHelp(HelpModule::HH_DISPLAY_TOPIC);
+        else if (key == QLatin1String("switch"))
+            LanguageSelect::ShowDialog(false);
+    });
+}
 
-void docResourceEditor::mnuRemoveLanguage_Click() {}
+void docResourceEditor::mnuRemoveResourceString_Click() { DelResString(); }
 
-void docResourceEditor::mnuChangeFont_Click() {}
+void docResourceEditor::mnuAddLanguage_Click() { AddLanguage(); }
 
-void docResourceEditor::mnuRemoveResourceString_Click() {}
-
-void docResourceEditor::mnuAddLanguage_Click() {}
-
-void docResourceEditor::mnuAddResourceString_Click() {}
+void docResourceEditor::mnuAddResourceString_Click() { NewResString(); }

@@ -3,6 +3,8 @@
 // in the current UI language.
 #include "editor/docResourceEditor.h"
 
+#include "editor/ToolbarIcons.h"
+
 #include "platform/win32/SftTree.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -19,30 +21,30 @@ using LgvStringModule::lgv_string;
 namespace {
 struct ToolbarPosition {
     const char *key;  // nullptr: a separator
-    QStyle::StandardPixmap image;
+    const char *image;  // key of the drawn toolbar image
     int tooltipId;
     const char *tooltip;  // the design-time text, which is the English one
 };
 
 // The 17 positions, left to right.
 const ToolbarPosition kToolbar[] = {
-    {"refresh", QStyle::SP_BrowserReload, 493, "Read the resource file again"},
-    {nullptr, {}, 0, nullptr},
-    {"new", QStyle::SP_FileIcon, 494, "Create resource file for this project"},
-    {"save", QStyle::SP_DialogSaveButton, 495, "Save to the resource file"},
-    {nullptr, {}, 0, nullptr},
-    {"insertstring", QStyle::SP_FileDialogNewFolder, 496, "Add a new resource string"},
-    {"addlanguage", QStyle::SP_FileDialogDetailedView, 497, "Add string table for a new language"},
-    {nullptr, {}, 0, nullptr},
-    {"deletestring", QStyle::SP_TrashIcon, 498, "Delete resource string"},
-    {"removelanguage", QStyle::SP_DialogDiscardButton, 499, "Remove language table for language"},
-    {nullptr, {}, 0, nullptr},
-    {"excel", QStyle::SP_FileDialogContentsView, 452, "Excel Import/Export"},
-    {nullptr, {}, 0, nullptr},
-    {"properties", QStyle::SP_FileDialogInfoView, 500, "Set properties of the Quill Resource String Editor"},
-    {"info", QStyle::SP_MessageBoxInformation, 501, "About the Quill Resource String Editor"},
-    {"help", QStyle::SP_DialogHelpButton, 138, "Help"},
-    {"switch", QStyle::SP_ArrowRight, 461, "Change Language"},
+    {"refresh", "refresh", 493, "Read the resource file again"},
+    {nullptr, nullptr, 0, nullptr},
+    {"new", "new", 494, "Create resource file for this project"},
+    {"save", "save", 495, "Save to the resource file"},
+    {nullptr, nullptr, 0, nullptr},
+    {"insertstring", "insertrow", 496, "Add a new resource string"},
+    {"addlanguage", "resourcestring", 497, "Add string table for a new language"},
+    {nullptr, nullptr, 0, nullptr},
+    {"deletestring", "deleterow", 498, "Delete resource string"},
+    {"removelanguage", "deletestringtable", 499, "Remove language table for language"},
+    {nullptr, nullptr, 0, nullptr},
+    {"excel", "excel", 452, "Excel Import/Export"},
+    {nullptr, nullptr, 0, nullptr},
+    {"properties", "properties", 500, "Set properties of the Quill Resource String Editor"},
+    {"info", "info", 501, "About the Quill Resource String Editor"},
+    {"help", "help", 138, "Help"},
+    {"switch", "switch", 461, "Change Language"},
 };
 static_assert(std::size(kToolbar) == 17);
 
@@ -102,7 +104,7 @@ void docResourceEditor::CreateToolbar()
     m_toolbar->setMovable(false);
     int position = 1;
     for (const ToolbarPosition &entry : kToolbar) {
-        QAction *button = entry.key ? m_toolbar->addAction(style()->standardIcon(entry.image), QString())
+        QAction *button = entry.key ? m_toolbar->addAction(ToolbarIcon(QString::fromLatin1(entry.image)), QString())
                                     : m_toolbar->addSeparator();
         button->setObjectName(entry.key ? QString::fromLatin1(entry.key) : QStringLiteral("separator%1").arg(position));
         button->setData(entry.key ? QString::fromLatin1(entry.key) : QString());

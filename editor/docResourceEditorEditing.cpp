@@ -1,0 +1,233 @@
+// The editing commands: create and save the resource file, add and remove
+// string IDs and languages, and choose a language's display font.
+#include "editor/docResourceEditor.h"
+
+#include "editor/ProjectFolder.h"
+#include "editor/clsProject.h"
+#include "languages/frmAddLanguage.h"
+#include "languages/frmRemoveLanguage.h"
+#include "languages/frmSelectFont.h"
+#include "languages/modUtilFonts.h"
+#include "platform/resutil/ResFile.h"
+#include "platform/vbide/AddIn.h"
+#include "platform/vbide/Addins.h"
+#include "platform/vbide/VBE.h"
+#include "platform/vbide/VBProject.h"
+#include "platform/win32/Interaction.h"
+#include "platform/win32/SftTree.h"
+#include "support/ErrorTrap.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QListWidget>
+
+#include <functional>
+#include <vector>
+
+using LgvStringModule::lgv_string;
+
+namespace {
+
+// The largest string ID a resource file can hold.
+constexpr qint64 kMaxStringId = 65535;
+const QString kHostResourceEditor = QStringLiteral("ResEdit6.Connect");
+
+int message(const QString &text, int style)
+{
+    return win32::interaction().msgBox(text, style, QString::fromUtf8(docResourceEditor::kMessageTitle));
+}
+
+// Removes every entry the predicate picks; collected first, so no entry is skipped.
+void removeEntries(resutil::ResFile &file, const std::function<bool(const resutil::ResString &)> &picks)
+{
+    std::vector<resutil::ResString *> doomed;
+    for (resutil::ResString *entry : file.Strings())
+        if (picks(*entry))
+            doomed.push_back(entry);
+    for (resutil::ResString *entry : doomed)
+        qm::check(file.Strings().Remove(entry));
+}
+
+} // namespace
+
+void docResourceEditor::NewResFile()
+{
+    qm::trap("NewResFile", [&] {
+        if (!mCurrentProject || mCurrentProject->HasResourceFile())
+            return;
+        vbide::VBProject *project = mCurrentProject->Project();
+        if (!project)
+            qm::raise(QStringLiteral("The project is no longer open in the host"));
+        win32::FileDialogRequest request;
+        request.title = lgv_string(511);
+        request.initialPath = FileInFolder(ParentFolder(project->FileName()), project->Name(), QStringLiteral(".res"));
+        request.filters = {QStringLiteral("Resource Files (*.res)"), QStringLiteral("All Files (*.*)")};
+        request.defaultSuffix = QStringLiteral("res");
+        request.confirmOverwrite = true;
+        const QString fileName = win32::interaction().getSaveFileName(request);
+        if (fileName.isEmpty())
+            return;  // cancelled
+        mCurrentProject->CreateResourceFile(fileName);
+        ProjectSelect(mCurrentProject);
+        EnableDisableButtons();
+    });
+}
+
+void docResourceEditor::SaveResFile()
+{
+    qm::trap("SaveResFile", [&] {
+        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+            return;
+        // The host's own resource editor holds the file open; it steps aside while we write.
+        vbide::AddIn *unloaded = nullptr;
+        if (VBE() && VBE()->Addins()) {
+            for (vbide::AddIn *addIn : *VBE()->Addins()) {
+                if (addIn->ProgId() == kHostResourceEditor) {
+                    if (addIn->Connect()) {
+                        qm::check(addIn->setConnect(false));
+                        unloaded = addIn;
+                    }
+                    break;
+                }
+            }
+        }
+        const qm::Status saved = mCurrentProject->ResourceFile()->Save(0);
+        // Loaded again whether or not the save worked; a failed save is reported after.
+        const qm::Status reloaded = unloaded ? unloaded->setConnect(true) : qm::Status();
+        qm::check(saved);
+        qm::check(reloaded);
+    });
+}
+
+void docResourceEditor::NewResString()
+{
+    qm::trap("NewResString", [&] {
+        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+            return;
+        qint64 newId = 0;
+        for (int row = 0; row < m_sftTree->itemCount(); ++row) {
+            const qint64 id = m_sftTree->itemData(row);
+            if (id >= newId)
+                newId = id + 1;
+        }
+        if (newId > kMaxStringId) {
+            message(lgv_string(549), win32::vbExclamation);
+            return;
+        }
+        int row = -1;
+        AddLineInitFonts(static_cast<qint32>(newId), row);
+    });
+}
+
+void docResourceEditor::AddLanguage()
+{
+    qm::trap("AddLanguage", [&] {
+        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+            return;
+        int localeId = -1;
+        QString localeName;
+        if (::AddLanguage(localeId, localeName, this) != 1)
+            return;
+        if (localeId == -1) {
+            message(lgv_string(550), win32::vbExclamation);
+            return;
+        }
+        for (int i = 0; i <= mLastLanguage; ++i) {
+            if (mLanguages[i].LocaleID == localeId) {
+                message(lgv_string(512), win32::vbExclamation);
+                return;
+            }
+        }
+        // The table grows as it does when a project with many languages is shown.
+        if (mLanguageCount > LanguageTableUpperBound())
+            mLanguages.resize(static_cast<std::size_t>(mLanguageCount) + 10 + 1);
+        LanguageColumn &language = mLanguages[mLanguageCount];
+        language.LocaleID = localeId;
+        language.LanguageName = localeName;
+        language.Column = m_sftTree->columnCount();
+        language.DefaultFont = modUtil::GetDefaultFontForLocale(localeId);
+        language.FontName = modUtil::GetStoredLanguageFont(localeId, language.DefaultFont);
+        ++mLanguageCount;
+        mLastLanguage = mLanguageCount - 1;
+        SetColumns();
+        ShowResourceStrings(mCurrentProject);
+    });
+}
+
+void docResourceEditor::DelResString()
+{
+    qm::trap("DelResString", [&] {
+        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+            return;
+        const int row = m_sftTree->selectedRow();
+        if (row == -1) {
+            message(lgv_string(513), win32::vbOKOnly);
+            return;
+        }
+        const qint32 id = m_sftTree->itemData(row);
+        if (message(lgv_string(514) + QString::number(id), win32::vbOKCancel) != win32::vbOK)
+            return;
+        m_sftTree->removeItem(row);
+        removeEntries(*mCurrentProject->ResourceFile(), [id](const resutil::ResString &entry) { return entry.ID() == id; });
+    });
+}
+
+void docResourceEditor::RemoveLanguage()
+{
+    qm::trap("RemoveLanguage", [&] {
+        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+            return;
+        frmRemoveLanguage form(this);
+        form.Form_Load();
+        QListWidget *list = form.LanguageList();
+        list->clear();
+        for (int i = 0; i <= mLastLanguage; ++i) {
+            auto *item = new QListWidgetItem(mLanguages[i].LanguageName, list);
+            item->setData(Qt::UserRole, i);
+        }
+        int langIndex = -1;
+        const int result = form.RemoveLanguage(langIndex);
+        form.Form_Unload();
+        if (result != 1 || langIndex < 0 || langIndex > mLastLanguage)
+            return;
+        const qint32 locale = mLanguages[langIndex].LocaleID;
+        removeEntries(*mCurrentProject->ResourceFile(),
+                      [locale](const resutil::ResString &entry) { return entry.LocaleID() == locale; });
+        ProjectSelect(mCurrentProject);
+        EnableDisableButtons();
+    });
+}
+
+void docResourceEditor::mnuRemoveLanguage_Click()
+{
+    qm::trap("mnuRemoveLanguage_Click", [&] {
+        const int index = mMenuLanguage;
+        if (!mCurrentProject || !mCurrentProject->HasResourceFile() || index < 0 || index > mLastLanguage)
+            return;
+        const LanguageColumn &language = mLanguages[index];
+        if (message(lgv_string(233) + language.LanguageName + lgv_string(515), win32::vbOKCancel) != win32::vbOK)
+            return;
+        const qint32 locale = language.LocaleID;
+        removeEntries(*mCurrentProject->ResourceFile(),
+                      [locale](const resutil::ResString &entry) { return entry.LocaleID() == locale; });
+        ProjectSelect(mCurrentProject);
+        EnableDisableButtons();
+    });
+}
+
+void docResourceEditor::mnuChangeFont_Click()
+{
+    qm::trap("mnuChangeFont_Click", [&] {
+        const int index = mMenuLanguage;
+        if (index < 0 || index > mLastLanguage)
+            return;
+        LanguageColumn &language = mLanguages[index];
+        const QString sample = mMenuRow == -1 ? QString() : m_sftTree->cellText(mMenuRow, mMenuColumn);
+        QString fontName = language.FontName;
+        if (SelectFont(language.LanguageName, fontName, sample) != 1)
+            return;
+        language.FontName = fontName;
+        for (int row = 0; row < m_sftTree->itemCount(); ++row)
+            m_sftTree->setCellFont(row, language.Column, fontName);
+        modUtil::StoreLanguageFont(language.LocaleID, fontName);
+    });
+}

@@ -1,0 +1,370 @@
+#include "editor/clsProject.h"
+#include "editor/docResourceEditor.h"
+#include "languages/modUtilFonts.h"
+#include "platform/vbide/VBE.h"
+#include "platform/vbide/VBProject.h"
+#include "platform/vbide/VBProjects.h"
+#include "platform/win32/SftTree.h"
+#include "support/ErrorTrap.h"
+#include "tests/editor/EditorTestSupport.h"
+#include "tests/testlib/TestEnvironment.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace editortest;
+using win32::SftTree;
+
+// The string grid of the editor: the language table, rows and fonts, editing
+// into the resource file, the cell editor's navigation and the column menu.
+class EditorGridTest : public QObject {
+    Q_OBJECT
+private:
+    TestEnvironment m_env;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<User> m_user;
+    std::unique_ptr<vbide::VBE> m_vbe;
+    std::unique_ptr<docResourceEditor> m_editor;
+
+    QString path(const QString &name) const { return QDir(m_dir->path()).filePath(name); }
+    SftTree &grid() { return *m_editor->SftTree(); }
+    resutil::ResFile &file() { return *m_editor->CurrentProject()->ResourceFile(); }
+
+    // Opens a project with the given strings and selects it.
+    void show(const QList<Entry> &entries)
+    {
+        writeRes(path("P.res"), entries);
+        writeProject(m_dir->path(), "P", "P.res");
+        QVERIFY(m_vbe->VBProjects()->AddFromFile(path("P.vbp")));
+        m_editor = std::make_unique<docResourceEditor>();
+        m_editor->resize(900, 500);
+        m_editor->setVBE(m_vbe.get());
+        m_editor->cboProjects()->setCurrentIndex(0);
+        m_editor->cboProjects_Click();
+        QVERIFY(m_editor->CurrentProject());
+    }
+    void click(int row, int column, int button = SftTree::LeftButton)
+    {
+        m_editor->SftTree_ItemClick(row, column, SftTree::AreaCellText, button, 0);
+    }
+    // Presses a key in the cell editor as the grid reports it.
+    int press(int key, int shift = 0)
+    {
+        int code = key;
+        m_editor->SftTree_CEKeyDown(code, shift, grid().editRow(), grid().editColumn(), grid().cellEditor()->text());
+        return code;
+    }
+    int columnOf(qint32 localeId) const
+    {
+        for (int i = 0; i <= m_editor->LastLanguage(); ++i) {
+            if (m_editor->Languages()[i].LocaleID == localeId)
+                return m_editor->Languages()[i].Column;
+        }
+        return -1;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_user = std::make_unique<User>();
+        m_vbe = std::make_unique<vbide::VBE>();
+    }
+    void cleanup()
+    {
+        m_editor.reset();
+        m_vbe.reset();
+        QVERIFY2(m_user->errors.isEmpty(), qPrintable(m_user->errors.join('\n')));
+        QVERIFY2(m_user->unexpected.isEmpty(), qPrintable(m_user->unexpected.join('\n')));
+        m_user.reset();
+    }
+
+    void twelveLanguagesGrowTheTable()
+    {
+        const QList<qint32> locales{2057, 1031, 1036, 1040, 1034, 1043, 1049, 1032, 1041, 2052, 1025, 1037};
+        QList<Entry> entries;
+        for (qint32 lcid : locales)
+            entries.append({lcid, 1, QStringLiteral("text %1").arg(lcid)});
+        show(entries);
+        const QList<qint32> order = file().Languages();
+        QCOMPARE(QSet<qint32>(order.begin(), order.end()), QSet<qint32>(locales.begin(), locales.end()));
+        QCOMPARE(m_editor->LanguageCount(), 12);
+        QCOMPARE(m_editor->LastLanguage(), 11);
+        QCOMPARE(m_editor->LanguageTableUpperBound(), 22);
+        QCOMPARE(grid().columnCount(), 13);
+        QCOMPARE(grid().itemCount(), 1);
+        for (int i = 0; i < 12; ++i) {
+            const LanguageColumn &language = m_editor->Languages()[i];
+            QCOMPARE(language.LocaleID, order[i]);
+            QCOMPARE(language.Column, i + 1);
+            QCOMPARE(language.LanguageName, modUtil::GetLocaleInfoString(order[i], 2));
+            QCOMPARE(grid().columnCaption(i + 1), language.LanguageName);
+            QCOMPARE(grid().cellText(0, i + 1), QStringLiteral("text %1").arg(order[i]));
+            QCOMPARE(grid().columnWidthTwips(i + 1), 3495);  // 3500 twips in whole pixels
+            QCOMPARE(grid().columnMinWidthTwips(i + 1), 495);
+            QVERIFY(grid().columnEditable(i + 1));
+        }
+        QVERIFY(!grid().columnEditable(0));
+        QCOMPARE(grid().columnCaption(0), QStringLiteral("Resource ID"));
+        QVERIFY(!grid().columnCaption(1).isEmpty());
+    }
+
+    void eachLanguageHasItsFontInCellsAndEditor()
+    {
+        modUtil::StoreLanguageFont(1037, QStringLiteral("Tahoma"));
+        show({{1041, 5, "日本語"}, {1031, 5, "Deutsch"}, {1037, 6, "עברית"}});
+        const int japanese = columnOf(1041);
+        const int german = columnOf(1031);
+        const int hebrew = columnOf(1037);
+        QCOMPARE(m_editor->Languages()[japanese - 1].DefaultFont, QStringLiteral("MS GOTHIC"));
+        QCOMPARE(m_editor->Languages()[hebrew - 1].DefaultFont, QStringLiteral("David"));
+        QCOMPARE(m_editor->Languages()[hebrew - 1].FontName, QStringLiteral("Tahoma"));
+        for (int row = 0; row < grid().itemCount(); ++row) {
+            QCOMPARE(grid().cellFont(row, japanese), QStringLiteral("MS GOTHIC"));
+            QCOMPARE(grid().cellFont(row, german), QStringLiteral("MS Sans Serif"));
+            QCOMPARE(grid().cellFont(row, hebrew), QStringLiteral("Tahoma"));
+            const QFont shown = grid().model()->index(row, japanese).data(Qt::FontRole).value<QFont>();
+            QCOMPARE(shown.families().value(0), QStringLiteral("MS GOTHIC"));
+        }
+        QCOMPARE(hebrew + 1, japanese);  // columns in locale order: 1031, 1037, 1041
+        click(grid().findItemData(6), hebrew);
+        QVERIFY(grid().isEditing());
+        QCOMPARE(grid().cellEditor()->font().families().value(0), QStringLiteral("Tahoma"));
+        QCOMPARE(press(SftTree::KeyTab), 0);
+        QCOMPARE(grid().editColumn(), japanese);
+        QCOMPARE(grid().cellEditor()->font().families().value(0), QStringLiteral("MS GOTHIC"));
+    }
+
+    void rowsAreSortedByIdWithEmptyCellsForMissingTexts()
+    {
+        show({{2057, 10, "ten"}, {2057, 9, "nine"}, {1031, 100, "hundert"}, {1036, 9, "neuf"}});
+        QStringList ids;
+        for (int row = 0; row < grid().itemCount(); ++row)
+            ids << grid().cellText(row, 0);
+        QCOMPARE(ids, (QStringList{"9", "10", "100"}));
+        const int row = grid().findItemData(10);
+        QCOMPARE(grid().cellText(row, columnOf(2057)), QStringLiteral("ten"));
+        QCOMPARE(grid().cellText(row, columnOf(1031)), QString());
+        QCOMPARE(grid().cellText(row, columnOf(1036)), QString());
+        QVERIFY(grid().redraw());
+    }
+
+    void typingIntoAnEmptyCellCreatesTheEntry()
+    {
+        show({{2057, 3, "three"}, {1031, 4, "vier"}});
+        click(grid().findItemData(3), columnOf(1031));
+        grid().cellEditor()->setText(QStringLiteral("drei"));
+        QCOMPARE(press(SftTree::KeyEnter), 0);
+        QVERIFY(grid().isEditing());  // Enter stores and keeps editing the same cell
+        QCOMPARE(grid().editRow(), grid().findItemData(3));
+        const resutil::ResString *entry = file().Strings().Find(1031, 3);
+        QVERIFY(entry);
+        QCOMPARE(entry->Text(), QStringLiteral("drei"));
+        QVERIFY(file().Changed());
+        QCOMPARE(grid().cellText(grid().findItemData(3), columnOf(1031)), QStringLiteral("drei"));
+        QVERIFY(file().Save(0).ok());
+        QCOMPARE(textIn(readRes(path("P.res")), 1031, 3), QStringLiteral("drei"));
+        QCOMPARE(file().Strings().Count(), 3);
+    }
+
+    void anEditThatChangesNothingLeavesTheFileAlone()
+    {
+        show({{2057, 3, "three"}, {1031, 4, "vier"}});
+        click(0, columnOf(2057));
+        QVERIFY(grid().endEdit(true));
+        click(0, columnOf(1031));  // an empty cell left empty
+        QCOMPARE(press(SftTree::KeyEnter), 0);
+        QVERIFY(grid().endEdit(true));
+        QVERIFY(!file().Changed());
+        QVERIFY(!file().Strings().Find(1031, 3));
+        // Case matters: a change of case is a change.
+        click(0, columnOf(2057));
+        grid().cellEditor()->setText(QStringLiteral("Three"));
+        QVERIFY(grid().endEdit(true));
+        QVERIFY(file().Changed());
+        QCOMPARE(file().Strings().Find(2057, 3)->Text(), QStringLiteral("Three"));
+    }
+
+    void emptyingACellKeepsItsEntry()
+    {
+        show({{2057, 3, "three"}});
+        click(0, 1);
+        grid().cellEditor()->clear();
+        QVERIFY(grid().endEdit(true));
+        QVERIFY(file().Strings().Find(2057, 3));
+        QCOMPARE(file().Strings().Find(2057, 3)->Text(), QString());
+    }
+
+    void navigationStopsAtTheEdges_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<int>("toRow");
+        QTest::addColumn<int>("toColumn");
+        QTest::newRow("Up in the first row") << 0 << 1 << int(SftTree::KeyUp) << 0 << 0 << 1;
+        QTest::newRow("Down in the last row") << 2 << 2 << int(SftTree::KeyDown) << 0 << 2 << 2;
+        QTest::newRow("Tab in the last column") << 1 << 3 << int(SftTree::KeyTab) << 0 << 1 << 3;
+        QTest::newRow("Shift+Tab in column 1") << 1 << 1 << int(SftTree::KeyTab) << 1 << 1 << 1;
+        QTest::newRow("Up") << 2 << 2 << int(SftTree::KeyUp) << 0 << 1 << 2;
+        QTest::newRow("Down") << 0 << 3 << int(SftTree::KeyDown) << 0 << 1 << 3;
+        QTest::newRow("Tab") << 1 << 1 << int(SftTree::KeyTab) << 0 << 1 << 2;
+        QTest::newRow("Shift+Tab") << 1 << 3 << int(SftTree::KeyTab) << 1 << 1 << 2;
+        QTest::newRow("Enter") << 2 << 3 << int(SftTree::KeyEnter) << 0 << 2 << 3;
+    }
+    void navigationStopsAtTheEdges()
+    {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(int, key);
+        QFETCH(int, shift);
+        QFETCH(int, toRow);
+        QFETCH(int, toColumn);
+        QList<Entry> entries;
+        for (qint32 id = 1; id <= 3; ++id) {
+            for (qint32 lcid : {2057, 1031, 1036})
+                entries.append({lcid, id, QStringLiteral("%1-%2").arg(lcid).arg(id)});
+        }
+        show(entries);
+        click(row, column);
+        grid().cellEditor()->setText(QStringLiteral("typed"));
+        const bool moves = toRow != row || toColumn != column || key == SftTree::KeyEnter;
+        QCOMPARE(press(key, shift), 0);
+        QVERIFY(grid().isEditing());
+        QCOMPARE(grid().editRow(), toRow);
+        QCOMPARE(grid().editColumn(), toColumn);
+        // A move stores the text of the cell left; a move that goes nowhere stores nothing.
+        const qint32 lcid = m_editor->Languages()[column - 1].LocaleID;
+        QCOMPARE(file().Strings().Find(lcid, row + 1)->Text(),
+                 moves ? QStringLiteral("typed") : QStringLiteral("%1-%2").arg(lcid).arg(row + 1));
+        if (!moves)
+            QCOMPARE(grid().cellEditor()->text(), QStringLiteral("typed"));
+    }
+
+    void otherKeysReachTheCellEditor()
+    {
+        show({{2057, 1, "one"}});
+        click(0, 1);
+        QCOMPARE(press('A'), int('A'));
+        QCOMPARE(press(SftTree::KeyLeft), int(SftTree::KeyLeft));
+        QVERIFY(!file().Changed());
+    }
+
+    void rightClickOnTheIdColumnDisablesTheLanguageItems()
+    {
+        show({{2057, 1, "one"}, {1031, 1, "eins"}});
+        m_editor->SftTree_ItemClick(0, 0, SftTree::AreaCell, SftTree::RightButton, 0);
+        QCOMPARE(m_editor->MenuColumn(), 0);
+        QCOMPARE(m_editor->MenuRow(), 0);
+        QCOMPARE(m_editor->MenuLanguage(), -1);
+        QCOMPARE(m_editor->mnuRemoveLanguage()->text(), QStringLiteral("Remove Language"));
+        QVERIFY(!m_editor->mnuRemoveLanguage()->isEnabled());
+        QCOMPARE(m_editor->mnuChangeFont()->text(), QStringLiteral("Change Font for Language"));
+        QVERIFY(!m_editor->mnuChangeFont()->isEnabled());
+        QVERIFY(m_editor->mnuRemoveResourceString()->isEnabled());
+        QVERIFY(m_editor->mnuAddLanguage()->isEnabled());
+        QVERIFY(m_editor->mnuAddResourceString()->isEnabled());
+        m_editor->mnuColumnMenu()->close();
+    }
+
+    void rightClickOnALanguageNamesItInTheMenu_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("area");
+        QTest::newRow("cell") << 0 << int(SftTree::AreaCellText);
+        QTest::newRow("header") << -1 << int(SftTree::AreaColumnHeader);
+    }
+    void rightClickOnALanguageNamesItInTheMenu()
+    {
+        QFETCH(int, row);
+        QFETCH(int, area);
+        show({{2057, 1, "one"}, {1031, 1, "eins"}});
+        const int german = columnOf(1031);
+        const QString name = m_editor->Languages()[german - 1].LanguageName;
+        m_editor->SftTree_ItemClick(row, german, area, SftTree::RightButton, 0);
+        QCOMPARE(m_editor->MenuColumn(), german);
+        QCOMPARE(m_editor->MenuRow(), row);
+        QCOMPARE(m_editor->MenuLanguage(), german - 1);
+        QCOMPARE(m_editor->mnuRemoveLanguage()->text(), QStringLiteral("Remove Language - ") + name);
+        QCOMPARE(m_editor->mnuChangeFont()->text(), QStringLiteral("Change Font for Language - ") + name);
+        QVERIFY(m_editor->mnuRemoveLanguage()->isEnabled());
+        QVERIFY(m_editor->mnuChangeFont()->isEnabled());
+        QVERIFY(!grid().isEditing());
+        m_editor->mnuColumnMenu()->close();
+    }
+
+    void clicksThatAreNotOnACellDoNothing()
+    {
+        show({{2057, 1, "one"}});
+        m_editor->SftTree_ItemClick(-1, 1, SftTree::AreaColumnHeader, SftTree::LeftButton, 0);
+        m_editor->SftTree_ItemClick(0, 0, SftTree::AreaCellText, SftTree::LeftButton, 0);
+        m_editor->SftTree_ItemClick(-1, 1, SftTree::AreaNone, SftTree::RightButton, 0);
+        QVERIFY(!grid().isEditing());
+        QCOMPARE(m_editor->MenuLanguage(), -1);
+        QVERIFY(m_user->messageBoxes.isEmpty());
+    }
+
+    void aLanguageMissingFromTheTableIsReported()
+    {
+        show({{2057, 1, "one"}});
+        file().Strings().Add(1031, 2, QStringLiteral("zwei"));
+        m_user->answerMsgBox(win32::vbOK);
+        m_editor->SetColumns();
+        m_editor->ShowResourceStrings(m_editor->CurrentProject());
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QCOMPARE(m_user->messageBoxes[0].prompt, QStringLiteral("Internal Error - Failed to find column for language 1031"));
+        QCOMPARE(m_user->messageBoxes[0].title, QStringLiteral("Quill Resource String Editor"));
+        QCOMPARE(m_user->messageBoxes[0].style, int(win32::vbOKOnly));
+        QCOMPARE(grid().itemCount(), 2);  // the row exists, its text has no column
+        QCOMPARE(grid().cellText(grid().findItemData(1), 1), QStringLiteral("one"));
+    }
+
+    void aFailedFillSwitchesRedrawingOnAgain()
+    {
+        show({{2057, 1, "one"}});
+        file().Strings().Add(1031, 2, QStringLiteral("zwei"));
+        m_user->onMsgBox = [](const QString &) { qm::raise(QStringLiteral("message box failed")); };
+        m_editor->SetColumns();
+        m_editor->ShowResourceStrings(m_editor->CurrentProject());
+        QCOMPARE(m_user->errors.size(), 1);
+        QVERIFY(m_user->errors[0].startsWith("ShowResourceStrings: message box failed"));
+        QVERIFY(grid().redraw());
+        QVERIFY(grid().updatesEnabled());
+        m_user->errors.clear();
+    }
+
+    void languageChangeRelabelsTheControls()
+    {
+        show({{2057, 1, "one"}});
+        LgvRuntime::RuntimeSupport support;
+        support.SetLanguage(1031, QStringLiteral("German (Germany)"));
+        QCOMPARE(m_editor->mnuAddLanguage()->text(), LgvStringModule::lgv_string(87));
+        QCOMPARE(m_editor->toolbarButton("refresh")->toolTip(), QStringLiteral("Resourcedatei erneut einlesen"));
+        QCOMPARE(grid().columnCaption(0), LgvStringModule::lgv_string(492));
+        support.SetLanguage(2057, QStringLiteral("English (United Kingdom)"));
+        QCOMPARE(m_editor->toolbarButton("refresh")->toolTip(), QStringLiteral("Read the resource file again"));
+    }
+
+    void toolbarHasItsSeventeenPositions()
+    {
+        docResourceEditor editor;
+        const QList<QAction *> buttons = editor.toolbar()->actions();
+        QCOMPARE(buttons.size(), 17);
+        for (int position : {1, 4, 7, 10, 12})
+            QVERIFY(buttons[position]->isSeparator());
+        QCOMPARE(buttons[0]->data().toString(), QStringLiteral("refresh"));
+        QCOMPARE(buttons[16]->data().toString(), QStringLiteral("switch"));
+        QCOMPARE(editor.toolbarButton("excel"), buttons[11]);
+        QCOMPARE(editor.toolbarButton(""), nullptr);
+        QCOMPARE(editor.toolbarButton("Refresh"), nullptr);
+    }
+};
+
+QTEST_MAIN(EditorGridTest)
+#include "editor_grid_test.moc"
