@@ -4,6 +4,7 @@
 #include "support/ErrorTrap.h"
 #include "support/Globals.h"
 
+#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,6 +38,12 @@ void ShowError(const QString &functionName, int lineNumber, const QString &descr
     if (g_reportDepth >= kMaxReportDepth) {
         qCritical("Error report failed again; not shown: %s, line %d: %s", qUtf8Printable(functionName), lineNumber,
                   qUtf8Printable(description));
+        return;
+    }
+    // Without a window system (the command-line tool) the report goes to the log.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        qCritical("Error in %s, line %d: %s%s%s", qUtf8Printable(functionName), lineNumber, qUtf8Printable(description),
+                  details.isEmpty() ? "" : "; ", qUtf8Printable(details));
         return;
     }
     ++g_reportDepth;
