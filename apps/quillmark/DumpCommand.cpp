@@ -4,6 +4,8 @@
 
 #include "platform/resutil/ResScan.h"
 
+#include <QFileInfo>
+
 namespace {
 
 int run(const QStringList &args)
@@ -14,11 +16,12 @@ int run(const QStringList &args)
     if (arguments.positional().size() != 1)
         return cli::fail(QStringLiteral("dump needs exactly one FILE.res (see quillmark dump --help)"));
     // Read-only: the file is scanned, not loaded into an editable model.
-    cli::DumpWriter writer(arguments.has(QStringLiteral("--json")));
+    const QString path = arguments.positional().first();
+    // The UTF-8 text takes about as many bytes as the file's UTF-16.
+    cli::DumpWriter writer(arguments.has(QStringLiteral("--json")), QFileInfo(path).size());
     QList<resutil::ResResource> others;
     const auto status = resutil::scanResFile(
-        arguments.positional().first(),
-        [&](quint16 localeId, quint16 id, QStringView text) { writer.addString(localeId, id, text); }, &others);
+        path, [&](quint16 localeId, quint16 id, QStringView text) { writer.addString(localeId, id, text); }, &others);
     if (!status.ok())
         return cli::fail(status.error());
     cli::writeOut(writer.finish(others));

@@ -4,7 +4,7 @@
 #include <QCryptographicHash>
 
 #include <algorithm>
-#include <cstdio>
+#include <charconv>
 #include <string>
 #include <vector>
 
@@ -15,8 +15,8 @@ namespace {
 void appendNumber(std::string &out, qint64 value)
 {
     char buffer[24];
-    const int n = std::snprintf(buffer, sizeof buffer, "%lld", static_cast<long long>(value));
-    out.append(buffer, std::size_t(n));
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    out.append(buffer, std::size_t(end - buffer));
 }
 
 void appendEscapedUnit(std::string &out, char16_t unit)
@@ -53,7 +53,9 @@ void appendText(std::string &out, QStringView text, EscapeAscii escapeAscii)
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = units[i];
         if (unit < 0x80) {
-            if (!escapeAscii(out, unit))
+            if (unit >= 0x20 && unit != '"' && unit != '\\' && unit != 0x7F)
+                out.push_back(char(unit)); // nothing to escape: the common case
+            else if (!escapeAscii(out, unit))
                 out.push_back(char(unit));
         } else if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(units[i + 1])) {
             appendUtf8(out, QChar::surrogateToUcs4(unit, units[i + 1]));
@@ -123,9 +125,9 @@ QByteArray toBytes(const std::string &out)
 
 } // namespace
 
-DumpWriter::DumpWriter(bool json) : m_json(json)
+DumpWriter::DumpWriter(bool json, qint64 sizeHint) : m_json(json)
 {
-    m_out.reserve(1 << 20);
+    m_out.reserve(std::size_t(std::clamp<qint64>(sizeHint, 1 << 16, qint64(1) << 30)));
     if (m_json)
         m_out.append("{\"strings\": [");
 }

@@ -18,7 +18,8 @@ namespace cli {
 // surrogates \uXXXX.
 class DumpWriter {
 public:
-    explicit DumpWriter(bool json);
+    // sizeHint: about how many bytes the output will take.
+    DumpWriter(bool json, qint64 sizeHint);
     void addString(qint64 localeId, qint64 id, QStringView text);
     QByteArray finish(const QList<resutil::ResResource> &others);
 
