@@ -33,8 +33,10 @@ qm::Status registerAddIn(const QString &progId, const QString &friendlyName, con
                          std::uint32_t loadBehavior);
 qm::Status unregisterAddIn(const QString &progId);
 
-// The absolute path of the loaded library (or executable) that contains address;
-// pass the address of one of the library's own functions.
+// The absolute path of the loaded library (or executable) that contains address.
+// Pass the address of a function with internal linkage (static or in an
+// anonymous namespace): an exported name such as DllRegisterServer may resolve
+// to another loaded library's function of the same name.
 QString libraryPathOf(const void *address);
 
 // The message of the last failed registration helper call in this process

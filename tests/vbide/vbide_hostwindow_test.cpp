@@ -223,7 +223,7 @@ void HostWindowTest::addInManagerLoadsAndUnloads()
     QCOMPARE(listed, QStringLiteral("Quill Test Add-In"));
     QCOMPARE(described, QStringLiteral("An add-in the host's tests load and unload"));
     AddIn *addIn = host.vbe()->Addins()->Item(testaddin::ConnectProgId);
-    QVERIFY(addIn->Connect());
+    QVERIFY2(addIn->Connect(), qPrintable(addIn->LastError()));
     QCOMPARE(addIn->LoadBehavior(), std::uint32_t(LoadBehaviorStartup));
 
     host.showAddInManager();

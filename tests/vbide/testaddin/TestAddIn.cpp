@@ -105,9 +105,14 @@ extern "C" QObject *qm_CreateObject(const char *progId)
     return nullptr;
 }
 
+namespace {
+// Internal, so its address is this library's even when another loaded library exports the same names.
+void anchor() {}
+} // namespace
+
 extern "C" int DllRegisterServer()
 {
-    const QString library = vbide::libraryPathOf(reinterpret_cast<const void *>(&DllRegisterServer));
+    const QString library = vbide::libraryPathOf(reinterpret_cast<const void *>(&anchor));
     const bool ok = vbide::registerClass(QLatin1String(testaddin::ConnectProgId),
                                          QStringLiteral("{0E6B5A10-1C2D-4E3F-8A9B-0C1D2E3F4A5B}"), library)
                     && vbide::registerClass(QLatin1String(testaddin::DocumentProgId),
