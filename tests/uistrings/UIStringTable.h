@@ -106,4 +106,8 @@ inline constexpr UIStringRow kUIStringTable[] = {
     {546, "Error reading Locale ID from cell:", "Fehler beim Lesen der Locale-ID aus der Zelle:"},
     {547, "This language will not be imported.", "Diese Sprache wird nicht importiert."},
     {548, "Additional details", "Weitere Details"},
+    {549, "A resource file holds string IDs up to 65535 only. No further string can be added.",
+     "Eine Resourcendatei kann nur String-IDs bis 65535 enthalten. Es kann kein weiterer String hinzugefügt werden."},
+    {550, "No language is selected. Select the language to add in the list.",
+     "Keine Sprache ausgewählt. Bitte die neue Sprache in der Liste auswählen."},
 };
