@@ -1,0 +1,83 @@
+#include "Command.h"
+#include "Console.h"
+#include "WorkbookFailure.h"
+
+#include "excel/ExcelExport.h"
+#include "excel/LanguageName.h"
+#include "platform/excel/Application.h"
+#include "platform/resutil/ResFile.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QFileInfo>
+
+#include <exception>
+
+namespace {
+
+int exportBook(const QString &resPath, const QString &bookPath, const QString &sheetName)
+{
+    resutil::ResFile file;
+    file.setFileName(resPath);
+    if (auto status = file.Load(); !status.ok())
+        return cli::fail(status.error());
+    auto app = excel::Application::Create();
+    if (!app)
+        return cli::fail(bookPath, QStringLiteral("the spreadsheet back end cannot be started: ") + app.errorString());
+
+    ExcelTransfer::ExportTarget target(app.value()->Workbooks());
+    target.fileName = bookPath;
+    target.sheetName = sheetName;
+    target.fileMissing = !QFileInfo(bookPath).isFile();
+    if (!target.fileMissing) {
+        auto book = target.books.Open(bookPath);
+        if (!book)
+            return cli::failOn(bookPath, book.errorString());
+        target.workbook = book.value();
+    }
+    RecordingFeedback feedback;
+    if (auto status = ExcelTransfer::exportStrings(target, file.Strings(), ExcelTransfer::languageName, feedback);
+        !status) {
+        QString where;
+        if (target.writingRow > 0)
+            where = QStringLiteral("sheet \"%1\", row %2, column %3: ")
+                        .arg(sheetName)
+                        .arg(target.writingRow)
+                        .arg(target.writingColumn);
+        return cli::failOn(bookPath, where.isEmpty() ? status.errorString() : where + status.errorString());
+    }
+    return 0;
+}
+
+int run(const QStringList &args)
+{
+    const cli::Arguments arguments(args, {}, {QStringLiteral("--sheet")});
+    if (!arguments.ok())
+        return cli::fail(arguments.error());
+    const QStringList &positional = arguments.positional();
+    if (positional.size() != 2)
+        return cli::fail(QStringLiteral("export needs FILE.res BOOK (see quillmark export --help)"));
+    const QString sheet = arguments.has(QStringLiteral("--sheet")) ? arguments.value(QStringLiteral("--sheet"))
+                                                                    : QFileInfo(positional[0]).completeBaseName();
+    LgvStringModule::setCurrentUILanguage(2057);
+    try {
+        return exportBook(positional[0], positional[1], sheet);
+    } catch (const std::exception &error) {
+        return cli::fail(positional[1], QString::fromLocal8Bit(error.what()));
+    }
+}
+
+const cli::Command command{
+    "export",
+    "write the string tables into a worksheet",
+    "Usage: quillmark export FILE.res BOOK [--sheet NAME]\n"
+    "Writes every string of FILE.res into the worksheet NAME of the workbook BOOK\n"
+    "(default: FILE's name without its extension) and saves BOOK. Row 1 holds the\n"
+    "language names, row 2 the locale IDs, column A the string IDs from row 3 on,\n"
+    "in the order each first occurs in the file. An existing BOOK keeps its other\n"
+    "sheets; a sheet of that name is cleared and rewritten. A new BOOK is written\n"
+    "as .xls when its name ends in .xls, else as .xlsx.\n",
+    run,
+};
+const cli::RegisterCommand registered{command};
+
+} // namespace

@@ -1,0 +1,105 @@
+#include "Command.h"
+#include "Console.h"
+#include "WorkbookFailure.h"
+#include "ImportJson.h"
+
+#include "excel/ExcelImport.h"
+#include "platform/excel/Application.h"
+#include "platform/resutil/ResFile.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QFileInfo>
+
+#include <exception>
+
+namespace {
+
+struct ImportOptions {
+    QString bookPath;
+    QString resPath;
+    QString sheetName;
+    QString outPath; // empty: FILE.res itself
+    bool dryRun = false;
+    bool json = false;
+};
+
+int importBook(const ImportOptions &options)
+{
+    resutil::ResFile file;
+    file.setFileName(options.resPath);
+    if (auto status = file.Load(); !status.ok())
+        return cli::fail(status.error());
+    auto app = excel::Application::Create();
+    if (!app)
+        return cli::fail(options.bookPath,
+                         QStringLiteral("the spreadsheet back end cannot be started: ") + app.errorString());
+    auto book = app.value()->Workbooks().Open(options.bookPath);
+    if (!book)
+        return cli::failOn(options.bookPath, book.errorString());
+
+    RecordingFeedback feedback;
+    auto entries = ExcelTransfer::readStrings(*book.value(), options.sheetName, feedback);
+    if (!entries)
+        return cli::failOn(options.bookPath, entries.errorString());
+    const QByteArray json =
+        options.json ? cli::importJson(entries.value(), feedback.messages, feedback.progressMaximum) : QByteArray();
+    ExcelTransfer::replaceStrings(file.Strings(), std::move(entries).value());
+    if (!options.dryRun) {
+        if (!options.outPath.isEmpty())
+            file.setFileName(options.outPath);
+        if (auto status = file.Save(0); !status.ok())
+            return cli::fail(status.error());
+    }
+    if (options.json) {
+        cli::writeOut(json);
+    } else {
+        // The per-cell messages are warnings: the import went on past them.
+        for (QString message : feedback.messages)
+            cli::fail(options.bookPath, message.replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    }
+    return 0;
+}
+
+int run(const QStringList &args)
+{
+    const cli::Arguments arguments(args, {QStringLiteral("--dry-run"), QStringLiteral("--json")},
+                                   {QStringLiteral("--sheet"), QStringLiteral("-o")});
+    if (!arguments.ok())
+        return cli::fail(arguments.error());
+    const QStringList &positional = arguments.positional();
+    if (positional.size() != 2)
+        return cli::fail(QStringLiteral("import needs BOOK FILE.res (see quillmark import --help)"));
+    ImportOptions options;
+    options.bookPath = positional[0];
+    options.resPath = positional[1];
+    options.sheetName = arguments.has(QStringLiteral("--sheet")) ? arguments.value(QStringLiteral("--sheet"))
+                                                                  : QFileInfo(options.resPath).completeBaseName();
+    options.outPath = arguments.value(QStringLiteral("-o"));
+    options.dryRun = arguments.has(QStringLiteral("--dry-run"));
+    options.json = arguments.has(QStringLiteral("--json"));
+    LgvStringModule::setCurrentUILanguage(2057);
+    try {
+        return importBook(options);
+    } catch (const std::exception &error) {
+        return cli::fail(options.bookPath, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+const cli::Command command{
+    "import",
+    "replace the string tables by a worksheet",
+    "Usage: quillmark import BOOK FILE.res [--sheet NAME] [-o OUT.res] [--dry-run] [--json]\n"
+    "Replaces every string of FILE.res by the worksheet NAME of the workbook BOOK\n"
+    "(default: FILE's name without its extension), laid out as export writes it,\n"
+    "and saves FILE.res (or OUT.res). The whole sheet is read first: when it\n"
+    "cannot be read, nothing is saved. A locale ID that is not a number skips its\n"
+    "column and an unreadable cell gives an empty text; both are reported as\n"
+    "messages on standard error and the import goes on.\n"
+    "--dry-run   read and report, save nothing\n"
+    "--json      print {\"entries\": [[locale, id, \"text\"], ...], \"messages\": [...],\n"
+    "            \"progress_max\": N}: the entries in the order the import made them\n",
+    run,
+};
+const cli::RegisterCommand registered{command};
+
+} // namespace

@@ -1,0 +1,129 @@
+#include "excel/ExcelExport.h"
+
+#include "excel/CellConversion.h"
+#include "platform/excel/Constants.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/Workbooks.h"
+#include "platform/excel/Worksheet.h"
+#include "platform/resutil/ResStrings.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QHash>
+
+#include <limits>
+
+using LgvStringModule::lgv_string;
+
+namespace ExcelTransfer {
+
+namespace {
+
+// A library's failure, restated at the statement of ours that met it.
+qm::Error at(const qm::Error &error, std::source_location where = std::source_location::current())
+{
+    return qm::Error{error.message, where};
+}
+
+qm::Status chooseSheet(ExportTarget &target)
+{
+    if (target.fileMissing) {
+        auto book = target.books.Add(excel::xlWBATWorksheet);
+        if (!book)
+            return at(book.error());
+        target.workbook = book.value();
+        target.worksheet = target.workbook->ActiveSheet();
+        if (!target.worksheet)
+            return qm::makeError(QStringLiteral("The new workbook has no worksheet."));
+        if (auto named = target.worksheet->SetName(target.sheetName); !named)
+            return at(named.error());
+        return {};
+    }
+    if (!target.workbook)
+        return qm::makeError(QStringLiteral("%1: the workbook is not open.").arg(target.fileName));
+    auto found = target.workbook->Worksheets().Item(target.sheetName);
+    if (!found) {
+        // No such sheet: the lookup's failure only means a new one is needed.
+        auto added = target.workbook->Worksheets().Add();
+        if (!added)
+            return at(added.error());
+        target.worksheet = added.value();
+        if (auto named = target.worksheet->SetName(target.sheetName); !named)
+            return at(named.error());
+        return {};
+    }
+    target.worksheet = found.value();
+    target.worksheet->Cells().Clear();
+    return {};
+}
+
+} // namespace
+
+QString ExportTarget::details() const
+{
+    if (writingRow == 0)
+        return QString();
+    return LgvStringModule::SubstituteParameters(QStringLiteral("Line=%0, Column=%1, Text=\"%2\""), writingRow,
+                                                 writingColumn, writingText);
+}
+
+qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &strings, const LanguageNamer &languageName,
+                         TransferFeedback &feedback)
+{
+    target.writingRow = 0;
+    if (auto chosen = chooseSheet(target); !chosen)
+        return chosen;
+    excel::Cells &cells = target.worksheet->Cells();
+    if (auto aligned = cells.SetHorizontalAlignment(excel::xlLeft); !aligned)
+        return at(aligned.error());
+
+    const qsizetype count = strings.Count();
+    feedback.setProgressCaption(lgv_string(485));
+    int progress = 0;
+    feedback.setProgressValue(progress);
+    feedback.setProgressMaximum(int(qMin<qsizetype>(count, std::numeric_limits<int>::max())));
+    feedback.setProgressMinimum(0);
+
+    QHash<qint32, int> rowOf;
+    QHash<qint32, int> columnOf;
+    int nextRow = 3;
+    int nextColumn = 2;
+    for (const resutil::ResString *entry : strings) {
+        int row = rowOf.value(entry->ID(), 0);
+        if (row == 0) {
+            row = nextRow++;
+            rowOf.insert(entry->ID(), row);
+            if (auto written = cells.Set(row, 1, excel::Value(double(entry->ID()))); !written)
+                return at(written.error());
+        }
+        int column = columnOf.value(entry->LocaleID(), 0);
+        if (column == 0) {
+            column = nextColumn++;
+            columnOf.insert(entry->LocaleID(), column);
+            const QString name = languageName ? languageName(entry->LocaleID()) : QString();
+            if (auto written = cells.Set(1, column, excel::Value(name)); !written)
+                return at(written.error());
+            if (auto written = cells.Set(2, column, excel::Value(double(entry->LocaleID()))); !written)
+                return at(written.error());
+        }
+        const QString text = applyApostropheRule(entry->Text());
+        target.writingRow = row;
+        target.writingColumn = column;
+        target.writingText = text;
+        if (auto written = cells.Set(row, column, excel::Value(text)); !written)
+            return at(written.error());
+        target.writingRow = 0;
+        feedback.setProgressValue(++progress);
+    }
+
+    if (target.fileMissing) {
+        if (auto saved = target.workbook->SaveAs(target.fileName); !saved)
+            return at(saved.error());
+    } else {
+        if (auto saved = target.workbook->Save(); !saved)
+            return at(saved.error());
+    }
+    feedback.setProgressCaption(lgv_string(487));
+    return {};
+}
+
+} // namespace ExcelTransfer

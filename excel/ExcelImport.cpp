@@ -1,0 +1,126 @@
+#include "excel/ExcelImport.h"
+
+#include "excel/CellConversion.h"
+#include "platform/excel/Range.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/Worksheet.h"
+#include "platform/resutil/ResStrings.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <limits>
+
+using LgvStringModule::lgv_string;
+
+namespace ExcelTransfer {
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+
+qm::Error at(const qm::Error &error, std::source_location where = std::source_location::current())
+{
+    return qm::Error{error.message, where};
+}
+
+// The displayed text of a cell of the used range. The file back ends always
+// have it; the check keeps a position outside the range from reading
+// another cell.
+qm::Result<QString> cellText(const excel::Range &range, int row, int column)
+{
+    if (row < 1 || column < 1 || row > range.RowsCount() || column > range.ColumnsCount())
+        return qm::makeError(QStringLiteral("cell %1 lies outside the used range")
+                                 .arg(cellAddress(range.Row() + row - 1, range.Column() + column - 1)));
+    return range.Text(row, column);
+}
+
+} // namespace
+
+QString localeIdMessage(int column)
+{
+    return lgv_string(546) + crlf + lgv_string(542) + QStringLiteral("2") + crlf + lgv_string(543)
+        + QString::number(column) + crlf + lgv_string(547);
+}
+
+QString cellMessage(int row, int column, const QString &languageName)
+{
+    return lgv_string(541) + crlf + lgv_string(542) + QString::number(row) + crlf + lgv_string(543)
+        + QString::number(column) + QStringLiteral(" (") + languageName + QStringLiteral(")");
+}
+
+qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const QString &sheetName,
+                                                     TransferFeedback &feedback, excel::Worksheet **sheetOut)
+{
+    auto found = book.Worksheets().Item(sheetName);
+    if (!found)
+        return at(found.error());
+    excel::Worksheet &sheet = *found.value();
+    if (sheetOut)
+        *sheetOut = &sheet;
+    const excel::Range used = sheet.UsedRange();
+    const int rows = used.RowsCount();
+    const int columns = used.ColumnsCount();
+    const qint64 bodyCells = qint64(columns - 1) * qint64(rows - 2);
+    if (bodyCells > MaxImportCells)
+        return qm::makeError(QStringLiteral("Sheet \"%1\": its used range %2:%3 holds %4 text cells, more than the "
+                                            "%5 an import can take.")
+                                 .arg(sheet.Name(), cellAddress(used.Row(), used.Column()),
+                                      cellAddress(used.Row() + rows - 1, used.Column() + columns - 1))
+                                 .arg(bodyCells)
+                                 .arg(MaxImportCells));
+
+    feedback.setProgressCaption(lgv_string(488));
+    int progress = 0;
+    feedback.setProgressValue(progress);
+    // A used range of one row gives a negative count: the bar then just stays empty.
+    feedback.setProgressMaximum(int(qMax<qint64>(bodyCells, 0)));
+    feedback.setProgressMinimum(0);
+
+    std::vector<ImportedString> entries;
+    if (bodyCells > 0)
+        entries.reserve(size_t(bodyCells));
+    for (int c = 2; c <= columns; ++c) {
+        auto localeId = toLong(used.Value(2, c));
+        if (!localeId) {
+            feedback.showMessage(localeIdMessage(c));
+            progress += rows - 2;
+            feedback.setProgressValue(progress);
+            continue;
+        }
+        const QString languageName = used.Text(1, c);
+        feedback.setProgressCaption(languageName);
+        for (int r = 3; r <= rows; ++r) {
+            auto id = toLong(used.Value(r, 1));
+            if (!id)
+                return qm::makeError(QStringLiteral("Sheet \"%1\", cell %2: the string ID cannot be read: %3.")
+                                         .arg(sheet.Name(), cellAddress(used.Row() + r - 1, used.Column()),
+                                              id.errorString()));
+            auto text = cellText(used, r, c);
+            if (!text)
+                feedback.showMessage(cellMessage(r, c, languageName));
+            entries.push_back(ImportedString{localeId.value(), id.value(), text ? text.value() : QString()});
+            feedback.setProgressValue(++progress);
+        }
+    }
+    return entries;
+}
+
+void replaceStrings(resutil::ResStrings &strings, std::vector<ImportedString> entries)
+{
+    strings.Clear();
+    strings.reserve(qsizetype(entries.size()));
+    for (ImportedString &entry : entries)
+        strings.Add(entry.localeId, entry.id, std::move(entry.text));
+}
+
+qm::Status importStrings(excel::Workbook &book, const QString &sheetName, resutil::ResStrings &strings,
+                         TransferFeedback &feedback, excel::Worksheet **sheet)
+{
+    auto entries = readStrings(book, sheetName, feedback, sheet);
+    if (!entries)
+        return entries.error();
+    replaceStrings(strings, std::move(entries).value());
+    feedback.setProgressCaption(lgv_string(490));
+    return {};
+}
+
+} // namespace ExcelTransfer

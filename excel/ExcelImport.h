@@ -1,0 +1,53 @@
+#pragma once
+
+#include "excel/TransferFeedback.h"
+#include "platform/common/Result.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace excel {
+class Workbook;
+class Worksheet;
+} // namespace excel
+namespace resutil {
+class ResStrings;
+}
+
+namespace ExcelTransfer {
+
+// One body cell of the sheet, as the import turns it into a string entry.
+struct ImportedString {
+    qint32 localeId = 0;
+    qint32 id = 0;
+    QString text;
+};
+
+// The most body cells an import takes (a full .xls sheet is within it);
+// a larger used range is refused instead of exhausting memory.
+inline constexpr qint64 MaxImportCells = qint64(1) << 24;
+
+// Reads the sheet `sheetName` of `book`, laid out as the export writes it,
+// column by column, addressing cells from the used range's top left cell.
+// A locale ID that cannot be read skips its column with a message; a text
+// that cannot be read becomes an empty text with a message. Any other
+// failure (no such sheet, a string ID that is not a number) fails the read.
+// `sheet` receives the sheet read, when found.
+qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const QString &sheetName,
+                                                     TransferFeedback &feedback,
+                                                     excel::Worksheet **sheet = nullptr);
+
+// Replaces every entry of `strings` by `entries`, in their order.
+void replaceStrings(resutil::ResStrings &strings, std::vector<ImportedString> entries);
+
+// The import: reads the whole sheet first and replaces the strings only when
+// the read completed, so a failed import leaves them as they were.
+qm::Status importStrings(excel::Workbook &book, const QString &sheetName, resutil::ResStrings &strings,
+                         TransferFeedback &feedback, excel::Worksheet **sheet = nullptr);
+
+// The two messages of the import, joined by CR LF as the message box shows them.
+QString localeIdMessage(int column);
+QString cellMessage(int row, int column, const QString &languageName);
+
+} // namespace ExcelTransfer

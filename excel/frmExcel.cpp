@@ -1,0 +1,573 @@
+#include "excel/frmExcel.h"
+
+#include "excel/CaptionedProgressBar.h"
+#include "excel/ExcelExport.h"
+#include "excel/ExcelImport.h"
+#include "excel/LanguageName.h"
+#include "platform/excel/Application.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/Worksheet.h"
+#include "platform/resutil/ResFile.h"
+#include "platform/win32/Interaction.h"
+#include "support/ErrorTrap.h"
+#include "support/Globals.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+using LgvStringModule::lgv_string;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Quill Resource String Editor");
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kFilter = QStringLiteral("Excel Files (*.xls)|*.xls|All Files (*.*)|*.*");
+
+constexpr int kPanelWidth = 540;
+constexpr int kPanelHeight = 280;
+constexpr int kButtonWidth = 100;
+constexpr int kButtonHeight = 28;
+constexpr int kMargin = 12;
+constexpr int kGap = 6;
+
+bool fileExists(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
+
+// "Name (*.x)|*.x|..." as the file dialog's list of "Name (*.x)" entries.
+QStringList dialogFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters.append(parts[i]);
+    return filters;
+}
+
+template<class Widget>
+Widget *named(Widget *widget, const char *name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// Restores the normal pointer however the run ends.
+class Hourglass {
+public:
+    Hourglass() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Hourglass() { QGuiApplication::restoreOverrideCursor(); }
+    Hourglass(const Hourglass &) = delete;
+    Hourglass &operator=(const Hourglass &) = delete;
+};
+
+// Progress and messages of a run, shown on the wizard.
+class WizardFeedback : public TransferFeedback {
+public:
+    explicit WizardFeedback(CaptionedProgressBar &bar) : m_bar(bar) {}
+    void setProgressCaption(const QString &caption) override { m_bar.SetCaption(caption); }
+    void setProgressMaximum(int maximum) override { m_bar.SetMax(maximum); }
+    void setProgressMinimum(int minimum) override { m_bar.SetMin(minimum); }
+    void setProgressValue(int value) override { m_bar.SetValue(value); }
+    void showMessage(const QString &text) override { win32::interaction().msgBox(text, win32::vbOKOnly, kTitle); }
+
+private:
+    CaptionedProgressBar &m_bar;
+};
+
+} // namespace
+
+frmExcel::frmExcel(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmExcel"));
+    setModal(true);
+    buildControls();
+}
+
+frmExcel::~frmExcel() = default;
+
+void frmExcel::buildControls()
+{
+    static const char *const panelNames[] = {"Step0", "Step1", "Step2", "Step3"};
+    static const char *const titleNames[] = {"lblTitle0", "lblTitle1", "lblTitle2", "lblTitle3"};
+    static const char *const subtitleNames[] = {"lblSubtitle0", "lblSubtitle1", "lblSubtitle2"};
+    QVBoxLayout *panelLayout[StepCount] = {};
+    for (int i = 0; i < StepCount; ++i) {
+        Step[i] = named(new QWidget(this), panelNames[i]);
+        Step[i]->setAutoFillBackground(true);
+        panelLayout[i] = new QVBoxLayout(Step[i]);
+        panelLayout[i]->setContentsMargins(kMargin * 2, kMargin * 2, kMargin * 2, kMargin);
+        lblTitle[i] = named(new QLabel(Step[i]), titleNames[i]);
+        QFont heading = lblTitle[i]->font();
+        heading.setBold(true);
+        heading.setPointSizeF(heading.pointSizeF() * 1.4);
+        lblTitle[i]->setFont(heading);
+        panelLayout[i]->addWidget(lblTitle[i]);
+        if (i < 3) {
+            lblSubtitle[i] = named(new QLabel(Step[i]), subtitleNames[i]);
+            panelLayout[i]->addWidget(lblSubtitle[i]);
+        }
+        panelLayout[i]->addSpacing(kMargin);
+    }
+    // Design-time geometry: panel 0 fixes the size that Form_Load gives the rest.
+    Step[0]->setGeometry(0, 0, kPanelWidth, kPanelHeight);
+    for (int i = 1; i < StepCount; ++i)
+        Step[i]->setGeometry(kMargin * (i + 1), kMargin * (i + 1), kPanelWidth / 2, kPanelHeight / 2);
+
+    optImport = named(new QRadioButton(Step[0]), "optImport");
+    optExport = named(new QRadioButton(Step[0]), "optExport");
+    panelLayout[0]->addWidget(optImport);
+    panelLayout[0]->addWidget(optExport);
+    panelLayout[0]->addStretch(1);
+
+    txtFilename = named(new QLineEdit(Step[1]), "txtFilename");
+    cmdBrowse = named(new QPushButton(Step[1]), "cmdBrowse");
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(txtFilename, 1);
+    fileRow->addWidget(cmdBrowse);
+    panelLayout[1]->addLayout(fileRow);
+    panelLayout[1]->addStretch(1);
+
+    // The two worksheet boxes share one place; Form_Load puts the list over the combo.
+    auto *sheetArea = named(new QWidget(Step[2]), "sheetArea");
+    sheetArea->setFixedHeight(kButtonHeight + 4);
+    cboWorksheetCombo = named(new QComboBox(sheetArea), "cboWorksheetCombo");
+    cboWorksheetCombo->setEditable(true);
+    cboWorksheetCombo->setInsertPolicy(QComboBox::NoInsert);
+    cboWorksheetCombo->setGeometry(0, 2, kPanelWidth - 4 * kMargin - kButtonWidth * 3 / 2 - kGap, kButtonHeight);
+    cboWorksheetList = named(new QComboBox(sheetArea), "cboWorksheetList");
+    cboWorksheetList->setEditable(false);
+    cmdUseProjectName = named(new QPushButton(Step[2]), "cmdUseProjectName");
+    cmdUseProjectName->setFixedWidth(kButtonWidth * 3 / 2);
+    auto *sheetRow = new QHBoxLayout;
+    sheetRow->addWidget(sheetArea, 1);
+    sheetRow->addWidget(cmdUseProjectName);
+    panelLayout[2]->addLayout(sheetRow);
+    panelLayout[2]->addStretch(1);
+
+    cmdStart = named(new QPushButton(Step[3]), "cmdStart");
+    pbaProgress = named(new CaptionedProgressBar(Step[3]), "pbaProgress");
+    auto *startRow = new QHBoxLayout;
+    startRow->addWidget(cmdStart);
+    startRow->addStretch(1);
+    panelLayout[3]->addLayout(startRow);
+    panelLayout[3]->addSpacing(kMargin);
+    panelLayout[3]->addWidget(pbaProgress);
+    panelLayout[3]->addStretch(1);
+
+    cmdCancel = named(new QPushButton(this), "cmdCancel");
+    cmdHelp = named(new QPushButton(this), "cmdHelp");
+    cmdBack = named(new QPushButton(this), "cmdBack");
+    cmdNext = named(new QPushButton(this), "cmdNext");
+    cmdFinish = named(new QPushButton(this), "cmdFinish");
+    cmdCancel->setGeometry(kMargin, 0, kButtonWidth, kButtonHeight);
+    cmdHelp->setGeometry(kMargin + kButtonWidth + kGap, 0, kButtonWidth, kButtonHeight);
+    cmdBack->setGeometry(kPanelWidth - kMargin - 3 * kButtonWidth - 2 * kGap, 0, kButtonWidth, kButtonHeight);
+    cmdNext->setGeometry(kPanelWidth - kMargin - 2 * kButtonWidth - kGap, 0, kButtonWidth, kButtonHeight);
+    cmdFinish->setGeometry(kPanelWidth - kMargin - kButtonWidth, 0, kButtonWidth, kButtonHeight);
+    for (QPushButton *button : {cmdBrowse, cmdUseProjectName, cmdStart, cmdCancel, cmdHelp, cmdBack, cmdFinish})
+        button->setAutoDefault(false);
+    cmdNext->setDefault(true);
+
+    connect(optImport, &QRadioButton::toggled, this, [this](bool on) { if (on) optImport_Click(); });
+    connect(optExport, &QRadioButton::toggled, this, [this](bool on) { if (on) optExport_Click(); });
+    connect(txtFilename, &QLineEdit::textChanged, this, [this] { txtFilename_Change(); });
+    connect(cmdBrowse, &QPushButton::clicked, this, [this] { cmdBrowse_Click(); });
+    connect(cmdUseProjectName, &QPushButton::clicked, this, [this] { cmdUseProjectName_Click(); });
+    connect(cboWorksheetList, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            cboWorksheetList_Click();
+    });
+    connect(cboWorksheetCombo, &QComboBox::activated, this, [this] { cboWorksheetCombo_Click(); });
+    connect(cboWorksheetCombo, &QComboBox::editTextChanged, this, [this] { cboWorksheetCombo_Change(); });
+    connect(cmdBack, &QPushButton::clicked, this, [this] { cmdBack_Click(); });
+    connect(cmdNext, &QPushButton::clicked, this, [this] { cmdNext_Click(); });
+    connect(cmdStart, &QPushButton::clicked, this, [this] { cmdStart_Click(); });
+    connect(cmdFinish, &QPushButton::clicked, this, [this] { cmdFinish_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
+}
+
+qint32 frmExcel::ShowExcelDialog(const QString &ProjectName, const QString &ProjectDir, resutil::ResFile &RFile)
+{
+    qint32 result = 0;
+    qm::trap("ShowExcelDialog", [&] {
+        frmExcel form;
+        form.Result = 2;
+        form.ProjectName = ProjectName;
+        form.RFile = &RFile;
+        auto app = excel::Application::Create();
+        if (!app) {
+            win32::interaction().msgBox(lgv_string(476) + kCrLf + lgv_string(477), win32::vbExclamation, kTitle);
+            return;
+        }
+        form.ExcelApp = std::move(app).value();
+        form.Form_Load();
+        form.txtFilename->setText(ProjectDir + QDir::separator() + ProjectName + QStringLiteral(".xls"));
+        for (bool &initialised : form.StepInitialised)
+            initialised = false;
+        form.SetStep(0);
+
+        win32::interaction().execDialog(form);
+
+        result = form.Result;
+        form.Worksheet = nullptr;
+        form.Workbook = nullptr;
+        form.ExcelApp->Quit();
+        form.ExcelApp.reset();
+        form.WorksheetBox = nullptr;
+        form.RFile = nullptr;
+        form.Form_Unload();
+    });
+    return result;
+}
+
+void frmExcel::Form_Load()
+{
+    qm::trap("Form_Load", [&] {
+        lgv_Load(false);
+        const QRect panel = Step[0]->geometry();
+        for (int i = 1; i < StepCount; ++i)
+            Step[i]->setGeometry(0, 0, panel.width(), panel.height());
+        const int buttonTop = panel.top() + panel.height();
+        for (QPushButton *button : {cmdHelp, cmdCancel, cmdBack, cmdNext, cmdFinish})
+            button->move(button->x(), buttonTop);
+        setFixedSize(panel.width(), cmdFinish->geometry().bottom() + 1 + cmdCancel->x());
+        cboWorksheetList->setGeometry(cboWorksheetCombo->x(), cboWorksheetCombo->y(), cboWorksheetCombo->width(),
+                                      cboWorksheetCombo->height());
+        cboWorksheetList->hide();
+    });
+}
+
+void frmExcel::Form_Unload()
+{
+    qm::trap("Form_Unload", [&] { lgv_Unload(); });
+}
+
+void frmExcel::lgv_UpdateControls()
+{
+    lgv_SetCaption(*this, 453);
+    for (int i = 0; i < StepCount; ++i) {
+        lgv_SetText(*lblTitle[i], 452);
+        Step[i]->setAccessibleName(lblTitle[i]->text());
+    }
+    static const int subtitleIds[] = {459, 457, 456};
+    for (int i = 0; i < 3; ++i)
+        lgv_SetText(*lblSubtitle[i], subtitleIds[i]);
+    lgv_SetText(*optImport, 243);
+    lgv_SetText(*optExport, 458);
+    txtFilename->setAccessibleName(lblSubtitle[1]->text());
+    lgv_SetText(*cmdBrowse, 302);
+    cboWorksheetList->setAccessibleName(lblSubtitle[2]->text());
+    cboWorksheetCombo->setAccessibleName(lblSubtitle[2]->text());
+    lgv_SetText(*cmdUseProjectName, 455);
+    lgv_SetText(*cmdStart, 454);
+    pbaProgress->SetSecondaryText(lgv_string(465));
+    lgv_SetText(*cmdHelp, 138);
+    lgv_SetText(*cmdCancel, 82);
+    lgv_SetText(*cmdBack, 312);
+    lgv_SetText(*cmdNext, 311);
+    lgv_SetText(*cmdFinish, 310);
+}
+
+bool frmExcel::OkToGotoNextStep()
+{
+    bool ok = false;
+    qm::trap("frmExcel.OkToGotoNextStep", [&] {
+        switch (CurrentStep) {
+        case 0:
+            ok = optImport->isChecked() || optExport->isChecked();
+            break;
+        case 1:
+            ok = !txtFilename->text().isEmpty() && (!optImport->isChecked() || fileExists(txtFilename->text()));
+            break;
+        case 2:
+            ok = WorksheetBox && !WorksheetBox->currentText().isEmpty();
+            break;
+        default:
+            ok = false;
+        }
+    });
+    return ok;
+}
+
+int frmExcel::GetNextStep()
+{
+    int next = 0;
+    qm::trap("frmExcel.GetNextStep", [&] {
+        static const int nextOf[StepCount] = {1, 2, 3, 3};
+        next = CurrentStep >= 0 && CurrentStep < StepCount ? nextOf[CurrentStep] : 0;
+    });
+    return next;
+}
+
+int frmExcel::GetPrevStep()
+{
+    int previous = 0;
+    qm::trap("frmExcel.GetPrevStep", [&] {
+        static const int previousOf[StepCount] = {0, 0, 1, 2};
+        previous = CurrentStep >= 0 && CurrentStep < StepCount ? previousOf[CurrentStep] : 0;
+    });
+    return previous;
+}
+
+void frmExcel::InitStep(int /*Step*/)
+{
+    qm::trap("frmExcel.InitStep", [&] {
+        switch (CurrentStep) {
+        case 0:
+            // Radio buttons cannot be cleared while they exclude each other.
+            for (QRadioButton *option : {optImport, optExport}) {
+                option->setAutoExclusive(false);
+                option->setChecked(false);
+                option->setAutoExclusive(true);
+            }
+            break;
+        case 2: {
+            if (!WorksheetBox)
+                qm::raise(QStringLiteral("No direction has been chosen."));
+            const QString fileName = txtFilename->text();
+            int projectSheet = -1;
+            {
+                const QSignalBlocker quiet(WorksheetBox);
+                WorksheetBox->clear();
+                if (fileExists(fileName)) {
+                    FileMissing = false;
+                    Workbook = qm::check(ExcelApp->Workbooks().Open(fileName));
+                    const int count = Workbook->Worksheets().Count();
+                    for (int i = 1; i <= count; ++i) {
+                        const QString name = qm::check(Workbook->Worksheets().Item(i))->Name();
+                        WorksheetBox->addItem(name);
+                        if (name == ProjectName && projectSheet < 0)
+                            projectSheet = WorksheetBox->count() - 1;
+                    }
+                } else {
+                    Workbook = nullptr;
+                    FileMissing = true;
+                }
+                // Filling a box selects its first entry; the user (or the project's name) chooses.
+                WorksheetBox->setCurrentIndex(-1);
+                if (WorksheetBox->isEditable())
+                    WorksheetBox->setEditText(QString());
+            }
+            if (optImport->isChecked()) {
+                if (FileMissing) {
+                    win32::interaction().msgBox(lgv_string(478), win32::vbOKOnly, kTitle);
+                } else {
+                    cmdUseProjectName->setEnabled(projectSheet >= 0);
+                    if (projectSheet >= 0)
+                        WorksheetBox->setCurrentIndex(projectSheet);
+                    else
+                        win32::interaction().msgBox(lgv_string(479) + kCrLf + lgv_string(480), win32::vbExclamation,
+                                                    kTitle);
+                }
+            } else {
+                WorksheetBox->setEditText(ProjectName);
+                cmdUseProjectName->setEnabled(true);
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        StepInitialised[CurrentStep] = true;
+    });
+}
+
+void frmExcel::SetStep(int StepIndex)
+{
+    qm::trap("frmExcel.SetStep", [&] {
+        if (StepIndex < 0 || StepIndex >= StepCount)
+            qm::raise(QStringLiteral("There is no step %1.").arg(StepIndex));
+        CurrentStep = StepIndex;
+        for (int i = 0; i < StepCount; ++i)
+            Step[i]->setVisible(i == CurrentStep);
+        Step[CurrentStep]->raise();
+        if (!StepInitialised[CurrentStep])
+            InitStep(CurrentStep);
+        cmdBack->setEnabled(CurrentStep > 0);
+        cmdNext->setEnabled(OkToGotoNextStep());
+        cmdFinish->setEnabled(false);
+    });
+}
+
+void frmExcel::setDirectionCaptions(int titleId, int startId)
+{
+    lgv_SetText(*cmdStart, startId);
+    for (int i = 1; i < StepCount; ++i) {
+        lgv_SetText(*lblTitle[i], titleId);
+        Step[i]->setAccessibleName(lblTitle[i]->text());
+    }
+}
+
+void frmExcel::chooseDirection(bool import)
+{
+    StepInitialised[2] = false;
+    cmdNext->setEnabled(OkToGotoNextStep());
+    setDirectionCaptions(import ? 484 : 482, import ? 483 : 481);
+    WorksheetBox = import ? cboWorksheetList : cboWorksheetCombo;
+    QComboBox *other = import ? cboWorksheetCombo : cboWorksheetList;
+    WorksheetBox->show();
+    other->hide();
+}
+
+void frmExcel::optImport_Click()
+{
+    qm::trap("optImport_Click", [&] { chooseDirection(true); });
+}
+
+void frmExcel::optExport_Click()
+{
+    qm::trap("optExport_Click", [&] { chooseDirection(false); });
+}
+
+void frmExcel::txtFilename_Change()
+{
+    qm::trap("txtFilename_Change", [&] {
+        StepInitialised[2] = false;
+        cmdNext->setEnabled(OkToGotoNextStep());
+    });
+}
+
+void frmExcel::cmdBrowse_Click()
+{
+    qm::trap("cmdBrowse_Click", [&] {
+        const bool import = optImport->isChecked();
+        dlgExcelFile.FileName = txtFilename->text();
+        dlgExcelFile.Flags = import ? OFN_FILEMUSTEXIST | OFN_HIDEREADONLY : OFN_HIDEREADONLY;
+        dlgExcelFile.Filter = kFilter;
+        win32::FileDialogRequest request;
+        request.initialPath = dlgExcelFile.FileName;
+        request.filters = dialogFilters(dlgExcelFile.Filter);
+        request.confirmOverwrite = false;
+        const QString chosen = import ? win32::interaction().getOpenFileName(request)
+                                      : win32::interaction().getSaveFileName(request);
+        if (chosen.isEmpty())
+            return;
+        dlgExcelFile.FileName = chosen;
+        txtFilename->setText(chosen);
+    });
+}
+
+void frmExcel::cmdUseProjectName_Click()
+{
+    qm::trap("cmdUseProjectName_Click", [&] {
+        if (!WorksheetBox)
+            return;
+        if (WorksheetBox->isEditable()) {
+            WorksheetBox->setEditText(ProjectName);
+        } else {
+            const int index = WorksheetBox->findText(ProjectName, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (index >= 0)
+                WorksheetBox->setCurrentIndex(index);
+        }
+        cmdNext->setEnabled(true);
+    });
+}
+
+void frmExcel::cboWorksheetList_Click()
+{
+    qm::trap("cboWorksheetList_Click", [&] { cmdNext->setEnabled(true); });
+}
+
+void frmExcel::cboWorksheetCombo_Click()
+{
+    qm::trap("cboWorksheetCombo_Click", [&] { cmdNext->setEnabled(!cboWorksheetCombo->currentText().isEmpty()); });
+}
+
+void frmExcel::cboWorksheetCombo_Change()
+{
+    qm::trap("cboWorksheetCombo_Change", [&] { cmdNext->setEnabled(!cboWorksheetCombo->currentText().isEmpty()); });
+}
+
+void frmExcel::cmdBack_Click()
+{
+    qm::trap("cmdBack_Click", [&] { SetStep(GetPrevStep()); });
+}
+
+void frmExcel::cmdNext_Click()
+{
+    qm::trap("cmdNext_Click", [&] {
+        if (OkToGotoNextStep())
+            SetStep(GetNextStep());
+    });
+}
+
+void frmExcel::cmdStart_Click()
+{
+    qm::trap("cmdStart_Click", [&] {
+        const Hourglass hourglass;
+        if (optImport->isChecked()) {
+            DoImport();
+            Result = 1;
+        } else {
+            DoExport();
+        }
+        cmdFinish->setEnabled(true);
+    });
+}
+
+void frmExcel::cmdFinish_Click()
+{
+    qm::trap("cmdFinish_Click", [&] { hide(); });
+}
+
+void frmExcel::cmdCancel_Click()
+{
+    qm::trap("cmdCancel_Click", [&] {
+        Result = 2;
+        hide();
+    });
+}
+
+void frmExcel::cmdHelp_Click()
+{
+    qm::trap("cmdHelp_Click", [&] { win32::interaction().showHelp(HelpFilePath, 104); });
+}
+
+void frmExcel::DoExport()
+{
+    if (!ExcelApp || !RFile) {
+        qm::trap("DoExport", [] { qm::raise(QStringLiteral("The wizard has no workbook application or resource file.")); });
+        return;
+    }
+    ExcelTransfer::ExportTarget target(ExcelApp->Workbooks());
+    WizardFeedback feedback(*pbaProgress);
+    qm::trap(
+        "DoExport",
+        [&] {
+            target.workbook = Workbook;
+            target.fileMissing = FileMissing;
+            target.fileName = txtFilename->text();
+            target.sheetName = WorksheetBox ? WorksheetBox->currentText() : ProjectName;
+            const qm::Status status =
+                ExcelTransfer::exportStrings(target, RFile->Strings(), ExcelTransfer::languageName, feedback);
+            Workbook = target.workbook;
+            Worksheet = target.worksheet;
+            if (!status)
+                qm::raise(status.error().message, status.error().where);
+        },
+        [&] { return target.details(); });
+}
+
+void frmExcel::DoImport()
+{
+    qm::trap("DoImport", [&] {
+        if (!RFile)
+            qm::raise(QStringLiteral("The wizard has no resource file."));
+        if (!Workbook)
+            qm::raise(QStringLiteral("%1: the workbook is not open.").arg(txtFilename->text()));
+        WizardFeedback feedback(*pbaProgress);
+        const QString sheetName = WorksheetBox ? WorksheetBox->currentText() : ProjectName;
+        const qm::Status status =
+            ExcelTransfer::importStrings(*Workbook, sheetName, RFile->Strings(), feedback, &Worksheet);
+        if (!status)
+            qm::raise(status.error().message, status.error().where);
+    });
+}

@@ -1,0 +1,600 @@
+#include "TransferTestSupport.h"
+
+#include "excel/CaptionedProgressBar.h"
+#include "excel/frmExcel.h"
+#include "platform/excel/Constants.h"
+#include "platform/resutil/ResFile.h"
+#include "platform/runtime/RuntimeSupport.h"
+#include "platform/win32/ScriptedInteraction.h"
+#include "support/frmError.h"
+#include "tests/testlib/TestEnvironment.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+
+using excel::Value;
+using win32::ScriptedInteraction;
+
+namespace {
+
+const QString kTitle = QStringLiteral("Quill Resource String Editor");
+
+// One error report as the user saw it.
+struct Report {
+    QString function;
+    QString description;
+    QString details;
+};
+
+// Answers the next error report, noting what it showed.
+void answerReport(ScriptedInteraction &ui, QList<Report> &reports)
+{
+    ui.answerDialog([&reports](QDialog &dialog) {
+        auto &form = dynamic_cast<frmError &>(dialog);
+        reports.append({form.lblFunction->text(), form.lblDescription->text(), form.lblDetails->text()});
+        return int(QDialog::Accepted);
+    });
+}
+
+} // namespace
+
+class FrmExcelTest : public QObject {
+    Q_OBJECT
+
+    TestEnvironment m_env;
+    QTemporaryDir m_dir;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    // Runs the wizard with `drive` acting as the user; returns ShowExcelDialog's result.
+    // `reports` collects the error reports shown while it runs, `expectedReports` of them.
+    qint32 runWizard(ScriptedInteraction &ui, resutil::ResFile &file, const std::function<void(frmExcel &)> &drive,
+                     const QString &projectDir = QString(), QList<Report> *reports = nullptr, int expectedReports = 0)
+    {
+        ui.answerDialog([&drive](QDialog &dialog) {
+            drive(dynamic_cast<frmExcel &>(dialog));
+            return int(QDialog::Accepted);
+        });
+        for (int i = 0; i < expectedReports; ++i)
+            answerReport(ui, *reports);
+        return frmExcel::ShowExcelDialog(QStringLiteral("Project1"), projectDir.isNull() ? m_dir.path() : projectDir,
+                                         file);
+    }
+
+    // A workbook on disk with the given sheets, each filled with its cells.
+    void writeBook(const QString &file, const QList<QPair<QString, QList<CellSpec>>> &sheets)
+    {
+        auto app = startExcel();
+        excel::Workbook *book = app->Workbooks().Add(excel::xlWBATWorksheet).value();
+        for (qsizetype i = 0; i < sheets.size(); ++i) {
+            excel::Worksheet *sheet = i == 0 ? book->ActiveSheet() : book->Worksheets().Add().value();
+            QVERIFY(sheet->SetName(sheets[i].first).ok());
+            setCells(*sheet, sheets[i].second);
+        }
+        const qm::Status saved = book->SaveAs(file);
+        QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
+    }
+
+    static QList<CellSpec> exampleSheet()
+    {
+        return {{1, 2, Value("English")}, {1, 3, Value("German")}, {2, 2, Value(2057)}, {2, 3, Value(1031)},
+                {3, 1, Value(10)},        {4, 1, Value(11)},       {3, 2, Value("Yes")}, {3, 3, Value("Ja")},
+                {4, 2, Value("No")}};
+    }
+
+    // Steps 0 to 2 with the given direction and file.
+    static void goToWorksheetStep(frmExcel &form, bool import, const QString &file)
+    {
+        (import ? form.optImport : form.optExport)->click();
+        form.cmdNext->click();
+        form.txtFilename->setText(file);
+        form.cmdNext->click();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        LgvStringModule::setCurrentUILanguage(2057);
+    }
+
+    void init() { LgvStringModule::setCurrentUILanguage(2057); }
+
+    void excelUnavailable()
+    {
+        qputenv("QM_EXCEL_UNAVAILABLE", "1");
+        ScriptedInteraction ui;
+        ui.answerMsgBox(win32::vbOK);
+        bool shown = false;
+        ui.answerDialog([&shown](QDialog &) {
+            shown = true;
+            return int(QDialog::Accepted);
+        });
+        resutil::ResFile file;
+        const qint32 result = frmExcel::ShowExcelDialog(QStringLiteral("Project1"), m_dir.path(), file);
+        qunsetenv("QM_EXCEL_UNAVAILABLE");
+        QCOMPARE(result, 0);
+        QCOMPARE(ui.messageBoxes.size(), 1);
+        QCOMPARE(ui.messageBoxes[0].prompt,
+                 QStringLiteral("Unable to start Excel.\r\nExcel must be installed to perform Excel Import or Export"));
+        QCOMPARE(ui.messageBoxes[0].style, int(win32::vbExclamation));
+        QCOMPARE(ui.messageBoxes[0].title, kTitle);
+        QVERIFY(ui.unexpected.isEmpty());
+        QVERIFY(!shown);
+    }
+
+    void opensOnTheDirectionStep()
+    {
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        bool ran = false;
+        const qint32 result = runWizard(ui, file, [&](frmExcel &form) {
+            ran = true;
+            QCOMPARE(form.windowTitle(), QStringLiteral("Quill Resource String Editor - Excel Import/Export"));
+            QCOMPARE(form.txtFilename->text(), m_dir.path() + QStringLiteral("/Project1.xls"));
+            QCOMPARE(form.CurrentStep, 0);
+            QVERIFY(!form.Step[0]->isHidden());
+            for (int i = 1; i < frmExcel::StepCount; ++i) {
+                QVERIFY(form.Step[i]->isHidden());
+                QCOMPARE(form.Step[i]->geometry(), form.Step[0]->geometry());
+            }
+            QVERIFY(!form.cmdBack->isEnabled());
+            QVERIFY(!form.cmdNext->isEnabled());
+            QVERIFY(!form.cmdFinish->isEnabled());
+            QVERIFY(!form.optImport->isChecked() && !form.optExport->isChecked());
+            QCOMPARE(form.lblTitle[2]->text(), QStringLiteral("Excel Import/Export"));
+            QCOMPARE(form.cmdStart->text(), QStringLiteral("Start ??port"));
+            QCOMPARE(form.pbaProgress->SecondaryText(), QStringLiteral("0%"));
+            // The buttons sit right below the panels.
+            QCOMPARE(form.cmdHelp->y(), form.Step[0]->height());
+            QCOMPARE(form.cmdFinish->y(), form.Step[0]->height());
+            QCOMPARE(form.height(), form.cmdFinish->geometry().bottom() + 1 + form.cmdCancel->x());
+            QCOMPARE(form.cboWorksheetList->geometry(), form.cboWorksheetCombo->geometry());
+            form.cmdHelp->click();
+            form.cmdCancel->click();
+        });
+        QVERIFY(ran);
+        QCOMPARE(result, 2);
+        QCOMPARE(ui.helpShown.size(), 1);
+        QCOMPARE(ui.helpShown[0].second, 104);
+        QVERIFY(ui.unexpected.isEmpty());
+    }
+
+    void emptyProjectDir()
+    {
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        runWizard(ui, file, [](frmExcel &form) { QCOMPARE(form.txtFilename->text(), QStringLiteral("/Project1.xls")); },
+                  QStringLiteral(""));
+    }
+
+    void directionSetsCaptionsAndBox_data()
+    {
+        QTest::addColumn<bool>("import");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("import") << true << "Excel Import" << "Start Import";
+        QTest::newRow("export") << false << "Excel Export" << "Start Export";
+    }
+    void directionSetsCaptionsAndBox()
+    {
+        QFETCH(bool, import);
+        QFETCH(QString, title);
+        QFETCH(QString, start);
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        runWizard(ui, file, [&](frmExcel &form) {
+            (import ? form.optImport : form.optExport)->click();
+            QVERIFY(form.cmdNext->isEnabled());
+            QCOMPARE(form.lblTitle[0]->text(), QStringLiteral("Excel Import/Export"));
+            for (int i = 1; i < frmExcel::StepCount; ++i)
+                QCOMPARE(form.lblTitle[i]->text(), title);
+            QCOMPARE(form.cmdStart->text(), start);
+            QCOMPARE(form.WorksheetBox, import ? form.cboWorksheetList : form.cboWorksheetCombo);
+            QVERIFY(!form.WorksheetBox->isHidden());
+            QVERIFY((import ? form.cboWorksheetCombo : form.cboWorksheetList)->isHidden());
+
+            // A language change puts the generic captions back.
+            LgvRuntime::RuntimeSupport().SetLanguage(1031, QStringLiteral("German (Germany)"));
+            QCOMPARE(form.cmdStart->text(), QStringLiteral("Start ??port"));
+            QCOMPARE(form.lblTitle[3]->text(), QStringLiteral("Excel Import/Export"));
+            QCOMPARE(form.cmdCancel->text(), QStringLiteral("Abbrechen"));
+            LgvRuntime::RuntimeSupport().SetLanguage(2057, QStringLiteral("English (United Kingdom)"));
+            QCOMPARE(form.cmdCancel->text(), QStringLiteral("Cancel"));
+        });
+    }
+
+    void fileStepNeedsAnExistingFileForImport()
+    {
+        writeBook(path("exists.xlsx"), {{"Project1", exampleSheet()}});
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        runWizard(ui, file, [&](frmExcel &form) {
+            form.optImport->click();
+            form.cmdNext->click();
+            QCOMPARE(form.CurrentStep, 1);
+            QVERIFY(form.cmdBack->isEnabled());
+            QVERIFY(!form.cmdNext->isEnabled()); // Project1.xls does not exist
+            form.txtFilename->setText(path("exists.xlsx"));
+            QVERIFY(form.cmdNext->isEnabled());
+            form.txtFilename->setText(m_dir.path()); // a folder is no file
+            QVERIFY(!form.cmdNext->isEnabled());
+            form.optExport->click();
+            form.cmdBack->click();
+            QCOMPARE(form.CurrentStep, 0);
+            QVERIFY(form.optExport->isChecked()); // step 0 is prepared once per opening
+            form.cmdNext->click();
+            QVERIFY(form.cmdNext->isEnabled()); // export takes any name
+            form.txtFilename->clear();
+            QVERIFY(!form.cmdNext->isEnabled());
+        });
+    }
+
+    void browse_data()
+    {
+        QTest::addColumn<bool>("import");
+        QTest::addColumn<int>("flags");
+        QTest::newRow("import") << true << 4100;
+        QTest::newRow("export") << false << 4;
+    }
+    void browse()
+    {
+        QFETCH(bool, import);
+        QFETCH(int, flags);
+        ScriptedInteraction ui;
+        ui.answerFileDialog(QString()); // cancelled
+        ui.answerFileDialog(path("chosen.xls"));
+        resutil::ResFile file;
+        runWizard(ui, file, [&](frmExcel &form) {
+            (import ? form.optImport : form.optExport)->click();
+            form.cmdNext->click();
+            const QString before = form.txtFilename->text();
+            form.cmdBrowse->click();
+            QCOMPARE(form.txtFilename->text(), before);
+            QCOMPARE(form.dlgExcelFile.Flags, flags);
+            form.cmdBrowse->click();
+            QCOMPARE(form.txtFilename->text(), path("chosen.xls"));
+        });
+        QCOMPARE(ui.fileDialogs.size(), 2);
+        QCOMPARE(ui.fileDialogs[0].initialPath, m_dir.path() + QStringLiteral("/Project1.xls"));
+        QCOMPARE(ui.fileDialogs[0].filters, (QStringList{"Excel Files (*.xls)", "All Files (*.*)"}));
+        QVERIFY(!ui.fileDialogs[0].confirmOverwrite);
+        QVERIFY(ui.unexpected.isEmpty());
+    }
+
+    void exportToANewFile()
+    {
+        QFile::remove(path("Project1.xls"));
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        fill(file.Strings(), {{2057, 10, "Yes"}, {2057, 11, "=Total"}, {1031, 10, "Ja"}});
+        const qint32 result = runWizard(ui, file, [&](frmExcel &form) {
+            form.optExport->click();
+            form.cmdNext->click();
+            form.cmdNext->click();
+            QCOMPARE(form.CurrentStep, 2);
+            QVERIFY(form.FileMissing);
+            QCOMPARE(form.cboWorksheetCombo->count(), 0);
+            QCOMPARE(form.cboWorksheetCombo->currentText(), QStringLiteral("Project1"));
+            QVERIFY(form.cmdNext->isEnabled());
+            QVERIFY(form.cmdUseProjectName->isEnabled());
+            // Clearing the name disables Next; the project's name fills it again.
+            form.cboWorksheetCombo->setEditText(QString());
+            QVERIFY(!form.cmdNext->isEnabled());
+            form.cmdUseProjectName->click();
+            QCOMPARE(form.cboWorksheetCombo->currentText(), QStringLiteral("Project1"));
+            QVERIFY(form.cmdNext->isEnabled());
+            form.cmdNext->click();
+            QCOMPARE(form.CurrentStep, 3);
+            QVERIFY(!form.cmdNext->isEnabled());
+            QVERIFY(!form.cmdFinish->isEnabled());
+            form.cmdStart->click();
+            QVERIFY(form.cmdFinish->isEnabled());
+            QCOMPARE(form.pbaProgress->Caption(), QStringLiteral("Export complete"));
+            QCOMPARE(form.pbaProgress->Max(), 3);
+            QCOMPARE(form.pbaProgress->Value(), 3);
+            // Back and forth disables Finish again; Start enables it.
+            form.cmdBack->click();
+            form.cmdNext->click();
+            QVERIFY(!form.cmdFinish->isEnabled());
+            form.cmdStart->click();
+            QVERIFY(form.cmdFinish->isEnabled());
+            form.cmdFinish->click();
+        });
+        QCOMPARE(result, 2);
+        QVERIFY(ui.messageBoxes.isEmpty());
+        QVERIFY(ui.unexpected.isEmpty());
+        auto app = startExcel();
+        auto book = app->Workbooks().Open(path("Project1.xls"));
+        QVERIFY2(book.ok(), qPrintable(book.errorString()));
+        QCOMPARE(book.value()->Worksheets().Count(), 1);
+        excel::Worksheet *sheet = book.value()->Worksheets().Item(QStringLiteral("Project1")).value();
+        QCOMPARE(sheet->Cells().Text(4, 2), QStringLiteral("=Total"));
+        QCOMPARE(sheet->Cells().Value(2, 3), Value(1031));
+        QCOMPARE(file.Strings().Count(), 3); // the export only reads
+    }
+
+    void exportIntoAnotherSheetOfAnExistingWorkbook()
+    {
+        writeBook(path("two.xlsx"), {{"Cover", {{1, 1, Value("cover")}}}, {"Data", {{1, 1, Value("old")}}}});
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        fill(file.Strings(), {{2057, 1, "one"}});
+        runWizard(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, false, path("two.xlsx"));
+            QVERIFY(!form.FileMissing);
+            QCOMPARE(form.cboWorksheetCombo->count(), 2);
+            QCOMPARE(form.cboWorksheetCombo->itemText(1), QStringLiteral("Data"));
+            QCOMPARE(form.cboWorksheetCombo->currentText(), QStringLiteral("Project1"));
+            form.cboWorksheetCombo->setCurrentIndex(1);
+            form.cboWorksheetCombo->activated(1);
+            QCOMPARE(form.cboWorksheetCombo->currentText(), QStringLiteral("Data"));
+            QVERIFY(form.cmdNext->isEnabled());
+            form.cmdNext->click();
+            form.cmdStart->click();
+            form.cmdFinish->click();
+        });
+        auto app = startExcel();
+        QM_OPEN_BOOK(book, *app, path("two.xlsx"));
+        QCOMPARE(book->Worksheets().Count(), 2);
+        QCOMPARE(book->Worksheets().Item(1).value()->Cells().Text(1, 1), QStringLiteral("cover"));
+        excel::Worksheet *data = book->Worksheets().Item(2).value();
+        QVERIFY(data->Cells().Value(1, 1).isEmpty());
+        QCOMPARE(data->Cells().Text(3, 2), QStringLiteral("one"));
+    }
+
+    void importFindsTheProjectSheet()
+    {
+        writeBook(path("import.xlsx"), {{"Other", {{1, 1, Value("x")}}}, {"Project1", exampleSheet()}});
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        fill(file.Strings(), {{1036, 5, "gone"}});
+        const qint32 result = runWizard(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, true, path("import.xlsx"));
+            QCOMPARE(form.CurrentStep, 2);
+            QCOMPARE(form.cboWorksheetList->count(), 2);
+            QCOMPARE(form.cboWorksheetList->currentText(), QStringLiteral("Project1"));
+            QVERIFY(form.cmdUseProjectName->isEnabled());
+            QVERIFY(form.cmdNext->isEnabled());
+            form.cmdNext->click();
+            form.cmdStart->click();
+            QCOMPARE(form.pbaProgress->Caption(), QStringLiteral("Import complete"));
+            QCOMPARE(form.pbaProgress->Max(), 4);
+            QVERIFY(form.cmdFinish->isEnabled());
+            form.cmdFinish->click();
+        });
+        QCOMPARE(result, 1);
+        QCOMPARE(entriesOf(file.Strings()),
+                 (QList<Entry>{{2057, 10, "Yes"}, {2057, 11, "No"}, {1031, 10, "Ja"}, {1031, 11, ""}}));
+        QVERIFY(file.Changed());
+        QVERIFY(ui.messageBoxes.isEmpty());
+    }
+
+    void importSheetNameDiffersInCase()
+    {
+        writeBook(path("case.xlsx"), {{"project1", exampleSheet()}});
+        ScriptedInteraction ui;
+        ui.answerMsgBox(win32::vbOK);
+        resutil::ResFile file;
+        runWizard(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, true, path("case.xlsx"));
+            QCOMPARE(ui.messageBoxes.size(), 1);
+            QCOMPARE(ui.messageBoxes[0].prompt, QStringLiteral("The file does not contain a worksheet with the\r\n"
+                                                               "same name as the Visual Basic project."));
+            QCOMPARE(ui.messageBoxes[0].style, int(win32::vbExclamation));
+            QCOMPARE(ui.messageBoxes[0].title, kTitle);
+            QVERIFY(!form.cmdUseProjectName->isEnabled());
+            QVERIFY(!form.cmdNext->isEnabled());
+            QCOMPARE(form.cboWorksheetList->currentIndex(), -1);
+            form.cboWorksheetList->setCurrentIndex(0);
+            QVERIFY(form.cmdNext->isEnabled());
+            // Going back and forth without a change keeps the step as it was.
+            form.cmdBack->click();
+            form.cmdNext->click();
+            QCOMPARE(ui.messageBoxes.size(), 1);
+            QCOMPARE(form.cboWorksheetList->currentText(), QStringLiteral("project1"));
+            form.cmdCancel->click();
+        });
+        QVERIFY(ui.unexpected.isEmpty());
+    }
+
+    void importFileVanishedBeforeWorksheetStep()
+    {
+        writeBook(path("vanish.xlsx"), {{"Project1", exampleSheet()}});
+        ScriptedInteraction ui;
+        ui.answerMsgBox(win32::vbOK);
+        resutil::ResFile file;
+        runWizard(ui, file, [&](frmExcel &form) {
+            form.optImport->click();
+            form.cmdNext->click();
+            form.txtFilename->setText(path("vanish.xlsx"));
+            QVERIFY(form.cmdNext->isEnabled());
+            QVERIFY(QFile::remove(path("vanish.xlsx")));
+            form.SetStep(2);
+            QCOMPARE(ui.messageBoxes.size(), 1);
+            QCOMPARE(ui.messageBoxes[0].prompt, QStringLiteral("File does not exist."));
+            QCOMPARE(ui.messageBoxes[0].style, int(win32::vbOKOnly));
+            QCOMPARE(form.cboWorksheetList->count(), 0);
+            QVERIFY(!form.cmdNext->isEnabled());
+        });
+    }
+
+    void switchingDirectionPreparesTheWorksheetStepAgain()
+    {
+        writeBook(path("switch.xlsx"), {{"Project1", exampleSheet()}});
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        runWizard(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, true, path("switch.xlsx"));
+            QCOMPARE(form.cboWorksheetList->count(), 1);
+            excel::Workbook *first = form.Workbook;
+            form.cmdBack->click();
+            form.cmdNext->click();
+            QCOMPARE(form.Workbook, first); // no second opening
+            form.cmdBack->click();
+            form.cmdBack->click();
+            form.optExport->click();
+            QVERIFY(!form.StepInitialised[2]);
+            form.cmdNext->click();
+            form.cmdNext->click();
+            QCOMPARE(form.WorksheetBox, form.cboWorksheetCombo);
+            QVERIFY(!form.cboWorksheetCombo->isHidden());
+            QVERIFY(form.cboWorksheetList->isHidden());
+            QCOMPARE(form.cboWorksheetCombo->count(), 1);
+            QVERIFY(form.Workbook != first);
+        });
+    }
+
+    // A failed export is reported with the cell; the wizard goes on with Finish enabled.
+    void exportFailureReportsTheCell()
+    {
+        QFile::remove(path("fail.xlsx"));
+        ScriptedInteraction ui;
+        QList<Report> reports;
+        resutil::ResFile file;
+        const QString tooLong(excel::MaxTextLength + 1, QLatin1Char('y'));
+        fill(file.Strings(), {{2057, 1, "ok"}, {2057, 2, tooLong}});
+        runWizard(
+            ui, file,
+            [&](frmExcel &form) {
+                goToWorksheetStep(form, false, path("fail.xlsx"));
+                form.cmdNext->click();
+                form.cmdStart->click();
+                QVERIFY(form.cmdFinish->isEnabled());
+                QCOMPARE(form.pbaProgress->Value(), 1);
+                form.cmdFinish->click();
+            },
+            QString(), &reports, 1);
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports[0].function, QStringLiteral("DoExport"));
+        QCOMPARE(reports[0].details, QStringLiteral("Line=4, Column=2, Text=\"%1\"").arg(tooLong));
+        QVERIFY(!QFileInfo::exists(path("fail.xlsx")));
+        QVERIFY(ui.unexpected.isEmpty());
+    }
+
+    // A failed import is reported and leaves the strings exactly as they were.
+    void importFailureKeepsTheStrings()
+    {
+        QList<CellSpec> sheet = exampleSheet();
+        sheet.append({4, 1, Value("eleven")});
+        sheet.append({2, 4, Value("Swedish")});
+        sheet.append({3, 4, Value("Ja")});
+        writeBook(path("bad.xlsx"), {{"Project1", sheet}});
+        ScriptedInteraction ui;
+        QList<Report> reports;
+        resutil::ResFile file;
+        const QList<Entry> before{{2057, 1, "keep"}, {1031, 1, "behalten"}};
+        fill(file.Strings(), before);
+        file.Strings().setChanged(false);
+        const qint32 result = runWizard(
+            ui, file,
+            [&](frmExcel &form) {
+                goToWorksheetStep(form, true, path("bad.xlsx"));
+                form.cmdNext->click();
+                form.cmdStart->click();
+                QVERIFY(form.cmdFinish->isEnabled());
+                form.cmdFinish->click();
+            },
+            QString(), &reports, 1);
+        QCOMPARE(result, 1);
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports[0].function, QStringLiteral("DoImport"));
+        QVERIFY(reports[0].details.isEmpty());
+        QVERIFY2(reports[0].description.contains(QStringLiteral("A4")), qPrintable(reports[0].description));
+        QCOMPARE(entriesOf(file.Strings()), before);
+        QVERIFY(!file.Changed());
+    }
+
+    void importMessageForAnUnreadableLocale()
+    {
+        QList<CellSpec> sheet = exampleSheet();
+        sheet.append({2, 4, Value("Swedish")});
+        sheet.append({3, 4, Value("Ja")});
+        writeBook(path("word.xlsx"), {{"Project1", sheet}});
+        ScriptedInteraction ui;
+        ui.answerMsgBox(win32::vbOK);
+        resutil::ResFile file;
+        runWizard(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, true, path("word.xlsx"));
+            form.cmdNext->click();
+            form.cmdStart->click();
+            QCOMPARE(form.pbaProgress->Value(), form.pbaProgress->Max());
+            form.cmdFinish->click();
+        });
+        QCOMPARE(ui.messageBoxes.size(), 1);
+        QCOMPARE(ui.messageBoxes[0].prompt, QStringLiteral("Error reading Locale ID from cell:\r\nRow = 2\r\n"
+                                                           "Column = 4\r\nThis language will not be imported."));
+        QCOMPARE(ui.messageBoxes[0].style, int(win32::vbOKOnly));
+        QCOMPARE(file.Strings().Count(), 4);
+    }
+
+    void brokenWorkbookIsReportedAndTheStepStaysUnprepared()
+    {
+        QFile broken(path("broken.xlsx"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("PK\x03\x04 this is no workbook");
+        broken.close();
+        ScriptedInteraction ui;
+        QList<Report> reports;
+        resutil::ResFile file;
+        runWizard(
+            ui, file,
+            [&](frmExcel &form) {
+                goToWorksheetStep(form, true, path("broken.xlsx"));
+                QCOMPARE(form.CurrentStep, 2);
+                QVERIFY(!form.StepInitialised[2]);
+                QVERIFY(!form.cmdNext->isEnabled());
+                form.cmdBack->click();
+                form.cmdNext->click(); // prepared again: reported again
+            },
+            QString(), &reports, 2);
+        QCOMPARE(reports.size(), 2);
+        QCOMPARE(reports[0].function, QStringLiteral("frmExcel.InitStep"));
+        QVERIFY(reports[0].details.isEmpty());
+    }
+
+    void closingKeepsTheResult()
+    {
+        writeBook(path("close.xlsx"), {{"Project1", exampleSheet()}});
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        const qint32 result = runWizard(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, true, path("close.xlsx"));
+            form.cmdNext->click();
+            form.cmdStart->click();
+            form.close(); // the title bar's close box
+        });
+        QCOMPARE(result, 1);
+        ScriptedInteraction again;
+        QCOMPARE(runWizard(again, file, [](frmExcel &form) { form.close(); }), 2);
+    }
+
+    void accessibility()
+    {
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        runWizard(ui, file, [](frmExcel &form) {
+            QVERIFY(!form.accessibleName().isEmpty());
+            for (QWidget *widget : form.findChildren<QWidget *>()) {
+                if (widget->objectName().startsWith(QLatin1String("qt_")) || !widget->parent()
+                    || widget->objectName().isEmpty())
+                    continue;
+                if (qobject_cast<QPushButton *>(widget) || qobject_cast<QRadioButton *>(widget)
+                    || qobject_cast<QLineEdit *>(widget) || qobject_cast<QComboBox *>(widget)
+                    || widget == form.pbaProgress)
+                    QVERIFY2(!widget->accessibleName().isEmpty(), qPrintable(widget->objectName()));
+            }
+        });
+    }
+};
+
+QTEST_MAIN(FrmExcelTest)
+#include "frmexcel_test.moc"
