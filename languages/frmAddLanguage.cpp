@@ -93,6 +93,15 @@ void frmAddLanguage::cmdCancel_Click()
     hide();
 }
 
+void frmAddLanguage::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void frmAddLanguage::cmdHelp_Click()
 {
     HelpModule::HtmlHelp(HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicAddLanguage);

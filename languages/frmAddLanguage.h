@@ -32,6 +32,10 @@ public:
     QPushButton *cmdCancel = nullptr;
     QPushButton *cmdOK = nullptr;
     int DialogResult = 0;
+
+protected:
+    // Esc is the Cancel button; only the close box leaves the result at 0.
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // Loads frmAddLanguage, runs AddLanguage and unloads it.
