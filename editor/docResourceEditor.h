@@ -101,6 +101,7 @@ public:
     void AddLanguage();
     void DelResString();
     void RemoveLanguage();
+    void ExcelImportExport();
 
 public slots:
     // Dispatch of the toolbar and the column menu to the editing commands.

@@ -33,7 +33,7 @@ void docResourceEditor::toolbar_ButtonClick(QAction *Button)
         else if (key == QLatin1String("removelanguage"))
             RemoveLanguage();
         else if (key == QLatin1String("excel"))
-            ;  // ExcelImportExport comes with the Excel import/export wizard
+            ExcelImportExport();
         else if (key == QLatin1String("properties"))
             ShowPropertiesDialog(this);
         else if (key == QLatin1String("info"))

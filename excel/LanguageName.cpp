@@ -1,14 +1,13 @@
 #include "excel/LanguageName.h"
 
-#include "platform/runtime/LocaleInfo.h"
+#include "languages/modUtilFonts.h"
+#include "platform/win32/Nls.h"
 
 namespace ExcelTransfer {
 
 QString languageName(qint32 localeId)
 {
-    static const LgvRuntime::LocaleInfo names;
-    auto name = names.GetLocaleName(localeId, 2057);
-    return name ? name.value() : QString();
+    return modUtil::GetLocaleInfoString(localeId, std::int32_t(win32::LOCALE_SLANGUAGE));
 }
 
 } // namespace ExcelTransfer

@@ -1,0 +1,135 @@
+#include "editor/clsProject.h"
+#include "editor/docResourceEditor.h"
+#include "excel/frmExcel.h"
+#include "platform/excel/Application.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/Worksheet.h"
+#include "platform/runtime/LocaleInfo.h"
+#include "platform/vbide/VBE.h"
+#include "platform/vbide/VBProjects.h"
+#include "platform/win32/SftTree.h"
+#include "support/Globals.h"
+#include "tests/editor/EditorTestSupport.h"
+#include "tests/testlib/TestEnvironment.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace editortest;
+
+// The editor's "excel" button: the wizard on the selected project, and the
+// grid shown again after an import.
+class ExcelCommandTest : public QObject {
+    Q_OBJECT
+
+    TestEnvironment m_env;
+    QTemporaryDir m_dir;
+
+    QString path(const QString &name) const { return QDir(m_dir.path()).filePath(name); }
+
+    static void runWizard(User &user, bool import)
+    {
+        user.answerDialog([import](QDialog &dialog) {
+            auto &form = dynamic_cast<frmExcel &>(dialog);
+            (import ? form.optImport : form.optExport)->click();
+            form.cmdNext->click();
+            form.cmdNext->click();
+            form.cmdNext->click();
+            form.cmdStart->click();
+            form.cmdFinish->click();
+            return int(QDialog::Accepted);
+        });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        ::LocaleInfo = std::make_shared<LgvRuntime::LocaleInfo>();
+        skipLanguageDialog();
+        LgvStringModule::setCurrentUILanguage(2057);
+    }
+    void cleanupTestCase() { ::LocaleInfo.reset(); }
+
+    void exportChangeImportSave()
+    {
+        writeRes(path("P.res"), {{2057, 1, "Open"}, {2057, 2, "Close"}, {1031, 1, QStringLiteral("Öffnen")}});
+        writeProject(m_dir.path(), "P", "P.res");
+        User user;
+        vbide::VBE vbe;
+        QVERIFY(vbe.VBProjects()->AddFromFile(path("P.vbp")));
+        docResourceEditor editor;
+        editor.setVBE(&vbe);
+        editor.cboProjects()->setCurrentIndex(0);
+        editor.cboProjects_Click();
+        QVERIFY(editor.CurrentProject());
+        QAction *excelButton = editor.toolbarButton(QStringLiteral("excel"));
+        QVERIFY(excelButton && excelButton->isEnabled());
+
+        // Export: the wizard proposes the project's folder and name; the grid stays as it was.
+        QString proposed, sheetName;
+        user.answerDialog([&](QDialog &dialog) {
+            auto &form = dynamic_cast<frmExcel &>(dialog);
+            proposed = form.txtFilename->text();
+            form.optExport->click();
+            form.cmdNext->click();
+            form.cmdNext->click();
+            sheetName = form.cboWorksheetCombo->currentText();
+            form.cmdNext->click();
+            form.cmdStart->click();
+            form.cmdFinish->click();
+            return int(QDialog::Accepted);
+        });
+        win32::SftTree *grid = editor.SftTree();
+        grid->setCellText(0, 1, QStringLiteral("not rebuilt"));
+        editor.toolbar_ButtonClick(excelButton);
+        QCOMPARE(proposed, path("P.xls"));
+        QCOMPARE(sheetName, QStringLiteral("P"));
+        QVERIFY(QFileInfo::exists(path("P.xls")));
+        QCOMPARE(grid->cellText(0, 1), QStringLiteral("not rebuilt"));
+        QVERIFY(!editor.CurrentProject()->ResourceFile()->Changed());
+
+        // Someone changes a text in the workbook.
+        {
+            auto app = excel::Application::Create();
+            QVERIFY(app.ok());
+            auto book = app.value()->Workbooks().Open(path("P.xls"));
+            QVERIFY2(book.ok(), qPrintable(book.errorString()));
+            excel::Worksheet *sheet = book.value()->Worksheets().Item(QStringLiteral("P")).value();
+            // Loaded strings come sorted by locale: German is column B, English column C.
+            QCOMPARE(sheet->Cells().Value(2, 3), excel::Value(2057));
+            QVERIFY(sheet->Cells().Set(4, 3, excel::Value("Shut")).ok());
+            QVERIFY(book.value()->Save().ok());
+        }
+
+        // Import: the grid shows the new text, and the file is changed until saved.
+        runWizard(user, true);
+        editor.toolbar_ButtonClick(excelButton);
+        const int row = grid->findItemData(2);
+        QVERIFY(row >= 0);
+        int englishColumn = -1;
+        for (int i = 0; i <= editor.LastLanguage(); ++i)
+            if (editor.Languages()[size_t(i)].LocaleID == 2057)
+                englishColumn = editor.Languages()[size_t(i)].Column;
+        QVERIFY(englishColumn > 0);
+        QCOMPARE(grid->cellText(row, englishColumn), QStringLiteral("Shut"));
+        QVERIFY(editor.CurrentProject()->ResourceFile()->Changed());
+
+        editor.toolbar_ButtonClick(editor.toolbarButton(QStringLiteral("save")));
+        const QList<Entry> saved = readRes(path("P.res"));
+        QCOMPARE(textIn(saved, 2057, 2), QStringLiteral("Shut"));
+        QCOMPARE(textIn(saved, 2057, 1), QStringLiteral("Open"));
+        QCOMPARE(textIn(saved, 1031, 1), QStringLiteral("Öffnen"));
+        QCOMPARE(textIn(saved, 1031, 2), QStringLiteral("<none>")); // the empty cell is no string
+        QVERIFY2(user.errors.isEmpty(), qPrintable(user.errors.join('\n')));
+        QVERIFY2(user.unexpected.isEmpty(), qPrintable(user.unexpected.join('\n')));
+    }
+};
+
+QTEST_MAIN(ExcelCommandTest)
+#include "excelcommand_test.moc"
