@@ -1,0 +1,104 @@
+// Selecting a project whose resource file holds 65,536 string IDs in 12
+// languages: reading the file and filling the grid.
+#include "editor/docResourceEditor.h"
+#include "platform/resutil/ResFile.h"
+#include "platform/vbide/VBE.h"
+#include "platform/vbide/VBProjects.h"
+#include "platform/win32/SftTree.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+const QList<qint32> kLocales{2057, 1031, 1036, 1040, 1034, 1043, 1049, 1032, 1041, 2052, 1025, 1037};
+constexpr int kIds = 65536;
+
+long residentKiB()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE *statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * 4;
+}
+
+struct BigProject {
+    QTemporaryDir dir;
+    QString vbp;
+    BigProject()
+    {
+        resutil::ResFile file;
+        file.setFileName(dir.filePath("Big.res"));
+        if (!file.Create().ok())
+            std::abort();
+        file.Strings().reserve(qsizetype(kIds) * kLocales.size());
+        for (qint32 lcid : kLocales) {
+            for (int id = 0; id < kIds; ++id)
+                file.Strings().Add(lcid, id, QStringLiteral("Text %1 in %2").arg(id).arg(lcid));
+        }
+        if (!file.Save(0).ok())
+            std::abort();
+        vbp = dir.filePath("Big.vbp");
+        QFile project(vbp);
+        if (!project.open(QIODevice::WriteOnly))
+            std::abort();
+        project.write("Type=Exe\r\nResFile32=\"Big.res\"\r\nName=\"Big\"\r\n");
+    }
+};
+
+void SelectBigProject(benchmark::State &state)
+{
+    static BigProject big;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto vbe = std::make_unique<vbide::VBE>();
+        if (!vbe->VBProjects()->AddFromFile(big.vbp))
+            std::abort();
+        auto editor = std::make_unique<docResourceEditor>();
+        editor->resize(1200, 800);
+        editor->setVBE(vbe.get());
+        editor->cboProjects()->setCurrentIndex(0);
+        const long before = residentKiB();
+        state.ResumeTiming();
+
+        editor->cboProjects_Click();
+
+        state.PauseTiming();
+        if (editor->SftTree()->itemCount() != kIds || editor->SftTree()->columnCount() != 13)
+            state.SkipWithError("the grid was not filled");
+        state.counters["rows"] = editor->SftTree()->itemCount();
+        state.counters["grown_MiB"] = double(residentKiB() - before) / 1024.0;
+        state.counters["resident_MiB"] = double(residentKiB()) / 1024.0;
+        editor.reset();
+        vbe.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(SelectBigProject)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir settings;
+    qputenv("QM_REGISTRY_FILE", QDir(settings.path()).filePath("registry.reg").toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
