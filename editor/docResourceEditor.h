@@ -112,6 +112,10 @@ public slots:
     void mnuAddLanguage_Click();
     void mnuAddResourceString_Click();
 
+    // The controls are placed by hand, so the window states its own sizes.
+    QSize sizeHint() const override { return QSize(900, 450); }
+    QSize minimumSizeHint() const override { return QSize(320, 200); }
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
