@@ -157,8 +157,10 @@ void docResourceEditor::lgv_UpdateControls()
     m_mnuColumnMenu->setTitle(lgv_string(504));
     m_mnuRemoveLanguage->setText(lgv_string(27));
     m_mnuRemoveResourceString->setText(lgv_string(507));
-    m_mnuSep1->setText(lgv_string(506));
-    m_mnuSep2->setText(lgv_string(506));
+    // String 506 is "-", the separator mark; Qt would draw a separator's text as a
+    // visible label, so the separators keep it as data only.
+    m_mnuSep1->setData(lgv_string(506));
+    m_mnuSep2->setData(lgv_string(506));
 
     m_pbaProgress->setAccessibleName(lgv_string(382));
     m_pbaProgress->setToolTip(lgv_string(540));
