@@ -32,7 +32,7 @@ const QString kTitle = QStringLiteral("Quill Resource String Editor");
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kFilter = QStringLiteral("Excel Files (*.xls)|*.xls|All Files (*.*)|*.*");
 
-constexpr int kPanelWidth = 540;
+constexpr int kPanelWidth = 600;
 constexpr int kPanelHeight = 280;
 constexpr int kButtonWidth = 100;
 constexpr int kButtonHeight = 28;

@@ -20,7 +20,7 @@ TEST_PACKAGES=(
   clang libclang-rt-14-dev llvm binutils-mingw-w64-x86-64
   python3-openpyxl python3-xlrd python3-xlwt gnumeric
   libreoffice-calc-nogui
-  hyperfine libbenchmark-dev
+  hyperfine libbenchmark-dev xdotool
 )
 
 want=("${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}")
