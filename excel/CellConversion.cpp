@@ -9,13 +9,15 @@ namespace ExcelTransfer {
 
 namespace {
 
-qm::Result<qint32> roundToLong(double number, const QString &shown)
+// `shown` is the number as the message names it; formatted only on failure.
+template<class Shown>
+qm::Result<qint32> roundToLong(double number, const Shown &shown)
 {
     // nearbyint rounds in the current mode, which is to nearest, halves to even.
     const double rounded = std::nearbyint(number);
     if (!std::isfinite(rounded) || rounded < double(std::numeric_limits<qint32>::min())
         || rounded > double(std::numeric_limits<qint32>::max()))
-        return qm::makeError(QStringLiteral("the number %1 is outside the range of a 32-bit integer").arg(shown));
+        return qm::makeError(QStringLiteral("the number %1 is outside the range of a 32-bit integer").arg(shown()));
     return qint32(rounded);
 }
 
@@ -27,14 +29,14 @@ qm::Result<qint32> toLong(const excel::Value &value)
     case excel::Value::Type::Empty:
         return 0;
     case excel::Value::Type::Number:
-        return roundToLong(value.number(), QString::number(value.number(), 'g', 17));
+        return roundToLong(value.number(), [&] { return QString::number(value.number(), 'g', 17); });
     case excel::Value::Type::Text: {
         const QString text = value.text().trimmed();
         bool ok = false;
         const double number = QLocale::c().toDouble(text, &ok);
         if (!ok || text.isEmpty())
             return qm::makeError(QStringLiteral("the text \"%1\" is not a number").arg(value.text()));
-        return roundToLong(number, text);
+        return roundToLong(number, [&] { return text; });
     }
     case excel::Value::Type::Bool:
         return qm::makeError(QStringLiteral("the cell holds the Boolean %1, not a number")
