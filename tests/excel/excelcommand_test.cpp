@@ -32,12 +32,13 @@ class ExcelCommandTest : public QObject {
 
     QString path(const QString &name) const { return QDir(m_dir.path()).filePath(name); }
 
-    static void runWizard(User &user, bool import)
+    static void runWizard(User &user, bool import, const QString &book)
     {
-        user.answerDialog([import](QDialog &dialog) {
+        user.answerDialog([import, book](QDialog &dialog) {
             auto &form = dynamic_cast<frmExcel &>(dialog);
             (import ? form.optImport : form.optExport)->click();
             form.cmdNext->click();
+            form.txtFilename->setText(book);
             form.cmdNext->click();
             form.cmdNext->click();
             form.cmdStart->click();
@@ -78,6 +79,8 @@ private slots:
             proposed = form.txtFilename->text();
             form.optExport->click();
             form.cmdNext->click();
+            // .xlsx: the workbook is changed and saved again below.
+            form.txtFilename->setText(form.txtFilename->text() + QLatin1Char('x'));
             form.cmdNext->click();
             sheetName = form.cboWorksheetCombo->currentText();
             form.cmdNext->click();
@@ -90,7 +93,7 @@ private slots:
         editor.toolbar_ButtonClick(excelButton);
         QCOMPARE(proposed, path("P.xls"));
         QCOMPARE(sheetName, QStringLiteral("P"));
-        QVERIFY(QFileInfo::exists(path("P.xls")));
+        QVERIFY(QFileInfo::exists(path("P.xlsx")));
         QCOMPARE(grid->cellText(0, 1), QStringLiteral("not rebuilt"));
         QVERIFY(!editor.CurrentProject()->ResourceFile()->Changed());
 
@@ -98,17 +101,18 @@ private slots:
         {
             auto app = excel::Application::Create();
             QVERIFY(app.ok());
-            auto book = app.value()->Workbooks().Open(path("P.xls"));
+            auto book = app.value()->Workbooks().Open(path("P.xlsx"));
             QVERIFY2(book.ok(), qPrintable(book.errorString()));
             excel::Worksheet *sheet = book.value()->Worksheets().Item(QStringLiteral("P")).value();
             // Loaded strings come sorted by locale: German is column B, English column C.
             QCOMPARE(sheet->Cells().Value(2, 3), excel::Value(2057));
             QVERIFY(sheet->Cells().Set(4, 3, excel::Value("Shut")).ok());
-            QVERIFY(book.value()->Save().ok());
+            const qm::Status saved = book.value()->Save();
+            QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
         }
 
         // Import: the grid shows the new text, and the file is changed until saved.
-        runWizard(user, true);
+        runWizard(user, true, path("P.xlsx"));
         editor.toolbar_ButtonClick(excelButton);
         const int row = grid->findItemData(2);
         QVERIFY(row >= 0);
