@@ -5,6 +5,7 @@
 #include "platform/vbide/ComRegistration.h"
 #include "platform/vbide/InprocServer.h"
 #include "platform/win32/Registry.h"
+#include "support/REG_MODULE.h"
 
 #include <QByteArray>
 
@@ -30,6 +31,26 @@ std::uint32_t loadBehaviorToRegister()
     RegCloseKey(handle);
     return result == ERROR_SUCCESS && type == REG_DWORD ? value : vbide::LoadBehaviorStartup;
 }
+
+// A fresh installation shows the editor at its first start; once the add-in has
+// run, the user's own choice is kept.
+bool showEditorOnFirstStart()
+{
+    using namespace win32;
+    HKEY handle = 0;
+    DWORD disposition = 0;
+    if (RegCreateKeyEx(HKEY_CURRENT_USER, QString::fromLatin1(Connect::SettingsKey), 0, QString(),
+                       REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &handle, &disposition) != ERROR_SUCCESS)
+        return false;
+    if (disposition == REG_CREATED_NEW_KEY)
+        RegStoreBoolean(handle, QStringLiteral("DisplayOnConnect"), true);
+    RegCloseKey(handle);
+    return true;
+}
+
+// Its address names this library; an exported name could resolve to another
+// loaded library's function of the same name.
+void libraryAnchor() {}
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) QObject *qm_CreateObject(const char *progId)
@@ -45,13 +66,14 @@ extern "C" __attribute__((visibility("default"))) QObject *qm_CreateObject(const
 extern "C" __attribute__((visibility("default"))) int DllRegisterServer(void)
 {
     vbide::clearLastRegistrationError();
-    const QString library = vbide::libraryPathOf(reinterpret_cast<const void *>(&DllRegisterServer));
+    const QString library = vbide::libraryPathOf(reinterpret_cast<const void *>(&libraryAnchor));
     const bool ok =
         vbide::registerClass(QLatin1String(Connect::ProgID), QLatin1String(kConnectClsid), library).ok() &&
         vbide::registerClass(QLatin1String(Connect::EditorProgID), QLatin1String(kEditorClsid), library).ok() &&
         vbide::registerAddIn(QLatin1String(Connect::ProgID), QString::fromUtf8(kDisplayName),
                              QString::fromUtf8(kDescription), loadBehaviorToRegister())
-            .ok();
+            .ok() &&
+        showEditorOnFirstStart();
     return ok ? vbide::S_OK : vbide::E_FAIL;
 }
 

@@ -171,6 +171,20 @@ private slots:
         QVERIFY(connect->ToolWindow()->Visible());
     }
 
+    void registeringShowsTheEditorAtTheFirstStartOnly()
+    {
+        wipeSettings();
+        QCOMPARE(DllRegisterServer(), vbide::S_OK);
+        skipLanguageDialog();
+        load();
+        QVERIFY(connection()->ToolWindow()->Visible());
+        connection()->ToolWindow()->setVisible(false);
+        unload();
+        QCOMPARE(DllRegisterServer(), vbide::S_OK);  // again, as the run command does each time
+        load();
+        QVERIFY(!connection()->ToolWindow()->Visible());
+    }
+
     void aKeyWithoutTheValueShowsTheWindow()
     {
         createSettingsKey();
