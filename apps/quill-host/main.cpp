@@ -3,6 +3,8 @@
 
 #include "platform/vbide/HostWindow.h"
 #include "platform/vbide/InprocServer.h"
+#include "platform/win32/Interaction.h"
+#include "platform/win32/RegistryStore.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -53,8 +55,13 @@ int main(int argc, char **argv)
     if (args.size() > 2 || (args.size() == 2 && args[1].startsWith(QLatin1String("--"))))
         return usage();
 
+    // Read the settings before anything uses them; a damaged file has been put aside.
+    const qm::Status settings = win32::RegistryStore::load();
     vbide::HostWindow host;
     host.show();
+    if (!settings)
+        win32::interaction().msgBox(settings.errorString(), win32::vbOKOnly | win32::vbExclamation,
+                                    QLatin1String(vbide::HostWindow::Title));
     if (args.size() == 2)
         host.openProject(args[1]);
     host.startAddIns();

@@ -115,6 +115,9 @@ void HostWindow::updateActions()
     m_removeAction->setEnabled(any);
     m_saveAction->setEnabled(any);
     m_renameAction->setEnabled(any);
+    if (auto *workspace = qobject_cast<QLabel *>(centralWidget()))
+        workspace->setText(m_vbe->VBProjects()->Count() > 0 ? QString()
+                                                             : QStringLiteral("Open a project with File > Open Project."));
 }
 
 void HostWindow::showError(const QString &text)
