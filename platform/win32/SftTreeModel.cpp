@@ -31,6 +31,11 @@ QVariant SftTreeModel::data(const QModelIndex &index, int role) const
             m_fontCache[id] = fontOf(m_fontNames[id]);
         return *m_fontCache[id];
     }
+    case Qt::TextAlignmentRole:
+        // Arabic and Hebrew read from the right, so their cells line up there.
+        if (m_texts[cell].isRightToLeft())
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        return {};
     case Qt::UserRole:
         if (index.column() == 0 && m_hasItemData[index.row()])
             return m_itemData[index.row()];

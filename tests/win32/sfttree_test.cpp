@@ -135,6 +135,18 @@ private slots:
         QCOMPARE(fontAt(2).value<QFont>().families().value(0), QStringLiteral("Traditional Arabic"));
     }
 
+    void rightToLeftTextsAlignRight()
+    {
+        SftTreeModel model;
+        model.setColumns(3);
+        const int row = model.addRow(QStringLiteral("1"));
+        model.setCellText(row, 1, QStringLiteral("ملف"));  // Arabic
+        model.setCellText(row, 2, QStringLiteral("File"));
+        const auto alignmentAt = [&](int column) { return model.data(model.index(row, column), Qt::TextAlignmentRole); };
+        QCOMPARE(alignmentAt(1).value<Qt::Alignment>(), Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        QVERIFY(!alignmentAt(2).isValid());
+    }
+
     void columnSettingsSurviveARefill()
     {
         SftTree tree;
