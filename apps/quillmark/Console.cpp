@@ -9,6 +9,11 @@ namespace cli {
 
 void writeOut(const QByteArray &bytes)
 {
+    writeOut(QByteArrayView(bytes));
+}
+
+void writeOut(QByteArrayView bytes)
+{
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
 }
 

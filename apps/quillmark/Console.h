@@ -3,6 +3,7 @@
 #include "platform/common/Result.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,7 @@ namespace cli {
 
 // Standard output and error, UTF-8.
 void writeOut(const QByteArray &bytes);
+void writeOut(QByteArrayView bytes);
 void writeOut(const QString &text);
 // "quillmark: FILE: what" (or "quillmark: what" without a file) on standard error; returns 1.
 int fail(const QString &file, const QString &what);

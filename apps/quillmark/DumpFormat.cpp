@@ -5,176 +5,197 @@
 
 #include <algorithm>
 #include <charconv>
-#include <string>
-#include <vector>
+#include <cstring>
+#include <memory>
+#include <string_view>
 
 namespace cli {
 
 namespace {
 
-void appendNumber(std::string &out, qint64 value)
+constexpr char kHex[] = "0123456789abcdef";
+
+char *putNumber(char *out, qint64 value)
 {
-    char buffer[24];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-    out.append(buffer, std::size_t(end - buffer));
+    return std::to_chars(out, out + 24, value).ptr;
 }
 
-void appendEscapedUnit(std::string &out, char16_t unit)
+char *putEscapedUnit(char *out, char16_t unit)
 {
-    static const char hex[] = "0123456789abcdef";
-    const char escape[6] = {'\\', 'u', hex[(unit >> 12) & 0xF], hex[(unit >> 8) & 0xF], hex[(unit >> 4) & 0xF], hex[unit & 0xF]};
-    out.append(escape, 6);
+    out[0] = '\\';
+    out[1] = 'u';
+    out[2] = kHex[(unit >> 12) & 0xF];
+    out[3] = kHex[(unit >> 8) & 0xF];
+    out[4] = kHex[(unit >> 4) & 0xF];
+    out[5] = kHex[unit & 0xF];
+    return out + 6;
 }
 
-void appendUtf8(std::string &out, char32_t c)
+// The two-character escape of an ASCII unit, or 0 when it has none.
+constexpr char shortEscape(char16_t unit, bool json)
 {
-    if (c < 0x800) {
-        out.push_back(char(0xC0 | (c >> 6)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-        out.push_back(char(0xE0 | (c >> 12)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (c >> 18)));
-        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (c & 0x3F)));
+    switch (unit) {
+    case '"': return json ? '"' : 0;
+    case '\\': return '\\';
+    case '\n': return 'n';
+    case '\r': return 'r';
+    case '\t': return 't';
+    case '\b': return json ? 'b' : 0;
+    case '\f': return json ? 'f' : 0;
+    default: return 0;
     }
 }
 
-// Writes text as UTF-8; escapeAscii decides how each ASCII unit is written
-// (returns false to write it as is). Unpaired surrogates become \uXXXX.
-template<class EscapeAscii>
-void appendText(std::string &out, QStringView text, EscapeAscii escapeAscii)
+// Writes text as UTF-8 into out, which has room for 6 bytes per unit. Control
+// characters (and in lines DEL) without a short escape, and unpaired
+// surrogates, become \uXXXX; JSON also escapes the quote.
+template<bool Json>
+char *putText(char *out, const char16_t *units, qsizetype size)
 {
-    const char16_t *units = text.utf16();
-    const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = units[i];
         if (unit < 0x80) {
-            if (unit >= 0x20 && unit != '"' && unit != '\\' && unit != 0x7F)
-                out.push_back(char(unit)); // nothing to escape: the common case
-            else if (!escapeAscii(out, unit))
-                out.push_back(char(unit));
+            if (unit >= 0x20 && unit != '"' && unit != '\\' && unit != 0x7F) {
+                *out++ = char(unit); // nothing to escape: the common case
+            } else if (const char escape = shortEscape(unit, Json)) {
+                out[0] = '\\';
+                out[1] = escape;
+                out += 2;
+            } else if (unit < 0x20 || (!Json && unit == 0x7F)) {
+                out = putEscapedUnit(out, unit);
+            } else {
+                *out++ = char(unit);
+            }
+        } else if (unit < 0x800) {
+            out[0] = char(0xC0 | (unit >> 6));
+            out[1] = char(0x80 | (unit & 0x3F));
+            out += 2;
+        } else if (!QChar::isSurrogate(unit)) {
+            out[0] = char(0xE0 | (unit >> 12));
+            out[1] = char(0x80 | ((unit >> 6) & 0x3F));
+            out[2] = char(0x80 | (unit & 0x3F));
+            out += 3;
         } else if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(units[i + 1])) {
-            appendUtf8(out, QChar::surrogateToUcs4(unit, units[i + 1]));
+            const char32_t c = QChar::surrogateToUcs4(unit, units[i + 1]);
+            out[0] = char(0xF0 | (c >> 18));
+            out[1] = char(0x80 | ((c >> 12) & 0x3F));
+            out[2] = char(0x80 | ((c >> 6) & 0x3F));
+            out[3] = char(0x80 | (c & 0x3F));
+            out += 4;
             ++i;
-        } else if (QChar::isSurrogate(unit)) {
-            appendEscapedUnit(out, unit);
         } else {
-            appendUtf8(out, unit);
+            out = putEscapedUnit(out, unit);
         }
     }
+    return out;
 }
 
-bool jsonEscape(std::string &out, char16_t unit)
+char *putLiteral(char *out, std::string_view text)
 {
-    switch (unit) {
-    case '"': out.append("\\\""); return true;
-    case '\\': out.append("\\\\"); return true;
-    case '\n': out.append("\\n"); return true;
-    case '\r': out.append("\\r"); return true;
-    case '\t': out.append("\\t"); return true;
-    case '\b': out.append("\\b"); return true;
-    case '\f': out.append("\\f"); return true;
-    default:
-        if (unit < 0x20) {
-            appendEscapedUnit(out, unit);
-            return true;
-        }
-        return false;
-    }
-}
-
-bool lineEscape(std::string &out, char16_t unit)
-{
-    switch (unit) {
-    case '\\': out.append("\\\\"); return true;
-    case '\n': out.append("\\n"); return true;
-    case '\r': out.append("\\r"); return true;
-    case '\t': out.append("\\t"); return true;
-    default:
-        if (unit < 0x20 || unit == 0x7F) {
-            appendEscapedUnit(out, unit);
-            return true;
-        }
-        return false;
-    }
-}
-
-void appendJsonString(std::string &out, QStringView text)
-{
-    out.push_back('"');
-    appendText(out, text, jsonEscape);
-    out.push_back('"');
-}
-
-void appendJsonName(std::string &out, const resutil::ResName &name)
-{
-    if (name.isString)
-        appendJsonString(out, name.name);
-    else
-        appendNumber(out, name.ordinal);
-}
-
-QByteArray toBytes(const std::string &out)
-{
-    return QByteArray(out.data(), qsizetype(out.size()));
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
 }
 
 } // namespace
 
+char *DumpWriter::room(std::size_t bytes)
+{
+    if (m_capacity - m_size < bytes) {
+        std::size_t capacity = std::max<std::size_t>(m_capacity * 2, 1 << 16);
+        while (capacity - m_size < bytes)
+            capacity *= 2;
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (m_size)
+            std::memcpy(grown.get(), m_buffer.get(), m_size);
+        m_buffer = std::move(grown);
+        m_capacity = capacity;
+    }
+    return m_buffer.get() + m_size;
+}
+
+void DumpWriter::append(std::string_view text)
+{
+    putLiteral(room(text.size()), text);
+    m_size += text.size();
+}
+
+void DumpWriter::appendString(QStringView text)
+{
+    char *out = room(6 * std::size_t(text.size()) + 2);
+    *out++ = '"';
+    out = putText<true>(out, text.utf16(), text.size());
+    *out++ = '"';
+    m_size = std::size_t(out - m_buffer.get());
+}
+
+void DumpWriter::appendName(const resutil::ResName &name)
+{
+    if (name.isString) {
+        appendString(name.name);
+    } else {
+        m_size = std::size_t(putNumber(room(24), name.ordinal) - m_buffer.get());
+    }
+}
+
+void DumpWriter::appendNumber(qint64 value)
+{
+    m_size = std::size_t(putNumber(room(24), value) - m_buffer.get());
+}
+
 DumpWriter::DumpWriter(bool json, qint64 sizeHint) : m_json(json)
 {
-    m_out.reserve(std::size_t(std::clamp<qint64>(sizeHint, 1 << 16, qint64(1) << 30)));
+    room(std::size_t(std::clamp<qint64>(sizeHint, 1 << 16, qint64(1) << 30)));
     if (m_json)
-        m_out.append("{\"strings\": [");
+        append("{\"strings\": [");
 }
 
 void DumpWriter::addString(qint64 localeId, qint64 id, QStringView text)
 {
+    // Two numbers, separators and at most 6 bytes per UTF-16 unit.
+    char *out = room(6 * std::size_t(text.size()) + 64);
     if (m_json) {
-        m_out.append(m_first ? "[" : ", [");
+        out = putLiteral(out, m_first ? "[" : ", [");
         m_first = false;
-        appendNumber(m_out, localeId);
-        m_out.append(", ");
-        appendNumber(m_out, id);
-        m_out.append(", ");
-        appendJsonString(m_out, text);
-        m_out.push_back(']');
+        out = putNumber(out, localeId);
+        out = putLiteral(out, ", ");
+        out = putNumber(out, id);
+        out = putLiteral(out, ", \"");
+        out = putText<true>(out, text.utf16(), text.size());
+        out = putLiteral(out, "\"]");
     } else {
-        appendNumber(m_out, localeId);
-        m_out.push_back('\t');
-        appendNumber(m_out, id);
-        m_out.push_back('\t');
-        appendText(m_out, text, lineEscape);
-        m_out.push_back('\n');
+        out = putNumber(out, localeId);
+        *out++ = '\t';
+        out = putNumber(out, id);
+        *out++ = '\t';
+        out = putText<false>(out, text.utf16(), text.size());
+        *out++ = '\n';
     }
+    m_size = std::size_t(out - m_buffer.get());
 }
 
-QByteArray DumpWriter::finish(const QList<resutil::ResResource> &others)
+QByteArrayView DumpWriter::finish(const QList<resutil::ResResource> &others)
 {
     if (m_json) {
-        m_out.append("], \"resources\": [");
+        append("], \"resources\": [");
         bool first = true;
         for (const resutil::ResResource &resource : others) {
-            m_out.append(first ? "{\"type\": " : ", {\"type\": ");
+            append(first ? "{\"type\": " : ", {\"type\": ");
             first = false;
-            appendJsonName(m_out, resource.type);
-            m_out.append(", \"name\": ");
-            appendJsonName(m_out, resource.name);
-            m_out.append(", \"lang\": ");
-            appendNumber(m_out, resource.fields.language);
-            m_out.append(", \"size\": ");
-            appendNumber(m_out, resource.data.size());
-            m_out.append(", \"sha256\": \"");
-            m_out.append(QCryptographicHash::hash(resource.data, QCryptographicHash::Sha256).toHex().toStdString());
-            m_out.append("\"}");
+            appendName(resource.type);
+            append(", \"name\": ");
+            appendName(resource.name);
+            append(", \"lang\": ");
+            appendNumber(resource.fields.language);
+            append(", \"size\": ");
+            appendNumber(resource.data.size());
+            append(", \"sha256\": \"");
+            const QByteArray digest = QCryptographicHash::hash(resource.data, QCryptographicHash::Sha256).toHex();
+            append(std::string_view(digest.constData(), std::size_t(digest.size())));
+            append("\"}");
         }
-        m_out.append("]}\n");
+        append("]}\n");
     }
-    return toBytes(m_out);
+    return QByteArrayView(m_buffer.get(), qsizetype(m_size));
 }
 
 } // namespace cli

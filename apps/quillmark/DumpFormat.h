@@ -3,10 +3,13 @@
 #include "platform/resutil/ResResource.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QStringView>
 
-#include <string>
+#include <cstddef>
+#include <memory>
+#include <string_view>
 
 namespace cli {
 
@@ -21,12 +24,22 @@ public:
     // sizeHint: about how many bytes the output will take.
     DumpWriter(bool json, qint64 sizeHint);
     void addString(qint64 localeId, qint64 id, QStringView text);
-    QByteArray finish(const QList<resutil::ResResource> &others);
+    // The whole output; valid while the writer lives.
+    QByteArrayView finish(const QList<resutil::ResResource> &others);
 
 private:
+    // Where to write at least bytes more (m_size moves only once written).
+    char *room(std::size_t bytes);
+    void append(std::string_view text);
+    void appendString(QStringView text);
+    void appendName(const resutil::ResName &name);
+    void appendNumber(qint64 value);
+
     bool m_json;
     bool m_first = true;
-    std::string m_out;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
 };
 
 } // namespace cli
