@@ -284,8 +284,15 @@ private:
                 CellFormat f;
                 c.u16();
                 f.numFmtId = int(c.u16());
-                f.quotePrefix = c.u16() & 0x0008;
+                const unsigned flags = c.u16();
+                f.quotePrefix = flags & 0x0008;
                 f.alignLeft = (c.u8() & 0x07) == 1;
+                // The style formats ahead of the first cell format are not cell formats:
+                // the table holds cell formats only, as the writer expects.
+                if ((flags & 0x0004) && formats.size() == 0) {
+                    ++m_styleXfs;
+                    break;
+                }
                 formats.append(f);
                 break;
             }
@@ -320,13 +327,19 @@ private:
         return qm::makeError(QStringLiteral("the workbook globals end without an EOF record"));
     }
 
+    // A file's XF index as an index of the format table; unknown ones take the default.
+    unsigned tableXf(unsigned xf) const
+    {
+        return xf >= m_styleXfs && xf - m_styleXfs < m_book.formats().size() ? xf - m_styleXfs : 0;
+    }
+
     qm::Status put(Worksheet &sheet, unsigned row, unsigned column, const Value &value, unsigned xf)
     {
         if (row >= unsigned(XlsMaxRows) || column >= unsigned(XlsMaxColumns))
             return qm::makeError(QStringLiteral("a cell lies outside the sheet (row %1, column %2)").arg(row + 1).arg(column + 1));
         if (sheet.data().cellCount() >= MaxCells)
             return qm::makeError(QStringLiteral("the sheet has more than %1 cells; it is not read").arg(MaxCells));
-        sheet.data().set(int(row) + 1, int(column) + 1, value, xf < m_book.formats().size() ? xf : 0);
+        sheet.data().set(int(row) + 1, int(column) + 1, value, tableXf(xf));
         return {};
     }
 
@@ -419,8 +432,8 @@ private:
             }
             case 0x007D: { // COLINFO: a format for every column is the sheet's default
                 const unsigned xf = (c.u16(), c.u16());
-                if (row == 0 && column >= 255 && xf < m_book.formats().size())
-                    sheet.setDefaultXf(xf);
+                if (row == 0 && column >= 255)
+                    sheet.setDefaultXf(tableXf(xf));
                 break;
             }
             default: continue;
@@ -437,6 +450,7 @@ private:
     const QByteArray &m_stream;
     std::vector<SheetRef> m_sheets;
     std::vector<QString> m_strings;
+    unsigned m_styleXfs = 0;
 };
 
 } // namespace

@@ -179,21 +179,8 @@ QByteArray workbookStream(const Workbook &book)
     return stream;
 }
 
-} // namespace
-
-qm::Result<QByteArray> writeXls(const Workbook &book)
+qm::Result<QByteArray> encodeXls(const Workbook &book)
 {
-    if (book.fromFile() && book.sourceFormat == FileFormat::Xls) {
-        bool changed = false;
-        for (int i = 1; i <= book.Worksheets().Count(); ++i) {
-            const Worksheet &s = *book.Worksheets().Item(i).value();
-            changed = changed || s.modified() || s.sourceIndex < 0 || s.Name() != s.sourceName;
-        }
-        if (!changed)
-            return book.sourceBytes;
-        return qm::makeError(QStringLiteral("changing an existing .xls workbook is not supported, because its other sheets "
-                                            "could not be kept exactly as they are; export into a new workbook or into an .xlsx workbook"));
-    }
     const QByteArray stream = workbookStream(book);
     GsfOutput *memory = gsf_output_memory_new();
     GsfOutfile *ole = gsf_outfile_msole_new(memory);
@@ -220,6 +207,39 @@ qm::Result<QByteArray> writeXls(const Workbook &book)
     if (!ok)
         return qm::makeError(QStringLiteral("the .xls container cannot be written"));
     return bytes;
+}
+
+// Only a file that this writer gives back byte for byte, once read, holds
+// nothing the model lacks (formulas, merged cells, macros...); such a file
+// may be written anew as a whole.
+bool modelHoldsWholeFile(const Workbook &book)
+{
+    Workbook reread;
+    bool handled = false;
+    if (!readBiff8(reread, book.sourceBytes, book.FullName(), &handled).ok() || !handled)
+        return false;
+    const qm::Result<QByteArray> again = encodeXls(reread);
+    return again.ok() && again.value() == book.sourceBytes;
+}
+
+} // namespace
+
+qm::Result<QByteArray> writeXls(const Workbook &book)
+{
+    if (book.fromFile() && book.sourceFormat == FileFormat::Xls) {
+        bool changed = false;
+        for (int i = 1; i <= book.Worksheets().Count(); ++i) {
+            const Worksheet &s = *book.Worksheets().Item(i).value();
+            changed = changed || s.modified() || s.sourceIndex < 0 || s.Name() != s.sourceName;
+        }
+        if (!changed)
+            return book.sourceBytes;
+        if (!modelHoldsWholeFile(book))
+            return qm::makeError(QStringLiteral(
+                "changing this .xls workbook is not supported, because its other sheets could not be kept exactly "
+                "as they are; export into a new workbook or into an .xlsx workbook"));
+    }
+    return encodeXls(book);
 }
 
 } // namespace excel::backend
