@@ -98,7 +98,8 @@ done
 
 # Files compiled from the rc source, where a compiler is installed.
 if command -v llvm-rc >/dev/null; then
-  llvm-rc -no-preprocess -c 65001 -fo "$WORK/sample.res" "$DATA/data/sample.rc" || fail "llvm-rc failed"
+  # "--": llvm-rc would take a path such as /check/... for its /c option.
+  llvm-rc -no-preprocess -c 65001 -fo "$WORK/sample.res" -- "$DATA/data/sample.rc" || fail "llvm-rc failed"
   expect 0 "$Q" dump "$WORK/sample.res" --json
   grep -q '"resources": \[{"type": 4, "name": 1, "lang": 1033' "$WORK/out" || fail "sample resources: $(cat "$WORK/out")"
   grep -q '{"type": "MYDATA", "name": "BLOB", "lang": 1033, "size": 19, "sha256": "056ce9cb900f6aca5895dcf51ab442cb93928b10dc41f646e7588542fd1853f1"}' "$WORK/out" \

@@ -91,8 +91,9 @@ private slots:
             const QString llvmRc = QStandardPaths::findExecutable(QStringLiteral("llvm-rc"));
             if (llvmRc.isEmpty())
                 QSKIP("llvm-rc is not installed (Debian package llvm)");
+            // "--": llvm-rc would take a path such as /check/... for its /c option.
             const QString failure = run(llvmRc, {QStringLiteral("-no-preprocess"), QStringLiteral("-c"), QStringLiteral("65001"),
-                                                 QStringLiteral("-fo"), res, dataFile("sample.rc")});
+                                                 QStringLiteral("-fo"), res, QStringLiteral("--"), dataFile("sample.rc")});
             QVERIFY2(failure.isEmpty(), qPrintable(failure));
         } else {
             if (windres().isEmpty() || QStandardPaths::findExecutable(QStringLiteral("cpp")).isEmpty())
