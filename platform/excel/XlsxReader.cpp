@@ -20,22 +20,22 @@ public:
     void startElement(const char *name, const char **) override
     {
         const char *local = localName(name);
-        if (!std::strcmp(local, "si")) {
+        if (sameName(local, "si")) {
             m_text.clear();
-        } else if (!std::strcmp(local, "rPh")) {
+        } else if (sameName(local, "rPh")) {
             ++m_phonetic;
-        } else if (!std::strcmp(local, "t") && m_phonetic == 0) {
+        } else if (sameName(local, "t") && m_phonetic == 0) {
             m_inText = true;
         }
     }
     void endElement(const char *name) override
     {
         const char *local = localName(name);
-        if (!std::strcmp(local, "si"))
-            strings.push_back(decodeEscapes(QString::fromUtf8(m_text.data(), qsizetype(m_text.size()))));
-        else if (!std::strcmp(local, "rPh"))
+        if (sameName(local, "si"))
+            strings.push_back(textFromXml(m_text.data(), m_text.size()));
+        else if (sameName(local, "rPh"))
             --m_phonetic;
-        else if (!std::strcmp(local, "t"))
+        else if (sameName(local, "t"))
             m_inText = false;
     }
     void characters(const char *text, int length) override
@@ -86,9 +86,9 @@ public:
     void startElement(const char *name, const char **attributes) override
     {
         const char *local = localName(name);
-        if (!std::strcmp(local, "c")) {
+        if (sameName(local, "c")) {
             startCell(attributes);
-        } else if (!std::strcmp(local, "row")) {
+        } else if (sameName(local, "row")) {
             const char *r = attribute(attributes, "r");
             const int row = r ? std::atoi(r) : m_row + 1;
             if (row < 1 || row > XlsxMaxRows || row < m_row) {
@@ -97,15 +97,15 @@ public:
             }
             m_row = row;
             m_column = 0;
-        } else if (!std::strcmp(local, "v")) {
+        } else if (sameName(local, "v")) {
             m_collect = m_inCell;
-        } else if (!std::strcmp(local, "is")) {
+        } else if (sameName(local, "is")) {
             m_inInline = true;
-        } else if (!std::strcmp(local, "rPh")) {
+        } else if (sameName(local, "rPh")) {
             ++m_phonetic;
-        } else if (!std::strcmp(local, "t")) {
+        } else if (sameName(local, "t")) {
             m_collect = m_inInline && m_phonetic == 0;
-        } else if (!std::strcmp(local, "col")) {
+        } else if (sameName(local, "col")) {
             // A style given to every column at once is the sheet's default format.
             const char *min = attribute(attributes, "min"), *max = attribute(attributes, "max"), *style = attribute(attributes, "style");
             if (min && max && style && std::atoi(min) == 1 && std::atoi(max) == XlsxMaxColumns)
@@ -116,13 +116,13 @@ public:
     void endElement(const char *name) override
     {
         const char *local = localName(name);
-        if (!std::strcmp(local, "c"))
+        if (sameName(local, "c"))
             endCell();
-        else if (!std::strcmp(local, "v") || !std::strcmp(local, "t"))
+        else if (sameName(local, "v") || sameName(local, "t"))
             m_collect = false;
-        else if (!std::strcmp(local, "is"))
+        else if (sameName(local, "is"))
             m_inInline = false;
-        else if (!std::strcmp(local, "rPh"))
+        else if (sameName(local, "rPh"))
             --m_phonetic;
     }
 
@@ -182,7 +182,7 @@ private:
                 value = Value(m_strings[index]);
             }
         } else if (m_type == "inlineStr" || m_type == "str") {
-            value = Value(decodeEscapes(QString::fromUtf8(m_text.data(), qsizetype(m_text.size()))));
+            value = Value(textFromXml(m_text.data(), m_text.size()));
         } else if (m_type == "b") {
             value = Value::boolean(m_text == "1" || m_text == "true");
         } else if (m_type == "e") {
@@ -229,30 +229,30 @@ qm::Status readCellFormats(ZipReader &zip, const QString &part, CellFormatTable 
         void startElement(const char *name, const char **attributes) override
         {
             const char *local = localName(name);
-            if (!std::strcmp(local, "cellXfs")) {
+            if (sameName(local, "cellXfs")) {
                 inCellXfs = true;
-            } else if (!std::strcmp(local, "numFmt")) {
+            } else if (sameName(local, "numFmt")) {
                 const char *id = attribute(attributes, "numFmtId");
                 const char *code = attribute(attributes, "formatCode");
                 if (id && code)
                     table->numFmts[QByteArray(id).toInt()] = QString::fromUtf8(code);
-            } else if (!std::strcmp(local, "xf") && inCellXfs) {
+            } else if (sameName(local, "xf") && inCellXfs) {
                 current = CellFormat{};
                 if (const char *id = attribute(attributes, "numFmtId"))
                     current.numFmtId = QByteArray(id).toInt();
                 const QByteArray prefix = attribute(attributes, "quotePrefix");
                 current.quotePrefix = prefix == "1" || prefix == "true";
                 inXf = true;
-            } else if (!std::strcmp(local, "alignment") && inXf) {
+            } else if (sameName(local, "alignment") && inXf) {
                 current.alignLeft = QByteArray(attribute(attributes, "horizontal")) == "left";
             }
         }
         void endElement(const char *name) override
         {
             const char *local = localName(name);
-            if (!std::strcmp(local, "cellXfs")) {
+            if (sameName(local, "cellXfs")) {
                 inCellXfs = false;
-            } else if (!std::strcmp(local, "xf") && inXf) {
+            } else if (sameName(local, "xf") && inXf) {
                 table->append(current);
                 inXf = false;
             }
@@ -292,7 +292,7 @@ qm::Status readXlsx(Workbook &book, const QByteArray &bytes, const QString &path
     std::vector<QString> strings;
     if (const Relationship *sst = info->relOfType("sharedStrings"); sst && !zip->locate(sst->part).isEmpty()) {
         SharedStringsHandler handler;
-        XmlParser parser(handler, sst->part);
+        XmlParser parser(handler, sst->part, XmlParser::Engine::Scanner);
         auto read = zip->read(sst->part, [&](const char *p, size_t n) { return parser.feed(p, n, false); });
         if (read)
             read = parser.feed("", 0, true);
@@ -319,7 +319,7 @@ qm::Status readXlsx(Workbook &book, const QByteArray &bytes, const QString &path
         sheet.sourceName = entry.name;
         sheet.sourceIndex = i;
         SheetHandler handler(sheet, strings, book.formats().size());
-        XmlParser parser(handler, part);
+        XmlParser parser(handler, part, XmlParser::Engine::Scanner);
         auto read = zip->read(part, [&](const char *p, size_t n) { return parser.feed(p, n, false); });
         if (read)
             read = parser.feed("", 0, true);

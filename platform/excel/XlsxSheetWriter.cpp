@@ -2,7 +2,7 @@
 #include "platform/excel/Worksheet.h"
 #include "platform/excel/XlsxParts.h"
 
-#include <charconv>
+#include <cstring>
 
 namespace excel::backend {
 
@@ -16,20 +16,6 @@ QByteArray columnName(int column)
 
 namespace {
 
-void appendNumber(QByteArray &out, double value)
-{
-    char buffer[32];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, end - buffer);
-}
-
-void appendInt(QByteArray &out, long long value)
-{
-    char buffer[24];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, end - buffer);
-}
-
 QByteArray dimension(const SheetData::Bounds &b)
 {
     if (b.empty())
@@ -37,50 +23,53 @@ QByteArray dimension(const SheetData::Bounds &b)
     return columnName(b.firstColumn) + QByteArray::number(b.firstRow) + ':' + columnName(b.lastColumn) + QByteArray::number(b.lastRow);
 }
 
-void appendCell(QByteArray &out, const QByteArray &column, int row, const Cell &cell, std::vector<QString> *strings)
+void appendCell(ByteSink &out, const QByteArray &column, int row, const Cell &cell, std::vector<QString> *strings)
 {
-    out += "<c r=\"";
-    out += column;
-    appendInt(out, row);
-    out += '"';
+    out << "<c r=\"" << column;
+    out.appendInt(row);
+    out << '"';
     if (cell.xf != 0) {
-        out += " s=\"";
-        appendInt(out, cell.xf);
-        out += '"';
+        out << " s=\"";
+        out.appendInt(cell.xf);
+        out << '"';
     }
     const Value &v = cell.value;
     switch (v.type()) {
     case Value::Type::Empty:
-        out += "/>";
+        out << "/>";
         return;
     case Value::Type::Number:
-        out += "><v>";
-        appendNumber(out, v.number());
-        out += "</v></c>";
+        out << "><v>";
+        out.appendNumber(v.number());
+        out << "</v></c>";
         return;
     case Value::Type::Bool:
-        out += v.toBool() ? " t=\"b\"><v>1</v></c>" : " t=\"b\"><v>0</v></c>";
+        if (v.toBool())
+            out << " t=\"b\"><v>1</v></c>";
+        else
+            out << " t=\"b\"><v>0</v></c>";
         return;
     case Value::Type::Error:
-        out += " t=\"e\"><v>";
-        out += errorText(v.errorCode()).toLatin1();
-        out += "</v></c>";
+        out << " t=\"e\"><v>" << errorText(v.errorCode()).toLatin1() << "</v></c>";
         return;
     case Value::Type::Text:
         break;
     }
     const QString text = v.text();
     if (strings) {
-        out += " t=\"s\"><v>";
-        appendInt(out, qint64(strings->size()));
-        out += "</v></c>";
+        out << " t=\"s\"><v>";
+        out.appendInt(qint64(strings->size()));
+        out << "</v></c>";
         strings->push_back(text);
         return;
     }
     const bool keepSpace = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
-    out += keepSpace ? " t=\"inlineStr\"><is><t xml:space=\"preserve\">" : " t=\"inlineStr\"><is><t>";
+    if (keepSpace)
+        out << " t=\"inlineStr\"><is><t xml:space=\"preserve\">";
+    else
+        out << " t=\"inlineStr\"><is><t>";
     appendEscapedText(out, text);
-    out += "</t></is></c>";
+    out << "</t></is></c>";
 }
 
 } // namespace
@@ -88,27 +77,28 @@ void appendCell(QByteArray &out, const QByteArray &column, int row, const Cell &
 QByteArray sheetXml(const Worksheet &sheet, std::vector<QString> *strings, bool selected)
 {
     const SheetData &data = sheet.data();
-    QByteArray out;
-    out.reserve(qsizetype(data.cellCount()) * 40 + 1024);
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"";
-    out += MainNamespace;
-    out += "\" xmlns:r=\"";
-    out += RelNamespace;
-    out += "\"><dimension ref=\"" + dimension(data.bounds(sheet.defaultXf())) + "\"/>";
-    out += selected ? "<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews>"
-                    : "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews>";
-    out += "<sheetFormatPr defaultRowHeight=\"15\"/>";
+    ByteSink out(qsizetype(data.cellCount()) * 40 + 1024);
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"";
+    out.append(MainNamespace, std::strlen(MainNamespace));
+    out << "\" xmlns:r=\"";
+    out.append(RelNamespace, std::strlen(RelNamespace));
+    out << "\"><dimension ref=\"" << dimension(data.bounds(sheet.defaultXf())) << "\"/>";
+    if (selected)
+        out << "<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews>";
+    else
+        out << "<sheetViews><sheetView workbookViewId=\"0\"/></sheetViews>";
+    out << "<sheetFormatPr defaultRowHeight=\"15\"/>";
     if (sheet.defaultXf() != 0)
-        out += "<cols><col min=\"1\" max=\"16384\" width=\"9.140625\" style=\"" + QByteArray::number(sheet.defaultXf()) + "\"/></cols>";
-    out += "<sheetData>";
+        out << "<cols><col min=\"1\" max=\"16384\" width=\"9.140625\" style=\"" << QByteArray::number(sheet.defaultXf()) << "\"/></cols>";
+    out << "<sheetData>";
     std::vector<QByteArray> columns;
     for (int r = 1; r <= data.rowCount(); ++r) {
         const auto &cells = data.row(r);
         if (cells.empty())
             continue;
-        out += "<row r=\"";
-        appendInt(out, r);
-        out += "\">";
+        out << "<row r=\"";
+        out.appendInt(r);
+        out << "\">";
         for (const Cell &cell : cells) {
             if (cell.value.isEmpty() && cell.xf == sheet.defaultXf())
                 continue;
@@ -120,10 +110,10 @@ QByteArray sheetXml(const Worksheet &sheet, std::vector<QString> *strings, bool 
             }
             appendCell(out, columns[size_t(cell.column - 1)], r, cell, strings);
         }
-        out += "</row>";
+        out << "</row>";
     }
-    out += "</sheetData></worksheet>";
-    return out;
+    out << "</sheetData></worksheet>";
+    return out.take();
 }
 
 } // namespace excel::backend
@@ -132,19 +122,25 @@ namespace excel::backend {
 
 QByteArray sharedStringsXml(const std::vector<QString> &strings)
 {
-    QByteArray out;
-    out.reserve(qsizetype(strings.size()) * 32 + 256);
-    out += "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns=\"";
-    out += MainNamespace;
-    out += "\" count=\"" + QByteArray::number(qint64(strings.size())) + "\" uniqueCount=\"" + QByteArray::number(qint64(strings.size())) + "\">";
+    ByteSink out(qsizetype(strings.size()) * 32 + 256);
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns=\"";
+    out.append(MainNamespace, std::strlen(MainNamespace));
+    out << "\" count=\"";
+    out.appendInt(qint64(strings.size()));
+    out << "\" uniqueCount=\"";
+    out.appendInt(qint64(strings.size()));
+    out << "\">";
     for (const QString &text : strings) {
         const bool keepSpace = !text.isEmpty() && (text.front().isSpace() || text.back().isSpace());
-        out += keepSpace ? "<si><t xml:space=\"preserve\">" : "<si><t>";
+        if (keepSpace)
+            out << "<si><t xml:space=\"preserve\">";
+        else
+            out << "<si><t>";
         appendEscapedText(out, text);
-        out += "</t></si>";
+        out << "</t></si>";
     }
-    out += "</sst>";
-    return out;
+    out << "</sst>";
+    return out.take();
 }
 
 } // namespace excel::backend

@@ -1,5 +1,7 @@
 #include "platform/excel/XmlParser.h"
 
+#include "platform/excel/XmlScanner.h"
+
 #include <expat.h>
 
 namespace excel::backend {
@@ -7,7 +9,7 @@ namespace excel::backend {
 const char *attribute(const char **attributes, const char *local)
 {
     for (int i = 0; attributes[i]; i += 2)
-        if (std::strcmp(localName(attributes[i]), local) == 0)
+        if (sameName(localName(attributes[i]), local))
             return attributes[i + 1];
     return nullptr;
 }
@@ -41,9 +43,19 @@ struct XmlCallbacks {
     }
 };
 
-XmlParser::XmlParser(Handler &handler, const QString &partName)
-    : m_parser(XML_ParserCreate(nullptr)), m_handler(handler), m_part(partName)
+XmlParser::XmlParser(Handler &handler, const QString &partName, Engine engine)
+    : m_handler(handler), m_part(partName)
 {
+    if (engine == Engine::Scanner) {
+        m_scanner = std::make_unique<XmlScanner>(handler);
+        return;
+    }
+    createExpat();
+}
+
+void XmlParser::createExpat()
+{
+    m_parser = XML_ParserCreate(nullptr);
     if (!m_parser)
         return;
     XML_SetUserData(m_parser, this);
@@ -59,8 +71,52 @@ XmlParser::~XmlParser()
         XML_ParserFree(m_parser);
 }
 
+// The scanner reads UTF-8 only: a document in another encoding goes to expat,
+// decided on its first bytes.
+bool XmlParser::scannerReads(const char *data, size_t size)
+{
+    std::string_view start(data, std::min<size_t>(size, 1024));
+    if (start.size() >= 3 && start.substr(0, 3) == "\xEF\xBB\xBF")
+        start.remove_prefix(3);
+    if (start.size() >= 2 && (start[0] == '\0' || start[1] == '\0' || uchar(start[0]) >= 0xFE))
+        return false;
+    if (start.substr(0, 5) != "<?xml")
+        return true;
+    const size_t close = start.find("?>");
+    if (close == std::string_view::npos)
+        return false;
+    const std::string_view declaration = start.substr(0, close);
+    const size_t at = declaration.find("encoding");
+    if (at == std::string_view::npos)
+        return true;
+    const size_t quote = declaration.find_first_of("\"'", at);
+    if (quote == std::string_view::npos)
+        return false;
+    const size_t end = declaration.find(declaration[quote], quote + 1);
+    if (end == std::string_view::npos)
+        return false;
+    return QByteArray(declaration.data() + quote + 1, qsizetype(end - quote - 1)).toLower() == "utf-8";
+}
+
 qm::Status XmlParser::feed(const char *data, size_t size, bool last)
 {
+    if (m_scanner && !m_chosen) {
+        // The choice needs the declaration whole, however the input is cut.
+        m_head.append(data, size);
+        const std::string_view head(m_head);
+        const bool declared = head.find("<?xml") < 4;
+        if (!last && head.size() < 1024 && (declared ? head.find("?>") == head.npos : head.size() < 8))
+            return {};
+        m_chosen = true;
+        if (!scannerReads(m_head.data(), m_head.size())) {
+            m_scanner.reset();
+            createExpat();
+        }
+        const std::string start = std::move(m_head);
+        return feed(start.data(), start.size(), last);
+    }
+    if (m_scanner)
+        return scan(data, size, last);
     if (!m_parser)
         return qm::makeError(QStringLiteral("%1: the XML parser cannot be created").arg(m_part));
     do {
@@ -83,19 +139,66 @@ qm::Status XmlParser::feed(const char *data, size_t size, bool last)
     return {};
 }
 
+qm::Status XmlParser::scan(const char *data, size_t size, bool last)
+{
+    const bool held = !m_pending.empty();
+    if (held) {
+        m_pending.append(data, size);
+        // A construct longer than a chunk waits for twice its length, so that
+        // it is not read again for every chunk.
+        if (!last && m_pending.size() < m_wanted)
+            return {};
+        data = m_pending.data();
+        size = m_pending.size();
+    }
+    size_t used = 0;
+    const XmlScanner::Outcome outcome = m_scanner->scan(data, size, last, &used);
+    auto countLines = [&](size_t upTo) {
+        for (const char *p = data, *end = data + upTo; (p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)))); ++p) {
+            ++m_line;
+            m_lineStart = m_offset + (p - data) + 1;
+        }
+    };
+    switch (outcome) {
+    case XmlScanner::Outcome::Fault:
+        return qm::makeError(QStringLiteral("%1: %2").arg(m_part, m_handler.fault));
+    case XmlScanner::Outcome::Doctype:
+        return qm::makeError(QStringLiteral("%1: has a DOCTYPE declaration, which a workbook part never has; the file is not read").arg(m_part));
+    case XmlScanner::Outcome::Malformed:
+        countLines(m_scanner->problemOffset());
+        return qm::makeError(QStringLiteral("%1: is not well-formed XML at line %2, column %3: %4")
+                                 .arg(m_part)
+                                 .arg(m_line)
+                                 .arg(m_offset + qint64(m_scanner->problemOffset()) - m_lineStart + 1)
+                                 .arg(QString::fromLatin1(m_scanner->problem())));
+    case XmlScanner::Outcome::Done:
+    case XmlScanner::Outcome::NeedMore:
+        break;
+    }
+    countLines(used);
+    m_offset += qint64(used);
+    if (held)
+        m_pending.erase(0, used);
+    else
+        m_pending.assign(data + used, size - used);
+    m_wanted = 2 * m_pending.size();
+    return {};
+}
+
 long long XmlParser::byteIndex() const
 {
-    return XML_GetCurrentByteIndex(m_parser);
+    return m_parser ? XML_GetCurrentByteIndex(m_parser) : -1;
 }
 
 int XmlParser::byteCount() const
 {
-    return XML_GetCurrentByteCount(m_parser);
+    return m_parser ? XML_GetCurrentByteCount(m_parser) : 0;
 }
 
 void XmlParser::stop()
 {
-    XML_StopParser(m_parser, XML_FALSE);
+    if (m_parser)
+        XML_StopParser(m_parser, XML_FALSE);
 }
 
 } // namespace excel::backend

@@ -1,8 +1,11 @@
 #include "platform/excel/ZipArchive.h"
 
 #include <zip.h>
+#include <zlib.h>
 
+#include <future>
 #include <list>
+#include <memory>
 
 namespace excel::backend {
 
@@ -111,10 +114,120 @@ qm::Result<QByteArray> ZipReader::readAll(const QString &name)
     return data;
 }
 
+namespace {
+
+// A member deflated on a thread of its own while the caller builds the next
+// part; libzip copies the finished stream as it copies a member of another
+// archive, without deflating it again.
+struct DeflatedMember {
+    std::future<bool> done;
+    QByteArray stream;
+    zip_uint64_t size = 0;
+    zip_uint32_t crc = 0;
+    zip_uint64_t offset = 0;
+    zip_error_t error;
+    bool waited = false, ok = false;
+
+    // Level 1: big sheets deflate several times faster for a few percent of size.
+    bool deflateAll(const QByteArray &data)
+    {
+        size = zip_uint64_t(data.size());
+        crc = zip_uint32_t(crc32_z(0, reinterpret_cast<const Bytef *>(data.constData()), size_t(data.size())));
+        z_stream z{};
+        if (deflateInit2(&z, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+            return false;
+        stream.resize(qsizetype(deflateBound(&z, uLong(data.size()))));
+        z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+        z.next_out = reinterpret_cast<Bytef *>(stream.data());
+        // zlib counts in 32 bits: a part larger than that goes in pieces.
+        constexpr qsizetype Piece = qsizetype(1) << 30;
+        qsizetype left = data.size();
+        int status;
+        do {
+            if (z.avail_in == 0 && left > 0) {
+                z.avail_in = uInt(std::min(left, Piece));
+                left -= qsizetype(z.avail_in);
+            }
+            z.avail_out = uInt(std::min(stream.size() - qsizetype(z.total_out), Piece));
+            status = deflate(&z, left == 0 ? Z_FINISH : Z_NO_FLUSH);
+        } while (status == Z_OK);
+        const bool finished = status == Z_STREAM_END;
+        stream.truncate(qsizetype(z.total_out));
+        deflateEnd(&z);
+        return finished;
+    }
+    bool wait()
+    {
+        if (!waited) {
+            ok = done.get();
+            waited = true;
+        }
+        return ok;
+    }
+
+    static zip_int64_t callback(void *self, void *data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        auto &m = *static_cast<DeflatedMember *>(self);
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            if (!m.wait()) {
+                zip_error_set(&m.error, ZIP_ER_INTERNAL, 0);
+                return -1;
+            }
+            m.offset = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const zip_uint64_t n = std::min(length, zip_uint64_t(m.stream.size()) - m.offset);
+            std::memcpy(data, m.stream.constData() + m.offset, size_t(n));
+            m.offset += n;
+            return zip_int64_t(n);
+        }
+        case ZIP_SOURCE_CLOSE:
+            return 0;
+        case ZIP_SOURCE_STAT: {
+            zip_stat_t *st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m.error);
+            if (!st)
+                return -1;
+            if (!m.wait()) {
+                zip_error_set(&m.error, ZIP_ER_INTERNAL, 0);
+                return -1;
+            }
+            zip_stat_init(st);
+            st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
+            st->size = m.size;
+            st->comp_size = zip_uint64_t(m.stream.size());
+            st->comp_method = ZIP_CM_DEFLATE;
+            st->crc = m.crc;
+            return sizeof(*st);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&m.error, data, length);
+        case ZIP_SOURCE_FREE:
+            return 0; // owned by the writer
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        default:
+            zip_error_set(&m.error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+};
+
+} // namespace
+
 struct ZipWriter::Private {
     zip_source_t *source = nullptr;
     zip_t *zip = nullptr;
     std::list<QByteArray> keep; // member data must live until the archive is closed
+    std::list<DeflatedMember> members;
+    ~Private()
+    {
+        for (DeflatedMember &m : members) {
+            m.wait();
+            zip_error_fini(&m.error);
+        }
+    }
 };
 
 qm::Result<ZipWriter> ZipWriter::create()
@@ -162,9 +275,15 @@ ZipWriter::~ZipWriter()
 
 qm::Status ZipWriter::put(const QString &name, QByteArray data)
 {
-    d->keep.push_back(std::move(data));
-    const QByteArray &bytes = d->keep.back();
-    zip_source_t *member = zip_source_buffer(d->zip, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+    DeflatedMember &m = d->members.emplace_back();
+    zip_error_init(&m.error);
+    // Deferred when no thread can be started: then it runs when libzip asks.
+    m.done = std::async(std::launch::async | std::launch::deferred, [&m, data = std::move(data)]() mutable {
+        const bool ok = m.deflateAll(data);
+        data = QByteArray();
+        return ok;
+    });
+    zip_source_t *member = zip_source_function(d->zip, &DeflatedMember::callback, &m);
     if (!member)
         return qm::makeError(QStringLiteral("cannot add %1 to the archive: %2").arg(name, QString::fromUtf8(zip_strerror(d->zip))));
     const zip_int64_t index = zip_file_add(d->zip, name.toUtf8().constData(), member, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
@@ -172,8 +291,6 @@ qm::Status ZipWriter::put(const QString &name, QByteArray data)
         zip_source_free(member);
         return qm::makeError(QStringLiteral("cannot add %1 to the archive: %2").arg(name, QString::fromUtf8(zip_strerror(d->zip))));
     }
-    // Level 1: big sheets compress several times faster for a few percent of size.
-    zip_set_file_compression(d->zip, zip_uint64_t(index), ZIP_CM_DEFLATE, 1);
     zip_file_set_dostime(d->zip, zip_uint64_t(index), 0, (0 << 9) | (1 << 5) | 1, 0);
     return {};
 }
