@@ -11,7 +11,7 @@ Body &Body::f64(double v)
     return u32(std::uint32_t(bits)).u32(std::uint32_t(bits >> 32));
 }
 
-bool fitsLatin1(const QString &s)
+bool fitsLatin1(QStringView s)
 {
     for (QChar c : s)
         if (c.unicode() > 0xFF)
@@ -19,16 +19,15 @@ bool fitsLatin1(const QString &s)
     return true;
 }
 
-void appendChars(QByteArray &out, const QString &s, bool compressed)
+void appendChars(QByteArray &out, QStringView s, bool compressed)
 {
-    if (compressed) {
-        for (QChar c : s)
-            out.append(char(c.unicode()));
-    } else {
-        for (QChar c : s) {
-            out.append(char(c.unicode() & 0xFF));
-            out.append(char(c.unicode() >> 8));
-        }
+    const qsizetype at = out.size();
+    out.resize(at + s.size() * (compressed ? 1 : 2));
+    char *p = out.data() + at;
+    for (QChar c : s) {
+        *p++ = char(c.unicode() & 0xFF);
+        if (!compressed)
+            *p++ = char(c.unicode() >> 8);
     }
 }
 

@@ -33,8 +33,8 @@ private:
 
 QByteArray record(unsigned type, const QByteArray &body);
 // True when every character fits in one byte (the "compressed" form).
-bool fitsLatin1(const QString &s);
-void appendChars(QByteArray &out, const QString &s, bool compressed);
+bool fitsLatin1(QStringView s);
+void appendChars(QByteArray &out, QStringView s, bool compressed);
 
 enum SubstreamType { Globals = 0x0005, Sheet = 0x0010 };
 QByteArray bof(SubstreamType type);

@@ -1,44 +1,8 @@
 #include "platform/excel/OoxmlText.h"
 
-#include <charconv>
+#include <cstring>
 
 namespace excel::backend {
-
-ByteSink::ByteSink(qsizetype reserve)
-{
-    m_bytes.resize(std::max<qsizetype>(reserve, 64));
-    m_at = m_bytes.data();
-    m_end = m_at + m_bytes.size();
-}
-
-void ByteSink::grow(size_t size)
-{
-    const qsizetype used = m_at - m_bytes.data();
-    m_bytes.resize(std::max(m_bytes.size() * 2, used + qsizetype(size)));
-    m_at = m_bytes.data() + used;
-    m_end = m_bytes.data() + m_bytes.size();
-}
-
-QByteArray ByteSink::take()
-{
-    m_bytes.truncate(m_at - m_bytes.data());
-    QByteArray out = std::move(m_bytes);
-    m_bytes = QByteArray();
-    m_at = m_end = nullptr;
-    return out;
-}
-
-void ByteSink::appendInt(long long value)
-{
-    char *at = room(24);
-    m_at = std::to_chars(at, at + 24, value).ptr;
-}
-
-void ByteSink::appendNumber(double value)
-{
-    char *at = room(32);
-    m_at = std::to_chars(at, at + 32, value).ptr;
-}
 
 namespace {
 

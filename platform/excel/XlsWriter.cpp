@@ -1,5 +1,6 @@
 #include "platform/excel/Backends.h"
 #include "platform/excel/BiffRecords.h"
+#include "platform/excel/ByteSink.h"
 
 #include <QHash>
 
@@ -8,6 +9,7 @@
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 
+#include <cstring>
 #include <vector>
 
 namespace excel::backend {
@@ -21,17 +23,33 @@ using biff::Body;
 // and the EXTSST index into it.
 class SstWriter {
 public:
-    explicit SstWriter(qsizetype expected) { m_index.reserve(expected); }
+    explicit SstWriter(qsizetype expected)
+    {
+        size_t size = 64;
+        while (size < size_t(expected) * 2)
+            size *= 2;
+        m_slots.assign(size, 0);
+    }
+    // An open-addressing table of (hash, index + 1) in one array: a lookup
+    // costs one cache miss, not the several of a node-based hash.
     std::uint32_t index(const QString &text)
     {
         ++m_total;
-        auto it = m_index.constFind(text);
-        if (it != m_index.constEnd())
-            return it.value();
-        const std::uint32_t i = std::uint32_t(m_texts.size());
-        m_index.insert(text, i);
-        m_texts.push_back(text);
-        return i;
+        const std::uint32_t hash = std::uint32_t(qHash(text));
+        const size_t mask = m_slots.size() - 1;
+        for (size_t at = hash & mask;; at = (at + 1) & mask) {
+            const std::uint64_t slot = m_slots[at];
+            if (slot == 0) {
+                const std::uint32_t i = std::uint32_t(m_texts.size());
+                m_slots[at] = (std::uint64_t(hash) << 32) | (std::uint64_t(i) + 1);
+                m_texts.push_back(text);
+                if (m_texts.size() * 2 > m_slots.size())
+                    rehash();
+                return i;
+            }
+            if (std::uint32_t(slot >> 32) == hash && m_texts[size_t(std::uint32_t(slot) - 1)] == text)
+                return std::uint32_t(slot) - 1;
+        }
     }
 
     // The records, for a table that starts at stream position `at`.
@@ -67,7 +85,7 @@ public:
                     continue;
                 }
                 const qsizetype n = std::min(room, text.size() - done);
-                biff::appendChars(current, text.mid(done, n), compressed);
+                biff::appendChars(current, QStringView(text).mid(done, n), compressed);
                 done += n;
             }
         }
@@ -81,12 +99,26 @@ public:
     }
 
 private:
+    void rehash()
+    {
+        std::vector<std::uint64_t> old(m_slots.size() * 2, 0);
+        old.swap(m_slots);
+        const size_t mask = m_slots.size() - 1;
+        for (std::uint64_t slot : old) {
+            if (slot == 0)
+                continue;
+            size_t at = size_t(slot >> 32) & mask;
+            while (m_slots[at] != 0)
+                at = (at + 1) & mask;
+            m_slots[at] = slot;
+        }
+    }
     std::uint32_t bucketSize() const
     {
         // At most 128 buckets keeps EXTSST within one record.
         return std::max<std::uint32_t>(8, std::uint32_t(m_texts.size() / 128 + 1));
     }
-    QHash<QString, std::uint32_t> m_index;
+    std::vector<std::uint64_t> m_slots;
     std::vector<QString> m_texts;
     std::uint32_t m_total = 0;
 };
@@ -96,34 +128,58 @@ int biffXf(std::uint32_t xf)
     return int(xf) + 15; // XF 0 to 14 are the style formats, then our table
 }
 
+// A cell record: type, length, row, column, XF; the value follows.
+void cellHeader(ByteSink &out, unsigned type, unsigned length, int row, int column, int xf)
+{
+    out.le16(type);
+    out.le16(length);
+    out.le16(unsigned(row));
+    out.le16(unsigned(column));
+    out.le16(unsigned(xf));
+}
+
 QByteArray sheetStream(const Worksheet &sheet, SstWriter &sst, bool selected)
 {
     const SheetData &data = sheet.data();
-    QByteArray out = biff::bof(biff::Sheet);
-    out += biff::defColWidth();
+    ByteSink out(qsizetype(data.cellCount()) * 14 + 1024);
+    out << biff::bof(biff::Sheet) << biff::defColWidth();
     if (sheet.defaultXf() != 0)
-        out += biff::colInfoAll(biffXf(sheet.defaultXf()));
+        out << biff::colInfoAll(biffXf(sheet.defaultXf()));
     const SheetData::Bounds b = data.bounds(sheet.defaultXf());
-    out += b.empty() ? biff::dimensions(0, 0, 0, 0) : biff::dimensions(b.firstRow - 1, b.lastRow, b.firstColumn - 1, b.lastColumn);
-    out.reserve(out.size() + qsizetype(data.cellCount()) * 16);
+    out << (b.empty() ? biff::dimensions(0, 0, 0, 0) : biff::dimensions(b.firstRow - 1, b.lastRow, b.firstColumn - 1, b.lastColumn));
     for (int r = 1; r <= data.rowCount(); ++r) {
         for (const Cell &c : data.row(r)) {
             const int row = r - 1, column = c.column - 1, xf = biffXf(c.xf);
             switch (c.value.type()) {
             case Value::Type::Empty:
                 if (c.xf != sheet.defaultXf())
-                    out += biff::blank(row, column, xf);
+                    cellHeader(out, 0x0201, 6, row, column, xf); // BLANK
                 break;
-            case Value::Type::Number: out += biff::number(row, column, xf, c.value.number()); break;
-            case Value::Type::Text: out += biff::labelSst(row, column, xf, sst.index(c.value.text())); break;
-            case Value::Type::Bool: out += biff::boolErr(row, column, xf, c.value.toBool() ? 1 : 0, false); break;
-            case Value::Type::Error: out += biff::boolErr(row, column, xf, int(c.value.errorCode()), true); break;
+            case Value::Type::Number: {
+                cellHeader(out, 0x0203, 14, row, column, xf); // NUMBER
+                std::uint64_t bits;
+                const double number = c.value.number();
+                std::memcpy(&bits, &number, sizeof bits);
+                out.le32(std::uint32_t(bits));
+                out.le32(std::uint32_t(bits >> 32));
+                break;
+            }
+            case Value::Type::Text:
+                cellHeader(out, 0x00FD, 10, row, column, xf); // LABELSST
+                out.le32(sst.index(c.value.text()));
+                break;
+            case Value::Type::Bool:
+            case Value::Type::Error: {
+                const bool error = c.value.isError();
+                cellHeader(out, 0x0205, 8, row, column, xf); // BOOLERR
+                out << char(error ? int(c.value.errorCode()) : c.value.toBool() ? 1 : 0) << char(error ? 1 : 0);
+                break;
+            }
             }
         }
     }
-    out += biff::window2(selected);
-    out += biff::eof();
-    return out;
+    out << biff::window2(selected) << biff::eof();
+    return out.take();
 }
 
 QByteArray workbookStream(const Workbook &book)
