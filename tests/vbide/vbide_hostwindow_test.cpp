@@ -10,11 +10,11 @@
 #include "platform/vbide/VBProjects.h"
 #include "platform/win32/ScriptedInteraction.h"
 #include "tests/testlib/TestEnvironment.h"
+#include "tests/testlib/TestFiles.h"
 #include "tests/vbide/testaddin/TestAddIn.h"
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QInputDialog>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -22,24 +22,6 @@
 #include <QTreeWidget>
 
 using namespace vbide;
-
-namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class HostWindowTest : public QObject {
     Q_OBJECT

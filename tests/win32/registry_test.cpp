@@ -2,6 +2,7 @@
 #include "platform/win32/RegistryObjects.h"
 #include "platform/win32/RegistryStore.h"
 #include "tests/testlib/TestEnvironment.h"
+#include "tests/testlib/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -47,19 +48,6 @@ bool queryRaw(HKEY key, const QString &name, DWORD *type, QByteArray *data)
         return false;
     data->resize(qsizetype(size));
     return RegQueryValueEx(key, name, nullptr, type, reinterpret_cast<BYTE *>(data->data()), &size) == ERROR_SUCCESS;
-}
-
-QByteArray fileText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 } // namespace
@@ -115,7 +103,7 @@ private slots:
         QCOMPARE(setRaw(key, QString(), REG_EXPAND_SZ, utf16z(QStringLiteral("%A%"))), ERROR_SUCCESS);
         QCOMPARE(setRaw(key, QStringLiteral("b"), REG_BINARY, QByteArray::fromHex("01ab")), ERROR_SUCCESS);
         RegCloseKey(key);
-        const QByteArray text = fileText(m_env->registryFile());
+        const QByteArray text = readFile(m_env->registryFile());
         QVERIFY(text.startsWith("Windows Registry Editor Version 5.00\n\n"));
         QVERIFY(text.contains("\n[HKEY_CURRENT_USER\\Software\\Corvane\\Quillmark]\n"
                               "\"DisplayOnConnect\"=\"-1\"\n"
@@ -242,7 +230,7 @@ private slots:
         QVERIFY(!status);
         QVERIFY2(status.errorString().contains(QLatin1String("line 5")), qPrintable(status.errorString()));
         QVERIFY(status.errorString().contains(QLatin1String("registry.reg.damaged")));
-        QCOMPARE(fileText(m_env->registryFile() + QStringLiteral(".damaged")), damaged);
+        QCOMPARE(readFile(m_env->registryFile() + QStringLiteral(".damaged")), damaged);
         QVERIFY(!QFile::exists(m_env->registryFile()));
 
         // New settings are saved, and a second damage does not replace the first copy.
@@ -251,8 +239,8 @@ private slots:
         RegCloseKey(key);
         writeFile(m_env->registryFile(), "not a registry file");
         QVERIFY(!RegistryStore::load());
-        QCOMPARE(fileText(m_env->registryFile() + QStringLiteral(".damaged")), damaged);
-        QCOMPARE(fileText(m_env->registryFile() + QStringLiteral(".damaged.1")), QByteArray("not a registry file"));
+        QCOMPARE(readFile(m_env->registryFile() + QStringLiteral(".damaged")), damaged);
+        QCOMPARE(readFile(m_env->registryFile() + QStringLiteral(".damaged.1")), QByteArray("not a registry file"));
     }
 
     void twoProcessesWritingAtOnceLoseNothing()
