@@ -160,7 +160,14 @@ LONG modify(const std::function<LONG(RegistryTree &, bool *changed)> &change)
     return ERROR_SUCCESS;
 }
 
-bool splitOrFail(const QString &path, QStringList *pieces) { return splitRegistryPath(path, pieces); }
+// ERROR_SUCCESS with the key path's pieces; the code for an unknown root, or
+// badPath for a path that does not split.
+LONG keyPieces(HKEY root, const QString &path, QStringList *pieces, LONG badPath = ERROR_FILE_NOT_FOUND)
+{
+    if (!RegistryStore::isRoot(root))
+        return ERROR_INVALID_HANDLE;
+    return splitRegistryPath(path, pieces) ? ERROR_SUCCESS : badPath;
+}
 
 } // namespace
 
@@ -222,10 +229,8 @@ HKEY RegistryStore::rootFromName(const QString &name)
 LONG RegistryStore::keyExists(HKEY root, const QString &path)
 {
     QStringList pieces;
-    if (!isRoot(root))
-        return ERROR_INVALID_HANDLE;
-    if (!splitOrFail(path, &pieces))
-        return ERROR_FILE_NOT_FOUND;
+    if (const LONG bad = keyPieces(root, path, &pieces); bad != ERROR_SUCCESS)
+        return bad;
     return read([&](const RegistryTree &tree) { return tree.find(root, pieces) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND; });
 }
 
@@ -234,10 +239,8 @@ LONG RegistryStore::createKey(HKEY root, const QString &path, bool *created)
     if (created)
         *created = false;
     QStringList pieces;
-    if (!isRoot(root))
-        return ERROR_INVALID_HANDLE;
-    if (!splitOrFail(path, &pieces))
-        return ERROR_INVALID_PARAMETER;
+    if (const LONG bad = keyPieces(root, path, &pieces, ERROR_INVALID_PARAMETER); bad != ERROR_SUCCESS)
+        return bad;
     return modify([&](RegistryTree &tree, bool *changed) {
         tree.create(root, pieces, changed);
         if (created)
@@ -249,10 +252,8 @@ LONG RegistryStore::createKey(HKEY root, const QString &path, bool *created)
 LONG RegistryStore::deleteKey(HKEY root, const QString &path)
 {
     QStringList pieces;
-    if (!isRoot(root))
-        return ERROR_INVALID_HANDLE;
-    if (!splitOrFail(path, &pieces))
-        return ERROR_FILE_NOT_FOUND;
+    if (const LONG bad = keyPieces(root, path, &pieces); bad != ERROR_SUCCESS)
+        return bad;
     if (pieces.isEmpty())
         return ERROR_ACCESS_DENIED;
     return modify([&](RegistryTree &tree, bool *changed) {
@@ -270,10 +271,8 @@ LONG RegistryStore::subkeyNames(HKEY root, const QString &path, QStringList *nam
 {
     names->clear();
     QStringList pieces;
-    if (!isRoot(root))
-        return ERROR_INVALID_HANDLE;
-    if (!splitOrFail(path, &pieces))
-        return ERROR_FILE_NOT_FOUND;
+    if (const LONG bad = keyPieces(root, path, &pieces); bad != ERROR_SUCCESS)
+        return bad;
     return read([&](const RegistryTree &tree) {
         const RegistryKeyNode *node = tree.find(root, pieces);
         if (!node)
@@ -288,10 +287,8 @@ LONG RegistryStore::values(HKEY root, const QString &path, QList<StoredValue> *v
 {
     values->clear();
     QStringList pieces;
-    if (!isRoot(root))
-        return ERROR_INVALID_HANDLE;
-    if (!splitOrFail(path, &pieces))
-        return ERROR_FILE_NOT_FOUND;
+    if (const LONG bad = keyPieces(root, path, &pieces); bad != ERROR_SUCCESS)
+        return bad;
     return read([&](const RegistryTree &tree) {
         const RegistryKeyNode *node = tree.find(root, pieces);
         if (!node)
@@ -305,10 +302,8 @@ LONG RegistryStore::value(HKEY root, const QString &path, const QString &name, S
 {
     *value = StoredValue();
     QStringList pieces;
-    if (!isRoot(root))
-        return ERROR_INVALID_HANDLE;
-    if (!splitOrFail(path, &pieces))
-        return ERROR_FILE_NOT_FOUND;
+    if (const LONG bad = keyPieces(root, path, &pieces); bad != ERROR_SUCCESS)
+        return bad;
     return read([&](const RegistryTree &tree) {
         const RegistryKeyNode *node = tree.find(root, pieces);
         if (!node)
@@ -324,10 +319,8 @@ LONG RegistryStore::value(HKEY root, const QString &path, const QString &name, S
 LONG RegistryStore::setValue(HKEY root, const QString &path, const StoredValue &value)
 {
     QStringList pieces;
-    if (!isRoot(root))
-        return ERROR_INVALID_HANDLE;
-    if (!splitOrFail(path, &pieces))
-        return ERROR_FILE_NOT_FOUND;
+    if (const LONG bad = keyPieces(root, path, &pieces); bad != ERROR_SUCCESS)
+        return bad;
     if (value.name.size() > 16383 || value.name.contains(QLatin1Char('\n')) || value.name.contains(QLatin1Char('\r')) ||
         value.name.contains(QChar(0)))
         return ERROR_INVALID_PARAMETER;
@@ -350,10 +343,8 @@ LONG RegistryStore::setValue(HKEY root, const QString &path, const StoredValue &
 LONG RegistryStore::deleteValue(HKEY root, const QString &path, const QString &name)
 {
     QStringList pieces;
-    if (!isRoot(root))
-        return ERROR_INVALID_HANDLE;
-    if (!splitOrFail(path, &pieces))
-        return ERROR_FILE_NOT_FOUND;
+    if (const LONG bad = keyPieces(root, path, &pieces); bad != ERROR_SUCCESS)
+        return bad;
     return modify([&](RegistryTree &tree, bool *changed) {
         RegistryKeyNode *node = tree.find(root, pieces);
         if (!node)
