@@ -1,12 +1,12 @@
 #include "languages/frmAddLanguage.h"
 
+#include "languages/DialogButtonRow.h"
 #include "languages/ctlLanguageList.h"
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
 #include "support/HelpModule.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -23,29 +23,19 @@ frmAddLanguage::frmAddLanguage(QWidget *parent) : QDialog(parent)
     LocaleList = new ctlLanguageList(this);
     LocaleList->setObjectName(QStringLiteral("LocaleList"));
     lblLanguage->setBuddy(LocaleList->cboSupportedLocales);
-    cmdHelp = new QPushButton(this);
-    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
-    cmdHelp->setAutoDefault(false);
-    cmdCancel = new QPushButton(this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
-    cmdOK = new QPushButton(this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
+    const DialogButtonRow buttons = createDialogButtonRow(this, QBoxLayout::LeftToRight);
+    cmdHelp = buttons.help;
+    cmdCancel = buttons.cancel;
+    cmdOK = buttons.ok;
     connect(cmdOK, &QPushButton::clicked, this, &frmAddLanguage::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAddLanguage::cmdCancel_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &frmAddLanguage::cmdHelp_Click);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(cmdHelp);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdOK);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(lblLanguage);
     layout->addWidget(LocaleList);
     layout->addSpacing(8);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     LocaleList->setMinimumWidth(360);
 }

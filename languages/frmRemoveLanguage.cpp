@@ -1,5 +1,6 @@
 #include "languages/frmRemoveLanguage.h"
 
+#include "languages/DialogButtonRow.h"
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
 #include "support/HelpModule.h"
@@ -7,7 +8,6 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 frmRemoveLanguage::frmRemoveLanguage(QWidget *parent) : QDialog(parent)
 {
@@ -18,28 +18,18 @@ frmRemoveLanguage::frmRemoveLanguage(QWidget *parent) : QDialog(parent)
     lstLanguages = new QListWidget(this);
     lstLanguages->setObjectName(QStringLiteral("lstLanguages"));
     lstLanguages->setSelectionMode(QAbstractItemView::SingleSelection);
-    cmdHelp = new QPushButton(this);
-    cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
-    cmdHelp->setAutoDefault(false);
-    cmdCancel = new QPushButton(this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
-    cmdOK = new QPushButton(this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setDefault(true);
+    const DialogButtonRow buttons = createDialogButtonRow(this, QBoxLayout::TopToBottom);
+    cmdHelp = buttons.help;
+    cmdCancel = buttons.cancel;
+    cmdOK = buttons.ok;
     connect(lstLanguages, &QListWidget::itemSelectionChanged, this, &frmRemoveLanguage::lstLanguages_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmRemoveLanguage::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmRemoveLanguage::cmdCancel_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &frmRemoveLanguage::cmdHelp_Click);
 
-    auto *buttons = new QVBoxLayout;
-    buttons->addWidget(cmdHelp);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdOK);
     auto *layout = new QHBoxLayout(this);
     layout->addWidget(lstLanguages, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     setFixedSize(420, 260);
 }
 
