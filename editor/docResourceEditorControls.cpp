@@ -11,10 +11,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 
 using LgvStringModule::lgv_string;
 
@@ -53,6 +55,25 @@ void setButtonTip(QAction &button, const QString &text)
     button.setToolTip(text);
     button.setText(text);  // the tool button's accessible name
 }
+
+// The UI string tables hold no text for controls that show none of their own,
+// so their names for assistive technology are kept here, in both UI languages.
+QString controlName(const char *english, const char *german)
+{
+    return QString::fromUtf8(LgvStringModule::CurrentUILanguage() == 1031 ? german : english);
+}
+
+void nameTextlessControls(docResourceEditor &editor)
+{
+    editor.toolbar()->setAccessibleName(controlName("Toolbar", "Symbolleiste"));
+    editor.cboProjects()->setAccessibleName(controlName("Projects", "Projekte"));
+    editor.SftTree()->setAccessibleName(controlName("Resource strings", "Resource-Strings"));
+    editor.SftTree()->cellEditor()->setAccessibleName(controlName("Cell editor", "Zelleneditor"));
+    editor.mnuColumnMenu()->setAccessibleName(controlName("Column menu", "Spaltenmenü"));
+    // Qt's button for the toolbar's overflow, shown when the window is too narrow for all buttons.
+    if (auto *more = editor.toolbar()->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(controlName("More buttons", "Weitere Schaltflächen"));
+}
 } // namespace
 
 const QStringList &docResourceEditor::ToolbarKeys()
@@ -72,7 +93,6 @@ void docResourceEditor::CreateControls()
 
     m_cboProjects = new QComboBox(this);
     m_cboProjects->setObjectName(QStringLiteral("cboProjects"));
-    m_cboProjects->setAccessibleName(QStringLiteral("Projects"));
     m_cboProjects->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     connect(m_cboProjects, &QComboBox::activated, this, [this](int) { cboProjects_Click(); });
 
@@ -84,7 +104,6 @@ void docResourceEditor::CreateControls()
 
     m_sftTree = new win32::SftTree(this);
     m_sftTree->setObjectName(QStringLiteral("SftTree"));
-    m_sftTree->setAccessibleName(QStringLiteral("Resource strings"));
     m_sftTree->setColumnCount(1);
     m_sftTree->setColumnCaption(0, QStringLiteral("Resource ID"));
     connect(m_sftTree, &win32::SftTree::ItemClick, this, &docResourceEditor::SftTree_ItemClick);
@@ -92,13 +111,13 @@ void docResourceEditor::CreateControls()
     connect(m_sftTree, &win32::SftTree::CEKeyDown, this, &docResourceEditor::SftTree_CEKeyDown);
 
     CreateColumnMenu();
+    nameTextlessControls(*this);
 }
 
 void docResourceEditor::CreateToolbar()
 {
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("toolbar"));
-    m_toolbar->setAccessibleName(QStringLiteral("Toolbar"));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     m_toolbar->setFloatable(false);
     m_toolbar->setMovable(false);
@@ -126,7 +145,6 @@ void docResourceEditor::CreateColumnMenu()
 {
     m_mnuColumnMenu = new QMenu(QStringLiteral("ColumnMenu"), this);
     m_mnuColumnMenu->setObjectName(QStringLiteral("mnuColumnMenu"));
-    m_mnuColumnMenu->setAccessibleName(QStringLiteral("ColumnMenu"));
     const auto item = [this](const char *name, const QString &caption) {
         QAction *action = m_mnuColumnMenu->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
@@ -166,6 +184,7 @@ void docResourceEditor::lgv_UpdateControls()
     m_pbaProgress->setToolTip(lgv_string(540));
 
     m_sftTree->setColumnCaption(0, lgv_string(492));
+    nameTextlessControls(*this);
 
     const QList<QAction *> buttons = m_toolbar->actions();
     for (int position = 0; position < static_cast<int>(std::size(kToolbar)); ++position) {

@@ -266,6 +266,7 @@ void frmExcel::lgv_UpdateControls()
     lgv_SetText(*cmdBrowse, 302);
     cboWorksheetList->setAccessibleName(lblSubtitle[2]->text());
     cboWorksheetCombo->setAccessibleName(lblSubtitle[2]->text());
+    cboWorksheetCombo->lineEdit()->setAccessibleName(lblSubtitle[2]->text());
     lgv_SetText(*cmdUseProjectName, 455);
     lgv_SetText(*cmdStart, 454);
     pbaProgress->SetSecondaryText(lgv_string(465));

@@ -55,6 +55,9 @@ void ShowError(const QString &functionName, int lineNumber, const QString &descr
         form.lblLineNumber->setText(QString::number(lineNumber));
         form.lblDescription->setText(description);
         form.lblDetails->setText(details);
+        // Each value is named by the field label beside it and read out as its description.
+        for (QLabel *value : {form.lblVersion, form.lblFunction, form.lblLineNumber, form.lblDescription, form.lblDetails})
+            value->setAccessibleDescription(value->text());
         form.Form_Activate();
         win32::interaction().execDialog(form);
         form.Form_Unload();

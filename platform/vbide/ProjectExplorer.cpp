@@ -42,6 +42,7 @@ ProjectExplorer::ProjectExplorer(VBE *vbe, QWidget *parent) : QTreeWidget(parent
     setObjectName(QStringLiteral("projectExplorer"));
     setAccessibleName(QStringLiteral("Project Explorer"));
     setHeaderHidden(true);
+    setHeaderLabel(QStringLiteral("Projects"));  // still read out by screen readers
     setColumnCount(1);
     for (VBProject *project : *vbe->VBProjects())
         addProject(project);
