@@ -135,7 +135,10 @@ QString decodeEscapes(const QString &text)
 QString textFromXml(const char *utf8, size_t size)
 {
     const QString text = QString::fromUtf8(utf8, qsizetype(size));
-    return memmem(utf8, size, "_x", 2) ? decodeEscapes(text) : text;
+    for (const char *p = utf8, *end = utf8 + size; (p = static_cast<const char *>(std::memchr(p, '_', size_t(end - p)))); ++p)
+        if (p + 1 < end && p[1] == 'x')
+            return decodeEscapes(text);
+    return text;
 }
 
 } // namespace excel::backend

@@ -31,6 +31,9 @@ const Cell *SheetData::find(int row, int column) const
     if (row < 1 || size_t(row) > m_rows.size())
         return nullptr;
     const auto &cells = m_rows[size_t(row - 1)];
+    // In a row without gaps the cell of column c is the c-th.
+    if (column >= 1 && size_t(column) <= cells.size() && cells[size_t(column - 1)].column == column)
+        return &cells[size_t(column - 1)];
     auto it = std::lower_bound(cells.begin(), cells.end(), column,
                                [](const Cell &c, int col) { return c.column < col; });
     return it != cells.end() && it->column == column ? &*it : nullptr;

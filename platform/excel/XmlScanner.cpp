@@ -7,7 +7,7 @@ namespace excel::backend {
 namespace {
 
 // Byte classes: bit 0 may start a name, bit 1 may continue one, bit 2 is
-// plain character data.
+// plain character data, bit 3 plain in an attribute value.
 struct ByteClasses {
     unsigned char of[256] = {};
     constexpr ByteClasses()
@@ -16,7 +16,8 @@ struct ByteClasses {
             const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c >= 0x80;
             const bool inName = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
             const bool plain = (c >= 0x20 && c < 0x80 && c != '<' && c != '&' && c != ']') || c == '\t' || c == '\n';
-            of[c] = (start ? 1 : 0) | (inName ? 2 : 0) | (plain ? 4 : 0);
+            const bool plainValue = c >= 0x20 && c < 0x80 && c != '<' && c != '&';
+            of[c] = (start ? 1 : 0) | (inName ? 2 : 0) | (plain ? 4 : 0) | (plainValue ? 8 : 0);
         }
     }
 };
@@ -26,6 +27,7 @@ bool isSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c =
 bool isNameStart(unsigned char c) { return Classes.of[c] & 1; }
 bool isNameChar(unsigned char c) { return Classes.of[c] & 2; }
 bool isPlain(unsigned char c) { return Classes.of[c] & 4; }
+bool isPlainInAttribute(unsigned char c) { return Classes.of[c] & 8; }
 bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 // The length of the UTF-8 sequence of one XML character at p (lead byte
@@ -253,7 +255,11 @@ XmlScanner::Step XmlScanner::startTag(const char *&p, const char *end)
         m_attributeOffsets.push_back(m_attributeData.size());
         m_attributeData.append(m_piece).append(1, '\0');
         m_attributeOffsets.push_back(m_attributeData.size());
-        for (const char *v = value; v < close;) {
+        const char *v = value;
+        while (v < close && isPlainInAttribute(static_cast<unsigned char>(*v)))
+            ++v;
+        m_attributeData.append(value, size_t(v - value));
+        while (v < close) {
             const unsigned char c = static_cast<unsigned char>(*v);
             if (c == '&') {
                 const Step step = reference(v, close, m_attributeData);
