@@ -1,7 +1,7 @@
 #include "platform/excel/ZipArchive.h"
 
 #include <zip.h>
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <future>
 #include <list>
@@ -128,33 +128,20 @@ struct DeflatedMember {
     zip_error_t error;
     bool waited = false, ok = false;
 
-    // Level 1: big sheets deflate several times faster for a few percent of size.
+    // libdeflate at level 1: a big sheet deflates in a third of zlib's time
+    // and a little smaller.
     bool deflateAll(const QByteArray &data)
     {
         size = zip_uint64_t(data.size());
-        crc = zip_uint32_t(crc32_z(0, reinterpret_cast<const Bytef *>(data.constData()), size_t(data.size())));
-        z_stream z{};
-        if (deflateInit2(&z, 1, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        crc = libdeflate_crc32(0, data.constData(), size_t(data.size()));
+        libdeflate_compressor *compressor = libdeflate_alloc_compressor(1);
+        if (!compressor)
             return false;
-        stream.resize(qsizetype(deflateBound(&z, uLong(data.size()))));
-        z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-        z.next_out = reinterpret_cast<Bytef *>(stream.data());
-        // zlib counts in 32 bits: a part larger than that goes in pieces.
-        constexpr qsizetype Piece = qsizetype(1) << 30;
-        qsizetype left = data.size();
-        int status;
-        do {
-            if (z.avail_in == 0 && left > 0) {
-                z.avail_in = uInt(std::min(left, Piece));
-                left -= qsizetype(z.avail_in);
-            }
-            z.avail_out = uInt(std::min(stream.size() - qsizetype(z.total_out), Piece));
-            status = deflate(&z, left == 0 ? Z_FINISH : Z_NO_FLUSH);
-        } while (status == Z_OK);
-        const bool finished = status == Z_STREAM_END;
-        stream.truncate(qsizetype(z.total_out));
-        deflateEnd(&z);
-        return finished;
+        stream.resize(qsizetype(libdeflate_deflate_compress_bound(compressor, size_t(data.size()))));
+        const size_t n = libdeflate_deflate_compress(compressor, data.constData(), size_t(data.size()), stream.data(), size_t(stream.size()));
+        libdeflate_free_compressor(compressor);
+        stream.truncate(qsizetype(n));
+        return n > 0;
     }
     bool wait()
     {
