@@ -56,7 +56,8 @@ void ShowError(const QString &functionName, int lineNumber, const QString &descr
         form.lblDescription->setText(description);
         form.lblDetails->setText(details);
         // Each value is named by the field label beside it and read out as its description.
-        for (QLabel *value : {form.lblVersion, form.lblFunction, form.lblLineNumber, form.lblDescription, form.lblDetails})
+        for (QLabel *value :
+             {form.lblVersion, form.lblFunction, form.lblLineNumber, form.lblDescription, form.lblDetails})
             value->setAccessibleDescription(value->text());
         form.Form_Activate();
         win32::interaction().execDialog(form);
