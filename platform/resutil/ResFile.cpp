@@ -1,5 +1,7 @@
 #include "platform/resutil/ResFile.h"
 
+#include "platform/resutil/DiskWriter.h"
+#include "platform/resutil/FileBuffer.h"
 #include "platform/resutil/ResReader.h"
 #include "platform/resutil/ResWriter.h"
 
@@ -24,17 +26,24 @@ qm::Error fileError(const QString &path, const QString &what)
     return qm::makeError(QDir::toNativeSeparators(path) + QStringLiteral(": ") + what);
 }
 
-qm::Status writeAtomically(const QString &path, const QByteArray &bytes)
+qm::Status writeAtomically(const QString &path, const ResLayout &layout)
 {
     // QSaveFile writes a temporary file beside the target, keeps the target's
-    // permissions, and renames it into place only once everything is written.
+    // permissions, and renames it into place only once everything is written
+    // and flushed to disk.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fileError(path, QStringLiteral("cannot be written: %1").arg(file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
+    DiskWriter disk(file);
+    const auto status = writeRes(layout, [&](QByteArrayView bytes) -> qm::Status {
+        if (file.write(bytes.constData(), bytes.size()) != bytes.size())
+            return qm::makeError(file.errorString());
+        disk.written(bytes.size());
+        return {};
+    });
+    if (!status.ok()) {
         file.cancelWriting();
-        return fileError(path, QStringLiteral("cannot be written: %1").arg(reason));
+        return fileError(path, QStringLiteral("cannot be written: %1").arg(status.errorString()));
     }
     if (!file.commit())
         return fileError(path, QStringLiteral("cannot be written: %1").arg(file.errorString()));
@@ -50,7 +59,7 @@ void ResFile::reset()
     m_leadEntry.clear();
     m_others.clear();
     m_stringsAt = -1;
-    m_blockFields.clear();
+    m_tableFields.clear();
 }
 
 qm::Status ResFile::Load()
@@ -60,23 +69,32 @@ qm::Status ResFile::Load()
         return qm::makeError(QStringLiteral("No resource file name is set."));
     m_unreadable = absolute(m_fileName);
     QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return fileError(m_fileName, QStringLiteral("cannot be read: %1").arg(file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fileError(m_fileName, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    FileBuffer buffer;
+    if (auto status = buffer.read(file); !status.ok())
+        return fileError(m_fileName, QStringLiteral("cannot be read: %1").arg(status.errorString()));
+    file.close();
 
-    auto parsed = readRes(bytes);
-    if (!parsed.ok())
-        return fileError(m_fileName, parsed.errorString());
-    ParsedRes &content = parsed.value();
+    auto layout = readLayout(buffer.bytes());
+    if (!layout.ok())
+        return fileError(m_fileName, layout.errorString());
+    ParsedRes &content = layout.value();
+    m_strings.reserve(qsizetype(content.blocks.size()) * 16); // at most
+    auto read = readStrings(buffer.bytes(), content, [&](quint16 language, quint16 id, const char *units, qsizetype size) {
+        m_strings.Add(language, id, buffer.text(units, size));
+    });
+    if (!read.ok()) {
+        reset();
+        return fileError(m_fileName, read.errorString());
+    }
+    buffer.terminateTexts();
     m_leadEntry = std::move(content.leadEntry);
     m_others = std::move(content.others);
     m_stringsAt = content.stringsAt;
-    m_blockFields = std::move(content.blockFields);
-    m_strings.reserve(qsizetype(content.strings.size()));
-    for (ParsedString &string : content.strings)
-        m_strings.Add(string.language, string.id, std::move(string.text));
+    m_tableFields.reserve(content.blocks.size());
+    for (const StringBlock &block : content.blocks)
+        m_tableFields.push_back(StringTableFields{block.key, block.fields});
     m_strings.setChanged(false);
     m_unreadable.clear();
     return {};
@@ -86,10 +104,10 @@ qm::Status ResFile::Create()
 {
     if (m_fileName.isEmpty())
         return qm::makeError(QStringLiteral("No resource file name is set."));
-    auto bytes = writeRes(ResContent{});
-    if (!bytes.ok())
-        return fileError(m_fileName, bytes.errorString());
-    if (auto status = writeAtomically(m_fileName, bytes.value()); !status.ok())
+    auto layout = layOut(ResContent{});
+    if (!layout.ok())
+        return fileError(m_fileName, layout.errorString());
+    if (auto status = writeAtomically(m_fileName, layout.value()); !status.ok())
         return status;
     reset();
     m_unreadable.clear();
@@ -108,12 +126,12 @@ qm::Status ResFile::Save(int flags)
     content.leadEntry = &m_leadEntry;
     content.others = &m_others;
     content.stringsAt = m_stringsAt;
-    content.blockFields = &m_blockFields;
+    content.tableFields = &m_tableFields;
     content.strings = &m_strings;
-    auto bytes = writeRes(content);
-    if (!bytes.ok())
-        return fileError(m_fileName, QStringLiteral("not saved: ") + bytes.errorString());
-    if (auto status = writeAtomically(m_fileName, bytes.value()); !status.ok())
+    auto layout = layOut(content);
+    if (!layout.ok())
+        return fileError(m_fileName, QStringLiteral("not saved: ") + layout.errorString());
+    if (auto status = writeAtomically(m_fileName, layout.value()); !status.ok())
         return status;
     m_strings.setChanged(false);
     return {};

@@ -4,9 +4,10 @@
 #include "platform/resutil/ResResource.h"
 #include "platform/resutil/ResStrings.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
+
+#include <vector>
 
 namespace resutil {
 
@@ -57,7 +58,7 @@ private:
     QByteArray m_leadEntry;
     QList<ResResource> m_others;
     qsizetype m_stringsAt = -1; // index among m_others before which the string tables stand; -1: at the end
-    QHash<quint32, ResHeaderFields> m_blockFields; // (language << 16 | block name) -> header fields read
+    std::vector<StringTableFields> m_tableFields; // as read, sorted by key
     QString m_unreadable; // file whose Load failed
 };
 

@@ -84,14 +84,7 @@ qm::Result<EntryHeader> readHeader(QByteArrayView bytes, qint64 offset)
     return h;
 }
 
-struct BlockRef {
-    quint32 key;
-    qint64 headerOffset;
-    qint64 dataOffset;
-    quint32 dataSize;
-};
-
-qm::Status readBlock(QByteArrayView bytes, const BlockRef &block, const StringVisitor &visit)
+qm::Status readBlock(QByteArrayView bytes, const StringBlock &block, const StringVisitor &visit)
 {
     ByteCursor cursor(bytes.constData(), block.dataOffset + block.dataSize, block.dataOffset);
     const quint16 language = quint16(block.key >> 16);
@@ -124,20 +117,7 @@ bool allZero(QByteArrayView bytes, qint64 from)
 
 } // namespace
 
-qm::Result<ParsedRes> readRes(const QByteArray &bytes)
-{
-    std::vector<ParsedString> strings;
-    auto parsed = readRes(QByteArrayView(bytes), [&](quint16 language, quint16 id, const char *units, qsizetype size) {
-        QString text(size, Qt::Uninitialized);
-        ByteCursor(units, 2 * size).readUtf16(reinterpret_cast<char16_t *>(text.data()), size);
-        strings.push_back(ParsedString{language, id, std::move(text)});
-    });
-    if (parsed.ok())
-        parsed->strings = std::move(strings);
-    return parsed;
-}
-
-qm::Result<ParsedRes> readRes(QByteArrayView bytes, const StringVisitor &visit)
+qm::Result<ParsedRes> readLayout(QByteArrayView bytes)
 {
     ParsedRes parsed;
     if (bytes.isEmpty())
@@ -148,8 +128,8 @@ qm::Result<ParsedRes> readRes(QByteArrayView bytes, const StringVisitor &visit)
         return fault(0, QStringLiteral("not a 32-bit resource file (it does not open with the empty entry)"));
     parsed.leadEntry = bytes.first(kMinHeaderSize).toByteArray();
 
-    std::vector<BlockRef> blocks;
-    QHash<quint32, qint64> blockAt;
+    QHash<quint32, qint64> blockAt; // filled once a table comes out of order
+    quint32 highest = 0;
     qint64 offset = kMinHeaderSize;
     while (offset < bytes.size()) {
         if (bytes.size() - offset < 8 && allZero(bytes, offset))
@@ -162,13 +142,22 @@ qm::Result<ParsedRes> readRes(QByteArrayView bytes, const StringVisitor &visit)
             if (h.name.ordinal == 0 || h.name.ordinal > 4096)
                 return fault(offset, QStringLiteral("string table name %1 is outside 1..4096").arg(h.name.ordinal));
             const quint32 key = blockKey(h.fields.language, h.name.ordinal);
-            auto earlier = blockAt.constFind(key);
-            if (earlier != blockAt.constEnd())
-                return fault(offset, QStringLiteral("a second string table %1 for language %2 (the first is at %3)")
-                                         .arg(h.name.ordinal).arg(h.fields.language).arg(at(earlier.value())));
-            blockAt.insert(key, offset);
-            blocks.push_back(BlockRef{key, offset, h.dataOffset(), h.dataSize});
-            parsed.blockFields.insert(key, h.fields);
+            // Tables mostly come sorted, and a key above all before it is new;
+            // only one out of order needs the map of those before it.
+            if (!parsed.blocks.empty() && key <= highest) {
+                if (blockAt.isEmpty()) {
+                    for (const StringBlock &block : parsed.blocks)
+                        blockAt.insert(block.key, block.headerOffset);
+                }
+                auto earlier = blockAt.constFind(key);
+                if (earlier != blockAt.constEnd())
+                    return fault(offset, QStringLiteral("a second string table %1 for language %2 (the first is at %3)")
+                                             .arg(h.name.ordinal).arg(h.fields.language).arg(at(earlier.value())));
+            }
+            if (!blockAt.isEmpty())
+                blockAt.insert(key, offset);
+            highest = std::max(highest, key);
+            parsed.blocks.push_back(StringBlock{key, offset, h.dataOffset(), h.dataSize, h.fields});
             if (parsed.stringsAt < 0)
                 parsed.stringsAt = parsed.others.size();
         } else {
@@ -184,11 +173,26 @@ qm::Result<ParsedRes> readRes(QByteArrayView bytes, const StringVisitor &visit)
         offset = alignTo4(h.end());
     }
 
-    std::sort(blocks.begin(), blocks.end(), [](const BlockRef &a, const BlockRef &b) { return a.key < b.key; });
-    for (const BlockRef &block : blocks) {
+    std::sort(parsed.blocks.begin(), parsed.blocks.end(), [](const StringBlock &a, const StringBlock &b) { return a.key < b.key; });
+    return parsed;
+}
+
+qm::Status readStrings(QByteArrayView bytes, const ParsedRes &layout, const StringVisitor &visit)
+{
+    for (const StringBlock &block : layout.blocks) {
         if (auto status = readBlock(bytes, block, visit); !status.ok())
-            return status.error();
+            return status;
     }
+    return {};
+}
+
+qm::Result<ParsedRes> readRes(QByteArrayView bytes, const StringVisitor &visit)
+{
+    auto parsed = readLayout(bytes);
+    if (!parsed.ok())
+        return parsed;
+    if (auto status = readStrings(bytes, parsed.value(), visit); !status.ok())
+        return status.error();
     return parsed;
 }
 

@@ -13,20 +13,22 @@
 
 namespace resutil {
 
-struct ParsedString {
-    quint16 language;
-    quint16 id;
-    QString text;
+// Where a string table's data lies in the file.
+struct StringBlock {
+    quint32 key;          // blockKey()
+    qint64 headerOffset;
+    qint64 dataOffset;
+    quint32 dataSize;
+    ResHeaderFields fields;
 };
 
-// What a .res file holds, as read: the opening empty entry, the other
-// resources in file order, and the strings of its string tables.
+// What a .res file holds apart from the texts: the opening empty entry, the
+// other resources in file order, and where its string tables are.
 struct ParsedRes {
     QByteArray leadEntry;
     QList<ResResource> others;
     qsizetype stringsAt = -1;                      // index in others of the first string table; -1: none
-    QHash<quint32, ResHeaderFields> blockFields;   // blockKey() -> header fields
-    std::vector<ParsedString> strings;             // sorted by language, then ID
+    std::vector<StringBlock> blocks;               // sorted by key
 };
 
 inline quint32 blockKey(quint16 language, quint16 blockName)
@@ -35,13 +37,17 @@ inline quint32 blockKey(quint16 language, quint16 blockName)
 }
 
 // Receives each string of the file's string tables, sorted by language, then
-// ID; units points to text.size() UTF-16 units, little-endian, maybe unaligned.
+// ID; units points to size UTF-16 units, little-endian, maybe unaligned.
 using StringVisitor = std::function<void(quint16 language, quint16 id, const char *units, qsizetype size)>;
 
-// Decodes a whole file. Errors name the offset and the fault, not the file.
-qm::Result<ParsedRes> readRes(const QByteArray &bytes);
-// The same, handing the strings to visit instead of keeping them: every string
-// has been validated when visit sees it, but a later fault may still fail the read.
+// Checks every entry header and keeps what is not a text. Errors name the
+// offset and the fault, not the file.
+qm::Result<ParsedRes> readLayout(QByteArrayView bytes);
+// Checks the string tables of a layout read from bytes and hands their strings
+// to visit: every string has been checked when visit sees it, but a later
+// fault may still fail the read.
+qm::Status readStrings(QByteArrayView bytes, const ParsedRes &layout, const StringVisitor &visit);
+// Both at once.
 qm::Result<ParsedRes> readRes(QByteArrayView bytes, const StringVisitor &visit);
 
 } // namespace resutil

@@ -33,6 +33,12 @@ struct ResHeaderFields {
     bool operator==(const ResHeaderFields &other) const = default;
 };
 
+// The header fields a string table was read with; key is blockKey().
+struct StringTableFields {
+    quint32 key;
+    ResHeaderFields fields;
+};
+
 // A resource the library does not edit, kept byte for byte.
 struct ResResource {
     ResName type;

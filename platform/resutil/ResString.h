@@ -33,8 +33,8 @@ private:
     qint32 m_id = 0;
     QString m_text;
     ResStrings *m_owner = nullptr;
-    quint64 m_seq = 0;   // position in the collection's order
-    qsizetype m_slot = -1;
+    quint64 m_slot : 63 = 0;  // position among the collection's slots (slot order is entry order)
+    quint64 m_pooled : 1 = 0; // carved out of the collection's own storage, not allocated alone
 };
 
 } // namespace resutil

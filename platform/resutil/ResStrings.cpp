@@ -1,10 +1,24 @@
 #include "platform/resutil/ResStrings.h"
 
+#include "platform/resutil/LargeAllocation.h"
+
 #include <QSet>
 
 #include <algorithm>
+#include <new>
 
 namespace resutil {
+
+namespace {
+
+constexpr std::size_t kFirstChunk = 64;
+
+quint64 key(const ResString &entry)
+{
+    return (quint64(quint32(entry.LocaleID())) << 32) | quint32(entry.ID());
+}
+
+} // namespace
 
 ResStrings::Iterator::Iterator(const ResStrings *owner) : m_owner(owner), m_layout(owner->m_layout)
 {
@@ -49,19 +63,63 @@ bool ResStrings::Iterator::operator==(std::default_sentinel_t) const
 
 ResStrings::~ResStrings()
 {
-    for (const Slot &slot : m_slots)
-        delete slot.entry;
+    releaseAll();
 }
 
-ResString *ResStrings::Add(std::unique_ptr<ResString> owned)
+void ResStrings::addChunk(std::size_t capacity)
 {
-    if (!owned)
-        return nullptr;
-    ResString *entry = owned.release();
+    auto *storage = static_cast<ResString *>(allocateLarge(capacity * sizeof(ResString)));
+    m_chunks.push_back(Chunk{storage, 0, capacity});
+}
+
+ResString *ResStrings::newEntry()
+{
+    if (m_chunks.empty() || m_chunks.back().used == m_chunks.back().capacity)
+        addChunk(std::max(kFirstChunk, std::size_t(m_count)));
+    Chunk &chunk = m_chunks.back();
+    ResString *entry = new (chunk.entries + chunk.used) ResString;
+    ++chunk.used;
+    entry->m_pooled = 1;
+    return entry;
+}
+
+// Ends an entry's life in the collection. One of our own chunk stays in place,
+// emptied, until the chunk goes.
+void ResStrings::release(ResString *entry)
+{
+    if (entry->m_pooled) {
+        entry->m_text = QString();
+        entry->m_owner = nullptr;
+    } else {
+        delete entry;
+        --m_ownHeapEntries;
+    }
+}
+
+void ResStrings::releaseAll()
+{
+    for (const Slot &slot : m_slots) {
+        if (m_ownHeapEntries == 0)
+            break;
+        if (slot.entry && !slot.entry->m_pooled) {
+            delete slot.entry;
+            --m_ownHeapEntries;
+        }
+    }
+    for (const Chunk &chunk : m_chunks) {
+        std::destroy_n(chunk.entries, chunk.used);
+        freeLarge(chunk.entries, chunk.capacity * sizeof(ResString));
+    }
+    m_slots.clear();
+    m_chunks.clear();
+    m_ownHeapEntries = 0;
+}
+
+ResString *ResStrings::append(ResString *entry)
+{
     entry->m_owner = this;
-    entry->m_seq = m_nextSeq++;
-    entry->m_slot = qsizetype(m_slots.size());
-    m_slots.push_back(Slot{entry->m_seq, entry});
+    entry->m_slot = m_slots.size();
+    m_slots.push_back(Slot{m_nextSeq++, entry});
     ++m_count;
     index(entry);
     m_changed = true;
@@ -69,9 +127,21 @@ ResString *ResStrings::Add(std::unique_ptr<ResString> owned)
     return entry;
 }
 
+ResString *ResStrings::Add(std::unique_ptr<ResString> owned)
+{
+    if (!owned)
+        return nullptr;
+    ++m_ownHeapEntries;
+    return append(owned.release());
+}
+
 ResString *ResStrings::Add(qint32 localeId, qint32 id, QString text)
 {
-    return Add(std::make_unique<ResString>(localeId, id, std::move(text)));
+    ResString *entry = newEntry();
+    entry->m_localeId = localeId;
+    entry->m_id = id;
+    entry->m_text = std::move(text);
+    return append(entry);
 }
 
 qm::Status ResStrings::Remove(ResString *entry)
@@ -80,7 +150,7 @@ qm::Status ResStrings::Remove(ResString *entry)
         return qm::makeError(QStringLiteral("The string entry to remove does not belong to this resource file."));
     unindex(entry);
     m_slots[std::size_t(entry->m_slot)].entry = nullptr;
-    delete entry;
+    release(entry);
     --m_count;
     m_changed = true;
     m_languagesValid = false;
@@ -92,9 +162,7 @@ qm::Status ResStrings::Remove(ResString *entry)
 
 void ResStrings::Clear()
 {
-    for (const Slot &slot : m_slots)
-        delete slot.entry;
-    m_slots.clear();
+    releaseAll();
     m_index.clear();
     m_extra.clear();
     m_count = 0;
@@ -105,13 +173,18 @@ void ResStrings::Clear()
 
 void ResStrings::reserve(qsizetype count)
 {
-    m_slots.reserve(std::size_t(count));
+    if (count <= m_count)
+        return;
+    const std::size_t more = std::size_t(count - m_count);
+    m_slots.reserve(m_slots.size() + more);
     m_index.reserve(std::size_t(count));
+    if (m_chunks.empty() || m_chunks.back().capacity - m_chunks.back().used < more)
+        addChunk(std::max(kFirstChunk, more));
 }
 
 ResString *ResStrings::Find(qint32 localeId, qint32 id) const
 {
-    return m_index.find(key(localeId, id));
+    return m_index.find(localeId, id);
 }
 
 QList<qint32> ResStrings::Languages() const
@@ -119,11 +192,16 @@ QList<qint32> ResStrings::Languages() const
     if (!m_languagesValid) {
         m_languages.clear();
         QSet<qint32> seen;
+        qint32 last = 0;
         for (const Slot &slot : m_slots) {
-            if (slot.entry && !seen.contains(slot.entry->m_localeId)) {
-                seen.insert(slot.entry->m_localeId);
-                m_languages.append(slot.entry->m_localeId);
+            if (!slot.entry)
+                continue;
+            const qint32 locale = slot.entry->m_localeId;
+            if ((m_languages.isEmpty() || locale != last) && !seen.contains(locale)) {
+                seen.insert(locale);
+                m_languages.append(locale);
             }
+            last = locale;
         }
         m_languagesValid = true;
     }
@@ -132,33 +210,31 @@ QList<qint32> ResStrings::Languages() const
 
 void ResStrings::index(ResString *entry)
 {
-    const quint64 k = key(entry->m_localeId, entry->m_id);
-    ResString *&holder = m_index.slot(k);
-    if (!holder) {
-        holder = entry;
-    } else {
-        ++m_extra[k];
-        if (entry->m_seq < holder->m_seq)
-            holder = entry;
-    }
+    ResString *holder = m_index.insert(entry->m_localeId, entry->m_id, entry);
+    if (!holder)
+        return;
+    ++m_extra[key(*entry)];
+    // Slots are in entry order, so the earlier entry has the lower slot.
+    if (entry->m_slot < holder->m_slot)
+        m_index.set(entry->m_localeId, entry->m_id, entry);
 }
 
 void ResStrings::unindex(ResString *entry)
 {
-    const quint64 k = key(entry->m_localeId, entry->m_id);
+    const quint64 k = key(*entry);
     auto extra = m_extra.find(k);
     if (extra == m_extra.end()) {
-        m_index.erase(k);
+        m_index.erase(entry->m_localeId, entry->m_id);
         return;
     }
     if (--extra.value() == 0)
         m_extra.erase(extra);
-    if (m_index.find(k) != entry)
+    if (m_index.find(entry->m_localeId, entry->m_id) != entry)
         return;
     // Rare: hand the key to the earliest other entry that has it.
     for (const Slot &slot : m_slots) {
-        if (slot.entry && slot.entry != entry && key(slot.entry->m_localeId, slot.entry->m_id) == k) {
-            m_index.slot(k) = slot.entry;
+        if (slot.entry && slot.entry != entry && key(*slot.entry) == k) {
+            m_index.set(entry->m_localeId, entry->m_id, slot.entry);
             return;
         }
     }
@@ -179,7 +255,7 @@ void ResStrings::compact()
     std::size_t out = 0;
     for (const Slot &slot : m_slots) {
         if (slot.entry) {
-            slot.entry->m_slot = qsizetype(out);
+            slot.entry->m_slot = out;
             m_slots[out++] = slot;
         }
     }

@@ -71,16 +71,29 @@ private:
         quint64 seq;
         ResString *entry; // null once removed
     };
-    static quint64 key(qint32 localeId, qint32 id) { return (quint64(quint32(localeId)) << 32) | quint32(id); }
+    // Entries the collection creates itself are carved out of chunks, which
+    // never move: a loaded file costs a few allocations, not one per entry.
+    struct Chunk {
+        ResString *entries;
+        std::size_t used;
+        std::size_t capacity;
+    };
+    ResString *newEntry();
+    void addChunk(std::size_t capacity);
+    void release(ResString *entry);
+    void releaseAll();
+    ResString *append(ResString *entry);
     void index(ResString *entry);
     void unindex(ResString *entry);
     void rekey(ResString *entry, qint32 localeId, qint32 id);
     void compact();
 
     std::vector<Slot> m_slots;
+    std::vector<Chunk> m_chunks;
     EntryIndex m_index;
     QHash<quint64, int> m_extra; // keys held by more than one entry: how many more
     qsizetype m_count = 0;
+    qsizetype m_ownHeapEntries = 0; // live entries handed to Add one by one
     quint64 m_nextSeq = 1;
     quint64 m_layout = 0; // bumped whenever slots move
     bool m_changed = false;

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <limits>
+#include <memory>
 #include <vector>
 
 namespace resutil {
@@ -17,18 +17,16 @@ namespace {
 constexpr int kStringsPerBlock = 16;
 constexpr qint64 kStringHeaderSize = 32;
 
-struct Block {
-    quint32 key;
-    std::array<const ResString *, kStringsPerBlock> entries{};
-    qint64 dataSize() const
-    {
-        qint64 size = 2 * kStringsPerBlock;
-        for (const ResString *entry : entries)
-            if (entry)
-                size += 2 * entry->Text().size();
-        return size;
-    }
-};
+constexpr std::size_t kOutputBuffer = std::size_t(1) << 18;
+
+qint64 dataSize(const StringTable &table)
+{
+    qint64 size = 2 * kStringsPerBlock;
+    for (const ResString *entry : table.entries)
+        if (entry)
+            size += 2 * entry->Text().size();
+    return size;
+}
 
 QString quoted(const QString &text)
 {
@@ -53,11 +51,11 @@ qm::Status checkFits(const ResString &entry)
     return {};
 }
 
-qm::Result<std::vector<Block>> groupIntoBlocks(const ResStrings &strings)
+qm::Result<std::vector<StringTable>> groupIntoBlocks(const ResStrings &strings)
 {
-    std::vector<Block> blocks;
-    QHash<quint32, std::size_t> blockIndex;
-    blockIndex.reserve(strings.Count() / kStringsPerBlock + 1);
+    std::vector<StringTable> blocks;
+    blocks.reserve(std::size_t(strings.Count() / kStringsPerBlock + 1));
+    QHash<quint32, std::size_t> blockIndex; // filled once an entry comes out of order
     std::size_t last = std::size_t(-1);
     for (const ResString *entry : strings) {
         if (auto status = checkFits(*entry); !status.ok())
@@ -65,13 +63,20 @@ qm::Result<std::vector<Block>> groupIntoBlocks(const ResStrings &strings)
         if (entry->Text().isEmpty())
             continue; // the format has no empty string
         const quint32 key = blockKey(quint16(entry->LocaleID()), quint16((entry->ID() >> 4) + 1));
-        // Entries mostly come in order, so the previous block is the likely one.
+        // Entries mostly come in order: the same block as the one before, or a
+        // new one above all before it. Only others need the map of blocks.
         if (last == std::size_t(-1) || blocks[last].key != key) {
-            auto found = blockIndex.constFind(key);
+            if (blockIndex.isEmpty() && !blocks.empty() && key < blocks.back().key) {
+                for (std::size_t i = 0; i < blocks.size(); ++i)
+                    blockIndex.insert(blocks[i].key, i);
+            }
+            // Still without the map, key is above every block so far.
+            const auto found = blockIndex.isEmpty() ? blockIndex.constEnd() : blockIndex.constFind(key);
             if (found == blockIndex.constEnd()) {
                 last = blocks.size();
-                blockIndex.insert(key, last);
-                blocks.push_back(Block{key, {}});
+                if (!blockIndex.isEmpty())
+                    blockIndex.insert(key, last);
+                blocks.push_back(StringTable{key, {}});
             } else {
                 last = found.value();
             }
@@ -83,49 +88,92 @@ qm::Result<std::vector<Block>> groupIntoBlocks(const ResStrings &strings)
         if (!slot)
             slot = entry;
     }
-    std::sort(blocks.begin(), blocks.end(), [](const Block &a, const Block &b) { return a.key < b.key; });
+    const auto byKey = [](const StringTable &a, const StringTable &b) { return a.key < b.key; };
+    if (!std::is_sorted(blocks.begin(), blocks.end(), byKey))
+        std::sort(blocks.begin(), blocks.end(), byKey);
+    for (StringTable &table : blocks)
+        table.dataSize = dataSize(table);
     return blocks;
 }
 
-class Filler {
+// Collects the bytes in a buffer small enough to stay in the cache and hands
+// it to the sink whenever it is full.
+class Output {
 public:
-    explicit Filler(QByteArray &out) : m_out(out) {}
+    explicit Output(const ByteSink &sink) : m_sink(sink), m_buffer(std::make_unique_for_overwrite<char[]>(kOutputBuffer)) {}
     void u16(quint16 value)
     {
-        qToLittleEndian(value, m_out.data() + m_pos);
-        m_pos += 2;
+        qToLittleEndian(value, room(2));
+        m_used += 2;
     }
     void u32(quint32 value)
     {
-        qToLittleEndian(value, m_out.data() + m_pos);
-        m_pos += 4;
+        qToLittleEndian(value, room(4));
+        m_used += 4;
     }
     void raw(const char *data, qint64 size)
     {
-        std::memcpy(m_out.data() + m_pos, data, std::size_t(size));
-        m_pos += size;
+        if (std::size_t(size) > kOutputBuffer / 4) {
+            flush();
+            pass(QByteArrayView(data, size));
+            m_written += size;
+        } else {
+            std::memcpy(room(std::size_t(size)), data, std::size_t(size));
+            m_used += std::size_t(size);
+        }
     }
     void utf16(const QString &text)
     {
         if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-            raw(reinterpret_cast<const char *>(text.utf16()), 2 * text.size());
+            raw(reinterpret_cast<const char *>(text.constData()), 2 * text.size());
         } else {
             for (QChar c : text)
                 u16(c.unicode());
         }
     }
-    void alignFrom(qint64 entryStart) { m_pos = entryStart + alignTo4(m_pos - entryStart); } // buffer is zero-filled
-    qint64 pos() const { return m_pos; }
+    void alignFrom(qint64 entryStart)
+    {
+        const std::size_t padding = std::size_t(alignTo4(pos() - entryStart) - (pos() - entryStart));
+        std::memset(room(padding), 0, padding);
+        m_used += padding;
+    }
+    qint64 pos() const { return m_written + qint64(m_used); }
+    qm::Status finish()
+    {
+        flush();
+        return m_status;
+    }
 
 private:
-    QByteArray &m_out;
-    qint64 m_pos = 0;
+    char *room(std::size_t bytes)
+    {
+        if (kOutputBuffer - m_used < bytes)
+            flush();
+        return m_buffer.get() + m_used;
+    }
+    void flush()
+    {
+        pass(QByteArrayView(m_buffer.get(), qsizetype(m_used)));
+        m_written += qint64(m_used);
+        m_used = 0;
+    }
+    void pass(QByteArrayView bytes)
+    {
+        if (m_status.ok() && !bytes.isEmpty())
+            m_status = m_sink(bytes);
+    }
+
+    const ByteSink &m_sink;
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_used = 0;
+    qint64 m_written = 0; // bytes handed to the sink, or passed to it directly
+    qm::Status m_status;
 };
 
-void writeBlock(Filler &out, const Block &block, const ResHeaderFields &fields)
+void writeBlock(Output &out, const StringTable &block, const ResHeaderFields &fields)
 {
     const qint64 start = out.pos();
-    out.u32(quint32(block.dataSize()));
+    out.u32(quint32(block.dataSize));
     out.u32(quint32(kStringHeaderSize));
     out.u16(0xFFFF);
     out.u16(RT_STRING);
@@ -144,7 +192,7 @@ void writeBlock(Filler &out, const Block &block, const ResHeaderFields &fields)
     out.alignFrom(start);
 }
 
-void writeOther(Filler &out, const ResResource &resource)
+void writeOther(Output &out, const ResResource &resource)
 {
     const qint64 start = out.pos();
     out.raw(resource.header.constData(), resource.header.size());
@@ -152,9 +200,7 @@ void writeOther(Filler &out, const ResResource &resource)
     out.alignFrom(start);
 }
 
-} // namespace
-
-qm::Result<QByteArray> writeRes(const ResContent &content)
+const QByteArray &leadEntryOf(const ResContent &content)
 {
     static const QByteArray emptyEntry = [] {
         QByteArray entry(32, '\0');
@@ -163,52 +209,74 @@ qm::Result<QByteArray> writeRes(const ResContent &content)
         qToLittleEndian<quint16>(0xFFFF, entry.data() + 12);
         return entry;
     }();
-    const QByteArray &lead = content.leadEntry && !content.leadEntry->isEmpty() ? *content.leadEntry : emptyEntry;
-    static const QList<ResResource> none;
-    const QList<ResResource> &others = content.others ? *content.others : none;
+    return content.leadEntry && !content.leadEntry->isEmpty() ? *content.leadEntry : emptyEntry;
+}
 
-    std::vector<Block> blocks;
+const QList<ResResource> &othersOf(const ResContent &content)
+{
+    static const QList<ResResource> none;
+    return content.others ? *content.others : none;
+}
+
+} // namespace
+
+qm::Result<ResLayout> layOut(const ResContent &content)
+{
+    ResLayout layout;
+    layout.content = content;
     if (content.strings) {
         auto grouped = groupIntoBlocks(*content.strings);
         if (!grouped.ok())
             return grouped.error();
-        blocks = std::move(grouped.value());
+        layout.tables = std::move(grouped.value());
     }
-
+    const QList<ResResource> &others = othersOf(content);
     // windres rejects a file that holds no resource at all, so an empty file
     // gets one string table without strings (which every reader treats as absent).
-    if (blocks.empty() && others.isEmpty())
-        blocks.push_back(Block{blockKey(0, 1), {}});
+    if (layout.tables.empty() && others.isEmpty()) {
+        layout.tables.push_back(StringTable{blockKey(0, 1), {}});
+        layout.tables.back().dataSize = dataSize(layout.tables.back());
+    }
 
-    qint64 size = lead.size();
+    qint64 size = leadEntryOf(content).size();
     for (const ResResource &resource : others)
         size += alignTo4(resource.header.size() + resource.data.size());
-    for (const Block &block : blocks)
-        size += alignTo4(kStringHeaderSize + block.dataSize());
-    if (size > qint64(std::numeric_limits<qsizetype>::max() / 2) || size > qint64(0xFFFFFFFFu))
+    for (const StringTable &table : layout.tables)
+        size += alignTo4(kStringHeaderSize + table.dataSize);
+    if (size > qint64(0xFFFFFFFFu))
         return qm::makeError(QStringLiteral("the resource file would be %1 bytes, too large to write").arg(size));
+    layout.size = size;
+    return layout;
+}
 
-    QByteArray out(qsizetype(size), '\0');
-    Filler filler(out);
-    filler.raw(lead.constData(), lead.size());
+qm::Status writeRes(const ResLayout &layout, const ByteSink &sink)
+{
+    const ResContent &content = layout.content;
+    const QList<ResResource> &others = othersOf(content);
+    const QByteArray &lead = leadEntryOf(content);
+    Output out(sink);
+    out.raw(lead.constData(), lead.size());
     const qsizetype stringsAt = content.stringsAt < 0 ? others.size() : std::min(content.stringsAt, others.size());
     auto writeBlocks = [&] {
-        for (const Block &block : blocks) {
-            ResHeaderFields fields;
-            if (content.blockFields)
-                fields = content.blockFields->value(block.key, ResHeaderFields{});
-            writeBlock(filler, block, fields);
+        static const std::vector<StringTableFields> none;
+        const std::vector<StringTableFields> &known = content.tableFields ? *content.tableFields : none;
+        auto next = known.begin(); // both are sorted by key
+        for (const StringTable &table : layout.tables) {
+            while (next != known.end() && next->key < table.key)
+                ++next;
+            writeBlock(out, table, next != known.end() && next->key == table.key ? next->fields : ResHeaderFields{});
         }
     };
     for (qsizetype i = 0; i < others.size(); ++i) {
         if (i == stringsAt)
             writeBlocks();
-        writeOther(filler, others[i]);
+        writeOther(out, others[i]);
     }
     if (stringsAt == others.size())
         writeBlocks();
-    Q_ASSERT(filler.pos() == size);
-    return out;
+    qm::Status status = out.finish();
+    Q_ASSERT(!status.ok() || out.pos() == layout.size);
+    return status;
 }
 
 } // namespace resutil

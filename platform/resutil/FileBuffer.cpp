@@ -1,0 +1,105 @@
+#include "platform/resutil/FileBuffer.h"
+
+#include "platform/resutil/ByteCursor.h"
+#include "platform/resutil/LargeAllocation.h"
+
+#include <QFile>
+
+#include <cstring>
+#include <limits>
+
+namespace resutil {
+
+namespace {
+
+// Reads up to size bytes into out; the count read, or -1 on an error.
+qint64 readUpTo(QFile &file, char *out, qint64 size)
+{
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 got = file.read(out + done, size - done);
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+} // namespace
+
+FileBuffer::~FileBuffer()
+{
+    if (m_spareReferences > 0)
+        m_buffer.data_ptr().d->ref_.fetchAndSubOrdered(m_spareReferences); // m_buffer's own one remains
+}
+
+qm::Status FileBuffer::read(QFile &file)
+{
+    if (m_spareReferences > 0)
+        m_buffer.data_ptr().d->ref_.fetchAndSubOrdered(m_spareReferences);
+    m_spareReferences = 0;
+    m_textEnds.clear();
+    m_buffer = QString();
+    m_size = 0;
+    // Room for every byte, an odd last one, and the null after a text that
+    // ends the file.
+    const auto allocate = [this](qint64 bytes) {
+        m_buffer = QString(qsizetype(bytes / 2 + 1), Qt::Uninitialized);
+        adviseHugePages(m_buffer.data(), std::size_t(m_buffer.size()) * 2);
+    };
+    const qint64 expected = file.isSequential() ? 0 : file.size();
+    if (expected > 0 && expected < std::numeric_limits<qsizetype>::max() / 4) {
+        // One byte more than expected tells a file that grew meanwhile.
+        allocate(expected + 1);
+        const qint64 got = readUpTo(file, reinterpret_cast<char *>(m_buffer.data()), expected + 1);
+        if (got < 0)
+            return qm::makeError(file.errorString());
+        if (got <= expected) {
+            m_size = qsizetype(got);
+            std::memset(reinterpret_cast<char *>(m_buffer.data()) + m_size, 0, std::size_t(m_buffer.size()) * 2 - std::size_t(m_size));
+            return {};
+        }
+        if (!file.seek(0))
+            return qm::makeError(file.errorString());
+    }
+    const QByteArray all = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return qm::makeError(file.errorString());
+    allocate(all.size());
+    m_size = all.size();
+    std::memcpy(m_buffer.data(), all.constData(), std::size_t(m_size));
+    std::memset(reinterpret_cast<char *>(m_buffer.data()) + m_size, 0, std::size_t(m_buffer.size()) * 2 - std::size_t(m_size));
+    return {};
+}
+
+QString FileBuffer::text(const char *units, qsizetype size)
+{
+    if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && reinterpret_cast<quintptr>(units) % alignof(char16_t) == 0) {
+        // References are taken a batch at a time: one atomic operation for
+        // thousands of texts. The count never falls below the holders.
+        QArrayData *shared = m_buffer.data_ptr().d;
+        if (m_spareReferences == 0) {
+            constexpr int kBatch = 4096;
+            shared->ref_.fetchAndAddRelaxed(kBatch);
+            m_spareReferences = kBatch;
+        }
+        --m_spareReferences;
+        auto *begin = const_cast<char16_t *>(reinterpret_cast<const char16_t *>(units));
+        m_textEnds.push_back(begin + size);
+        return QString(QString::DataPointer(static_cast<QTypedArrayData<char16_t> *>(shared), begin, size));
+    }
+    QString copy(size, Qt::Uninitialized);
+    ByteCursor(units, 2 * size).readUtf16(reinterpret_cast<char16_t *>(copy.data()), size);
+    return copy;
+}
+
+void FileBuffer::terminateTexts()
+{
+    for (char16_t *end : m_textEnds)
+        *end = u'\0';
+    m_textEnds.clear();
+}
+
+} // namespace resutil
