@@ -1,4 +1,7 @@
 #include "Command.h"
+#include "Console.h"
+
+#include "platform/resutil/ResFile.h"
 
 #include <algorithm>
 
@@ -32,6 +35,21 @@ const Command *findCommand(const QString &name)
         if (name == QLatin1String(command->name))
             return command;
     return nullptr;
+}
+
+int editResFile(const QString &path, const Arguments &arguments, const std::function<int(resutil::ResFile &)> &edit)
+{
+    resutil::ResFile file;
+    file.setFileName(path);
+    if (auto status = file.Load(); !status.ok())
+        return fail(status.error());
+    if (const int status = edit(file); status != 0)
+        return status;
+    if (arguments.has(QStringLiteral("-o")))
+        file.setFileName(arguments.value(QStringLiteral("-o")));
+    if (auto status = file.Save(0); !status.ok())
+        return fail(status.error());
+    return 0;
 }
 
 } // namespace cli

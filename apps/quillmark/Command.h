@@ -4,6 +4,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+namespace resutil {
+class ResFile;
+}
+
+namespace cli {
+class Arguments;
+}
+
 namespace cli {
 
 // One subcommand of the tool. run() gets the arguments after the command's
@@ -23,5 +33,11 @@ const Command *findCommand(const QString &name);
 struct RegisterCommand {
     explicit RegisterCommand(const Command &command);
 };
+
+// Loads path, lets edit change it, and saves it with Save to the value of -o
+// when that option was given, else back to path. edit returns 0 to go on, or
+// the exit status of a failure it reported, and then nothing is saved.
+// Returns the exit status.
+int editResFile(const QString &path, const Arguments &arguments, const std::function<int(resutil::ResFile &file)> &edit);
 
 } // namespace cli

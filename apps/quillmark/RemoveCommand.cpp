@@ -28,25 +28,19 @@ int run(const QStringList &args)
     if (!id && !locale)
         return cli::fail(path, QStringLiteral("say what to remove with --id ID or --lang LOCALE"));
 
-    resutil::ResFile file;
-    file.setFileName(path);
-    if (auto status = file.Load(); !status.ok())
-        return cli::fail(status.error());
-    int removed = 0;
-    for (resutil::ResString *entry : file.Strings()) {
-        if ((!id || entry->ID() == *id) && (!locale || entry->LocaleID() == *locale)) {
-            if (auto status = file.Strings().Remove(entry); !status.ok())
-                return cli::fail(path, status.errorString());
-            ++removed;
+    return cli::editResFile(path, arguments, [&](resutil::ResFile &file) {
+        int removed = 0;
+        for (resutil::ResString *entry : file.Strings()) {
+            if ((!id || entry->ID() == *id) && (!locale || entry->LocaleID() == *locale)) {
+                if (auto status = file.Strings().Remove(entry); !status.ok())
+                    return cli::fail(path, status.errorString());
+                ++removed;
+            }
         }
-    }
-    if (removed == 0)
-        return cli::fail(path, QStringLiteral("no string matches; nothing was changed"));
-    if (arguments.has(QStringLiteral("-o")))
-        file.setFileName(arguments.value(QStringLiteral("-o")));
-    if (auto status = file.Save(0); !status.ok())
-        return cli::fail(status.error());
-    return 0;
+        if (removed == 0)
+            return cli::fail(path, QStringLiteral("no string matches; nothing was changed"));
+        return 0;
+    });
 }
 
 const cli::Command command{

@@ -21,19 +21,13 @@ int run(const QStringList &args)
     if (!id)
         return cli::fail(path, QStringLiteral("ID \"%1\" is not a decimal number").arg(positional[2]));
 
-    resutil::ResFile file;
-    file.setFileName(path);
-    if (auto status = file.Load(); !status.ok())
-        return cli::fail(status.error());
-    if (resutil::ResString *entry = file.Strings().Find(*locale, *id))
-        entry->setText(positional[3]);
-    else
-        file.Strings().Add(*locale, *id, positional[3]);
-    if (arguments.has(QStringLiteral("-o")))
-        file.setFileName(arguments.value(QStringLiteral("-o")));
-    if (auto status = file.Save(0); !status.ok())
-        return cli::fail(status.error());
-    return 0;
+    return cli::editResFile(path, arguments, [&](resutil::ResFile &file) {
+        if (resutil::ResString *entry = file.Strings().Find(*locale, *id))
+            entry->setText(positional[3]);
+        else
+            file.Strings().Add(*locale, *id, positional[3]);
+        return 0;
+    });
 }
 
 const cli::Command command{
