@@ -8,6 +8,7 @@
 #include "platform/win32/SftTree.h"
 #include "uistrings/LgvStringModule.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -67,6 +68,7 @@ void nameTextlessControls(docResourceEditor &editor)
 {
     editor.toolbar()->setAccessibleName(controlName("Toolbar", "Symbolleiste"));
     editor.cboProjects()->setAccessibleName(controlName("Projects", "Projekte"));
+    editor.cboProjects()->view()->setAccessibleName(editor.cboProjects()->accessibleName());  // its drop-down list
     editor.SftTree()->setAccessibleName(controlName("Resource strings", "Resource-Strings"));
     editor.SftTree()->cellEditor()->setAccessibleName(controlName("Cell editor", "Zelleneditor"));
     editor.mnuColumnMenu()->setAccessibleName(controlName("Column menu", "Spaltenmenü"));

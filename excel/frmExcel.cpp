@@ -12,6 +12,7 @@
 #include "support/ErrorTrap.h"
 #include "support/Globals.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -264,8 +265,10 @@ void frmExcel::lgv_UpdateControls()
     lgv_SetText(*optExport, 458);
     txtFilename->setAccessibleName(lblSubtitle[1]->text());
     lgv_SetText(*cmdBrowse, 302);
-    cboWorksheetList->setAccessibleName(lblSubtitle[2]->text());
-    cboWorksheetCombo->setAccessibleName(lblSubtitle[2]->text());
+    for (QComboBox *box : {cboWorksheetList, cboWorksheetCombo}) {
+        box->setAccessibleName(lblSubtitle[2]->text());
+        box->view()->setAccessibleName(lblSubtitle[2]->text());
+    }
     cboWorksheetCombo->lineEdit()->setAccessibleName(lblSubtitle[2]->text());
     lgv_SetText(*cmdUseProjectName, 455);
     lgv_SetText(*cmdStart, 454);

@@ -8,6 +8,7 @@
 #include "support/modUtilLanguage.h"
 #include "uistrings/LgvStringModule.h"
 
+#include <QAbstractItemView>
 #include <QCollator>
 #include <QComboBox>
 #include <QFrame>
@@ -161,6 +162,7 @@ void ctlLanguageList::lgv_UpdateControls()
     lgv_SetText(*optEnglish, 530);
     lgv_SetText(*optSystemLocale, 531);
     cboSupportedLocales->setAccessibleName(lblViewIn->text());
+    cboSupportedLocales->view()->setAccessibleName(lblViewIn->text());
     setAccessibleName(lblViewIn->text());
     UserControl_Resize();
 }

@@ -6,6 +6,7 @@
 #include "support/ErrorTrap.h"
 #include "support/HelpModule.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -69,6 +70,7 @@ void frmAddLanguage::lgv_UpdateControls()
     lgv_SetText(*cmdOK, 89);
     lgv_SetText(*lblLanguage, 96);
     LocaleList->cboSupportedLocales->setAccessibleName(lblLanguage->text());
+    LocaleList->cboSupportedLocales->view()->setAccessibleName(lblLanguage->text());
 }
 
 void frmAddLanguage::cmdOK_Click()

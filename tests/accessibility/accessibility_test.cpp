@@ -3,6 +3,7 @@
 #include "addin/Connect.h"
 #include "editor/docResourceEditor.h"
 #include "excel/frmExcel.h"
+#include "languages/ctlLanguageList.h"
 #include "languages/frmAddLanguage.h"
 #include "languages/frmRemoveLanguage.h"
 #include "languages/frmSelectFont.h"
@@ -25,6 +26,8 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QDockWidget>
 #include <QGroupBox>
 #include <QInputDialog>
@@ -470,6 +473,20 @@ private slots:
                 QCOMPARE(cell->text(QAccessible::Name), grid->cellText(row, column));
             }
         }
+    }
+
+    // A drop-down list is named like its box while it is open.
+    void openDropDownLists()
+    {
+        const auto open = [](QComboBox *box, QWidget *window) {
+            box->showPopup();
+            QTRY_VERIFY(box->view()->isVisible());
+            QM_VERIFY_ACCESSIBLE(window);
+            box->hidePopup();
+        };
+        open(editor()->cboProjects(), editor());
+        auditDialog<frmAddLanguage>([&] { toolbar("addlanguage"); },
+                                    [&](frmAddLanguage &form) { open(form.LocaleList->cboSupportedLocales, &form); });
     }
 
     void narrowEditorShowsTheToolbarOverflow()
