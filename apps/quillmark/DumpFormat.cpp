@@ -1,12 +1,13 @@
 #include "DumpFormat.h"
 #include "EscapedText.h"
 
+#include "platform/resutil/LargeAllocation.h"
+
 #include <QCryptographicHash>
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 namespace cli {
@@ -15,7 +16,19 @@ namespace {
 
 char *putNumber(char *out, qint64 value)
 {
-    return std::to_chars(out, out + 24, value).ptr;
+    // Locale and string IDs: up to five digits, written without a library call.
+    if (value < 0 || value > 99999)
+        return std::to_chars(out, out + 24, value).ptr;
+    auto rest = quint32(value);
+    char digits[5];
+    int count = 0;
+    do {
+        digits[count++] = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    while (count > 0)
+        *out++ = digits[--count];
+    return out;
 }
 
 char *putLiteral(char *out, std::string_view text)
@@ -32,13 +45,16 @@ char *DumpWriter::room(std::size_t bytes)
         std::size_t capacity = std::max<std::size_t>(m_capacity * 2, 1 << 16);
         while (capacity - m_size < bytes)
             capacity *= 2;
-        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        // Tens of megabytes filled once: huge pages make first touching it cheap.
+        auto *grown = static_cast<char *>(resutil::allocateLarge(capacity));
         if (m_size)
-            std::memcpy(grown.get(), m_buffer.get(), m_size);
-        m_buffer = std::move(grown);
+            std::memcpy(grown, m_buffer, m_size);
+        if (m_buffer)
+            resutil::freeLarge(m_buffer, m_capacity);
+        m_buffer = grown;
         m_capacity = capacity;
     }
-    return m_buffer.get() + m_size;
+    return m_buffer + m_size;
 }
 
 void DumpWriter::append(std::string_view text)
@@ -53,7 +69,7 @@ void DumpWriter::appendString(QStringView text)
     *out++ = '"';
     out = putEscaped<true>(out, text);
     *out++ = '"';
-    m_size = std::size_t(out - m_buffer.get());
+    m_size = std::size_t(out - m_buffer);
 }
 
 void DumpWriter::appendName(const resutil::ResName &name)
@@ -61,13 +77,19 @@ void DumpWriter::appendName(const resutil::ResName &name)
     if (name.isString) {
         appendString(name.name);
     } else {
-        m_size = std::size_t(putNumber(room(24), name.ordinal) - m_buffer.get());
+        m_size = std::size_t(putNumber(room(24), name.ordinal) - m_buffer);
     }
 }
 
 void DumpWriter::appendNumber(qint64 value)
 {
-    m_size = std::size_t(putNumber(room(24), value) - m_buffer.get());
+    m_size = std::size_t(putNumber(room(24), value) - m_buffer);
+}
+
+DumpWriter::~DumpWriter()
+{
+    if (m_buffer)
+        resutil::freeLarge(m_buffer, m_capacity);
 }
 
 DumpWriter::DumpWriter(bool json, qint64 sizeHint) : m_json(json)
@@ -98,7 +120,7 @@ void DumpWriter::addString(qint64 localeId, qint64 id, QStringView text)
         out = putEscaped<false>(out, text);
         *out++ = '\n';
     }
-    m_size = std::size_t(out - m_buffer.get());
+    m_size = std::size_t(out - m_buffer);
 }
 
 QByteArrayView DumpWriter::finish(const QList<resutil::ResResource> &others)
@@ -123,7 +145,7 @@ QByteArrayView DumpWriter::finish(const QList<resutil::ResResource> &others)
         }
         append("]}\n");
     }
-    return QByteArrayView(m_buffer.get(), qsizetype(m_size));
+    return QByteArrayView(m_buffer, qsizetype(m_size));
 }
 
 } // namespace cli

@@ -8,7 +8,6 @@
 #include <QStringView>
 
 #include <cstddef>
-#include <memory>
 #include <string_view>
 
 namespace cli {
@@ -23,6 +22,9 @@ class DumpWriter {
 public:
     // sizeHint: about how many bytes the output will take.
     DumpWriter(bool json, qint64 sizeHint);
+    ~DumpWriter();
+    DumpWriter(const DumpWriter &) = delete;
+    DumpWriter &operator=(const DumpWriter &) = delete;
     void addString(qint64 localeId, qint64 id, QStringView text);
     // The whole output; valid while the writer lives.
     QByteArrayView finish(const QList<resutil::ResResource> &others);
@@ -37,7 +39,7 @@ private:
 
     bool m_json;
     bool m_first = true;
-    std::unique_ptr<char[]> m_buffer;
+    char *m_buffer = nullptr;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
 };

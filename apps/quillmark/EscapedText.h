@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace cli {
 
 constexpr std::size_t kEscapedBytesPerUnit = 6;
@@ -38,6 +42,33 @@ constexpr char shortEscape(char16_t unit, bool json)
     }
 }
 
+// Copies the leading units of units[0, size) that are printable ASCII other
+// than the quote and the backslash, eight at a time; returns how many.
+inline qsizetype putPlainAscii(char *out, const char16_t *units, qsizetype size)
+{
+    qsizetype done = 0;
+#if defined(__SSE2__)
+    const __m128i belowSpace = _mm_set1_epi16(0x20);
+    const __m128i aboveTilde = _mm_set1_epi16(0x7E);
+    const __m128i quote = _mm_set1_epi16('"');
+    const __m128i backslash = _mm_set1_epi16('\\');
+    for (; done + 8 <= size; done += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + done));
+        // Signed compares: units from 0x8000 on count as below the space.
+        const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmplt_epi16(v, belowSpace), _mm_cmpgt_epi16(v, aboveTilde)),
+                                             _mm_or_si128(_mm_cmpeq_epi16(v, quote), _mm_cmpeq_epi16(v, backslash)));
+        if (_mm_movemask_epi8(special) != 0)
+            break;
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + done), _mm_packus_epi16(v, v));
+    }
+#else
+    (void)out;
+    (void)units;
+    (void)size;
+#endif
+    return done;
+}
+
 } // namespace detail
 
 // Writes text as UTF-8 into out, which has room for kEscapedBytesPerUnit bytes
@@ -52,6 +83,12 @@ char *putEscaped(char *out, QStringView text)
     const char16_t *units = text.utf16();
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
+        if (const qsizetype plain = putPlainAscii(out, units + i, size - i)) {
+            out += plain;
+            i += plain;
+            if (i == size)
+                break;
+        }
         const char16_t unit = units[i];
         if (unit < 0x80) {
             if (unit >= 0x20 && unit != '"' && unit != '\\' && unit != 0x7F) {
