@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include <climits>
+
 using resutil::ResString;
 using resutil::ResStrings;
 
@@ -156,6 +158,58 @@ private slots:
         QCOMPARE(strings.Count(), expected.size());
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
             QCOMPARE(strings.Find(qint32(it.key() >> 32), qint32(it.key() & 0xFFFFFFFF)), it.value());
+    }
+
+    void extremeKeysAreKeptApart()
+    {
+        // Neighbours across the sixteen-ID groups, signs and the 32-bit ends.
+        const QList<qint32> ids{0, 15, 16, 17, -1, -16, -17, 65535, 65536, INT_MAX, INT_MIN, INT_MIN + 15};
+        const QList<qint32> locales{0, 1033, 65535, -1, INT_MAX, INT_MIN};
+        ResStrings strings;
+        for (qint32 locale : locales)
+            for (qint32 id : ids)
+                strings.Add(locale, id, QStringLiteral("%1/%2").arg(locale).arg(id));
+        for (qint32 locale : locales)
+            for (qint32 id : ids)
+                QCOMPARE(strings.Find(locale, id)->Text(), QStringLiteral("%1/%2").arg(locale).arg(id));
+        QCOMPARE(strings.Find(1033, 14), nullptr);
+        QCOMPARE(strings.Find(1034, 15), nullptr);
+        // Emptying a group and filling it again.
+        for (qint32 id : {0, 15})
+            QVERIFY(strings.Remove(strings.Find(1033, id)).ok());
+        QCOMPARE(strings.Find(1033, 0), nullptr);
+        QCOMPARE(strings.Find(1033, 16)->Text(), QStringLiteral("1033/16"));
+        ResString *again = strings.Add(1033, 3, QStringLiteral("again"));
+        QCOMPARE(strings.Find(1033, 3), again);
+        QCOMPARE(strings.Count(), locales.size() * ids.size() - 1);
+    }
+
+    void ownAndHandedInEntriesMix()
+    {
+        ResStrings strings;
+        ResString *own = strings.Add(1, 1, QStringLiteral("own"));
+        auto created = std::make_unique<ResString>();
+        created->setLocaleID(1);
+        created->setID(2);
+        created->setText(QStringLiteral("handed in"));
+        ResString *handed = strings.Add(std::move(created));
+        for (int id = 3; id < 300; ++id)
+            strings.Add(1, id, QString::number(id)); // several chunks
+        QCOMPARE(strings.Find(1, 2), handed);
+        QVERIFY(strings.Remove(own).ok());
+        QVERIFY(!strings.Remove(own).ok()); // gone, not removable twice
+        QVERIFY(strings.Remove(handed).ok());
+        QCOMPARE(strings.Count(), 297);
+        int visited = 0;
+        for (const ResString *entry : strings) {
+            QCOMPARE(entry->Text(), QString::number(entry->ID()));
+            ++visited;
+        }
+        QCOMPARE(visited, 297);
+        strings.Clear();
+        QCOMPARE(strings.Count(), 0);
+        QVERIFY(strings.Add(std::make_unique<ResString>(5, 5, QStringLiteral("after clear"))));
+        QCOMPARE(strings.Find(5, 5)->Text(), QStringLiteral("after clear"));
     }
 
     void removingAForeignEntryFails()
