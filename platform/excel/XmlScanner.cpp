@@ -1,6 +1,8 @@
 #include "platform/excel/XmlScanner.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace excel::backend {
 
@@ -90,6 +92,7 @@ void appendUtf8(std::string &out, unsigned long c)
 }
 
 constexpr size_t MaxReference = 32;
+constexpr size_t FewAttributes = 16;
 
 } // namespace
 
@@ -249,9 +252,11 @@ XmlScanner::Step XmlScanner::startTag(const char *&p, const char *end)
         const char *close = static_cast<const char *>(std::memchr(value, quote, size_t(end - value)));
         if (!close)
             return Step::Incomplete;
-        for (size_t i = 0; i < m_attributeOffsets.size(); i += 2)
-            if (!std::strcmp(m_attributeData.c_str() + m_attributeOffsets[i], m_piece.c_str()))
-                return fault("duplicate attribute", nameAt), Step::Stop;
+        // Pairwise for the few attributes an element has; many are sorted below.
+        if (m_attributeOffsets.size() <= 2 * FewAttributes)
+            for (size_t i = 0; i < m_attributeOffsets.size(); i += 2)
+                if (!std::strcmp(m_attributeData.c_str() + m_attributeOffsets[i], m_piece.c_str()))
+                    return fault("duplicate attribute", nameAt), Step::Stop;
         m_attributeOffsets.push_back(m_attributeData.size());
         m_attributeData.append(m_piece).append(1, '\0');
         m_attributeOffsets.push_back(m_attributeData.size());
@@ -293,6 +298,14 @@ XmlScanner::Step XmlScanner::startTag(const char *&p, const char *end)
     for (size_t offset : m_attributeOffsets)
         m_attributes.push_back(m_attributeData.c_str() + offset);
     m_attributes.push_back(nullptr);
+    if (m_attributeOffsets.size() > 2 * FewAttributes) {
+        std::vector<std::string_view> names;
+        for (size_t i = 0; i + 1 < m_attributes.size(); i += 2)
+            names.emplace_back(m_attributes[i]);
+        std::sort(names.begin(), names.end());
+        if (std::adjacent_find(names.begin(), names.end()) != names.end())
+            return fault("duplicate attribute", p), Step::Stop;
+    }
     m_rootSeen = true;
     p = q;
     m_handler.startElement(m_name.c_str(), m_attributes.data());

@@ -3,9 +3,6 @@
 #include <zip.h>
 #include <libdeflate.h>
 
-#include <algorithm>
-#include <vector>
-
 #include <future>
 #include <list>
 #include <memory>
@@ -39,12 +36,10 @@ qm::Result<ZipReader> ZipReader::open(const QByteArray &bytes)
         return qm::makeError(QStringLiteral("is not a valid .xlsx file (broken zip archive: %1)").arg(message));
     }
     zip_error_fini(&error);
-    ZipReader reader(zip);
-    reader.m_size = bytes.size();
-    return reader;
+    return ZipReader(zip);
 }
 
-ZipReader::ZipReader(ZipReader &&other) noexcept : m_zip(other.m_zip), m_inflated(other.m_inflated), m_size(other.m_size)
+ZipReader::ZipReader(ZipReader &&other) noexcept : m_zip(other.m_zip), m_inflated(other.m_inflated)
 {
     other.m_zip = nullptr;
 }
@@ -81,8 +76,6 @@ qm::Status ZipReader::read(const QString &name, const std::function<qm::Status(c
     const QString stored = locate(name);
     if (stored.isEmpty())
         return qm::makeError(QStringLiteral("the package has no part %1").arg(name));
-    if (auto whole = readDeflated(name, stored, sink))
-        return *whole;
     zip_file_t *file = zip_fopen(m_zip, stored.toUtf8().constData(), 0);
     if (!file)
         return qm::makeError(QStringLiteral("the part %1 cannot be read: %2").arg(name, QString::fromUtf8(zip_strerror(m_zip))));
@@ -107,68 +100,6 @@ qm::Status ZipReader::read(const QString &name, const std::function<qm::Status(c
     }
     zip_fclose(file);
     return result;
-}
-
-// A big deflated member is inflated in one piece by libdeflate, several
-// times faster than zlib's stream. The output buffer starts at the size the
-// archive states only when that is a plausible ratio to the compressed data,
-// and otherwise grows by doubling as the data proves itself, so a false claim
-// costs no memory. Nothing (no value) when the member is not one for it.
-std::optional<qm::Status> ZipReader::readDeflated(const QString &name, const QString &stored,
-                                                   const std::function<qm::Status(const char *, size_t)> &sink)
-{
-    constexpr zip_uint64_t From = zip_uint64_t(1) << 20;
-    constexpr zip_uint64_t PlausibleRatio = 16;
-    const QByteArray storedName = stored.toUtf8();
-    zip_stat_t st;
-    zip_stat_init(&st);
-    const zip_uint64_t wanted = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
-    if (zip_stat(m_zip, storedName.constData(), 0, &st) < 0 || (st.valid & wanted) != wanted || st.comp_method != ZIP_CM_DEFLATE
-        || (st.valid & ZIP_STAT_ENCRYPTION_METHOD && st.encryption_method != ZIP_EM_NONE) || st.size < From
-        || st.comp_size > zip_uint64_t(m_size) || m_inflated >= inflateLimit || st.size > zip_uint64_t(inflateLimit - m_inflated))
-        return std::nullopt;
-    auto damaged = [&](const QString &why) {
-        return qm::makeError(QStringLiteral("the part %1 is damaged: %2").arg(name, why));
-    };
-    zip_file_t *file = zip_fopen(m_zip, storedName.constData(), ZIP_FL_COMPRESSED);
-    if (!file)
-        return qm::makeError(QStringLiteral("the part %1 cannot be read: %2").arg(name, QString::fromUtf8(zip_strerror(m_zip))));
-    std::vector<char> compressed(size_t(st.comp_size));
-    const zip_int64_t got = zip_fread(file, compressed.data(), compressed.size());
-    const QString readError = got < 0 ? QString::fromUtf8(zip_file_strerror(file)) : QString();
-    zip_fclose(file);
-    if (got < 0)
-        return damaged(readError);
-    compressed.resize(size_t(got));
-
-    const size_t remaining = size_t(inflateLimit - m_inflated);
-    size_t capacity = st.size <= zip_uint64_t(compressed.size()) * PlausibleRatio ? size_t(st.size)
-                                                                                   : compressed.size() * PlausibleRatio;
-    capacity = std::clamp<size_t>(capacity, 1 << 16, remaining);
-    libdeflate_decompressor *decompressor = libdeflate_alloc_decompressor();
-    if (!decompressor)
-        return damaged(QStringLiteral("no memory to inflate it"));
-    std::vector<char> out;
-    size_t inflated = 0;
-    libdeflate_result result;
-    for (;;) {
-        out.resize(capacity);
-        size_t used = 0;
-        result = libdeflate_deflate_decompress_ex(decompressor, compressed.data(), compressed.size(), out.data(), out.size(), &used, &inflated);
-        if (result != LIBDEFLATE_INSUFFICIENT_SPACE || capacity >= remaining)
-            break;
-        capacity = std::min(capacity * 2, remaining);
-    }
-    libdeflate_free_decompressor(decompressor);
-    if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
-        return qm::makeError(QStringLiteral("the archive inflates to more than %1 bytes; it is not read").arg(inflateLimit));
-    if (result != LIBDEFLATE_SUCCESS)
-        return damaged(QStringLiteral("Compression error"));
-    if (libdeflate_crc32(0, out.data(), inflated) != st.crc)
-        return damaged(QStringLiteral("CRC error"));
-    compressed = std::vector<char>();
-    m_inflated += qint64(inflated);
-    return sink(out.data(), inflated);
 }
 
 qm::Result<QByteArray> ZipReader::readAll(const QString &name)

@@ -7,7 +7,6 @@
 #include <QStringList>
 
 #include <functional>
-#include <optional>
 
 typedef struct zip zip_t;
 
@@ -37,11 +36,8 @@ public:
 
 private:
     explicit ZipReader(zip_t *zip) : m_zip(zip) {}
-    std::optional<qm::Status> readDeflated(const QString &name, const QString &stored,
-                                           const std::function<qm::Status(const char *, size_t)> &sink);
     zip_t *m_zip = nullptr;
     qint64 m_inflated = 0;
-    qint64 m_size = 0;
 };
 
 // Writes a zip archive into memory: either new, or a copy of an existing

@@ -75,6 +75,10 @@ private slots:
         row("unicode names", "<sheet\xC3\xA9 \xE6\x97\xA5=\"1\"></sheet\xC3\xA9>");
         row("long attribute", "<a v=\"" + QByteArray(300000, 'v') + "\">" + QByteArray(200000, 't') + "</a>");
         row("handler fault", "<a><b/><stop/><c/></a>", "stop");
+        QByteArray many = "<a";
+        for (int i = 0; i < 40; ++i)
+            many += " n" + QByteArray::number(i) + "=\"" + QByteArray::number(i) + "\"";
+        row("many attributes", many + "/>");
         row("latin-1 document", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xE9</a>");
         static const char utf16[] = "\xFF\xFE<\0a\0>\0\xE9\0<\0/\0a\0>\0";
         row("utf-16 document", QByteArray(utf16, sizeof utf16 - 1));
@@ -101,6 +105,7 @@ private slots:
         row("cdata end in text", "<a>]]></a>");
         row("less-than in attribute", "<a b=\"<\"/>");
         row("duplicate attribute", "<a b=\"1\" b=\"2\"/>");
+        row("many attributes, one twice", many + " n7=\"again\"/>");
         row("attributes without space", "<a b=\"1\"c=\"2\"/>");
         row("unquoted attribute", "<a b=1/>");
         row("double dash in comment", "<a><!-- a -- b --></a>");

@@ -30,9 +30,8 @@ QByteArray sheetLikeText(qsizetype size)
 
 } // namespace
 
-// Members are written deflated by our own writer and read back whole or in
-// pieces; big members take a faster path that must give the same bytes and
-// refuse the same damage.
+// Members are deflated by the writer itself (libzip only stores them) and
+// must read back exactly; damage and the inflate bound are refused.
 class ExcelZipTest : public QObject {
     Q_OBJECT
 
@@ -59,14 +58,14 @@ private slots:
         QVERIFY(whole.value() == data);
     }
 
-    void damagedBigMembersAreRefused_data()
+    void damagedMembersAreRefused_data()
     {
         QTest::addColumn<double>("at");
         QTest::newRow("start") << 0.01;
         QTest::newRow("middle") << 0.5;
         QTest::newRow("end") << 0.99;
     }
-    void damagedBigMembersAreRefused()
+    void damagedMembersAreRefused()
     {
         TestEnvironment env;
         QFETCH(double, at);
@@ -84,7 +83,7 @@ private slots:
         QVERIFY2(read.errorString().contains(QStringLiteral("part.xml")), qPrintable(read.errorString()));
     }
 
-    void theBoundHoldsForBigMembers()
+    void theBoundHoldsForTheWholeArchive()
     {
         TestEnvironment env;
         const QByteArray archive = archiveOf(QStringLiteral("part.xml"), QByteArray(4 << 20, ' '));
