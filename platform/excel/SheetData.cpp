@@ -9,6 +9,11 @@ void SheetData::set(int row, int column, const Value &value, std::uint32_t xf)
     if (size_t(row) > m_rows.size())
         m_rows.resize(size_t(row));
     auto &cells = m_rows[size_t(row - 1)];
+    // Rows read from a file tend to be as long as the one before: room for as
+    // many cells saves growing cell by cell. At most the cells really present
+    // are reserved again.
+    if (cells.empty() && row > 1)
+        cells.reserve(m_rows[size_t(row - 2)].size());
     // Export and the readers write columns in ascending order: append is the usual case.
     if (cells.empty() || cells.back().column < column) {
         cells.push_back(Cell{column, value, xf});
