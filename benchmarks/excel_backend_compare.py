@@ -16,6 +16,9 @@ import sys
 import tempfile
 import time
 
+# openpyxl is the Debian package: run it with the system's interpreter even
+# when another python3 comes first on PATH.
+PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
 LANGUAGES = 12
 SAMPLES = ["Save the file", "Datei speichern", "ファイルを保存", "حفظ الملف", "שמור קובץ", "บันทึกไฟล์"]
 LCIDS = [2057, 1031, 1041, 1025, 1037, 1054, 1036, 1040, 1034, 1049, 2052, 1081]
@@ -62,7 +65,7 @@ def timed(args):
 
 
 def main():
-    build = sys.argv[1] if len(sys.argv) > 1 else "build-h4-rel"
+    build = sys.argv[1] if len(sys.argv) > 1 else "build"
     bench = os.path.join(build, "bin", "excel_backend_bench")
     if not os.path.exists(bench):
         bench = os.path.join(build, "excel_backend_bench")
@@ -75,8 +78,8 @@ def main():
     with tempfile.TemporaryDirectory() as d:
         path = os.path.join(d, "table.xlsx")
         me = os.path.abspath(__file__)
-        w, wpeak, _ = timed([sys.executable, me, "--write", path])
-        r, rpeak, _ = timed([sys.executable, me, "--read", path])
+        w, wpeak, _ = timed([PYTHON, me, "--write", path])
+        r, rpeak, _ = timed([PYTHON, me, "--read", path])
     print("%-14s %10s %10s %12s" % ("", "wall s", "cpu s", "peak MiB"))
     for name, (real, cpu, peak) in results.items():
         print("%-14s %10.3f %10.3f %12.1f" % (name, real, cpu, peak / 1024))
