@@ -91,6 +91,91 @@ void appendUtf8(std::string &out, unsigned long c)
     }
 }
 
+// The first byte of [from, to) that is no XML character, or null.
+const char *badCharacter(const char *from, const char *to)
+{
+    for (const char *q = from; q < to;) {
+        const unsigned char c = static_cast<unsigned char>(*q);
+        if (c >= 0x80) {
+            const int length = utf8Length(reinterpret_cast<const unsigned char *>(q), reinterpret_cast<const unsigned char *>(to));
+            if (length <= 0)
+                return q;
+            q += length;
+        } else if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            return q;
+        } else {
+            ++q;
+        }
+    }
+    return nullptr;
+}
+
+bool sameLetters(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if ((a[i] | 0x20) != (b[i] | 0x20))
+            return false;
+    return true;
+}
+
+// The pseudo-attributes of <?xml ...?>: version, then optionally encoding
+// and standalone, in that order.
+bool declarationIsValid(const char *q, const char *close)
+{
+    auto skip = [&] {
+        const char *from = q;
+        while (q < close && isSpace(static_cast<unsigned char>(*q)))
+            ++q;
+        return q > from;
+    };
+    // 1 when present and valid, 0 when absent, -1 when wrong.
+    auto pseudo = [&](std::string_view name, auto valid) {
+        const char *from = q;
+        if (!skip() || size_t(close - q) < name.size() || std::string_view(q, name.size()) != name) {
+            q = from;
+            return 0;
+        }
+        q += name.size();
+        skip();
+        if (q == close || *q != '=')
+            return -1;
+        ++q;
+        skip();
+        if (q == close || (*q != '"' && *q != '\''))
+            return -1;
+        const char quote = *q++;
+        const char *value = q;
+        while (q < close && *q != quote)
+            ++q;
+        if (q == close)
+            return -1;
+        const std::string_view text(value, size_t(q - value));
+        ++q;
+        return valid(text) ? 1 : -1;
+    };
+    auto version = [](std::string_view v) {
+        for (char c : v)
+            if (!((c | 0x20) >= 'a' && (c | 0x20) <= 'z') && !(c >= '0' && c <= '9') && c != '_' && c != '.' && c != ':' && c != '-')
+                return false;
+        return !v.empty();
+    };
+    auto encoding = [](std::string_view v) {
+        if (v.empty() || !((v[0] | 0x20) >= 'a' && (v[0] | 0x20) <= 'z'))
+            return false;
+        for (char c : v)
+            if (!((c | 0x20) >= 'a' && (c | 0x20) <= 'z') && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-')
+                return false;
+        return true;
+    };
+    auto standalone = [](std::string_view v) { return v == "yes" || v == "no"; };
+    if (pseudo("version", version) != 1 || pseudo("encoding", encoding) < 0 || pseudo("standalone", standalone) < 0)
+        return false;
+    skip();
+    return q == close;
+}
+
 constexpr size_t MaxReference = 32;
 constexpr size_t FewAttributes = 16;
 
@@ -146,13 +231,8 @@ XmlScanner::Step XmlScanner::markup(const char *&p, const char *end, bool last)
         return Step::Incomplete;
     if (p[1] == '/')
         return endTag(p, end);
-    if (p[1] == '?') {
-        if (end - p < 6)
-            return Step::Incomplete;
-        if (m_anything && !std::memcmp(p + 2, "xml", 3) && isSpace(static_cast<unsigned char>(p[5])))
-            return fault("XML declaration not at start of the document", p), Step::Stop;
-        return skipUntil(p, end, "?>", false);
-    }
+    if (p[1] == '?')
+        return instruction(p, end);
     if (p[1] == '!') {
         if (end - p < 9 && !last)
             return Step::Incomplete;
@@ -350,6 +430,30 @@ XmlScanner::Step XmlScanner::endTag(const char *&p, const char *end)
     return Step::Ok;
 }
 
+XmlScanner::Step XmlScanner::instruction(const char *&p, const char *end)
+{
+    const char *q = p + 2;
+    const char *at = q;
+    if (const int n = name(q, end, m_piece); n <= 0)
+        return n == 0 ? Step::Incomplete : (fault("not well-formed (invalid token)", at), Step::Stop);
+    const void *found = memmem(q, size_t(end - q), "?>", 2);
+    if (!found)
+        return Step::Incomplete;
+    const char *close = static_cast<const char *>(found);
+    if (q != close && !isSpace(static_cast<unsigned char>(*q)))
+        return fault("not well-formed (invalid token)", q), Step::Stop;
+    if (sameLetters(m_piece, "xml")) {
+        if (m_piece != "xml" || m_anything)
+            return fault("XML or text declaration not at start of entity", p), Step::Stop;
+        if (!declarationIsValid(q, close))
+            return fault("XML declaration not well-formed", p), Step::Stop;
+    }
+    if (const char *bad = badCharacter(q, close))
+        return fault("not well-formed (invalid token)", bad), Step::Stop;
+    p = close + 2;
+    return Step::Ok;
+}
+
 XmlScanner::Step XmlScanner::skipUntil(const char *&p, const char *end, const char *terminator, bool comment)
 {
     const size_t length = std::strlen(terminator);
@@ -362,6 +466,8 @@ XmlScanner::Step XmlScanner::skipUntil(const char *&p, const char *end, const ch
         const void *dashes = memmem(from, size_t(at - from), "--", 2);
         if (dashes || (at > from && at[-1] == '-'))
             return fault("not well-formed (invalid token)", dashes ? static_cast<const char *>(dashes) : at - 1), Step::Stop;
+        if (const char *bad = badCharacter(from, at))
+            return fault("not well-formed (invalid token)", bad), Step::Stop;
     }
     p = at + length;
     return Step::Ok;

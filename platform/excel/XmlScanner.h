@@ -35,6 +35,7 @@ private:
     Step endTag(const char *&p, const char *end);
     Step text(const char *&p, const char *end, bool last);
     Step cdata(const char *&p, const char *end);
+    Step instruction(const char *&p, const char *end);
     Step skipUntil(const char *&p, const char *end, const char *terminator, bool comment);
     Step reference(const char *&p, const char *end, std::string &out);
     // 1 when a name was read into `out`, 0 when it may go on past end, -1 when

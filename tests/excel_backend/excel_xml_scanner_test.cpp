@@ -2,6 +2,7 @@
 
 #include "tests/testlib/TestEnvironment.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 using namespace excel::backend;
@@ -135,6 +136,40 @@ private slots:
                     QVERIFY2(scanner.message.contains(QStringLiteral("is not well-formed XML at line")), qPrintable(scanner.message));
             }
         }
+    }
+
+    // Random damage to a real sheet: whatever comes out, the scanner accepts
+    // exactly what expat accepts and reports the same events.
+    void damagedDocumentsAsExpat()
+    {
+        TestEnvironment env;
+        const QByteArray seed =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<worksheet xmlns=\"urn:m\" xmlns:r=\"urn:r\"><sheetData>"
+            "<row r=\"1\"><c r=\"A1\" s=\"1\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> a &amp; b &#x41; \xC3\xA9 </t></is></c>"
+            "<c r=\"B1\"><v>1.5</v></c><!-- note --><c r='C1' t=\"s\"><v>0</v></c></row>"
+            "<row r=\"2\"><c r=\"A2\" t=\"str\"><v><![CDATA[x<y]]></v></c></row></sheetData></worksheet>\n";
+        const char damage[] = "<>&;\"'/= \r\n]#!-?x\xC3\x80\xFF\x01";
+        QRandomGenerator random(2024);
+        int refused = 0;
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray document = seed;
+            for (int n = 1 + random.bounded(3); n > 0; --n) {
+                const qsizetype at = random.bounded(document.size());
+                const char c = damage[random.bounded(int(sizeof damage - 1))];
+                switch (random.bounded(3)) {
+                case 0: document[at] = c; break;
+                case 1: document.insert(at, c); break;
+                default: document.remove(at, 1); break;
+                }
+            }
+            const Run expat = parse(document, XmlParser::Engine::Expat, document.size() + 1);
+            const Run scanner = parse(document, XmlParser::Engine::Scanner, 1 + random.bounded(40));
+            QVERIFY2(scanner.ok == expat.ok, document.constData());
+            if (expat.ok)
+                QVERIFY2(scanner.log == expat.log, document.constData());
+            refused += expat.ok ? 0 : 1;
+        }
+        QVERIFY(refused > 100); // the damage did reach the parsers
     }
 
     // The place named is where the fault is, counted as expat counts.
