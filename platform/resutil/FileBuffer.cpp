@@ -40,7 +40,7 @@ qm::Status FileBuffer::read(QFile &file)
     if (m_spareReferences > 0)
         m_buffer.data_ptr().d->ref_.fetchAndSubOrdered(m_spareReferences);
     m_spareReferences = 0;
-    m_textEnds.clear();
+    m_pendingEnd = nullptr;
     m_buffer = QString();
     m_size = 0;
     // Room for every byte, an odd last one, and the null after a text that
@@ -87,7 +87,8 @@ QString FileBuffer::text(const char *units, qsizetype size)
         }
         --m_spareReferences;
         auto *begin = const_cast<char16_t *>(reinterpret_cast<const char16_t *>(units));
-        m_textEnds.push_back(begin + size);
+        terminateTexts();
+        m_pendingEnd = begin + size;
         return QString(QString::DataPointer(static_cast<QTypedArrayData<char16_t> *>(shared), begin, size));
     }
     QString copy(size, Qt::Uninitialized);
@@ -97,9 +98,9 @@ QString FileBuffer::text(const char *units, qsizetype size)
 
 void FileBuffer::terminateTexts()
 {
-    for (char16_t *end : m_textEnds)
-        *end = u'\0';
-    m_textEnds.clear();
+    if (m_pendingEnd)
+        *m_pendingEnd = u'\0';
+    m_pendingEnd = nullptr;
 }
 
 } // namespace resutil

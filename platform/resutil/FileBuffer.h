@@ -5,8 +5,6 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <vector>
-
 class QFile;
 
 namespace resutil {
@@ -30,17 +28,19 @@ public:
 
     // The size UTF-16 units (little-endian) at units, which lies within bytes().
     // Shares the buffer where the units are aligned, else copies them.
+    // Hand texts out in reading order: each writes into the buffer the null
+    // that a QString keeps after its last unit, for the text handed out
+    // before, so by then nothing read so far may be read again.
     QString text(const char *units, qsizetype size);
 
-    // Ends every text handed out with the null a QString keeps after its last
-    // unit. Writes into the buffer, so only once bytes() is read no more.
+    // Writes the null after the last text handed out, once bytes() is read no more.
     void terminateTexts();
 
 private:
     QString m_buffer;
     qsizetype m_size = 0;
     int m_spareReferences = 0; // taken on the buffer ahead, not yet handed out
-    std::vector<char16_t *> m_textEnds;
+    char16_t *m_pendingEnd = nullptr; // where the last text handed out still needs its null
 };
 
 } // namespace resutil

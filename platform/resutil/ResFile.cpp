@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace resutil {
 
 namespace {
@@ -80,7 +82,11 @@ qm::Status ResFile::Load()
     if (!layout.ok())
         return fileError(m_fileName, layout.errorString());
     ParsedRes &content = layout.value();
-    m_strings.reserve(qsizetype(content.blocks.size()) * 16); // at most
+    // At most sixteen strings a table, each with at least one unit beyond its length.
+    qint64 atMost = 0;
+    for (const StringBlock &block : content.blocks)
+        atMost += std::min<qint64>(16, std::max<qint64>(0, qint64(block.dataSize) - 32) / 2);
+    m_strings.reserve(qsizetype(atMost));
     auto read = readStrings(buffer.bytes(), content, [&](quint16 language, quint16 id, const char *units, qsizetype size) {
         m_strings.Add(language, id, buffer.text(units, size));
     });

@@ -18,6 +18,46 @@ quint64 key(const ResString &entry)
     return (quint64(quint32(entry.LocaleID())) << 32) | quint32(entry.ID());
 }
 
+// Destroys entries in a row. Texts of a loaded file share one buffer, so
+// releasing them one by one costs an atomic operation each: the references of
+// a run of neighbours on the same buffer are given back at once instead, while
+// the first of the run still holds one, so the count never reaches zero early.
+class EntryReleaser {
+public:
+    ~EntryReleaser() { endRun(); }
+    void release(ResString *entry, QString &text)
+    {
+        QString::DataPointer &shared = text.data_ptr();
+        if (shared.d && shared.d == m_runData) {
+            shared.d = nullptr; // its reference is counted in m_given
+            shared.ptr = nullptr;
+            shared.size = 0;
+            ++m_given;
+            std::destroy_at(entry);
+            return;
+        }
+        endRun();
+        m_runData = shared.d;
+        m_runHolder = entry;
+    }
+
+private:
+    void endRun()
+    {
+        if (m_given > 0)
+            m_runData->ref_.fetchAndSubOrdered(m_given);
+        m_given = 0;
+        if (m_runHolder)
+            std::destroy_at(m_runHolder);
+        m_runHolder = nullptr;
+        m_runData = nullptr;
+    }
+
+    QArrayData *m_runData = nullptr;
+    ResString *m_runHolder = nullptr;
+    int m_given = 0;
+};
+
 } // namespace
 
 ResStrings::Iterator::Iterator(const ResStrings *owner) : m_owner(owner), m_layout(owner->m_layout)
@@ -107,7 +147,11 @@ void ResStrings::releaseAll()
         }
     }
     for (const Chunk &chunk : m_chunks) {
-        std::destroy_n(chunk.entries, chunk.used);
+        {
+            EntryReleaser releaser;
+            for (std::size_t i = 0; i < chunk.used; ++i)
+                releaser.release(chunk.entries + i, chunk.entries[i].m_text);
+        }
         freeLarge(chunk.entries, chunk.capacity * sizeof(ResString));
     }
     m_slots.clear();
