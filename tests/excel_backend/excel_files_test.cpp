@@ -108,6 +108,51 @@ private slots:
         QCOMPARE(read->Cells().Value(2, 2).number(), 2057.0);
     }
 
+    // A table with repeated texts (one shared string each in .xls), numbers,
+    // gaps inside rows and a second sheet: every cell comes back as it was.
+    void everyCellOfABigTableSurvives_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("xlsx") << "xlsx";
+        QTest::newRow("xls") << "xls";
+    }
+    void everyCellOfABigTableSurvives()
+    {
+        QFETCH(QString, extension);
+        const QList<QPair<const char *, QString>> tricky = trickyTexts();
+        auto expected = [&](int sheet, int row, int column) -> Value {
+            const int k = sheet * 7919 + row * 31 + column;
+            if (k % 11 == 0)
+                return Value(); // a gap
+            if (column == 1)
+                return Value(double(row) + 0.25 * sheet);
+            const QString &base = tricky[k % (tricky.size() - 1)].second; // the longest text would make it slow
+            return Value(k % 3 == 0 ? base : base + QString::number(k % 97));
+        };
+        const QString file = path(QStringLiteral("big.") + extension);
+        Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
+        QVERIFY(book->Worksheets().Add().ok());
+        for (int s = 1; s <= 2; ++s)
+            for (int r = 1; r <= 600; ++r)
+                for (int c = 1; c <= 7; ++c)
+                    if (const Value v = expected(s, r, c); !v.isEmpty())
+                        QVERIFY(book->Worksheets().Item(s).value()->Cells().Set(r, c, v.isText() ? Value(exported(v.text())) : v).ok());
+        auto saved = book->SaveAs(file);
+        QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
+
+        auto opened = m_app->Workbooks().Open(file);
+        QVERIFY2(opened.ok(), qPrintable(opened.errorString()));
+        for (int s = 1; s <= 2; ++s) {
+            const Worksheet *sheet = opened.value()->Worksheets().Item(s).value();
+            for (int r = 1; r <= 600; ++r)
+                for (int c = 1; c <= 7; ++c) {
+                    const Value want = expected(s, r, c);
+                    const Value got = sheet->Cells().Value(r, c);
+                    QVERIFY2(got == want, qPrintable(QStringLiteral("sheet %1, row %2, column %3").arg(s).arg(r).arg(c)));
+                }
+        }
+    }
+
     void quotePrefixSurvivesXlsx()
     {
         const QString file = path(QStringLiteral("prefix.xlsx"));
