@@ -3,23 +3,36 @@
 #include <QDir>
 #include <QHash>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace cli {
 
-void writeOut(const QByteArray &bytes)
+bool writeOut(const QByteArray &bytes)
 {
-    writeOut(QByteArrayView(bytes));
+    return writeOut(QByteArrayView(bytes));
 }
 
-void writeOut(QByteArrayView bytes)
+bool writeOut(QByteArrayView bytes)
 {
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout);
+    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) == std::size_t(bytes.size());
+    return std::fflush(stdout) == 0 && written;
 }
 
-void writeOut(const QString &text)
+bool writeOut(const QString &text)
 {
-    writeOut(text.toUtf8());
+    return writeOut(text.toUtf8());
+}
+
+int writeResult(const QString &file, QByteArrayView bytes)
+{
+    errno = 0;
+    if (writeOut(bytes))
+        return 0;
+    const int error = errno;
+    return fail(file, QStringLiteral("the output could not be written: %1")
+                          .arg(error ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("write error")));
 }
 
 int fail(const QString &file, const QString &what)

@@ -12,10 +12,13 @@
 
 namespace cli {
 
-// Standard output and error, UTF-8.
-void writeOut(const QByteArray &bytes);
-void writeOut(QByteArrayView bytes);
-void writeOut(const QString &text);
+// Standard output and error, UTF-8. writeOut flushes and returns false when
+// the output could not be written (a full disk, a closed pipe).
+bool writeOut(const QByteArray &bytes);
+bool writeOut(QByteArrayView bytes);
+bool writeOut(const QString &text);
+// Writes the output of a command about file: 0, or 1 after saying it failed.
+int writeResult(const QString &file, QByteArrayView bytes);
 // "quillmark: FILE: what" (or "quillmark: what" without a file) on standard error; returns 1.
 int fail(const QString &file, const QString &what);
 int fail(const QString &what);

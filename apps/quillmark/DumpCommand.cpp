@@ -24,8 +24,7 @@ int run(const QStringList &args)
         path, [&](quint16 localeId, quint16 id, QStringView text) { writer.addString(localeId, id, text); }, &others);
     if (!status.ok())
         return cli::fail(status.error());
-    cli::writeOut(writer.finish(others));
-    return 0;
+    return cli::writeResult(path, writer.finish(others));
 }
 
 const cli::Command command{

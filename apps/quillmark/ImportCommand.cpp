@@ -50,13 +50,11 @@ int importBook(const ImportOptions &options)
         if (auto status = file.Save(0); !status.ok())
             return cli::fail(status.error());
     }
-    if (options.json) {
-        cli::writeOut(json);
-    } else {
-        // The per-cell messages are warnings: the import went on past them.
-        for (QString message : feedback.messages)
-            cli::fail(options.bookPath, message.replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
-    }
+    if (options.json)
+        return cli::writeResult(options.resPath, json);
+    // The per-cell messages are warnings: the import went on past them.
+    for (QString message : feedback.messages)
+        cli::fail(options.bookPath, message.replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
     return 0;
 }
 

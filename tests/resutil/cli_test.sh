@@ -78,6 +78,15 @@ expect 1 "$Q" dump "$WORK/bad.res" --json
 same "$WORK/err" "quillmark: $WORK/bad.res: offset 0 (0x0): not a 32-bit resource file (it does not open with the empty entry)"
 expect 1 "$Q" set "$WORK/bad.res" 1033 1 'x'
 same "$WORK/bad.res" 'not a resource file at all'
+# Output that cannot be written is a failure, not a success.
+if [ -w /dev/full ]; then
+  for format in "" --json; do
+    "$Q" dump "$F" $format >/dev/full 2>"$WORK/err"
+    status=$?
+    [ "$status" = 1 ] || fail "dump $format to a full disk: exit $status"
+    same "$WORK/err" "quillmark: $F: the output could not be written: No space left on device"
+  done
+fi
 expect 1 "$Q" frobnicate
 expect 1 "$Q" dump
 expect 1 "$Q" dump "$F" --bogus
