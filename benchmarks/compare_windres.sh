@@ -17,7 +17,16 @@ file=$work/big.res
 QM_RESFILE_BENCH_KEEP=$file "$bin/resfile_bench" --benchmark_filter=NONE >/dev/null
 echo "$(du -h "$file" | cut -f1) test file: $("$bin/quillmark" dump "$file" | wc -l) strings"
 
-hyperfine --warmup 1 --runs 5 --export-markdown "$work/result.md" \
+# Each run starts with no dirty pages of the run before, so that neither
+# command pays for the other's (or its own previous) output being written back.
+hyperfine --warmup 2 --runs 10 --prepare sync --export-markdown "$work/result.md" --export-json "$work/result.json" \
   -n "quillmark dump --json" "$bin/quillmark dump $file --json > $work/out.json" \
   -n "windres decompile" "x86_64-w64-mingw32-windres -i $file -o $work/out.rc"
 cat "$work/result.md"
+/usr/bin/python3 - "$work/result.json" <<'PY'
+import json, sys
+results = json.load(open(sys.argv[1]))["results"]
+median = {r["command"]: r["median"] for r in results}
+dump, windres = median["quillmark dump --json"], median["windres decompile"]
+print(f"median: dump {dump * 1000:.1f} ms, windres {windres * 1000:.1f} ms, {windres / dump:.1f}x")
+PY
