@@ -1,6 +1,7 @@
 #include "platform/resutil/ResFile.h"
 #include "tests/resutil/ResBuilder.h"
 #include "tests/testlib/TestEnvironment.h"
+#include "tests/testlib/TestFiles.h"
 
 #include <QtTest>
 
@@ -10,19 +11,6 @@ using resutil::ResFile;
 using resutil::ResString;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 using Entries = QList<std::tuple<qint32, qint32, QString>>;
 
@@ -109,10 +97,10 @@ private slots:
         for (int id = 0; id <= 65535; id += 97)
             QCOMPARE(again.Strings().Find(id % 2 ? 1031 : 2057, id)->Text(), QString::number(id));
         QVERIFY(again.Save().ok());
-        QCOMPARE(readAll(m_path), readAll(m_path)); // second save below must be identical
-        const QByteArray once = readAll(m_path);
+        QCOMPARE(readFile(m_path), readFile(m_path)); // second save below must be identical
+        const QByteArray once = readFile(m_path);
         QVERIFY(again.Save().ok());
-        QCOMPARE(readAll(m_path), once);
+        QCOMPARE(readFile(m_path), once);
     }
 
     void otherResourcesAndBlockHeadersAreKept()
@@ -127,7 +115,7 @@ private slots:
                                      .entry(6, 2, ResBuilder::block({QStringLiteral("sixteen")}), 1031)
                                      .entry(16, 1, version, 0)
                                      .bytes();
-        writeAll(m_path, bytes);
+        writeFile(m_path, bytes);
         ResFile file;
         file.setFileName(m_path);
         QVERIFY2(file.Load().ok(), qPrintable(file.Load().errorString()));
@@ -145,16 +133,16 @@ private slots:
 
         // Unchanged: the same bytes come out again.
         QVERIFY(file.Save().ok());
-        const QByteArray firstSave = readAll(m_path);
+        const QByteArray firstSave = readFile(m_path);
         QVERIFY(file.Load().ok());
         QVERIFY(file.Save().ok());
-        QCOMPARE(readAll(m_path), firstSave);
+        QCOMPARE(readFile(m_path), firstSave);
 
         // Edited: the other resources stay byte for byte, the rewritten block keeps its header fields.
         file.Strings().Find(1033, 1)->setText(QStringLiteral("ONE"));
         file.Strings().Add(1033, 2, QStringLiteral("two"));
         QVERIFY(file.Save().ok());
-        const QByteArray saved = readAll(m_path);
+        const QByteArray saved = readFile(m_path);
         for (const auto &other : others)
             QVERIFY(saved.contains(other.header + other.data));
         ResFile again;
@@ -181,7 +169,7 @@ private slots:
         QVERIFY(file.Create().ok());
         QCOMPARE(file.Strings().Count(), 0);
         QVERIFY(!file.Changed());
-        QCOMPARE(readAll(m_path), ResBuilder().entry(6, 1, ResBuilder::block({}), 0).bytes());
+        QCOMPARE(readFile(m_path), ResBuilder().entry(6, 1, ResBuilder::block({}), 0).bytes());
         QVERIFY(file.Load().ok());
         QCOMPARE(file.Strings().Count(), 0);
         QVERIFY(file.Languages().isEmpty());
@@ -231,13 +219,13 @@ private slots:
         file.setFileName(m_path);
         file.Strings().Add(1033, 7, QStringLiteral("original"));
         QVERIFY(file.Save().ok());
-        const QByteArray before = readAll(m_path);
+        const QByteArray before = readFile(m_path);
         file.Strings().Add(locale, id, length < 0 ? QStringLiteral("other") : QString(length, QChar(u'y')));
         const qm::Status status = file.Save(0);
         QVERIFY(!status.ok());
         QVERIFY2(status.errorString().contains(expected), qPrintable(status.errorString()));
         QVERIFY(status.errorString().startsWith(QDir::toNativeSeparators(m_path) + QStringLiteral(": not saved: ")));
-        QCOMPARE(readAll(m_path), before);
+        QCOMPARE(readFile(m_path), before);
         QVERIFY(file.Changed());
         QCOMPARE(QDir(m_env->path()).entryList(QDir::Files), QStringList{QStringLiteral("test.res")});
     }
@@ -282,7 +270,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, expected);
-        writeAll(m_path, bytes);
+        writeFile(m_path, bytes);
         ResFile file;
         file.setFileName(m_path);
         const qm::Status status = file.Load();
@@ -296,7 +284,7 @@ private slots:
         const qm::Status save = file.Save(0);
         QVERIFY(!save.ok());
         QVERIFY2(save.errorString().contains(QStringLiteral("could not be read")), qPrintable(save.errorString()));
-        QCOMPARE(readAll(m_path), bytes);
+        QCOMPARE(readFile(m_path), bytes);
 
         // Elsewhere is fine; a successful Load lifts the refusal.
         file.setFileName(m_path + QStringLiteral(".copy"));
@@ -311,7 +299,7 @@ private slots:
 
     void trailingPaddingIsAccepted()
     {
-        writeAll(m_path, ResBuilder().entry(6, 1, ResBuilder::block({QStringLiteral("a")}), 1033).bytes() + QByteArray(4, '\0'));
+        writeFile(m_path, ResBuilder().entry(6, 1, ResBuilder::block({QStringLiteral("a")}), 1033).bytes() + QByteArray(4, '\0'));
         ResFile file;
         file.setFileName(m_path);
         QVERIFY2(file.Load().ok(), qPrintable(file.Load().errorString()));
@@ -361,7 +349,7 @@ private slots:
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QVERIFY(!status.ok());
         QVERIFY2(status.errorString().contains(QStringLiteral("cannot be written")), qPrintable(status.errorString()));
-        QCOMPARE(readAll(path), ResBuilder().entry(6, 1, ResBuilder::block({}), 0).bytes());
+        QCOMPARE(readFile(path), ResBuilder().entry(6, 1, ResBuilder::block({}), 0).bytes());
         QVERIFY(file.Changed());
     }
 

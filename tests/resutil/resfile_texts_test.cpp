@@ -2,6 +2,7 @@
 #include "platform/resutil/ResFile.h"
 #include "tests/resutil/ResBuilder.h"
 #include "tests/testlib/TestEnvironment.h"
+#include "tests/testlib/TestFiles.h"
 
 #include <QtTest>
 
@@ -9,19 +10,6 @@ using resutil::ResFile;
 using resutil::ResString;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // A string table entry whose header is extra bytes longer than it needs, so
 // its strings start at any alignment; padded to a DWORD unless told not to.
@@ -59,7 +47,7 @@ private slots:
 
     void loadedTextsAreIndependentValues()
     {
-        writeAll(m_path, ResBuilder()
+        writeFile(m_path, ResBuilder()
                              .entry(6, 1, ResBuilder::block({QStringLiteral("zero"), QStringLiteral("one"), QStringLiteral("two")}), 1033)
                              .bytes());
         QString kept;
@@ -114,7 +102,7 @@ private slots:
         QList<QString> last(16);
         last[15] = QStringLiteral("end");
         bytes += tableWithLongHeader(2, last, 3 - extra, !endsTheFile);
-        writeAll(m_path, bytes);
+        writeFile(m_path, bytes);
 
         ResFile file;
         file.setFileName(m_path);
@@ -136,10 +124,10 @@ private slots:
         QVERIFY(again.Load().ok());
         QCOMPARE(again.Strings().Find(1033, 31)->Text(), QStringLiteral("end"));
         QVERIFY(again.Save(0).ok());
-        QCOMPARE(readAll(saved).size() % 4, 0);
+        QCOMPARE(readFile(saved).size() % 4, 0);
         again.setFileName(saved + QStringLiteral(".2"));
         QVERIFY(again.Save(0).ok());
-        QCOMPARE(readAll(saved + QStringLiteral(".2")), readAll(saved));
+        QCOMPARE(readFile(saved + QStringLiteral(".2")), readFile(saved));
     }
 
     void largeFilesStreamThroughSaveExactly()
@@ -149,7 +137,7 @@ private slots:
         for (qsizetype i = 0; i < big.size(); ++i)
             big[i] = char(i * 131 % 251);
         const QByteArray medium(70000, '\x5c');
-        writeAll(m_path, ResBuilder().entry("BIG", 1, big, 1033).entry(6, 1, ResBuilder::block({QStringLiteral("x")}), 1031)
+        writeFile(m_path, ResBuilder().entry("BIG", 1, big, 1033).entry(6, 1, ResBuilder::block({QStringLiteral("x")}), 1031)
                              .entry(10, "MEDIUM", medium, 1031).bytes());
         ResFile file;
         file.setFileName(m_path);
@@ -161,7 +149,7 @@ private slots:
                 if (!(locale == 1031 && id == 0))
                     file.Strings().Add(locale, id, textFor(id, locale));
         QVERIFY(file.Save(0).ok());
-        const QByteArray saved = readAll(m_path);
+        const QByteArray saved = readFile(m_path);
 
         ResFile again;
         again.setFileName(m_path);
@@ -195,10 +183,10 @@ private slots:
                 ascending.Strings().Add(locale, id, locale == 1031 && id == 0 ? QStringLiteral("x") : textFor(id, locale));
         ascending.setFileName(m_path + QStringLiteral(".asc"));
         QVERIFY(ascending.Save(0).ok());
-        QCOMPARE(readAll(m_path + QStringLiteral(".asc")), saved);
+        QCOMPARE(readFile(m_path + QStringLiteral(".asc")), saved);
         again.setFileName(m_path + QStringLiteral(".again"));
         QVERIFY(again.Save(0).ok());
-        QCOMPARE(readAll(m_path + QStringLiteral(".again")), saved);
+        QCOMPARE(readFile(m_path + QStringLiteral(".again")), saved);
     }
 
     void duplicatesOutOfOrderAreStillFound_data()
@@ -217,7 +205,7 @@ private slots:
         ResBuilder builder;
         for (int name : tableNames)
             builder.entry(6, name, ResBuilder::block({}), 1033);
-        writeAll(m_path, builder.bytes());
+        writeFile(m_path, builder.bytes());
         ResFile file;
         file.setFileName(m_path);
         const qm::Status status = file.Load();
@@ -229,7 +217,7 @@ private slots:
         ResBuilder unique;
         for (int name : {3, 1, 2})
             unique.entry(6, name, ResBuilder::block({QString::number(name)}), 1033);
-        writeAll(m_path, unique.bytes());
+        writeFile(m_path, unique.bytes());
         QVERIFY(file.Load().ok());
         QCOMPARE(file.Strings().Count(), 3);
         file.Strings().Add(1033, 0, QStringLiteral("other"));

@@ -1,5 +1,6 @@
 #include "platform/resutil/ResFile.h"
 #include "tests/testlib/TestEnvironment.h"
+#include "tests/testlib/TestFiles.h"
 
 #include <QtTest>
 
@@ -22,12 +23,6 @@ Entries entriesOf(const ResFile &file)
 QString dataFile(const char *name)
 {
     return QStringLiteral(QM_SOURCE_DIR "/tests/resutil/data/") + QLatin1String(name);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Runs a tool; on failure returns its error output.
@@ -122,7 +117,7 @@ private slots:
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         failure = decompileWithWindres(saved, path("saved.rc"));
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
-        QCOMPARE(readAll(path("saved.rc")), readAll(path("original.rc")));
+        QCOMPARE(readFile(path("saved.rc")), readFile(path("original.rc")));
     }
 
     void filesWeWriteAreReadByOtherTools_data()
