@@ -1,5 +1,7 @@
 #include "platform/win32/SftTree.h"
 
+#include "platform/win32/VirtualKey.h"
+
 #include <QEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -15,38 +17,6 @@ namespace {
 constexpr int kTwipsPerPixel = 15;  // 96 dots per inch
 constexpr int kTextMargin = 6;      // the view's own padding left and right of a cell's text
 constexpr int kHandleWidth = 4;     // a header click this near a section edge resizes instead
-
-int keyCode(const QKeyEvent &event)
-{
-    switch (event.key()) {
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return SftTree::KeyTab;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return SftTree::KeyEnter;
-    case Qt::Key_Escape:
-        return SftTree::KeyEscape;
-    case Qt::Key_Left:
-        return SftTree::KeyLeft;
-    case Qt::Key_Up:
-        return SftTree::KeyUp;
-    case Qt::Key_Right:
-        return SftTree::KeyRight;
-    case Qt::Key_Down:
-        return SftTree::KeyDown;
-    case Qt::Key_Shift:
-        return 16;
-    case Qt::Key_Control:
-        return 17;
-    case Qt::Key_Alt:
-        return 18;
-    default:
-        // Letters and digits keep their character codes, as virtual keys do; no
-        // other key can come out as 0, which means "swallowed".
-        return event.key() == 0 ? -1 : event.key();
-    }
-}
 } // namespace
 
 SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(this))
@@ -272,17 +242,34 @@ void SftTree::mousePressEvent(QMouseEvent *event)
     emit ItemClick(cell.row(), cell.column(), area, button, shift);
 }
 
+namespace {
+bool opensCellEditor(const QKeyEvent &event)
+{
+    return event.key() == Qt::Key_F2 || event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+} // namespace
+
 void SftTree::keyPressEvent(QKeyEvent *event)
 {
     // The keyboard way to a cell's editor: the same event as a click on it.
     const QModelIndex current = currentIndex();
-    if ((event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        && current.isValid()) {
+    if (opensCellEditor(*event) && current.isValid()) {
         emit ItemClick(current.row(), current.column(), AreaCellText, LeftButton, shiftState(event->modifiers()));
         event->accept();
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+bool SftTree::event(QEvent *event)
+{
+    // The window's own shortcuts on these keys (a host's F2) wait while the grid has a cell to open.
+    if (event->type() == QEvent::ShortcutOverride && opensCellEditor(*static_cast<QKeyEvent *>(event))
+        && currentIndex().isValid()) {
+        event->accept();
+        return true;
+    }
+    return QTreeView::event(event);
 }
 
 void SftTree::scrollContentsBy(int dx, int dy)
@@ -363,7 +350,7 @@ void SftTree::sectionResized(int column, int, int newSize)
 
 bool SftTree::editorKeyPress(QKeyEvent *event)
 {
-    int key = keyCode(*event);
+    int key = virtualKeyOf(*event);
     int shift = shiftState(event->modifiers());
     if (event->key() == Qt::Key_Backtab)
         shift |= ShiftMask;

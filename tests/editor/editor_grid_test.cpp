@@ -256,6 +256,23 @@ private slots:
         QVERIFY(!file().Changed());
     }
 
+    // Characters whose Qt key codes equal the codes of Up, Down, Left and Right
+    // are typed into the cell, never taken for a move.
+    void typedCharactersStayInTheCell()
+    {
+        show({{2057, 1, "one"}, {2057, 2, "two"}});
+        click(0, 1);
+        grid().cellEditor()->clear();
+        const QString typed = QStringLiteral("(a) & 5% 'b' #$-.!");
+        QTest::keyClicks(grid().cellEditor(), typed);
+        QCOMPARE(grid().cellEditor()->text(), typed);
+        QCOMPARE(grid().editRow(), 0);
+        QCOMPARE(grid().editColumn(), 1);
+        QTest::keyClick(grid().cellEditor(), Qt::Key_Down);
+        QCOMPARE(grid().editRow(), 1);
+        QCOMPARE(file().Strings().Find(2057, 1)->Text(), typed);
+    }
+
     void rightClickOnTheIdColumnDisablesTheLanguageItems()
     {
         show({{2057, 1, "one"}, {1031, 1, "eins"}});

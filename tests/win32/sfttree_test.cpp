@@ -3,6 +3,7 @@
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -276,6 +277,31 @@ private slots:
         QVERIFY(!tree.isEditing());
         QCOMPARE(edits, 1);
         QCOMPARE(tree.cellText(0, 1), QStringLiteral("1/1"));
+    }
+
+    // F2 opens the current cell even where the window has its own F2 shortcut;
+    // with no cell to open, the shortcut still works.
+    void f2OpensTheCellBeforeTheWindowsShortcut()
+    {
+        QWidget window;
+        int shortcuts = 0;
+        QAction rename(&window);
+        rename.setShortcut(Qt::Key_F2);
+        connect(&rename, &QAction::triggered, &window, [&] { ++shortcuts; });
+        window.addAction(&rename);
+        auto *tree = new SftTree(&window);
+        QList<int> clickedColumns;
+        connect(tree, &SftTree::ItemClick, tree, [&](int, int column, int, int, int) { clickedColumns.append(column); });
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_F2);
+        QCOMPARE(shortcuts, 1);
+        fill(*tree, {1, 2});
+        tree->setCurrentIndex(tree->grid().index(1, 2));
+        QTest::keyClick(tree, Qt::Key_F2);
+        QCOMPARE(shortcuts, 1);
+        QCOMPARE(clickedColumns, QList<int>{2});
     }
 
     void structuralChangesCloseTheEditorWithoutAnEdit()
