@@ -17,6 +17,11 @@ namespace {
 constexpr int kTwipsPerPixel = 15;  // 96 dots per inch
 constexpr int kTextMargin = 6;      // the view's own padding left and right of a cell's text
 constexpr int kHandleWidth = 4;     // a header click this near a section edge resizes instead
+
+bool opensCellEditor(const QKeyEvent &event)
+{
+    return event.key() == Qt::Key_F2 || event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
 } // namespace
 
 SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(this))
@@ -241,13 +246,6 @@ void SftTree::mousePressEvent(QMouseEvent *event)
     const int area = pos.x() - rect.left() <= textWidth + kTextMargin ? AreaCellText : AreaCell;
     emit ItemClick(cell.row(), cell.column(), area, button, shift);
 }
-
-namespace {
-bool opensCellEditor(const QKeyEvent &event)
-{
-    return event.key() == Qt::Key_F2 || event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
-}
-} // namespace
 
 void SftTree::keyPressEvent(QKeyEvent *event)
 {

@@ -125,8 +125,7 @@ private slots:
             unload();
         m_vbe.reset();
         m_main.reset();
-        QVERIFY2(m_user->errors.isEmpty(), qPrintable(m_user->errors.join('\n')));
-        QVERIFY2(m_user->unexpected.isEmpty(), qPrintable(m_user->unexpected.join('\n')));
+        m_user->verifyNothingUnexpected();
         m_user.reset();
         wipeSettings();
     }

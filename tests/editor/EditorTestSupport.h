@@ -7,6 +7,7 @@
 #include "platform/win32/ScriptedInteraction.h"
 #include "support/frmError.h"
 #include "support/modUtilRegistry.h"
+#include "tests/testlib/TestFiles.h"
 #include "uistrings/LanguageSelect.h"
 
 #include <QDialog>
@@ -47,15 +48,13 @@ public:
             onMsgBox(prompt);
         return win32::ScriptedInteraction::msgBox(prompt, style, title);
     }
+    // Fails the running test on any error report or question nobody scripted.
+    void verifyNothingUnexpected() const
+    {
+        QVERIFY2(errors.isEmpty(), qPrintable(errors.join('\n')));
+        QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join('\n')));
+    }
 };
-
-inline void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // A project file named NAME.vbp in dir; with a resource file when resFile is not empty.
 inline QString writeProject(const QString &dir, const QString &name, const QString &resFile = QString())

@@ -79,8 +79,7 @@ private slots:
     {
         m_editor.reset();
         m_vbe.reset();
-        QVERIFY2(m_user->errors.isEmpty(), qPrintable(m_user->errors.join('\n')));
-        QVERIFY2(m_user->unexpected.isEmpty(), qPrintable(m_user->unexpected.join('\n')));
+        m_user->verifyNothingUnexpected();
         m_user.reset();
     }
 

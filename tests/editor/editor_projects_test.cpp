@@ -99,8 +99,7 @@ private slots:
     }
     void cleanup()
     {
-        QVERIFY2(m_user->errors.isEmpty(), qPrintable(m_user->errors.join('\n')));
-        QVERIFY2(m_user->unexpected.isEmpty(), qPrintable(m_user->unexpected.join('\n')));
+        m_user->verifyNothingUnexpected();
         m_vbe.reset();
         m_user.reset();
     }

@@ -7,6 +7,7 @@
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Worksheet.h"
 #include "platform/resutil/ResStrings.h"
+#include "tests/testlib/TestFiles.h"
 
 #include <QFile>
 #include <QList>
@@ -46,12 +47,6 @@ inline std::unique_ptr<excel::Application> startExcel()
     if (!app)
         qFatal("the workbook back end does not start: %s", qPrintable(app.errorString()));
     return std::move(app).value();
-}
-
-inline QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Fake names, so tests do not depend on the system's locale data.

@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(exported.err, QByteArray());
         QCOMPARE(exported.exitCode, 0);
 
-        const QByteArray before = fileBytes(path("proj.res"));
+        const QByteArray before = readFile(path("proj.res"));
         const Run imported = quillmark({"import", path(book), path("proj.res"), "--dry-run", "--json"});
         QCOMPARE(imported.err, QByteArray());
         QCOMPARE(imported.exitCode, 0);
@@ -92,18 +92,18 @@ private slots:
         QCOMPARE(imported.out, QByteArray("{\"entries\": [[1031, 10, \"Ja\"], [1031, 11, \"\"], [2057, 10, \"Yes\"], "
                                           "[2057, 11, \"=Total \\\"q\\\"\\r\\n\\\\\"]], \"messages\": [], "
                                           "\"progress_max\": 4}\n"));
-        QCOMPARE(fileBytes(path("proj.res")), before);
+        QCOMPARE(readFile(path("proj.res")), before);
     }
 
     void importSavesOrWritesElsewhere()
     {
         writeBook(path("in.xlsx"), "strings", exampleSheet());
         writeRes(path("strings.res"), {{1036, 1, "remplacé"}});
-        const QByteArray before = fileBytes(path("strings.res"));
+        const QByteArray before = readFile(path("strings.res"));
         QFile::remove(path("out.res"));
         Run run = quillmark({"import", path("in.xlsx"), path("strings.res"), "-o", path("out.res")});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(fileBytes(path("strings.res")), before);
+        QCOMPARE(readFile(path("strings.res")), before);
         QCOMPARE(readRes(path("out.res")), (QList<Entry>{{1031, 10, "Ja"}, {2057, 10, "Yes"}, {2057, 11, "No"}}));
 
         run = quillmark({"import", path("in.xlsx"), path("strings.res")});
@@ -157,7 +157,7 @@ private slots:
         writeRes(path("good.res"), {{2057, 1, "keep"}});
         writeRes(path("long.res"), {{2057, 1, QString(excel::MaxTextLength + 1, QLatin1Char('z'))}});
         QFile::remove(path("new.xlsx"));
-        const QByteArray before = fileBytes(path("good.res"));
+        const QByteArray before = readFile(path("good.res"));
         for (QString &arg : args)
             if (arg.contains(QLatin1Char('.')))
                 arg = path(arg);
@@ -170,7 +170,7 @@ private slots:
         QVERIFY2(line.startsWith(QStringLiteral("quillmark: ") + (file.isEmpty() ? QString() : path(file) + ": ")),
                  qPrintable(line));
         QVERIFY2(line.contains(mentions), qPrintable(line));
-        QCOMPARE(fileBytes(path("good.res")), before);
+        QCOMPARE(readFile(path("good.res")), before);
         QVERIFY(!QFileInfo::exists(path("new.xlsx")));
     }
 };

@@ -4,6 +4,7 @@
 #include "platform/excel/ZipArchive.h"
 
 #include "tests/testlib/TestEnvironment.h"
+#include "tests/testlib/TestFiles.h"
 
 #include <QtTest>
 
@@ -52,12 +53,6 @@ private:
     static QString exported(const QString &text)
     {
         return text.startsWith(u'\'') || text.startsWith(u'=') ? u'\'' + text : text;
-    }
-
-    static QByteArray fileBytes(const QString &name)
-    {
-        QFile f(name);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
 private slots:
@@ -175,9 +170,9 @@ private slots:
         auto opened = m_app->Workbooks().Open(path(QStringLiteral("named.xls")));
         QVERIFY(opened.ok());
         QCOMPARE(opened.value()->sourceFormat, FileFormat::Xlsx);
-        QVERIFY(fileBytes(path(QStringLiteral("real.xlsx"))).startsWith("PK"));
+        QVERIFY(readFile(path(QStringLiteral("real.xlsx"))).startsWith("PK"));
         QVERIFY(book->SaveAs(path(QStringLiteral("new.xls"))).ok());
-        QVERIFY(fileBytes(path(QStringLiteral("new.xls"))).startsWith("\xD0\xCF\x11\xE0"));
+        QVERIFY(readFile(path(QStringLiteral("new.xls"))).startsWith("\xD0\xCF\x11\xE0"));
     }
 
     void xlsxOutputIsReproducible()
@@ -186,7 +181,7 @@ private slots:
             Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
             (void)book->ActiveSheet()->Cells().Set(1, 1, QStringLiteral("same"));
             (void)book->SaveAs(path(name));
-            return fileBytes(path(name));
+            return readFile(path(name));
         };
         const QByteArray first = write(QStringLiteral("a.xlsx"));
         QTest::qSleep(1100);
@@ -211,12 +206,12 @@ private slots:
         Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
         QVERIFY(book->ActiveSheet()->Cells().Set(65536, 256, 1).ok()); // the last cell fits
         QVERIFY(book->SaveAs(file).ok());
-        const QByteArray before = fileBytes(file);
+        const QByteArray before = readFile(file);
         QVERIFY(book->ActiveSheet()->Cells().Set(row, column, 1).ok());
         auto refused = book->Save();
         QVERIFY(!refused.ok());
         QVERIFY2(refused.errorString().contains(named), qPrintable(refused.errorString()));
-        QCOMPARE(fileBytes(file), before);
+        QCOMPARE(readFile(file), before);
         QVERIFY(book->SaveAs(path(QStringLiteral("limits-ok.xlsx"))).ok()); // .xlsx holds it
     }
 
@@ -226,10 +221,10 @@ private slots:
         Workbook *book = m_app->Workbooks().Add(xlWBATWorksheet).value();
         QVERIFY(book->ActiveSheet()->Cells().Set(1, 1, QStringLiteral("keep")).ok());
         QVERIFY(book->SaveAs(file).ok());
-        const QByteArray before = fileBytes(file);
+        const QByteArray before = readFile(file);
         Workbook *opened = m_app->Workbooks().Open(file).value();
         QVERIFY(opened->Save().ok()); // unchanged: written back as it was
-        QCOMPARE(fileBytes(file), before);
+        QCOMPARE(readFile(file), before);
         // A file this back end wrote holds nothing it cannot write again: changes are saved.
         Worksheet *added = opened->Worksheets().Add().value();
         QVERIFY(added->Cells().Set(2, 2, QStringLiteral("added")).ok());
@@ -250,7 +245,7 @@ private slots:
             QVERIFY(second->Cells().Set(2, 2, QStringLiteral("'=second")).ok());
             QVERIFY(book->SaveAs(file).ok());
         }
-        const QByteArray original = fileBytes(file);
+        const QByteArray original = readFile(file);
         Workbook *book = m_app->Workbooks().Open(file).value();
         Worksheet *target = book->Worksheets().Item(QStringLiteral("Sheet2")).value();
         target->Cells().Clear();
@@ -262,7 +257,7 @@ private slots:
         QVERIFY(book->Save().ok());
 
         auto before = backend::ZipReader::open(original);
-        const QByteArray updated = fileBytes(file);
+        const QByteArray updated = readFile(file);
         auto after = backend::ZipReader::open(updated);
         QVERIFY(before.ok() && after.ok());
         for (const char *kept : {"xl/worksheets/sheet1.xml", "xl/sharedStrings.xml", "_rels/.rels"})

@@ -2,6 +2,7 @@
 #include "platform/excel/Constants.h"
 
 #include "tests/testlib/TestEnvironment.h"
+#include "tests/testlib/TestFiles.h"
 
 #include <QtTest>
 
@@ -234,16 +235,12 @@ private slots:
         Workbook *book = m_app->Workbooks().Open(file).value();
         QCOMPARE(book->Worksheets().Item(1).value()->Cells().Text(2, 1), QStringLiteral("25.0%"));
         // Another program's .xls may hold what we cannot write again: changing it is refused, the file stays.
-        const auto fileBytes = [](const QString &name) {
-            QFile f(name);
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        };
-        const QByteArray before = fileBytes(file);
+        const QByteArray before = readFile(file);
         QVERIFY(book->Worksheets().Item(2).value()->Cells().Set(1, 1, QStringLiteral("changed")).ok());
         const qm::Status refused = book->Save();
         QVERIFY(!refused.ok());
         QVERIFY2(refused.errorString().contains(QStringLiteral(".xls")), qPrintable(refused.errorString()));
-        QCOMPARE(fileBytes(file), before);
+        QCOMPARE(readFile(file), before);
     }
 
     void libreOfficeConvertsBothWays()
