@@ -61,6 +61,14 @@ void CaptionedProgressBar::SetMax(int maximum)
     apply();
 }
 
+void CaptionedProgressBar::Reset()
+{
+    m_value = 0;
+    m_started = false;
+    SetCaption(QString());
+    apply();
+}
+
 void CaptionedProgressBar::apply()
 {
     // QProgressBar shows a busy animation for an empty range; an empty run is simply done.

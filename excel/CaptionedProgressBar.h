@@ -24,6 +24,8 @@ public:
     void SetMin(int minimum);
     int Max() const { return m_max; }
     void SetMax(int maximum);
+    // Back to the state before any run: no caption, no value, the secondary text.
+    void Reset();
 
     QProgressBar *bar() const { return m_bar; }
 

@@ -1,6 +1,7 @@
 #include "excel/ExcelExport.h"
 
 #include "excel/CellConversion.h"
+#include "excel/TableLimits.h"
 #include "platform/excel/Constants.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
@@ -70,6 +71,12 @@ qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &string
                          TransferFeedback &feedback)
 {
     target.writingRow = 0;
+    if (target.fileMissing || target.workbook) {
+        const excel::FileFormat format =
+            target.fileMissing ? excel::formatForFileName(target.fileName) : formatOf(*target.workbook);
+        if (const QString tooLarge = tableDoesNotFit(exportedSize(strings), format); !tooLarge.isEmpty())
+            return qm::makeError(tooLarge);
+    }
     if (auto chosen = chooseSheet(target); !chosen)
         return chosen;
     excel::Cells &cells = target.worksheet->Cells();
@@ -88,6 +95,8 @@ qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &string
     int nextRow = 3;
     int nextColumn = 2;
     for (const resutil::ResString *entry : strings) {
+        if (feedback.stopRequested())
+            return transferStopped();
         int row = rowOf.value(entry->ID(), 0);
         if (row == 0) {
             row = nextRow++;
@@ -115,13 +124,13 @@ qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &string
         feedback.setProgressValue(++progress);
     }
 
-    if (target.fileMissing) {
-        if (auto saved = target.workbook->SaveAs(target.fileName); !saved)
-            return at(saved.error());
-    } else {
-        if (auto saved = target.workbook->Save(); !saved)
-            return at(saved.error());
-    }
+    if (feedback.stopRequested())
+        return transferStopped();
+    const excel::Workbook::CommitCheck stillWanted = [&feedback] { return !feedback.stopRequested(); };
+    const qm::Status saved =
+        target.fileMissing ? target.workbook->SaveAs(target.fileName, stillWanted) : target.workbook->Save(stillWanted);
+    if (!saved)
+        return feedback.stopRequested() ? transferStopped() : at(saved.error());
     feedback.setProgressCaption(lgv_string(487));
     return {};
 }

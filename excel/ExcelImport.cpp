@@ -79,6 +79,8 @@ qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const
     if (bodyCells > 0)
         entries.reserve(size_t(bodyCells));
     for (int c = 2; c <= columns; ++c) {
+        if (feedback.stopRequested())
+            return transferStopped();
         auto localeId = toLong(used.Value(2, c));
         if (!localeId) {
             feedback.showMessage(localeIdMessage(c));
@@ -89,6 +91,8 @@ qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const
         const QString languageName = used.Text(1, c);
         feedback.setProgressCaption(languageName);
         for (int r = 3; r <= rows; ++r) {
+            if (feedback.stopRequested())
+                return transferStopped();
             auto id = toLong(used.Value(r, 1));
             if (!id)
                 return qm::makeError(QStringLiteral("Sheet \"%1\", cell %2: the string ID cannot be read: %3.")
@@ -118,9 +122,14 @@ qm::Status importStrings(excel::Workbook &book, const QString &sheetName, resuti
     auto entries = readStrings(book, sheetName, feedback, sheet);
     if (!entries)
         return entries.error();
-    replaceStrings(strings, std::move(entries).value());
-    feedback.setProgressCaption(lgv_string(490));
+    completeImport(strings, std::move(entries).value(), feedback);
     return {};
+}
+
+void completeImport(resutil::ResStrings &strings, std::vector<ImportedString> entries, TransferFeedback &feedback)
+{
+    replaceStrings(strings, std::move(entries));
+    feedback.setProgressCaption(lgv_string(490));
 }
 
 } // namespace ExcelTransfer

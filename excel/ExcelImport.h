@@ -41,6 +41,10 @@ qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const
 // Replaces every entry of `strings` by `entries`, in their order.
 void replaceStrings(resutil::ResStrings &strings, std::vector<ImportedString> entries);
 
+// The end of a complete read: the strings become the entries read, and the
+// progress says so.
+void completeImport(resutil::ResStrings &strings, std::vector<ImportedString> entries, TransferFeedback &feedback);
+
 // The import: reads the whole sheet first and replaces the strings only when
 // the read completed, so a failed import leaves them as they were.
 qm::Status importStrings(excel::Workbook &book, const QString &sheetName, resutil::ResStrings &strings,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/common/Result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -16,7 +18,16 @@ public:
     virtual void setProgressValue(int value) = 0;
     // A message box with an OK button and no icon; returns once it was read.
     virtual void showMessage(const QString &text) = 0;
+    // Asked before each cell and before a save is committed: true ends the
+    // transfer with transferStopped(), leaving the strings and the file as
+    // they were.
+    virtual bool stopRequested() { return false; }
 };
+
+inline qm::Error transferStopped(std::source_location where = std::source_location::current())
+{
+    return qm::makeError(QStringLiteral("The transfer was stopped."), where);
+}
 
 // Keeps what a transfer reported, for the command-line tool and the tests.
 class RecordingFeedback : public TransferFeedback {

@@ -4,6 +4,7 @@
 #include "excel/ExcelExport.h"
 #include "excel/ExcelImport.h"
 #include "excel/LanguageName.h"
+#include "excel/TableLimits.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Worksheet.h"
@@ -13,10 +14,12 @@
 #include "support/Globals.h"
 
 #include <QAbstractItemView>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,13 +28,15 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using LgvStringModule::lgv_string;
 
 namespace {
 
 const QString kTitle = QStringLiteral("Quill Resource String Editor");
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kFilter = QStringLiteral("Excel Files (*.xls)|*.xls|All Files (*.*)|*.*");
+const QString kFilter = QStringLiteral("Excel Files (*.xls *.xlsx)|*.xls;*.xlsx|All Files (*.*)|*.*");
 
 constexpr int kPanelWidth = 600;
 constexpr int kPanelHeight = 280;
@@ -59,10 +64,11 @@ Widget *named(Widget *widget, const char *name)
     return widget;
 }
 
-// Restores the normal pointer however the run ends.
+// Restores the normal pointer however the run ends. The busy pointer, as the
+// window still takes input (Cancel) while the transfer runs.
 class Hourglass {
 public:
-    Hourglass() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    Hourglass() { QGuiApplication::setOverrideCursor(Qt::BusyCursor); }
     ~Hourglass() { QGuiApplication::restoreOverrideCursor(); }
     Hourglass(const Hourglass &) = delete;
     Hourglass &operator=(const Hourglass &) = delete;
@@ -292,7 +298,8 @@ bool frmExcel::OkToGotoNextStep()
             ok = !txtFilename->text().isEmpty() && (!optImport->isChecked() || fileExists(txtFilename->text()));
             break;
         case 2:
-            ok = WorksheetBox && !WorksheetBox->currentText().isEmpty();
+            ok = StepInitialised[2] && WorksheetBox && !WorksheetBox->currentText().isEmpty()
+                && (optImport->isChecked() || TableFits);
             break;
         default:
             ok = false;
@@ -336,24 +343,35 @@ void frmExcel::InitStep(int /*Step*/)
         case 2: {
             if (!WorksheetBox)
                 qm::raise(QStringLiteral("No direction has been chosen."));
+            // What an earlier preparation found goes first, so a failure here
+            // leaves no workbook and no sheet name for Start to use.
+            Workbook = nullptr;
+            Worksheet = nullptr;
+            WorkbookStale = false;
+            TableFits = true;
+            cmdUseProjectName->setEnabled(false);
+            {
+                const QSignalBlocker quiet(WorksheetBox);
+                WorksheetBox->clear();
+                WorksheetBox->setCurrentIndex(-1);
+                if (WorksheetBox->isEditable())
+                    WorksheetBox->setEditText(QString());
+            }
             const QString fileName = txtFilename->text();
             int projectSheet = -1;
             {
                 const QSignalBlocker quiet(WorksheetBox);
-                WorksheetBox->clear();
-                if (fileExists(fileName)) {
-                    FileMissing = false;
-                    Workbook = qm::check(ExcelApp->Workbooks().Open(fileName));
-                    const int count = Workbook->Worksheets().Count();
+                FileMissing = !fileExists(fileName);
+                if (!FileMissing) {
+                    excel::Workbook *opened = qm::check(ExcelApp->Workbooks().Open(fileName));
+                    const int count = opened->Worksheets().Count();
                     for (int i = 1; i <= count; ++i) {
-                        const QString name = qm::check(Workbook->Worksheets().Item(i))->Name();
+                        const QString name = qm::check(opened->Worksheets().Item(i))->Name();
                         WorksheetBox->addItem(name);
                         if (name == ProjectName && projectSheet < 0)
                             projectSheet = WorksheetBox->count() - 1;
                     }
-                } else {
-                    Workbook = nullptr;
-                    FileMissing = true;
+                    Workbook = opened;
                 }
                 // Filling a box selects its first entry; the user (or the project's name) chooses.
                 WorksheetBox->setCurrentIndex(-1);
@@ -374,6 +392,15 @@ void frmExcel::InitStep(int /*Step*/)
             } else {
                 WorksheetBox->setEditText(ProjectName);
                 cmdUseProjectName->setEnabled(true);
+                // Found now, not after the whole table was written.
+                const excel::FileFormat format =
+                    Workbook ? ExcelTransfer::formatOf(*Workbook) : excel::formatForFileName(fileName);
+                const QString tooLarge =
+                    RFile ? ExcelTransfer::tableDoesNotFit(ExcelTransfer::exportedSize(RFile->Strings()), format)
+                          : QString();
+                TableFits = tooLarge.isEmpty();
+                if (!TableFits)
+                    win32::interaction().msgBox(tooLarge, win32::vbExclamation, kTitle);
             }
             break;
         }
@@ -471,23 +498,23 @@ void frmExcel::cmdUseProjectName_Click()
             if (index >= 0)
                 WorksheetBox->setCurrentIndex(index);
         }
-        cmdNext->setEnabled(true);
+        cmdNext->setEnabled(OkToGotoNextStep());
     });
 }
 
 void frmExcel::cboWorksheetList_Click()
 {
-    qm::trap("cboWorksheetList_Click", [&] { cmdNext->setEnabled(true); });
+    qm::trap("cboWorksheetList_Click", [&] { cmdNext->setEnabled(OkToGotoNextStep()); });
 }
 
 void frmExcel::cboWorksheetCombo_Click()
 {
-    qm::trap("cboWorksheetCombo_Click", [&] { cmdNext->setEnabled(!cboWorksheetCombo->currentText().isEmpty()); });
+    qm::trap("cboWorksheetCombo_Click", [&] { cmdNext->setEnabled(OkToGotoNextStep()); });
 }
 
 void frmExcel::cboWorksheetCombo_Change()
 {
-    qm::trap("cboWorksheetCombo_Change", [&] { cmdNext->setEnabled(!cboWorksheetCombo->currentText().isEmpty()); });
+    qm::trap("cboWorksheetCombo_Change", [&] { cmdNext->setEnabled(OkToGotoNextStep()); });
 }
 
 void frmExcel::cmdBack_Click()
@@ -506,14 +533,29 @@ void frmExcel::cmdNext_Click()
 void frmExcel::cmdStart_Click()
 {
     qm::trap("cmdStart_Click", [&] {
+        if (m_run)
+            return;
         const Hourglass hourglass;
-        if (optImport->isChecked()) {
-            DoImport();
-            Result = 1;
-        } else {
-            DoExport();
+        const bool finishBefore = cmdFinish->isEnabled();
+        bool completed = false;
+        {
+            const RunningControls running(*this);
+            if (optImport->isChecked()) {
+                completed = DoImport();
+                // A stopped import changed nothing.
+                if (!m_lastRunStopped) {
+                    ImportRan = true;
+                    Result = 1;
+                }
+            } else {
+                completed = DoExport();
+            }
         }
-        cmdFinish->setEnabled(true);
+        // Only a completed run may look finished.
+        if (!completed)
+            pbaProgress->Reset();
+        cmdFinish->setEnabled(completed || finishBefore);
+        closeIfAsked();
     });
 }
 
@@ -525,7 +567,14 @@ void frmExcel::cmdFinish_Click()
 void frmExcel::cmdCancel_Click()
 {
     qm::trap("cmdCancel_Click", [&] {
-        Result = 2;
+        if (m_run) {
+            // The run stops at its next cell; the wizard closes once it has.
+            m_closeAfterRun = CloseAfterRun::Cancel;
+            m_run->requestStop();
+            return;
+        }
+        // After an import the strings are the workbook's, so the editor must show them again.
+        Result = ImportRan ? 1 : 2;
         hide();
     });
 }
@@ -535,43 +584,138 @@ void frmExcel::cmdHelp_Click()
     qm::trap("cmdHelp_Click", [&] { win32::interaction().showHelp(HelpFilePath, 104); });
 }
 
-void frmExcel::DoExport()
+// While a transfer runs, only Cancel, Help and the close box act.
+frmExcel::RunningControls::RunningControls(frmExcel &form) : m_form(form)
+{
+    for (QPushButton *button : {form.cmdStart, form.cmdBack, form.cmdNext, form.cmdFinish})
+        button->setEnabled(false);
+}
+
+frmExcel::RunningControls::~RunningControls()
+{
+    m_form.cmdStart->setEnabled(true);
+    m_form.cmdBack->setEnabled(m_form.CurrentStep > 0);
+    m_form.cmdNext->setEnabled(m_form.OkToGotoNextStep());
+}
+
+qm::Status frmExcel::runTransfer(const TransferRun::Job &job)
+{
+    TransferRun run(*pbaProgress, kTitle);
+    m_run = &run;
+    m_lastRunStopped = false;
+    struct Forget {
+        frmExcel &form;
+        ~Forget() { form.m_run = nullptr; }
+    } forget{*this};
+    const qm::Status status = run.run(job);
+    m_lastRunStopped = run.stopRequested();
+    return status;
+}
+
+void frmExcel::closeIfAsked()
+{
+    const CloseAfterRun close = std::exchange(m_closeAfterRun, CloseAfterRun::No);
+    if (close == CloseAfterRun::Cancel)
+        cmdCancel_Click();
+    else if (close == CloseAfterRun::Close)
+        this->close();
+}
+
+void frmExcel::closeEvent(QCloseEvent *event)
+{
+    if (m_run) {
+        event->ignore();
+        m_closeAfterRun = CloseAfterRun::Close;
+        m_run->requestStop();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void frmExcel::reject()
+{
+    if (m_run) {
+        m_closeAfterRun = CloseAfterRun::Close;
+        m_run->requestStop();
+        return;
+    }
+    QDialog::reject();
+}
+
+bool frmExcel::DoExport()
 {
     if (!ExcelApp || !RFile) {
         qm::trap("DoExport", [] { qm::raise(QStringLiteral("The wizard has no workbook application or resource file.")); });
-        return;
+        return false;
     }
     ExcelTransfer::ExportTarget target(ExcelApp->Workbooks());
-    WizardFeedback feedback(*pbaProgress);
-    qm::trap(
+    bool stopped = false;
+    const bool completed = qm::trap(
         "DoExport",
         [&] {
             target.workbook = Workbook;
             target.fileMissing = FileMissing;
             target.fileName = txtFilename->text();
             target.sheetName = WorksheetBox ? WorksheetBox->currentText() : ProjectName;
-            const qm::Status status =
-                ExcelTransfer::exportStrings(target, RFile->Strings(), ExcelTransfer::languageName, feedback);
+            const bool reopen = WorkbookStale && Workbook && !FileMissing;
+            // Names come from this thread's locale data; the run only looks them up.
+            QHash<qint32, QString> names;
+            for (qint32 localeId : RFile->Strings().Languages())
+                names.insert(localeId, ExcelTransfer::languageName(localeId));
+            const resutil::ResStrings &strings = RFile->Strings();
+            const qm::Status status = runTransfer([&](TransferFeedback &feedback) -> qm::Status {
+                if (reopen) {
+                    auto book = target.books.Open(target.fileName);
+                    if (!book)
+                        return book.error();
+                    target.workbook = book.value();
+                }
+                return ExcelTransfer::exportStrings(
+                    target, strings, [&names](qint32 localeId) { return names.value(localeId); }, feedback);
+            });
             Workbook = target.workbook;
             Worksheet = target.worksheet;
-            if (!status)
+            // A failed or stopped run may have added or cleared a sheet in
+            // memory; the next run starts again from the file, which it left
+            // as it was.
+            if (!FileMissing && Workbook)
+                WorkbookStale = !status;
+            stopped = !status && m_lastRunStopped;
+            if (!status && !stopped)
                 qm::raise(status.error().message, status.error().where);
         },
         [&] { return target.details(); });
+    return completed && !stopped;
 }
 
-void frmExcel::DoImport()
+bool frmExcel::DoImport()
 {
-    qm::trap("DoImport", [&] {
+    bool stopped = false;
+    const bool completed = qm::trap("DoImport", [&] {
         if (!RFile)
             qm::raise(QStringLiteral("The wizard has no resource file."));
         if (!Workbook)
             qm::raise(QStringLiteral("%1: the workbook is not open.").arg(txtFilename->text()));
-        WizardFeedback feedback(*pbaProgress);
+        excel::Workbook &book = *Workbook;
         const QString sheetName = WorksheetBox ? WorksheetBox->currentText() : ProjectName;
-        const qm::Status status =
-            ExcelTransfer::importStrings(*Workbook, sheetName, RFile->Strings(), feedback, &Worksheet);
+        // The run reads into its own list; the strings change only once it is complete.
+        std::vector<ExcelTransfer::ImportedString> entries;
+        excel::Worksheet *sheet = nullptr;
+        const qm::Status status = runTransfer([&](TransferFeedback &feedback) -> qm::Status {
+            auto read = ExcelTransfer::readStrings(book, sheetName, feedback, &sheet);
+            if (!read)
+                return read.error();
+            entries = std::move(read).value();
+            return {};
+        });
+        Worksheet = sheet;
+        stopped = m_lastRunStopped;
+        if (stopped)
+            return;
         if (!status)
             qm::raise(status.error().message, status.error().where);
+        WizardFeedback feedback(*pbaProgress);
+        ExcelTransfer::completeImport(RFile->Strings(), std::move(entries), feedback);
     });
+    return completed && !stopped;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "excel/TransferRun.h"
 #include "uistrings/LgvFormLocalisation.h"
 
 #include <QDialog>
@@ -42,9 +43,12 @@ public:
     int GetPrevStep();
     void InitStep(int StepIndex);
     void SetStep(int StepIndex);
-    void DoExport();
-    void DoImport();
+    // Both return true when the run completed.
+    bool DoExport();
+    bool DoImport();
     void lgv_UpdateControls() override;
+    // True while Start's export or import is under way.
+    bool TransferRunning() const { return m_run != nullptr; }
 
     void Form_Load();
     void Form_Unload();
@@ -85,6 +89,14 @@ public:
     bool FileMissing = false;
     QComboBox *WorksheetBox = nullptr;
     bool StepInitialised[StepCount] = {};
+    // The opened workbook was changed in memory by a run that did not
+    // complete: the next export reads it from its file again.
+    bool WorkbookStale = false;
+    // The export's table fits a worksheet of the chosen file's format.
+    bool TableFits = true;
+    // An import has run since the wizard opened: whatever closes the wizard,
+    // the editor shows the strings again.
+    bool ImportRan = false;
 
     // Controls.
     QWidget *Step[StepCount] = {};
@@ -106,8 +118,33 @@ public:
     QPushButton *cmdNext = nullptr;
     QPushButton *cmdFinish = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+public:
+    void reject() override;
+
 private:
+    // Start, Back, Next and Finish are off while a run is under way.
+    class RunningControls {
+    public:
+        explicit RunningControls(frmExcel &form);
+        ~RunningControls();
+        RunningControls(const RunningControls &) = delete;
+        RunningControls &operator=(const RunningControls &) = delete;
+
+    private:
+        frmExcel &m_form;
+    };
+    enum class CloseAfterRun { No, Cancel, Close };
+
+    qm::Status runTransfer(const TransferRun::Job &job);
+    void closeIfAsked();
     void buildControls();
     void chooseDirection(bool import);
     void setDirectionCaptions(int titleId, int startId);
+
+    TransferRun *m_run = nullptr; // the run under way
+    bool m_lastRunStopped = false;
+    CloseAfterRun m_closeAfterRun = CloseAfterRun::No;
 };

@@ -21,22 +21,22 @@ FileFormat formatForFileName(const QString &fileName)
     return fileName.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? FileFormat::Xls : FileFormat::Xlsx;
 }
 
-qm::Status Workbook::SaveAs(const QString &fileName)
+qm::Status Workbook::SaveAs(const QString &fileName, const CommitCheck &commitWanted)
 {
     if (fileName.isEmpty())
         return qm::makeError(QStringLiteral("No file name was given to save the workbook to"));
     // A workbook read from a file keeps its format, as in Excel.
-    return write(fileName, fromFile() ? sourceFormat : formatForFileName(fileName));
+    return write(fileName, fromFile() ? sourceFormat : formatForFileName(fileName), commitWanted);
 }
 
-qm::Status Workbook::Save()
+qm::Status Workbook::Save(const CommitCheck &commitWanted)
 {
     if (m_path.isEmpty())
         return qm::makeError(QStringLiteral("The new workbook has no file name yet; save it with SaveAs first"));
-    return write(m_path, fromFile() ? sourceFormat : formatForFileName(m_path));
+    return write(m_path, fromFile() ? sourceFormat : formatForFileName(m_path), commitWanted);
 }
 
-qm::Status Workbook::write(const QString &fileName, FileFormat format)
+qm::Status Workbook::write(const QString &fileName, FileFormat format, const CommitCheck &commitWanted)
 {
     if (m_sheets.Count() == 0)
         return qm::makeError(QStringLiteral("%1: a workbook needs at least one sheet").arg(fileName));
@@ -48,7 +48,13 @@ qm::Status Workbook::write(const QString &fileName, FileFormat format)
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return qm::makeError(QStringLiteral("%1: cannot be written: %2").arg(fileName, file.errorString()));
-    if (file.write(bytes.value()) != bytes->size() || !file.commit())
+    if (file.write(bytes.value()) != bytes->size())
+        return qm::makeError(QStringLiteral("%1: cannot be written: %2").arg(fileName, file.errorString()));
+    if (commitWanted && !commitWanted()) {
+        file.cancelWriting();
+        return qm::makeError(QStringLiteral("%1: the save was stopped; the file is as it was").arg(fileName));
+    }
+    if (!file.commit())
         return qm::makeError(QStringLiteral("%1: cannot be written: %2").arg(fileName, file.errorString()));
     m_path = QFileInfo(fileName).absoluteFilePath();
     // An .xlsx file we updated is the base of the next save; a file written

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace excel {
 
 enum class FileFormat { Xlsx, Xls };
@@ -29,12 +31,16 @@ public:
     // The file it was read from or last saved to; empty for a new workbook.
     QString FullName() const { return m_path; }
 
+    // Asked once the new file is written, just before it replaces the old
+    // one: false abandons the save, and the old file stays as it was.
+    using CommitCheck = std::function<bool()>;
+
     // Writes the workbook to fileName, atomically, in the format its
     // extension names (.xls: BIFF8, anything else: .xlsx). Refuses, before
     // writing, what the format cannot hold.
-    qm::Status SaveAs(const QString &fileName);
+    qm::Status SaveAs(const QString &fileName, const CommitCheck &commitWanted = {});
     // Writes the workbook back to FullName in its own format.
-    qm::Status Save();
+    qm::Status Save(const CommitCheck &commitWanted = {});
 
     // For the back ends.
     CellFormatTable &formats() { return m_formats; }
@@ -47,7 +53,7 @@ public:
     void setFullName(const QString &path) { m_path = path; }
 
 private:
-    qm::Status write(const QString &fileName, FileFormat format);
+    qm::Status write(const QString &fileName, FileFormat format, const CommitCheck &commitWanted);
 
     excel::Worksheets m_sheets{*this};
     CellFormatTable m_formats;

@@ -133,6 +133,54 @@ private slots:
         QVERIFY2(user.errors.isEmpty(), qPrintable(user.errors.join('\n')));
         QVERIFY2(user.unexpected.isEmpty(), qPrintable(user.unexpected.join('\n')));
     }
+
+    // Cancel after an import still shows what the resource file now holds.
+    void importThenCancelShowsTheImportedStrings()
+    {
+        writeRes(path("C.res"), {{2057, 1, "Old"}});
+        writeProject(m_dir.path(), "C", "C.res");
+        {
+            auto app = excel::Application::Create();
+            QVERIFY(app.ok());
+            excel::Workbook *book = app.value()->Workbooks().Add(-4167).value();
+            excel::Worksheet *sheet = book->ActiveSheet();
+            QVERIFY(sheet->SetName(QStringLiteral("C")).ok());
+            QVERIFY(sheet->Cells().Set(1, 2, excel::Value("German")).ok());
+            QVERIFY(sheet->Cells().Set(2, 2, excel::Value(1031)).ok());
+            QVERIFY(sheet->Cells().Set(3, 1, excel::Value(7)).ok());
+            QVERIFY(sheet->Cells().Set(3, 2, excel::Value("Neu")).ok());
+            QVERIFY(book->SaveAs(path("C.xlsx")).ok());
+        }
+        User user;
+        vbide::VBE vbe;
+        QVERIFY(vbe.VBProjects()->AddFromFile(path("C.vbp")));
+        docResourceEditor editor;
+        editor.setVBE(&vbe);
+        editor.cboProjects()->setCurrentIndex(0);
+        editor.cboProjects_Click();
+        user.answerDialog([&](QDialog &dialog) {
+            auto &form = dynamic_cast<frmExcel &>(dialog);
+            form.optImport->click();
+            form.cmdNext->click();
+            form.txtFilename->setText(path("C.xlsx"));
+            form.cmdNext->click();
+            form.cmdNext->click();
+            form.cmdStart->click();
+            form.cmdCancel->click();
+            return int(QDialog::Rejected);
+        });
+        editor.toolbar_ButtonClick(editor.toolbarButton(QStringLiteral("excel")));
+        win32::SftTree *grid = editor.SftTree();
+        QCOMPARE(editor.LastLanguage(), 0);
+        QCOMPARE(editor.Languages()[0].LocaleID, 1031);
+        const int row = grid->findItemData(7);
+        QVERIFY(row >= 0);
+        QCOMPARE(grid->cellText(row, editor.Languages()[0].Column), QStringLiteral("Neu"));
+        QCOMPARE(grid->findItemData(1), -1);
+        QVERIFY(editor.CurrentProject()->ResourceFile()->Changed());
+        QVERIFY2(user.errors.isEmpty(), qPrintable(user.errors.join('\n')));
+        QVERIFY2(user.unexpected.isEmpty(), qPrintable(user.unexpected.join('\n')));
+    }
 };
 
 QTEST_MAIN(ExcelCommandTest)

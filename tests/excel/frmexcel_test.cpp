@@ -1,4 +1,4 @@
-#include "TransferTestSupport.h"
+#include "WizardTestSupport.h"
 
 #include "excel/CaptionedProgressBar.h"
 #include "excel/frmExcel.h"
@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -23,26 +24,11 @@
 using excel::Value;
 using win32::ScriptedInteraction;
 
+using namespace wizardtest;
+
 namespace {
 
 const QString kTitle = QStringLiteral("Quill Resource String Editor");
-
-// One error report as the user saw it.
-struct Report {
-    QString function;
-    QString description;
-    QString details;
-};
-
-// Answers the next error report, noting what it showed.
-void answerReport(ScriptedInteraction &ui, QList<Report> &reports)
-{
-    ui.answerDialog([&reports](QDialog &dialog) {
-        auto &form = dynamic_cast<frmError &>(dialog);
-        reports.append({form.lblFunction->text(), form.lblDescription->text(), form.lblDetails->text()});
-        return int(QDialog::Accepted);
-    });
-}
 
 } // namespace
 
@@ -54,33 +40,11 @@ class FrmExcelTest : public QObject {
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    // Runs the wizard with `drive` acting as the user; returns ShowExcelDialog's result.
-    // `reports` collects the error reports shown while it runs, `expectedReports` of them.
     qint32 runWizard(ScriptedInteraction &ui, resutil::ResFile &file, const std::function<void(frmExcel &)> &drive,
                      const QString &projectDir = QString(), QList<Report> *reports = nullptr, int expectedReports = 0)
     {
-        ui.answerDialog([&drive](QDialog &dialog) {
-            drive(dynamic_cast<frmExcel &>(dialog));
-            return int(QDialog::Accepted);
-        });
-        for (int i = 0; i < expectedReports; ++i)
-            answerReport(ui, *reports);
-        return frmExcel::ShowExcelDialog(QStringLiteral("Project1"), projectDir.isNull() ? m_dir.path() : projectDir,
-                                         file);
-    }
-
-    // A workbook on disk with the given sheets, each filled with its cells.
-    void writeBook(const QString &file, const QList<QPair<QString, QList<CellSpec>>> &sheets)
-    {
-        auto app = startExcel();
-        excel::Workbook *book = app->Workbooks().Add(excel::xlWBATWorksheet).value();
-        for (qsizetype i = 0; i < sheets.size(); ++i) {
-            excel::Worksheet *sheet = i == 0 ? book->ActiveSheet() : book->Worksheets().Add().value();
-            QVERIFY(sheet->SetName(sheets[i].first).ok());
-            setCells(*sheet, sheets[i].second);
-        }
-        const qm::Status saved = book->SaveAs(file);
-        QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
+        return wizardtest::runWizard(ui, file, drive, projectDir.isNull() ? m_dir.path() : projectDir, reports,
+                                     expectedReports);
     }
 
     static QList<CellSpec> exampleSheet()
@@ -88,15 +52,6 @@ class FrmExcelTest : public QObject {
         return {{1, 2, Value("English")}, {1, 3, Value("German")}, {2, 2, Value(2057)}, {2, 3, Value(1031)},
                 {3, 1, Value(10)},        {4, 1, Value(11)},       {3, 2, Value("Yes")}, {3, 3, Value("Ja")},
                 {4, 2, Value("No")}};
-    }
-
-    // Steps 0 to 2 with the given direction and file.
-    static void goToWorksheetStep(frmExcel &form, bool import, const QString &file)
-    {
-        (import ? form.optImport : form.optExport)->click();
-        form.cmdNext->click();
-        form.txtFilename->setText(file);
-        form.cmdNext->click();
     }
 
 private slots:
@@ -265,7 +220,7 @@ private slots:
         });
         QCOMPARE(ui.fileDialogs.size(), 2);
         QCOMPARE(ui.fileDialogs[0].initialPath, m_dir.path() + QStringLiteral("/Project1.xls"));
-        QCOMPARE(ui.fileDialogs[0].filters, (QStringList{"Excel Files (*.xls)", "All Files (*.*)"}));
+        QCOMPARE(ui.fileDialogs[0].filters, (QStringList{"Excel Files (*.xls *.xlsx)", "All Files (*.*)"}));
         QVERIFY(!ui.fileDialogs[0].confirmOverwrite);
         QVERIFY(ui.unexpected.isEmpty());
     }
@@ -453,7 +408,7 @@ private slots:
         });
     }
 
-    // A failed export is reported with the cell; the wizard goes on with Finish enabled.
+    // A failed export is reported with the cell; nothing looks finished.
     void exportFailureReportsTheCell()
     {
         QFile::remove(path("fail.xlsx"));
@@ -468,9 +423,10 @@ private slots:
                 goToWorksheetStep(form, false, path("fail.xlsx"));
                 form.cmdNext->click();
                 form.cmdStart->click();
-                QVERIFY(form.cmdFinish->isEnabled());
-                QCOMPARE(form.pbaProgress->Value(), 1);
-                form.cmdFinish->click();
+                QVERIFY(!form.cmdFinish->isEnabled());
+                QVERIFY(form.pbaProgress->Caption().isEmpty());
+                QCOMPARE(form.pbaProgress->bar()->text(), QStringLiteral("0%"));
+                form.cmdCancel->click();
             },
             QString(), &reports, 1);
         QCOMPARE(reports.size(), 1);
@@ -500,8 +456,9 @@ private slots:
                 goToWorksheetStep(form, true, path("bad.xlsx"));
                 form.cmdNext->click();
                 form.cmdStart->click();
-                QVERIFY(form.cmdFinish->isEnabled());
-                form.cmdFinish->click();
+                QVERIFY(!form.cmdFinish->isEnabled());
+                QCOMPARE(form.pbaProgress->bar()->text(), QStringLiteral("0%"));
+                form.close();
             },
             QString(), &reports, 1);
         QCOMPARE(result, 1);
@@ -559,6 +516,181 @@ private slots:
         QCOMPARE(reports.size(), 2);
         QCOMPARE(reports[0].function, QStringLiteral("frmExcel.InitStep"));
         QVERIFY(reports[0].details.isEmpty());
+    }
+
+    // Going back from a prepared step 2 to a file that cannot be read leaves
+    // nothing of the first workbook for Start to write into.
+    void failedWorksheetStepLeavesNoWorkbook()
+    {
+        writeBook(path("A.xlsx"), {{"Project1", exampleSheet()}});
+        writeFile(path("B.xlsx"), "not a workbook");
+        const QByteArray before = readFile(path("A.xlsx"));
+        ScriptedInteraction ui;
+        QList<Report> reports;
+        resutil::ResFile file;
+        fill(file.Strings(), {{2057, 1, "new"}});
+        runWizard(
+            ui, file,
+            [&](frmExcel &form) {
+                goToWorksheetStep(form, false, path("A.xlsx"));
+                QVERIFY(form.Workbook);
+                form.cmdBack->click();
+                form.txtFilename->setText(path("B.xlsx"));
+                form.cmdNext->click();
+                QCOMPARE(form.CurrentStep, 2);
+                QVERIFY(!form.Workbook);
+                QVERIFY(form.cboWorksheetCombo->currentText().isEmpty());
+                QCOMPARE(form.cboWorksheetCombo->count(), 0);
+                QVERIFY(!form.cmdNext->isEnabled());
+                QVERIFY(!form.cmdUseProjectName->isEnabled());
+                // A name typed into the unprepared step does not open the way to Start.
+                form.cboWorksheetCombo->setEditText(QStringLiteral("Project1"));
+                QVERIFY(!form.cmdNext->isEnabled());
+                form.SetStep(3);
+                form.cmdStart->click();
+                QVERIFY(!form.cmdFinish->isEnabled());
+                QVERIFY(form.pbaProgress->Caption() != QStringLiteral("Export complete"));
+                form.cmdCancel->click();
+            },
+            QString(), &reports, 2);
+        QCOMPARE(reports.size(), 2);
+        QCOMPARE(reports[0].function, QStringLiteral("frmExcel.InitStep"));
+        QCOMPARE(reports[1].function, QStringLiteral("DoExport"));
+        QCOMPARE(readFile(path("A.xlsx")), before);
+    }
+
+    // A name the format refuses is reported and leaves no sheet behind.
+    void refusedSheetNameAddsNothing()
+    {
+        writeBook(path("names.xlsx"), {{"Cover", {{1, 1, Value("cover")}}}});
+        ScriptedInteraction ui;
+        QList<Report> reports;
+        resutil::ResFile file;
+        fill(file.Strings(), {{2057, 1, "one"}});
+        runWizard(
+            ui, file,
+            [&](frmExcel &form) {
+                goToWorksheetStep(form, false, path("names.xlsx"));
+                form.cboWorksheetCombo->setEditText(QStringLiteral("a/b"));
+                form.cmdNext->click();
+                form.cmdStart->click();
+                QVERIFY(!form.cmdFinish->isEnabled());
+                form.cmdBack->click();
+                form.cboWorksheetCombo->setEditText(QStringLiteral("Good"));
+                form.cmdNext->click();
+                form.cmdStart->click();
+                QVERIFY(form.cmdFinish->isEnabled());
+                form.cmdFinish->click();
+            },
+            QString(), &reports, 1);
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports[0].function, QStringLiteral("DoExport"));
+        QVERIFY2(reports[0].description.contains(QStringLiteral("a/b")), qPrintable(reports[0].description));
+        auto app = startExcel();
+        QM_OPEN_BOOK(book, *app, path("names.xlsx"));
+        QStringList names;
+        for (int i = 1; i <= book->Worksheets().Count(); ++i)
+            names.append(book->Worksheets().Item(i).value()->Name());
+        QCOMPARE(names, (QStringList{"Cover", "Good"}));
+    }
+
+    // A save that fails after every cell was written shows no completion, and
+    // Finish keeps the state it had before Start.
+    void failedSaveShowsNoCompletion()
+    {
+        ScriptedInteraction ui;
+        QList<Report> reports;
+        resutil::ResFile file;
+        fill(file.Strings(), {{2057, 1, "one"}, {2057, 2, "two"}});
+        const QString book = path("saved.xlsx");
+        QFile::remove(book);
+        runWizard(
+            ui, file,
+            [&](frmExcel &form) {
+                goToWorksheetStep(form, false, path("no/such/folder/book.xlsx"));
+                form.cmdNext->click();
+                form.cmdStart->click();
+                QVERIFY(!form.cmdFinish->isEnabled());
+                QVERIFY(form.pbaProgress->Caption().isEmpty());
+                QCOMPARE(form.pbaProgress->bar()->text(), QStringLiteral("0%"));
+
+                form.cmdBack->click();
+                form.cmdBack->click();
+                form.txtFilename->setText(book);
+                form.cmdNext->click();
+                form.cmdNext->click();
+                form.cmdStart->click();
+                QVERIFY(form.cmdFinish->isEnabled());
+                // The file's name is now taken by a folder: the second save fails.
+                QVERIFY(QFile::remove(book));
+                QVERIFY(QDir().mkdir(book));
+                form.cmdStart->click();
+                QVERIFY(form.cmdFinish->isEnabled());
+                QVERIFY(form.pbaProgress->Caption().isEmpty());
+                QCOMPARE(form.pbaProgress->bar()->text(), QStringLiteral("0%"));
+                form.cmdCancel->click();
+            },
+            QString(), &reports, 2);
+        QCOMPARE(reports.size(), 2);
+        QCOMPARE(reports[0].function, QStringLiteral("DoExport"));
+        QCOMPARE(reports[1].function, QStringLiteral("DoExport"));
+        QVERIFY(QDir().rmdir(book));
+    }
+
+    // The worksheet step says at once when the chosen format cannot hold the table.
+    void exportLimitsCheckedInTheWorksheetStep_data()
+    {
+        QTest::addColumn<int>("ids");
+        QTest::addColumn<int>("languages");
+        QTest::addColumn<bool>("existingBook");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("rows, new .xls")
+            << 65535 << 1 << false
+            << "The table has 65537 rows and 2 columns, but a worksheet of an .xls file holds at most 65536 rows "
+               "and 256 columns.\r\nAn .xlsx file holds up to 1048576 rows and 16384 columns: choose a file name "
+               "ending in .xlsx.";
+        QTest::newRow("columns, existing .xls")
+            << 1 << 256 << true
+            << "The table has 3 rows and 257 columns, but a worksheet of an .xls file holds at most 65536 rows and "
+               "256 columns.\r\nAn .xlsx file holds up to 1048576 rows and 16384 columns: choose a file name ending "
+               "in .xlsx.";
+    }
+    void exportLimitsCheckedInTheWorksheetStep()
+    {
+        QFETCH(int, ids);
+        QFETCH(int, languages);
+        QFETCH(bool, existingBook);
+        QFETCH(QString, message);
+        const QString xls = path(existingBook ? "small.xls" : "limits.xls");
+        QFile::remove(xls);
+        if (existingBook)
+            writeBook(xls, {{"Other", {{1, 1, Value("x")}}}});
+        ScriptedInteraction ui;
+        ui.answerMsgBox(win32::vbOK);
+        resutil::ResFile file;
+        file.Strings().reserve(qsizetype(ids) * languages);
+        for (int language = 0; language < languages; ++language)
+            for (int id = 0; id < ids; ++id)
+                file.Strings().Add(1000 + language, id, QStringLiteral("t"));
+        runWizard(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, false, xls);
+            QCOMPARE(ui.messageBoxes.size(), 1);
+            QCOMPARE(ui.messageBoxes[0].prompt, message);
+            QCOMPARE(ui.messageBoxes[0].style, int(win32::vbExclamation));
+            QCOMPARE(ui.messageBoxes[0].title, kTitle);
+            QCOMPARE(form.cboWorksheetCombo->currentText(), QStringLiteral("Project1"));
+            QVERIFY(!form.cmdNext->isEnabled());
+            form.cmdUseProjectName->click();
+            QVERIFY(!form.cmdNext->isEnabled());
+            // The format that holds it.
+            form.cmdBack->click();
+            form.txtFilename->setText(path("limits.xlsx"));
+            form.cmdNext->click();
+            QCOMPARE(ui.messageBoxes.size(), 1);
+            QVERIFY(form.cmdNext->isEnabled());
+            form.cmdCancel->click();
+        });
+        QVERIFY(ui.unexpected.isEmpty());
     }
 
     void closingKeepsTheResult()
