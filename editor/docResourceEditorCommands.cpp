@@ -39,7 +39,7 @@ void docResourceEditor::toolbar_ButtonClick(QAction *Button)
         else if (key == QLatin1String("info"))
             ShowAboutDialog(this);
         else if (key == QLatin1String("help"))
-            HelpModule::HtmlHelp(HelpModule::HH_DISPLAY_TOPIC);
+            HelpModule::HtmlHelp(this, HelpModule::HH_DISPLAY_TOPIC);
         else if (key == QLatin1String("switch"))
             LanguageSelect::ShowDialog(false);
     });

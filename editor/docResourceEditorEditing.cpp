@@ -63,6 +63,7 @@ void docResourceEditor::NewResFile()
         request.filters = {QStringLiteral("Resource Files (*.res)"), QStringLiteral("All Files (*.*)")};
         request.defaultSuffix = QStringLiteral("res");
         request.confirmOverwrite = true;
+        request.pathMustExist = true;
         const QString fileName = win32::interaction().getSaveFileName(request);
         if (fileName.isEmpty())
             return;  // cancelled

@@ -477,6 +477,7 @@ void frmExcel::cmdBrowse_Click()
         request.initialPath = dlgExcelFile.FileName;
         request.filters = dialogFilters(dlgExcelFile.Filter);
         request.confirmOverwrite = false;
+        request.fileMustExist = (dlgExcelFile.Flags & OFN_FILEMUSTEXIST) != 0;
         const QString chosen = import ? win32::interaction().getOpenFileName(request)
                                       : win32::interaction().getSaveFileName(request);
         if (chosen.isEmpty())
@@ -581,7 +582,7 @@ void frmExcel::cmdCancel_Click()
 
 void frmExcel::cmdHelp_Click()
 {
-    qm::trap("cmdHelp_Click", [&] { win32::interaction().showHelp(HelpFilePath, 104); });
+    qm::trap("cmdHelp_Click", [&] { win32::interaction().showHelp(this, HelpFilePath, 104); });
 }
 
 // While a transfer runs, only Cancel, Help and the close box act.

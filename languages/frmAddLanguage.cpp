@@ -96,7 +96,7 @@ void frmAddLanguage::keyPressEvent(QKeyEvent *event)
 
 void frmAddLanguage::cmdHelp_Click()
 {
-    HelpModule::HtmlHelp(HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicAddLanguage);
+    HelpModule::HtmlHelp(this, HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicAddLanguage);
 }
 
 int AddLanguage(int &LocaleID, QString &LocaleName, QWidget *parent)

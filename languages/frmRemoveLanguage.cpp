@@ -85,5 +85,5 @@ void frmRemoveLanguage::cmdCancel_Click()
 
 void frmRemoveLanguage::cmdHelp_Click()
 {
-    HelpModule::HtmlHelp(HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicRemoveLanguage);
+    HelpModule::HtmlHelp(this, HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicRemoveLanguage);
 }

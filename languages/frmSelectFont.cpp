@@ -170,7 +170,7 @@ void frmSelectFont::cmdCancel_Click()
     reject();
 }
 
-void frmSelectFont::cmdHelp_Click() { HelpModule::HtmlHelp(HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicSelectFont); }
+void frmSelectFont::cmdHelp_Click() { HelpModule::HtmlHelp(this, HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicSelectFont); }
 
 void frmSelectFont::closeEvent(QCloseEvent *event)
 {

@@ -7,9 +7,9 @@ namespace HelpModule {
 
 QString HelpFile() { return HelpFilePath.isEmpty() ? LibraryHelpFilePath() : HelpFilePath; }
 
-void HtmlHelp(int command, int topic)
+void HtmlHelp(QWidget *owner, int command, int topic)
 {
-    win32::interaction().showHelp(HelpFile(), command == HH_HELP_CONTEXT ? topic : 0);
+    win32::interaction().showHelp(owner, HelpFile(), command == HH_HELP_CONTEXT ? topic : 0);
 }
 
 } // namespace HelpModule

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace HelpModule {
 
 // The help commands the add-in uses, with the values of the HTML Help API.
@@ -19,7 +21,8 @@ inline constexpr int kTopicSelectFont = 106;
 
 // The application's help file: HelpFilePath once connected, else the one beside the library.
 QString HelpFile();
-// Opens the help file: HH_DISPLAY_TOPIC shows its default topic, HH_HELP_CONTEXT the topic.
-void HtmlHelp(int command, int topic = 0);
+// Opens the help file in a window owned by owner (the window of the help button):
+// HH_DISPLAY_TOPIC shows its default topic, HH_HELP_CONTEXT the topic.
+void HtmlHelp(QWidget *owner, int command, int topic = 0);
 
 } // namespace HelpModule

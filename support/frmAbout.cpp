@@ -8,11 +8,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
 const QString kProductName = QStringLiteral("Quill Resource String Editor");
+// Room a title bar takes beside its caption: the window icon and three buttons.
+constexpr int kTitleBarButtons = 160;
 }
 
 frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
@@ -58,6 +61,8 @@ frmAbout::frmAbout(QWidget *parent) : QDialog(parent)
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
     auto *layout = new QVBoxLayout(this);
+    captionRoom = new QSpacerItem(0, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+    layout->addItem(captionRoom);
     layout->addLayout(head);
     layout->addSpacing(12);
     layout->addLayout(buttons);
@@ -73,6 +78,12 @@ void frmAbout::Form_Unload() { lgv_Unload(); }
 void frmAbout::lgv_UpdateControls()
 {
     lgv_SetCaption(*this, 100);
+    // The box is as wide as its contents; the caption must fit into its title bar too.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    captionRoom->changeSize(QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + kTitleBarButtons, 0,
+                            QSizePolicy::Fixed, QSizePolicy::Fixed);
+    layout()->invalidate();
     lgv_SetText(*cmdHelp, 138);
     lgv_SetText(*cmdOK, 109);
     // String 106 is only a placeholder ("Version xxx"); the running version
@@ -87,7 +98,7 @@ void frmAbout::cmdOK_Click() { accept(); }
 
 void frmAbout::cmdHelp_Click()
 {
-    qm::trap("cmdHelp_Click", [&] { HelpModule::HtmlHelp(HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicAbout); });
+    qm::trap("cmdHelp_Click", [&] { HelpModule::HtmlHelp(this, HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicAbout); });
 }
 
 void ShowAboutDialog(QWidget *parent)

@@ -6,6 +6,7 @@
 
 class QLabel;
 class QPushButton;
+class QSpacerItem;
 
 // The About box: the product's name and the running add-in's version.
 class frmAbout : public QDialog, public LgvFormLocalisation {
@@ -26,6 +27,9 @@ public:
     QLabel *lblVersion = nullptr;
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdHelp = nullptr;
+
+private:
+    QSpacerItem *captionRoom = nullptr;  // keeps the box as wide as its caption needs
 };
 
 // Loads the About box, shows it modally and unloads it.

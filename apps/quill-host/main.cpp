@@ -1,6 +1,7 @@
 // quill-host [PROJECT.vbp | GROUP.vbg]
 // quill-host --register LIBRARY | --unregister LIBRARY
 
+#include "platform/vbide/HostApplication.h"
 #include "platform/vbide/HostWindow.h"
 #include "platform/vbide/InprocServer.h"
 #include "platform/win32/Interaction.h"
@@ -49,8 +50,7 @@ int main(int argc, char **argv)
         return registration(argc, argv);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quill-host"));
-    QApplication::setApplicationDisplayName(QLatin1String(vbide::HostWindow::Title));
+    vbide::prepareHostApplication();
     const QStringList args = app.arguments();
     if (args.size() > 2 || (args.size() == 2 && args[1].startsWith(QLatin1String("--"))))
         return usage();

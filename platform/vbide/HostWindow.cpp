@@ -16,6 +16,7 @@
 #include "platform/win32/Interaction.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -24,12 +25,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace vbide {
 
 namespace {
-
-constexpr int vbYesNoCancel = 3;
 
 QString title()
 {
@@ -139,6 +139,7 @@ QString HostWindow::askProjectFile(const QString &dialogTitle)
         request.initialPath = QFileInfo(project->FileName()).absolutePath();
     request.filters = {QStringLiteral("Visual Basic projects (*.vbp *.vbg)"), QStringLiteral("All files (*)")};
     request.confirmOverwrite = false;
+    request.fileMustExist = true;
     return win32::interaction().getOpenFileName(request);
 }
 
@@ -148,7 +149,7 @@ bool HostWindow::askToSave(VBProject *project)
         return true;
     const int answer = win32::interaction().msgBox(
         QStringLiteral("Save changes to the project \"%1\"?\n%2").arg(project->Name(), QDir::toNativeSeparators(project->FileName())),
-        vbYesNoCancel | win32::vbExclamation, title());
+        win32::vbYesNoCancel | win32::vbExclamation, title());
     if (answer == win32::vbNo)
         return true;
     if (answer != win32::vbYes)
@@ -340,8 +341,51 @@ void HostWindow::shutDown()
     m_vbe->Addins()->disconnectAll(ext_dm_HostShutdown);
 }
 
+bool HostWindow::closeModalDialogs()
+{
+    while (QWidget *modal = QApplication::activeModalWidget()) {
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        if (modal->isVisible()) {
+            // It would not go: leave it to the user.
+            modal->raise();
+            modal->activateWindow();
+            return false;
+        }
+    }
+    return true;
+}
+
+void HostWindow::closeWhenDialogsAreGone()
+{
+    constexpr int kMaxRounds = 100;
+    if (win32::modalLoopDepth() == 0) {
+        m_closeRounds = 0;
+        close();
+        return;
+    }
+    if (++m_closeRounds > kMaxRounds || !closeModalDialogs()) {
+        m_closeRounds = 0;  // what keeps opening or stays open is the user's to close
+        return;
+    }
+    QTimer::singleShot(0, this, &HostWindow::closeWhenDialogsAreGone);
+}
+
 void HostWindow::closeEvent(QCloseEvent *event)
 {
+    // A modal dialog runs its own event loop further down the stack, and the
+    // add-ins' windows it belongs to go when the host shuts down. So the host
+    // closes the dialogs, lets their loops return, and only then closes itself.
+    if (win32::modalLoopDepth() > 0) {
+        event->ignore();
+        if (m_closeRounds == 0 && closeModalDialogs()) {
+            m_closeRounds = 1;
+            QTimer::singleShot(0, this, &HostWindow::closeWhenDialogsAreGone);
+        }
+        return;
+    }
     if (!m_shutDown && !askToSaveAll()) {
         event->ignore();
         return;

@@ -63,6 +63,10 @@ private:
     void showWarnings(const QStringList &warnings);
     void updateActions();
     void shutDown();
+    // Closes the open modal dialogs, topmost first. False when one would not close.
+    bool closeModalDialogs();
+    // Closes the host once every modal dialog's loop has returned.
+    void closeWhenDialogsAreGone();
 
     VBE *m_vbe = nullptr;
     ProjectExplorer *m_explorer = nullptr;
@@ -71,6 +75,7 @@ private:
     QAction *m_saveAction = nullptr;
     QAction *m_renameAction = nullptr;
     bool m_shutDown = false;
+    int m_closeRounds = 0;  // rounds waited for modal dialogs to end, 0 when no close is pending
 };
 
 } // namespace vbide

@@ -149,11 +149,12 @@ void HtmlHelpViewer::contentsClicked(QListWidgetItem *item)
         m_browser->setSource(item->data(Qt::UserRole).toUrl());
 }
 
-qm::Status HtmlHelp(const QString &helpFile, int context)
+qm::Status HtmlHelp(QWidget *owner, const QString &helpFile, int context)
 {
     // Like an HTML Help window, the viewer belongs to the window that asked for it,
     // so it can be used while that window is modal and closes with it.
-    QWidget *owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = QApplication::activeModalWidget();
     if (!owner)
         owner = QApplication::activeWindow();
     if (g_viewer && owner == g_viewer.data())

@@ -52,8 +52,9 @@ private:
 };
 
 // Opens the application's help window at a context topic (0: the default topic),
-// owned by the active modal dialog or the active window, and brings it to the front.
-qm::Status HtmlHelp(const QString &helpFile, int context);
+// owned by owner (when none: the active modal dialog or the active window), and
+// brings it to the front.
+qm::Status HtmlHelp(QWidget *owner, const QString &helpFile, int context);
 // The help window HtmlHelp opened, if it is still open.
 HtmlHelpViewer *currentHtmlHelpViewer();
 // Closes and deletes that window.

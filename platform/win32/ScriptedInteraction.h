@@ -11,7 +11,12 @@ namespace win32 {
 
 // A stand-in for the user in tests. Each question the system asks takes the next
 // scripted answer of its kind; a question with no answer left is recorded as
-// unexpected and answered with Cancel, so a test can fail on it.
+// unexpected and answered with Cancel, so a test can fail on it. It holds the
+// system to what the real dialogs allow: a message box style Windows does not
+// have, or an answer that box has no button for, is recorded as unexpected (the
+// box then answers as Escape would), and a file name the dialog's rules refuse
+// is recorded in refusedFiles while the dialog takes the next answer, as a user
+// who is told the name is wrong chooses again.
 class ScriptedInteraction : public Interaction {
 public:
     struct MessageBoxCall {
@@ -19,6 +24,7 @@ public:
         int style;
         QString title;
     };
+
     using DialogScript = std::function<int(QDialog &)>;
 
     ScriptedInteraction();  // installs itself
@@ -34,7 +40,9 @@ public:
     QList<FileDialogRequest> fileDialogs;
     QStringList shellOpened;
     QList<QWidget *> topmostWindows;
-    QList<QPair<QString, int>> helpShown;
+    QList<QPair<QString, int>> helpShown;  // help file and topic
+    QList<QWidget *> helpOwners;            // the window each help was opened for
+    QStringList refusedFiles;  // file names a dialog's rules refused
     QStringList unexpected;  // questions that found no scripted answer
 
     int msgBox(const QString &prompt, int style, const QString &title) override;
@@ -43,9 +51,11 @@ public:
     QString getSaveFileName(const FileDialogRequest &request) override;
     bool shellOpen(const QString &url) override;
     void makeTopmost(QWidget &window) override;
-    void showHelp(const QString &helpFile, int topic) override;
+    void showHelp(QWidget *owner, const QString &helpFile, int topic) override;
 
 private:
+    QString nextFile(const FileDialogRequest &request, const QString &kind);
+
     Interaction *m_previous = nullptr;
     std::deque<int> m_msgBoxAnswers;
     std::deque<DialogScript> m_dialogScripts;

@@ -149,8 +149,8 @@ private slots:
     void helpModuleCommands()
     {
         win32::ScriptedInteraction user;
-        HelpModule::HtmlHelp(HelpModule::HH_DISPLAY_TOPIC, 106);
-        HelpModule::HtmlHelp(HelpModule::HH_HELP_CONTEXT, 106);
+        HelpModule::HtmlHelp(nullptr, HelpModule::HH_DISPLAY_TOPIC, 106);
+        HelpModule::HtmlHelp(nullptr, HelpModule::HH_HELP_CONTEXT, 106);
         QCOMPARE(user.helpShown.size(), 2);
         QCOMPARE(user.helpShown[0].second, 0);  // the default topic, whatever topic is passed
         QCOMPARE(user.helpShown[1].second, 106);

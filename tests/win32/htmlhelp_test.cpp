@@ -147,14 +147,14 @@ private slots:
 
     void htmlHelpKeepsOneWindow()
     {
-        QVERIFY(win32::HtmlHelp(helpFile, 102).ok());
+        QVERIFY(win32::HtmlHelp(nullptr, helpFile, 102).ok());
         win32::HtmlHelpViewer *first = win32::currentHtmlHelpViewer();
         QVERIFY(first && first->isVisible());
-        QVERIFY(win32::HtmlHelp(helpFile, 0).ok());
+        QVERIFY(win32::HtmlHelp(nullptr, helpFile, 0).ok());
         QCOMPARE(win32::currentHtmlHelpViewer(), first);
         QCOMPARE(first->currentTopic().fileName(), QStringLiteral("index.html"));
         // A failure leaves the open window as it was.
-        QVERIFY(!win32::HtmlHelp(helpFile, 9999).ok());
+        QVERIFY(!win32::HtmlHelp(nullptr, helpFile, 9999).ok());
         QCOMPARE(first->currentTopic().fileName(), QStringLiteral("index.html"));
         win32::closeHtmlHelp();
         QVERIFY(!win32::currentHtmlHelpViewer());
