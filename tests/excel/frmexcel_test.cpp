@@ -206,7 +206,8 @@ private slots:
         QFETCH(int, flags);
         ScriptedInteraction ui;
         ui.answerFileDialog(QString()); // cancelled
-        ui.answerFileDialog(path("chosen.xls"));
+        ui.answerFileDialog(path("chosen.xls"));  // an import's dialog takes only an existing file
+        writeFile(path("chosen.xls"), QByteArray());
         resutil::ResFile file;
         runWizard(ui, file, [&](frmExcel &form) {
             (import ? form.optImport : form.optExport)->click();
