@@ -39,6 +39,24 @@ private slots:
         LgvStringModule::setCurrentUILanguage(2057);
     }
 
+    // A table the format cannot hold is refused before any cell is written.
+    void tooLargeForTheFormatIsRefusedFirst()
+    {
+        auto app = startExcel();
+        ExportTarget target(app->Workbooks());
+        RecordingFeedback feedback;
+        QList<Entry> entries;
+        for (int id = 0; id < 65535; ++id)
+            entries.append({2057, id, "t"});
+        const qm::Status status = exportNew(*app, target, entries, feedback, QStringLiteral("big.xls"));
+        QVERIFY(!status.ok());
+        QVERIFY2(status.errorString().startsWith(QStringLiteral("The table has 65537 rows and 2 columns")),
+                 qPrintable(status.errorString()));
+        QVERIFY(!target.worksheet);
+        QVERIFY(feedback.captions.isEmpty());
+        QVERIFY(!QFileInfo::exists(path("big.xls")));
+    }
+
     void layoutInOrderOfFirstOccurrence()
     {
         auto app = startExcel();
