@@ -12,6 +12,7 @@
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
 #include "support/Globals.h"
+#include "support/HelpModule.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -582,7 +583,7 @@ void frmExcel::cmdCancel_Click()
 
 void frmExcel::cmdHelp_Click()
 {
-    qm::trap("cmdHelp_Click", [&] { win32::interaction().showHelp(this, HelpFilePath, 104); });
+    qm::trap("cmdHelp_Click", [&] { HelpModule::HtmlHelp(this, HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicExcel); });
 }
 
 // While a transfer runs, only Cancel, Help and the close box act.

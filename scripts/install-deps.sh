@@ -21,6 +21,7 @@ TEST_PACKAGES=(
   python3-openpyxl python3-xlrd python3-xlwt gnumeric
   libreoffice-calc-nogui
   hyperfine libbenchmark-dev xdotool
+  desktop-file-utils appstream lintian man-db shared-mime-info
 )
 
 want=("${BUILD_PACKAGES[@]}" "${RUN_PACKAGES[@]}")

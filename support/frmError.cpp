@@ -3,8 +3,10 @@
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
 #include "support/Globals.h"
+#include "uistrings/LgvStringModule.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -168,8 +170,9 @@ QString frmError::MailText()
     return text;
 }
 
-void frmError::OpenEmail(const QString &address, const QString &subject, const QString &body)
+bool frmError::OpenEmail(const QString &address, const QString &subject, const QString &body)
 {
+    bool opened = false;
     qm::trap("OpenEmail", [&] {
         QString link = address;
         if (address.left(7).toLower() != QLatin1String("mailto:"))
@@ -179,8 +182,20 @@ void frmError::OpenEmail(const QString &address, const QString &subject, const Q
         if (!body.isEmpty())
             link += (subject.isEmpty() ? QStringLiteral("?") : QStringLiteral("&")) + QStringLiteral("body=")
                   + percentEncoded(body);
-        // Whether a mail program opened is not ours to report: the shell shows its own message.
-        (void)win32::interaction().shellOpen(link);
+        opened = win32::interaction().shellOpen(link);
+    });
+    return opened;
+}
+
+void frmError::OfferReportCopy()
+{
+    qm::trap("OfferReportCopy", [&] {
+        const QString prompt = LgvStringModule::SubstituteParameters(LgvStringModule::lgv_string(560), SupportAddress);
+        if (win32::interaction().msgBox(prompt, win32::vbYesNo | win32::vbExclamation, QStringLiteral("Quill Resource String Editor")) != win32::vbYes)
+            return;
+        QString report = MailText();
+        report.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QGuiApplication::clipboard()->setText(report);
     });
 }
 
@@ -192,7 +207,9 @@ void frmError::cmdEmail_Click()
         body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         body.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         body.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-        OpenEmail(SupportAddress, MailSubject, body);
+        // Without a mail program the shell shows nothing, so the report says so itself.
+        if (!OpenEmail(SupportAddress, MailSubject, body))
+            OfferReportCopy();
     });
 }
 

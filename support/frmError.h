@@ -32,8 +32,11 @@ public:
     // The report as plain text, each line ended by CR LF.
     QString MailText();
     // Hands a mailto link built from the parts to the shell; subject and body
-    // are percent-encoded.
-    static void OpenEmail(const QString &address, const QString &subject, const QString &body);
+    // are percent-encoded. False when no mail program could be started.
+    static bool OpenEmail(const QString &address, const QString &subject, const QString &body);
+    // Says that no mail program could be started and offers to copy the report
+    // to the clipboard instead.
+    void OfferReportCopy();
 
     void cmdEmail_Click();
     void cmdContinue_Click();

@@ -1,6 +1,9 @@
-// quill-host [PROJECT.vbp | GROUP.vbg]
-// quill-host --register LIBRARY | --unregister LIBRARY
+// quill-host [PROJECT.vbp | GROUP.vbg | FILE.res]
+// quill-host --register LIBRARY | --unregister LIBRARY | --help | --version
 
+#include "HostCommandLine.h"
+
+#include "platform/vbide/BundledAddIns.h"
 #include "platform/vbide/HostApplication.h"
 #include "platform/vbide/HostWindow.h"
 #include "platform/vbide/InprocServer.h"
@@ -13,32 +16,35 @@
 #include <QStringList>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
-int usage()
+void print(std::FILE *stream, const QString &text)
 {
-    std::fprintf(stderr, "usage: quill-host [PROJECT.vbp | GROUP.vbg]\n"
-                         "       quill-host --register LIBRARY\n"
-                         "       quill-host --unregister LIBRARY\n");
-    return 2;
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    std::fflush(stream);
 }
 
-int registration(int argc, char **argv)
+QStringList rawArguments(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+int registration(int argc, char **argv, const HostCommandLine &command)
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 3)
-        return usage();
-    const QString library = QFileInfo(args[2]).absoluteFilePath();
-    const bool registering = args[1] == QLatin1String("--register");
+    const QString library = QFileInfo(command.argument).absoluteFilePath();
+    const bool registering = command.action == HostCommandLine::Register;
     qm::Status status = registering ? vbide::registerServer(library) : vbide::unregisterServer(library);
     if (!status) {
-        std::fprintf(stderr, "quill-host: %s\n", qPrintable(status.errorString()));
+        print(stderr, QStringLiteral("quill-host: %1\n").arg(status.errorString()));
         return 1;
     }
-    std::printf("%s %s\n", registering ? "Registered" : "Unregistered", qPrintable(library));
+    print(stdout, QStringLiteral("%1 %2\n").arg(registering ? QStringLiteral("Registered") : QStringLiteral("Unregistered"), library));
     return 0;
 }
 
@@ -46,24 +52,41 @@ int registration(int argc, char **argv)
 
 int main(int argc, char **argv)
 {
-    if (argc >= 2 && (std::strcmp(argv[1], "--register") == 0 || std::strcmp(argv[1], "--unregister") == 0))
-        return registration(argc, argv);
+    const HostCommandLine command = HostCommandLine::parse(rawArguments(argc, argv));
+    switch (command.action) {
+    case HostCommandLine::Help:
+        print(stdout, hostHelpText());
+        return 0;
+    case HostCommandLine::Version:
+        print(stdout, hostVersionText());
+        return 0;
+    case HostCommandLine::UsageError:
+        print(stderr, QStringLiteral("quill-host: %1\n").arg(command.argument) + hostUsageText());
+        return 2;
+    case HostCommandLine::Register:
+    case HostCommandLine::Unregister:
+        return registration(argc, argv, command);
+    case HostCommandLine::Open:
+        break;
+    }
 
     QApplication app(argc, argv);
     vbide::prepareHostApplication();
-    const QStringList args = app.arguments();
-    if (args.size() > 2 || (args.size() == 2 && args[1].startsWith(QLatin1String("--"))))
-        return usage();
+    QApplication::setDesktopFileName(QStringLiteral(QM_DESKTOP_ID));
 
     // Read the settings before anything uses them; a damaged file has been put aside.
     const qm::Status settings = win32::RegistryStore::load();
+    QStringList warnings;
+    if (!settings)
+        warnings.append(settings.errorString());
+    warnings += vbide::registerBundledAddIns(vbide::bundledAddInFolder(QStringLiteral(QM_ADDIN_FOLDER)));
     vbide::HostWindow host;
     host.show();
-    if (!settings)
-        win32::interaction().msgBox(settings.errorString(), win32::vbOKOnly | win32::vbExclamation,
+    if (!warnings.isEmpty())
+        win32::interaction().msgBox(warnings.join(QLatin1Char('\n')), win32::vbOKOnly | win32::vbExclamation,
                                     QLatin1String(vbide::HostWindow::Title));
-    if (args.size() == 2)
-        host.openProject(args[1]);
+    if (!command.argument.isEmpty())
+        host.openProject(command.argument);
     host.startAddIns();
     return app.exec();
 }

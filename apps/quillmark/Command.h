@@ -16,13 +16,16 @@ class Arguments;
 
 namespace cli {
 
-// One subcommand of the tool. run() gets the arguments after the command's
-// name and returns the exit status (0 success, 1 any error).
+// One subcommand of the tool. The tool parses the arguments after the
+// command's name with the options listed here (and -h/--help), then calls run(),
+// which returns the exit status (ExitSuccess, ExitFailure or ExitUsage of Console.h).
 struct Command {
     const char *name;
     const char *summary; // one line for the tool's --help
     const char *help;    // the command's --help text, usage line first
-    int (*run)(const QStringList &args);
+    QStringList flags;   // options without a value, such as "--json"
+    QStringList valued;  // options that take a value, such as "-o"
+    int (*run)(const Arguments &arguments);
 };
 
 // Every command, sorted by name.

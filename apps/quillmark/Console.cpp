@@ -1,13 +1,33 @@
 #include "Console.h"
 
+#include "platform/win32/Nls.h"
+
+#include <QCommandLineParser>
 #include <QDir>
-#include <QHash>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 namespace cli {
+
+namespace {
+
+// "--json" -> "json", "-o" -> "o".
+QString optionName(const QString &option)
+{
+    qsizetype dashes = 0;
+    while (dashes < option.size() && option[dashes] == QLatin1Char('-'))
+        ++dashes;
+    return option.mid(dashes);
+}
+
+QString spelled(const QString &name)
+{
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+} // namespace
 
 bool writeOut(const QByteArray &bytes)
 {
@@ -25,11 +45,17 @@ bool writeOut(const QString &text)
     return writeOut(text.toUtf8());
 }
 
+void writeErr(const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
+}
+
 int writeResult(const QString &file, QByteArrayView bytes)
 {
     errno = 0;
     if (writeOut(bytes))
-        return 0;
+        return ExitSuccess;
     const int error = errno;
     return fail(file, QStringLiteral("the output could not be written: %1")
                           .arg(error ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("write error")));
@@ -42,9 +68,8 @@ int fail(const QString &file, const QString &what)
 
 int fail(const QString &what)
 {
-    const QByteArray line = QStringLiteral("quillmark: %1\n").arg(what).toUtf8();
-    std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
-    return 1;
+    writeErr(QStringLiteral("quillmark: %1\n").arg(what));
+    return ExitFailure;
 }
 
 int fail(const qm::Error &error)
@@ -52,29 +77,48 @@ int fail(const qm::Error &error)
     return fail(error.message);
 }
 
-Arguments::Arguments(const QStringList &args, const QStringList &flags, const QStringList &valued)
+int usageError(const QString &what)
 {
-    bool onlyPositional = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        const bool negativeNumber = arg.size() > 1 && arg[0] == QLatin1Char('-') && arg[1].isDigit();
-        if (onlyPositional || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-") || negativeNumber) {
-            m_positional.append(arg);
-        } else if (arg == QLatin1String("--")) {
-            onlyPositional = true;
-        } else if (flags.contains(arg)) {
-            m_options.insert(arg, QString());
-        } else if (valued.contains(arg)) {
-            if (i + 1 >= args.size()) {
-                m_error = QStringLiteral("option %1 needs a value").arg(arg);
-                return;
-            }
-            m_options.insert(arg, args[++i]);
-        } else {
-            m_error = QStringLiteral("unknown option %1 (see --help)").arg(arg);
-            return;
-        }
+    writeErr(QStringLiteral("quillmark: %1\n").arg(what));
+    return ExitUsage;
+}
+
+Arguments::Arguments(const QStringList &args, const QStringList &flags, const QStringList &valued)
+    : m_parser(std::make_unique<QCommandLineParser>())
+{
+    m_parser->setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    m_parser->setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    m_parser->addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    for (const QString &flag : flags)
+        m_parser->addOption(QCommandLineOption(optionName(flag)));
+    for (const QString &option : valued)
+        m_parser->addOption(QCommandLineOption(optionName(option), QString(), QStringLiteral("value")));
+    // The parser takes the first argument for the program's name.
+    if (!m_parser->parse(QStringList{QStringLiteral("quillmark")} + args)) {
+        if (const QStringList unknown = m_parser->unknownOptionNames(); !unknown.isEmpty())
+            m_error = QStringLiteral("unknown option %1").arg(spelled(unknown.first()));
+        else
+            m_error = m_parser->errorText();
+        return;
     }
+    m_positional = m_parser->positionalArguments();
+}
+
+Arguments::~Arguments() = default;
+
+bool Arguments::helpRequested() const
+{
+    return ok() && m_parser->isSet(QStringLiteral("help"));
+}
+
+bool Arguments::has(const QString &option) const
+{
+    return ok() && m_parser->isSet(optionName(option));
+}
+
+QString Arguments::value(const QString &option) const
+{
+    return ok() ? m_parser->value(optionName(option)) : QString();
 }
 
 std::optional<qint32> parseNumber(const QString &text)
@@ -84,6 +128,32 @@ std::optional<qint32> parseNumber(const QString &text)
     if (!ok || text.trimmed() != text)
         return std::nullopt;
     return value;
+}
+
+std::optional<qint32> parseLocale(const QString &text)
+{
+    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+        const QString digits = text.mid(2);
+        bool ok = false;
+        const uint value = digits.toUInt(&ok, 16);
+        if (!ok || digits.isEmpty() || digits.trimmed() != digits || value > uint(std::numeric_limits<qint32>::max()))
+            return std::nullopt;
+        return qint32(value);
+    }
+    if (!text.isEmpty() && (text[0].isDigit() || text[0] == QLatin1Char('-')))
+        return parseNumber(text);
+    QString tag = text;
+    tag.replace(QLatin1Char('_'), QLatin1Char('-'));
+    const win32::LCID lcid = win32::LocaleNameToLCID(tag, win32::LOCALE_ALLOW_NEUTRAL_NAMES);
+    if (lcid == 0)
+        return std::nullopt;
+    return qint32(lcid);
+}
+
+QString badLocale(const QString &what, const QString &text)
+{
+    return QStringLiteral("%1 \"%2\" is neither a locale ID (1033 or 0x409) nor a known locale tag (en-US)")
+        .arg(what, text);
 }
 
 } // namespace cli

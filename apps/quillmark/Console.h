@@ -4,19 +4,27 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
+class QCommandLineParser;
+
 namespace cli {
+
+// Exit statuses of the tool.
+inline constexpr int ExitSuccess = 0;
+inline constexpr int ExitFailure = 1; // the work failed
+inline constexpr int ExitUsage = 2;   // the command line was wrong
 
 // Standard output and error, UTF-8. writeOut flushes and returns false when
 // the output could not be written (a full disk, a closed pipe).
 bool writeOut(const QByteArray &bytes);
 bool writeOut(QByteArrayView bytes);
 bool writeOut(const QString &text);
+void writeErr(const QString &text);
 // Writes the output of a command about file: 0, or 1 after saying it failed.
 int writeResult(const QString &file, QByteArrayView bytes);
 // "quillmark: FILE: what" (or "quillmark: what" without a file) on standard error; returns 1.
@@ -24,26 +32,39 @@ int fail(const QString &file, const QString &what);
 int fail(const QString &what);
 // A library error already names its file first.
 int fail(const qm::Error &error);
+// "quillmark: what" on standard error; returns 2.
+int usageError(const QString &what);
 
-// Options and positional arguments of one command. Options are "--name" or
-// "-n"; those listed in valued take the next argument as their value.
+// Options and positional arguments of one command, parsed by QCommandLineParser:
+// "--name" or "-n", "--name=value" for valued options, and "--" ends the options.
+// Options are named with their dashes ("--json", "-o"); every command also
+// takes "-h"/"--help".
 class Arguments {
 public:
     Arguments(const QStringList &args, const QStringList &flags, const QStringList &valued);
+    ~Arguments();
+    Arguments(const Arguments &) = delete;
+    Arguments &operator=(const Arguments &) = delete;
 
     bool ok() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }
-    bool has(const QString &option) const { return m_options.contains(option); }
-    QString value(const QString &option) const { return m_options.value(option); }
+    bool helpRequested() const;
+    bool has(const QString &option) const;
+    QString value(const QString &option) const;
     const QStringList &positional() const { return m_positional; }
 
 private:
-    QHash<QString, QString> m_options;
+    std::unique_ptr<QCommandLineParser> m_parser;
     QStringList m_positional;
     QString m_error;
 };
 
-// Decimal number in qint32; error text names the argument.
+// Decimal number in qint32.
 std::optional<qint32> parseNumber(const QString &text);
+// A locale as a decimal ID (1033), a hexadecimal one (0x409) or a tag of the
+// shipped locale table (en-US, or a neutral tag such as de).
+std::optional<qint32> parseLocale(const QString &text);
+// The error text for a LOCALE argument parseLocale refused; what names it ("LOCALE", "--lang").
+QString badLocale(const QString &what, const QString &text);
 
 } // namespace cli

@@ -7,13 +7,10 @@
 
 namespace {
 
-int run(const QStringList &args)
+int run(const cli::Arguments &arguments)
 {
-    const cli::Arguments arguments(args, {QStringLiteral("--force")}, {});
-    if (!arguments.ok())
-        return cli::fail(arguments.error());
     if (arguments.positional().size() != 1)
-        return cli::fail(QStringLiteral("create needs exactly one FILE.res (see quillmark create --help)"));
+        return cli::usageError(QStringLiteral("create needs exactly one FILE.res (see quillmark create --help)"));
     const QString &path = arguments.positional().first();
     if (QFileInfo::exists(path) && !arguments.has(QStringLiteral("--force")))
         return cli::fail(path, QStringLiteral("already exists; nothing was written (use --force to replace it)"));
@@ -29,6 +26,8 @@ const cli::Command command{
     "write a new resource file without strings",
     "Usage: quillmark create FILE.res [--force]\n"
     "Writes a new, empty resource file. An existing file is replaced only with --force.\n",
+    {QStringLiteral("--force")},
+    {},
     run,
 };
 const cli::RegisterCommand registered{command};

@@ -8,13 +8,10 @@
 
 namespace {
 
-int run(const QStringList &args)
+int run(const cli::Arguments &arguments)
 {
-    const cli::Arguments arguments(args, {QStringLiteral("--json")}, {});
-    if (!arguments.ok())
-        return cli::fail(arguments.error());
     if (arguments.positional().size() != 1)
-        return cli::fail(QStringLiteral("dump needs exactly one FILE.res (see quillmark dump --help)"));
+        return cli::usageError(QStringLiteral("dump needs exactly one FILE.res (see quillmark dump --help)"));
     // Read-only: the file is scanned, not loaded into an editable model.
     const QString path = arguments.positional().first();
     // The UTF-8 text takes about as many bytes as the file's UTF-16.
@@ -38,6 +35,8 @@ const cli::Command command{
     "  \"name\": 1, \"lang\": 1033, \"size\": 744, \"sha256\": \"...\"}, ...]}, where resources\n"
     "  lists the other resources in file order (type and name are numbers when\n"
     "  ordinal, strings when named).\n",
+    {QStringLiteral("--json")},
+    {},
     run,
 };
 const cli::RegisterCommand registered{command};

@@ -48,14 +48,11 @@ int exportBook(const QString &resPath, const QString &bookPath, const QString &s
     return 0;
 }
 
-int run(const QStringList &args)
+int run(const cli::Arguments &arguments)
 {
-    const cli::Arguments arguments(args, {}, {QStringLiteral("--sheet")});
-    if (!arguments.ok())
-        return cli::fail(arguments.error());
     const QStringList &positional = arguments.positional();
     if (positional.size() != 2)
-        return cli::fail(QStringLiteral("export needs FILE.res BOOK (see quillmark export --help)"));
+        return cli::usageError(QStringLiteral("export needs FILE.res BOOK (see quillmark export --help)"));
     const QString sheet = arguments.has(QStringLiteral("--sheet")) ? arguments.value(QStringLiteral("--sheet"))
                                                                     : QFileInfo(positional[0]).completeBaseName();
     LgvStringModule::setCurrentUILanguage(2057);
@@ -76,6 +73,8 @@ const cli::Command command{
     "in the order each first occurs in the file. An existing BOOK keeps its other\n"
     "sheets; a sheet of that name is cleared and rewritten. A new BOOK is written\n"
     "as .xls when its name ends in .xls, else as .xlsx.\n",
+    {},
+    {QStringLiteral("--sheet")},
     run,
 };
 const cli::RegisterCommand registered{command};

@@ -58,15 +58,11 @@ int importBook(const ImportOptions &options)
     return 0;
 }
 
-int run(const QStringList &args)
+int run(const cli::Arguments &arguments)
 {
-    const cli::Arguments arguments(args, {QStringLiteral("--dry-run"), QStringLiteral("--json")},
-                                   {QStringLiteral("--sheet"), QStringLiteral("-o")});
-    if (!arguments.ok())
-        return cli::fail(arguments.error());
     const QStringList &positional = arguments.positional();
     if (positional.size() != 2)
-        return cli::fail(QStringLiteral("import needs BOOK FILE.res (see quillmark import --help)"));
+        return cli::usageError(QStringLiteral("import needs BOOK FILE.res (see quillmark import --help)"));
     ImportOptions options;
     options.bookPath = positional[0];
     options.resPath = positional[1];
@@ -96,6 +92,8 @@ const cli::Command command{
     "--dry-run   read and report, save nothing\n"
     "--json      print {\"entries\": [[locale, id, \"text\"], ...], \"messages\": [...],\n"
     "            \"progress_max\": N}: the entries in the order the import made them\n",
+    {QStringLiteral("--dry-run"), QStringLiteral("--json")},
+    {QStringLiteral("--sheet"), QStringLiteral("-o")},
     run,
 };
 const cli::RegisterCommand registered{command};

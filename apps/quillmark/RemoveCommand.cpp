@@ -5,28 +5,25 @@
 
 namespace {
 
-int run(const QStringList &args)
+int run(const cli::Arguments &arguments)
 {
-    const cli::Arguments arguments(args, {}, {QStringLiteral("--id"), QStringLiteral("--lang"), QStringLiteral("-o")});
-    if (!arguments.ok())
-        return cli::fail(arguments.error());
     if (arguments.positional().size() != 1)
-        return cli::fail(QStringLiteral("remove needs exactly one FILE.res (see quillmark remove --help)"));
+        return cli::usageError(QStringLiteral("remove needs exactly one FILE.res (see quillmark remove --help)"));
     const QString &path = arguments.positional().first();
     std::optional<qint32> id;
     std::optional<qint32> locale;
     if (arguments.has(QStringLiteral("--id"))) {
         id = cli::parseNumber(arguments.value(QStringLiteral("--id")));
         if (!id)
-            return cli::fail(path, QStringLiteral("--id \"%1\" is not a decimal number").arg(arguments.value(QStringLiteral("--id"))));
+            return cli::usageError(QStringLiteral("--id \"%1\" is not a decimal number").arg(arguments.value(QStringLiteral("--id"))));
     }
     if (arguments.has(QStringLiteral("--lang"))) {
-        locale = cli::parseNumber(arguments.value(QStringLiteral("--lang")));
+        locale = cli::parseLocale(arguments.value(QStringLiteral("--lang")));
         if (!locale)
-            return cli::fail(path, QStringLiteral("--lang \"%1\" is not a decimal number").arg(arguments.value(QStringLiteral("--lang"))));
+            return cli::usageError(cli::badLocale(QStringLiteral("--lang"), arguments.value(QStringLiteral("--lang"))));
     }
     if (!id && !locale)
-        return cli::fail(path, QStringLiteral("say what to remove with --id ID or --lang LOCALE"));
+        return cli::usageError(QStringLiteral("say what to remove with --id ID or --lang LOCALE (see quillmark remove --help)"));
 
     return cli::editResFile(path, arguments, [&](resutil::ResFile &file) {
         int removed = 0;
@@ -50,7 +47,11 @@ const cli::Command command{
     "       quillmark remove FILE.res --lang LOCALE [-o OUT.res]\n"
     "Removes string ID in every language (--id), every string of a language\n"
     "(--lang), or with both options the one string that has both, and saves\n"
-    "FILE.res (or OUT.res). It is an error when no string matches.\n",
+    "FILE.res (or OUT.res). It is an error when no string matches.\n"
+    "LOCALE is a locale ID in decimal (1033) or hexadecimal (0x409), or a locale\n"
+    "tag (en-US).\n",
+    {},
+    {QStringLiteral("--id"), QStringLiteral("--lang"), QStringLiteral("-o")},
     run,
 };
 const cli::RegisterCommand registered{command};

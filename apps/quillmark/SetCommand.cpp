@@ -5,21 +5,18 @@
 
 namespace {
 
-int run(const QStringList &args)
+int run(const cli::Arguments &arguments)
 {
-    const cli::Arguments arguments(args, {}, {QStringLiteral("-o")});
-    if (!arguments.ok())
-        return cli::fail(arguments.error());
     const QStringList &positional = arguments.positional();
     if (positional.size() != 4)
-        return cli::fail(QStringLiteral("set needs FILE.res LOCALE ID TEXT (see quillmark set --help)"));
+        return cli::usageError(QStringLiteral("set needs FILE.res LOCALE ID TEXT (see quillmark set --help)"));
     const QString &path = positional[0];
-    const auto locale = cli::parseNumber(positional[1]);
+    const auto locale = cli::parseLocale(positional[1]);
     if (!locale)
-        return cli::fail(path, QStringLiteral("LOCALE \"%1\" is not a decimal number").arg(positional[1]));
+        return cli::usageError(cli::badLocale(QStringLiteral("LOCALE"), positional[1]));
     const auto id = cli::parseNumber(positional[2]);
     if (!id)
-        return cli::fail(path, QStringLiteral("ID \"%1\" is not a decimal number").arg(positional[2]));
+        return cli::usageError(QStringLiteral("ID \"%1\" is not a decimal number").arg(positional[2]));
 
     return cli::editResFile(path, arguments, [&](resutil::ResFile &file) {
         if (resutil::ResString *entry = file.Strings().Find(*locale, *id))
@@ -34,10 +31,14 @@ const cli::Command command{
     "set",
     "set the text of one string",
     "Usage: quillmark set FILE.res LOCALE ID TEXT [-o OUT.res]\n"
-    "Sets the text of string ID in locale LOCALE (decimal numbers, 0..65535),\n"
-    "adding the string if there is none, and saves FILE.res (or OUT.res).\n"
+    "Sets the text of string ID (0..65535) in locale LOCALE, adding the string if\n"
+    "there is none, and saves FILE.res (or OUT.res). LOCALE is a locale ID in\n"
+    "decimal (1033) or hexadecimal (0x409), or a locale tag (en-US).\n"
+    "A TEXT that starts with \"-\" follows \"--\": set F.res 1033 1 -- -text.\n"
     "The format has no empty string: an empty TEXT means the string is not stored.\n"
     "Every other resource of the file is kept unchanged.\n",
+    {},
+    {QStringLiteral("-o")},
     run,
 };
 const cli::RegisterCommand registered{command};

@@ -1,6 +1,7 @@
 #include "platform/win32/Interaction.h"
 
 #include "platform/win32/HtmlHelp.h"
+#include "platform/win32/ShellAssociation.h"
 
 #include "platform/win32/QtFileDialog.h"
 #include "platform/win32/QtMessageBox.h"
@@ -42,7 +43,14 @@ public:
         return runFileDialog(request, QtFileDialog::Save);
     }
 
-    bool shellOpen(const QString &url) override { return QDesktopServices::openUrl(QUrl(url)); }
+    bool shellOpen(const QString &url) override
+    {
+        // xdg-open starts, then fails on its own when no mail program takes the link.
+        const QUrl link(url);
+        if (link.scheme().compare(QLatin1String("mailto"), Qt::CaseInsensitive) == 0 && !hasSchemeHandler(QStringLiteral("mailto")))
+            return false;
+        return QDesktopServices::openUrl(link);
+    }
 
     void makeTopmost(QWidget &window) override
     {

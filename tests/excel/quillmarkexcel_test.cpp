@@ -130,27 +130,29 @@ private slots:
         QVERIFY(plain.err.contains("This language will not be imported."));
     }
 
-    // Every failure: exit 1, one line naming the file, and nothing written.
+    // Every failure: exit 1 (2 for a wrong command line), one line naming the file, and nothing written.
     void failures_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("mentions");
+        QTest::addColumn<int>("status");  // 1 failed work, 2 wrong command line
         QTest::newRow("string ID not a number")
-            << QStringList{"import", "bad.xlsx", "good.res", "--sheet", "Project1"} << "bad.xlsx" << "A4";
-        QTest::newRow("no such sheet") << QStringList{"import", "bad.xlsx", "good.res"} << "bad.xlsx" << "good";
-        QTest::newRow("no such workbook") << QStringList{"import", "none.xlsx", "good.res"} << "none.xlsx" << "";
-        QTest::newRow("no such resource file") << QStringList{"export", "none.res", "new.xlsx"} << "none.res" << "";
+            << QStringList{"import", "bad.xlsx", "good.res", "--sheet", "Project1"} << "bad.xlsx" << "A4" << 1;
+        QTest::newRow("no such sheet") << QStringList{"import", "bad.xlsx", "good.res"} << "bad.xlsx" << "good" << 1;
+        QTest::newRow("no such workbook") << QStringList{"import", "none.xlsx", "good.res"} << "none.xlsx" << "" << 1;
+        QTest::newRow("no such resource file") << QStringList{"export", "none.res", "new.xlsx"} << "none.res" << "" << 1;
         QTest::newRow("text too long for a cell") << QStringList{"export", "long.res", "new.xlsx"} << "new.xlsx"
-                                                  << "32767";
-        QTest::newRow("missing argument") << QStringList{"import", "bad.xlsx"} << "" << "";
-        QTest::newRow("unknown option") << QStringList{"export", "good.res", "new.xlsx", "--bogus"} << "" << "--bogus";
+                                                  << "32767" << 1;
+        QTest::newRow("missing argument") << QStringList{"import", "bad.xlsx"} << "" << "" << 2;
+        QTest::newRow("unknown option") << QStringList{"export", "good.res", "new.xlsx", "--bogus"} << "" << "--bogus" << 2;
     }
     void failures()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, file);
         QFETCH(QString, mentions);
+        QFETCH(int, status);
         QList<CellSpec> cells = exampleSheet();
         cells.append({4, 1, Value("eleven")});
         writeBook(path("bad.xlsx"), "Project1", cells);
@@ -163,7 +165,7 @@ private slots:
                 arg = path(arg);
 
         const Run run = quillmark(args);
-        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.exitCode, status);
         QCOMPARE(run.out, QByteArray());
         QCOMPARE(run.err.count('\n'), 1);
         const QString line = QString::fromUtf8(run.err);

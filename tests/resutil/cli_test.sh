@@ -9,8 +9,9 @@ failures=0
 
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# expect STATUS STDOUT-FILE-OR-- COMMAND...: runs the command, checks the exit status
-# and, on failure, that standard error is exactly one "quillmark: " line.
+# expect STATUS COMMAND...: runs the command, checks the exit status (0 success,
+# 1 failed work, 2 wrong command line) and, on failure, that standard error is
+# exactly one "quillmark: " line.
 expect() {
   local status=$1; shift
   "$@" >"$WORK/out" 2>"$WORK/err"
@@ -58,16 +59,21 @@ expect 0 "$Q" remove "$F" --lang 1041 -o "$WORK/c.res"
 expect 0 "$Q" dump "$WORK/c.res"
 same "$WORK/out" $'1033\t16\tline\\nbreak\\ttab\\\\'
 expect 1 "$Q" remove "$F" --id 4242
-expect 1 "$Q" remove "$F"
+expect 2 "$Q" remove "$F"
 
 # What the format cannot hold is refused and nothing is written.
 cp "$F" "$WORK/before.res"
 expect 1 "$Q" set "$F" 1033 65536 'too high'
 same "$WORK/err" "quillmark: $F: not saved: string ID 65536 in locale 1033: the string ID is outside 0..65535"
 expect 1 "$Q" set "$F" 70000 1 'bad locale'
-expect 1 "$Q" set "$F" 1033 -1 'negative'
-expect 1 "$Q" set "$F" x 1 'not a number'
-same "$WORK/err" "quillmark: $F: LOCALE \"x\" is not a decimal number"
+expect 1 "$Q" set "$F" 1033 -- -1 'negative'
+expect 2 "$Q" set "$F" 1033 -1 'negative'
+same "$WORK/err" 'quillmark: set: unknown option -1 (see quillmark set --help)'
+expect 2 "$Q" set "$F" x 1 'not a locale'
+same "$WORK/err" 'quillmark: LOCALE "x" is neither a locale ID (1033 or 0x409) nor a known locale tag (en-US)'
+expect 2 "$Q" set "$F" 1033 1x 'not a number'
+expect 2 "$Q" set "$F" 0x 1 'no hex digits'
+expect 2 "$Q" remove "$F" --lang xx-XX
 cmp -s "$F" "$WORK/before.res" || fail "a refused set changed the file"
 
 # Bad input: clear messages, exit 1, nothing written over.
@@ -87,16 +93,55 @@ if [ -w /dev/full ]; then
     same "$WORK/err" "quillmark: $F: the output could not be written: No space left on device"
   done
 fi
-expect 1 "$Q" frobnicate
-expect 1 "$Q" dump
-expect 1 "$Q" dump "$F" --bogus
-expect 1 "$Q" set "$F" 1033 1 $'\xff\xfe'
+# A wrong command line: exit 2, one message, nothing done.
+expect 2 "$Q" frobnicate
+same "$WORK/err" 'quillmark: unknown command "frobnicate" (see quillmark --help)'
+expect 2 "$Q" --frobnicate
+expect 2 "$Q" dump
+expect 2 "$Q" dump "$F" --bogus
+same "$WORK/err" 'quillmark: dump: unknown option --bogus (see quillmark dump --help)'
+expect 2 "$Q" set "$F" 1033 1 'x' -o
+expect 2 "$Q" set "$F" 1033 1 $'\xff\xfe'
+"$Q" >"$WORK/out" 2>"$WORK/err"
+status=$?
+[ "$status" = 2 ] || fail "no arguments: exit $status"
+[ -s "$WORK/out" ] && fail "no arguments wrote to standard output"
+grep -q '^Usage: quillmark' "$WORK/err" || fail "no arguments: no usage on standard error"
+cmp -s "$F" "$WORK/before.res" || fail "a wrong command line changed the file"
+
+# "--" ends the options, also for a text that looks like one.
+G=$WORK/dash.res
+expect 0 "$Q" create "$G"
+expect 0 "$Q" set "$G" 1033 101 -- --help
+expect 0 "$Q" set "$G" 1033 102 -o "$G" -- -o
+expect 0 "$Q" dump -- "$G"
+same "$WORK/out" $'1033\t101\t--help\n1033\t102\t-o'
+
+# Every form of a locale: decimal, hexadecimal, tag (specific or neutral).
+expect 0 "$Q" set "$G" 0x407 1 'Hallo'
+expect 0 "$Q" set "$G" en-GB 1 'Hello'
+expect 0 "$Q" set "$G" ja_jp 1 'こんにちは'
+expect 0 "$Q" set "$G" de 1 'neutral'
+expect 0 "$Q" set "$G" 0X40C 1 'Bonjour'
+expect 0 "$Q" dump "$G"
+same "$WORK/out" $'7\t1\tneutral\n1031\t1\tHallo\n1033\t101\t--help\n1033\t102\t-o\n1036\t1\tBonjour\n1041\t1\tこんにちは\n2057\t1\tHello'
+expect 0 "$Q" remove "$G" --lang=en-US
+expect 0 "$Q" remove "$G" --lang 0x0407 --id 1
+expect 0 "$Q" dump "$G"
+same "$WORK/out" $'7\t1\tneutral\n1036\t1\tBonjour\n1041\t1\tこんにちは\n2057\t1\tHello'
+
+expect 0 "$Q" --version
+grep -qE '^quillmark [0-9]+\.[0-9]+\.[0-9]+$' "$WORK/out" || fail "version: $(cat "$WORK/out")"
 
 # Help for the tool and for each command.
-for command in "" dump set remove create; do
+for command in "" dump set remove create export import; do
   expect 0 "$Q" $command --help
   grep -q '^Usage: quillmark' "$WORK/out" || fail "no usage in help of '$command'"
+  expect 0 "$Q" $command -h
+  expect 0 "$Q" help $command
 done
+expect 0 "$Q" set "$F" --help 1033
+grep -q '^Usage: quillmark set' "$WORK/out" || fail "help of set after an argument"
 
 # Every fuzz seed and regression input: 0 or 1, never a crash.
 for seed in "$DATA"/fuzz/corpus/*; do

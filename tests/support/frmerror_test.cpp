@@ -5,8 +5,13 @@
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -144,6 +149,84 @@ private slots:
         frmError::OpenEmail(address, subject, body);
         QCOMPARE(user.shellOpened, QStringList{link});
         QVERIFY(user.messageBoxes.isEmpty() && user.unexpected.isEmpty());
+    }
+
+    void noMailProgramOffersTheReportOnTheClipboard_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("prompt");
+        const QString english = QStringLiteral("No e-mail program could be started, so the report was not sent. Copy the "
+                                               "whole report to the clipboard, to send it to support@corvane.com yourself?");
+        QTest::newRow("English, Yes") << 2057 << int(win32::vbYes) << english;
+        QTest::newRow("English, No") << 2057 << int(win32::vbNo) << english;
+        QTest::newRow("German, Yes") << 1031 << int(win32::vbYes)
+                                     << QString::fromUtf8("Es konnte kein E-Mail-Programm gestartet werden, der Bericht "
+                                                          "wurde nicht gesendet. Den ganzen Bericht in die Zwischenablage "
+                                                          "kopieren, um ihn selbst an support@corvane.com zu senden?");
+    }
+
+    void noMailProgramOffersTheReportOnTheClipboard()
+    {
+        QFETCH(int, language);
+        QFETCH(int, answer);
+        QFETCH(QString, prompt);
+        LgvStringModule::SetUILanguage(language, QString());
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        win32::ScriptedInteraction user;
+        user.setShellSucceeds(false);
+        user.answerMsgBox(answer);
+        user.answerDialog([&](QDialog &dialog) {
+            auto &form = static_cast<frmError &>(dialog);
+            form.cmdEmail->click();
+            form.cmdContinue->click();
+            return form.result();
+        });
+        ShowError(QStringLiteral("DoExport"), 42, QStringLiteral("a & b?\nc %"));
+        QCOMPARE(user.shellOpened.size(), 1);
+        QCOMPARE(user.messageBoxes.size(), 1);
+        QCOMPARE(user.messageBoxes[0].prompt, prompt);
+        QCOMPARE(user.messageBoxes[0].style, win32::vbYesNo | win32::vbExclamation);
+        QCOMPARE(user.messageBoxes[0].title, QStringLiteral("Quill Resource String Editor"));
+        QString report = kReportText;
+        report.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), answer == win32::vbYes ? report : QStringLiteral("before"));
+        QVERIFY(user.unexpected.isEmpty());
+    }
+
+    void realReportOnADesktopWithoutMailProgram()
+    {
+        // A desktop whose MIME database names no program for mailto: links.
+        QTemporaryDir bin;
+        const QString xdgMime = bin.filePath(QStringLiteral("xdg-mime"));
+        QFile script(xdgMime);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nexit 0\n");
+        script.close();
+        QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+
+        QString prompt;
+        QTimer::singleShot(0, [&] {
+            auto *form = qobject_cast<frmError *>(QApplication::activeModalWidget());
+            if (!form)
+                return;
+            QTimer::singleShot(0, [&] {
+                if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                    prompt = box->text();
+                    box->button(QMessageBox::Yes)->click();
+                }
+            });
+            form->cmdEmail->click();
+            form->cmdContinue->click();
+        });
+        ShowError(QStringLiteral("cmdSave_Click"), 7, QStringLiteral("disk full"));
+        qputenv("PATH", path);
+        QVERIFY2(prompt.contains(QStringLiteral("support@corvane.com")), qPrintable(prompt));
+        QVERIFY2(QGuiApplication::clipboard()->text().contains(QStringLiteral("Function: cmdSave_Click\nLine number: 7\n")),
+                 qPrintable(QGuiApplication::clipboard()->text()));
     }
 
     void closeBoxEndsLikeContinue()
