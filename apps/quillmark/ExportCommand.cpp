@@ -1,5 +1,6 @@
 #include "Command.h"
 #include "Console.h"
+#include "FormatDispatch.h"
 #include "WorkbookFailure.h"
 
 #include "excel/ExcelExport.h"
@@ -56,7 +57,14 @@ int run(const cli::Arguments &arguments)
     const QString sheet = arguments.has(QStringLiteral("--sheet")) ? arguments.value(QStringLiteral("--sheet"))
                                                                     : QFileInfo(positional[0]).completeBaseName();
     LgvStringModule::setCurrentUILanguage(2057);
+    const auto format = cli::chosenFormat(positional[1], arguments);
+    if (!format)
+        return 1;
     try {
+        if (!exchange::isWorkbook(*format))
+            return cli::exportOther(positional[0], positional[1], *format, arguments);
+        if (arguments.has(QStringLiteral("--format")) && exchange::formatForFileName(positional[1]) != *format)
+            return cli::fail(positional[1], QStringLiteral("a workbook's format is the one its extension names"));
         return exportBook(positional[0], positional[1], sheet);
     } catch (const std::exception &error) {
         return cli::fail(positional[1], QString::fromLocal8Bit(error.what()));
@@ -65,16 +73,21 @@ int run(const cli::Arguments &arguments)
 
 const cli::Command command{
     "export",
-    "write the string tables into a worksheet",
-    "Usage: quillmark export FILE.res BOOK [--sheet NAME]\n"
+    "write the string tables into a workbook or another exchange file",
+    "Usage: quillmark export FILE.res OUT [--sheet NAME] [--format F] [--source LOCALE]\n"
+    "                        [--target LOCALE] [--separator S]\n"
     "Writes every string of FILE.res into the worksheet NAME of the workbook BOOK\n"
     "(default: FILE's name without its extension) and saves BOOK. Row 1 holds the\n"
     "language names, row 2 the locale IDs, column A the string IDs from row 3 on,\n"
     "in the order each first occurs in the file. An existing BOOK keeps its other\n"
     "sheets; a sheet of that name is cleared and rewritten. A new BOOK is written\n"
-    "as .xls when its name ends in .xls, else as .xlsx.\n",
-    {},
-    {QStringLiteral("--sheet")},
+    "as .xls when its name ends in .xls, else as .xlsx.\n"
+    "OUT may also be .ods (the same layout; an existing file keeps its other sheets),\n"
+    ".csv/.tsv/.txt (the same layout, UTF-8), .rc (string tables per LANGUAGE),\n"
+    ".xlf/.xliff (XLIFF 2.0) or .po (gettext), the last two for one target language.\n"
+    "An unknown extension is refused.\n" QM_FORMAT_OPTIONS_HELP,
+    cli::formatFlags(),
+    QStringList{QStringLiteral("--sheet")} + cli::formatValuedOptions(),
     run,
 };
 const cli::RegisterCommand registered{command};

@@ -1,5 +1,6 @@
 #include "Command.h"
 #include "Console.h"
+#include "FormatDispatch.h"
 #include "WorkbookFailure.h"
 #include "ImportJson.h"
 
@@ -72,7 +73,12 @@ int run(const cli::Arguments &arguments)
     options.dryRun = arguments.has(QStringLiteral("--dry-run"));
     options.json = arguments.has(QStringLiteral("--json"));
     LgvStringModule::setCurrentUILanguage(2057);
+    const auto format = cli::chosenFormat(options.bookPath, arguments);
+    if (!format)
+        return 1;
     try {
+        if (!exchange::isWorkbook(*format))
+            return cli::importOther(options.bookPath, options.resPath, *format, arguments);
         return importBook(options);
     } catch (const std::exception &error) {
         return cli::fail(options.bookPath, QString::fromLocal8Bit(error.what()));
@@ -81,19 +87,23 @@ int run(const cli::Arguments &arguments)
 
 const cli::Command command{
     "import",
-    "replace the string tables by a worksheet",
-    "Usage: quillmark import BOOK FILE.res [--sheet NAME] [-o OUT.res] [--dry-run] [--json]\n"
+    "replace the string tables by a workbook's or another exchange file's",
+    "Usage: quillmark import IN FILE.res [--sheet NAME] [-o OUT.res] [--dry-run] [--json]\n"
+    "                        [--format F] [--target LOCALE] [--separator S] [-I HEADER]\n"
     "Replaces every string of FILE.res by the worksheet NAME of the workbook BOOK\n"
     "(default: FILE's name without its extension), laid out as export writes it,\n"
     "and saves FILE.res (or OUT.res). The whole sheet is read first: when it\n"
     "cannot be read, nothing is saved. A locale ID that is not a number skips its\n"
     "column and an unreadable cell gives an empty text; both are reported as\n"
     "messages on standard error and the import goes on.\n"
+    "IN may also be .ods, .csv/.tsv/.txt or .rc, which replace every string as a\n"
+    "sheet does, or .xlf/.xliff/.po, which replace the texts of their target language\n"
+    "for the units they hold (a unit whose ID the file does not have is reported).\n"
     "--dry-run   read and report, save nothing\n"
     "--json      print {\"entries\": [[locale, id, \"text\"], ...], \"messages\": [...],\n"
-    "            \"progress_max\": N}: the entries in the order the import made them\n",
-    {QStringLiteral("--dry-run"), QStringLiteral("--json")},
-    {QStringLiteral("--sheet"), QStringLiteral("-o")},
+    "            \"progress_max\": N}: the entries in the order the import made them\n" QM_FORMAT_OPTIONS_HELP,
+    QStringList{QStringLiteral("--dry-run"), QStringLiteral("--json")} + cli::formatFlags(),
+    QStringList{QStringLiteral("--sheet"), QStringLiteral("-o")} + cli::formatValuedOptions(),
     run,
 };
 const cli::RegisterCommand registered{command};

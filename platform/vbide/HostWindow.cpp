@@ -92,6 +92,8 @@ void HostWindow::createMenus()
         return action;
     };
     addAction(file, "mnuFileOpen", QStringLiteral("&Open Project..."), QKeySequence::Open, &HostWindow::fileOpen);
+    addAction(file, "mnuFileOpenResource", QStringLiteral("Open Resource &File..."), QKeySequence(),
+              &HostWindow::fileOpenResource);
     addAction(file, "mnuFileAdd", QStringLiteral("A&dd Project..."), QKeySequence(), &HostWindow::fileAdd);
     m_removeAction = addAction(file, "mnuFileRemove", QStringLiteral("&Remove Project"), QKeySequence(), &HostWindow::fileRemove);
     file->addSeparator();
@@ -254,6 +256,19 @@ bool HostWindow::renameProject(VBProject *project, const QString &newName)
 void HostWindow::fileOpen()
 {
     const QString file = askProjectFile(QStringLiteral("Open Project"));
+    if (!file.isEmpty())
+        openProject(file);
+}
+
+void HostWindow::fileOpenResource()
+{
+    win32::FileDialogRequest request;
+    request.title = QStringLiteral("Open Resource File");
+    if (VBProject *project = m_explorer->selectedProject())
+        request.initialPath = QFileInfo(project->FileName()).absolutePath();
+    request.filters = {QStringLiteral("Resource files (*.res)"), QStringLiteral("All files (*)")};
+    request.confirmOverwrite = false;
+    const QString file = win32::interaction().getOpenFileName(request);
     if (!file.isEmpty())
         openProject(file);
 }

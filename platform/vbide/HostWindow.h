@@ -31,7 +31,8 @@ public:
     ProjectExplorer *explorer() const { return m_explorer; }
 
     // File menu. Each returns false when nothing was done (cancelled or failed, with a message).
-    // Open replaces the open projects (asking about unsaved ones); Add adds. Both take .vbp and .vbg.
+    // Open replaces the open projects (asking about unsaved ones); Add adds. Both take .vbp and .vbg,
+    // and a .res without a project, which opens as a project of its own.
     bool openProject(const QString &fileName);
     bool addProject(const QString &fileName);
     bool removeProject(VBProject *project);
@@ -52,6 +53,7 @@ protected:
 private:
     void createMenus();
     void fileOpen();
+    void fileOpenResource();
     void fileAdd();
     void fileRemove();
     void fileSave();

@@ -35,7 +35,8 @@ qm::Result<VBProject *> VBProjects::AddFromFile(const QString &fileName, bool ex
                                          .arg(QDir::toNativeSeparators(project->FileName())));
         }
     }
-    qm::Result<std::unique_ptr<VbpFile>> file = VbpFile::read(fileName);
+    const bool resource = QFileInfo(fileName).suffix().compare(QLatin1String("res"), Qt::CaseInsensitive) == 0;
+    qm::Result<std::unique_ptr<VbpFile>> file = resource ? VbpFile::forResourceFile(fileName) : VbpFile::read(fileName);
     if (!file)
         return file.error();
     if (exclusive) {

@@ -25,7 +25,7 @@ public:
     QList<VBProject *>::const_iterator begin() const { return m_items.cbegin(); }
     QList<VBProject *>::const_iterator end() const { return m_items.cend(); }
 
-    // Opens a .vbp and adds it (ItemAdded). Exclusive first removes every open
+    // Opens a .vbp (or a bare .res as a project of its own) and adds it (ItemAdded). Exclusive first removes every open
     // project (ItemRemoved for each). Problems that do not stop the opening
     // (a component file that is missing) are in the project's LoadWarnings().
     qm::Result<VBProject *> AddFromFile(const QString &fileName, bool exclusive = false);

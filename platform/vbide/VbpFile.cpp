@@ -148,6 +148,29 @@ qm::Result<std::unique_ptr<VbpFile>> VbpFile::read(const QString &fileName, cons
     return file;
 }
 
+qm::Result<std::unique_ptr<VbpFile>> VbpFile::forResourceFile(const QString &resFileName)
+{
+    const QFileInfo res(resFileName);
+    if (!res.isFile())
+        return qm::makeError(QStringLiteral("The resource file %1 cannot be opened: it does not exist.")
+                                 .arg(QDir::toNativeSeparators(res.absoluteFilePath())));
+    QString name;
+    for (QChar c : res.completeBaseName())
+        name += c.isLetterOrNumber() && c.unicode() < 0x80 ? c : QChar(u'_');
+    if (name.isEmpty() || !name.front().isLetter())
+        name.prepend(u'P');
+    name.truncate(40);
+    std::unique_ptr<VbpFile> file(new VbpFile);
+    file->m_fileName = QDir(res.absolutePath()).filePath(res.completeBaseName() + QStringLiteral(".vbp"));
+    file->m_codePage = "UTF-8";
+    file->m_resourceOnly = true;
+    file->m_original = QStringLiteral("Type=Exe\r\nResFile32=\"%1\"\r\nName=\"%2\"\r\n").arg(res.fileName(), name).toUtf8();
+    qm::Status parsed = file->parse();
+    if (!parsed)
+        return parsed.error();
+    return file;
+}
+
 qm::Status VbpFile::parse()
 {
     const QString shownName = QFileInfo(m_fileName).fileName();
@@ -359,6 +382,9 @@ QByteArray VbpFile::bytes() const
 qm::Status VbpFile::save()
 {
     const QString shown = QDir::toNativeSeparators(m_fileName);
+    if (m_resourceOnly)
+        return qm::makeError(QStringLiteral("The project %1 stands for its resource file alone and has no project "
+                                            "file to save; its strings are saved from the editor.").arg(name()));
     QFile current(m_fileName);
     if (current.exists()) {
         if (!current.open(QIODevice::ReadOnly))

@@ -33,6 +33,12 @@ public:
     static qm::Result<std::unique_ptr<VbpFile>> read(const QString &fileName,
                                                      const QByteArray &codePage = DefaultCodePage);
 
+    // A project of its own for a resource file without one: named after the
+    // file (made a valid project name), the file its only component. It has
+    // no project file: save() refuses.
+    static qm::Result<std::unique_ptr<VbpFile>> forResourceFile(const QString &resFileName);
+    bool resourceOnly() const { return m_resourceOnly; }
+
     QString fileName() const { return m_fileName; }
     QString folder() const;
     // Name=; "Project1" when the file has none, as the host names new projects.
@@ -76,6 +82,7 @@ private:
     QList<VbpComponent> m_components;
     QStringList m_warnings;
     bool m_changed = false;
+    bool m_resourceOnly = false;
 };
 
 } // namespace vbide

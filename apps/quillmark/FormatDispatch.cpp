@@ -1,0 +1,122 @@
+#include "FormatDispatch.h"
+
+#include "ImportJson.h"
+
+#include "excel/LanguageName.h"
+#include "exchange/Exchange.h"
+#include "exchange/TranslationUnits.h"
+#include "platform/resutil/ResFile.h"
+
+#include <QFileInfo>
+
+namespace cli {
+
+
+QStringList formatFlags()
+{
+    return {};
+}
+
+QStringList formatValuedOptions()
+{
+    return {QStringLiteral("--format"), QStringLiteral("--source"), QStringLiteral("--target"),
+            QStringLiteral("--separator"), QStringLiteral("-I"), QStringLiteral("--include")};
+}
+
+std::optional<exchange::Format> chosenFormat(const QString &path, const Arguments &arguments)
+{
+    auto format = exchange::resolveFormat(path, arguments.value(QStringLiteral("--format")));
+    if (!format) {
+        fail(format.errorString());
+        return std::nullopt;
+    }
+    return format.value();
+}
+
+namespace {
+
+// Options from the arguments; false after a message.
+bool readOptions(const QString &path, exchange::Format format, const Arguments &arguments, const QString &resPath,
+                 exchange::Options *options)
+{
+    options->format = format;
+    options->sheetName = arguments.value(QStringLiteral("--sheet"));
+    options->original = QFileInfo(resPath).fileName();
+    for (const char *name : {"--source", "--target"}) {
+        const QString option = QString::fromLatin1(name);
+        if (!arguments.has(option))
+            continue;
+        auto locale = parseLocale(arguments.value(option));
+        if (!locale) {
+            fail(QStringLiteral("%1 %2: not a locale ID or a known language tag").arg(option, arguments.value(option)));
+            return false;
+        }
+        (option == QLatin1String("--source") ? options->sourceLocale : options->targetLocale) = *locale;
+    }
+    if (arguments.has(QStringLiteral("--separator"))) {
+        const QString separator = arguments.value(QStringLiteral("--separator"));
+        if (separator == QLatin1String(",") || separator == QLatin1String(";"))
+            options->separator = separator[0];
+        else if (separator == QLatin1String("tab") || separator == QLatin1String("\t") || separator == QLatin1String("\\t"))
+            options->separator = u'\t';
+        else {
+            fail(QStringLiteral("--separator %1: the separator is , ; or tab").arg(separator));
+            return false;
+        }
+    }
+    for (const char *name : {"-I", "--include"})
+        if (arguments.has(QString::fromLatin1(name)))
+            options->includes << arguments.value(QString::fromLatin1(name)).split(u':', Qt::SkipEmptyParts);
+    (void)path;
+    return true;
+}
+
+} // namespace
+
+int exportOther(const QString &resPath, const QString &outPath, exchange::Format format, const Arguments &arguments)
+{
+    exchange::Options options;
+    if (!readOptions(outPath, format, arguments, resPath, &options))
+        return 1;
+    if (options.sheetName.isEmpty())
+        options.sheetName = QFileInfo(resPath).completeBaseName();
+    resutil::ResFile file;
+    file.setFileName(resPath);
+    if (auto status = file.Load(); !status.ok())
+        return fail(status.error());
+    RecordingFeedback feedback;
+    if (auto status = exchange::exportFile(file.Strings(), outPath, options, ExcelTransfer::languageName, feedback); !status)
+        return fail(status.error());
+    return 0;
+}
+
+int importOther(const QString &inPath, const QString &resPath, exchange::Format format, const Arguments &arguments)
+{
+    exchange::Options options;
+    if (!readOptions(inPath, format, arguments, resPath, &options))
+        return 1;
+    resutil::ResFile file;
+    file.setFileName(resPath);
+    if (auto status = file.Load(); !status.ok())
+        return fail(status.error());
+    RecordingFeedback feedback;
+    auto imported = exchange::importFile(inPath, file.Strings(), options, feedback);
+    if (!imported)
+        return fail(imported.error());
+    const bool json = arguments.has(QStringLiteral("--json"));
+    const QByteArray out = json ? importJson(imported->entries, imported->messages, feedback.progressMaximum) : QByteArray();
+    ExcelTransfer::replaceStrings(file.Strings(), std::move(imported->entries));
+    if (!arguments.has(QStringLiteral("--dry-run"))) {
+        if (arguments.has(QStringLiteral("-o")))
+            file.setFileName(arguments.value(QStringLiteral("-o")));
+        if (auto status = file.Save(0); !status.ok())
+            return fail(status.error());
+    }
+    if (json)
+        return writeResult(resPath, out);
+    for (QString message : imported->messages)
+        fail(inPath, message.replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    return 0;
+}
+
+} // namespace cli

@@ -1,0 +1,192 @@
+#include "exchange/CsvFormat.h"
+
+#include <QStringDecoder>
+
+namespace exchange {
+
+namespace {
+
+// The offset of the first byte that is not part of valid UTF-8, or -1.
+qsizetype invalidUtf8(const QByteArray &bytes, qsizetype from)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype size = bytes.size();
+    for (qsizetype i = from; i < size;) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        int length = 0;
+        char32_t c = 0, least = 0;
+        if ((b & 0xE0) == 0xC0) { length = 2; c = b & 0x1F; least = 0x80; }
+        else if ((b & 0xF0) == 0xE0) { length = 3; c = b & 0x0F; least = 0x800; }
+        else if ((b & 0xF8) == 0xF0) { length = 4; c = b & 0x07; least = 0x10000; }
+        else return i;
+        if (i + length > size)
+            return i;
+        for (int k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return i;
+            c = (c << 6) | (p[i + k] & 0x3F);
+        }
+        if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return i;
+        i += length;
+    }
+    return -1;
+}
+
+qm::Result<QString> decode(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        if (bytes.size() % 2 != 0)
+            return qm::makeError(QStringLiteral("the UTF-16 text has an odd number of bytes (%1)").arg(bytes.size()));
+        const bool little = bytes.startsWith("\xFF\xFE");
+        QString text(bytes.size() / 2 - 1, Qt::Uninitialized);
+        const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData()) + 2;
+        for (qsizetype i = 0; i < text.size(); ++i, p += 2)
+            text[i] = QChar(little ? char16_t(p[0] | (p[1] << 8)) : char16_t((p[0] << 8) | p[1]));
+        return text;
+    }
+    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    if (const qsizetype bad = invalidUtf8(bytes, start); bad >= 0)
+        return qm::makeError(QStringLiteral("is not UTF-8 text: the byte at offset %1 (0x%2) is not valid UTF-8; "
+                                            "save the file as UTF-8 or UTF-16 with a byte order mark")
+                                 .arg(bad)
+                                 .arg(uchar(bytes[bad]), 2, 16, QLatin1Char('0')));
+    return QString::fromUtf8(bytes.constData() + start, bytes.size() - start);
+}
+
+struct Parser {
+    const QString &text;
+    QChar separator;
+    qsizetype pos = 0;
+    int line = 1;
+
+    bool atEnd() const { return pos >= text.size(); }
+
+    // One record's fields; `error` set on a broken record.
+    std::vector<QString> record(QString *error)
+    {
+        std::vector<QString> fields;
+        const int startLine = line;
+        for (;;) {
+            QString field;
+            if (!atEnd() && text[pos] == u'"') {
+                ++pos;
+                for (;;) {
+                    if (atEnd()) {
+                        *error = QStringLiteral("line %1: the quoted field that starts there is not closed").arg(startLine);
+                        return fields;
+                    }
+                    const QChar c = text[pos++];
+                    if (c == u'"') {
+                        if (!atEnd() && text[pos] == u'"') {
+                            field += u'"';
+                            ++pos;
+                            continue;
+                        }
+                        break;
+                    }
+                    if (c == u'\n' || (c == u'\r' && (atEnd() || text[pos] != u'\n')))
+                        ++line;
+                    field += c;
+                }
+                if (!atEnd() && text[pos] != separator && text[pos] != u'\r' && text[pos] != u'\n') {
+                    *error = QStringLiteral("line %1, field %2: text follows the closing quote of a quoted field")
+                                 .arg(line).arg(fields.size() + 1);
+                    return fields;
+                }
+            } else {
+                const qsizetype begin = pos;
+                while (!atEnd() && text[pos] != separator && text[pos] != u'\r' && text[pos] != u'\n') {
+                    if (text[pos] == u'"') {
+                        *error = QStringLiteral("line %1, field %2: a quote inside a field that does not start "
+                                                "with one (such a field must be quoted, its quotes doubled)")
+                                     .arg(line).arg(fields.size() + 1);
+                        return fields;
+                    }
+                    ++pos;
+                }
+                field = text.mid(begin, pos - begin);
+            }
+            fields.push_back(std::move(field));
+            if (atEnd())
+                return fields;
+            const QChar c = text[pos++];
+            if (c == separator)
+                continue;
+            if (c == u'\r' && !atEnd() && text[pos] == u'\n')
+                ++pos;
+            ++line;
+            return fields;
+        }
+    }
+};
+
+QChar detectSeparator(const QString &text)
+{
+    static const QChar candidates[] = {u',', u';', u'\t'};
+    QChar best = u',';
+    size_t bestFields = 0;
+    for (QChar candidate : candidates) {
+        Parser parser{text, candidate};
+        size_t fields = 0;
+        bool consistent = true;
+        for (int r = 0; r < 20 && !parser.atEnd(); ++r) {
+            QString error;
+            const size_t n = parser.record(&error).size();
+            if (!error.isEmpty()) {
+                consistent = false;
+                break;
+            }
+            if (r == 0)
+                fields = n;
+            else if (n != fields)
+                consistent = false;
+        }
+        if (consistent && fields > bestFields) {
+            best = candidate;
+            bestFields = fields;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+qm::Result<Grid> readCsv(const QByteArray &bytes, QChar separator)
+{
+    auto decoded = decode(bytes);
+    if (!decoded)
+        return decoded.error();
+    const QString &text = decoded.value();
+    if (separator.isNull())
+        separator = detectSeparator(text);
+
+    Grid grid;
+    Parser parser{text, separator};
+    qint64 cells = 0;
+    while (!parser.atEnd()) {
+        QString error;
+        std::vector<QString> fields = parser.record(&error);
+        if (!error.isEmpty())
+            return qm::makeError(error);
+        cells += qint64(fields.size());
+        if (cells > MaxGridCells + qint64(2) * 16384)
+            return qm::makeError(QStringLiteral("line %1: the file holds more than the %2 cells an import can take")
+                                     .arg(parser.line).arg(MaxGridCells));
+        std::vector<GridCell> row;
+        row.reserve(fields.size());
+        for (QString &field : fields) {
+            if (field.startsWith(u'\''))
+                field.remove(0, 1);
+            row.push_back(field.isEmpty() ? GridCell() : GridCell::ofText(std::move(field)));
+        }
+        grid.rows.push_back(std::move(row));
+    }
+    return grid;
+}
+
+} // namespace exchange

@@ -1,0 +1,234 @@
+#include "exchange/Exchange.h"
+
+#include "exchange/CsvFormat.h"
+#include "exchange/OdsFormat.h"
+#include "exchange/PoFormat.h"
+#include "exchange/RcFormat.h"
+#include "exchange/StringGrid.h"
+#include "exchange/TranslationUnits.h"
+#include "exchange/XliffFormat.h"
+#include "platform/resutil/ResStrings.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace exchange {
+
+namespace {
+
+// A failure of path: its message names the file first.
+qm::Error onFile(const QString &path, const QString &what)
+{
+    if (what.startsWith(path) || what.startsWith(QDir::toNativeSeparators(path)))
+        return qm::makeError(what);
+    return qm::makeError(QStringLiteral("%1: %2").arg(path, what));
+}
+
+qm::Status save(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return onFile(path, QStringLiteral("cannot be written: %1").arg(file.errorString()));
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        return onFile(path, QStringLiteral("cannot be written: %1").arg(file.errorString()));
+    return {};
+}
+
+qm::Result<QByteArray> load(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return onFile(path, QStringLiteral("cannot be opened: %1").arg(file.errorString()));
+    if (file.size() > MaxExchangeFileSize)
+        return onFile(path, QStringLiteral("the file has %1 bytes; files of more than %2 bytes are not read")
+                                .arg(file.size()).arg(MaxExchangeFileSize));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return onFile(path, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    return bytes;
+}
+
+qm::Status checkLocales(const Options &options)
+{
+    if (options.targetLocale == 0)
+        return qm::makeError(QStringLiteral("a translator file holds one target language: name it (--target LOCALE)"));
+    if (options.targetLocale == options.sourceLocale)
+        return qm::makeError(QStringLiteral("the target language %1 is the source language").arg(options.targetLocale));
+    if (localeTag(options.targetLocale).isEmpty())
+        return qm::makeError(QStringLiteral("the locale %1 has no language tag").arg(options.targetLocale));
+    if (localeTag(options.sourceLocale).isEmpty())
+        return qm::makeError(QStringLiteral("the locale %1 has no language tag").arg(options.sourceLocale));
+    return {};
+}
+
+qm::Result<qint32> targetOf(const ReadTranslation &read, const Options &options)
+{
+    if (options.targetLocale != 0)
+        return options.targetLocale;
+    if (read.targetLocale > 0)
+        return read.targetLocale;
+    if (const qint32 locale = localeForTag(read.targetTag); locale != 0)
+        return locale;
+    if (read.targetTag.isEmpty())
+        return qm::makeError(QStringLiteral("the file does not name its target language: give it with --target LOCALE"));
+    return qm::makeError(QStringLiteral("the target language \"%1\" is not a known locale: give it with --target LOCALE")
+                             .arg(read.targetTag));
+}
+
+} // namespace
+
+qm::Result<Format> resolveFormat(const QString &path, const QString &forced)
+{
+    if (!forced.isEmpty()) {
+        if (auto format = formatForName(forced))
+            return *format;
+        return qm::makeError(QStringLiteral("\"%1\" is not a format; the formats are %2")
+                                 .arg(forced, formatNames().join(QStringLiteral(", "))));
+    }
+    if (auto format = formatForFileName(path))
+        return *format;
+    return onFile(path, QStringLiteral("the extension names no format this tool writes or reads (.xlsx, .xls, .ods, "
+                                       ".csv, .tsv, .txt, .rc, .xlf, .xliff, .po); use one of them or --format"));
+}
+
+qm::Status exportFile(const resutil::ResStrings &strings, const QString &path, const Options &options,
+                      const ExcelTransfer::LanguageNamer &languageName, TransferFeedback &feedback)
+{
+    qm::Result<QByteArray> bytes = QByteArray();
+    switch (options.format) {
+    case Format::Xlsx:
+    case Format::Xls:
+        return qm::makeError(QStringLiteral("workbooks are written through the workbook back ends"));
+    case Format::Csv:
+    case Format::Tsv: {
+        const Grid grid = layoutStrings(strings, languageName, feedback);
+        const QChar separator = !options.separator.isNull() ? options.separator
+                                : options.format == Format::Tsv ? QChar(u'\t') : separatorForFileName(path);
+        bytes = writeCsv(grid, separator);
+        break;
+    }
+    case Format::Ods: {
+        Grid grid = layoutStrings(strings, languageName, feedback);
+        grid.name = options.sheetName.isEmpty() ? QStringLiteral("Sheet1") : options.sheetName;
+        QByteArray existing;
+        if (QFileInfo(path).isFile()) {
+            auto read = load(path);
+            if (!read)
+                return read.error();
+            existing = std::move(read).value();
+        }
+        bytes = writeOds(grid, existing.isEmpty() ? nullptr : &existing);
+        break;
+    }
+    case Format::Rc:
+        feedback.setProgressCaption(LgvStringModule::lgv_string(485));
+        bytes = writeRc(strings, options.original);
+        break;
+    case Format::Xliff2:
+    case Format::Xliff12:
+    case Format::Po: {
+        if (auto ok = checkLocales(options); !ok)
+            return onFile(path, ok.errorString());
+        feedback.setProgressCaption(LgvStringModule::lgv_string(485));
+        Translation translation = collectUnits(strings, options.sourceLocale, options.targetLocale);
+        translation.original = options.original;
+        bytes = options.format == Format::Po ? writePo(translation)
+                                             : writeXliff(translation, options.format == Format::Xliff2 ? XliffVersion::V20
+                                                                                                         : XliffVersion::V12);
+        break;
+    }
+    }
+    if (!bytes)
+        return onFile(path, bytes.errorString());
+    if (auto saved = save(path, bytes.value()); !saved)
+        return saved;
+    feedback.setProgressCaption(LgvStringModule::lgv_string(487));
+    return {};
+}
+
+qm::Result<Imported> importFile(const QString &path, const resutil::ResStrings &current, const Options &options,
+                                TransferFeedback &feedback)
+{
+    if (isWorkbook(options.format))
+        return qm::makeError(QStringLiteral("workbooks are read through the workbook back ends"));
+    auto bytes = load(path);
+    if (!bytes)
+        return bytes.error();
+    Imported imported;
+    auto readGrid = [&](qm::Result<Grid> grid) -> qm::Status {
+        if (!grid)
+            return onFile(path, grid.errorString());
+        // The layout's per-cell messages go to the caller's feedback and into the result.
+        struct Both : TransferFeedback {
+            TransferFeedback &a;
+            QStringList &list;
+            Both(TransferFeedback &a, QStringList &list) : a(a), list(list) {}
+            void setProgressCaption(const QString &c) override { a.setProgressCaption(c); }
+            void setProgressMaximum(int m) override { a.setProgressMaximum(m); }
+            void setProgressMinimum(int m) override { a.setProgressMinimum(m); }
+            void setProgressValue(int v) override { a.setProgressValue(v); }
+            void showMessage(const QString &t) override { list.append(t); a.showMessage(t); }
+        } both(feedback, imported.messages);
+        auto entries = readLayout(grid.value(), both);
+        if (!entries)
+            return onFile(path, entries.errorString());
+        imported.entries = std::move(entries).value();
+        return {};
+    };
+    switch (options.format) {
+    case Format::Xlsx:
+    case Format::Xls:
+        break;
+    case Format::Csv:
+    case Format::Tsv:
+        if (auto ok = readGrid(readCsv(bytes.value(), options.separator)); !ok)
+            return ok.error();
+        break;
+    case Format::Ods:
+        if (auto ok = readGrid(readOds(bytes.value(), path, options.sheetName)); !ok)
+            return ok.error();
+        break;
+    case Format::Rc: {
+        feedback.setProgressCaption(LgvStringModule::lgv_string(488));
+        auto read = readRc(bytes.value(), path, options.includes);
+        if (!read)
+            return onFile(path, read.errorString());
+        imported.entries = std::move(read->entries);
+        imported.messages = read->notes;
+        break;
+    }
+    case Format::Xliff2:
+    case Format::Xliff12:
+    case Format::Po: {
+        feedback.setProgressCaption(LgvStringModule::lgv_string(488));
+        auto read = options.format == Format::Po ? readPo(bytes.value()) : readXliff(bytes.value(), path);
+        if (!read)
+            return onFile(path, read.errorString());
+        auto target = targetOf(read.value(), options);
+        if (!target)
+            return onFile(path, target.errorString());
+        imported.targetLocale = target.value();
+        imported.entries = applyTranslation(current, target.value(), read.value(), &imported.messages);
+        imported.messages += read->notes;
+        break;
+    }
+    }
+    feedback.setProgressCaption(LgvStringModule::lgv_string(490));
+    return imported;
+}
+
+qm::Result<QStringList> odsSheetNames(const QString &path)
+{
+    auto bytes = load(path);
+    if (!bytes)
+        return bytes.error();
+    auto names = readOdsSheetNames(bytes.value(), path);
+    if (!names)
+        return onFile(path, names.errorString());
+    return names;
+}
+
+} // namespace exchange

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "excel/ExcelExport.h"
+#include "excel/ExcelImport.h"
+#include "excel/TransferFeedback.h"
+#include "exchange/ExchangeFormat.h"
+#include "platform/common/Result.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace resutil {
+class ResStrings;
+}
+
+namespace exchange {
+
+// What an export or import of the formats beside the workbooks needs.
+struct Options {
+    Format format = Format::Csv;
+    QString sheetName;        // .ods: the sheet written or read (empty: the first, on import)
+    QChar separator;          // CSV: null for the file name's (export) or detected (import)
+    qint32 sourceLocale = 2057;
+    qint32 targetLocale = 0;  // XLIFF, PO: required on export; on import 0 takes the file's
+    QStringList includes;     // .rc import: headers or folders for #define'd names
+    QString original;         // the resource file's name, written into the file
+};
+
+// The format of path: `forced` when given, else its extension's; an
+// unknown extension is refused with the names that are known.
+qm::Result<Format> resolveFormat(const QString &path, const QString &forced);
+
+// Writes every string into path (never a workbook format), atomically.
+// Refuses before writing anything what the format cannot hold.
+qm::Status exportFile(const resutil::ResStrings &strings, const QString &path, const Options &options,
+                      const ExcelTransfer::LanguageNamer &languageName, TransferFeedback &feedback);
+
+// What an import gives: the whole new string table (apply it with
+// ExcelTransfer::replaceStrings) and the messages and notes to show.
+struct Imported {
+    std::vector<ExcelTransfer::ImportedString> entries;
+    QStringList messages;
+    qint32 targetLocale = 0; // the translator formats' language
+};
+
+// Reads path completely; `current` is the table the translator formats
+// merge their one language into. Nothing is changed here: a broken file
+// is refused as a whole with a message naming the file and the place.
+qm::Result<Imported> importFile(const QString &path, const resutil::ResStrings &current, const Options &options,
+                                TransferFeedback &feedback);
+
+// The sheet names of an .ods file, for choosing one.
+qm::Result<QStringList> odsSheetNames(const QString &path);
+
+// Files larger than this are not read.
+inline constexpr qint64 MaxExchangeFileSize = qint64(512) << 20;
+
+} // namespace exchange

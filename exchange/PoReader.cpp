@@ -1,0 +1,249 @@
+#include "exchange/PoFormat.h"
+
+#include <QStringDecoder>
+
+#include <optional>
+
+namespace exchange {
+
+namespace {
+
+struct Entry {
+    std::optional<QByteArray> context, id, str;
+    bool fuzzy = false;
+    int line = 0;
+};
+
+// The body of one "..." string with its escapes resolved, as bytes.
+qm::Result<QByteArray> unquote(QByteArrayView line, int lineNo)
+{
+    const auto fail = [&](const QString &what) {
+        return qm::makeError(QStringLiteral("line %1: %2").arg(lineNo).arg(what));
+    };
+    qsizetype i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    if (i >= line.size() || line[i] != '"')
+        return fail(QStringLiteral("a quoted string was expected"));
+    ++i;
+    QByteArray out;
+    for (;;) {
+        if (i >= line.size())
+            return fail(QStringLiteral("the string is not closed on its line"));
+        const char c = line[i++];
+        if (c == '"')
+            break;
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (i >= line.size())
+            return fail(QStringLiteral("the string ends in a backslash"));
+        const char e = line[i++];
+        switch (e) {
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        case 't': out += '\t'; break;
+        case 'a': out += '\a'; break;
+        case 'b': out += '\b'; break;
+        case 'f': out += '\f'; break;
+        case 'v': out += '\v'; break;
+        case '\\': out += '\\'; break;
+        case '"': out += '"'; break;
+        case 'x': {
+            int value = 0, digits = 0;
+            while (i < line.size() && digits < 2 && isxdigit(uchar(line[i]))) {
+                value = value * 16 + QByteArray(1, line[i]).toInt(nullptr, 16);
+                ++i;
+                ++digits;
+            }
+            if (digits == 0)
+                return fail(QStringLiteral("\\x is not followed by a hexadecimal digit"));
+            out += char(value);
+            break;
+        }
+        default:
+            if (e >= '0' && e <= '7') {
+                int value = e - '0', digits = 1;
+                while (i < line.size() && digits < 3 && line[i] >= '0' && line[i] <= '7') {
+                    value = value * 8 + (line[i] - '0');
+                    ++i;
+                    ++digits;
+                }
+                if (value > 0xFF)
+                    return fail(QStringLiteral("the octal escape is larger than a byte"));
+                out += char(value);
+                break;
+            }
+            return fail(QStringLiteral("the escape \\%1 is not known").arg(QLatin1Char(e)));
+        }
+    }
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
+        ++i;
+    if (i < line.size())
+        return fail(QStringLiteral("text follows the closing quote"));
+    return out;
+}
+
+qm::Result<QString> utf8(const QByteArray &bytes, int line)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return qm::makeError(QStringLiteral("line %1: the string is not valid UTF-8").arg(line));
+    if (text.contains(QChar(0)))
+        return qm::makeError(QStringLiteral("line %1: the string holds a NUL character").arg(line));
+    return text;
+}
+
+QString headerField(const QString &header, const QString &name)
+{
+    for (const QString &line : header.split(u'\n')) {
+        if (line.startsWith(name + u':', Qt::CaseInsensitive))
+            return line.mid(name.size() + 1).trimmed();
+    }
+    return QString();
+}
+
+} // namespace
+
+qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
+{
+    ReadTranslation read;
+    std::vector<Entry> entries;
+    Entry current;
+    QByteArray *open = nullptr; // the string that continuation lines extend
+    bool pendingFuzzy = false;
+    int obsolete = 0;
+
+    auto finish = [&] {
+        if (current.id || current.str || current.context)
+            entries.push_back(std::move(current));
+        current = Entry();
+        open = nullptr;
+    };
+
+    QByteArrayView rest(bytes);
+    if (rest.startsWith("\xEF\xBB\xBF"))
+        rest = rest.sliced(3);
+    int lineNo = 0;
+    while (!rest.isEmpty()) {
+        const qsizetype nl = rest.indexOf('\n');
+        QByteArrayView line = nl < 0 ? rest : rest.first(nl);
+        rest = nl < 0 ? QByteArrayView() : rest.sliced(nl + 1);
+        ++lineNo;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        QByteArrayView trimmed = line.trimmed();
+        if (trimmed.isEmpty())
+            continue;
+        if (trimmed.startsWith('#')) {
+            if (trimmed.startsWith("#~")) {
+                if (!trimmed.sliced(2).trimmed().startsWith('"'))
+                    ++obsolete;
+                continue;
+            }
+            if (trimmed.startsWith("#,") && trimmed.sliced(2).toByteArray().split(',').contains(" fuzzy"))
+                pendingFuzzy = true;
+            else if (trimmed.startsWith("#,") && trimmed.contains("fuzzy"))
+                pendingFuzzy = true;
+            continue;
+        }
+        if (trimmed.startsWith('"')) {
+            if (!open)
+                return qm::makeError(QStringLiteral("line %1: a string stands where a keyword (msgctxt, msgid, "
+                                                    "msgstr) was expected").arg(lineNo));
+            auto piece = unquote(trimmed, lineNo);
+            if (!piece)
+                return piece.error();
+            *open += piece.value();
+            continue;
+        }
+        const qsizetype space = trimmed.indexOf(' ');
+        const QByteArrayView keyword = space < 0 ? trimmed : trimmed.first(space);
+        const QByteArrayView value = space < 0 ? QByteArrayView() : trimmed.sliced(space);
+        if (keyword == "msgid_plural" || keyword.startsWith("msgstr["))
+            return qm::makeError(QStringLiteral("line %1: plural forms (%2) are not used for string tables")
+                                     .arg(lineNo).arg(QString::fromLatin1(keyword)));
+        std::optional<QByteArray> *slot = nullptr;
+        if (keyword == "msgctxt") {
+            finish();
+            slot = &current.context;
+        } else if (keyword == "msgid") {
+            if (!current.context)
+                finish();
+            slot = &current.id;
+        } else if (keyword == "msgstr") {
+            if (!current.id)
+                return qm::makeError(QStringLiteral("line %1: msgstr without a msgid before it").arg(lineNo));
+            slot = &current.str;
+        } else {
+            return qm::makeError(QStringLiteral("line %1: \"%2\" is not a PO keyword")
+                                     .arg(lineNo).arg(QString::fromUtf8(keyword.first(qMin<qsizetype>(40, keyword.size())))));
+        }
+        if (slot->has_value())
+            return qm::makeError(QStringLiteral("line %1: a second %2 in one entry").arg(lineNo).arg(QString::fromLatin1(keyword)));
+        auto piece = unquote(value, lineNo);
+        if (!piece)
+            return piece.error();
+        if (keyword != "msgstr") {
+            if (current.line == 0)
+                current.line = lineNo;
+            current.fuzzy = pendingFuzzy;
+            pendingFuzzy = false;
+        }
+        *slot = piece.value();
+        open = &slot->value();
+    }
+    finish();
+
+    bool headerSeen = false;
+    for (const Entry &entry : entries) {
+        if (!entry.id || !entry.str)
+            return qm::makeError(QStringLiteral("line %1: the entry has no %2").arg(entry.line).arg(
+                entry.id ? QStringLiteral("msgstr") : QStringLiteral("msgid")));
+        if (!entry.context && entry.id->isEmpty() && !headerSeen) {
+            headerSeen = true;
+            auto header = utf8(*entry.str, entry.line);
+            if (!header)
+                return header.error();
+            const QString type = headerField(header.value(), QStringLiteral("Content-Type"));
+            const qsizetype at = type.indexOf(QLatin1String("charset="), 0, Qt::CaseInsensitive);
+            const QString charset = at < 0 ? QString() : type.mid(at + 8).trimmed();
+            if (!charset.isEmpty() && charset.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0
+                && charset.compare(QLatin1String("CHARSET"), Qt::CaseInsensitive) != 0)
+                return qm::makeError(QStringLiteral("the file is in %1; only UTF-8 PO files are read").arg(charset));
+            read.targetTag = headerField(header.value(), QStringLiteral("Language"));
+            read.targetLocale = headerField(header.value(), QStringLiteral("X-Quillmark-Target-Locale")).toInt();
+            continue;
+        }
+        ReadUnit unit;
+        unit.line = entry.line;
+        if (entry.context) {
+            auto id = utf8(*entry.context, entry.line);
+            if (!id)
+                return id.error();
+            unit.id = id.value();
+        } else {
+            auto id = utf8(*entry.id, entry.line);
+            if (!id)
+                return id.error();
+            unit.id = id.value();
+        }
+        auto target = utf8(*entry.str, entry.line);
+        if (!target)
+            return target.error();
+        if (entry.fuzzy) {
+            read.notes << QStringLiteral("line %1: the fuzzy translation of \"%2\" was not taken").arg(entry.line).arg(unit.id);
+            continue;
+        }
+        if (!target->isEmpty())
+            unit.target = target.value();
+        read.units.push_back(std::move(unit));
+    }
+    if (obsolete > 0)
+        read.notes << QStringLiteral("%1 obsolete entries (#~) were not taken").arg(obsolete);
+    return read;
+}
+
+} // namespace exchange

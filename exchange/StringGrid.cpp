@@ -1,0 +1,183 @@
+#include "exchange/StringGrid.h"
+
+#include "excel/CellConversion.h"
+#include "platform/resutil/ResStrings.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <limits>
+
+using LgvStringModule::lgv_string;
+
+namespace exchange {
+
+void Grid::set(int row, int column, GridCell cell)
+{
+    if (size_t(row) > rows.size())
+        rows.resize(size_t(row));
+    std::vector<GridCell> &cells = rows[size_t(row - 1)];
+    if (size_t(column) > cells.size())
+        cells.resize(size_t(column));
+    cells[size_t(column - 1)] = std::move(cell);
+}
+
+const GridCell *Grid::find(int row, int column) const
+{
+    if (row < 1 || size_t(row) > rows.size())
+        return nullptr;
+    const std::vector<GridCell> &cells = rows[size_t(row - 1)];
+    if (column < 1 || size_t(column) > cells.size())
+        return nullptr;
+    return &cells[size_t(column - 1)];
+}
+
+int Grid::columnCount() const
+{
+    size_t most = 0;
+    for (const auto &cells : rows)
+        most = std::max(most, cells.size());
+    return int(most);
+}
+
+Grid layoutStrings(const resutil::ResStrings &strings, const ExcelTransfer::LanguageNamer &languageName,
+                   TransferFeedback &feedback)
+{
+    const qsizetype count = strings.Count();
+    feedback.setProgressCaption(lgv_string(485));
+    int progress = 0;
+    feedback.setProgressValue(progress);
+    feedback.setProgressMaximum(int(qMin<qsizetype>(count, std::numeric_limits<int>::max())));
+    feedback.setProgressMinimum(0);
+
+    Grid grid;
+    grid.rows.resize(2);
+    QHash<qint32, int> rowOf;
+    QHash<qint32, int> columnOf;
+    for (const resutil::ResString *entry : strings) {
+        int row = rowOf.value(entry->ID(), 0);
+        if (row == 0) {
+            grid.rows.emplace_back();
+            row = int(grid.rows.size());
+            rowOf.insert(entry->ID(), row);
+            grid.rows.back().reserve(size_t(columnOf.size() + 1));
+            grid.set(row, 1, GridCell::ofNumber(entry->ID()));
+        }
+        int column = columnOf.value(entry->LocaleID(), 0);
+        if (column == 0) {
+            column = int(columnOf.size()) + 2;
+            columnOf.insert(entry->LocaleID(), column);
+            grid.set(1, column, GridCell::ofText(languageName ? languageName(entry->LocaleID()) : QString()));
+            grid.set(2, column, GridCell::ofNumber(entry->LocaleID()));
+        }
+        if (!entry->Text().isEmpty())
+            grid.set(row, column, GridCell::ofText(entry->Text()));
+        feedback.setProgressValue(++progress);
+    }
+    if (count == 0)
+        grid.rows.clear();
+    return grid;
+}
+
+namespace {
+
+excel::Value valueOf(const GridCell *cell)
+{
+    if (!cell)
+        return excel::Value();
+    switch (cell->kind) {
+    case GridCell::Kind::Empty: return excel::Value();
+    case GridCell::Kind::Number: return excel::Value(cell->number);
+    case GridCell::Kind::Text: return cell->text.isEmpty() ? excel::Value() : excel::Value(cell->text);
+    }
+    return excel::Value();
+}
+
+QString textOf(const GridCell *cell)
+{
+    if (!cell)
+        return QString();
+    if (cell->kind == GridCell::Kind::Number)
+        return QString::number(cell->number, 'g', 15);
+    return cell->text;
+}
+
+bool used(const GridCell &cell)
+{
+    return cell.kind == GridCell::Kind::Number || (cell.kind == GridCell::Kind::Text && !cell.text.isEmpty());
+}
+
+} // namespace
+
+qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &grid, TransferFeedback &feedback)
+{
+    // The used range: the smallest rectangle holding every cell with content.
+    int top = 0, bottom = 0, left = std::numeric_limits<int>::max(), right = 0;
+    for (size_t r = 0; r < grid.rows.size(); ++r) {
+        const auto &cells = grid.rows[r];
+        for (size_t c = 0; c < cells.size(); ++c) {
+            if (!used(cells[c]))
+                continue;
+            if (top == 0)
+                top = int(r) + 1;
+            bottom = int(r) + 1;
+            left = std::min(left, int(c) + 1);
+            right = std::max(right, int(c) + 1);
+        }
+    }
+    if (top == 0)
+        top = bottom = left = right = 1;
+    const int rows = bottom - top + 1;
+    const int columns = right - left + 1;
+    auto at = [&](int r, int c) { return grid.find(top + r - 1, left + c - 1); };
+    const qint64 bodyCells = qint64(columns - 1) * qint64(rows - 2);
+    if (bodyCells > MaxGridCells)
+        return qm::makeError(QStringLiteral("Sheet \"%1\": its used range %2:%3 holds %4 text cells, more than the "
+                                            "%5 an import can take.")
+                                 .arg(grid.name, ExcelTransfer::cellAddress(top, left),
+                                      ExcelTransfer::cellAddress(bottom, right))
+                                 .arg(bodyCells)
+                                 .arg(MaxGridCells));
+
+    feedback.setProgressCaption(lgv_string(488));
+    int progress = 0;
+    feedback.setProgressValue(progress);
+    feedback.setProgressMaximum(int(qMax<qint64>(bodyCells, 0)));
+    feedback.setProgressMinimum(0);
+
+    std::vector<ExcelTransfer::ImportedString> entries;
+    if (bodyCells > 0)
+        entries.reserve(size_t(bodyCells));
+    // The string IDs are read once, not once per column: a failure still
+    // names the first bad cell of the first column read.
+    std::vector<qint32> ids;
+    for (int c = 2; c <= columns; ++c) {
+        auto localeId = ExcelTransfer::toLong(valueOf(at(2, c)));
+        if (!localeId) {
+            feedback.showMessage(ExcelTransfer::localeIdMessage(c));
+            progress += rows - 2;
+            feedback.setProgressValue(progress);
+            continue;
+        }
+        const QString languageName = textOf(at(1, c));
+        feedback.setProgressCaption(languageName);
+        if (ids.empty()) {
+            for (int r = 3; r <= rows; ++r) {
+                auto id = ExcelTransfer::toLong(valueOf(at(r, 1)));
+                if (!id)
+                    return qm::makeError(QStringLiteral("Sheet \"%1\", cell %2: the string ID cannot be read: %3.")
+                                             .arg(grid.name, ExcelTransfer::cellAddress(top + r - 1, left),
+                                                  id.errorString()));
+                ids.push_back(id.value());
+            }
+        }
+        for (int r = 3; r <= rows; ++r) {
+            entries.push_back(ExcelTransfer::ImportedString{localeId.value(), ids[size_t(r - 3)], textOf(at(r, c))});
+            feedback.setProgressValue(++progress);
+        }
+    }
+    return entries;
+}
+
+} // namespace exchange

@@ -1,0 +1,142 @@
+#include "exchange/XliffFormat.h"
+
+#include "platform/excel/XmlParser.h"
+
+#include <cstring>
+
+namespace exchange {
+
+namespace {
+
+using excel::backend::attribute;
+using excel::backend::isElement;
+using excel::backend::localName;
+
+class XliffHandler : public excel::backend::XmlParser::Handler {
+public:
+    explicit XliffHandler(const QByteArray &bytes) : m_bytes(bytes) {}
+
+    excel::backend::XmlParser *parser = nullptr;
+    ReadTranslation read;
+    bool rootSeen = false;
+    bool v12 = false;
+
+    void startElement(const char *name, const char **attributes) override
+    {
+        const char *local = localName(name);
+        ++m_depth;
+        if (!rootSeen) {
+            rootSeen = true;
+            const char *version = attribute(attributes, "version");
+            if (std::strcmp(local, "xliff") != 0 || !version) {
+                fault = QStringLiteral("is not an XLIFF document (its root element is <%1>)").arg(QString::fromUtf8(name));
+                return;
+            }
+            const QByteArray v(version);
+            if (v == "1.2" || v == "1.1" || v == "1.0")
+                v12 = true;
+            else if (!v.startsWith("2."))
+                fault = QStringLiteral("XLIFF version %1 is not read (only 2.x and 1.2)").arg(QString::fromUtf8(version));
+            if (!v12) {
+                read.sourceTag = QString::fromUtf8(attribute(attributes, "srcLang"));
+                read.targetTag = QString::fromUtf8(attribute(attributes, "trgLang"));
+            }
+            return;
+        }
+        if (m_capture > 0) {
+            if (std::strcmp(local, "cp") == 0) {
+                bool ok = false;
+                const uint code = QByteArray(attribute(attributes, "hex")).toUInt(&ok, 16);
+                if (!ok || code > 0x10FFFF) {
+                    fault = QStringLiteral("line %1: <cp> needs a hex attribute with a code point").arg(line());
+                    return;
+                }
+                if (code > 0xFFFF)
+                    m_text += QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
+                else
+                    m_text += QChar(char16_t(code));
+            }
+            return;
+        }
+        if (v12 && std::strcmp(local, "file") == 0) {
+            read.sourceTag = QString::fromUtf8(attribute(attributes, "source-language"));
+            read.targetTag = QString::fromUtf8(attribute(attributes, "target-language"));
+        } else if (std::strcmp(local, v12 ? "trans-unit" : "unit") == 0) {
+            if (m_unitDepth > 0) {
+                fault = QStringLiteral("line %1: a unit inside a unit").arg(line());
+                return;
+            }
+            m_unitDepth = m_depth;
+            m_unit = ReadUnit();
+            m_unit.line = line();
+            const char *id = attribute(attributes, "id");
+            m_unit.id = QString::fromUtf8(id ? id : "");
+        } else if (m_unitDepth > 0 && std::strcmp(local, "target") == 0) {
+            // 1.2: a target of the unit itself, not of an alt-trans; 2.0: of a segment or ignorable.
+            if (m_depth == m_unitDepth + (v12 ? 1 : 2) && (v12 || m_inSegment)) {
+                m_capture = m_depth;
+                m_text.clear();
+            }
+        } else if (!v12 && m_unitDepth > 0 && m_depth == m_unitDepth + 1
+                   && (std::strcmp(local, "segment") == 0 || std::strcmp(local, "ignorable") == 0)) {
+            m_inSegment = true;
+        }
+    }
+
+    void endElement(const char *name) override
+    {
+        const char *local = localName(name);
+        if (m_capture == m_depth) {
+            m_capture = 0;
+            m_unit.target = m_unit.target ? *m_unit.target + m_text : m_text;
+        } else if (m_unitDepth == m_depth) {
+            m_unitDepth = 0;
+            read.units.push_back(std::move(m_unit));
+            m_unit = ReadUnit();
+        } else if (!v12 && m_unitDepth > 0 && m_depth == m_unitDepth + 1
+                   && (std::strcmp(local, "segment") == 0 || std::strcmp(local, "ignorable") == 0)) {
+            m_inSegment = false;
+        }
+        --m_depth;
+    }
+
+    void characters(const char *data, int length) override
+    {
+        if (m_capture > 0)
+            m_text += QString::fromUtf8(data, length);
+    }
+
+private:
+    int line()
+    {
+        const qint64 at = qMin<qint64>(parser ? parser->byteIndex() : 0, m_bytes.size());
+        for (; m_counted < at; ++m_counted)
+            if (m_bytes[m_counted] == '\n')
+                ++m_line;
+        return m_line;
+    }
+
+    const QByteArray &m_bytes;
+    int m_depth = 0, m_unitDepth = 0, m_capture = 0;
+    bool m_inSegment = false;
+    ReadUnit m_unit;
+    QString m_text;
+    qint64 m_counted = 0;
+    int m_line = 1;
+};
+
+} // namespace
+
+qm::Result<ReadTranslation> readXliff(const QByteArray &bytes, const QString &path)
+{
+    XliffHandler handler(bytes);
+    excel::backend::XmlParser parser(handler, path);
+    handler.parser = &parser;
+    if (auto parsed = parser.parse(bytes); !parsed)
+        return parsed.error();
+    if (!handler.rootSeen)
+        return qm::makeError(QStringLiteral("%1: is not an XLIFF document").arg(path));
+    return std::move(handler.read);
+}
+
+} // namespace exchange
