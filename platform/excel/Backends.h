@@ -24,6 +24,8 @@ qm::Result<QByteArray> writeXlsx(Workbook &book);
 qm::Result<QByteArray> writeXls(const Workbook &book);
 // After an .xlsx update was saved: the sheets now live in sourceBytes.
 qm::Status relinkXlsx(Workbook &book);
+// The same after an .xls update: every worksheet is in the file, in model order.
+void relinkXls(Workbook &book);
 
 // Refuses what the format cannot hold, naming the cell, the text and the limit.
 qm::Status checkLimits(const Workbook &book, FileFormat format);

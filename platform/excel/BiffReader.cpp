@@ -1,9 +1,7 @@
 #include "platform/excel/Backends.h"
 #include "platform/excel/Constants.h"
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-memory.h>
+#include "platform/excel/BiffStream.h"
 
 #include <cstring>
 #include <vector>
@@ -15,171 +13,9 @@ namespace excel::backend {
 
 namespace {
 
+using namespace biff;
+
 constexpr std::size_t MaxCells = 20'000'000;
-
-class Cursor {
-public:
-    Cursor(const char *data, qsizetype size) : m_data(data), m_size(size) {}
-    bool has(qsizetype n) const { return n >= 0 && m_pos + n <= m_size; }
-    qsizetype left() const { return m_size - m_pos; }
-    qsizetype pos() const { return m_pos; }
-    void skip(qsizetype n) { m_pos = std::min(m_size, m_pos + n); }
-    unsigned u8() { return has(1) ? std::uint8_t(m_data[m_pos++]) : (m_bad = true, 0u); }
-    unsigned u16() { unsigned a = u8(); return a | (u8() << 8); }
-    std::uint32_t u32() { std::uint32_t a = u16(); return a | (std::uint32_t(u16()) << 16); }
-    double f64()
-    {
-        std::uint64_t bits = u32();
-        bits |= std::uint64_t(u32()) << 32;
-        double v;
-        std::memcpy(&v, &bits, sizeof v);
-        return v;
-    }
-    bool bad() const { return m_bad; }
-
-private:
-    const char *m_data;
-    qsizetype m_size, m_pos = 0;
-    bool m_bad = false;
-};
-
-struct Record {
-    unsigned type = 0;
-    QByteArray body;
-    qsizetype offset = 0;
-};
-
-// Reads the record at `at`; false at the end of the stream or on a broken header.
-bool recordAt(const QByteArray &stream, qsizetype at, Record *r)
-{
-    if (at + 4 > stream.size())
-        return false;
-    Cursor c(stream.constData() + at, 4);
-    r->type = c.u16();
-    const unsigned length = c.u16();
-    if (length > 8224 || at + 4 + length > stream.size())
-        return false;
-    r->body = QByteArray::fromRawData(stream.constData() + at + 4, length);
-    r->offset = at;
-    return true;
-}
-
-QString readChars(Cursor &c, unsigned count, bool wide)
-{
-    QString s;
-    s.reserve(std::min<qsizetype>(count, c.left()));
-    for (unsigned i = 0; i < count && !c.bad(); ++i)
-        s += QChar(char16_t(wide ? c.u16() : c.u8()));
-    return s;
-}
-
-// A string whose length is `lengthBytes` wide, within one record.
-QString readString(Cursor &c, int lengthBytes)
-{
-    const unsigned cch = lengthBytes == 1 ? c.u8() : c.u16();
-    const unsigned flags = c.u8();
-    unsigned runs = 0;
-    std::uint32_t ext = 0;
-    if (flags & 0x08)
-        runs = c.u16();
-    if (flags & 0x04)
-        ext = c.u32();
-    QString s = readChars(c, cch, flags & 0x01);
-    c.skip(qsizetype(runs) * 4 + ext);
-    return s;
-}
-
-// The shared strings: one SST record and its CONTINUE records, read as
-// segments, since a string may continue in the next one with new flags.
-class SstReader {
-public:
-    void addSegment(const QByteArray &body) { m_segments.push_back(body); }
-    bool empty() const { return m_segments.empty(); }
-
-    qm::Status read(std::vector<QString> &out)
-    {
-        if (m_segments.empty())
-            return {};
-        Cursor head(m_segments[0].constData(), m_segments[0].size());
-        head.u32();
-        const std::uint32_t unique = head.u32();
-        if (head.bad())
-            return qm::makeError(QStringLiteral("the shared string table is cut short"));
-        m_seg = 0;
-        m_cursor = Cursor(m_segments[0].constData() + 8, m_segments[0].size() - 8);
-        for (std::uint32_t i = 0; i < unique; ++i) {
-            if (!ensure(3))
-                break; // fewer strings than claimed: use what is there
-            const unsigned cch = m_cursor.u16();
-            unsigned flags = m_cursor.u8();
-            unsigned runs = 0;
-            std::uint32_t ext = 0;
-            if (flags & 0x08) {
-                if (!ensure(2))
-                    return broken(i);
-                runs = m_cursor.u16();
-            }
-            if (flags & 0x04) {
-                if (!ensure(4))
-                    return broken(i);
-                ext = m_cursor.u32();
-            }
-            QString s;
-            unsigned done = 0;
-            while (done < cch) {
-                if (m_cursor.left() == 0) {
-                    if (!next())
-                        return broken(i);
-                    flags = (flags & ~0x01u) | (m_cursor.u8() & 0x01); // a continued string states its width again
-                }
-                const unsigned width = flags & 0x01 ? 2 : 1;
-                const unsigned n = std::min<unsigned>(cch - done, unsigned(m_cursor.left() / width));
-                if (n == 0)
-                    return broken(i);
-                s += readChars(m_cursor, n, width == 2);
-                done += n;
-            }
-            if (!skip(qsizetype(runs) * 4 + ext))
-                return broken(i);
-            out.push_back(std::move(s));
-        }
-        return {};
-    }
-
-private:
-    qm::Status broken(std::uint32_t i) const
-    {
-        return qm::makeError(QStringLiteral("shared string %1 is cut short").arg(i));
-    }
-    bool next()
-    {
-        if (++m_seg >= m_segments.size())
-            return false;
-        m_cursor = Cursor(m_segments[m_seg].constData(), m_segments[m_seg].size());
-        return true;
-    }
-    bool ensure(qsizetype n)
-    {
-        while (m_cursor.left() == 0)
-            if (!next())
-                return false;
-        return m_cursor.has(n);
-    }
-    bool skip(qsizetype n)
-    {
-        while (n > 0) {
-            if (m_cursor.left() == 0 && !next())
-                return false;
-            const qsizetype step = std::min(n, m_cursor.left());
-            m_cursor.skip(step);
-            n -= step;
-        }
-        return true;
-    }
-    std::vector<QByteArray> m_segments;
-    size_t m_seg = 0;
-    Cursor m_cursor{nullptr, 0};
-};
 
 double rkValue(std::uint32_t rk)
 {
@@ -191,44 +27,6 @@ double rkValue(std::uint32_t rk)
         std::memcpy(&v, &bits, sizeof v);
     }
     return rk & 0x01 ? v / 100 : v;
-}
-
-qm::Result<QByteArray> workbookStream(const QByteArray &file, bool *biff8)
-{
-    GError *error = nullptr;
-    GsfInput *input = gsf_input_memory_new(reinterpret_cast<const guint8 *>(file.constData()), gsf_off_t(file.size()), FALSE);
-    GsfInfile *ole = gsf_infile_msole_new(input, &error);
-    g_object_unref(input);
-    if (!ole) {
-        const QString why = error ? QString::fromUtf8(error->message) : QString();
-        if (error)
-            g_error_free(error);
-        return qm::makeError(QStringLiteral("is not a valid .xls file (broken OLE2 container: %1)").arg(why));
-    }
-    GsfInput *stream = gsf_infile_child_by_name(ole, "Workbook");
-    *biff8 = stream != nullptr;
-    if (!stream)
-        stream = gsf_infile_child_by_name(ole, "Book");
-    QByteArray bytes;
-    bool ok = stream != nullptr;
-    if (stream) {
-        const gsf_off_t size = gsf_input_size(stream);
-        ok = size >= 0 && size <= file.size() * 2 + 4096; // a stream is never larger than its file
-        while (ok && gsf_input_remaining(stream) > 0) {
-            const size_t n = size_t(std::min<gsf_off_t>(gsf_input_remaining(stream), 1 << 16));
-            const guint8 *data = gsf_input_read(stream, n, nullptr);
-            if (!data) {
-                ok = false;
-                break;
-            }
-            bytes.append(reinterpret_cast<const char *>(data), qsizetype(n));
-        }
-        g_object_unref(stream);
-    }
-    g_object_unref(ole);
-    if (!ok)
-        return qm::makeError(QStringLiteral("is not an Excel workbook: the .xls container holds no readable workbook stream"));
-    return bytes;
 }
 
 struct SheetRef {
@@ -364,6 +162,17 @@ private:
             }
             if (depth != 1)
                 continue; // an embedded chart's records
+            if (r.type == 0x0207) { // STRING: a text formula's result, with no cell address of its own
+                if (awaitingString) {
+                    const QString text = readString(c, 2);
+                    if (c.bad())
+                        return qm::makeError(QStringLiteral("record 0x0207 at stream offset %1 is cut short").arg(r.offset));
+                    if (auto status = put(sheet, formulaRow, formulaColumn, Value(text), formulaXf); !status)
+                        return status;
+                    awaitingString = false;
+                }
+                continue;
+            }
             const unsigned row = c.u16(), column = c.u16();
             qm::Status status;
             switch (r.type) {
@@ -419,14 +228,6 @@ private:
                     status = put(sheet, row, column, Value::error(CellError(payload)), xf);
                 } else {
                     status = put(sheet, row, column, Value(QString()), xf);
-                }
-                break;
-            }
-            case 0x0207: {
-                if (awaitingString) {
-                    Cursor text(r.body.constData(), r.body.size());
-                    status = put(sheet, formulaRow, formulaColumn, Value(readString(text, 2)), formulaXf);
-                    awaitingString = false;
                 }
                 break;
             }

@@ -25,7 +25,9 @@ qm::Status checkLimits(const Workbook &book, FileFormat format)
     const char *kind = xls ? ".xls" : ".xlsx";
     for (int i = 1; i <= book.Worksheets().Count(); ++i) {
         const Worksheet &sheet = *book.Worksheets().Item(i).value();
-        if (!sheet.modified() && !sheet.sourcePart.isEmpty() && !xls)
+        const bool kept = xls ? sheet.sourceIndex >= 0 && book.fromFile() && book.sourceFormat == FileFormat::Xls
+                              : !sheet.sourcePart.isEmpty();
+        if (!sheet.modified() && kept)
             continue; // copied as it is
         const SheetData &data = sheet.data();
         if (data.rowCount() > maxRows)

@@ -62,9 +62,15 @@ void append(ByteSink &sink, const QString &text, bool attribute)
                 out = attribute ? copy(out, "&quot;") : (*out++ = '"', out);
             } else if (c == u'_') {
                 out = looksLikeEscape(s, n, i) ? hexEscape(out, c) : (*out++ = '_', out);
-            } else if (c == u'\t' || c == u'\n') {
-                *out++ = char(c);
+            } else if (c == u'\t' || c == u'\n' || c == u'\r') {
+                // A parser keeps a referenced character as it is; a raw CR would
+                // become a line feed, and any of them a blank inside an attribute.
+                if (c == u'\r' || attribute)
+                    out = copy(out, c == u'\t' ? "&#9;" : c == u'\n' ? "&#10;" : "&#13;");
+                else
+                    *out++ = char(c);
             } else {
+                // Characters XML cannot carry at all: only the format's escape holds them.
                 out = hexEscape(out, c);
             }
         } else if (c < 0x800) {

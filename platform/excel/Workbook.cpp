@@ -63,6 +63,9 @@ qm::Status Workbook::write(const QString &fileName, FileFormat format, const Com
         sourceBytes = bytes.value();
         if (auto relinked = backend::relinkXlsx(*this); !relinked)
             return qm::makeError(QStringLiteral("%1: %2").arg(fileName, relinked.errorString()));
+    } else if (fromFile() && format == FileFormat::Xls) {
+        sourceBytes = bytes.value();
+        backend::relinkXls(*this);
     }
     return {};
 }

@@ -1,10 +1,12 @@
 #include "platform/excel/Backends.h"
 #include "platform/excel/BiffRecords.h"
+#include "platform/excel/BiffSstWriter.h"
+#include "platform/excel/XlsParts.h"
 #include "platform/excel/ByteSink.h"
 
-#include <QHash>
-
 #include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-input-memory.h>
+#include <gsf/gsf-utils.h>
 #include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
@@ -17,116 +19,7 @@ namespace excel::backend {
 namespace {
 
 using biff::Body;
-
-// The shared string table: the SST record and its CONTINUE records, split
-// between characters (never inside a string header) as BIFF8 requires,
-// and the EXTSST index into it.
-class SstWriter {
-public:
-    explicit SstWriter(qsizetype expected)
-    {
-        size_t size = 64;
-        while (size < size_t(expected) * 2)
-            size *= 2;
-        m_slots.assign(size, 0);
-    }
-    // An open-addressing table of (hash, index + 1) in one array: a lookup
-    // costs one cache miss, not the several of a node-based hash.
-    std::uint32_t index(const QString &text)
-    {
-        ++m_total;
-        const std::uint32_t hash = std::uint32_t(qHash(text));
-        const size_t mask = m_slots.size() - 1;
-        for (size_t at = hash & mask;; at = (at + 1) & mask) {
-            const std::uint64_t slot = m_slots[at];
-            if (slot == 0) {
-                const std::uint32_t i = std::uint32_t(m_texts.size());
-                m_slots[at] = (std::uint64_t(hash) << 32) | (std::uint64_t(i) + 1);
-                m_texts.push_back(text);
-                if (m_texts.size() * 2 > m_slots.size())
-                    rehash();
-                return i;
-            }
-            if (std::uint32_t(slot >> 32) == hash && m_texts[size_t(std::uint32_t(slot) - 1)] == text)
-                return std::uint32_t(slot) - 1;
-        }
-    }
-
-    // The records, for a table that starts at stream position `at`.
-    QByteArray records(qint64 at) const
-    {
-        QByteArray out;
-        QByteArray current = Body().u32(m_total).u32(std::uint32_t(m_texts.size())).data();
-        unsigned type = 0x00FC;
-        qint64 recordStart = at;
-        const std::uint32_t bucket = bucketSize();
-        std::vector<std::pair<std::uint32_t, unsigned>> buckets; // stream position, offset in record
-        auto flush = [&] {
-            out += biff::record(type, current);
-            recordStart = at + out.size();
-            current.clear();
-            type = 0x003C;
-        };
-        for (std::uint32_t i = 0; i < m_texts.size(); ++i) {
-            const QString &text = m_texts[i];
-            const bool compressed = biff::fitsLatin1(text);
-            const int charSize = compressed ? 1 : 2;
-            if (current.size() + 3 + charSize > biff::MaxRecordData)
-                flush();
-            if (i % bucket == 0)
-                buckets.push_back({std::uint32_t(recordStart + 4 + current.size()), unsigned(4 + current.size())});
-            current += Body().u16(unsigned(text.size())).u8(compressed ? 0 : 1).data();
-            qsizetype done = 0;
-            while (done < text.size()) {
-                const qsizetype room = (biff::MaxRecordData - current.size()) / charSize;
-                if (room <= 0) {
-                    flush();
-                    current += char(compressed ? 0 : 1); // a continued string repeats its flags
-                    continue;
-                }
-                const qsizetype n = std::min(room, text.size() - done);
-                biff::appendChars(current, QStringView(text).mid(done, n), compressed);
-                done += n;
-            }
-        }
-        flush();
-        Body ext;
-        ext.u16(bucket);
-        for (const auto &[position, offset] : buckets)
-            ext.u32(position).u16(offset).u16(0);
-        out += biff::record(0x00FF, ext.data());
-        return out;
-    }
-
-private:
-    void rehash()
-    {
-        std::vector<std::uint64_t> old(m_slots.size() * 2, 0);
-        old.swap(m_slots);
-        const size_t mask = m_slots.size() - 1;
-        for (std::uint64_t slot : old) {
-            if (slot == 0)
-                continue;
-            size_t at = size_t(slot >> 32) & mask;
-            while (m_slots[at] != 0)
-                at = (at + 1) & mask;
-            m_slots[at] = slot;
-        }
-    }
-    std::uint32_t bucketSize() const
-    {
-        // At most 128 buckets keeps EXTSST within one record.
-        return std::max<std::uint32_t>(8, std::uint32_t(m_texts.size() / 128 + 1));
-    }
-    std::vector<std::uint64_t> m_slots;
-    std::vector<QString> m_texts;
-    std::uint32_t m_total = 0;
-};
-
-int biffXf(std::uint32_t xf)
-{
-    return int(xf) + 15; // XF 0 to 14 are the style formats, then our table
-}
+using biff::SstWriter;
 
 // A cell record: type, length, row, column, XF; the value follows.
 void cellHeader(ByteSink &out, unsigned type, unsigned length, int row, int column, int xf)
@@ -138,8 +31,11 @@ void cellHeader(ByteSink &out, unsigned type, unsigned length, int row, int colu
     out.le16(unsigned(xf));
 }
 
-QByteArray sheetStream(const Worksheet &sheet, SstWriter &sst, bool selected)
+} // namespace
+
+QByteArray sheetStream(const Worksheet &sheet, SstWriter &sst, bool selected, int xfBase)
 {
+    const auto biffXf = [xfBase](std::uint32_t xf) { return int(xf) + xfBase; };
     const SheetData &data = sheet.data();
     ByteSink out(qsizetype(data.cellCount()) * 14 + 1024);
     out << biff::bof(biff::Sheet) << biff::defColWidth();
@@ -182,6 +78,8 @@ QByteArray sheetStream(const Worksheet &sheet, SstWriter &sst, bool selected)
     return out.take();
 }
 
+namespace {
+
 QByteArray workbookStream(const Workbook &book)
 {
     qsizetype cells = 0;
@@ -190,7 +88,7 @@ QByteArray workbookStream(const Workbook &book)
     SstWriter sst(cells);
     std::vector<QByteArray> sheets;
     for (int i = 1; i <= book.Worksheets().Count(); ++i)
-        sheets.push_back(sheetStream(*book.Worksheets().Item(i).value(), sst, i == 1));
+        sheets.push_back(sheetStream(*book.Worksheets().Item(i).value(), sst, i == 1, OwnStyleXfs));
 
     QByteArray globals = biff::bof(biff::Globals);
     globals += biff::writeAccess(QStringLiteral("Quillmark"));
@@ -202,7 +100,7 @@ QByteArray workbookStream(const Workbook &book)
     for (const auto &[id, code] : book.formats().numFmts)
         if (id >= 164)
             globals += biff::format(id, code);
-    for (int i = 0; i < 15; ++i)
+    for (int i = 0; i < OwnStyleXfs; ++i)
         globals += biff::styleXf(i > 0);
     for (std::uint32_t i = 0; i < book.formats().size(); ++i)
         globals += biff::cellXf(book.formats().at(i));
@@ -235,21 +133,76 @@ QByteArray workbookStream(const Workbook &book)
     return stream;
 }
 
-qm::Result<QByteArray> encodeXls(const Workbook &book)
+// Copies the children of `from` into `to`, storages with their class ids;
+// `skip` names the top-level stream that is written anew.
+bool copyChildren(GsfInfile *from, GsfOutfile *to, const char *skip)
 {
-    const QByteArray stream = workbookStream(book);
+    const int n = gsf_infile_num_children(from);
+    for (int i = 0; i < n; ++i) {
+        const char *name = gsf_infile_name_by_index(from, i);
+        if (!name || (skip && std::strcmp(name, skip) == 0))
+            continue;
+        GsfInput *child = gsf_infile_child_by_index(from, i);
+        if (!child)
+            return false;
+        const bool storage = GSF_IS_INFILE(child) && gsf_infile_num_children(GSF_INFILE(child)) >= 0;
+        GsfOutput *out = gsf_outfile_new_child(to, name, storage);
+        bool ok = out != nullptr;
+        if (ok && storage) {
+            guint8 clsid[16];
+            if (GSF_IS_INFILE_MSOLE(child) && gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(child), clsid))
+                gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(out), clsid);
+            ok = copyChildren(GSF_INFILE(child), GSF_OUTFILE(out), nullptr);
+        } else if (ok) {
+            ok = gsf_input_copy(child, out);
+        }
+        if (out) {
+            ok = gsf_output_close(out) && ok;
+            g_object_unref(out);
+        }
+        g_object_unref(child);
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+qm::Result<QByteArray> oleFile(const QByteArray &stream, const QByteArray &source)
+{
+    GsfInfile *original = nullptr;
+    if (!source.isEmpty()) {
+        GsfInput *input = gsf_input_memory_new(reinterpret_cast<const guint8 *>(source.constData()), gsf_off_t(source.size()), FALSE);
+        original = gsf_infile_msole_new(input, nullptr);
+        g_object_unref(input);
+        if (!original)
+            return qm::makeError(QStringLiteral("the .xls container cannot be read again"));
+    }
     GsfOutput *memory = gsf_output_memory_new();
     GsfOutfile *ole = gsf_outfile_msole_new(memory);
     if (!ole) {
         g_object_unref(memory);
+        if (original)
+            g_object_unref(original);
         return qm::makeError(QStringLiteral("the .xls container cannot be created"));
     }
+    bool ok = true;
+    if (original) {
+        guint8 clsid[16];
+        if (gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(original), clsid))
+            gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(ole), clsid);
+    }
     GsfOutput *child = gsf_outfile_new_child(ole, "Workbook", FALSE);
-    bool ok = child && gsf_output_write(child, size_t(stream.size()), reinterpret_cast<const guint8 *>(stream.constData()));
+    ok = child && gsf_output_write(child, size_t(stream.size()), reinterpret_cast<const guint8 *>(stream.constData()));
     if (child) {
         ok = gsf_output_close(child) && ok;
         g_object_unref(child);
     }
+    if (ok && original)
+        ok = copyChildren(original, ole, "Workbook");
+    if (original)
+        g_object_unref(original);
     ok = gsf_output_close(GSF_OUTPUT(ole)) && ok;
     g_object_unref(ole);
     QByteArray bytes;
@@ -265,37 +218,31 @@ qm::Result<QByteArray> encodeXls(const Workbook &book)
     return bytes;
 }
 
-// Only a file that this writer gives back byte for byte, once read, holds
-// nothing the model lacks (formulas, merged cells, macros...); such a file
-// may be written anew as a whole.
-bool modelHoldsWholeFile(const Workbook &book)
-{
-    Workbook reread;
-    bool handled = false;
-    if (!readBiff8(reread, book.sourceBytes, book.FullName(), &handled).ok() || !handled)
-        return false;
-    const qm::Result<QByteArray> again = encodeXls(reread);
-    return again.ok() && again.value() == book.sourceBytes;
-}
-
-} // namespace
-
 qm::Result<QByteArray> writeXls(const Workbook &book)
 {
-    if (book.fromFile() && book.sourceFormat == FileFormat::Xls) {
-        bool changed = false;
-        for (int i = 1; i <= book.Worksheets().Count(); ++i) {
-            const Worksheet &s = *book.Worksheets().Item(i).value();
-            changed = changed || s.modified() || s.sourceIndex < 0 || s.Name() != s.sourceName;
-        }
-        if (!changed)
-            return book.sourceBytes;
-        if (!modelHoldsWholeFile(book))
-            return qm::makeError(QStringLiteral(
-                "changing this .xls workbook is not supported, because its other sheets could not be kept exactly "
-                "as they are; export into a new workbook or into an .xlsx workbook"));
+    if (!book.fromFile() || book.sourceFormat != FileFormat::Xls)
+        return oleFile(workbookStream(book), QByteArray());
+    bool changed = false;
+    for (int i = 1; i <= book.Worksheets().Count(); ++i) {
+        const Worksheet &s = *book.Worksheets().Item(i).value();
+        changed = changed || s.modified() || s.sourceIndex < 0 || s.Name() != s.sourceName;
     }
-    return encodeXls(book);
+    if (!changed)
+        return book.sourceBytes;
+    auto stream = updatedWorkbookStream(book, book.sourceBytes);
+    if (!stream)
+        return stream.error();
+    return oleFile(stream.value(), book.sourceBytes);
+}
+
+void relinkXls(Workbook &book)
+{
+    for (int i = 1; i <= book.Worksheets().Count(); ++i) {
+        Worksheet &sheet = *book.Worksheets().Item(i).value();
+        sheet.sourceIndex = i - 1;
+        sheet.sourceName = sheet.Name();
+    }
+    book.formats().fileCount = book.formats().size();
 }
 
 } // namespace excel::backend

@@ -3,7 +3,9 @@
 #include <zip.h>
 #include <libdeflate.h>
 
+#include <cstring>
 #include <future>
+#include <limits>
 #include <list>
 #include <memory>
 
@@ -201,12 +203,122 @@ struct DeflatedMember {
     }
 };
 
+// The archive being updated, as a libzip source over memory the writer owns.
+// libzip reads the original and writes the new archive into a second buffer;
+// it never owns, clones or frees either. (libzip 1.7.3's own buffer source
+// clones itself when the first changed member lies in the second half of
+// the archive, and the clone frees memory it does not own.)
+struct MemoryArchive {
+    QByteArray data, written;
+    zip_uint64_t readAt = 0, writeAt = 0;
+    bool writing = false, committed = false;
+    zip_error_t error;
+
+    MemoryArchive() { zip_error_init(&error); }
+    ~MemoryArchive() { zip_error_fini(&error); }
+
+    static zip_int64_t callback(void *self, void *arg, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        return static_cast<MemoryArchive *>(self)->handle(arg, length, command);
+    }
+
+    zip_int64_t handle(void *arg, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            readAt = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const zip_uint64_t n = std::min(length, zip_uint64_t(data.size()) - std::min(readAt, zip_uint64_t(data.size())));
+            std::memcpy(arg, data.constData() + readAt, size_t(n));
+            readAt += n;
+            return zip_int64_t(n);
+        }
+        case ZIP_SOURCE_CLOSE:
+            return 0;
+        case ZIP_SOURCE_SEEK: {
+            const zip_int64_t at = zip_source_seek_compute_offset(readAt, zip_uint64_t(data.size()), arg, length, &error);
+            if (at < 0)
+                return -1;
+            readAt = zip_uint64_t(at);
+            return 0;
+        }
+        case ZIP_SOURCE_TELL:
+            return zip_int64_t(readAt);
+        case ZIP_SOURCE_STAT: {
+            zip_stat_t *st = ZIP_SOURCE_GET_ARGS(zip_stat_t, arg, length, &error);
+            if (!st)
+                return -1;
+            zip_stat_init(st);
+            st->valid = ZIP_STAT_SIZE;
+            st->size = zip_uint64_t(data.size());
+            return sizeof(*st);
+        }
+        case ZIP_SOURCE_BEGIN_WRITE:
+            written = QByteArray();
+            written.reserve(data.size() + (1 << 16));
+            writeAt = 0;
+            writing = true;
+            return 0;
+        case ZIP_SOURCE_WRITE: {
+            const zip_uint64_t end = writeAt + length;
+            if (end > zip_uint64_t(std::numeric_limits<qsizetype>::max() / 2)) {
+                zip_error_set(&error, ZIP_ER_MEMORY, 0);
+                return -1;
+            }
+            if (writeAt == zip_uint64_t(written.size())) {
+                written.append(static_cast<const char *>(arg), qsizetype(length));
+            } else {
+                if (end > zip_uint64_t(written.size()))
+                    written.resize(qsizetype(end));
+                std::memcpy(written.data() + writeAt, arg, size_t(length));
+            }
+            writeAt = end;
+            return zip_int64_t(length);
+        }
+        case ZIP_SOURCE_SEEK_WRITE: {
+            const zip_int64_t at = zip_source_seek_compute_offset(writeAt, zip_uint64_t(written.size()), arg, length, &error);
+            if (at < 0)
+                return -1;
+            writeAt = zip_uint64_t(at);
+            return 0;
+        }
+        case ZIP_SOURCE_TELL_WRITE:
+            return zip_int64_t(writeAt);
+        case ZIP_SOURCE_COMMIT_WRITE:
+            data = std::move(written);
+            written = QByteArray();
+            writing = false;
+            committed = true;
+            return 0;
+        case ZIP_SOURCE_ROLLBACK_WRITE:
+            written = QByteArray();
+            writing = false;
+            return 0;
+        case ZIP_SOURCE_REMOVE:
+            data = QByteArray();
+            committed = true;
+            return 0;
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&error, arg, length);
+        case ZIP_SOURCE_FREE:
+            return 0; // owned by the writer
+        case ZIP_SOURCE_SUPPORTS:
+            // Deliberately without ZIP_SOURCE_BEGIN_WRITE_CLONING: the whole archive is written anew,
+            // unchanged members copied as they are stored.
+            return ZIP_SOURCE_SUPPORTS_WRITABLE;
+        default:
+            zip_error_set(&error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+};
+
 } // namespace
 
 struct ZipWriter::Private {
-    zip_source_t *source = nullptr;
+    MemoryArchive archive;
     zip_t *zip = nullptr;
-    std::list<QByteArray> keep; // member data must live until the archive is closed
     std::list<DeflatedMember> members;
     ~Private()
     {
@@ -226,14 +338,14 @@ qm::Result<ZipWriter> ZipWriter::update(const QByteArray &original)
 {
     ZipWriter writer;
     writer.d = new Private;
+    writer.d->archive.data = original;
     zip_error_t error;
     zip_error_init(&error);
-    writer.d->keep.push_back(original);
-    const QByteArray &base = writer.d->keep.back();
-    writer.d->source = zip_source_buffer_create(base.isEmpty() ? nullptr : base.constData(), zip_uint64_t(base.size()), 0, &error);
-    if (writer.d->source) {
-        zip_source_keep(writer.d->source);
-        writer.d->zip = zip_open_from_source(writer.d->source, base.isEmpty() ? ZIP_TRUNCATE : 0, &error);
+    zip_source_t *source = zip_source_function_create(&MemoryArchive::callback, &writer.d->archive, &error);
+    if (source) {
+        writer.d->zip = zip_open_from_source(source, original.isEmpty() ? ZIP_TRUNCATE : 0, &error);
+        if (!writer.d->zip)
+            zip_source_free(source);
     }
     if (!writer.d->zip) {
         const QString message = zipError(&error);
@@ -255,8 +367,6 @@ ZipWriter::~ZipWriter()
         return;
     if (d->zip)
         zip_discard(d->zip);
-    if (d->source)
-        zip_source_free(d->source);
     delete d;
 }
 
@@ -295,17 +405,8 @@ qm::Result<QByteArray> ZipWriter::finish()
     if (zip_close(d->zip) < 0)
         return qm::makeError(QStringLiteral("the zip archive cannot be finished: %1").arg(QString::fromUtf8(zip_strerror(d->zip))));
     d->zip = nullptr;
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_source_stat(d->source, &st) < 0 || zip_source_open(d->source) < 0)
-        return qm::makeError(QStringLiteral("the finished zip archive cannot be read back"));
-    QByteArray out;
-    out.resize(qsizetype(st.size));
-    const zip_int64_t n = zip_source_read(d->source, out.data(), st.size);
-    zip_source_close(d->source);
-    if (n < 0 || zip_uint64_t(n) != st.size)
-        return qm::makeError(QStringLiteral("the finished zip archive cannot be read back"));
-    return out;
+    // An archive without changes is not written again: it is the original.
+    return std::move(d->archive.data);
 }
 
 } // namespace excel::backend

@@ -288,7 +288,8 @@ private slots:
         QTest::addColumn<QByteArray>("xml");
         QTest::newRow("plain") << "abc" << QByteArray("abc");
         QTest::newRow("markup") << "<&>" << QByteArray("&lt;&amp;&gt;");
-        QTest::newRow("carriage return") << "a\rb" << QByteArray("a_x000D_b");
+        QTest::newRow("carriage return as a reference") << "a\r\nb" << QByteArray("a&#13;\nb");
+        QTest::newRow("control character the format escapes") << "a\x01" "b" << QByteArray("a_x0001_b");
         QTest::newRow("line feed kept") << "a\nb" << QByteArray("a\nb");
         QTest::newRow("escape look-alike") << "_x0041_" << QByteArray("_x005F_x0041_");
         QTest::newRow("not hex") << "_xGGGG_" << QByteArray("_xGGGG_");

@@ -86,6 +86,15 @@ private slots:
         QCOMPARE(book.value()->ActiveSheet()->Cells().Text(1, 1), QStringLiteral("one"));
     }
 
+    void bothFormsOfACarriageReturnAreRead()
+    {
+        const QString file = package(QStringLiteral("cr.xlsx"),
+            {{"xl/worksheets/sheet1.xml", sheet("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>a_x000D_b&#13;c\r\nd</t></is></c></row>")}});
+        auto book = m_app->Workbooks().Open(file);
+        QVERIFY2(book.ok(), qPrintable(book.errorString()));
+        QCOMPARE(book.value()->ActiveSheet()->Cells().Text(1, 1), QStringLiteral("a\rb\rc\nd"));
+    }
+
     void brokenPackagesAreRefusedClearly_data()
     {
         QTest::addColumn<QString>("part");
