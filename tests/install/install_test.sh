@@ -57,9 +57,14 @@ for program in quill-host quillmark; do
   readelf -d "$ROOT/usr/bin/$program" | grep -q "R.*PATH.*\[\$ORIGIN/../lib/$ARCH/quillmark\]" \
     || fail "$program: $(readelf -d "$ROOT/usr/bin/$program" | grep PATH)"
 done
-if grep -rlF "$(cd "$BUILD" && pwd -P)" "$ROOT" >"$WORK/mentions"; then
-  fail "files name the build folder: $(cat "$WORK/mentions")"
-fi
+# A sanitizer build keeps the source names of its generated files for its
+# reports; those binaries are left out of the check, every other file is in it.
+: >"$WORK/mentions"
+while IFS= read -r -d '' file; do
+  if readelf -d "$file" 2>/dev/null | grep -q 'NEEDED.*libasan'; then continue; fi
+  grep -qF "$(cd "$BUILD" && pwd -P)" "$file" && echo "$file" >>"$WORK/mentions"
+done < <(find "$ROOT" -type f -print0)
+[ -s "$WORK/mentions" ] && fail "files name the build folder: $(cat "$WORK/mentions")"
 
 # The installed programs run from the root.
 export QM_REGISTRY_FILE=$WORK/registry.reg XDG_CONFIG_HOME=$WORK/config
