@@ -40,6 +40,11 @@ void Connect::OnDisconnection(vbide::ext_DisconnectMode RemoveMode, QVariantList
     AddinInstance_OnDisconnection(RemoveMode, custom);
 }
 
+bool Connect::OnQueryClose(const QList<vbide::VBProject *> &projects, bool unloading)
+{
+    return !EditorInstance || EditorInstance->QueryClose(projects, unloading);
+}
+
 void Connect::AddinInstance_OnConnection(vbide::VBE *Application, int, vbide::AddIn *AddInInst, QVariantList &)
 {
     qm::trap("AddinInstance_OnConnection", [&] {
@@ -57,7 +62,8 @@ void Connect::AddinInstance_OnConnection(vbide::VBE *Application, int, vbide::Ad
 
 void Connect::AddinInstance_OnDisconnection(int, QVariantList &)
 {
-    // Unsaved edits are asked about first, while the editor is still whole.
+    // Normally OnQueryClose has settled every unsaved edit; what it did not
+    // (an unload nobody asked about) is asked about now, while the editor is whole.
     if (EditorInstance)
         EditorInstance->SaveChangedResourceFiles();
     qm::trap("AddinInstance_OnDisconnection", [&] {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/vbide/IDTExtensibility2.h"
+#include "platform/vbide/IDTQueryClose.h"
 
 #include <QObject>
 #include <QPointer>
@@ -17,9 +18,9 @@ class Window;
 // The object through which the host loads and unloads the add-in: it prepares
 // the shared services, creates the tool window holding the editor and puts
 // the add-in's entry into the host's "Add-Ins" menu.
-class Connect : public QObject, public vbide::IDTExtensibility2 {
+class Connect : public QObject, public vbide::IDTExtensibility2, public vbide::IDTQueryClose {
     Q_OBJECT
-    Q_INTERFACES(vbide::IDTExtensibility2)
+    Q_INTERFACES(vbide::IDTExtensibility2 vbide::IDTQueryClose)
 public:
     static constexpr const char *ProgID = "Quillmark.Connect";
     static constexpr const char *EditorProgID = "Quillmark.docResourceEditor";
@@ -36,6 +37,8 @@ public:
     void OnAddInsUpdate(QVariantList &) override {}
     void OnStartupComplete(QVariantList &) override {}
     void OnBeginShutdown(QVariantList &) override {}
+    // The editor asks about unsaved resource files while the host can still stay open.
+    bool OnQueryClose(const QList<vbide::VBProject *> &projects, bool unloading) override;
 
     void AddinInstance_OnConnection(vbide::VBE *Application, int ConnectMode, vbide::AddIn *AddInInst,
                                     QVariantList &custom);

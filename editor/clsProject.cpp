@@ -30,6 +30,7 @@ void clsProject::Init()
 {
     qm::trap("Init", [&] {
         m_resourceFile.reset();
+        m_unreadable = false;
         if (!m_project)
             qm::raise(QStringLiteral("The project is no longer open in the host."));
         QString fileName;
@@ -42,7 +43,9 @@ void clsProject::Init()
         if (!fileName.isEmpty()) {
             m_resourceFile = std::make_unique<resutil::ResFile>();
             m_resourceFile->setFileName(fileName);
+            m_unreadable = true;
             qm::check(m_resourceFile->Load());
+            m_unreadable = false;
         }
         m_initialised = true;
     });

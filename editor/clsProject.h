@@ -33,6 +33,15 @@ public:
     resutil::ResFile *ResourceFile() const { return m_resourceFile.get(); }
     void setResourceFile(std::unique_ptr<resutil::ResFile> file);
     bool HasResourceFile() const { return m_resourceFile != nullptr; }
+    // True when the project has a resource file whose last reading failed
+    // (missing, truncated, not a resource file): it can be shown, not edited.
+    bool ResourceFileUnreadable() const { return m_resourceFile && m_unreadable; }
+    bool HasReadableResourceFile() const { return m_resourceFile && !m_unreadable; }
+
+    // Set when the user, asked before the host closes this project, agreed to
+    // it (saved, or chose not to save): the close then asks nothing more.
+    bool CloseApproved() const { return m_closeApproved; }
+    void setCloseApproved(bool approved) { m_closeApproved = approved; }
 
     bool Initialised() const { return m_initialised; }
     void setInitialised(bool initialised) { m_initialised = initialised; }
@@ -51,5 +60,7 @@ private:
     qint32 m_index = 0;
     std::unique_ptr<resutil::ResFile> m_resourceFile;
     bool m_initialised = false;
+    bool m_unreadable = false;
+    bool m_closeApproved = false;
     std::unique_ptr<LgvRuntime::RuntimeSupport> lgv_RuntimeSupport;
 };

@@ -13,6 +13,8 @@
 #include "uistrings/LgvStringModule.h"
 
 #include <QComboBox>
+
+#include <algorithm>
 #include <QProgressBar>
 #include <QToolBar>
 
@@ -20,6 +22,7 @@ using LgvStringModule::lgv_string;
 
 namespace {
 constexpr int kInitialLanguageRoom = 11;  // indices 0 to 10
+constexpr int vbYesNoCancel = 3;
 }
 
 docResourceEditor::docResourceEditor(QWidget *parent) : QWidget(parent)
@@ -42,7 +45,9 @@ void docResourceEditor::UserDocument_Initialize()
 {
     qm::trap("UserDocument_Initialize", [&] {
         LgvStringModule::InitUIStrings();
-        lgv_Load(true, false);
+        // The texts follow the current language from the start: the stored language
+        // is set before the editor exists, so no later change would apply it.
+        lgv_Load(true);
         mLanguages.assign(kInitialLanguageRoom, LanguageColumn{});
         mLanguageCount = 0;
         mLastLanguage = -1;
@@ -137,9 +142,9 @@ void docResourceEditor::ProjectsEvents_ItemRemoved(vbide::VBProject *VBProject)
         }
         if (!project)
             return;
-        if (project->HasResourceFile() && project->ResourceFile()->Changed()) {
-            const QString prompt = lgv_string(510) + QLatin1Char('\n') + project->ResourceFile()->FileName();
-            if (win32::interaction().msgBox(prompt, win32::vbYesNo, QString::fromUtf8(kMessageTitle)) ==
+        // Asked already when the host let the add-in decide before closing the project.
+        if (!project->CloseApproved() && HasUnsavedChanges(*project)) {
+            if (win32::interaction().msgBox(SaveQuestion(*project), win32::vbYesNo, QString::fromUtf8(kMessageTitle)) ==
                 win32::vbYes)
                 qm::check(project->ResourceFile()->Save(0));
         }
@@ -224,20 +229,69 @@ void docResourceEditor::SaveChangedResourceFiles()
 {
     qm::trap("SaveChangedResourceFiles", [&] {
         CommitPendingEdit();
-        for (clsProject *project : std::as_const(mProjects))
-            AskToSave(project);
+        for (clsProject *project : std::as_const(mProjects)) {
+            if (project->CloseApproved() || !HasUnsavedChanges(*project))
+                continue;
+            if (win32::interaction().msgBox(SaveQuestion(*project), win32::vbYesNo, QString::fromUtf8(kMessageTitle)) ==
+                win32::vbYes)
+                SaveBeforeClose(*project);
+        }
     });
 }
 
-void docResourceEditor::AskToSave(clsProject *project)
+bool docResourceEditor::QueryClose(const QList<vbide::VBProject *> &hostProjects, bool unloading)
 {
-    qm::trap("AskToSave", [&] {
-        if (!project->HasResourceFile() || !project->ResourceFile()->Changed())
-            return;
-        const QString prompt = lgv_string(510) + QLatin1Char('\n') + project->ResourceFile()->FileName();
-        if (win32::interaction().msgBox(prompt, win32::vbYesNo, QString::fromUtf8(kMessageTitle)) == win32::vbYes)
-            qm::check(project->ResourceFile()->Save(0));
+    bool mayClose = false;
+    qm::trap("QueryClose", [&] {
+        CommitPendingEdit();
+        for (clsProject *project : std::as_const(mProjects))
+            project->setCloseApproved(false);
+        QList<clsProject *> closing;
+        for (clsProject *project : std::as_const(mProjects)) {
+            if (unloading || hostProjects.contains(project->Project()))
+                closing.append(project);
+        }
+        for (clsProject *project : std::as_const(closing)) {
+            if (!HasUnsavedChanges(*project)) {
+                project->setCloseApproved(true);
+                continue;
+            }
+            const int answer = win32::interaction().msgBox(SaveQuestion(*project), vbYesNoCancel,
+                                                           QString::fromUtf8(kMessageTitle));
+            // A failed save keeps everything open, with the edits, so the user can retry.
+            if (answer == win32::vbCancel || (answer == win32::vbYes && !SaveBeforeClose(*project)))
+                break;
+            if (answer != win32::vbYes && answer != win32::vbNo)
+                break;
+            project->setCloseApproved(true);
+        }
+        mayClose = std::all_of(closing.cbegin(), closing.cend(), [](clsProject *p) { return p->CloseApproved(); });
     });
+    if (!mayClose) {
+        for (clsProject *project : std::as_const(mProjects))
+            project->setCloseApproved(false);
+    }
+    return mayClose;
+}
+
+bool docResourceEditor::HasUnsavedChanges(const clsProject &project)
+{
+    return project.HasResourceFile() && project.ResourceFile()->Changed();
+}
+
+QString docResourceEditor::SaveQuestion(const clsProject &project)
+{
+    return lgv_string(510) + QLatin1Char('\n') + project.ResourceFile()->FileName();
+}
+
+bool docResourceEditor::SaveBeforeClose(clsProject &project)
+{
+    bool saved = false;
+    qm::trap("SaveBeforeClose", [&] {
+        qm::check(project.ResourceFile()->Save(0));
+        saved = true;
+    });
+    return saved;
 }
 
 void docResourceEditor::CommitPendingEdit()

@@ -45,8 +45,13 @@ public:
     vbide::VBE *VBE() const;
     void SelectedViaAddInMenu();
 
-    // Asks, for every project whose resource file has unsaved changes, whether
-    // to save it (the add-in is about to be unloaded).
+    // Before the host closes projects (with `unloading`: all of them, and the
+    // editor goes): asks about each of their resource files with unsaved
+    // changes, Yes saves, No drops, Cancel keeps. False after Cancel or a failed
+    // save; the edits and the projects then stay as they are.
+    bool QueryClose(const QList<vbide::VBProject *> &hostProjects, bool unloading);
+    // At unloading that was not asked about first: Yes or No for every changed
+    // file that QueryClose did not settle.
     void SaveChangedResourceFiles();
 
     // Project tracking.
@@ -131,8 +136,10 @@ private:
     // Shows mCurrentProject's entry as the list's selection, or none.
     void SyncProjectListSelection();
     int ProjectListEntry(qint32 index) const;
-    // The save question of an unloaded add-in, as a closed project asks it.
-    void AskToSave(clsProject *project);
+    static bool HasUnsavedChanges(const clsProject &project);
+    static QString SaveQuestion(const clsProject &project);
+    // Saves and reports a failure; true when the file was written.
+    static bool SaveBeforeClose(clsProject &project);
 
     QPointer<vbide::VBE> m_vbe;
     clsProject *mCurrentProject = nullptr;

@@ -76,7 +76,7 @@ void docResourceEditor::NewResFile()
 void docResourceEditor::SaveResFile()
 {
     qm::trap("SaveResFile", [&] {
-        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             return;
         // The host's own resource editor holds the file open; it steps aside while we write.
         vbide::AddIn *unloaded = nullptr;
@@ -102,7 +102,7 @@ void docResourceEditor::SaveResFile()
 void docResourceEditor::NewResString()
 {
     qm::trap("NewResString", [&] {
-        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             return;
         qint64 newId = 0;
         for (int row = 0; row < m_sftTree->itemCount(); ++row) {
@@ -122,7 +122,7 @@ void docResourceEditor::NewResString()
 void docResourceEditor::AddLanguage()
 {
     qm::trap("AddLanguage", [&] {
-        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             return;
         int localeId = -1;
         QString localeName;
@@ -157,7 +157,7 @@ void docResourceEditor::AddLanguage()
 void docResourceEditor::DelResString()
 {
     qm::trap("DelResString", [&] {
-        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             return;
         const int row = m_sftTree->selectedRow();
         if (row == -1) {
@@ -175,7 +175,7 @@ void docResourceEditor::DelResString()
 void docResourceEditor::RemoveLanguage()
 {
     qm::trap("RemoveLanguage", [&] {
-        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             return;
         frmRemoveLanguage form(this);
         form.Form_Load();
@@ -202,10 +202,12 @@ void docResourceEditor::mnuRemoveLanguage_Click()
 {
     qm::trap("mnuRemoveLanguage_Click", [&] {
         const int index = mMenuLanguage;
-        if (!mCurrentProject || !mCurrentProject->HasResourceFile() || index < 0 || index > mLastLanguage)
+        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile() || index < 0 || index > mLastLanguage)
             return;
         const LanguageColumn &language = mLanguages[index];
-        if (message(lgv_string(233) + language.LanguageName + lgv_string(515), win32::vbOKCancel) != win32::vbOK)
+        const QString question =
+            LgvStringModule::JoinMessageParts({lgv_string(233), language.LanguageName, lgv_string(515)});
+        if (message(question, win32::vbOKCancel) != win32::vbOK)
             return;
         const qint32 locale = language.LocaleID;
         removeEntries(*mCurrentProject->ResourceFile(),

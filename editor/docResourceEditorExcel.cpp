@@ -14,7 +14,7 @@ void docResourceEditor::ExcelImportExport()
 {
     qm::trap("ExcelImportExport", [&] {
         // The "excel" button is enabled only for a project with a resource file.
-        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             return;
         vbide::VBProject *project = mCurrentProject->Project();
         const qint32 result = frmExcel::ShowExcelDialog(project->Name(), ParentFolder(project->FileName()),

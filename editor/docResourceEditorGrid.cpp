@@ -22,6 +22,7 @@ namespace {
 constexpr int LOCALE_SLANGUAGE = 2;
 constexpr int kLanguageColumnWidth = 3500;
 constexpr int kLanguageColumnMinWidth = 500;
+constexpr int kUnreadableResourceFile = 551;  // "The resource file could not be read."
 
 // Switches the grid's redrawing on again however the fill ends.
 class RedrawGuard {
@@ -45,10 +46,12 @@ void docResourceEditor::EnableDisableButtons()
     qm::trap("EnableDisableButtons", [&] {
         const bool selected = mCurrentProject != nullptr;
         const bool hasFile = selected && mCurrentProject->HasResourceFile();
+        // A file that could not be read is shown, never edited: saving it would write over it.
+        const bool editable = selected && mCurrentProject->HasReadableResourceFile();
         toolbarButton(QStringLiteral("refresh"))->setEnabled(selected);
         toolbarButton(QStringLiteral("new"))->setEnabled(selected && !hasFile);
         for (const char *key : {"save", "insertstring", "addlanguage", "deletestring", "removelanguage", "excel"})
-            toolbarButton(QString::fromLatin1(key))->setEnabled(hasFile);
+            toolbarButton(QString::fromLatin1(key))->setEnabled(editable);
     });
 }
 
@@ -108,6 +111,10 @@ void docResourceEditor::ShowResourceStrings(clsProject *project)
         const RedrawGuard redraw(*m_sftTree);
         if (!project->HasResourceFile()) {
             m_sftTree->addItem(lgv_string(509));
+            return;
+        }
+        if (project->ResourceFileUnreadable()) {
+            m_sftTree->addItem(lgv_string(kUnreadableResourceFile));
             return;
         }
         for (const resutil::ResString *entry : project->ResourceFile()->Strings()) {
@@ -193,7 +200,7 @@ void docResourceEditor::SftTree_AfterEdit(QString &NewText, int Row, int Column)
         const QString current = m_sftTree->cellText(Row, Column);
         if (NewText == current)
             return;
-        if (!mCurrentProject || !mCurrentProject->HasResourceFile())
+        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             qm::raise(QStringLiteral("There is no resource file to store the text in."));
         resutil::ResFile &file = *mCurrentProject->ResourceFile();
         resutil::ResString *entry = file.Strings().Find(language->LocaleID, id);

@@ -93,4 +93,17 @@ QString SubstituteParameters(const QString &text, const QStringList &values)
     return result;
 }
 
+QString JoinMessageParts(const QStringList &parts)
+{
+    QString result;
+    for (const QString &part : parts) {
+        if (part.isEmpty())
+            continue;
+        if (!result.isEmpty() && !result.back().isSpace() && !part.front().isSpace())
+            result += QLatin1Char(' ');
+        result += part;
+    }
+    return result;
+}
+
 } // namespace LgvStringModule

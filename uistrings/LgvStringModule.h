@@ -54,6 +54,10 @@ QString parameterText(T value)
     return QString::number(value);
 }
 
+// Joins the parts of a composed message, with a space between two parts that
+// meet without one. Empty parts (a text one language lacks) are left out.
+QString JoinMessageParts(const QStringList &parts);
+
 template<class... Values>
 QString SubstituteParameters(const QString &text, const Values &...values)
 {

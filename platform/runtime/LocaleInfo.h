@@ -10,7 +10,8 @@
 
 namespace LgvRuntime {
 
-// Names of Windows locales (by locale ID) in a given language, from ICU's data.
+// Names of Windows locales (by locale ID) in a given language: the shipped
+// locale table's tags and English names, and ICU's names in other languages.
 class LocaleInfo {
 public:
     LocaleInfo() = default;
@@ -20,7 +21,7 @@ public:
     // ("German (Germany)" for 1031 in 2057, "Deutsch (Deutschland)" in 1031).
     qm::Result<QString> GetLocaleName(int lcid, int displayLanguage) const;
 
-    // The ICU locale ID ("en_GB") of a Windows locale ID.
+    // The ICU locale ID ("en_GB") of a Windows locale ID, from the locale table.
     static qm::Result<QByteArray> LocaleTag(int lcid);
 
     // Locale lists (LocaleInfoList.cpp): choose a list, then walk it with

@@ -3,8 +3,10 @@
 #include "platform/vbide/Addins.h"
 #include "platform/vbide/ComRegistration.h"
 #include "platform/vbide/HostRegistry.h"
+#include "platform/vbide/IDTQueryClose.h"
 #include "platform/vbide/InprocServer.h"
 #include "platform/vbide/VBE.h"
+#include "platform/vbide/VBProjects.h"
 #include "platform/vbide/Windows.h"
 
 #include <exception>
@@ -68,7 +70,27 @@ qm::Status AddIn::setLoadBehavior(std::uint32_t behavior)
 
 qm::Status AddIn::setConnect(bool connect)
 {
-    return connect ? this->connect(ext_cm_AfterStartup) : disconnect(ext_dm_UserClosed);
+    if (connect)
+        return this->connect(ext_cm_AfterStartup);
+    if (!m_object)
+        return {};
+    QList<VBProject *> projects;
+    for (VBProject *project : *Collection()->vbe()->VBProjects())
+        projects.append(project);
+    if (!queryClose(projects, true))
+        return qm::makeError(QStringLiteral("The add-in %1 stays loaded: it keeps work that is not saved.").arg(FriendlyName()));
+    return disconnect(ext_dm_UserClosed);
+}
+
+bool AddIn::queryClose(const QList<VBProject *> &projects, bool unloading)
+{
+    auto *addIn = qobject_cast<IDTQueryClose *>(m_object.data());
+    if (!addIn || m_busy)
+        return true;
+    // A failing add-in must not keep the host from closing; its failure is kept in LastError().
+    bool agreed = true;
+    (void)call("OnQueryClose", [&](IDTExtensibility2 &) { agreed = addIn->OnQueryClose(projects, unloading); });
+    return agreed;
 }
 
 qm::Status AddIn::call(const char *what, const std::function<void(IDTExtensibility2 &)> &fn)

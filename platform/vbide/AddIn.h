@@ -13,10 +13,12 @@
 namespace vbide {
 
 class Addins;
+class VBProject;
 
 // One registered add-in. Writing Connect True creates its connection object
-// by ProgID and calls OnConnection; False calls OnDisconnection, destroys its
-// tool windows and deletes the connection object.
+// by ProgID and calls OnConnection; False first asks the add-in whether it may
+// go (IDTQueryClose), then calls OnDisconnection, destroys its tool windows and
+// deletes the connection object.
 class AddIn : public QObject {
     Q_OBJECT
 public:
@@ -38,7 +40,11 @@ public:
     // The last failure to load or unload; empty when none.
     QString LastError() const { return m_lastError; }
 
-    // Host side: connect with a given mode.
+    // Asks the connected add-in whether the projects may close (and, with
+    // `unloading`, the add-in be unloaded). True when it agrees or does not ask.
+    bool queryClose(const QList<VBProject *> &projects, bool unloading);
+
+    // Host side: connect with a given mode; disconnect without asking.
     qm::Status connect(ext_ConnectMode mode);
     qm::Status disconnect(ext_DisconnectMode mode);
     // Calls fn on the connection interface, keeping the host running if it throws.

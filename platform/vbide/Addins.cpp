@@ -89,6 +89,16 @@ void Addins::beginShutdown()
         });
 }
 
+bool Addins::queryClose(const QList<VBProject *> &projects, bool unloading)
+{
+    const QList<AddIn *> connected = m_connected;
+    for (AddIn *addIn : connected) {
+        if (!addIn->queryClose(projects, unloading))
+            return false;
+    }
+    return true;
+}
+
 void Addins::disconnectAll(ext_DisconnectMode mode)
 {
     const QList<AddIn *> connected = m_connected;

@@ -10,6 +10,7 @@ namespace vbide {
 
 class AddIn;
 class VBE;
+class VBProject;
 
 // The registered add-ins (HKCU\Software\Microsoft\Visual Basic\6.0\Addins),
 // sorted by ProgID.
@@ -33,6 +34,10 @@ public:
     void connectAtStartup();
     void startupComplete();
     void beginShutdown();
+    // Asks every connected add-in, in the order they connected, whether the
+    // projects may close (with `unloading`: and the add-ins be unloaded). False
+    // as soon as one refuses; the rest are not asked.
+    bool queryClose(const QList<VBProject *> &projects, bool unloading);
     void disconnectAll(ext_DisconnectMode mode);
 
     VBE *vbe() const { return m_vbe; }

@@ -168,6 +168,24 @@ bool HostWindow::askToSaveAll()
     return true;
 }
 
+bool HostWindow::mayClose(const QList<VBProject *> &projects, bool unloading)
+{
+    for (VBProject *project : projects) {
+        if (!askToSave(project))
+            return false;
+    }
+    // The add-ins last: what they keep for these projects is asked about while all can still stay open.
+    return m_vbe->Addins()->queryClose(projects, unloading);
+}
+
+QList<VBProject *> HostWindow::openProjects() const
+{
+    QList<VBProject *> projects;
+    for (VBProject *project : *m_vbe->VBProjects())
+        projects.append(project);
+    return projects;
+}
+
 bool HostWindow::openFiles(const QString &fileName, bool exclusive)
 {
     QStringList projects{fileName};
@@ -206,7 +224,7 @@ bool HostWindow::openFiles(const QString &fileName, bool exclusive)
 
 bool HostWindow::openProject(const QString &fileName)
 {
-    if (!askToSaveAll())
+    if (!mayClose(openProjects(), false))
         return false;
     return openFiles(fileName, true);
 }
@@ -218,7 +236,7 @@ bool HostWindow::addProject(const QString &fileName)
 
 bool HostWindow::removeProject(VBProject *project)
 {
-    if (!project || !askToSave(project))
+    if (!project || !mayClose({project}, false))
         return false;
     qm::Status removed = m_vbe->VBProjects()->Remove(project);
     if (!removed) {
@@ -401,7 +419,7 @@ void HostWindow::closeEvent(QCloseEvent *event)
         }
         return;
     }
-    if (!m_shutDown && !askToSaveAll()) {
+    if (!m_shutDown && !mayClose(openProjects(), true)) {
         event->ignore();
         return;
     }

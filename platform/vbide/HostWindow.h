@@ -42,6 +42,9 @@ public:
     // Asks about every project with unsaved changes: Yes saves, No drops,
     // Cancel stops. True when the host may go on (close, open another, ...).
     bool askToSaveAll();
+    // The same for the given projects, then asks the add-ins (IDTQueryClose)
+    // about the work they keep for them; with `unloading` the add-ins go too.
+    bool mayClose(const QList<VBProject *> &projects, bool unloading);
     // Connects the add-ins that load on start-up and tells them start-up is complete.
     void startAddIns();
     // Runs the Add-In Manager and applies the choices.
@@ -60,6 +63,7 @@ private:
     void fileRename();
     QString askProjectFile(const QString &title);
     bool askToSave(VBProject *project);
+    QList<VBProject *> openProjects() const;
     bool openFiles(const QString &fileName, bool exclusive);
     void showError(const QString &text);
     void showWarnings(const QStringList &warnings);

@@ -101,15 +101,12 @@ QString icuDisplayName(const QString &tag, const QString &displayTag)
     return QString(reinterpret_cast<const QChar *>(name.getBuffer()), name.length());
 }
 
-// LOCALE_SLANGUAGE: the table's English name on an English system, else the
-// name in the system's language.
-QString localizedName(const LocaleRow &row)
+QString displayName(const LocaleRow &row, LCID displayLanguage)
 {
-    const LCID system = GetSystemDefaultLCID();
-    if ((system & 0x3ff) == 0x09 || row.lcid == LOCALE_INVARIANT)
+    if ((displayLanguage & 0x3ff) == 0x09 || row.lcid == LOCALE_INVARIANT)
         return row.englishName;
-    const QString systemTag = table().byLcid.value(system).tag;
-    const QString name = icuDisplayName(row.tag.section(QLatin1Char('_'), 0, 0), systemTag);
+    const QString displayTag = table().byLcid.value(displayLanguage).tag;
+    const QString name = icuDisplayName(row.tag.section(QLatin1Char('_'), 0, 0), displayTag.section(QLatin1Char('_'), 0, 0));
     return name.isEmpty() ? row.englishName : name;
 }
 
@@ -123,7 +120,7 @@ bool infoText(const LocaleRow &row, LCTYPE type, QString *text)
 {
     switch (type & ~LOCALE_NOUSEROVERRIDE) {
     case LOCALE_ILANGUAGE: *text = QStringLiteral("%1").arg(row.lcid & 0xffff, 4, 16, QLatin1Char('0')); return true;
-    case LOCALE_SLANGUAGE: *text = localizedName(row); return true;
+    case LOCALE_SLANGUAGE: *text = displayName(row, GetSystemDefaultLCID()); return true;
     case LOCALE_SENGLANGUAGE: *text = languagePart(row.englishName); return true;
     case LOCALE_SNATIVELANGNAME: *text = languagePart(row.nativeName); return true;
     case LOCALE_SNAME: *text = row.kind == QLatin1String("neutral") ? row.neutralTag : row.tag; return true;
@@ -186,6 +183,14 @@ BOOL EnumSystemLocales(const std::function<bool(const QString &lcidHex)> &callba
         if (!callback(QStringLiteral("%1").arg(lcid, 8, 16, QLatin1Char('0')).toUpper()))
             break;
     return 1;
+}
+
+QString LocaleDisplayName(LCID locale, LCID displayLanguage)
+{
+    const auto it = table().byLcid.constFind(locale);
+    if (it == table().byLcid.constEnd() || !table().byLcid.contains(displayLanguage))
+        return {};
+    return displayName(*it, displayLanguage);
 }
 
 QString LCIDToLocaleName(LCID locale, DWORD flags)

@@ -57,6 +57,12 @@ BOOL EnumSystemLocales(const std::function<bool(const QString &lcidHex)> &callba
 // The same list as numbers.
 QList<LCID> systemLocales();
 
+// The name of `locale` in the language of `displayLanguage`: the table's English
+// name when that language is English, otherwise ICU's name for the table's tag
+// (the English name where ICU has none). Empty when either locale is unknown.
+// LOCALE_SLANGUAGE is this name in the system's language.
+QString LocaleDisplayName(LCID locale, LCID displayLanguage);
+
 // "ja-JP"; with LOCALE_ALLOW_NEUTRAL_NAMES a neutral LCID gives "ja". Empty when unknown.
 QString LCIDToLocaleName(LCID locale, DWORD flags = 0);
 // Case-insensitive; "de" gives the neutral 7 only with LOCALE_ALLOW_NEUTRAL_NAMES. 0 when unknown.

@@ -55,6 +55,8 @@ SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(
     m_editor->setObjectName(QStringLiteral("SftTreeCellEditor"));
     m_editor->setAccessibleName(QStringLiteral("Cell editor"));
     m_editor->setFrame(false);
+    // QLineEdit cuts text at 32767 characters; a resource string holds up to 65535 UTF-16 units.
+    m_editor->setMaxLength(kMaxCellTextLength);
     m_editor->hide();
     m_editor->installEventFilter(this);
 }

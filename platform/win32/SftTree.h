@@ -31,6 +31,9 @@ public:
     // Key codes of the key-down event for the keys the owner handles.
     enum Key : int { KeyTab = 9, KeyEnter = 13, KeyEscape = 27, KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40 };
 
+    // The longest text the cell editor holds: a resource string's limit, in UTF-16 units.
+    static constexpr int kMaxCellTextLength = 65535;
+
     explicit SftTree(QWidget *parent = nullptr);
     ~SftTree() override;
 

@@ -13,17 +13,21 @@
 #include "platform/vbide/Window.h"
 #include "platform/vbide/Windows.h"
 #include "platform/win32/Registry.h"
+#include "platform/runtime/ResourceReader.h"
+#include "platform/runtime/RuntimeSupport.h"
 #include "platform/win32/SftTree.h"
 #include "support/Globals.h"
 #include "support/REG_MODULE.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/testlib/TestEnvironment.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <QtTest>
 
 extern "C" QObject *qm_CreateObject(const char *progId);
@@ -303,6 +307,72 @@ private slots:
         EditorInstance->cboProjects_Click();
         unload();
         QVERIFY(m_user->messageBoxes.isEmpty());
+    }
+
+    // Every text of the editor that a user sees or hears, by where it is.
+    static QStringList editorTexts(docResourceEditor &editor)
+    {
+        QStringList texts;
+        for (QAction *button : editor.toolbar()->actions()) {
+            if (!button->isSeparator())
+                texts << QStringLiteral("tip ") + button->toolTip() << QStringLiteral("button ") + button->text();
+        }
+        for (QAction *item : editor.mnuColumnMenu()->actions()) {
+            if (!item->isSeparator())
+                texts << QStringLiteral("item ") + item->text();
+        }
+        texts << QStringLiteral("menu ") + editor.mnuColumnMenu()->title();
+        texts << QStringLiteral("header ") + editor.SftTree()->columnCaption(0);
+        for (QWidget *widget : editor.findChildren<QWidget *>()) {
+            if (!widget->accessibleName().isEmpty())
+                texts << widget->objectName() + QStringLiteral(" name ") + widget->accessibleName();
+            if (!widget->toolTip().isEmpty())
+                texts << widget->objectName() + QStringLiteral(" tip ") + widget->toolTip();
+        }
+        return texts;
+    }
+
+    void aGermanStartShowsAGermanEditor()
+    {
+        // The language of an earlier start in this process must not help.
+        LgvStringModule::SetUILanguage(2057, QString());
+        LgvRuntime::RuntimeSupport().SetLanguage(2057, QStringLiteral("English (United Kingdom)"));
+        const auto key = OpenOrCreateRegKey(LanguageSelect::SettingsKeyPath);
+        AddOrReplaceValue(key, QStringLiteral("LangId"), 1031, 4);
+        AddOrReplaceValue(key, QStringLiteral("LangName"), QStringLiteral("German (Germany)"), 1);
+        createSettingsKey();  // the editor's window is shown at connection
+        QVERIFY(m_vbe->VBProjects()->AddFromFile(path("Alpha.vbp")));
+        load(vbide::ext_cm_Startup);
+        docResourceEditor &editor = *EditorInstance;
+        const auto german = [](int id) { return LgvStringModule::StringReader().GetString(id, 1031).value(); };
+        const QList<int> tips{493, 494, 495, 496, 497, 498, 499, 452, 500, 501, 138, 461};
+        int next = 0;
+        for (QAction *button : editor.toolbar()->actions()) {
+            if (button->isSeparator())
+                continue;
+            QCOMPARE(button->toolTip(), german(tips[next]));
+            QCOMPARE(button->text(), german(tips[next++]));
+        }
+        QCOMPARE(editor.mnuRemoveLanguage()->text(), german(27));
+        QCOMPARE(editor.mnuChangeFont()->text(), german(505));
+        QCOMPARE(editor.mnuRemoveResourceString()->text(), german(507));
+        QCOMPARE(editor.mnuAddLanguage()->text(), german(87));
+        QCOMPARE(editor.mnuAddResourceString()->text(), german(508));
+        // No English text that has a different German one anywhere in the window.
+        QSet<QString> english{QStringLiteral("Toolbar"), QStringLiteral("Projects"), QStringLiteral("Resource strings"),
+                              QStringLiteral("Cell editor"), QStringLiteral("Column menu"), QStringLiteral("More buttons")};
+        for (int id = 1; id < 1000; ++id) {
+            const QString text = LgvStringModule::StringReader().GetString(id, 2057).value();
+            if (!text.isEmpty() && text != german(id))
+                english.insert(text);
+        }
+        const QStringList shown = editorTexts(editor);
+        for (const QString &text : shown)
+            QVERIFY2(!english.contains(text.section(QLatin1Char(' '), 1)), qPrintable(text));
+        // Choosing German again changes nothing.
+        LgvRuntime::RuntimeSupport().SetLanguage(1031, QStringLiteral("German (Germany)"));
+        QCOMPARE(editorTexts(editor), shown);
+        LgvRuntime::RuntimeSupport().SetLanguage(2057, QStringLiteral("English (United Kingdom)"));
     }
 
     void cleanupTestCase() { QCOMPARE(DllUnregisterServer(), vbide::S_OK); }

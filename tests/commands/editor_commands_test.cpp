@@ -440,7 +440,7 @@ private slots:
         QTest::addColumn<int>("ui");
         QTest::addColumn<QString>("question");
         QTest::newRow("English") << kEnglish << "Remove German (Germany) ?";
-        QTest::newRow("German") << kGerman << "German (Germany)entfernen ?";
+        QTest::newRow("German") << kGerman << "German (Germany) entfernen ?";
     }
     void removeLanguageFromMenu()
     {

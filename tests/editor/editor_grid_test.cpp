@@ -189,6 +189,26 @@ private slots:
         QCOMPARE(file().Strings().Find(2057, 3)->Text(), QStringLiteral("Three"));
     }
 
+    void aLongTextSurvivesTheCellEditor()
+    {
+        const QString longest(SftTree::kMaxCellTextLength, QLatin1Char('x'));
+        const QString forty = QString(39999, QChar(0x00e9)) + QLatin1Char('.');
+        show({{2057, 1, forty}, {2057, 2, longest}});
+        for (int row = 0; row < 2; ++row) {
+            click(row, columnOf(2057));
+            QCOMPARE(grid().cellEditor()->text().size(), grid().cellText(row, columnOf(2057)).size());
+            QVERIFY(grid().endEdit(true));
+        }
+        QVERIFY(!file().Changed());
+        QCOMPARE(file().Strings().Find(2057, 1)->Text(), forty);
+        // Typing at the end of the longest text adds nothing beyond the format's limit.
+        click(1, columnOf(2057));
+        grid().cellEditor()->end(false);
+        QTest::keyClicks(grid().cellEditor(), QStringLiteral("yz"));
+        QVERIFY(grid().endEdit(true));
+        QCOMPARE(file().Strings().Find(2057, 2)->Text(), longest);
+    }
+
     void emptyingACellKeepsItsEntry()
     {
         show({{2057, 3, "three"}});

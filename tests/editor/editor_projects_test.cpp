@@ -9,6 +9,7 @@
 #include "platform/win32/SftTree.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/testlib/TestEnvironment.h"
+#include "uistrings/LgvStringModule.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -291,6 +292,62 @@ private slots:
         choose(editor, "Beta");  // not initialised: read again
         QVERIFY(editor.CurrentProject()->Initialised());
         QCOMPARE(editor.SftTree()->cellText(0, 1), QStringLiteral("Seven"));
+    }
+
+    void anUnreadableResourceFileIsShownButNotEdited_data()
+    {
+        QTest::addColumn<QByteArray>("content");  // "-": no file at all; "cut": a resource file cut short
+        QTest::newRow("missing") << QByteArray("-");
+        QTest::newRow("truncated") << QByteArray("cut");
+        QTest::newRow("garbage") << QByteArray("This is not a resource file, just text.\n");
+    }
+    void anUnreadableResourceFileIsShownButNotEdited()
+    {
+        QFETCH(QByteArray, content);
+        if (content == "cut")
+            content = readFile(m_alphaRes).left(45);
+        QVERIFY(QFile::remove(m_betaRes));
+        if (content != "-")
+            writeFile(m_betaRes, content);
+        docResourceEditor editor;
+        editor.setVBE(m_vbe.get());
+        choose(editor, "Beta");
+        QCOMPARE(m_user->errors.size(), 1);
+        QVERIFY(m_user->errors[0].startsWith("Init: "));
+        m_user->errors.clear();
+        QVERIFY(editor.CurrentProject()->ResourceFileUnreadable());
+        win32::SftTree &grid = *editor.SftTree();
+        QCOMPARE(grid.columnCount(), 1);
+        QCOMPARE(grid.itemCount(), 1);
+        QCOMPARE(grid.cellText(0, 0), QStringLiteral("The resource file could not be read."));
+        QCOMPARE(enabledButtons(editor), (QStringList{"refresh", "properties", "info", "help", "switch"}));
+        // The commands refuse too, whatever calls them, and nothing is written.
+        editor.SaveResFile();
+        editor.NewResString();
+        editor.AddLanguage();
+        editor.DelResString();
+        editor.mnuAddResourceString_Click();
+        editor.mnuRemoveResourceString_Click();
+        editor.NewResFile();
+        QCOMPARE(grid.itemCount(), 1);
+        QVERIFY(m_user->messageBoxes.isEmpty());
+        QVERIFY(m_user->fileDialogs.isEmpty());
+        if (content == "-")
+            QVERIFY(!QFile::exists(m_betaRes));
+        else
+            QCOMPARE(readFile(m_betaRes), content);
+        // In German the row says so in German.
+        LgvStringModule::SetUILanguage(1031, QString());
+        editor.ProjectSelect(editor.CurrentProject());
+        QCOMPARE(grid.cellText(0, 0), QStringLiteral("Die Resourcendatei konnte nicht gelesen werden."));
+        LgvStringModule::SetUILanguage(2057, QString());
+        // Refresh reads the file again, which now succeeds.
+        writeRes(m_betaRes, {{2057, 7, "Seven"}});
+        editor.Refresh();
+        QVERIFY(m_user->errors.isEmpty());
+        QVERIFY(editor.CurrentProject()->HasReadableResourceFile());
+        QCOMPARE(grid.cellText(0, 1), QStringLiteral("Seven"));
+        QVERIFY(editor.toolbarButton(QStringLiteral("save"))->isEnabled());
     }
 
     void createResourceFileAddsItToTheProjectOnce()

@@ -110,6 +110,7 @@ inline constexpr UIStringRow kUIStringTable[] = {
      "Eine Resourcendatei kann nur String-IDs bis 65535 enthalten. Es kann kein weiterer String hinzugefügt werden."},
     {550, "No language is selected. Select the language to add in the list.",
      "Keine Sprache ausgewählt. Bitte die neue Sprache in der Liste auswählen."},
+    {551, "The resource file could not be read.", "Die Resourcendatei konnte nicht gelesen werden."},
     {560, "No e-mail program could be started, so the report was not sent. Copy the whole report to the clipboard, to send it to %0 yourself?",
      "Es konnte kein E-Mail-Programm gestartet werden, der Bericht wurde nicht gesendet. Den ganzen Bericht in die Zwischenablage kopieren, um ihn selbst an %0 zu senden?"},
 };
