@@ -1,6 +1,7 @@
 #include "exchange/CsvFormat.h"
 
 #include "excel/CellConversion.h"
+#include "exchange/TextChecks.h"
 
 #include <QFileInfo>
 
@@ -28,18 +29,6 @@ bool needsQuotes(const QString &text, QChar separator)
         if (c == separator || c == u'"' || c == u'\r' || c == u'\n')
             return true;
     return false;
-}
-
-qsizetype unpairedSurrogate(const QString &text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;
-        else if (c.isSurrogate())
-            return i;
-    }
-    return -1;
 }
 
 QString numberText(double number)
@@ -78,7 +67,7 @@ qm::Result<QByteArray> writeCsv(const Grid &grid, QChar separator)
             }
             if (cell.kind != GridCell::Kind::Text || cell.text.isEmpty())
                 continue;
-            if (const qsizetype bad = unpairedSurrogate(cell.text); bad >= 0)
+            if (const qsizetype bad = unpairedSurrogateAt(cell.text); bad >= 0)
                 return qm::makeError(QStringLiteral("cell %1: the text \"%2\" holds the unpaired surrogate U+%3, "
                                                     "which UTF-8 text cannot hold")
                                          .arg(ExcelTransfer::cellAddress(int(r) + 1, c + 1), cell.text.left(40))
