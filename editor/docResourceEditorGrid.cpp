@@ -11,7 +11,6 @@
 #include "uistrings/LgvStringModule.h"
 
 #include <QAction>
-#include <QCursor>
 #include <QMenu>
 #include <QToolBar>
 
@@ -175,7 +174,7 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
                     m_mnuChangeFont->setEnabled(false);
                 }
             }
-            m_mnuColumnMenu->popup(QCursor::pos());
+            m_mnuColumnMenu->popup(m_sftTree->lastClickPosition());
         } else if (Button == SftTree::LeftButton && (Area == SftTree::AreaCellText || Area == SftTree::AreaCell) &&
                    Column >= 1) {
             m_sftTree->setEditFont(m_sftTree->cellFont(Row, Column));
@@ -240,6 +239,11 @@ void docResourceEditor::SftTree_CEKeyDown(int &KeyCode, int Shift, int Row, int 
             } else {
                 targetColumn = Column + 1;
                 move = targetColumn < m_sftTree->columnCount();
+            }
+            // At the edge nothing moves, but Tab still stores what was typed.
+            if (!move) {
+                targetColumn = Column;
+                move = true;
             }
             break;
         case SftTree::KeyEnter:

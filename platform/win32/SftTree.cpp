@@ -2,6 +2,8 @@
 
 #include "platform/win32/VirtualKey.h"
 
+#include <QCoreApplication>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
@@ -10,6 +12,7 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <utility>
 
 namespace win32 {
 
@@ -21,6 +24,20 @@ constexpr int kHandleWidth = 4;     // a header click this near a section edge r
 bool opensCellEditor(const QKeyEvent &event)
 {
     return event.key() == Qt::Key_F2 || event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
+}
+
+bool opensMenu(const QKeyEvent &event)
+{
+    return event.key() == Qt::Key_Menu || (event.key() == Qt::Key_F10 && event.modifiers() == Qt::ShiftModifier);
+}
+
+// A key that types a character into a cell, as opposed to a command key.
+bool typesCharacter(const QKeyEvent &event)
+{
+    const QString text = event.text();
+    if (text.isEmpty() || (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    return QChar::isPrint(text.toUcs4().value(0));
 }
 } // namespace
 
@@ -49,7 +66,9 @@ SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         m_resetting = false;
         applyColumnSettings();
+        ensureCurrentCell();
     });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] { ensureCurrentCell(); });
 
     m_editor = new QLineEdit(viewport());
     m_editor->setObjectName(QStringLiteral("SftTreeCellEditor"));
@@ -155,6 +174,15 @@ void SftTree::selectRow(int row)
     selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+void SftTree::setCurrentCell(int row, int column)
+{
+    const QModelIndex cell = m_model->index(row, column);
+    if (!cell.isValid())
+        return;
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+    scrollTo(cell);
+}
+
 void SftTree::setRedraw(bool on)
 {
     if (on == m_redraw)
@@ -199,7 +227,13 @@ bool SftTree::beginEdit(int row, int column)
     m_editor->setFont(m_model->fontOf(m_editFontName));
     m_editor->setText(m_model->cellText(row, column));
     m_editor->selectAll();
-    scrollTo(m_model->index(row, column));
+    // The keyboard's cell follows the editor; a selected row follows it too.
+    const QModelIndex cell = m_model->index(row, column);
+    const int selected = selectedRow();
+    selectionModel()->setCurrentIndex(cell, selected >= 0 && selected != row
+                                                ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                                                : QItemSelectionModel::NoUpdate);
+    scrollTo(cell);
     placeEditor();
     m_editor->show();
     m_editor->setFocus(Qt::OtherFocusReason);
@@ -227,8 +261,80 @@ int SftTree::twipsToPixels(int twips) { return (twips + kTwipsPerPixel / 2) / kT
 
 int SftTree::pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
 
+QModelIndex SftTree::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const int rows = itemCount();
+    const int lastVisual = header()->count() - 1;
+    if (rows == 0 || lastVisual < 0)
+        return {};
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return m_model->index(0, firstCellColumn());
+    int row = current.row();
+    int visual = header()->visualIndex(current.column());
+    const bool ctrl = modifiers & Qt::ControlModifier;
+    // Arrows move from cell to cell; the view's own Left and Right would only scroll.
+    switch (cursorAction) {
+    case MoveUp:
+        row = std::max(row - 1, 0);
+        break;
+    case MoveDown:
+        row = std::min(row + 1, rows - 1);
+        break;
+    case MoveLeft:
+        visual = std::max(visual - 1, 0);
+        break;
+    case MoveRight:
+        visual = std::min(visual + 1, lastVisual);
+        break;
+    case MoveHome:
+        visual = 0;
+        if (ctrl)
+            row = 0;
+        break;
+    case MoveEnd:
+        visual = lastVisual;
+        if (ctrl)
+            row = rows - 1;
+        break;
+    case MovePageUp:
+    case MovePageDown: {
+        const QModelIndex paged = QTreeView::moveCursor(cursorAction, modifiers);
+        if (paged.isValid())
+            row = paged.row();
+        break;
+    }
+    default:
+        return current;
+    }
+    return m_model->index(row, header()->logicalIndex(visual));
+}
+
+QItemSelectionModel::SelectionFlags SftTree::selectionCommand(const QModelIndex &index, const QEvent *event) const
+{
+    // A key that moves the cell selects its row, whatever modifiers it carries.
+    if (event && event->type() == QEvent::KeyPress)
+        return index.isValid() ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
+                               : QItemSelectionModel::NoUpdate;
+    return QTreeView::selectionCommand(index, event);
+}
+
+void SftTree::contextMenuEvent(QContextMenuEvent *event)
+{
+    // Right clicks open the menu as they press; the keyboard's request may come
+    // here as well as a key, and opens it once.
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        QTreeView::contextMenuEvent(event);
+        return;
+    }
+    if (!std::exchange(m_menuKeyHandled, false))
+        openMenuFromKeyboard(shiftState(event->modifiers()));
+    event->accept();
+}
+
 void SftTree::mousePressEvent(QMouseEvent *event)
 {
+    m_lastClickPosition = event->globalPosition().toPoint();
     const QPoint pos = event->position().toPoint();
     const QModelIndex cell = indexAt(pos);
     const int button = buttonCode(event->button());
@@ -258,7 +364,68 @@ void SftTree::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    if (opensMenu(*event)) {
+        m_menuKeyHandled = event->key() == Qt::Key_Menu;
+        openMenuFromKeyboard(shiftState(event->modifiers()));
+        event->accept();
+        return;
+    }
+    if (typesCharacter(*event) && startTypingInCell(event)) {
+        event->accept();
+        return;
+    }
     QTreeView::keyPressEvent(event);
+}
+
+// Typing on a cell opens it as a click does, and the key becomes its first character.
+bool SftTree::startTypingInCell(QKeyEvent *event)
+{
+    const QModelIndex current = currentIndex();
+    if (m_editing || !current.isValid() || !columnEditable(current.column()))
+        return false;
+    emit ItemClick(current.row(), current.column(), AreaCellText, LeftButton, shiftState(event->modifiers()));
+    if (!m_editing || m_editRow != current.row() || m_editColumn != current.column())
+        return false;
+    QKeyEvent typed(QEvent::KeyPress, event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
+                    event->count());
+    QCoreApplication::sendEvent(m_editor, &typed);
+    return true;
+}
+
+void SftTree::openMenuFromKeyboard(int shift)
+{
+    const QModelIndex current = currentIndex();
+    if (current.isValid()) {
+        const QRect cell = visualRect(current);
+        m_lastClickPosition = viewport()->mapToGlobal(QPoint(std::max(cell.left(), 0), cell.bottom()));
+        emit ItemClick(current.row(), current.column(), AreaCellText, RightButton, shift);
+        return;
+    }
+    // No rows: the menu of the first column's header, which can still add a string.
+    const int column = firstCellColumn();
+    if (column < 0)
+        return;
+    m_lastClickPosition =
+        header()->mapToGlobal(QPoint(std::max(header()->sectionViewportPosition(column), 0), header()->height()));
+    emit ItemClick(-1, column, AreaColumnHeader, RightButton, shift);
+}
+
+int SftTree::firstCellColumn() const
+{
+    const int count = header()->count();
+    for (int visual = 0; visual < count; ++visual) {
+        const int column = header()->logicalIndex(visual);
+        if (columnEditable(column))
+            return column;
+    }
+    return count > 0 ? header()->logicalIndex(0) : -1;
+}
+
+void SftTree::ensureCurrentCell()
+{
+    if (currentIndex().isValid() || itemCount() == 0 || !selectionModel())
+        return;
+    selectionModel()->setCurrentIndex(m_model->index(0, firstCellColumn()), QItemSelectionModel::NoUpdate);
 }
 
 bool SftTree::event(QEvent *event)
@@ -300,6 +467,7 @@ bool SftTree::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == header()->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
+        m_lastClickPosition = mouse->globalPosition().toPoint();
         const int x = mouse->position().toPoint().x();
         const int column = header()->logicalIndexAt(x);
         if (mouse->button() == Qt::LeftButton) {

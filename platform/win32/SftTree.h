@@ -68,6 +68,14 @@ public:
     void sortById();
     int selectedRow() const;  // -1 when none
     void selectRow(int row);
+    // The keyboard's cell: where arrows move from and Enter, F2 or a typed character open.
+    // It starts on the first editable column.
+    void setCurrentCell(int row, int column);
+    int currentRow() const { return currentIndex().row(); }
+    int currentColumn() const { return currentIndex().column(); }
+    // Where the last click event happened, in screen coordinates: the mouse's
+    // position, or below the current cell when the keyboard asked for the menu.
+    QPoint lastClickPosition() const { return m_lastClickPosition; }
 
     // Redrawing off collects every change into one update when it is switched on again.
     void setRedraw(bool on);
@@ -96,6 +104,10 @@ signals:
     void CEKeyDown(int &key, int shift, int row, int column, const QString &text);
 
 protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
@@ -112,6 +124,10 @@ private:
     void applyColumnSettings();
     void sectionResized(int column, int oldSize, int newSize);
     bool editorKeyPress(QKeyEvent *event);
+    bool startTypingInCell(QKeyEvent *event);
+    void openMenuFromKeyboard(int shift);
+    int firstCellColumn() const;
+    void ensureCurrentCell();
     void placeEditor();
     void closeEditor();
     static int shiftState(Qt::KeyboardModifiers modifiers);
@@ -128,6 +144,8 @@ private:
     int m_editRow = -1;
     int m_editColumn = -1;
     bool m_ending = false;
+    QPoint m_lastClickPosition;
+    bool m_menuKeyHandled = false;  // the Menu key's own context-menu event is not a second request
 };
 
 } // namespace win32

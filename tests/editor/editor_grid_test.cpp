@@ -10,6 +10,7 @@
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -219,6 +220,8 @@ private slots:
         QCOMPARE(file().Strings().Find(2057, 3)->Text(), QString());
     }
 
+    // Moves past the first or last row or column go nowhere; Tab there still stores the text
+    // (a following Escape would otherwise lose it).
     void navigationStopsAtTheEdges_data()
     {
         QTest::addColumn<int>("row");
@@ -227,15 +230,16 @@ private slots:
         QTest::addColumn<int>("shift");
         QTest::addColumn<int>("toRow");
         QTest::addColumn<int>("toColumn");
-        QTest::newRow("Up in the first row") << 0 << 1 << int(SftTree::KeyUp) << 0 << 0 << 1;
-        QTest::newRow("Down in the last row") << 2 << 2 << int(SftTree::KeyDown) << 0 << 2 << 2;
-        QTest::newRow("Tab in the last column") << 1 << 3 << int(SftTree::KeyTab) << 0 << 1 << 3;
-        QTest::newRow("Shift+Tab in column 1") << 1 << 1 << int(SftTree::KeyTab) << 1 << 1 << 1;
-        QTest::newRow("Up") << 2 << 2 << int(SftTree::KeyUp) << 0 << 1 << 2;
-        QTest::newRow("Down") << 0 << 3 << int(SftTree::KeyDown) << 0 << 1 << 3;
-        QTest::newRow("Tab") << 1 << 1 << int(SftTree::KeyTab) << 0 << 1 << 2;
-        QTest::newRow("Shift+Tab") << 1 << 3 << int(SftTree::KeyTab) << 1 << 1 << 2;
-        QTest::newRow("Enter") << 2 << 3 << int(SftTree::KeyEnter) << 0 << 2 << 3;
+        QTest::addColumn<bool>("stores");
+        QTest::newRow("Up in the first row") << 0 << 1 << int(SftTree::KeyUp) << 0 << 0 << 1 << false;
+        QTest::newRow("Down in the last row") << 2 << 2 << int(SftTree::KeyDown) << 0 << 2 << 2 << false;
+        QTest::newRow("Tab in the last column") << 1 << 3 << int(SftTree::KeyTab) << 0 << 1 << 3 << true;
+        QTest::newRow("Shift+Tab in column 1") << 1 << 1 << int(SftTree::KeyTab) << 1 << 1 << 1 << true;
+        QTest::newRow("Up") << 2 << 2 << int(SftTree::KeyUp) << 0 << 1 << 2 << true;
+        QTest::newRow("Down") << 0 << 3 << int(SftTree::KeyDown) << 0 << 1 << 3 << true;
+        QTest::newRow("Tab") << 1 << 1 << int(SftTree::KeyTab) << 0 << 1 << 2 << true;
+        QTest::newRow("Shift+Tab") << 1 << 3 << int(SftTree::KeyTab) << 1 << 1 << 2 << true;
+        QTest::newRow("Enter") << 2 << 3 << int(SftTree::KeyEnter) << 0 << 2 << 3 << true;
     }
     void navigationStopsAtTheEdges()
     {
@@ -245,6 +249,7 @@ private slots:
         QFETCH(int, shift);
         QFETCH(int, toRow);
         QFETCH(int, toColumn);
+        QFETCH(bool, stores);
         QList<Entry> entries;
         for (qint32 id = 1; id <= 3; ++id) {
             for (qint32 lcid : {2057, 1031, 1036})
@@ -253,17 +258,19 @@ private slots:
         show(entries);
         click(row, column);
         grid().cellEditor()->setText(QStringLiteral("typed"));
-        const bool moves = toRow != row || toColumn != column || key == SftTree::KeyEnter;
         QCOMPARE(press(key, shift), 0);
         QVERIFY(grid().isEditing());
         QCOMPARE(grid().editRow(), toRow);
         QCOMPARE(grid().editColumn(), toColumn);
-        // A move stores the text of the cell left; a move that goes nowhere stores nothing.
         const qint32 lcid = m_editor->Languages()[column - 1].LocaleID;
         QCOMPARE(file().Strings().Find(lcid, row + 1)->Text(),
-                 moves ? QStringLiteral("typed") : QStringLiteral("%1-%2").arg(lcid).arg(row + 1));
-        if (!moves)
+                 stores ? QStringLiteral("typed") : QStringLiteral("%1-%2").arg(lcid).arg(row + 1));
+        if (toRow == row && toColumn == column)
             QCOMPARE(grid().cellEditor()->text(), QStringLiteral("typed"));
+        // What was stored stays when the edit is then cancelled.
+        QTest::keyClick(grid().cellEditor(), Qt::Key_Escape);
+        QVERIFY(!grid().isEditing());
+        QCOMPARE(file().Strings().Find(lcid, row + 1)->Text() == QStringLiteral("typed"), stores);
     }
 
     void otherKeysReachTheCellEditor()
@@ -290,6 +297,66 @@ private slots:
         QTest::keyClick(grid().cellEditor(), Qt::Key_Down);
         QCOMPARE(grid().editRow(), 1);
         QCOMPARE(file().Strings().Find(2057, 1)->Text(), typed);
+    }
+
+    // The editor on screen, worked with keys alone: the keys go wherever the focus is.
+    void aKeyboardWalkEditsCellsWithoutTheMouse()
+    {
+        show({{2057, 1, "one"}, {1031, 1, "eins"}, {2057, 2, "two"}});
+        m_editor->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+        grid().setFocus();
+        const auto key = [](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+        };
+        const auto type = [](const QString &text) {
+            for (QChar c : text)
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        };
+        const int german = columnOf(1031);
+        const int english = columnOf(2057);
+        QCOMPARE(german, 1);
+        QCOMPARE(grid().currentRow(), 0);
+        QCOMPARE(grid().currentColumn(), german);
+        key(Qt::Key_Down);
+        type(QStringLiteral("Zwei"));
+        QVERIFY(grid().isEditing());
+        QCOMPARE(grid().editRow(), grid().findItemData(2));
+        QCOMPARE(grid().cellEditor()->text(), QStringLiteral("Zwei"));
+        QCOMPARE(grid().cellEditor()->font().families().value(0), grid().cellFont(1, german));
+        key(Qt::Key_Return);  // stores and stays
+        QVERIFY(grid().isEditing());
+        QCOMPARE(file().Strings().Find(1031, 2)->Text(), QStringLiteral("Zwei"));
+        key(Qt::Key_Tab);
+        QCOMPARE(grid().editColumn(), english);
+        key(Qt::Key_End);  // the cell opens with its text selected
+        type(QStringLiteral("x"));
+        key(Qt::Key_Tab);  // the last column: nothing moves, the text is stored
+        QCOMPARE(grid().editColumn(), english);
+        key(Qt::Key_Escape);
+        QVERIFY(!grid().isEditing());
+        QCOMPARE(QApplication::focusWidget(), &grid());
+        QCOMPARE(file().Strings().Find(2057, 2)->Text(), QStringLiteral("twox"));
+        QVERIFY(file().Changed());
+        // Escape cancels an edit that F2 opened.
+        key(Qt::Key_Up);
+        key(Qt::Key_F2);
+        QVERIFY(grid().isEditing());
+        QCOMPARE(grid().editRow(), 0);
+        key(Qt::Key_End);
+        type(QStringLiteral(" more"));
+        key(Qt::Key_Escape);
+        QCOMPARE(grid().cellText(0, english), QStringLiteral("one"));
+        QCOMPARE(file().Strings().Find(2057, 1)->Text(), QStringLiteral("one"));
+        // Shift+F10 opens the column menu of the current cell.
+        key(Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(m_editor->mnuColumnMenu()->isVisible());
+        QCOMPARE(m_editor->MenuColumn(), english);
+        QCOMPARE(m_editor->MenuRow(), 0);
+        QCOMPARE(m_editor->mnuRemoveLanguage()->text(),
+                 QStringLiteral("Remove Language - ") + m_editor->Languages()[english - 1].LanguageName);
+        QTest::keyClick(m_editor->mnuColumnMenu(), Qt::Key_Escape);  // a pop-up takes the keys it is shown with
+        QTRY_VERIFY(!m_editor->mnuColumnMenu()->isVisible());
     }
 
     void rightClickOnTheIdColumnDisablesTheLanguageItems()

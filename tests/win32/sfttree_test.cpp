@@ -4,6 +4,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -34,6 +36,27 @@ private:
     static QPoint cellCentre(SftTree &tree, int row, int column)
     {
         return tree.visualRect(tree.grid().index(row, column)).center();
+    }
+
+    // Shows the grid in a window of its own with the keyboard focus in it.
+    static bool showFocused(SftTree &tree)
+    {
+        tree.show();
+        if (!QTest::qWaitForWindowActive(&tree))
+            return false;
+        tree.setFocus();
+        return tree.hasFocus();
+    }
+
+    static QPoint currentCell(const SftTree &tree) { return QPoint(tree.currentRow(), tree.currentColumn()); }
+
+    // Opens a cell when it is clicked, as the editor does.
+    static void openCellsOnClick(SftTree &tree)
+    {
+        connect(&tree, &SftTree::ItemClick, &tree, [&tree](int row, int column, int, int button, int) {
+            if (button == SftTree::LeftButton)
+                tree.beginEdit(row, column);
+        });
     }
 
 private slots:
@@ -302,6 +325,169 @@ private slots:
         QTest::keyClick(tree, Qt::Key_F2);
         QCOMPARE(shortcuts, 1);
         QCOMPARE(clickedColumns, QList<int>{2});
+    }
+
+    // Cells as (row, column); the first editable column is where the keyboard starts.
+    void arrowsHomeEndAndPagesMoveBetweenCells()
+    {
+        SftTree tree;
+        tree.resize(300, 200);
+        QList<int> ids;
+        for (int id = 1; id <= 50; ++id)
+            ids.append(id);
+        fill(tree, ids);
+        QVERIFY(showFocused(tree));
+        QCOMPARE(currentCell(tree), QPoint(0, 1));
+        QCOMPARE(tree.selectedRow(), -1);
+        const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(&tree, key, modifiers);
+            return currentCell(tree);
+        };
+        QCOMPARE(press(Qt::Key_Right), QPoint(0, 2));
+        QCOMPARE(press(Qt::Key_Right), QPoint(0, 2));  // no wrap-around
+        QCOMPARE(press(Qt::Key_Left), QPoint(0, 1));
+        QCOMPARE(press(Qt::Key_Left), QPoint(0, 0));
+        QCOMPARE(press(Qt::Key_Left), QPoint(0, 0));
+        QCOMPARE(press(Qt::Key_Up), QPoint(0, 0));
+        QCOMPARE(press(Qt::Key_Down), QPoint(1, 0));
+        QCOMPARE(tree.selectedRow(), 1);  // a move selects the cell's row
+        QCOMPARE(press(Qt::Key_End), QPoint(1, 2));
+        QCOMPARE(press(Qt::Key_Home), QPoint(1, 0));
+        QCOMPARE(press(Qt::Key_End, Qt::ControlModifier), QPoint(49, 2));
+        QCOMPARE(tree.selectedRow(), 49);
+        QCOMPARE(press(Qt::Key_Down), QPoint(49, 2));
+        const QPoint pagedUp = press(Qt::Key_PageUp);
+        QVERIFY2(pagedUp.x() > 0 && pagedUp.x() < 48, qPrintable(QString::number(pagedUp.x())));
+        QCOMPARE(pagedUp.y(), 2);
+        QCOMPARE(press(Qt::Key_Home, Qt::ControlModifier), QPoint(0, 0));
+        QCOMPARE(tree.selectedRow(), 0);  // Ctrl on a selected row does not deselect it
+        const QPoint pagedDown = press(Qt::Key_PageDown);
+        QVERIFY(pagedDown.x() > 1);
+        QCOMPARE(pagedDown.y(), 0);
+        QVERIFY(!tree.isEditing());
+    }
+
+    void typingOnACellOpensItWithTheCharacter()
+    {
+        SftTree tree;
+        fill(tree, {1, 2});
+        openCellsOnClick(tree);
+        QVERIFY(showFocused(tree));
+        QTest::keyClick(&tree, Qt::Key_Down);
+        QTest::keyClick(&tree, 'x');
+        QVERIFY(tree.isEditing());
+        QCOMPARE(tree.editRow(), 1);
+        QCOMPARE(tree.editColumn(), 1);
+        QCOMPARE(tree.cellEditor()->text(), QStringLiteral("x"));  // the old text is replaced
+        QCOMPARE(QApplication::focusWidget(), tree.cellEditor());
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("yz"));
+        QCOMPARE(tree.cellEditor()->text(), QStringLiteral("xyz"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!tree.isEditing());
+        QCOMPARE(tree.cellText(1, 1), QStringLiteral("2/1"));
+        QVERIFY(tree.hasFocus());
+        // Keys with Ctrl are commands, and the ID column is not typed into.
+        QTest::keyClick(&tree, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(!tree.isEditing());
+        QTest::keyClick(&tree, Qt::Key_Home);
+        QTest::keyClick(&tree, 'a');
+        QVERIFY(!tree.isEditing());
+        // A character beyond the basic plane opens the cell too.
+        QTest::keyClick(&tree, Qt::Key_End);
+        QKeyEvent smile(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUcs4(U"\U0001F600"));
+        QApplication::sendEvent(&tree, &smile);
+        QVERIFY(tree.isEditing());
+        QCOMPARE(tree.cellEditor()->text(), QString::fromUcs4(U"\U0001F600"));
+        tree.endEdit(false);
+    }
+
+    void enterAndF2OpenTheCurrentCell_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+        QTest::newRow("F2") << int(Qt::Key_F2);
+    }
+    void enterAndF2OpenTheCurrentCell()
+    {
+        QFETCH(int, key);
+        SftTree tree;
+        fill(tree, {1, 2});
+        openCellsOnClick(tree);
+        QVERIFY(showFocused(tree));
+        QTest::keyClick(&tree, Qt::Key_Right);
+        QTest::keyClick(&tree, Qt::Key(key));
+        QVERIFY(tree.isEditing());
+        QCOMPARE(tree.editRow(), 0);
+        QCOMPARE(tree.editColumn(), 2);
+        QCOMPARE(tree.cellEditor()->text(), QStringLiteral("1/2"));
+    }
+
+    void menuKeysAskForTheCurrentCellsMenu_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+        QTest::newRow("Menu") << int(Qt::Key_Menu) << int(Qt::NoModifier);
+    }
+    void menuKeysAskForTheCurrentCellsMenu()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        SftTree tree;
+        tree.resize(500, 300);
+        fill(tree, {1, 2, 3});
+        QVERIFY(showFocused(tree));
+        QTest::keyClick(&tree, Qt::Key_Down);
+        QTest::keyClick(&tree, Qt::Key_Right);
+        QSignalSpy clicks(&tree, &SftTree::ItemClick);
+        QTest::keyClick(&tree, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(clicks.size(), 1);
+        QCOMPARE(clicks[0][0].toInt(), 1);
+        QCOMPARE(clicks[0][1].toInt(), 2);
+        QCOMPARE(clicks[0][2].toInt(), int(SftTree::AreaCellText));
+        QCOMPARE(clicks[0][3].toInt(), int(SftTree::RightButton));
+        // The menu opens at the cell, not wherever the mouse happens to be.
+        const QRect cell = tree.visualRect(tree.grid().index(1, 2));
+        QVERIFY(cell.contains(tree.viewport()->mapFromGlobal(tree.lastClickPosition())));
+        // The platform's context-menu event for the Menu key does not ask a second time;
+        // one of its own (Shift+F10 on some platforms) does.
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint());
+        QApplication::sendEvent(&tree, &request);
+        QCOMPARE(clicks.size(), key == Qt::Key_Menu ? 1 : 2);
+        QTest::keyClick(&tree, Qt::Key_F10);  // F10 alone is no menu key
+        QCOMPARE(clicks.size(), key == Qt::Key_Menu ? 1 : 2);
+    }
+
+    void menuKeyWithoutRowsAsksForTheHeadersMenu()
+    {
+        SftTree tree;
+        tree.setColumnCount(3);
+        tree.setColumnEditable(1, true);
+        tree.setColumnEditable(2, true);
+        QVERIFY(showFocused(tree));
+        QSignalSpy clicks(&tree, &SftTree::ItemClick);
+        QTest::keyClick(&tree, Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(clicks.size(), 1);
+        QCOMPARE(clicks[0][0].toInt(), -1);
+        QCOMPARE(clicks[0][1].toInt(), 1);
+        QCOMPARE(clicks[0][2].toInt(), int(SftTree::AreaColumnHeader));
+    }
+
+    void refillPutsTheCurrentCellOnTheFirstEditableColumn()
+    {
+        SftTree tree;
+        fill(tree, {1, 2});
+        tree.setCurrentCell(1, 2);
+        QCOMPARE(currentCell(tree), QPoint(1, 2));
+        tree.setRedraw(false);
+        tree.clear();
+        tree.setColumnEditable(1, false);
+        tree.setItemData(tree.addItem(QStringLiteral("5")), 5);
+        tree.setRedraw(true);
+        QCOMPARE(currentCell(tree), QPoint(0, 2));
+        tree.setCurrentCell(7, 1);  // no such row: nothing changes
+        QCOMPARE(currentCell(tree), QPoint(0, 2));
     }
 
     void structuralChangesCloseTheEditorWithoutAnEdit()
