@@ -12,7 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
+#include "platform/win32/SftTreeCellEditor.h"
 #include <QMenu>
 #include <QProgressBar>
 #include <QStyle>

@@ -247,6 +247,9 @@ void docResourceEditor::SftTree_CEKeyDown(int &KeyCode, int Shift, int Row, int 
             }
             break;
         case SftTree::KeyEnter:
+            // With Shift or Ctrl it types a line break into the text.
+            if (Shift & (SftTree::ShiftMask | SftTree::CtrlMask))
+                break;
             KeyCode = 0;
             move = true;
             break;

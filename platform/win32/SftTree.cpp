@@ -1,5 +1,7 @@
 #include "platform/win32/SftTree.h"
 
+#include "platform/win32/SftTreeCellDelegate.h"
+#include "platform/win32/SftTreeCellEditor.h"
 #include "platform/win32/VirtualKey.h"
 
 #include <QCoreApplication>
@@ -8,8 +10,8 @@
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMouseEvent>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <utility>
@@ -70,14 +72,16 @@ SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(
     });
     connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] { ensureCurrentCell(); });
 
-    m_editor = new QLineEdit(viewport());
+    setItemDelegate(new SftTreeCellDelegate([this](int column) { return visibleCellArea(column); }, this));
+
+    m_editor = new SftTreeCellEditor(viewport());
     m_editor->setObjectName(QStringLiteral("SftTreeCellEditor"));
     m_editor->setAccessibleName(QStringLiteral("Cell editor"));
-    m_editor->setFrame(false);
-    // QLineEdit cuts text at 32767 characters; a resource string holds up to 65535 UTF-16 units.
     m_editor->setMaxLength(kMaxCellTextLength);
     m_editor->hide();
     m_editor->installEventFilter(this);
+    // The editor grows with its text, so that all of it is seen.
+    connect(m_editor->document(), &QTextDocument::contentsChanged, this, [this] { placeEditor(); });
 }
 
 SftTree::~SftTree()
@@ -527,7 +531,11 @@ bool SftTree::editorKeyPress(QKeyEvent *event)
         return true;
     switch (key) {
     case KeyEnter:
-        endEdit(true);
+        // Shift+Enter and Ctrl+Enter type a line break; Enter alone ends the edit.
+        if (shift & (ShiftMask | CtrlMask))
+            m_editor->insertLineBreak();
+        else
+            endEdit(true);
         return true;
     case KeyEscape:
         endEdit(false);
@@ -543,9 +551,17 @@ void SftTree::placeEditor()
 {
     if (!m_editing)
         return;
-    const QRect rect = visualRect(m_model->index(m_editRow, m_editColumn));
-    m_editor->setGeometry(rect);
+    const QRect cell = visualRect(m_model->index(m_editRow, m_editColumn));
+    // As tall as the whole text needs, within the viewport, moved up when it would run off its foot.
+    const int room = viewport()->height();
+    const int height = std::min(std::max(cell.height(), m_editor->contentHeight(cell.width())), std::max(room, 1));
+    int top = cell.top();
+    if (top >= 0 && top + height > room)
+        top = std::max(room - height, 0);
+    m_editor->setGeometry(cell.left(), top, cell.width(), height);
 }
+
+QRect SftTree::visibleCellArea(int) const { return viewport()->rect(); }
 
 void SftTree::closeEditor()
 {

@@ -6,9 +6,9 @@
 
 #include <vector>
 
-class QLineEdit;
-
 namespace win32 {
+
+class SftTreeCellEditor;
 
 // The tree/grid control: a flat grid of rows and columns with per-cell fonts,
 // a cell editor that the owner starts and ends, and the click, key and
@@ -90,7 +90,7 @@ public:
     bool isEditing() const { return m_editing; }
     int editRow() const { return m_editRow; }
     int editColumn() const { return m_editColumn; }
-    QLineEdit *cellEditor() const { return m_editor; }
+    SftTreeCellEditor *cellEditor() const { return m_editor; }
 
     static int twipsToPixels(int twips);
     static int pixelsToTwips(int pixels);
@@ -129,6 +129,8 @@ private:
     int firstCellColumn() const;
     void ensureCurrentCell();
     void placeEditor();
+    // Where a cell of the column can be seen, in viewport coordinates.
+    QRect visibleCellArea(int column) const;
     void closeEditor();
     static int shiftState(Qt::KeyboardModifiers modifiers);
     static int buttonCode(Qt::MouseButton button);
@@ -139,7 +141,7 @@ private:
     bool m_applyingSettings = false;
     bool m_resetting = false;
     QString m_editFontName;
-    QLineEdit *m_editor = nullptr;  // one for the grid's life, shown while editing
+    SftTreeCellEditor *m_editor = nullptr;  // one for the grid's life, shown while editing
     bool m_editing = false;
     int m_editRow = -1;
     int m_editColumn = -1;

@@ -31,6 +31,16 @@ QVariant SftTreeModel::data(const QModelIndex &index, int role) const
             m_fontCache[id] = fontOf(m_fontNames[id]);
         return *m_fontCache[id];
     }
+    case Qt::ToolTipRole: {
+        // A cell shows a text of several lines on one; its tip shows it as written.
+        const QString &text = m_texts[cell];
+        if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+            return {};
+        QString lines = text;
+        lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        return lines;
+    }
     case Qt::TextAlignmentRole:
         // Arabic and Hebrew read from the right, so their cells line up there.
         if (m_texts[cell].isRightToLeft())

@@ -15,6 +15,7 @@
 #include "platform/vbide/VBE.h"
 #include "platform/win32/HtmlHelp.h"
 #include "platform/win32/SftTree.h"
+#include "platform/win32/SftTreeCellEditor.h"
 #include "support/Globals.h"
 #include "support/frmAbout.h"
 #include "support/frmError.h"

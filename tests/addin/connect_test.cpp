@@ -16,6 +16,7 @@
 #include "platform/runtime/ResourceReader.h"
 #include "platform/runtime/RuntimeSupport.h"
 #include "platform/win32/SftTree.h"
+#include "platform/win32/SftTreeCellEditor.h"
 #include "support/Globals.h"
 #include "support/REG_MODULE.h"
 #include "tests/editor/EditorTestSupport.h"

@@ -8,6 +8,7 @@
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProjects.h"
 #include "platform/win32/SftTree.h"
+#include "platform/win32/SftTreeCellEditor.h"
 #include "support/Globals.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/testlib/TestEnvironment.h"

@@ -5,6 +5,7 @@
 #include "platform/vbide/VBProject.h"
 #include "platform/vbide/VBProjects.h"
 #include "platform/win32/SftTree.h"
+#include "platform/win32/SftTreeCellEditor.h"
 #include "support/ErrorTrap.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/testlib/TestEnvironment.h"
@@ -12,10 +13,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QMenu>
 #include <QToolBar>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
 
 using namespace editortest;
@@ -204,10 +205,49 @@ private slots:
         QCOMPARE(file().Strings().Find(2057, 1)->Text(), forty);
         // Typing at the end of the longest text adds nothing beyond the format's limit.
         click(1, columnOf(2057));
-        grid().cellEditor()->end(false);
+        grid().cellEditor()->moveCursor(QTextCursor::End);
         QTest::keyClicks(grid().cellEditor(), QStringLiteral("yz"));
         QVERIFY(grid().endEdit(true));
         QCOMPARE(file().Strings().Find(2057, 2)->Text(), longest);
+    }
+
+    // Shift+Enter and Ctrl+Enter break lines; the file gets them as "\r\n", as it holds them.
+    void aTextOfSeveralLinesIsTypedAndKeptAsTheFileHoldsIt()
+    {
+        show({{2057, 1, "Line one\r\nLine two"}, {2057, 2, "two"}});
+        m_editor->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+        grid().setFocus();
+        QTest::keyClick(&grid(), Qt::Key_F2);
+        QVERIFY(grid().isEditing());
+        QCOMPARE(grid().cellEditor()->document()->blockCount(), 2);
+        QVERIFY(grid().cellEditor()->height() > grid().visualRect(grid().model()->index(0, 1)).height());
+        QWidget *cell = QApplication::focusWidget();
+        QCOMPARE(cell, grid().cellEditor());
+        QTest::keyClick(cell, Qt::Key_Return);  // nothing changed: nothing stored
+        QVERIFY(!file().Changed());
+        QTest::keyClick(cell, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(cell, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(cell, QStringLiteral("Three"));
+        QTest::keyClick(cell, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClicks(cell, QStringLiteral("Four"));
+        QVERIFY(grid().isEditing());
+        QCOMPARE(grid().cellEditor()->document()->blockCount(), 4);
+        QTest::keyClick(cell, Qt::Key_Return);
+        const QString expected = QStringLiteral("Line one\r\nLine two\r\nThree\r\nFour");
+        QCOMPARE(file().Strings().Find(2057, 1)->Text(), expected);
+        QCOMPARE(grid().cellText(0, 1), expected);
+        QTest::keyClick(cell, Qt::Key_Escape);
+        // A new text with a break in it gets the file's own break.
+        QTest::keyClick(&grid(), Qt::Key_Down);
+        QTest::keyClick(&grid(), Qt::Key_F2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("lines"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);  // arrows still move between rows
+        QVERIFY(file().Save(0).ok());
+        QCOMPARE(textIn(readRes(path("P.res")), 2057, 1), expected);
+        QCOMPARE(textIn(readRes(path("P.res")), 2057, 2), QStringLiteral("two\r\nlines"));
     }
 
     void emptyingACellKeepsItsEntry()

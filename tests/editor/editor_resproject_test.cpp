@@ -6,6 +6,7 @@
 #include "platform/vbide/VBProjects.h"
 #include "platform/vbide/VbpFile.h"
 #include "platform/win32/SftTree.h"
+#include "platform/win32/SftTreeCellEditor.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/testlib/TestEnvironment.h"
 

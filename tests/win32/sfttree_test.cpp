@@ -1,4 +1,5 @@
 #include "platform/win32/SftTree.h"
+#include "platform/win32/SftTreeCellEditor.h"
 
 #include "tests/testlib/TestEnvironment.h"
 
@@ -7,11 +8,14 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QLineEdit>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QSignalSpy>
 #include <QtTest>
 
 using win32::SftTree;
+using win32::SftTreeCellEditor;
 using win32::SftTreeModel;
 
 class SftTreeTest : public QObject {
@@ -488,6 +492,141 @@ private slots:
         QCOMPARE(currentCell(tree), QPoint(0, 2));
         tree.setCurrentCell(7, 1);  // no such row: nothing changes
         QCOMPARE(currentCell(tree), QPoint(0, 2));
+    }
+
+    void shiftOrCtrlEnterBreaksTheLineAndEnterEnds()
+    {
+        SftTree tree;
+        fill(tree, {1});
+        tree.setCellText(0, 1, QStringLiteral("a\r\nb"));
+        QVERIFY(showFocused(tree));
+        QVERIFY(tree.beginEdit(0, 1));
+        SftTreeCellEditor *editor = tree.cellEditor();
+        QCOMPARE(editor->document()->blockCount(), 2);
+        QCOMPARE(editor->text(), QStringLiteral("a\r\nb"));
+        editor->moveCursor(QTextCursor::End);
+        QTest::keyClick(editor, Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClick(editor, 'c');
+        QTest::keyClick(editor, Qt::Key_Enter, Qt::ControlModifier);
+        QTest::keyClick(editor, 'd');
+        QVERIFY(tree.isEditing());
+        QCOMPARE(editor->text(), QStringLiteral("a\r\nb\r\nc\r\nd"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QVERIFY(!tree.isEditing());
+        QCOMPARE(tree.cellText(0, 1), QStringLiteral("a\r\nb\r\nc\r\nd"));
+    }
+
+    // Each row: the text as set, what is typed at its end, and the text given back.
+    void lineBreaksComeBackInTheTextsOwnStyle_data()
+    {
+        QTest::addColumn<QString>("original");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("CR LF") << "a\r\nb" << "\nc" << "a\r\nb\r\nc";
+        QTest::newRow("LF") << "a\nb" << "\nc" << "a\nb\nc";
+        QTest::newRow("CR") << "a\rb" << "\nc" << "a\rb\rc";
+        QTest::newRow("none yet: CR LF") << "ab" << "\nc" << "ab\r\nc";
+        QTest::newRow("mixed, untouched") << "a\r\nb\nc\rd" << "" << "a\r\nb\nc\rd";
+        QTest::newRow("mixed, edited") << "a\r\nb\nc" << "!" << "a\r\nb\r\nc!";
+        QTest::newRow("no-break space and line separator") << QStringLiteral("a\u00A0b\u2028c") << "!"
+                                                           << QStringLiteral("a\u00A0b\u2028c!");
+        QTest::newRow("trailing break") << "a\r\n" << "" << "a\r\n";
+        QTest::newRow("empty") << "" << "" << "";
+    }
+    void lineBreaksComeBackInTheTextsOwnStyle()
+    {
+        QFETCH(QString, original);
+        QFETCH(QString, typed);
+        QFETCH(QString, result);
+        SftTreeCellEditor editor;
+        editor.setMaxLength(SftTree::kMaxCellTextLength);
+        editor.setText(original);
+        editor.moveCursor(QTextCursor::End);
+        for (QChar c : typed) {
+            if (c == QLatin1Char('\n'))
+                editor.insertLineBreak();
+            else
+                QTest::keyClick(&editor, c.toLatin1());
+        }
+        QCOMPARE(editor.text(), result);
+    }
+
+    // The limit holds for the text as given back, where a break may be two units.
+    void maxLengthCountsBreaksAsGivenBackAndKeepsPairsWhole()
+    {
+        SftTreeCellEditor editor;
+        editor.setMaxLength(10);
+        editor.setText(QStringLiteral("abcd\r\nefg"));  // 9 units
+        editor.moveCursor(QTextCursor::End);
+        editor.insertLineBreak();  // 11: taken back
+        QCOMPARE(editor.text(), QStringLiteral("abcd\r\nefg"));
+        QTest::keyClick(&editor, 'h');
+        QCOMPARE(editor.text(), QStringLiteral("abcd\r\nefgh"));
+        QTest::keyClick(&editor, 'i');
+        QCOMPARE(editor.text(), QStringLiteral("abcd\r\nefgh"));
+        editor.setText(QStringLiteral("abcdefghi"));
+        editor.moveCursor(QTextCursor::End);
+        editor.insertPlainText(QString::fromUcs4(U"\U0001F600"));  // two units, one left: none of it stays
+        QCOMPARE(editor.text(), QStringLiteral("abcdefghi"));
+        editor.selectAll();
+        editor.insertPlainText(QStringLiteral("x\ny\nz\n0123456789"));  // a paste is cut to fit
+        QCOMPARE(editor.text(), QStringLiteral("x\r\ny\r\nz\r\n0"));
+    }
+
+    void editorGrowsToShowTheWholeTextWithinTheView()
+    {
+        SftTree tree;
+        tree.resize(400, 300);
+        QList<int> ids;
+        for (int id = 1; id <= 30; ++id)
+            ids.append(id);
+        fill(tree, ids);
+        const QString fiveLines = QStringLiteral("1\r\n2\r\n3\r\n4\r\n5");
+        tree.setCellText(0, 1, fiveLines);
+        QVERIFY(showFocused(tree));
+        QVERIFY(tree.beginEdit(0, 1));
+        const QRect cell = tree.visualRect(tree.grid().index(0, 1));
+        const int lineHeight = QFontMetrics(tree.cellEditor()->font()).lineSpacing();
+        QVERIFY(tree.cellEditor()->height() >= 5 * lineHeight);
+        QCOMPARE(tree.cellEditor()->geometry().top(), cell.top());
+        QCOMPARE(tree.cellEditor()->width(), cell.width());
+        // Typing another line makes it taller still.
+        const int before = tree.cellEditor()->height();
+        tree.cellEditor()->moveCursor(QTextCursor::End);
+        QTest::keyClick(tree.cellEditor(), Qt::Key_Return, Qt::ShiftModifier);
+        QVERIFY(tree.cellEditor()->height() > before);
+        tree.endEdit(false);
+        // Near the foot of the view it moves up rather than run off it.
+        tree.scrollToTop();
+        int last = 0;
+        while (last + 1 < tree.itemCount() && tree.visualRect(tree.grid().index(last + 1, 1)).bottom() < tree.viewport()->height())
+            ++last;
+        tree.setCellText(last, 1, fiveLines);
+        QVERIFY(tree.beginEdit(last, 1));
+        QVERIFY(tree.cellEditor()->geometry().bottom() < tree.viewport()->height());
+        QVERIFY(tree.cellEditor()->height() >= 5 * lineHeight);
+    }
+
+    void aTextOfSeveralLinesShowsOnOneLineWithItsWholeTextInTheTip()
+    {
+        SftTree tree;
+        tree.resize(500, 200);
+        fill(tree, {1});
+        tree.setCellText(0, 1, QStringLiteral("one\r\ntwo\nthree <b>"));
+        const QModelIndex cell = tree.grid().index(0, 1);
+        auto *delegate = qobject_cast<QStyledItemDelegate *>(tree.itemDelegate());
+        QVERIFY(delegate);
+        QCOMPARE(delegate->displayText(cell.data(), QLocale()), QStringLiteral("one\u21B5two\u21B5three <b>"));
+        QCOMPARE(cell.data(Qt::ToolTipRole).toString(), QStringLiteral("one\ntwo\nthree <b>"));
+        QVERIFY(!tree.grid().index(0, 2).data(Qt::ToolTipRole).isValid());  // one line: no tip
+        QCOMPARE(tree.cellText(0, 1), QStringLiteral("one\r\ntwo\nthree <b>"));  // the text itself is untouched
+        QVERIFY(showFocused(tree));
+        const QPoint at = tree.visualRect(cell).center();
+        QHelpEvent help(QEvent::ToolTip, at, tree.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree.viewport(), &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY(QToolTip::text().contains(QStringLiteral("one<br>two<br>three &lt;b&gt;")));
+        QToolTip::hideText();
     }
 
     void structuralChangesCloseTheEditorWithoutAnEdit()

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+#include <functional>
+
+namespace win32 {
+
+// Draws the grid's cells: a text of several lines on one line with a mark at
+// each break, and a cell cut off by the viewport's edge laid out in its visible
+// part, so that a right-aligned text still shows where the cell can be seen.
+class SftTreeCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    static constexpr char16_t kLineBreakMark = u'\u21B5';  // ↵
+
+    // visibleArea gives, in viewport coordinates, where the cell of a column can be seen.
+    SftTreeCellDelegate(std::function<QRect(int column)> visibleArea, QObject *parent = nullptr);
+
+    QString displayText(const QVariant &value, const QLocale &locale) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
+
+    static QString oneLine(const QString &text);
+
+private:
+    std::function<QRect(int column)> m_visibleArea;
+};
+
+} // namespace win32
