@@ -131,6 +131,9 @@ private:
     void CreateToolbar();
     void CreateColumnMenu();
     void LayoutControls();
+    QString CurrentProjectFile() const;
+    // Remembers the order and widths of the current project's language columns.
+    void StoreColumnLayout();
     // Ends an open cell edit with acceptance, so that its text reaches the resource file.
     void CommitPendingEdit();
     // Shows mCurrentProject's entry as the list's selection, or none.

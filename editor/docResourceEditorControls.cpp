@@ -111,6 +111,7 @@ void docResourceEditor::CreateControls()
     connect(m_sftTree, &win32::SftTree::ItemClick, this, &docResourceEditor::SftTree_ItemClick);
     connect(m_sftTree, &win32::SftTree::AfterEdit, this, &docResourceEditor::SftTree_AfterEdit);
     connect(m_sftTree, &win32::SftTree::CEKeyDown, this, &docResourceEditor::SftTree_CEKeyDown);
+    connect(m_sftTree, &win32::SftTree::ColumnLayoutChanged, this, &docResourceEditor::StoreColumnLayout);
 
     CreateColumnMenu();
     nameTextlessControls(*this);

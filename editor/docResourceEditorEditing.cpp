@@ -116,6 +116,17 @@ void docResourceEditor::NewResString()
         }
         int row = -1;
         AddLineInitFonts(static_cast<qint32>(newId), row);
+        // The new row is selected and its first language cell opened for typing.
+        if (row < 0)
+            return;
+        m_sftTree->selectRow(row);
+        const int column = m_sftTree->firstEditableColumn();
+        if (m_sftTree->columnEditable(column)) {
+            m_sftTree->setEditFont(m_sftTree->cellFont(row, column));
+            m_sftTree->beginEdit(row, column);
+        } else {
+            m_sftTree->setCurrentCell(row, column);
+        }
     });
 }
 
@@ -151,6 +162,10 @@ void docResourceEditor::AddLanguage()
         mLastLanguage = mLanguageCount - 1;
         SetColumns();
         ShowResourceStrings(mCurrentProject);
+        // The new column is brought into view, its first cell current.
+        m_sftTree->scrollToColumn(language.Column);
+        m_sftTree->setCurrentCell(0, language.Column);
+        m_sftTree->setFocus(Qt::OtherFocusReason);
     });
 }
 

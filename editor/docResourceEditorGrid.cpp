@@ -2,9 +2,11 @@
 // and the grid's click, edit and key events.
 #include "editor/docResourceEditor.h"
 
+#include "editor/ColumnLayout.h"
 #include "editor/clsProject.h"
 #include "languages/modUtilFonts.h"
 #include "platform/resutil/ResFile.h"
+#include "platform/vbide/VBProject.h"
 #include "platform/win32/Interaction.h"
 #include "platform/win32/SftTree.h"
 #include "support/ErrorTrap.h"
@@ -91,6 +93,39 @@ void docResourceEditor::SetColumns()
             m_sftTree->setColumnWidthTwips(language.Column, kLanguageColumnWidth);
             m_sftTree->setColumnEditable(language.Column, true);
         }
+        // The order and widths the user left this project's columns in.
+        QList<int> order;
+        for (const ColumnPlacement &placement : GetStoredColumnLayout(CurrentProjectFile())) {
+            for (int i = 0; i <= mLastLanguage; ++i) {
+                if (mLanguages[i].LocaleID == placement.LocaleID) {
+                    order.append(mLanguages[i].Column);
+                    m_sftTree->setColumnWidthTwips(mLanguages[i].Column, placement.WidthTwips);
+                    break;
+                }
+            }
+        }
+        m_sftTree->setColumnOrder(order);
+    });
+}
+
+QString docResourceEditor::CurrentProjectFile() const
+{
+    return mCurrentProject && mCurrentProject->Project() ? mCurrentProject->Project()->FileName() : QString();
+}
+
+void docResourceEditor::StoreColumnLayout()
+{
+    qm::trap("StoreColumnLayout", [&] {
+        QList<ColumnPlacement> columns;
+        for (int column : m_sftTree->columnOrder()) {
+            for (int i = 0; i <= mLastLanguage; ++i) {
+                if (mLanguages[i].Column == column) {
+                    columns.append({mLanguages[i].LocaleID, m_sftTree->columnWidthTwips(column)});
+                    break;
+                }
+            }
+        }
+        ::StoreColumnLayout(CurrentProjectFile(), columns);
     });
 }
 
@@ -233,13 +268,9 @@ void docResourceEditor::SftTree_CEKeyDown(int &KeyCode, int Shift, int Row, int 
             break;
         case SftTree::KeyTab:
             KeyCode = 0;
-            if (Shift & SftTree::ShiftMask) {
-                targetColumn = Column - 1;
-                move = targetColumn >= 1;
-            } else {
-                targetColumn = Column + 1;
-                move = targetColumn < m_sftTree->columnCount();
-            }
+            // Left and right as the columns are shown, which the user may have reordered.
+            targetColumn = m_sftTree->columnBeside(Column, (Shift & SftTree::ShiftMask) ? -1 : 1);
+            move = targetColumn >= 1;
             // At the edge nothing moves, but Tab still stores what was typed.
             if (!move) {
                 targetColumn = Column;

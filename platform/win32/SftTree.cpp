@@ -2,6 +2,7 @@
 
 #include "platform/win32/SftTreeCellDelegate.h"
 #include "platform/win32/SftTreeCellEditor.h"
+#include "platform/win32/SftTreeHeader.h"
 #include "platform/win32/VirtualKey.h"
 
 #include <QCoreApplication>
@@ -11,9 +12,12 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 
 namespace win32 {
@@ -45,6 +49,7 @@ bool typesCharacter(const QKeyEvent &event)
 
 SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(this))
 {
+    setHeader(new SftTreeHeader(Qt::Horizontal, this));
     setModel(m_model);
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -56,7 +61,8 @@ SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(
     setSortingEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     header()->setStretchLastSection(false);
-    header()->setSectionsMovable(false);
+    header()->setSectionsMovable(true);
+    header()->setFirstSectionMovable(false);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     header()->setMinimumSectionSize(1);
@@ -64,10 +70,12 @@ SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(
     m_model->setBaseFont(font());
 
     connect(header(), &QHeaderView::sectionResized, this, &SftTree::sectionResized);
+    connect(header(), &QHeaderView::sectionMoved, this, &SftTree::sectionMoved);
     connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_resetting = true; });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         m_resetting = false;
         applyColumnSettings();
+        applyColumnOrder();
         ensureCurrentCell();
     });
     connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] { ensureCurrentCell(); });
@@ -95,7 +103,59 @@ void SftTree::setColumnCount(int count)
 {
     closeEditor();
     m_columns.resize(static_cast<std::size_t>(std::max(count, 0)));
+    m_order.resize(m_columns.size());
+    std::iota(m_order.begin(), m_order.end(), 0);
     m_model->setColumns(count);
+    applyColumnOrder();
+}
+
+void SftTree::setColumnOrder(const QList<int> &columns)
+{
+    std::vector<int> order{0};
+    for (int column : columns) {
+        if (column > 0 && column < columnCount() && std::find(order.begin(), order.end(), column) == order.end())
+            order.push_back(column);
+    }
+    for (int column = 1; column < columnCount(); ++column) {
+        if (std::find(order.begin(), order.end(), column) == order.end())
+            order.push_back(column);
+    }
+    if (columnCount() == 0)
+        order.clear();
+    m_order = order;
+    applyColumnOrder();
+}
+
+QList<int> SftTree::columnOrder() const
+{
+    QList<int> order;
+    for (int visual = 0; visual < header()->count(); ++visual)
+        order.append(header()->logicalIndex(visual));
+    return order;
+}
+
+int SftTree::columnBeside(int column, int step) const
+{
+    if (column < 0 || column >= header()->count())
+        return -1;
+    const int visual = header()->visualIndex(column) + step;
+    return visual >= 0 && visual < header()->count() ? header()->logicalIndex(visual) : -1;
+}
+
+void SftTree::scrollToColumn(int column)
+{
+    if (column <= 0 || column >= header()->count())
+        return;  // column 0 is always in view
+    QScrollBar *bar = horizontalScrollBar();
+    // Once scrolled, column 0 covers the left of the view.
+    const int covered = header()->visualIndex(0) == 0 ? header()->sectionSize(0) : 0;
+    const int position = header()->sectionPosition(column);
+    const int width = header()->sectionSize(column);
+    const int viewWidth = viewport()->width();
+    if (position - bar->value() < covered)
+        bar->setValue(position - covered);
+    else if (position + width - bar->value() > viewWidth)
+        bar->setValue(std::min(position - covered, position + width - viewWidth));
 }
 
 void SftTree::setColumnCaption(int column, const QString &caption) { m_model->setColumnCaption(column, caption); }
@@ -273,7 +333,7 @@ QModelIndex SftTree::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers
         return {};
     const QModelIndex current = currentIndex();
     if (!current.isValid())
-        return m_model->index(0, firstCellColumn());
+        return m_model->index(0, firstEditableColumn());
     int row = current.row();
     int visual = header()->visualIndex(current.column());
     const bool ctrl = modifiers & Qt::ControlModifier;
@@ -312,6 +372,52 @@ QModelIndex SftTree::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers
         return current;
     }
     return m_model->index(row, header()->logicalIndex(visual));
+}
+
+QModelIndex SftTree::indexAt(const QPoint &point) const
+{
+    // Column 0 drawn at the left edge over the columns scrolled under it.
+    const int frozen = frozenWidth();
+    if (frozen > 0 && point.x() >= 0 && point.x() < frozen)
+        return QTreeView::indexAt(QPoint(header()->sectionViewportPosition(0) + point.x(), point.y()));
+    return QTreeView::indexAt(point);
+}
+
+QRect SftTree::visualRect(const QModelIndex &index) const
+{
+    QRect rect = QTreeView::visualRect(index);
+    if (index.isValid() && index.column() == 0 && !rect.isEmpty() && frozenWidth() > 0)
+        rect.moveLeft(0);
+    return rect;
+}
+
+void SftTree::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    QTreeView::scrollTo(index, hint);
+    if (index.isValid())
+        scrollToColumn(index.column());
+}
+
+void SftTree::drawRow(QPainter *painter, const QStyleOptionViewItem &options, const QModelIndex &index) const
+{
+    QTreeView::drawRow(painter, options, index);
+    const int frozen = frozenWidth();
+    if (frozen <= 0)
+        return;
+    const QModelIndex id = index.siblingAtColumn(0);
+    QStyleOptionViewItem option = options;
+    option.rect = QRect(0, options.rect.top(), frozen, options.rect.height());
+    option.state.setFlag(QStyle::State_Selected, selectionModel()->isSelected(id));
+    option.state.setFlag(QStyle::State_HasFocus, id == currentIndex() && hasFocus());
+    option.viewItemPosition = QStyleOptionViewItem::OnlyOne;
+    painter->save();
+    painter->setClipRect(option.rect);
+    painter->fillRect(option.rect, palette().brush(QPalette::Base));
+    style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, painter, this);
+    itemDelegateForIndex(id)->paint(painter, option, id);
+    painter->setPen(palette().color(QPalette::Mid));
+    painter->drawLine(frozen - 1, option.rect.top(), frozen - 1, option.rect.bottom());
+    painter->restore();
 }
 
 QItemSelectionModel::SelectionFlags SftTree::selectionCommand(const QModelIndex &index, const QEvent *event) const
@@ -368,6 +474,20 @@ void SftTree::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // Ctrl+Shift+Left/Right moves the current column, as dragging its header does.
+    if ((event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)
+        && event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        if (current.isValid() && current.column() != 0) {
+            const int from = header()->visualIndex(current.column());
+            const int to = from + (event->key() == Qt::Key_Left ? -1 : 1);
+            if (to >= 1 && to < header()->count()) {
+                header()->moveSection(from, to);
+                scrollTo(current);
+            }
+        }
+        event->accept();
+        return;
+    }
     if (opensMenu(*event)) {
         m_menuKeyHandled = event->key() == Qt::Key_Menu;
         openMenuFromKeyboard(shiftState(event->modifiers()));
@@ -406,7 +526,7 @@ void SftTree::openMenuFromKeyboard(int shift)
         return;
     }
     // No rows: the menu of the first column's header, which can still add a string.
-    const int column = firstCellColumn();
+    const int column = firstEditableColumn();
     if (column < 0)
         return;
     m_lastClickPosition =
@@ -414,7 +534,7 @@ void SftTree::openMenuFromKeyboard(int shift)
     emit ItemClick(-1, column, AreaColumnHeader, RightButton, shift);
 }
 
-int SftTree::firstCellColumn() const
+int SftTree::firstEditableColumn() const
 {
     const int count = header()->count();
     for (int visual = 0; visual < count; ++visual) {
@@ -429,7 +549,7 @@ void SftTree::ensureCurrentCell()
 {
     if (currentIndex().isValid() || itemCount() == 0 || !selectionModel())
         return;
-    selectionModel()->setCurrentIndex(m_model->index(0, firstCellColumn()), QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(m_model->index(0, firstEditableColumn()), QItemSelectionModel::NoUpdate);
 }
 
 bool SftTree::event(QEvent *event)
@@ -446,6 +566,11 @@ bool SftTree::event(QEvent *event)
 void SftTree::scrollContentsBy(int dx, int dy)
 {
     QTreeView::scrollContentsBy(dx, dy);
+    // Moving pixels sideways would move the frozen column with them.
+    if (dx != 0) {
+        viewport()->update();
+        header()->viewport()->update();
+    }
     placeEditor();
 }
 
@@ -473,6 +598,13 @@ bool SftTree::eventFilter(QObject *watched, QEvent *event)
         const auto *mouse = static_cast<QMouseEvent *>(event);
         m_lastClickPosition = mouse->globalPosition().toPoint();
         const int x = mouse->position().toPoint().x();
+        if (x < frozenWidth()) {
+            // Column 0's header, drawn over the sections scrolled under it: never dragged or resized.
+            emit ItemClick(-1, 0, AreaColumnHeader, buttonCode(mouse->button()), shiftState(mouse->modifiers()));
+            return true;
+        }
+        m_headerPressed = mouse->button() == Qt::LeftButton;
+        m_resizedByUser = false;
         const int column = header()->logicalIndexAt(x);
         if (mouse->button() == Qt::LeftButton) {
             // Near a section edge the press starts a resize; leave it to the header.
@@ -484,6 +616,11 @@ bool SftTree::eventFilter(QObject *watched, QEvent *event)
         emit ItemClick(-1, column, column < 0 ? AreaNone : AreaColumnHeader, buttonCode(mouse->button()),
                        shiftState(mouse->modifiers()));
         return mouse->button() != Qt::LeftButton;
+    }
+    if (watched == header()->viewport() && event->type() == QEvent::MouseButtonRelease && m_headerPressed) {
+        m_headerPressed = false;
+        if (std::exchange(m_resizedByUser, false))
+            emit ColumnLayoutChanged();
     }
     return QTreeView::eventFilter(watched, event);
 }
@@ -517,6 +654,8 @@ void SftTree::sectionResized(int column, int, int newSize)
     }
     // A width the user dragged to survives the next refill.
     settings.widthPixels = newSize;
+    if (m_headerPressed)
+        m_resizedByUser = true;
     placeEditor();
 }
 
@@ -561,7 +700,49 @@ void SftTree::placeEditor()
     m_editor->setGeometry(cell.left(), top, cell.width(), height);
 }
 
-QRect SftTree::visibleCellArea(int) const { return viewport()->rect(); }
+QRect SftTree::visibleCellArea(int column) const
+{
+    QRect area = viewport()->rect();
+    if (column != 0)
+        area.setLeft(frozenWidth());
+    return area;
+}
+
+int SftTree::frozenWidth() const
+{
+    if (header()->count() < 2 || header()->visualIndex(0) != 0 || header()->offset() <= 0)
+        return 0;
+    const int width = header()->sectionSize(0);
+    return width < viewport()->width() ? width : 0;
+}
+
+void SftTree::applyColumnOrder()
+{
+    if (static_cast<int>(m_order.size()) != header()->count())
+        return;
+    m_applyingSettings = true;
+    for (int visual = 0; visual < static_cast<int>(m_order.size()); ++visual) {
+        const int from = header()->visualIndex(m_order[visual]);
+        if (from != visual)
+            header()->moveSection(from, visual);
+    }
+    m_applyingSettings = false;
+}
+
+void SftTree::sectionMoved()
+{
+    if (m_applyingSettings)
+        return;
+    if (header()->visualIndex(0) != 0) {
+        m_applyingSettings = true;
+        header()->moveSection(header()->visualIndex(0), 0);
+        m_applyingSettings = false;
+    }
+    const QList<int> order = columnOrder();
+    m_order.assign(order.begin(), order.end());
+    placeEditor();
+    emit ColumnLayoutChanged();
+}
 
 void SftTree::closeEditor()
 {

@@ -49,6 +49,15 @@ public:
     int columnWidthTwips(int column) const;
     void setColumnMinWidthTwips(int column, int twips);
     int columnMinWidthTwips(int column) const;
+    // Order left to right: column 0 stays first (and in view when the grid is
+    // scrolled sideways); the columns given follow in that order, the rest after them.
+    // The order survives refills while the number of columns stays.
+    void setColumnOrder(const QList<int> &columns);
+    QList<int> columnOrder() const;  // column 0 first
+    // The column `step` places to the right (to the left when negative), or -1.
+    int columnBeside(int column, int step) const;
+    int firstEditableColumn() const;
+    void scrollToColumn(int column);
     // Whether the cell editor may be started on this column's cells.
     void setColumnEditable(int column, bool editable);
     bool columnEditable(int column) const;
@@ -92,6 +101,10 @@ public:
     int editColumn() const { return m_editColumn; }
     SftTreeCellEditor *cellEditor() const { return m_editor; }
 
+    QModelIndex indexAt(const QPoint &point) const override;
+    QRect visualRect(const QModelIndex &index) const override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
     static int twipsToPixels(int twips);
     static int pixelsToTwips(int pixels);
 
@@ -100,6 +113,8 @@ signals:
     // Raised when an edit ends with acceptance, before the cell shows the text;
     // a handler may change the text.
     void AfterEdit(QString &newText, int row, int column);
+    // The user moved a column or finished resizing one.
+    void ColumnLayoutChanged();
     // Raised for each key pressed in the cell editor; a handler sets key to 0 to swallow it.
     void CEKeyDown(int &key, int shift, int row, int column, const QString &text);
 
@@ -108,6 +123,7 @@ protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
                                                          const QEvent *event = nullptr) const override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void drawRow(QPainter *painter, const QStyleOptionViewItem &options, const QModelIndex &index) const override;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
@@ -126,7 +142,9 @@ private:
     bool editorKeyPress(QKeyEvent *event);
     bool startTypingInCell(QKeyEvent *event);
     void openMenuFromKeyboard(int shift);
-    int firstCellColumn() const;
+    int frozenWidth() const;
+    void applyColumnOrder();
+    void sectionMoved();
     void ensureCurrentCell();
     void placeEditor();
     // Where a cell of the column can be seen, in viewport coordinates.
@@ -147,6 +165,9 @@ private:
     int m_editColumn = -1;
     bool m_ending = false;
     QPoint m_lastClickPosition;
+    std::vector<int> m_order;  // logical columns left to right
+    bool m_headerPressed = false;
+    bool m_resizedByUser = false;
     bool m_menuKeyHandled = false;  // the Menu key's own context-menu event is not a second request
 };
 

@@ -15,13 +15,17 @@
 #include "platform/vbide/VBProject.h"
 #include "platform/vbide/VBProjects.h"
 #include "platform/win32/SftTree.h"
+#include "platform/win32/SftTreeCellEditor.h"
 #include "support/Globals.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -263,6 +267,53 @@ private slots:
             QCOMPARE(m_user->messageBoxes[0].title, kTitle);
             QVERIFY(m_user->messageBoxes[0].prompt.contains(QStringLiteral("65535")));
         }
+    }
+
+    // The row is selected and its first language cell (as the columns are shown) opened for typing.
+    void newStringSelectsItsRowAndOpensItsFirstLanguageCell()
+    {
+        show({{kEnglish, 1, "One"}, {kGerman, 1, "Eins"}});
+        grid().header()->moveSection(grid().header()->visualIndex(columnOf(kEnglish)), 1);
+        m_editor->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+        click("insertstring");
+        const int row = rowOf(2);
+        QCOMPARE(grid().selectedRow(), row);
+        QVERIFY(grid().isEditing());
+        QCOMPARE(grid().editRow(), row);
+        QCOMPARE(grid().editColumn(), columnOf(kEnglish));
+        QCOMPARE(grid().cellEditor()->font().families().value(0), grid().cellFont(row, columnOf(kEnglish)));
+        QCOMPARE(QApplication::focusWidget(), grid().cellEditor());
+        QTest::keyClicks(grid().cellEditor(), QStringLiteral("Two"));
+        QTest::keyClick(grid().cellEditor(), Qt::Key_Return);
+        QCOMPARE(file().Strings().Find(kEnglish, 2)->Text(), QStringLiteral("Two"));
+        // A second one right away leaves the first row's empty cell as it was.
+        click("insertstring");
+        QCOMPARE(rowIds(), (QList<qint32>{1, 2, 3}));
+        QCOMPARE(grid().editRow(), rowOf(3));
+        QVERIFY(!file().Strings().Find(kGerman, 2));
+    }
+
+    void anAddedLanguageIsScrolledIntoViewWithItsFirstCellCurrent()
+    {
+        QList<Entry> entries;
+        for (qint32 lcid : {1025, 1031, 1036, 1040, 1043, 2057})
+            entries.append({lcid, 1, QStringLiteral("x")});
+        entries.append({2057, 2, QStringLiteral("y")});
+        show(entries);
+        m_editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_editor.get()));
+        QCOMPARE(grid().horizontalScrollBar()->value(), 0);
+        answerAddLanguage(kJapanese);
+        click("addlanguage");
+        const int japanese = columnOf(kJapanese);
+        QCOMPARE(grid().currentRow(), 0);
+        QCOMPARE(grid().currentColumn(), japanese);
+        const QRect cell = grid().visualRect(grid().model()->index(0, japanese));
+        QVERIFY(grid().horizontalScrollBar()->value() > 0);
+        QVERIFY(cell.left() >= grid().header()->sectionSize(0));  // not under the frozen ID column
+        QVERIFY(cell.right() <= grid().viewport()->width());
+        QVERIFY(grid().hasFocus());
     }
 
     void newRowWithoutTextIsNotSavedAndGoneAfterRefresh()

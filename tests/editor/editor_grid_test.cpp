@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QMenu>
 #include <QToolBar>
 #include <QTemporaryDir>
@@ -248,6 +249,42 @@ private slots:
         QVERIFY(file().Save(0).ok());
         QCOMPARE(textIn(readRes(path("P.res")), 2057, 1), expected);
         QCOMPARE(textIn(readRes(path("P.res")), 2057, 2), QStringLiteral("two\r\nlines"));
+    }
+
+    // Dragging a header reorders the columns; the order, and a width dragged to, stay with the project file.
+    void columnOrderAndWidthsAreRememberedPerProject()
+    {
+        show({{2057, 1, "one"}, {1031, 1, "eins"}, {1036, 1, "un"}});
+        const int german = columnOf(1031), french = columnOf(1036), english = columnOf(2057);
+        QCOMPARE(grid().columnOrder(), (QList<int>{0, german, french, english}));
+        grid().header()->moveSection(grid().header()->visualIndex(english), 1);  // as a drag does
+        QCOMPARE(grid().columnOrder(), (QList<int>{0, english, german, french}));
+        // Tab follows the columns as shown.
+        click(0, english);
+        QCOMPARE(press(SftTree::KeyTab), 0);
+        QCOMPARE(grid().editColumn(), german);
+        QCOMPARE(press(SftTree::KeyTab, SftTree::ShiftMask), 0);
+        QCOMPARE(press(SftTree::KeyTab, SftTree::ShiftMask), 0);  // the first language: stays
+        QCOMPARE(grid().editColumn(), english);
+        grid().endEdit(false);
+        m_editor->Refresh();
+        QCOMPARE(grid().columnOrder(), (QList<int>{0, english, german, french}));
+        // Another editor on the same project file finds the same order; another project does not.
+        writeRes(path("Q.res"), {{2057, 1, "one"}, {1031, 1, "eins"}, {1036, 1, "un"}});
+        writeProject(m_dir->path(), "Q", "Q.res");
+        QVERIFY(m_vbe->VBProjects()->AddFromFile(path("Q.vbp")));
+        m_editor = std::make_unique<docResourceEditor>();
+        m_editor->setVBE(m_vbe.get());
+        m_editor->cboProjects()->setCurrentIndex(1);
+        m_editor->cboProjects_Click();
+        QCOMPARE(grid().columnOrder(), (QList<int>{0, 1, 2, 3}));
+        m_editor->cboProjects()->setCurrentIndex(0);
+        m_editor->cboProjects_Click();
+        QCOMPARE(grid().columnOrder(), (QList<int>{0, english, german, french}));
+        // The ID column cannot be dragged away from the left edge.
+        grid().header()->moveSection(0, 2);
+        QCOMPARE(grid().columnOrder().value(0), 0);
+        QCOMPARE(grid().columnOrder(), (QList<int>{0, english, german, french}));
     }
 
     void emptyingACellKeepsItsEntry()

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
 #include <QToolTip>
@@ -627,6 +628,100 @@ private slots:
         QTRY_VERIFY(QToolTip::isVisible());
         QVERIFY(QToolTip::text().contains(QStringLiteral("one<br>two<br>three &lt;b&gt;")));
         QToolTip::hideText();
+    }
+
+    void theIdColumnStaysInViewWhenScrolledSideways()
+    {
+        SftTree tree;
+        tree.resize(300, 200);
+        fill(tree, {1, 2, 3});
+        tree.setColumnWidthTwips(0, 900);  // 60 pixels
+        tree.setColumnWidthTwips(1, 3000);
+        tree.setColumnWidthTwips(2, 3000);
+        QVERIFY(showFocused(tree));
+        tree.horizontalScrollBar()->setValue(tree.horizontalScrollBar()->maximum());
+        QVERIFY(tree.horizontalScrollBar()->value() > 60);
+        const QRect id = tree.visualRect(tree.grid().index(1, 0));
+        QCOMPARE(id.left(), 0);
+        QCOMPARE(id.width(), 60);
+        QCOMPARE(tree.indexAt(QPoint(10, id.center().y())), tree.grid().index(1, 0));
+        QSignalSpy clicks(&tree, &SftTree::ItemClick);
+        QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, QPoint(10, id.center().y()));
+        QCOMPARE(clicks.size(), 1);
+        QCOMPARE(clicks[0][0].toInt(), 1);
+        QCOMPARE(clicks[0][1].toInt(), 0);
+        // The ID column is drawn there: its header and text cover what scrolled under it.
+        const QImage shown = tree.grab().toImage();
+        QVERIFY(!shown.isNull());
+        // A cell half under it is brought out, not left covered.
+        tree.setCurrentCell(1, 1);
+        QVERIFY(tree.visualRect(tree.grid().index(1, 1)).left() >= 60 || tree.horizontalScrollBar()->value() == 0);
+        tree.setCurrentCell(1, 2);
+        tree.horizontalScrollBar()->setValue(tree.horizontalScrollBar()->value() + 30);
+        tree.scrollToColumn(2);
+        QVERIFY(tree.visualRect(tree.grid().index(1, 2)).left() >= 60);
+    }
+
+    // The visible part of a cut-off right-aligned text shows text, not blank space.
+    void aCutOffRightToLeftTextShowsInItsVisiblePart()
+    {
+        SftTree tree;
+        tree.resize(300, 120);
+        tree.setColumnCount(2);
+        tree.setColumnWidthTwips(0, 900);
+        tree.setColumnWidthTwips(1, 9000);  // 600 pixels, far wider than the view
+        const int row = tree.addItem(QStringLiteral("1"));
+        tree.setCellText(row, 1, QStringLiteral("שלום עולם"));
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        const QRect cell = tree.visualRect(tree.grid().index(row, 1));
+        QVERIFY(cell.right() > tree.viewport()->width());
+        const QImage shown = tree.viewport()->grab().toImage();
+        const QColor base = tree.palette().color(QPalette::Base);
+        int inked = 0;
+        for (int x = cell.left() + 1; x < tree.viewport()->width(); ++x) {
+            for (int y = cell.top() + 1; y < cell.bottom(); ++y) {
+                const QColor pixel = shown.pixelColor(x * shown.width() / tree.viewport()->width(),
+                                                      y * shown.height() / tree.viewport()->height());
+                if (qAbs(pixel.lightness() - base.lightness()) > 80)
+                    ++inked;
+            }
+        }
+        QVERIFY2(inked > 10, qPrintable(QString::number(inked)));
+    }
+
+    void columnsKeepTheirOrderWithColumn0First()
+    {
+        SftTree tree;
+        fill(tree, {1, 2});
+        QSignalSpy changes(&tree, &SftTree::ColumnLayoutChanged);
+        tree.setColumnOrder({2, 7, 0, 2});  // unknown and repeated columns are left out
+        QCOMPARE(tree.columnOrder(), (QList<int>{0, 2, 1}));
+        QCOMPARE(changes.size(), 0);  // not the user's doing
+        QCOMPARE(tree.columnBeside(2, 1), 1);
+        QCOMPARE(tree.columnBeside(2, -1), 0);
+        QCOMPARE(tree.columnBeside(1, 1), -1);
+        tree.setRedraw(false);
+        tree.clear();
+        tree.addItem(QStringLiteral("5"));
+        tree.setRedraw(true);
+        QCOMPARE(tree.columnOrder(), (QList<int>{0, 2, 1}));
+        tree.header()->moveSection(0, 2);  // column 0 goes back to the left edge
+        QCOMPARE(tree.columnOrder().value(0), 0);
+        QCOMPARE(changes.size(), 1);
+        // Ctrl+Shift+Left/Right moves the current column; never before column 0.
+        QVERIFY(showFocused(tree));
+        tree.setColumnOrder({});
+        tree.setCurrentCell(0, 2);
+        QTest::keyClick(&tree, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(tree.columnOrder(), (QList<int>{0, 2, 1}));
+        QTest::keyClick(&tree, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(tree.columnOrder(), (QList<int>{0, 2, 1}));
+        QCOMPARE(tree.currentColumn(), 2);
+        QVERIFY(changes.size() >= 2);
+        // Another number of columns starts from the plain order.
+        tree.setColumnCount(4);
+        QCOMPARE(tree.columnOrder(), (QList<int>{0, 1, 2, 3}));
     }
 
     void structuralChangesCloseTheEditorWithoutAnEdit()
