@@ -42,6 +42,8 @@ qm::Status chooseSheet(ExportTarget &target)
     if (!target.workbook)
         return qm::makeError(QStringLiteral("%1: the workbook is not open.").arg(target.fileName));
     auto found = target.workbook->Worksheets().Item(target.sheetName);
+    if (!found && target.workbook->Worksheets().find(target.sheetName))
+        return at(found.error()); // there, but it cannot be read
     if (!found) {
         // No such sheet: the lookup's failure only means a new one is needed.
         auto added = target.workbook->Worksheets().Add();

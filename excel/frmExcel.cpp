@@ -365,9 +365,8 @@ void frmExcel::InitStep(int /*Step*/)
                 FileMissing = !fileExists(fileName);
                 if (!FileMissing) {
                     excel::Workbook *opened = qm::check(ExcelApp->Workbooks().Open(fileName));
-                    const int count = opened->Worksheets().Count();
-                    for (int i = 1; i <= count; ++i) {
-                        const QString name = qm::check(opened->Worksheets().Item(i))->Name();
+                    // Only the names: a sheet is read when the transfer asks for it.
+                    for (const QString &name : opened->Worksheets().Names()) {
                         WorksheetBox->addItem(name);
                         if (name == ProjectName && projectSheet < 0)
                             projectSheet = WorksheetBox->count() - 1;

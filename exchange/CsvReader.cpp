@@ -72,6 +72,11 @@ struct Parser {
         std::vector<QString> fields;
         const int startLine = line;
         for (;;) {
+            if (fields.size() >= size_t(MaxGridColumns)) {
+                *error = QStringLiteral("line %1 has more than %2 fields, more than a sheet has columns")
+                             .arg(startLine).arg(MaxGridColumns);
+                return fields;
+            }
             QString field;
             if (!atEnd() && text[pos] == u'"') {
                 ++pos;
@@ -173,10 +178,16 @@ qm::Result<Grid> readCsv(const QByteArray &bytes, QChar separator)
         std::vector<QString> fields = parser.record(&error);
         if (!error.isEmpty())
             return qm::makeError(error);
+        // Empty fields at the end of a record are kept as nothing.
+        while (!fields.empty() && fields.back().isEmpty())
+            fields.pop_back();
         cells += qint64(fields.size());
-        if (cells > MaxGridCells + qint64(2) * 16384)
-            return qm::makeError(QStringLiteral("line %1: the file holds more than the %2 cells an import can take")
-                                     .arg(parser.line).arg(MaxGridCells));
+        if (cells > MaxStoredGridCells)
+            return qm::makeError(QStringLiteral("line %1: the file holds more than %2 cells, the most one file may hold to be read")
+                                     .arg(parser.line).arg(MaxStoredGridCells));
+        if (qint64(grid.rows.size()) >= MaxGridRows)
+            return qm::makeError(QStringLiteral("line %1: the file has more than %2 records, more than a sheet has rows")
+                                     .arg(parser.line).arg(MaxGridRows));
         std::vector<GridCell> row;
         row.reserve(fields.size());
         for (QString &field : fields) {

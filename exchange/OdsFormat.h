@@ -19,7 +19,7 @@ namespace exchange {
 qm::Result<QByteArray> writeOds(const Grid &grid, const QByteArray *existing);
 
 // The sheet `sheetName` (empty: the first) of an .ods file. Bounded: the
-// inflated size by the zip reader, the cells by MaxGridCells, however many
+// inflated size by the zip reader, the cells by MaxStoredGridCells, however many
 // repeats a row or cell claims.
 qm::Result<Grid> readOds(const QByteArray &bytes, const QString &path, const QString &sheetName);
 qm::Result<QStringList> readOdsSheetNames(const QByteArray &bytes, const QString &path);

@@ -13,8 +13,8 @@ namespace {
 using excel::backend::attribute;
 using excel::backend::localName;
 
-constexpr qint64 kMaxRows = qint64(1) << 24;
-constexpr qint64 kMaxColumns = qint64(1) << 16;
+constexpr qint64 kMaxRows = MaxGridRows;
+constexpr qint64 kMaxColumns = MaxGridColumns;
 
 qint64 repeats(const char **attributes, const char *name)
 {
@@ -180,8 +180,8 @@ private:
             return;
         }
         m_cells += qint64(m_rowCells.size()) * m_rowRepeats;
-        if (m_cells > MaxGridCells) {
-            fault = QStringLiteral("the sheet holds more than the %1 cells an import can take").arg(MaxGridCells);
+        if (m_cells > MaxStoredGridCells) {
+            fault = QStringLiteral("the sheet holds more than %1 cells, the most one file may hold to be read").arg(MaxStoredGridCells);
             return;
         }
         grid.rows.resize(size_t(m_row));

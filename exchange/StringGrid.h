@@ -40,6 +40,11 @@ struct Grid {
 
 // The most body cells a table import takes, as for workbooks.
 inline constexpr qint64 MaxGridCells = ExcelTransfer::MaxImportCells;
+// The most cells a table file may hold, as a workbook file may (empty cells
+// at the end of a row are not kept), and the rows and columns of a sheet.
+inline constexpr qint64 MaxStoredGridCells = 4'000'000;
+inline constexpr qint64 MaxGridRows = 1'048'576;
+inline constexpr qint64 MaxGridColumns = 16'384;
 
 // The workbook export's layout, as a grid: row 1 the language names, row 2
 // the locale IDs from column 2 on, column 1 the string IDs from row 3 on,

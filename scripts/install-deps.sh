@@ -9,7 +9,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 BUILD_PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
-  libicu-dev libzip-dev libexpat1-dev libfreexl-dev libgsf-1-dev zlib1g-dev libdeflate-dev
+  libicu-dev libzip-dev libexpat1-dev libgsf-1-dev zlib1g-dev libdeflate-dev
   libfontconfig-dev libgl-dev ccache
 )
 RUN_PACKAGES=(

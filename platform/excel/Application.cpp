@@ -1,4 +1,5 @@
 #include "platform/excel/Application.h"
+#include "platform/excel/GsfLog.h"
 
 #include <expat.h>
 #include <gsf/gsf-utils.h>
@@ -13,7 +14,10 @@ qm::Result<std::unique_ptr<Application>> Application::Create()
     if (!qEnvironmentVariableIsEmpty("QM_EXCEL_UNAVAILABLE"))
         return qm::makeError(QStringLiteral("The workbook back end is switched off (QM_EXCEL_UNAVAILABLE is set)"));
     static std::once_flag gsfReady;
-    std::call_once(gsfReady, [] { gsf_init(); });
+    std::call_once(gsfReady, [] {
+        backend::routeGsfLog();
+        gsf_init();
+    });
     // The XML and zip libraries must be usable before anything is promised.
     XML_Parser parser = XML_ParserCreate("UTF-8");
     if (!parser)

@@ -1,12 +1,16 @@
 #include "platform/excel/Backends.h"
 #include "platform/excel/Constants.h"
 
+#include "platform/excel/BiffCodePage.h"
 #include "platform/excel/BiffStream.h"
+#include "platform/excel/ReadBudget.h"
 
 #include <cstring>
 #include <vector>
 
-// BIFF8 (Excel 97 to 2003) workbooks, read from the OLE2 container. Every
+// BIFF8 (Excel 97 to 2003) and BIFF5 (Excel 5.0 and 95) workbooks, read
+// from the OLE2 container. BIFF5 keeps its texts in 8-bit strings of the
+// workbook's code page and has no shared strings. Every
 // read goes through one bounds-checked cursor; nothing a record claims is
 // allocated before its bytes are there.
 namespace excel::backend {
@@ -14,8 +18,6 @@ namespace excel::backend {
 namespace {
 
 using namespace biff;
-
-constexpr std::size_t MaxCells = 20'000'000;
 
 double rkValue(std::uint32_t rk)
 {
@@ -34,14 +36,22 @@ struct SheetRef {
     std::uint32_t position;
 };
 
-class BiffReader {
+// The sheets of one .xls file: the globals are read when it is opened, each
+// sheet when it is first asked for.
+class BiffReader : public SheetSource {
 public:
-    BiffReader(Workbook &book, const QByteArray &stream) : m_book(book), m_stream(stream) {}
+    BiffReader(Workbook &book, QByteArray stream, bool biff5, const QString &path)
+        : m_book(book), m_stream(std::move(stream)), m_biff5(biff5), m_path(path) {}
 
-    qm::Status read()
+    // The globals; the sheet list and the cell formats go into the workbook
+    // unless it has them already (after a save).
+    qm::Status open(bool relink)
     {
-        if (auto globals = readGlobals(); !globals)
+        CellFormatTable scratch;
+        if (auto globals = readGlobals(relink ? scratch : m_book.formats()); !globals)
             return globals;
+        if (relink)
+            return {};
         for (int i = 0; i < int(m_sheets.size()); ++i) {
             const SheetRef &ref = m_sheets[size_t(i)];
             if (m_book.Worksheets().find(ref.name))
@@ -49,19 +59,28 @@ public:
             Worksheet &sheet = m_book.Worksheets().append(ref.name);
             sheet.sourceName = ref.name;
             sheet.sourceIndex = i;
-            if (auto read = readSheet(sheet, ref.position); !read)
-                return qm::makeError(QStringLiteral("sheet \"%1\": %2").arg(ref.name, read.errorString()));
+            sheet.setLoaded(false);
         }
         return {};
     }
 
+    qm::Status load(Worksheet &sheet) override
+    {
+        const QString failed = QStringLiteral("%1: sheet \"%2\": %3").arg(m_path, sheet.Name());
+        if (sheet.sourceIndex < 0 || size_t(sheet.sourceIndex) >= m_sheets.size())
+            return qm::makeError(failed.arg(QStringLiteral("the file has no such sheet")));
+        if (auto read = readSheet(sheet, m_sheets[size_t(sheet.sourceIndex)].position); !read)
+            return qm::makeError(failed.arg(read.errorString()));
+        return {};
+    }
+
 private:
-    qm::Status readGlobals()
+    qm::Status readGlobals(CellFormatTable &formats)
     {
         Record r;
         if (!recordAt(m_stream, 0, &r) || r.type != 0x0809)
             return qm::makeError(QStringLiteral("the workbook stream does not begin with a BOF record"));
-        CellFormatTable &formats = m_book.formats();
+        const ReadLimits &limits = ReadLimits::current();
         formats.clear();
         SstReader sst;
         bool inSst = false;
@@ -73,9 +92,15 @@ private:
             case 0x002F:
                 return qm::makeError(QStringLiteral("is protected by a password and cannot be read"));
             case 0x0022: m_book.date1904 = c.u16() == 1; break;
+            case 0x0042: {
+                const unsigned codePage = c.u16();
+                if (m_biff5 && !m_codePage.set(codePage))
+                    return qm::makeError(QStringLiteral("its texts are in code page %1, which cannot be read here").arg(codePage));
+                break;
+            }
             case 0x041E: {
                 const unsigned id = c.u16();
-                formats.numFmts[int(id)] = readString(c, 2);
+                formats.numFmts[int(id)] = m_biff5 ? text(c, 1) : readString(c, 2);
                 break;
             }
             case 0x00E0: {
@@ -91,6 +116,8 @@ private:
                     ++m_styleXfs;
                     break;
                 }
+                if (int(formats.size()) >= limits.cellFormats)
+                    return qm::makeError(pastLimit(QStringLiteral("cell formats"), limits.cellFormats));
                 formats.append(f);
                 break;
             }
@@ -98,9 +125,11 @@ private:
                 const std::uint32_t position = c.u32();
                 c.u8();
                 const unsigned kind = c.u8();
-                const QString name = readString(c, 1);
+                const QString name = text(c, 1);
                 if (c.bad())
                     return qm::makeError(QStringLiteral("a sheet entry is cut short"));
+                if (kind == 0 && int(m_sheets.size()) >= limits.sheets)
+                    return qm::makeError(pastLimit(QStringLiteral("sheets"), limits.sheets));
                 if (kind == 0)
                     m_sheets.push_back({name, position});
                 break;
@@ -117,12 +146,27 @@ private:
                 if (formats.size() == 0)
                     formats.append({});
                 formats.fileCount = formats.size();
-                return sst.read(m_strings);
+                if (auto read = sst.read(m_strings); !read)
+                    return read;
+                for (const QString &text : m_strings)
+                    if (auto counted = m_budget.addSharedString(text.size()); !counted)
+                        return counted;
+                return {};
             }
             default: break;
             }
         }
         return qm::makeError(QStringLiteral("the workbook globals end without an EOF record"));
+    }
+
+    // A cell or sheet text: BIFF8's string with its flags, BIFF5's bytes in the code page.
+    QString text(Cursor &c, int lengthBytes)
+    {
+        if (!m_biff5)
+            return readString(c, lengthBytes);
+        const unsigned count = lengthBytes == 1 ? c.u8() : c.u16();
+        const char *bytes = c.take(count);
+        return bytes ? m_codePage.decode(bytes, count) : QString();
     }
 
     // A file's XF index as an index of the format table; unknown ones take the default.
@@ -135,8 +179,11 @@ private:
     {
         if (row >= unsigned(XlsMaxRows) || column >= unsigned(XlsMaxColumns))
             return qm::makeError(QStringLiteral("a cell lies outside the sheet (row %1, column %2)").arg(row + 1).arg(column + 1));
-        if (sheet.data().cellCount() >= MaxCells)
-            return qm::makeError(QStringLiteral("the sheet has more than %1 cells; it is not read").arg(MaxCells));
+        if (auto counted = m_budget.addCells(1); !counted)
+            return counted;
+        if (value.isText() && value.text().size() > 0 && !m_sharedText)
+            if (auto counted = m_budget.addText(value.text().size()); !counted)
+                return counted;
         sheet.data().set(int(row) + 1, int(column) + 1, value, tableXf(xf));
         return {};
     }
@@ -164,10 +211,10 @@ private:
                 continue; // an embedded chart's records
             if (r.type == 0x0207) { // STRING: a text formula's result, with no cell address of its own
                 if (awaitingString) {
-                    const QString text = readString(c, 2);
+                    const QString result = text(c, 2);
                     if (c.bad())
                         return qm::makeError(QStringLiteral("record 0x0207 at stream offset %1 is cut short").arg(r.offset));
-                    if (auto status = put(sheet, formulaRow, formulaColumn, Value(text), formulaXf); !status)
+                    if (auto status = put(sheet, formulaRow, formulaColumn, Value(result), formulaXf); !status)
                         return status;
                     awaitingString = false;
                 }
@@ -190,11 +237,13 @@ private:
                 if (index >= m_strings.size())
                     return qm::makeError(QStringLiteral("cell %1 refers to shared string %2, but the workbook has %3")
                                              .arg(cellName(int(row) + 1, int(column) + 1)).arg(index).arg(m_strings.size()));
+                m_sharedText = true;
                 status = put(sheet, row, column, Value(m_strings[index]), xf);
+                m_sharedText = false;
                 break;
             }
             case 0x0204:
-            case 0x00D6: { const unsigned xf = c.u16(); status = put(sheet, row, column, Value(readString(c, 2)), xf); break; }
+            case 0x00D6: { const unsigned xf = c.u16(); status = put(sheet, row, column, Value(text(c, 2)), xf); break; }
             case 0x0205: {
                 const unsigned xf = c.u16();
                 const unsigned v = c.u8();
@@ -248,7 +297,12 @@ private:
     }
 
     Workbook &m_book;
-    const QByteArray &m_stream;
+    const QByteArray m_stream;
+    const bool m_biff5;
+    const QString m_path;
+    ReadBudget m_budget;
+    bool m_sharedText = false; // the text in put() is a shared string, counted once
+    CodePage m_codePage;
     std::vector<SheetRef> m_sheets;
     std::vector<QString> m_strings;
     unsigned m_styleXfs = 0;
@@ -256,24 +310,32 @@ private:
 
 } // namespace
 
-qm::Status readBiff8(Workbook &book, const QByteArray &bytes, const QString &path, bool *handled)
+qm::Status readXls(Workbook &book, const QByteArray &bytes, const QString &path)
 {
     auto fail = [&](const QString &why) { return qm::makeError(QStringLiteral("%1: %2").arg(path, why)); };
-    bool biff8 = false;
-    auto stream = workbookStream(bytes, &biff8);
-    *handled = true;
+    auto stream = workbookStream(bytes);
     if (!stream)
         return fail(stream.errorString());
-    Record first;
-    if (!biff8 || !recordAt(stream.value(), 0, &first) || first.type != 0x0809 || first.body.size() < 2
-        || Cursor(first.body.constData(), 2).u16() != 0x0600) {
-        *handled = false; // older BIFF: FreeXL reads those
-        return {};
-    }
-    BiffReader reader(book, stream.value());
-    if (auto read = reader.read(); !read)
+    const unsigned version = bofVersion(stream.value());
+    if (version != Biff8 && version != Biff5)
+        return fail(QStringLiteral("is not an Excel 5.0 to 2003 workbook (BIFF5 or BIFF8); older .xls files cannot be read"));
+    auto reader = std::make_unique<BiffReader>(book, std::move(stream).value(), version == Biff5, path);
+    if (auto read = reader->open(false); !read)
         return fail(read.errorString());
+    book.setSheetSource(std::move(reader));
     return {};
+}
+
+void relinkXlsSheets(Workbook &book)
+{
+    book.setSheetSource(nullptr);
+    auto stream = workbookStream(book.sourceBytes);
+    if (!stream)
+        return;
+    const unsigned version = bofVersion(stream.value());
+    auto reader = std::make_unique<BiffReader>(book, std::move(stream).value(), version == Biff5, book.FullName());
+    if (reader->open(true))
+        book.setSheetSource(std::move(reader));
 }
 
 } // namespace excel::backend

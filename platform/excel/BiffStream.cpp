@@ -1,4 +1,5 @@
 #include "platform/excel/BiffStream.h"
+#include "platform/excel/GsfLog.h"
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
@@ -18,6 +19,14 @@ bool recordAt(const QByteArray &stream, qsizetype at, Record *r)
     r->body = QByteArray::fromRawData(stream.constData() + at + 4, length);
     r->offset = at;
     return true;
+}
+
+unsigned bofVersion(const QByteArray &stream)
+{
+    Record r;
+    if (!recordAt(stream, 0, &r) || r.type != 0x0809 || r.body.size() < 2)
+        return 0;
+    return Cursor(r.body.constData(), 2).u16();
 }
 
 QString readChars(Cursor &c, unsigned count, bool wide)
@@ -129,8 +138,9 @@ bool SstReader::skip(qsizetype n)
     return true;
 }
 
-qm::Result<QByteArray> workbookStream(const QByteArray &file, bool *biff8)
+qm::Result<QByteArray> workbookStream(const QByteArray &file)
 {
+    GsfLogCapture log;
     GError *error = nullptr;
     GsfInput *input = gsf_input_memory_new(reinterpret_cast<const guint8 *>(file.constData()), gsf_off_t(file.size()), FALSE);
     GsfInfile *ole = gsf_infile_msole_new(input, &error);
@@ -139,10 +149,9 @@ qm::Result<QByteArray> workbookStream(const QByteArray &file, bool *biff8)
         const QString why = error ? QString::fromUtf8(error->message) : QString();
         if (error)
             g_error_free(error);
-        return qm::makeError(QStringLiteral("is not a valid .xls file (broken OLE2 container: %1)").arg(why));
+        return qm::makeError(QStringLiteral("is not a valid .xls file (broken OLE2 container: %1%2)").arg(why, log.detail()));
     }
     GsfInput *stream = gsf_infile_child_by_name(ole, "Workbook");
-    *biff8 = stream != nullptr;
     if (!stream)
         stream = gsf_infile_child_by_name(ole, "Book");
     QByteArray bytes;
@@ -163,7 +172,7 @@ qm::Result<QByteArray> workbookStream(const QByteArray &file, bool *biff8)
     }
     g_object_unref(ole);
     if (!ok)
-        return qm::makeError(QStringLiteral("is not an Excel workbook: the .xls container holds no readable workbook stream"));
+        return qm::makeError(QStringLiteral("is not an Excel workbook: the .xls container holds no readable workbook stream%1").arg(log.detail()));
     return bytes;
 }
 

@@ -23,6 +23,16 @@ public:
     qsizetype pos() const { return m_pos; }
     void skip(qsizetype n) { m_pos = std::min(m_size, m_pos + n); }
     unsigned u8() { return has(1) ? std::uint8_t(m_data[m_pos++]) : (m_bad = true, 0u); }
+    // The next n bytes, or null (and bad) when fewer are left.
+    const char *take(qsizetype n)
+    {
+        if (!has(n)) {
+            m_bad = true;
+            return nullptr;
+        }
+        m_pos += n;
+        return m_data + m_pos - n;
+    }
     unsigned u16() { unsigned a = u8(); return a | (u8() << 8); }
     std::uint32_t u32() { std::uint32_t a = u16(); return a | (std::uint32_t(u16()) << 16); }
     double f64()
@@ -75,7 +85,11 @@ private:
     Cursor m_cursor{nullptr, 0};
 };
 
-// The workbook stream of an OLE2 file: "Workbook" (BIFF8) or "Book" (older).
-qm::Result<QByteArray> workbookStream(const QByteArray &file, bool *biff8);
+// The BIFF version its first BOF record names; 0 when it has none.
+enum Version : unsigned { Biff5 = 0x0500, Biff8 = 0x0600 };
+unsigned bofVersion(const QByteArray &stream);
+
+// The workbook stream of an OLE2 file: "Workbook" (BIFF8) or "Book" (BIFF5).
+qm::Result<QByteArray> workbookStream(const QByteArray &file);
 
 } // namespace excel::backend::biff

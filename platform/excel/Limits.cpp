@@ -24,7 +24,7 @@ qm::Status checkLimits(const Workbook &book, FileFormat format)
     const int maxColumns = xls ? XlsMaxColumns : XlsxMaxColumns;
     const char *kind = xls ? ".xls" : ".xlsx";
     for (int i = 1; i <= book.Worksheets().Count(); ++i) {
-        const Worksheet &sheet = *book.Worksheets().Item(i).value();
+        const Worksheet &sheet = *book.Worksheets().at(i);
         const bool kept = xls ? sheet.sourceIndex >= 0 && book.fromFile() && book.sourceFormat == FileFormat::Xls
                               : !sheet.sourcePart.isEmpty();
         if (!sheet.modified() && kept)

@@ -16,6 +16,29 @@ Worksheet *Workbook::ActiveSheet() const
     return first ? first.value() : nullptr;
 }
 
+void Workbook::setSheetSource(std::unique_ptr<SheetSource> source)
+{
+    m_source = std::move(source);
+}
+
+qm::Status Workbook::loadSheet(Worksheet &sheet)
+{
+    if (sheet.loaded())
+        return {};
+    if (sheet.loadFailure)
+        return *sheet.loadFailure;
+    qm::Status read = m_source ? m_source->load(sheet)
+                               : qm::makeError(QStringLiteral("%1: sheet \"%2\" cannot be read: the workbook lost its file")
+                                                   .arg(m_path, sheet.Name()));
+    if (!read) {
+        sheet.data().clear();
+        sheet.loadFailure = read.error();
+        return read;
+    }
+    sheet.setLoaded(true);
+    return {};
+}
+
 FileFormat formatForFileName(const QString &fileName)
 {
     return fileName.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? FileFormat::Xls : FileFormat::Xlsx;

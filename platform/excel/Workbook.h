@@ -2,12 +2,14 @@
 
 #include "platform/common/Result.h"
 #include "platform/excel/CellFormat.h"
+#include "platform/excel/SheetSource.h"
 #include "platform/excel/Worksheets.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace excel {
 
@@ -25,7 +27,8 @@ public:
 
     excel::Worksheets &Worksheets() { return m_sheets; }
     const excel::Worksheets &Worksheets() const { return m_sheets; }
-    // The first sheet (the only one of a new workbook); null when there is none.
+    // The first sheet (the only one of a new workbook), read if need be; null
+    // when there is none or it cannot be read.
     Worksheet *ActiveSheet() const;
 
     // The file it was read from or last saved to; empty for a new workbook.
@@ -51,6 +54,10 @@ public:
     QByteArray sourceBytes;
     bool fromFile() const { return !m_path.isEmpty() && !sourceBytes.isEmpty(); }
     void setFullName(const QString &path) { m_path = path; }
+    // Where the sheets not read yet come from; replaced when the file is.
+    void setSheetSource(std::unique_ptr<SheetSource> source);
+    // Reads the sheet from the source if it has not been read yet.
+    qm::Status loadSheet(Worksheet &sheet);
 
 private:
     qm::Status write(const QString &fileName, FileFormat format, const CommitCheck &commitWanted);
@@ -58,6 +65,7 @@ private:
     excel::Worksheets m_sheets{*this};
     CellFormatTable m_formats;
     QString m_path;
+    std::unique_ptr<SheetSource> m_source;
 };
 
 // The format a new file of that name gets: .xls for "*.xls", else .xlsx.

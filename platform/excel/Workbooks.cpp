@@ -22,16 +22,16 @@ qm::Result<Workbook *> Workbooks::Open(const QString &fileName)
     file.close();
 
     auto book = std::make_unique<Workbook>();
+    // The sheets are read from these bytes when they are asked for.
+    book->sourceBytes = std::move(bytes);
+    const QByteArray &source = book->sourceBytes;
     qm::Status read;
-    if (bytes.startsWith(QByteArrayLiteral("PK\x03\x04"))) {
+    if (source.startsWith(QByteArrayLiteral("PK\x03\x04"))) {
         book->sourceFormat = FileFormat::Xlsx;
-        read = backend::readXlsx(*book, bytes, fileName);
-    } else if (bytes.startsWith(QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))) {
+        read = backend::readXlsx(*book, source, fileName);
+    } else if (source.startsWith(QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))) {
         book->sourceFormat = FileFormat::Xls;
-        bool handled = false;
-        read = backend::readBiff8(*book, bytes, fileName, &handled);
-        if (read && !handled)
-            read = backend::readXls(*book, fileName);
+        read = backend::readXls(*book, source, fileName);
     } else {
         return qm::makeError(QStringLiteral("%1: is not an Excel workbook (neither .xlsx nor .xls)").arg(fileName));
     }
@@ -39,7 +39,6 @@ qm::Result<Workbook *> Workbooks::Open(const QString &fileName)
         return read.error();
     if (book->Worksheets().Count() == 0)
         return qm::makeError(QStringLiteral("%1: the workbook has no worksheet").arg(fileName));
-    book->sourceBytes = std::move(bytes);
     book->setFullName(QFileInfo(fileName).absoluteFilePath());
     m_books.push_back(std::move(book));
     return m_books.back().get();

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace excel {
 
@@ -42,6 +43,12 @@ public:
     // True once contents or formats changed: saving rewrites the sheet.
     bool modified() const { return m_modified; }
     void setModified() { m_modified = true; }
+    // A sheet of a file is read when Worksheets.Item first gives it out;
+    // until then it holds nothing. A sheet that could not be read keeps
+    // its failure and gives it again.
+    bool loaded() const { return m_loaded; }
+    void setLoaded(bool loaded) { m_loaded = loaded; }
+    std::optional<qm::Error> loadFailure;
     // Where the sheet came from in its file (empty for a new sheet).
     QString sourcePart;     // .xlsx: zip member name
     QString sourceRelId;    // .xlsx: relationship id in the workbook
@@ -55,6 +62,7 @@ private:
     SheetData m_data;
     std::uint32_t m_defaultXf = 0;
     bool m_modified = false;
+    bool m_loaded = true;
 };
 
 } // namespace excel

@@ -1,18 +1,26 @@
 #include "platform/excel/Worksheets.h"
 
+#include "platform/excel/Workbook.h"
+
 namespace excel {
 
 qm::Result<Worksheet *> Worksheets::Item(int index) const
 {
     if (index < 1 || index > Count())
         return qm::makeError(QStringLiteral("The workbook has no sheet %1 (it has %2)").arg(index).arg(Count()));
-    return m_sheets[size_t(index - 1)].get();
+    Worksheet *sheet = m_sheets[size_t(index - 1)].get();
+    if (auto read = m_book.loadSheet(*sheet); !read)
+        return read.error();
+    return sheet;
 }
 
 qm::Result<Worksheet *> Worksheets::Item(const QString &name) const
 {
-    if (Worksheet *sheet = find(name))
+    if (Worksheet *sheet = find(name)) {
+        if (auto read = m_book.loadSheet(*sheet); !read)
+            return read.error();
         return sheet;
+    }
     return qm::makeError(QStringLiteral("The workbook has no sheet named \"%1\"").arg(name));
 }
 
@@ -26,6 +34,14 @@ qm::Result<Worksheet *> Worksheets::Add()
             return &sheet;
         }
     }
+}
+
+QStringList Worksheets::Names() const
+{
+    QStringList names;
+    for (const auto &sheet : m_sheets)
+        names << sheet->Name();
+    return names;
 }
 
 Worksheet &Worksheets::append(const QString &name)

@@ -71,7 +71,7 @@ public:
         biff::SstWriter sst(1024, m_sstUnique);
         std::map<const Worksheet *, QByteArray> written;
         for (int i = 1; i <= m_book.Worksheets().Count(); ++i) {
-            const Worksheet *sheet = m_book.Worksheets().Item(i).value();
+            const Worksheet *sheet = m_book.Worksheets().at(i);
             if (sheet->modified() || sheet->sourceIndex < 0)
                 written[sheet] = sheetStream(*sheet, sst, false, m_xfBase);
         }
@@ -163,7 +163,7 @@ private:
                 worksheetEntries.push_back(i);
         QSet<int> seen;
         for (int i = 1; i <= m_book.Worksheets().Count(); ++i) {
-            const Worksheet *sheet = m_book.Worksheets().Item(i).value();
+            const Worksheet *sheet = m_book.Worksheets().at(i);
             if (sheet->sourceIndex < 0)
                 continue;
             if (size_t(sheet->sourceIndex) >= worksheetEntries.size() || seen.contains(sheet->sourceIndex))
@@ -320,8 +320,8 @@ private:
     {
         std::vector<const Worksheet *> sheets;
         for (int i = 1; i <= m_book.Worksheets().Count(); ++i)
-            if (m_book.Worksheets().Item(i).value()->sourceIndex < 0)
-                sheets.push_back(m_book.Worksheets().Item(i).value());
+            if (m_book.Worksheets().at(i)->sourceIndex < 0)
+                sheets.push_back(m_book.Worksheets().at(i));
         return sheets;
     }
 
@@ -341,11 +341,10 @@ private:
 
 qm::Result<QByteArray> updatedWorkbookStream(const Workbook &book, const QByteArray &source)
 {
-    bool biff8 = false;
-    auto stream = biff::workbookStream(source, &biff8);
+    auto stream = biff::workbookStream(source);
     if (!stream)
         return stream.error();
-    if (!biff8)
+    if (biff::bofVersion(stream.value()) == biff::Biff5)
         return qm::makeError(QStringLiteral("this Excel 5 (BIFF5) workbook cannot take the sheet; it is left unchanged. "
                                             "Save it as Excel 97-2003 or .xlsx first, or export into a new workbook"));
     XlsUpdate update(book, stream.value());

@@ -3,6 +3,7 @@
 #include "platform/excel/BiffSstWriter.h"
 #include "platform/excel/XlsParts.h"
 #include "platform/excel/ByteSink.h"
+#include "platform/excel/GsfLog.h"
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-input-memory.h>
@@ -84,11 +85,11 @@ QByteArray workbookStream(const Workbook &book)
 {
     qsizetype cells = 0;
     for (int i = 1; i <= book.Worksheets().Count(); ++i)
-        cells += qsizetype(book.Worksheets().Item(i).value()->data().cellCount());
+        cells += qsizetype(book.Worksheets().at(i)->data().cellCount());
     SstWriter sst(cells);
     std::vector<QByteArray> sheets;
     for (int i = 1; i <= book.Worksheets().Count(); ++i)
-        sheets.push_back(sheetStream(*book.Worksheets().Item(i).value(), sst, i == 1, OwnStyleXfs));
+        sheets.push_back(sheetStream(*book.Worksheets().at(i), sst, i == 1, OwnStyleXfs));
 
     QByteArray globals = biff::bof(biff::Globals);
     globals += biff::writeAccess(QStringLiteral("Quillmark"));
@@ -108,7 +109,7 @@ QByteArray workbookStream(const Workbook &book)
     std::vector<qsizetype> boundSheetAt;
     for (int i = 1; i <= book.Worksheets().Count(); ++i) {
         boundSheetAt.push_back(globals.size());
-        globals += biff::boundSheet(book.Worksheets().Item(i).value()->Name());
+        globals += biff::boundSheet(book.Worksheets().at(i)->Name());
     }
     globals += sst.records(globals.size());
     globals += biff::eof();
@@ -171,13 +172,14 @@ bool copyChildren(GsfInfile *from, GsfOutfile *to, const char *skip)
 
 qm::Result<QByteArray> oleFile(const QByteArray &stream, const QByteArray &source)
 {
+    GsfLogCapture log;
     GsfInfile *original = nullptr;
     if (!source.isEmpty()) {
         GsfInput *input = gsf_input_memory_new(reinterpret_cast<const guint8 *>(source.constData()), gsf_off_t(source.size()), FALSE);
         original = gsf_infile_msole_new(input, nullptr);
         g_object_unref(input);
         if (!original)
-            return qm::makeError(QStringLiteral("the .xls container cannot be read again"));
+            return qm::makeError(QStringLiteral("the .xls container cannot be read again%1").arg(log.detail()));
     }
     GsfOutput *memory = gsf_output_memory_new();
     GsfOutfile *ole = gsf_outfile_msole_new(memory);
@@ -214,7 +216,7 @@ qm::Result<QByteArray> oleFile(const QByteArray &stream, const QByteArray &sourc
         gsf_output_close(memory);
     g_object_unref(memory);
     if (!ok)
-        return qm::makeError(QStringLiteral("the .xls container cannot be written"));
+        return qm::makeError(QStringLiteral("the .xls container cannot be written%1").arg(log.detail()));
     return bytes;
 }
 
@@ -224,7 +226,7 @@ qm::Result<QByteArray> writeXls(const Workbook &book)
         return oleFile(workbookStream(book), QByteArray());
     bool changed = false;
     for (int i = 1; i <= book.Worksheets().Count(); ++i) {
-        const Worksheet &s = *book.Worksheets().Item(i).value();
+        const Worksheet &s = *book.Worksheets().at(i);
         changed = changed || s.modified() || s.sourceIndex < 0 || s.Name() != s.sourceName;
     }
     if (!changed)
@@ -238,11 +240,12 @@ qm::Result<QByteArray> writeXls(const Workbook &book)
 void relinkXls(Workbook &book)
 {
     for (int i = 1; i <= book.Worksheets().Count(); ++i) {
-        Worksheet &sheet = *book.Worksheets().Item(i).value();
+        Worksheet &sheet = *book.Worksheets().at(i);
         sheet.sourceIndex = i - 1;
         sheet.sourceName = sheet.Name();
     }
     book.formats().fileCount = book.formats().size();
+    relinkXlsSheets(book);
 }
 
 } // namespace excel::backend

@@ -1,5 +1,6 @@
 #include "platform/excel/XlsxPackage.h"
 
+#include "platform/excel/ReadBudget.h"
 #include "platform/excel/XmlParser.h"
 
 #include <QStringList>
@@ -8,10 +9,8 @@ namespace excel::backend {
 
 const Relationship *PackageInfo::rel(const QString &id) const
 {
-    for (const Relationship &r : workbookRels)
-        if (r.id == id)
-            return &r;
-    return nullptr;
+    const auto at = relById.constFind(id);
+    return at == relById.cend() ? nullptr : &workbookRels[*at];
 }
 
 const Relationship *PackageInfo::relOfType(const char *type) const
@@ -63,6 +62,10 @@ public:
     {
         if (!isElement(name, "Relationship"))
             return;
+        if (rels.size() >= ReadLimits::current().relationships) {
+            fault = pastLimit(QStringLiteral("relationships in one part"), ReadLimits::current().relationships);
+            return;
+        }
         Relationship r;
         r.id = QString::fromUtf8(attribute(attributes, "Id"));
         r.type = QString::fromUtf8(attribute(attributes, "Type"));
@@ -83,6 +86,10 @@ public:
     void startElement(const char *name, const char **attributes) override
     {
         if (isElement(name, "sheet")) {
+            if (sheets.size() >= ReadLimits::current().sheets) {
+                fault = pastLimit(QStringLiteral("sheets"), ReadLimits::current().sheets);
+                return;
+            }
             SheetEntry e;
             e.name = QString::fromUtf8(attribute(attributes, "name"));
             e.relId = QString::fromUtf8(attribute(attributes, "id"));
@@ -132,6 +139,8 @@ qm::Result<PackageInfo> readPackageInfo(ZipReader &zip)
     if (!rels)
         return rels.error();
     info.workbookRels = rels.value();
+    for (qsizetype i = info.workbookRels.size() - 1; i >= 0; --i)
+        info.relById.insert(info.workbookRels[i].id, i);
     auto bytes = zip.readAll(info.workbookPart);
     if (!bytes)
         return bytes.error();

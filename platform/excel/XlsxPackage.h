@@ -3,6 +3,7 @@
 #include "platform/common/Result.h"
 #include "platform/excel/ZipArchive.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -28,6 +29,7 @@ struct PackageInfo {
     QList<Relationship> workbookRels;
     QList<SheetEntry> sheets;
     bool date1904 = false;
+    QHash<QString, qsizetype> relById; // the first relationship of each id
 
     const Relationship *rel(const QString &id) const;
     const Relationship *relOfType(const char *type) const;

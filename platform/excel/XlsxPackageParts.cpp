@@ -50,7 +50,7 @@ QByteArray workbookXml(const Workbook &book)
     out += "<bookViews><workbookView/></bookViews><sheets>";
     for (int i = 1; i <= book.Worksheets().Count(); ++i) {
         out += "<sheet name=\"";
-        appendEscapedAttribute(out, book.Worksheets().Item(i).value()->Name());
+        appendEscapedAttribute(out, book.Worksheets().at(i)->Name());
         out += "\" sheetId=\"" + QByteArray::number(i) + "\" r:id=\"rId" + QByteArray::number(i) + "\"/>";
     }
     out += "</sheets></workbook>";

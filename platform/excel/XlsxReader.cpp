@@ -1,6 +1,7 @@
 #include "platform/excel/Backends.h"
 #include "platform/excel/Constants.h"
 #include "platform/excel/OoxmlText.h"
+#include "platform/excel/ReadBudget.h"
 #include "platform/excel/XlsxPackage.h"
 #include "platform/excel/XmlParser.h"
 #include "platform/excel/ZipArchive.h"
@@ -13,10 +14,9 @@ namespace excel::backend {
 
 namespace {
 
-constexpr std::size_t MaxCells = 20'000'000;
-
 class SharedStringsHandler : public XmlParser::Handler {
 public:
+    explicit SharedStringsHandler(ReadBudget &budget) : m_budget(budget) {}
     void startElement(const char *name, const char **) override
     {
         const char *local = localName(name);
@@ -31,8 +31,14 @@ public:
     void endElement(const char *name) override
     {
         const char *local = localName(name);
-        if (sameName(local, "si"))
-            strings.push_back(textFromXml(m_text.data(), m_text.size()));
+        if (sameName(local, "si")) {
+            QString text = textFromXml(m_text.data(), m_text.size());
+            if (auto counted = m_budget.addSharedString(text.size()); !counted) {
+                fault = counted.errorString();
+                return;
+            }
+            strings.push_back(std::move(text));
+        }
         else if (sameName(local, "rPh"))
             --m_phonetic;
         else if (sameName(local, "t"))
@@ -46,6 +52,7 @@ public:
     std::vector<QString> strings;
 
 private:
+    ReadBudget &m_budget;
     std::string m_text;
     int m_phonetic = 0;
     bool m_inText = false;
@@ -80,8 +87,8 @@ bool parseCellRef(const char *ref, int *row, int *column)
 
 class SheetHandler : public XmlParser::Handler {
 public:
-    SheetHandler(Worksheet &sheet, const std::vector<QString> &strings, std::uint32_t xfCount)
-        : m_sheet(sheet), m_strings(strings), m_xfCount(xfCount) {}
+    SheetHandler(Worksheet &sheet, const std::vector<QString> &strings, std::uint32_t xfCount, ReadBudget &budget)
+        : m_sheet(sheet), m_strings(strings), m_xfCount(xfCount), m_budget(budget) {}
 
     void startElement(const char *name, const char **attributes) override
     {
@@ -183,6 +190,10 @@ private:
             }
         } else if (m_type == "inlineStr" || m_type == "str") {
             value = Value(textFromXml(m_text.data(), m_text.size()));
+            if (auto counted = m_budget.addText(value.text().size()); !counted) {
+                fault = counted.errorString();
+                return;
+            }
         } else if (m_type == "b") {
             value = Value::boolean(m_text == "1" || m_text == "true");
         } else if (m_type == "e") {
@@ -200,8 +211,8 @@ private:
             }
             value = Value(number);
         }
-        if (m_sheet.data().cellCount() >= MaxCells) {
-            fault = QStringLiteral("the sheet has more than %1 cells; it is not read").arg(MaxCells);
+        if (auto counted = m_budget.addCells(1); !counted) {
+            fault = counted.errorString();
             return;
         }
         m_sheet.data().set(m_cellRow, m_column, value, m_xf);
@@ -210,6 +221,7 @@ private:
     Worksheet &m_sheet;
     const std::vector<QString> &m_strings;
     std::uint32_t m_xfCount;
+    ReadBudget &m_budget;
     int m_row = 0, m_column = 0, m_cellRow = 0;
     std::uint32_t m_xf = 0;
     std::string m_type, m_text;
@@ -231,6 +243,8 @@ qm::Status readCellFormats(ZipReader &zip, const QString &part, CellFormatTable 
             const char *local = localName(name);
             if (sameName(local, "cellXfs")) {
                 inCellXfs = true;
+            } else if ((sameName(local, "numFmt") || sameName(local, "xf")) && ++elements > ReadLimits::current().cellFormats) {
+                fault = pastLimit(QStringLiteral("cell formats"), ReadLimits::current().cellFormats);
             } else if (sameName(local, "numFmt")) {
                 const char *id = attribute(attributes, "numFmtId");
                 const char *code = attribute(attributes, "formatCode");
@@ -258,6 +272,7 @@ qm::Status readCellFormats(ZipReader &zip, const QString &part, CellFormatTable 
             }
         }
         CellFormat current;
+        int elements = 0;
     } handler;
     handler.table = &formats;
     formats.clear();
@@ -271,44 +286,79 @@ qm::Status readCellFormats(ZipReader &zip, const QString &part, CellFormatTable 
     return {};
 }
 
-} // namespace
+// The sheets of one .xlsx file, read one at a time as they are asked for;
+// the shared strings once, with the first of them.
+class XlsxSheets : public SheetSource {
+public:
+    XlsxSheets(Workbook &book, ZipReader zip, const QString &path, const QString &stringsPart)
+        : m_book(book), m_zip(std::move(zip)), m_path(path), m_stringsPart(stringsPart) {}
 
-qm::Status readXlsx(Workbook &book, const QByteArray &bytes, const QString &path)
-{
-    auto fail = [&](const QString &why) { return qm::makeError(QStringLiteral("%1: %2").arg(path, why)); };
-    auto zip = ZipReader::open(bytes);
-    if (!zip)
-        return fail(zip.errorString());
-    auto info = readPackageInfo(zip.value());
-    if (!info)
-        return fail(info.errorString());
-    book.date1904 = info->date1904;
-
-    if (const Relationship *styles = info->relOfType("styles"); styles && !zip->locate(styles->part).isEmpty()) {
-        if (auto read = readCellFormats(zip.value(), zip->locate(styles->part), book.formats()); !read)
-            return fail(read.errorString());
-    }
-
-    std::vector<QString> strings;
-    if (const Relationship *sst = info->relOfType("sharedStrings"); sst && !zip->locate(sst->part).isEmpty()) {
-        SharedStringsHandler handler;
-        XmlParser parser(handler, sst->part, XmlParser::Engine::Scanner);
-        auto read = zip->read(sst->part, [&](const char *p, size_t n) { return parser.feed(p, n, false); });
+    qm::Status load(Worksheet &sheet) override
+    {
+        auto fail = [&](const QString &why) { return qm::makeError(QStringLiteral("%1: %2").arg(m_path, why)); };
+        if (!m_stringsRead) {
+            m_stringsRead = true;
+            m_stringsStatus = readStrings();
+        }
+        if (!m_stringsStatus)
+            return fail(m_stringsStatus.errorString());
+        SheetHandler handler(sheet, m_strings, m_book.formats().size(), m_budget);
+        XmlParser parser(handler, sheet.sourcePart, XmlParser::Engine::Scanner);
+        auto read = m_zip.read(sheet.sourcePart, [&](const char *p, size_t n) { return parser.feed(p, n, false); });
         if (read)
             read = parser.feed("", 0, true);
         if (!read)
-            return fail(read.errorString());
-        strings = std::move(handler.strings);
+            return fail(QStringLiteral("sheet \"%1\": %2").arg(sheet.Name(), read.errorString()));
+        return {};
     }
 
-    for (int i = 0; i < info->sheets.size(); ++i) {
-        const SheetEntry &entry = info->sheets[i];
-        const Relationship *rel = info->rel(entry.relId);
+private:
+    qm::Status readStrings()
+    {
+        if (m_stringsPart.isEmpty())
+            return {};
+        SharedStringsHandler handler(m_budget);
+        XmlParser parser(handler, m_stringsPart, XmlParser::Engine::Scanner);
+        auto read = m_zip.read(m_stringsPart, [&](const char *p, size_t n) { return parser.feed(p, n, false); });
+        if (read)
+            read = parser.feed("", 0, true);
+        if (!read)
+            return read;
+        m_strings = std::move(handler.strings);
+        return {};
+    }
+
+    Workbook &m_book;
+    ZipReader m_zip;
+    QString m_path, m_stringsPart;
+    ReadBudget m_budget;
+    bool m_stringsRead = false;
+    qm::Status m_stringsStatus;
+    std::vector<QString> m_strings;
+};
+
+// The sheet list of the package: each worksheet named, none read.
+qm::Status listSheets(Workbook &book, ZipReader &zip, const PackageInfo &info, const QString &path, bool relink)
+{
+    auto fail = [&](const QString &why) { return qm::makeError(QStringLiteral("%1: %2").arg(path, why)); };
+    for (int i = 0; i < info.sheets.size(); ++i) {
+        const SheetEntry &entry = info.sheets[i];
+        const Relationship *rel = info.rel(entry.relId);
+        if (relink) {
+            Worksheet *sheet = book.Worksheets().find(entry.name);
+            if (!sheet || !rel)
+                continue;
+            sheet->sourcePart = zip.locate(rel->part);
+            sheet->sourceRelId = entry.relId;
+            sheet->sourceName = entry.name;
+            sheet->sourceIndex = i;
+            continue;
+        }
         if (!rel)
             return fail(QStringLiteral("the sheet \"%1\" names the relationship \"%2\", which the workbook does not have").arg(entry.name, entry.relId));
         if (!relTypeIs(rel->type, "worksheet"))
             continue; // chart and dialog sheets are kept in the file but are not worksheets
-        const QString part = zip->locate(rel->part);
+        const QString part = zip.locate(rel->part);
         if (part.isEmpty())
             return fail(QStringLiteral("the sheet \"%1\" is missing (no part %2)").arg(entry.name, rel->part));
         if (book.Worksheets().find(entry.name))
@@ -318,15 +368,53 @@ qm::Status readXlsx(Workbook &book, const QByteArray &bytes, const QString &path
         sheet.sourceRelId = entry.relId;
         sheet.sourceName = entry.name;
         sheet.sourceIndex = i;
-        SheetHandler handler(sheet, strings, book.formats().size());
-        XmlParser parser(handler, part, XmlParser::Engine::Scanner);
-        auto read = zip->read(part, [&](const char *p, size_t n) { return parser.feed(p, n, false); });
-        if (read)
-            read = parser.feed("", 0, true);
-        if (!read)
-            return fail(QStringLiteral("sheet \"%1\": %2").arg(entry.name, read.errorString()));
+        sheet.setLoaded(false);
     }
     return {};
+}
+
+// Reads the package structure from book.sourceBytes and makes its sheets
+// readable from there.
+qm::Status openPackage(Workbook &book, const QString &path, bool relink)
+{
+    auto fail = [&](const QString &why) { return qm::makeError(QStringLiteral("%1: %2").arg(path, why)); };
+    book.setSheetSource(nullptr);
+    auto zip = ZipReader::open(book.sourceBytes);
+    if (!zip)
+        return fail(zip.errorString());
+    auto info = readPackageInfo(zip.value());
+    if (!info)
+        return fail(info.errorString());
+    if (!relink) {
+        book.date1904 = info->date1904;
+        if (const Relationship *styles = info->relOfType("styles"); styles && !zip->locate(styles->part).isEmpty()) {
+            if (auto read = readCellFormats(zip.value(), zip->locate(styles->part), book.formats()); !read)
+                return fail(read.errorString());
+        }
+    }
+    if (auto listed = listSheets(book, zip.value(), info.value(), path, relink); !listed)
+        return listed;
+    QString strings;
+    if (const Relationship *sst = info->relOfType("sharedStrings"))
+        strings = zip->locate(sst->part);
+    book.setSheetSource(std::make_unique<XlsxSheets>(book, std::move(zip).value(), path, strings));
+    return {};
+}
+
+} // namespace
+
+qm::Status readXlsx(Workbook &book, const QByteArray &bytes, const QString &path)
+{
+    Q_ASSERT(bytes.constData() == book.sourceBytes.constData());
+    Q_UNUSED(bytes);
+    return openPackage(book, path, false);
+}
+
+qm::Status relinkXlsxSheets(Workbook &book)
+{
+    const qm::Status relinked = openPackage(book, book.FullName(), true);
+    book.formats().fileCount = book.formats().size();
+    return relinked;
 }
 
 } // namespace excel::backend

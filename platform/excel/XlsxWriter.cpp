@@ -20,7 +20,7 @@ qm::Result<QByteArray> writeNewPackage(const Workbook &book)
     std::vector<QByteArray> sheets;
     QStringList sheetParts;
     for (int i = 1; i <= book.Worksheets().Count(); ++i) {
-        sheets.push_back(sheetXml(*book.Worksheets().Item(i).value(), &strings, i == 1));
+        sheets.push_back(sheetXml(*book.Worksheets().at(i), &strings, i == 1));
         sheetParts << QStringLiteral("xl/worksheets/sheet%1.xml").arg(i);
     }
     auto zip = ZipWriter::create();
@@ -79,7 +79,7 @@ public:
 
         bool rewroteOld = false;
         for (int i = 1; i <= m_book.Worksheets().Count(); ++i) {
-            Worksheet &sheet = *m_book.Worksheets().Item(i).value();
+            Worksheet &sheet = *m_book.Worksheets().at(i);
             if (sheet.sourcePart.isEmpty()) {
                 if (auto added = addSheet(sheet); !added)
                     return added;
@@ -162,7 +162,7 @@ private:
         XmlEditor editor(m_workbook);
         bool changed = false;
         for (int i = 1; i <= m_book.Worksheets().Count(); ++i) {
-            const Worksheet &sheet = *m_book.Worksheets().Item(i).value();
+            const Worksheet &sheet = *m_book.Worksheets().at(i);
             if (sheet.sourcePart.isEmpty() || sheet.Name() == sheet.sourceName)
                 continue;
             for (const XmlElement &e : found.value()) {
@@ -302,25 +302,7 @@ qm::Result<QByteArray> writeXlsx(Workbook &book)
 
 qm::Status relinkXlsx(Workbook &book)
 {
-    auto zip = ZipReader::open(book.sourceBytes);
-    if (!zip)
-        return zip.error();
-    auto info = readPackageInfo(zip.value());
-    if (!info)
-        return info.error();
-    for (int i = 0; i < info->sheets.size(); ++i) {
-        const SheetEntry &e = info->sheets[i];
-        Worksheet *sheet = book.Worksheets().find(e.name);
-        const Relationship *rel = info->rel(e.relId);
-        if (!sheet || !rel)
-            continue;
-        sheet->sourcePart = zip->locate(rel->part);
-        sheet->sourceRelId = e.relId;
-        sheet->sourceName = e.name;
-        sheet->sourceIndex = i;
-    }
-    book.formats().fileCount = book.formats().size();
-    return {};
+    return relinkXlsxSheets(book);
 }
 
 } // namespace excel::backend

@@ -19,6 +19,11 @@ struct XmlCallbacks {
     static void start(void *data, const XML_Char *name, const XML_Char **attributes)
     {
         XmlParser &p = self(data);
+        if (++p.m_depth > XmlParser::MaxDepth) {
+            p.m_handler.fault = QStringLiteral("elements are nested more than %1 deep").arg(XmlParser::MaxDepth);
+            p.stop();
+            return;
+        }
         p.m_handler.startElement(name, attributes);
         if (!p.m_handler.fault.isEmpty())
             p.stop();
@@ -26,6 +31,7 @@ struct XmlCallbacks {
     static void end(void *data, const XML_Char *name)
     {
         XmlParser &p = self(data);
+        --p.m_depth;
         p.m_handler.endElement(name);
         if (!p.m_handler.fault.isEmpty())
             p.stop();
@@ -182,6 +188,9 @@ qm::Status XmlParser::scan(const char *data, size_t size, bool last)
     else
         m_pending.assign(data + used, size - used);
     m_wanted = 2 * m_pending.size();
+    if (m_pending.size() > MaxConstruct)
+        return qm::makeError(QStringLiteral("%1: at line %2, one tag or text is longer than %3 bytes; the part is not read")
+                                 .arg(m_part).arg(m_line).arg(MaxConstruct));
     return {};
 }
 

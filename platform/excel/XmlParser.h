@@ -20,6 +20,11 @@ class XmlScanner;
 // localName() to compare.
 class XmlParser {
 public:
+    // No package part or exchange file nests elements deeper, nor holds a
+    // single tag or text piece longer; beyond them the input is refused.
+    static constexpr int MaxDepth = 512;
+    static constexpr size_t MaxConstruct = size_t(16) << 20;
+
     class Handler {
     public:
         virtual ~Handler() = default;
@@ -63,6 +68,7 @@ private:
     Handler &m_handler;
     QString m_part;
     bool m_doctype = false;
+    int m_depth = 0;
 };
 
 // The name without its namespace prefix. Inline loops: the readers call

@@ -401,6 +401,8 @@ XmlScanner::Step XmlScanner::startTag(const char *&p, const char *end)
         }
         return Step::Ok;
     }
+    if (m_depth >= size_t(XmlParser::MaxDepth))
+        return fault("elements are nested more than 512 deep", p), Step::Stop; // XmlParser::MaxDepth
     if (m_open.size() <= m_depth)
         m_open.resize(m_depth + 1);
     m_open[m_depth++] = m_name;

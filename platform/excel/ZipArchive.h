@@ -17,7 +17,7 @@ namespace excel::backend {
 // Decompression is bounded per archive, whatever sizes the archive claims.
 class ZipReader {
 public:
-    static constexpr qint64 MaxInflatedBytes = qint64(1) << 30;
+    static constexpr qint64 MaxInflatedBytes = qint64(256) << 20;
     // The bound in force; tests lower it to try it without gigabytes.
     static qint64 inflateLimit;
 

@@ -3,6 +3,7 @@
 #include "excel/CaptionedProgressBar.h"
 #include "excel/frmExcel.h"
 #include "platform/excel/Constants.h"
+#include "platform/excel/ReadBudget.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/runtime/RuntimeSupport.h"
 #include "platform/win32/ScriptedInteraction.h"
@@ -467,6 +468,41 @@ private slots:
         QCOMPARE(reports[0].function, QStringLiteral("DoImport"));
         QVERIFY(reports[0].details.isEmpty());
         QVERIFY2(reports[0].description.contains(QStringLiteral("A4")), qPrintable(reports[0].description));
+        QCOMPARE(entriesOf(file.Strings()), before);
+        QVERIFY(!file.Changed());
+    }
+
+    // A workbook that holds more than one file may is listed, but the sheet
+    // asked for is refused in the report, naming the limit; nothing changes.
+    void importFromAnOversizedWorkbookIsRefused()
+    {
+        writeBook(path("huge.xlsx"), {{"Other", exampleSheet()}, {"Project1", exampleSheet()}});
+        auto &limits = excel::backend::ReadLimits::current();
+        const qint64 saved = limits.cells;
+        limits.cells = 5;
+        ScriptedInteraction ui;
+        QList<Report> reports;
+        resutil::ResFile file;
+        const QList<Entry> before{{2057, 1, "keep"}};
+        fill(file.Strings(), before);
+        file.Strings().setChanged(false);
+        runWizard(
+            ui, file,
+            [&](frmExcel &form) {
+                goToWorksheetStep(form, true, path("huge.xlsx"));
+                QCOMPARE(form.cboWorksheetList->count(), 2);
+                QCOMPARE(form.cboWorksheetList->currentText(), QStringLiteral("Project1"));
+                form.cmdNext->click();
+                form.cmdStart->click();
+                QVERIFY(!form.cmdFinish->isEnabled());
+                form.close();
+            },
+            QString(), &reports, 1);
+        limits.cells = saved;
+        QCOMPARE(reports.size(), 1);
+        QCOMPARE(reports[0].function, QStringLiteral("DoImport"));
+        QVERIFY2(reports[0].description.contains(QStringLiteral("more than 5 cells, the most one file may hold")),
+                 qPrintable(reports[0].description));
         QCOMPARE(entriesOf(file.Strings()), before);
         QVERIFY(!file.Changed());
     }

@@ -72,6 +72,18 @@ private:
         return file;
     }
 
+    // Opens the file and reads every sheet: the first failure, or none.
+    qm::Status readWhole(const QString &file)
+    {
+        auto opened = m_app->Workbooks().Open(file);
+        if (!opened)
+            return opened.error();
+        for (int i = 1; i <= opened.value()->Worksheets().Count(); ++i)
+            if (auto sheet = opened.value()->Worksheets().Item(i); !sheet)
+                return sheet.error();
+        return {};
+    }
+
 private slots:
     void initTestCase()
     {
@@ -131,12 +143,10 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray before = f.readAll();
         f.close();
-        const int books = m_app->Workbooks().Count();
-        auto opened = m_app->Workbooks().Open(file);
-        QVERIFY(!opened.ok());
-        QVERIFY2(opened.errorString().contains(message), qPrintable(opened.errorString()));
-        QVERIFY(opened.errorString().startsWith(file));
-        QCOMPARE(m_app->Workbooks().Count(), books);
+        const qm::Status read = readWhole(file);
+        QVERIFY(!read.ok());
+        QVERIFY2(read.errorString().contains(message), qPrintable(read.errorString()));
+        QVERIFY(read.errorString().startsWith(file));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before);
     }
@@ -159,10 +169,10 @@ private slots:
         QVERIFY(QFileInfo(file).size() < 100 << 10); // a few kilobytes inflating to megabytes
         const qint64 limit = backend::ZipReader::inflateLimit;
         backend::ZipReader::inflateLimit = 1 << 20;
-        auto opened = m_app->Workbooks().Open(file);
+        const qm::Status read = readWhole(file);
         backend::ZipReader::inflateLimit = limit;
-        QVERIFY(!opened.ok());
-        QVERIFY2(opened.errorString().contains(QStringLiteral("inflates")), qPrintable(opened.errorString()));
+        QVERIFY(!read.ok());
+        QVERIFY2(read.errorString().contains(QStringLiteral("inflates")), qPrintable(read.errorString()));
     }
 
     void filesThatAreNoWorkbooks_data()
@@ -201,10 +211,14 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray bytes = f.readAll();
         for (const double share : {0.2, 0.5, 0.9}) {
-            auto opened = m_app->Workbooks().Open(writeBytes(QStringLiteral("cut.") + extension, bytes.left(qsizetype(bytes.size() * share))));
-            QVERIFY2(!opened.ok() || opened.value()->ActiveSheet()->UsedRange().RowsCount() <= 2000, "a cut file must fail or read what is there");
-            if (!opened.ok())
-                QVERIFY(!opened.errorString().isEmpty());
+            const QString cut = writeBytes(QStringLiteral("cut.") + extension, bytes.left(qsizetype(bytes.size() * share)));
+            const qm::Status read = readWhole(cut);
+            if (!read.ok()) {
+                QVERIFY(!read.errorString().isEmpty());
+                continue;
+            }
+            auto opened = m_app->Workbooks().Open(cut);
+            QVERIFY2(opened.value()->ActiveSheet()->UsedRange().RowsCount() <= 2000, "a cut file must fail or read what is there");
         }
     }
 
