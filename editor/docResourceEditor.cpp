@@ -23,6 +23,7 @@ using LgvStringModule::lgv_string;
 namespace {
 constexpr int kInitialLanguageRoom = 11;  // indices 0 to 10
 constexpr int vbYesNoCancel = 3;
+constexpr int kRefreshDropsChanges = 616;
 }
 
 docResourceEditor::docResourceEditor(QWidget *parent) : QWidget(parent)
@@ -38,6 +39,7 @@ docResourceEditor::~docResourceEditor()
     // The grid must not report a closing cell edit to a half-destroyed editor.
     m_sftTree->disconnect(this);
     m_sftTree->endEdit(false);
+    RemoveCommandMenu();
     UserDocument_Terminate();
 }
 
@@ -105,9 +107,14 @@ void docResourceEditor::setVBE(vbide::VBE *oVBE)
                 &docResourceEditor::ProjectsEvents_ItemRemoved);
         connect(ProjectsEvents, &vbide::VBProjectsEvents::ItemRenamed, this,
                 &docResourceEditor::ProjectsEvents_ItemRenamed);
+        m_listingProjects = true;
         for (vbide::VBProject *project : *oVBE->VBProjects())
             ProjectsEvents_ItemAdded(project);
+        m_listingProjects = false;
+        AddCommandMenu();
+        SelectOnlyProject();
     });
+    m_listingProjects = false;
 }
 
 vbide::VBE *docResourceEditor::VBE() const { return m_vbe.data(); }
@@ -121,9 +128,11 @@ void docResourceEditor::ProjectsEvents_ItemAdded(vbide::VBProject *VBProject)
         project->setIndex(mNextProjectIndex);
         project->setProject(VBProject);
         mProjects.append(project);
-        m_cboProjects->addItem(VBProject->Name(), mNextProjectIndex);
+        m_cboProjects->addItem(ProjectListText(*project), mNextProjectIndex);
         ++mNextProjectIndex;
         SyncProjectListSelection();
+        if (!m_listingProjects)
+            SelectOnlyProject();
     });
 }
 
@@ -155,6 +164,8 @@ void docResourceEditor::ProjectsEvents_ItemRemoved(vbide::VBProject *VBProject)
             m_cboProjects->removeItem(entry);
         delete project;
         SyncProjectListSelection();
+        SelectOnlyProject();
+        UpdateUnsavedMarks();
     });
 }
 
@@ -163,9 +174,7 @@ void docResourceEditor::ProjectsEvents_ItemRenamed(vbide::VBProject *VBProject, 
     qm::trap("ProjectsEvents_ItemRenamed", [&] {
         for (clsProject *project : std::as_const(mProjects)) {
             if (project->Project() == VBProject) {
-                const int entry = ProjectListEntry(project->Index());
-                if (entry >= 0)
-                    m_cboProjects->setItemText(entry, VBProject->Name());
+                UpdateUnsavedMarks();  // the list's text and the caption, with the new name
                 return;
             }
         }
@@ -193,6 +202,7 @@ void docResourceEditor::cboProjects_Click()
             }
         }
         EnableDisableButtons();
+        UpdateUnsavedMarks();
     });
 }
 
@@ -211,6 +221,7 @@ void docResourceEditor::ProjectClose()
         mCurrentProject = nullptr;
         m_sftTree->clear();
         EnableDisableButtons();
+        UpdateUnsavedMarks();
     });
 }
 
@@ -218,6 +229,13 @@ void docResourceEditor::Refresh()
 {
     qm::trap("Refresh", [&] {
         if (!mCurrentProject)
+            return;
+        // Reading the file again drops what was typed since the last save: only when the user agrees.
+        if (HasUnsavedChanges(*mCurrentProject)
+            && win32::interaction().msgBox(lgv_string(kRefreshDropsChanges) + QLatin1Char('\n')
+                                               + mCurrentProject->ResourceFile()->FileName(),
+                                           win32::vbYesNo | win32::vbExclamation,
+                                           QString::fromUtf8(kMessageTitle)) != win32::vbYes)
             return;
         mCurrentProject->Init();
         ProjectSelect(mCurrentProject);
@@ -236,6 +254,7 @@ void docResourceEditor::SaveChangedResourceFiles()
                 win32::vbYes)
                 SaveBeforeClose(*project);
         }
+        UpdateUnsavedMarks();
     });
 }
 
@@ -271,6 +290,7 @@ bool docResourceEditor::QueryClose(const QList<vbide::VBProject *> &hostProjects
         for (clsProject *project : std::as_const(mProjects))
             project->setCloseApproved(false);
     }
+    UpdateUnsavedMarks();
     return mayClose;
 }
 

@@ -18,7 +18,11 @@ class QProgressBar;
 class QToolBar;
 class clsProject;
 
+namespace resutil {
+class ResFile;
+}
 namespace vbide {
+class CommandBarPopup;
 class VBE;
 class VBProject;
 class VBProjectsEvents;
@@ -98,6 +102,10 @@ public:
     QAction *mnuRemoveResourceString() const { return m_mnuRemoveResourceString; }
     QAction *mnuAddLanguage() const { return m_mnuAddLanguage; }
     QAction *mnuAddResourceString() const { return m_mnuAddResourceString; }
+    // The editor's menu in the host's menu bar ("Strings"): the toolbar's
+    // commands, the same actions, and Find; nullptr in a host without a menu bar.
+    vbide::CommandBarPopup *CommandMenu() const;
+    QAction *mnuFind() const { return m_mnuFind; }
 
     // The editing commands on the selected project's resource file.
     void NewResFile();
@@ -136,6 +144,18 @@ private:
     void StoreColumnLayout();
     // Ends an open cell edit with acceptance, so that its text reaches the resource file.
     void CommitPendingEdit();
+    void AddCommandMenu();
+    void RemoveCommandMenu();
+    void UpdateCommandMenuTexts();
+    void CreateGridKeys();
+    // A "*" after each project with unsaved strings in the list, and the window's
+    // title (the current project) with its modified mark.
+    void UpdateUnsavedMarks();
+    QString ProjectListText(const clsProject &project) const;
+    // With exactly one project open and none selected, selects it.
+    void SelectOnlyProject();
+    // Tells the host's status bar what a save wrote.
+    void ReportSaved(const resutil::ResFile &file);
     // Shows mCurrentProject's entry as the list's selection, or none.
     void SyncProjectListSelection();
     int ProjectListEntry(qint32 index) const;
@@ -168,4 +188,9 @@ private:
     QAction *m_mnuSep2 = nullptr;
     QAction *m_mnuAddLanguage = nullptr;
     QAction *m_mnuAddResourceString = nullptr;
+    QAction *m_mnuFind = nullptr;
+    QAction *m_keyInsertString = nullptr;  // Insert in the grid
+    QAction *m_keyDeleteRow = nullptr;     // Delete on the ID column, the rows' header
+    QPointer<vbide::CommandBarPopup> m_commandMenu;
+    bool m_listingProjects = false;
 };

@@ -43,6 +43,7 @@ void docResourceEditor::toolbar_ButtonClick(QAction *Button)
         else if (key == QLatin1String("switch"))
             LanguageSelect::ShowDialog(false);
     });
+    UpdateUnsavedMarks();
 }
 
 void docResourceEditor::mnuRemoveResourceString_Click() { DelResString(); }

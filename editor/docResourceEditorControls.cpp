@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include "platform/win32/SftTreeCellEditor.h"
+#include <QItemSelectionModel>
+#include <QKeySequence>
 #include <QMenu>
 #include <QProgressBar>
 #include <QStyle>
@@ -22,39 +24,64 @@
 using LgvStringModule::lgv_string;
 
 namespace {
+constexpr int kNoProjectSelected = 615;
+
 struct ToolbarPosition {
     const char *key;  // nullptr: a separator
     const char *image;  // key of the drawn toolbar image
     int tooltipId;
     const char *tooltip;  // the design-time text, which is the English one
+    int menuTextId;  // the command's entry in the editor's menu
+    const char *menuText;
 };
 
 // The 17 positions, left to right.
 const ToolbarPosition kToolbar[] = {
-    {"refresh", "refresh", 493, "Read the resource file again"},
-    {nullptr, nullptr, 0, nullptr},
-    {"new", "new", 494, "Create resource file for this project"},
-    {"save", "save", 495, "Save to the resource file"},
-    {nullptr, nullptr, 0, nullptr},
-    {"insertstring", "insertrow", 496, "Add a new resource string"},
-    {"addlanguage", "resourcestring", 497, "Add string table for a new language"},
-    {nullptr, nullptr, 0, nullptr},
-    {"deletestring", "deleterow", 498, "Delete resource string"},
-    {"removelanguage", "deletestringtable", 499, "Remove language table for language"},
-    {nullptr, nullptr, 0, nullptr},
-    {"excel", "excel", 452, "Excel Import/Export"},
-    {nullptr, nullptr, 0, nullptr},
-    {"properties", "properties", 500, "Set properties of the Quill Resource String Editor"},
-    {"info", "info", 501, "About the Quill Resource String Editor"},
-    {"help", "help", 138, "Help"},
-    {"switch", "switch", 461, "Change Language"},
+    {"refresh", "refresh", 493, "Read the resource file again", 601, "&Refresh"},
+    {nullptr, nullptr, 0, nullptr, 0, nullptr},
+    {"new", "new", 494, "Create resource file for this project", 602, "&New Resource File..."},
+    {"save", "save", 495, "Save to the resource file", 603, "&Save Resource File"},
+    {nullptr, nullptr, 0, nullptr, 0, nullptr},
+    {"insertstring", "insertrow", 496, "Add a new resource string", 604, "New S&tring"},
+    {"addlanguage", "resourcestring", 497, "Add string table for a new language", 605, "Add &Language..."},
+    {nullptr, nullptr, 0, nullptr, 0, nullptr},
+    {"deletestring", "deleterow", 498, "Delete resource string", 606, "Remo&ve String"},
+    {"removelanguage", "deletestringtable", 499, "Remove language table for language", 607, "Remove Lan&guage..."},
+    {nullptr, nullptr, 0, nullptr, 0, nullptr},
+    {"excel", "excel", 452, "Excel Import/Export", 608, "E&xcel Import/Export..."},
+    {nullptr, nullptr, 0, nullptr, 0, nullptr},
+    {"properties", "properties", 500, "Set properties of the Quill Resource String Editor", 610, "&Properties..."},
+    {"info", "info", 501, "About the Quill Resource String Editor", 611, "&About Quill Resource String Editor"},
+    {"help", "help", 138, "Help", 612, "&Help"},
+    {"switch", "switch", 461, "Change Language", 613, "&Change Language..."},
 };
 static_assert(std::size(kToolbar) == 17);
 
-void setButtonTip(QAction &button, const QString &text)
+// Standard keys where Qt has one; they act while the focus is in the editor.
+QList<QKeySequence> commandKeys(const QString &key)
 {
-    button.setToolTip(text);
-    button.setText(text);  // the tool button's accessible name
+    if (key == QLatin1String("refresh"))
+        return {QKeySequence(Qt::Key_F5)};
+    if (key == QLatin1String("save"))
+        return {QKeySequence(QKeySequence::Save)};
+    if (key == QLatin1String("insertstring"))
+        return {QKeySequence(QKeySequence::New)};
+    if (key == QLatin1String("deletestring"))
+        return {QKeySequence(Qt::CTRL | Qt::Key_Delete)};
+    if (key == QLatin1String("help"))
+        return {QKeySequence(QKeySequence::HelpContents)};
+    return {};
+}
+
+// The toolbar shows the tip, and names its button by it; the menu shows the menu text.
+void setCommandTexts(QAction &command, const QString &tip, const QString &menuText)
+{
+    command.setText(menuText);
+    command.setIconText(tip);  // the tool button's text and accessible name
+    command.setStatusTip(tip);
+    const QKeySequence key = command.shortcut();
+    command.setToolTip(key.isEmpty() ? tip
+                                     : QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
 }
 
 // The UI string tables hold no text for controls that show none of their own,
@@ -97,6 +124,7 @@ void docResourceEditor::CreateControls()
     m_cboProjects->setObjectName(QStringLiteral("cboProjects"));
     m_cboProjects->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     connect(m_cboProjects, &QComboBox::activated, this, [this](int) { cboProjects_Click(); });
+    m_cboProjects->setPlaceholderText(QStringLiteral("No project selected"));
 
     m_pbaProgress = new QProgressBar(this);
     m_pbaProgress->setObjectName(QStringLiteral("pbaProgress"));
@@ -110,11 +138,45 @@ void docResourceEditor::CreateControls()
     m_sftTree->setColumnCaption(0, QStringLiteral("Resource ID"));
     connect(m_sftTree, &win32::SftTree::ItemClick, this, &docResourceEditor::SftTree_ItemClick);
     connect(m_sftTree, &win32::SftTree::AfterEdit, this, &docResourceEditor::SftTree_AfterEdit);
+    // After the text has reached the resource file.
+    connect(m_sftTree, &win32::SftTree::AfterEdit, this, [this] { UpdateUnsavedMarks(); });
     connect(m_sftTree, &win32::SftTree::CEKeyDown, this, &docResourceEditor::SftTree_CEKeyDown);
     connect(m_sftTree, &win32::SftTree::ColumnLayoutChanged, this, &docResourceEditor::StoreColumnLayout);
 
     CreateColumnMenu();
+    CreateGridKeys();
+    // Reserved: the search comes in a later version.
+    m_mnuFind = new QAction(QStringLiteral("&Find..."), this);
+    m_mnuFind->setObjectName(QStringLiteral("mnuFind"));
+    m_mnuFind->setShortcut(QKeySequence::Find);
+    m_mnuFind->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_mnuFind->setEnabled(false);
+    addAction(m_mnuFind);
     nameTextlessControls(*this);
+}
+
+void docResourceEditor::CreateGridKeys()
+{
+    // Keys of the grid itself, not of the cell editor inside it, where they edit the text.
+    const auto gridKey = [this](const char *name, const QKeySequence &key, const char *command) {
+        auto *action = new QAction(m_sftTree);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [this, command] {
+            QAction *button = toolbarButton(QString::fromLatin1(command));
+            if (button && button->isEnabled())
+                button->trigger();
+        });
+        m_sftTree->addAction(action);
+        return action;
+    };
+    m_keyInsertString = gridKey("keyInsertString", QKeySequence(Qt::Key_Insert), "insertstring");
+    m_keyDeleteRow = gridKey("keyDeleteRow", QKeySequence(Qt::Key_Delete), "deletestring");
+    // Delete removes the row only from the rows' header, the ID column; elsewhere the key is the grid's.
+    m_keyDeleteRow->setEnabled(false);
+    connect(m_sftTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { m_keyDeleteRow->setEnabled(current.isValid() && current.column() == 0); });
 }
 
 void docResourceEditor::CreateToolbar()
@@ -130,11 +192,16 @@ void docResourceEditor::CreateToolbar()
                                     : m_toolbar->addSeparator();
         button->setObjectName(entry.key ? QString::fromLatin1(entry.key) : QStringLiteral("separator%1").arg(position));
         button->setData(entry.key ? QString::fromLatin1(entry.key) : QString());
-        if (entry.key)
-            setButtonTip(*button, QString::fromUtf8(entry.tooltip));
+        if (entry.key) {
+            button->setShortcuts(commandKeys(QString::fromLatin1(entry.key)));
+            button->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            setCommandTexts(*button, QString::fromUtf8(entry.tooltip), QString::fromUtf8(entry.menuText));
+            // The toolbar and the menu run the command through the same dispatch.
+            connect(button, &QAction::triggered, this, [this, button] { toolbar_ButtonClick(button); });
+            addAction(button);  // so its keys act anywhere in the editor
+        }
         ++position;
     }
-    connect(m_toolbar, &QToolBar::actionTriggered, this, &docResourceEditor::toolbar_ButtonClick);
 }
 
 QAction *docResourceEditor::toolbarButton(const QString &key) const
@@ -168,6 +235,7 @@ void docResourceEditor::CreateColumnMenu()
             &docResourceEditor::mnuRemoveResourceString_Click);
     connect(m_mnuAddLanguage, &QAction::triggered, this, &docResourceEditor::mnuAddLanguage_Click);
     connect(m_mnuAddResourceString, &QAction::triggered, this, &docResourceEditor::mnuAddResourceString_Click);
+    connect(m_mnuColumnMenu, &QMenu::triggered, this, [this] { UpdateUnsavedMarks(); });
 }
 
 void docResourceEditor::lgv_UpdateControls()
@@ -187,11 +255,14 @@ void docResourceEditor::lgv_UpdateControls()
     m_pbaProgress->setToolTip(lgv_string(540));
 
     m_sftTree->setColumnCaption(0, lgv_string(492));
+    m_cboProjects->setPlaceholderText(lgv_string(kNoProjectSelected));
     nameTextlessControls(*this);
 
     const QList<QAction *> buttons = m_toolbar->actions();
     for (int position = 0; position < static_cast<int>(std::size(kToolbar)); ++position) {
         if (kToolbar[position].key)
-            setButtonTip(*buttons[position], lgv_string(kToolbar[position].tooltipId));
+            setCommandTexts(*buttons[position], lgv_string(kToolbar[position].tooltipId),
+                            lgv_string(kToolbar[position].menuTextId));
     }
+    UpdateCommandMenuTexts();
 }

@@ -95,6 +95,7 @@ void docResourceEditor::SaveResFile()
         // Loaded again whether or not the save worked; a failed save is reported after.
         const qm::Status reloaded = unloaded ? unloaded->setConnect(true) : qm::Status();
         qm::check(saved);
+        ReportSaved(*mCurrentProject->ResourceFile());
         qm::check(reloaded);
     });
 }

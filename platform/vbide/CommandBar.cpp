@@ -7,8 +7,8 @@
 
 namespace vbide {
 
-CommandBar::CommandBar(const QString &name, QMenu *menu, CommandBars *parent)
-    : QObject(parent), m_menu(menu)
+CommandBar::CommandBar(const QString &name, QWidget *widget, QObject *parent)
+    : QObject(parent), m_widget(widget)
 {
     setObjectName(name);
     m_controls = new vbide::CommandBarControls(this);
@@ -16,16 +16,16 @@ CommandBar::CommandBar(const QString &name, QMenu *menu, CommandBars *parent)
 
 QMenu *CommandBar::menu() const
 {
-    return m_menu.data();
+    return qobject_cast<QMenu *>(m_widget.data());
 }
 
 void CommandBar::Delete()
 {
     if (auto *bars = qobject_cast<CommandBars *>(parent()))
         bars->forget(this);
-    if (m_menu) {
-        m_menu->menuAction()->setVisible(false);
-        m_menu->setEnabled(false);
+    if (QMenu *shown = menu()) {
+        shown->menuAction()->setVisible(false);
+        shown->setEnabled(false);
     }
     deleteLater();
 }

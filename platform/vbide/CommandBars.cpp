@@ -20,9 +20,9 @@ CommandBar *CommandBars::Item(const QString &name) const
     return nullptr;
 }
 
-CommandBar *CommandBars::Add(const QString &name, QMenu *menu)
+CommandBar *CommandBars::Add(const QString &name, QWidget *widget)
 {
-    auto *bar = new CommandBar(name, menu, this);
+    auto *bar = new CommandBar(name, widget, this);
     m_items.append(bar);
     return bar;
 }

@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-class QMenu;
+class QWidget;
 
 namespace vbide {
 
@@ -23,8 +23,8 @@ public:
     QList<CommandBar *>::const_iterator begin() const { return m_items.cbegin(); }
     QList<CommandBar *>::const_iterator end() const { return m_items.cend(); }
 
-    // Host side: a new command bar shown as menu (which may be null headless).
-    CommandBar *Add(const QString &name, QMenu *menu);
+    // Host side: a new command bar shown as a QMenu or QMenuBar (which may be null headless).
+    CommandBar *Add(const QString &name, QWidget *widget);
 
 private:
     friend class CommandBar;

@@ -62,6 +62,14 @@ qm::Result<std::uint32_t> readDword(HKEY root, const QString &path, const QStrin
     return static_cast<std::uint32_t>(value->toInt());
 }
 
+qm::Result<QByteArray> readBinary(HKEY root, const QString &path, const QString &name)
+{
+    qm::Result<QVariant> value = readValue(root, path, name, REG_BINARY, REG_BINARY);
+    if (!value)
+        return value.error();
+    return value->toByteArray();
+}
+
 qm::Status writeString(HKEY root, const QString &path, const QString &name, const QString &value)
 {
     return writeValue(root, path, name, value, REG_SZ);
@@ -70,6 +78,11 @@ qm::Status writeString(HKEY root, const QString &path, const QString &name, cons
 qm::Status writeDword(HKEY root, const QString &path, const QString &name, std::uint32_t value)
 {
     return writeValue(root, path, name, static_cast<qint32>(value), REG_DWORD);
+}
+
+qm::Status writeBinary(HKEY root, const QString &path, const QString &name, const QByteArray &value)
+{
+    return writeValue(root, path, name, value, REG_BINARY);
 }
 
 qm::Status deleteTree(HKEY root, const QString &path)

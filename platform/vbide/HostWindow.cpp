@@ -3,8 +3,12 @@
 #include "platform/vbide/AddIn.h"
 #include "platform/vbide/AddInManagerDialog.h"
 #include "platform/vbide/Addins.h"
+#include "platform/vbide/CommandBar.h"
+#include "platform/vbide/CommandBarControls.h"
 #include "platform/vbide/CommandBars.h"
+#include "platform/vbide/ComRegistration.h"
 #include "platform/vbide/Events.h"
+#include "platform/vbide/HostRegistry.h"
 #include "platform/vbide/ProjectExplorer.h"
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProject.h"
@@ -19,6 +23,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
@@ -56,7 +61,11 @@ HostWindow::HostWindow(QWidget *parent) : QMainWindow(parent)
 
     m_vbe = new VBE(this, nullptr);
     createMenus();
+    connect(m_vbe, &VBE::statusTextShown, statusBar(), &QStatusBar::showMessage);
+    connect(m_vbe->Windows(), &Windows::arrangementChanged, this, &HostWindow::updateWorkspace);
 
+    // Before any dock exists, so that each takes its remembered place when it is created.
+    restoreArrangement();
     m_explorer = new ProjectExplorer(m_vbe);
     m_explorerWindow = m_vbe->Windows()->addHostWindow(QStringLiteral("Project - Explorer"), m_explorer,
                                                        QLatin1String(ExplorerGuid));
@@ -97,18 +106,99 @@ void HostWindow::createMenus()
     addAction(file, "mnuFileAdd", QStringLiteral("A&dd Project..."), QKeySequence(), &HostWindow::fileAdd);
     m_removeAction = addAction(file, "mnuFileRemove", QStringLiteral("&Remove Project"), QKeySequence(), &HostWindow::fileRemove);
     file->addSeparator();
-    m_saveAction = addAction(file, "mnuFileSave", QStringLiteral("&Save Project"), QKeySequence::Save, &HostWindow::fileSave);
+    // Ctrl+S belongs to the window with the focus (a tool window saves its own document).
+    m_saveAction = addAction(file, "mnuFileSave", QStringLiteral("&Save Project"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+                             &HostWindow::fileSave);
     m_renameAction = addAction(file, "mnuFileRename", QStringLiteral("Re&name Project..."), QKeySequence(Qt::Key_F2),
                                &HostWindow::fileRename);
     file->addSeparator();
     addAction(file, "mnuFileExit", QStringLiteral("E&xit"), QKeySequence::Quit, &HostWindow::close);
+
+    m_viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    m_viewMenu->setObjectName(QStringLiteral("mnuView"));
+    m_viewMenu->setAccessibleName(QStringLiteral("View"));
+    connect(m_viewMenu, &QMenu::aboutToShow, this, &HostWindow::fillViewMenu);
+    fillViewMenu();
 
     QMenu *addIns = menuBar()->addMenu(QStringLiteral("&Add-Ins"));
     addIns->setObjectName(QStringLiteral("mnuAddIns"));
     addIns->setAccessibleName(QStringLiteral("Add-Ins"));
     addAction(addIns, "mnuAddInManager", QStringLiteral("&Add-In Manager..."), QKeySequence(), &HostWindow::showAddInManager);
     addIns->addSeparator();
-    m_vbe->CommandBars()->Add(QStringLiteral("Add-Ins"), addIns);
+    CommandBar *addInsBar = m_vbe->CommandBars()->Add(QStringLiteral("Add-Ins"), addIns);
+
+    // The menu bar itself, for add-ins that add menus of their own (before "Add-Ins", say).
+    CommandBar *bar = m_vbe->CommandBars()->Add(QStringLiteral("Menu Bar"), menuBar());
+    bar->Controls()->adoptMenu(file);
+    bar->Controls()->adoptMenu(m_viewMenu);
+    bar->Controls()->adoptMenu(addIns, addInsBar);
+}
+
+void HostWindow::fillViewMenu()
+{
+    // Rebuilt each time it opens: tool windows come and go with their add-ins.
+    m_viewMenu->clear();
+    int number = 1;
+    for (Window *window : *m_vbe->Windows()) {
+        QAction *show = m_viewMenu->addAction(window->Caption());
+        show->setObjectName(QStringLiteral("mnuViewWindow%1").arg(number++));
+        show->setCheckable(true);
+        show->setChecked(window->Visible());
+        show->setStatusTip(QStringLiteral("Shows or hides %1").arg(window->Caption()));
+        connect(show, &QAction::triggered, window, [window](bool checked) {
+            if (checked)
+                window->SetFocus();
+            else
+                window->setVisible(false);
+        });
+    }
+    m_viewMenu->addSeparator();
+    QAction *reset = m_viewMenu->addAction(QStringLiteral("&Reset Layout"));
+    reset->setObjectName(QStringLiteral("mnuViewResetLayout"));
+    reset->setStatusTip(QStringLiteral("Docks the windows in their first places: the explorer at the left, the tool windows beside it"));
+    connect(reset, &QAction::triggered, this, &HostWindow::resetLayout);
+}
+
+void HostWindow::resetLayout()
+{
+    m_vbe->Windows()->resetLayout();
+}
+
+void HostWindow::updateWorkspace()
+{
+    QWidget *workspace = centralWidget();
+    if (!workspace || m_shutDown)
+        return;
+    // A tool window at a side takes the room; one docked above or below leaves it to the workspace.
+    bool docked = false;
+    for (Window *window : *m_vbe->Windows()) {
+        QDockWidget *dock = window->dockWidget();
+        if (window->Type() != vbext_wt_ToolWindow || !dock || dock->isHidden() || dock->isFloating())
+            continue;
+        const Qt::DockWidgetArea area = dockWidgetArea(dock);
+        docked = docked || area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea;
+    }
+    workspace->setVisible(!docked);
+}
+
+namespace {
+QString arrangementKey()
+{
+    return QLatin1String(HostRegistryRoot) + QStringLiteral("\\Layout");
+}
+} // namespace
+
+void HostWindow::storeArrangement() const
+{
+    // A failure to store the arrangement only loses it; not worth a message.
+    (void)reg::writeBinary(win32::HKEY_CURRENT_USER, arrangementKey(), QStringLiteral("MainWindow"), saveState());
+}
+
+void HostWindow::restoreArrangement()
+{
+    qm::Result<QByteArray> state = reg::readBinary(win32::HKEY_CURRENT_USER, arrangementKey(), QStringLiteral("MainWindow"));
+    if (state)
+        restoreState(*state);
 }
 
 void HostWindow::updateActions()
@@ -368,6 +458,7 @@ void HostWindow::shutDown()
     if (m_shutDown)
         return;
     m_shutDown = true;
+    storeArrangement();
     for (Window *window : *m_vbe->Windows())
         window->storeLayout();
     m_vbe->Addins()->beginShutdown();

@@ -1,15 +1,17 @@
 #pragma once
 
 // The host's main window: the File menu over the open projects, the project
-// explorer, the "Add-Ins" menu (a command bar add-ins add buttons to) with the
-// Add-In Manager, and the docks of the add-ins' tool windows. Every question
-// and message goes through win32::interaction().
+// explorer, the View menu over the docked windows, the "Add-Ins" menu with the
+// Add-In Manager, and the docks of the add-ins' tool windows. The menu bar and
+// the "Add-Ins" menu are command bars add-ins add their entries to. Every
+// question and message goes through win32::interaction().
 
 #include <QMainWindow>
 #include <QStringList>
 
 class QAction;
 class QLabel;
+class QMenu;
 
 namespace vbide {
 
@@ -49,12 +51,19 @@ public:
     void startAddIns();
     // Runs the Add-In Manager and applies the choices.
     void showAddInManager();
+    // The default arrangement of the docked windows, every one shown.
+    void resetLayout();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void createMenus();
+    void fillViewMenu();
+    // The workspace shows only while no tool window is docked at a side of the main window.
+    void updateWorkspace();
+    void storeArrangement() const;
+    void restoreArrangement();
     void fileOpen();
     void fileOpenResource();
     void fileAdd();
@@ -80,6 +89,7 @@ private:
     QAction *m_removeAction = nullptr;
     QAction *m_saveAction = nullptr;
     QAction *m_renameAction = nullptr;
+    QMenu *m_viewMenu = nullptr;
     bool m_shutDown = false;
     int m_closeRounds = 0;  // rounds waited for modal dialogs to end, 0 when no close is pending
 };

@@ -27,6 +27,11 @@ VBE::~VBE()
     delete m_windows;
 }
 
+void VBE::ShowStatusText(const QString &text, int timeoutMs)
+{
+    emit statusTextShown(text, timeoutMs);
+}
+
 Window *VBE::ActiveWindow() const
 {
     return m_windows->active();

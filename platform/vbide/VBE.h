@@ -33,6 +33,12 @@ public:
     QString Version() const { return QStringLiteral("6.00"); }
 
     QMainWindow *mainWindow() const { return m_mainWindow; }
+    // Host extension: a line for the host's status bar, e.g. what a command did;
+    // shown for timeoutMs (0: until the next one).
+    void ShowStatusText(const QString &text, int timeoutMs = 0);
+
+signals:
+    void statusTextShown(const QString &text, int timeoutMs);
 
 private:
     QMainWindow *m_mainWindow;

@@ -5,6 +5,7 @@
 #include "platform/vbide/Windows.h"
 
 #include <QDockWidget>
+#include <QEvent>
 #include <QMainWindow>
 
 namespace vbide {
@@ -32,19 +33,28 @@ bool isDockArea(std::uint32_t area)
 
 Window::Window(QDockWidget *dock, QMainWindow *mainWindow, QString guidPosition, AddIn *owner, int type,
                QObject *parent)
-    : QObject(parent), m_dock(dock), m_mainWindow(mainWindow), m_guid(std::move(guidPosition)), m_owner(owner),
-      m_type(type)
+    : QObject(parent), m_dock(dock), m_mainWindow(mainWindow), m_caption(dock->windowTitle()),
+      m_guid(std::move(guidPosition)), m_owner(owner), m_type(type)
 {
     setObjectName(dock->objectName());
-    restoreLayout();
+    m_remembered = restoreLayout();
     connect(dock, &QDockWidget::dockLocationChanged, this, [this] { storeLayout(); });
     connect(dock, &QDockWidget::topLevelChanged, this, [this] { storeLayout(); });
+    m_content = dock->widget();
+    if (m_content) {
+        m_content->installEventFilter(this);
+        showDocumentTitle();
+    }
 }
 
 Window::~Window()
 {
+    if (m_content)
+        m_content->removeEventFilter(this);
     if (m_dock) {
         storeLayout();
+        // Its signals must not reach the windows' list while it goes.
+        QObject::disconnect(m_dock.data(), nullptr, parent(), nullptr);
         delete m_dock.data();
     }
 }
@@ -54,9 +64,23 @@ QDockWidget *Window::dockWidget() const
     return m_dock.data();
 }
 
-QString Window::Caption() const
+bool Window::eventFilter(QObject *watched, QEvent *event)
 {
-    return m_dock ? m_dock->windowTitle() : QString();
+    const bool titleEvent = event->type() == QEvent::WindowTitleChange || event->type() == QEvent::ModifiedChange;
+    if (titleEvent && watched == m_content)
+        showDocumentTitle();
+    return QObject::eventFilter(watched, event);
+}
+
+void Window::showDocumentTitle()
+{
+    QWidget *content = m_content.data();
+    if (!content || !m_dock)
+        return;
+    const QString document = content->windowTitle();
+    // The document's "[*]" stays a placeholder, so the dock shows its modified mark.
+    m_dock->setWindowTitle(document.isEmpty() ? m_caption : m_caption + QStringLiteral(" - ") + document);
+    m_dock->setWindowModified(!document.isEmpty() && content->isWindowModified());
 }
 
 bool Window::Visible() const
@@ -70,8 +94,18 @@ void Window::setVisible(bool visible)
     if (!m_dock)
         return;
     m_dock->setVisible(visible);
-    if (visible)
-        m_dock->raise();
+    auto *windows = qobject_cast<Windows *>(parent());
+    // Before the main window is shown the dock reports no visibility change itself.
+    if (windows)
+        emit windows->arrangementChanged();
+    if (!visible)
+        return;
+    m_dock->raise();
+    if (m_sizePending) {
+        m_sizePending = false;
+        if (windows)
+            windows->sizeByDefault();
+    }
 }
 
 void Window::SetFocus()
@@ -111,9 +145,16 @@ void Window::storeLayout() const
     }
 }
 
-void Window::restoreLayout()
+bool Window::restoreLayout()
 {
+    // The host's saved arrangement knows the window's neighbours; the values under the GUID only its area.
+    if (m_mainWindow && m_mainWindow->restoreDockWidget(m_dock)) {
+        m_dock->hide();
+        return true;
+    }
     const QString key = layoutKey(m_guid);
+    if (!reg::readDword(win32::HKEY_CURRENT_USER, key, QStringLiteral("DockArea")))
+        return false;
     const std::uint32_t area = storedOr(key, "DockArea", Qt::RightDockWidgetArea);
     const int width = int(storedOr(key, "Width", 0));
     const int height = int(storedOr(key, "Height", 0));
@@ -133,6 +174,7 @@ void Window::restoreLayout()
         m_mainWindow->resizeDocks({m_dock}, {height}, Qt::Vertical);
     }
     m_dock->hide();
+    return true;
 }
 
 } // namespace vbide

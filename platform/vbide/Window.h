@@ -15,7 +15,8 @@ inline constexpr int vbext_wt_ProjectWindow = 6;
 inline constexpr int vbext_wt_ToolWindow = 15;
 
 // A dockable host window. Its dock position and size are kept in the settings
-// under its position GUID.
+// under its position GUID. Its title bar shows its caption and, after a dash,
+// the title of the document inside, with the document's modified mark.
 class Window : public QObject {
     Q_OBJECT
 public:
@@ -23,7 +24,7 @@ public:
            QObject *parent);
     ~Window() override;
 
-    QString Caption() const;
+    QString Caption() const { return m_caption; }
     int Type() const { return m_type; }
     bool Visible() const;
     void setVisible(bool visible);
@@ -35,16 +36,27 @@ public:
     AddIn *owner() const { return m_owner; }
     // Stores the current dock position and size under the position GUID.
     void storeLayout() const;
+    // False when nothing was remembered for the window: the host then gives it its default place.
+    bool hasRememberedPlace() const { return m_remembered; }
+    // The default place takes its size once the window is first shown.
+    void setSizeByDefaultWhenShown(bool pending) { m_sizePending = pending; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void restoreLayout();
+    bool restoreLayout();
+    void showDocumentTitle();
 
     QPointer<QDockWidget> m_dock;
+    QPointer<QWidget> m_content;
     QMainWindow *m_mainWindow;
+    QString m_caption;
     QString m_guid;
     AddIn *m_owner;
     int m_type;
-    bool m_wantVisible = false;
+    bool m_remembered = false;
+    bool m_sizePending = false;
 };
 
 } // namespace vbide

@@ -40,10 +40,23 @@ public:
     Window *active() const;
     void setActive(Window *window);
 
+    // The default arrangement: the project explorer a narrow column at the
+    // left, the tool windows (tabbed, the first in front) taking the rest; all shown.
+    void resetLayout();
+    // Gives the explorer its narrow width and the tool windows beside it the rest.
+    void sizeByDefault();
+    Window *projectWindow() const;
+
+signals:
+    // A window was added or removed, shown or hidden, docked or floated.
+    void arrangementChanged();
+
 private:
     Window *createWindow(const QString &caption, QWidget *content, const QString &guidPosition,
                          AddIn *owner);
     void onFocusChanged(QWidget *now);
+    void placeByDefault(Window *window);
+    QList<Window *> toolWindows() const;
 
     QMainWindow *m_mainWindow;
     QList<Window *> m_items;

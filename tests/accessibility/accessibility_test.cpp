@@ -81,8 +81,9 @@ QString rawText(QAccessibleInterface *node)
         return {};
     if (widget->isWindow())
         return widget->windowTitle();
+    // A tool button shows its action's icon text; the menus show the action's text.
     if (auto *button = qobject_cast<QToolButton *>(widget); button && button->defaultAction())
-        return button->defaultAction()->text();
+        return button->defaultAction()->iconText();
     if (auto *button = qobject_cast<QAbstractButton *>(widget))
         return button->text();
     if (auto *label = qobject_cast<QLabel *>(widget))
@@ -395,7 +396,7 @@ private slots:
             if (element.role == QAccessible::MenuItem && element.path.contains(QLatin1String("/menuBar/")))
                 menus.append(element.name);
         }
-        QCOMPARE(menus, (QStringList{"File", "Add-Ins"}));
+        QCOMPARE(menus, (QStringList{"File", "View", "Strings", "Add-Ins"}));
     }
 
     void toolbarPositions_data()
@@ -428,6 +429,8 @@ private slots:
     {
         QTest::addColumn<QString>("menu");
         QTest::newRow("File") << "mnuFile";
+        QTest::newRow("View") << "mnuView";
+        QTest::newRow("Strings") << "mnuStrings";
         QTest::newRow("Add-Ins") << "mnuAddIns";
     }
     void menus()

@@ -351,8 +351,8 @@ private slots:
         for (QAction *button : editor.toolbar()->actions()) {
             if (button->isSeparator())
                 continue;
-            QCOMPARE(button->toolTip(), german(tips[next]));
-            QCOMPARE(button->text(), german(tips[next++]));
+            QVERIFY(button->toolTip().startsWith(german(tips[next])));  // and the key, where it has one
+            QCOMPARE(button->iconText(), german(tips[next++]));
         }
         QCOMPARE(editor.mnuRemoveLanguage()->text(), german(27));
         QCOMPARE(editor.mnuChangeFont()->text(), german(505));

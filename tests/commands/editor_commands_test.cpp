@@ -174,8 +174,11 @@ private slots:
         QFETCH(QString, state);
         QFETCH(QStringList, enabled);
         if (state == QLatin1String("none")) {
+            // Two projects: the only one open would be selected.
             writeProject(m_dir->path(), "P");
+            writeProject(m_dir->path(), "Q");
             QVERIFY(m_vbe->VBProjects()->AddFromFile(path("P.vbp")));
+            QVERIFY(m_vbe->VBProjects()->AddFromFile(path("Q.vbp")));
             openEditor();
         } else if (state == QLatin1String("nofile")) {
             showWithoutFile();
@@ -683,13 +686,14 @@ private slots:
     {
         show({{kEnglish, 1, "One"}});
         setUILanguage(kGerman);
-        QCOMPARE(m_editor->toolbarButton("save")->toolTip(), QStringLiteral("Speichern"));
-        QCOMPARE(m_editor->toolbarButton("refresh")->toolTip(), QStringLiteral("Resourcedatei erneut einlesen"));
-        QCOMPARE(m_editor->toolbarButton("help")->toolTip(), QStringLiteral("Hilfe"));
+        QCOMPARE(m_editor->toolbarButton("save")->toolTip(), QStringLiteral("Speichern (Ctrl+S)"));
+        QCOMPARE(m_editor->toolbarButton("refresh")->toolTip(), QStringLiteral("Resourcedatei erneut einlesen (F5)"));
+        QCOMPARE(m_editor->toolbarButton("help")->toolTip(), QStringLiteral("Hilfe (F1)"));
+        QCOMPARE(m_editor->toolbarButton("save")->text(), QStringLiteral("Resourcedatei &speichern"));
         QCOMPARE(m_editor->mnuAddLanguage()->text(), QStringLiteral("Sprache hinzufügen"));
         QCOMPARE(m_editor->mnuRemoveResourceString()->text(), QStringLiteral("Resource String entfernen"));
         setUILanguage(kEnglish);
-        QCOMPARE(m_editor->toolbarButton("save")->toolTip(), QStringLiteral("Save to the resource file"));
+        QCOMPARE(m_editor->toolbarButton("save")->toolTip(), QStringLiteral("Save to the resource file (Ctrl+S)"));
         QCOMPARE(m_editor->mnuAddLanguage()->text(), QStringLiteral("Add Language"));
         QCOMPARE(grid().columnCaption(0), QStringLiteral("Resource ID"));
     }

@@ -525,10 +525,10 @@ private slots:
         LgvRuntime::RuntimeSupport support;
         support.SetLanguage(1031, QStringLiteral("German (Germany)"));
         QCOMPARE(m_editor->mnuAddLanguage()->text(), LgvStringModule::lgv_string(87));
-        QCOMPARE(m_editor->toolbarButton("refresh")->toolTip(), QStringLiteral("Resourcedatei erneut einlesen"));
+        QCOMPARE(m_editor->toolbarButton("refresh")->toolTip(), QStringLiteral("Resourcedatei erneut einlesen (F5)"));
         QCOMPARE(grid().columnCaption(0), LgvStringModule::lgv_string(492));
         support.SetLanguage(2057, QStringLiteral("English (United Kingdom)"));
-        QCOMPARE(m_editor->toolbarButton("refresh")->toolTip(), QStringLiteral("Read the resource file again"));
+        QCOMPARE(m_editor->toolbarButton("refresh")->toolTip(), QStringLiteral("Read the resource file again (F5)"));
     }
 
     void toolbarHasItsSeventeenPositions()

@@ -49,7 +49,9 @@ private:
     }
     static void choose(docResourceEditor &editor, const QString &name)
     {
-        const int entry = editor.cboProjects()->findText(name);
+        int entry = editor.cboProjects()->findText(name);
+        if (entry < 0)
+            entry = editor.cboProjects()->findText(name + QStringLiteral(" *"));  // with unsaved strings
         QVERIFY(entry >= 0);
         editor.cboProjects()->setCurrentIndex(entry);
         emit editor.cboProjects()->activated(entry);
@@ -183,9 +185,9 @@ private slots:
         QCOMPARE(listed(editor), QStringList{"Beta"});
         QCOMPARE(editor.Projects().size(), 1);
         if (selected) {
-            QCOMPARE(editor.CurrentProject(), nullptr);
-            QCOMPARE(editor.SftTree()->itemCount(), 0);
-            QCOMPARE(editor.cboProjects()->currentIndex(), -1);
+            // The one project left is selected in its place.
+            QCOMPARE(editor.CurrentProject(), editor.Projects().first());
+            QCOMPARE(editor.cboProjects()->currentText(), QStringLiteral("Beta"));
         } else {
             QCOMPARE(editor.cboProjects()->currentText(), QStringLiteral("Beta"));
         }
@@ -256,10 +258,24 @@ private slots:
         editor.Refresh();  // nothing selected: nothing happens
         choose(editor, "Alpha");
         type(editor, 1, columnOf(editor, 2057), QStringLiteral("Uno"));
+        // Unsaved edits are dropped only when the user agrees.
+        m_user->answerMsgBox(win32::vbNo);
         editor.Refresh();
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QCOMPARE(m_user->messageBoxes[0].prompt,
+                 QStringLiteral("The resource file has changes that are not saved. Read it again from disk and drop them?\n")
+                     + m_alphaRes);
+        QCOMPARE(m_user->messageBoxes[0].style, int(win32::vbYesNo | win32::vbExclamation));
+        QCOMPARE(editor.SftTree()->cellText(editor.SftTree()->findItemData(1), columnOf(editor, 2057)), QStringLiteral("Uno"));
+        QVERIFY(editor.CurrentProject()->ResourceFile()->Changed());
+        m_user->answerMsgBox(win32::vbYes);
+        editor.Refresh();
+        QCOMPARE(m_user->messageBoxes.size(), 2);
         QCOMPARE(editor.SftTree()->cellText(editor.SftTree()->findItemData(1), columnOf(editor, 2057)), QStringLiteral("One"));
         QVERIFY(!editor.CurrentProject()->ResourceFile()->Changed());
-        QVERIFY(m_user->messageBoxes.isEmpty());
+        // Without edits it asks nothing.
+        editor.Refresh();
+        QCOMPARE(m_user->messageBoxes.size(), 2);
     }
 
     void indicesAreNeverReused()

@@ -206,7 +206,8 @@ void AddinsTest::toolWindowRemembersItsPlace()
         QVERIFY(addIn->setConnect(true));
         Window *window = host.vbe()->Windows()->Item(2);
         QCOMPARE(window->guidPosition(), QLatin1String(testaddin::WindowGuid));
-        QCOMPARE(host.dockWidgetArea(window->dockWidget()), Qt::RightDockWidgetArea);
+        // First beside the project explorer, in the same area.
+        QCOMPARE(host.dockWidgetArea(window->dockWidget()), Qt::LeftDockWidgetArea);
         window->setVisible(true);
         host.addDockWidget(Qt::BottomDockWidgetArea, window->dockWidget());
         host.resizeDocks({window->dockWidget()}, {222}, Qt::Vertical);

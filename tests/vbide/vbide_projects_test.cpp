@@ -2,6 +2,7 @@
 #include "platform/vbide/CommandBarControl.h"
 #include "platform/vbide/CommandBarControls.h"
 #include "platform/vbide/CommandBarEvents.h"
+#include "platform/vbide/CommandBarPopup.h"
 #include "platform/vbide/CommandBars.h"
 #include "platform/vbide/Events.h"
 #include "platform/vbide/VBComponent.h"
@@ -15,6 +16,9 @@
 
 #include <QDir>
 #include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QToolBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,6 +37,8 @@ private slots:
     void addFileRefusals_data();
     void addFileRefusals();
     void commandBarButtonsRaiseClick();
+    void popupMenusGoIntoTheMenuBar();
+    void sharedActionsAreOneCommand();
 
 private:
     QString path(const QString &relative) const { return QDir(m_dir->path()).filePath(relative); }
@@ -202,7 +208,7 @@ void ProjectsTest::commandBarButtonsRaiseClick()
     CommandBar *bar = vbe.CommandBars()->Add("Add-Ins", &menu);
     QCOMPARE(vbe.CommandBars()->Item("add-ins"), bar);
     QVERIFY(!vbe.CommandBars()->Item("Standard"));
-    QVERIFY(!bar->Controls()->Add(10));  // only buttons
+    QVERIFY(!bar->Controls()->Add(4));  // buttons and pop-ups only, no combo boxes
     CommandBarControl *button = bar->Controls()->Add(1);
     QVERIFY(button);
     button->setCaption("Tool");
@@ -227,6 +233,89 @@ void ProjectsTest::commandBarButtonsRaiseClick()
     bar->Delete();
     QVERIFY(!vbe.CommandBars()->Item("Add-Ins"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// An add-in's menu in the menu bar, placed before the host's "Add-Ins" menu.
+void ProjectsTest::popupMenusGoIntoTheMenuBar()
+{
+    VBE vbe;
+    QMenuBar menuBar;
+    QMenu *file = menuBar.addMenu("&File");
+    QMenu *addIns = menuBar.addMenu("&Add-Ins");
+    CommandBar *addInsBar = vbe.CommandBars()->Add("Add-Ins", addIns);
+    CommandBar *bar = vbe.CommandBars()->Add("Menu Bar", &menuBar);
+    bar->Controls()->adoptMenu(file);
+    CommandBarPopup *adopted = bar->Controls()->adoptMenu(addIns, addInsBar);
+    QCOMPARE(adopted->CommandBar(), addInsBar);
+    QCOMPARE(adopted->Index(), 2);
+
+    auto *popup = qobject_cast<CommandBarPopup *>(bar->Controls()->Add(msoControlPopup, {}, {}, adopted->Index()));
+    QVERIFY(popup);
+    QCOMPARE(popup->Type(), msoControlPopup);
+    popup->setCaption("&Strings");
+    QCOMPARE(menuBar.actions().size(), 3);
+    QCOMPARE(menuBar.actions()[1], popup->menu()->menuAction());
+    QCOMPARE(menuBar.actions()[1]->text(), QStringLiteral("&Strings"));
+    QCOMPARE(popup->menu()->accessibleName(), QStringLiteral("Strings"));  // the open menu is read by name
+    QCOMPARE(popup->CommandBar()->Name(), QStringLiteral("Strings"));
+    QCOMPARE(bar->Controls()->Item(2), popup);
+    QCOMPARE(adopted->Index(), 3);
+
+    CommandBarControl *entry = popup->Controls()->Add(msoControlButton);
+    entry->setCaption("Go");
+    CommandBarControl *later = popup->Controls()->Add(msoControlButton);
+    later->setCaption("Later");
+    later->setBeginGroup(true);
+    QCOMPARE(popup->menu()->actions().size(), 3);
+    QVERIFY(popup->menu()->actions()[1]->isSeparator());
+    later->setBeginGroup(false);
+    QCOMPARE(popup->menu()->actions().size(), 2);
+
+    // Deleting the menu takes it, with its entries, out of the menu bar.
+    QPointer<QMenu> shown = popup->menu();
+    popup->Delete();
+    QCOMPARE(bar->Controls()->Count(), 2);
+    QCOMPARE(popup->Controls()->Count(), 0);
+    QCOMPARE(menuBar.actions().size(), 2);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!shown);
+    QCOMPARE(bar->Controls()->Item(2), adopted);
+}
+
+// A toolbar's action added to a menu: one text, one enabled state, one trigger.
+void ProjectsTest::sharedActionsAreOneCommand()
+{
+    VBE vbe;
+    QMenu menu;
+    CommandBar *bar = vbe.CommandBars()->Add("Strings", &menu);
+    QToolBar toolbar;
+    QAction *save = toolbar.addAction("Save");
+    int saves = 0;
+    connect(save, &QAction::triggered, this, [&] { ++saves; });
+    QVERIFY(!bar->Controls()->AddAction(nullptr));
+    CommandBarControl *entry = bar->Controls()->AddAction(save);
+    QCOMPARE(menu.actions(), QList<QAction *>{save});
+    int clicks = 0;
+    connect(vbe.Events()->CommandBarEvents(entry), &CommandBarEvents::Click, this,
+            [&](CommandBarControl *, bool &, bool &) { ++clicks; });
+    save->setEnabled(false);
+    QVERIFY(!entry->Enabled());
+    save->setEnabled(true);
+    menu.actions()[0]->trigger();
+    QCOMPARE(saves, 1);
+    QCOMPARE(clicks, 1);
+    entry->setCaption("&Save File");
+    QCOMPARE(save->text(), QStringLiteral("&Save File"));
+
+    // Off the menu, the action stays its owner's.
+    entry->Delete();
+    QVERIFY(menu.actions().isEmpty());
+    QCOMPARE(toolbar.actions(), QList<QAction *>{save});
+    QVERIFY(save->isEnabled());
+    save->trigger();
+    QCOMPARE(clicks, 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(toolbar.actions(), QList<QAction *>{save});
 }
 
 QTEST_MAIN(ProjectsTest)

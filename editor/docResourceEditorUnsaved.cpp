@@ -1,0 +1,59 @@
+// What the editor shows of unsaved work: a "*" after each project with
+// unsaved strings in the project list, the current project in the window's
+// title with its modified mark, and what a save wrote in the host's status bar.
+#include "editor/docResourceEditor.h"
+
+#include "editor/clsProject.h"
+#include "platform/resutil/ResFile.h"
+#include "platform/vbide/VBE.h"
+#include "platform/vbide/VBProject.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QComboBox>
+#include <QDir>
+
+using LgvStringModule::lgv_string;
+
+namespace {
+constexpr int kSavedStrings = 617;    // "Saved %1 (%0 strings)."
+constexpr int kSavedOneString = 618;  // "Saved %1 (1 string)."
+} // namespace
+
+QString docResourceEditor::ProjectListText(const clsProject &project) const
+{
+    const QString name = project.Project() ? project.Project()->Name() : QString();
+    return HasUnsavedChanges(project) ? name + QStringLiteral(" *") : name;
+}
+
+void docResourceEditor::UpdateUnsavedMarks()
+{
+    for (const clsProject *project : std::as_const(mProjects)) {
+        const int entry = ProjectListEntry(project->Index());
+        if (entry >= 0 && m_cboProjects->itemText(entry) != ProjectListText(*project))
+            m_cboProjects->setItemText(entry, ProjectListText(*project));
+    }
+    // The host's title bar puts the project after the caption; "[*]" is where the mark goes.
+    const bool current = mCurrentProject && mCurrentProject->Project();
+    setWindowTitle(current ? mCurrentProject->Project()->Name() + QStringLiteral(" [*]") : QString());
+    setWindowModified(current && HasUnsavedChanges(*mCurrentProject));
+}
+
+void docResourceEditor::SelectOnlyProject()
+{
+    if (mCurrentProject || mProjects.size() != 1)
+        return;
+    m_cboProjects->setCurrentIndex(ProjectListEntry(mProjects.first()->Index()));
+    cboProjects_Click();
+}
+
+void docResourceEditor::ReportSaved(const resutil::ResFile &file)
+{
+    if (!m_vbe)
+        return;
+    qsizetype written = 0;  // empty texts are not stored
+    for (const resutil::ResString *entry : file.Strings())
+        written += entry->Text().isEmpty() ? 0 : 1;
+    const QString path = QDir::toNativeSeparators(file.FileName());
+    m_vbe->ShowStatusText(LgvStringModule::SubstituteParameters(
+        lgv_string(written == 1 ? kSavedOneString : kSavedStrings), QString::number(written), path));
+}
