@@ -7,13 +7,13 @@
 #include "exchange/StringGrid.h"
 #include "exchange/TranslationUnits.h"
 #include "exchange/XliffFormat.h"
+#include "platform/common/AtomicFile.h"
 #include "platform/resutil/ResStrings.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace exchange {
 
@@ -29,12 +29,7 @@ qm::Error onFile(const QString &path, const QString &what)
 
 qm::Status save(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return onFile(path, QStringLiteral("cannot be written: %1").arg(file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return onFile(path, QStringLiteral("cannot be written: %1").arg(file.errorString()));
-    return {};
+    return qm::writeFileAtomically(path, bytes);
 }
 
 qm::Result<QByteArray> load(const QString &path)

@@ -1,9 +1,10 @@
 #include "platform/excel/Workbook.h"
 
+#include "platform/common/AtomicFile.h"
 #include "platform/excel/Backends.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
+
 
 namespace excel {
 
@@ -68,17 +69,17 @@ qm::Status Workbook::write(const QString &fileName, FileFormat format, const Com
     qm::Result<QByteArray> bytes = format == FileFormat::Xls ? backend::writeXls(*this) : backend::writeXlsx(*this);
     if (!bytes)
         return qm::makeError(QStringLiteral("%1: %2").arg(fileName, bytes.errorString()));
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return qm::makeError(QStringLiteral("%1: cannot be written: %2").arg(fileName, file.errorString()));
-    if (file.write(bytes.value()) != bytes->size())
-        return qm::makeError(QStringLiteral("%1: cannot be written: %2").arg(fileName, file.errorString()));
+    qm::AtomicFile file(fileName);
+    if (auto opened = file.open(); !opened)
+        return opened;
+    if (auto written = file.write(bytes.value()); !written)
+        return written;
     if (commitWanted && !commitWanted()) {
-        file.cancelWriting();
+        file.cancel();
         return qm::makeError(QStringLiteral("%1: the save was stopped; the file is as it was").arg(fileName));
     }
-    if (!file.commit())
-        return qm::makeError(QStringLiteral("%1: cannot be written: %2").arg(fileName, file.errorString()));
+    if (auto committed = file.commit(); !committed)
+        return committed;
     m_path = QFileInfo(fileName).absoluteFilePath();
     // An .xlsx file we updated is the base of the next save; a file written
     // wholly from the model is rewritten wholly again.

@@ -1,7 +1,5 @@
 #include "platform/resutil/DiskWriter.h"
 
-#include <QFileDevice>
-
 #if defined(__linux__)
 #include <fcntl.h>
 #endif
@@ -20,9 +18,8 @@ void DiskWriter::written(qint64 bytes)
 #if defined(__linux__) && defined(SYNC_FILE_RANGE_WRITE)
     if (m_written - m_started < kStep)
         return;
-    const int fd = m_file.handle();
-    if (fd >= 0)
-        ::sync_file_range(fd, m_started, m_written - m_started, SYNC_FILE_RANGE_WRITE);
+    if (m_fd >= 0)
+        ::sync_file_range(m_fd, m_started, m_written - m_started, SYNC_FILE_RANGE_WRITE);
     m_started = m_written;
 #endif
 }

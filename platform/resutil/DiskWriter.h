@@ -2,8 +2,6 @@
 
 #include <QtGlobal>
 
-class QFileDevice;
-
 namespace resutil {
 
 // Starts the disk writes of a large file while the rest is still being
@@ -11,11 +9,11 @@ namespace resutil {
 // little. Tell it how much was written after each write.
 class DiskWriter {
 public:
-    explicit DiskWriter(QFileDevice &file) : m_file(file) {}
+    explicit DiskWriter(int fd) : m_fd(fd) {}
     void written(qint64 bytes);
 
 private:
-    QFileDevice &m_file;
+    int m_fd;
     qint64 m_written = 0;
     qint64 m_started = 0; // bytes whose writing to disk has been started
 };

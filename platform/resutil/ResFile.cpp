@@ -1,5 +1,6 @@
 #include "platform/resutil/ResFile.h"
 
+#include "platform/common/AtomicFile.h"
 #include "platform/resutil/DiskWriter.h"
 #include "platform/resutil/FileBuffer.h"
 #include "platform/resutil/ResReader.h"
@@ -8,7 +9,6 @@
 #include <QFile>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -30,26 +30,24 @@ qm::Error fileError(const QString &path, const QString &what)
 
 qm::Status writeAtomically(const QString &path, const ResLayout &layout)
 {
-    // QSaveFile writes a temporary file beside the target, keeps the target's
-    // permissions, and renames it into place only once everything is written
-    // and flushed to disk.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fileError(path, QStringLiteral("cannot be written: %1").arg(file.errorString()));
-    DiskWriter disk(file);
+    qm::AtomicFile file(path);
+    if (auto opened = file.open(); !opened)
+        return opened;
+    DiskWriter disk(file.handle());
+    qm::Status failed;
     const auto status = writeRes(layout, [&](QByteArrayView bytes) -> qm::Status {
-        if (file.write(bytes.constData(), bytes.size()) != bytes.size())
-            return qm::makeError(file.errorString());
+        if (failed = file.write(bytes); !failed)
+            return qm::makeError(file.problem());
         disk.written(bytes.size());
         return {};
     });
+    if (!failed)
+        return failed;
     if (!status.ok()) {
-        file.cancelWriting();
+        file.cancel();
         return fileError(path, QStringLiteral("cannot be written: %1").arg(status.errorString()));
     }
-    if (!file.commit())
-        return fileError(path, QStringLiteral("cannot be written: %1").arg(file.errorString()));
-    return {};
+    return file.commit();
 }
 
 } // namespace

@@ -1,12 +1,12 @@
 #include "platform/vbide/VbpFile.h"
 
 #include "platform/vbide/WindowsPath.h"
+#include "platform/common/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -396,9 +396,9 @@ qm::Status VbpFile::save()
         current.close();
     }
     const QByteArray data = bytes();
-    QSaveFile out(m_fileName);
-    if (!out.open(QIODevice::WriteOnly) || out.write(data) != data.size() || !out.commit())
-        return qm::makeError(QStringLiteral("%1 cannot be saved: %2.").arg(shown, out.errorString()));
+    qm::AtomicFile out(m_fileName);
+    if (!out.open() || !out.write(data) || !out.commit())
+        return qm::makeError(QStringLiteral("%1 cannot be saved: %2.").arg(shown, out.problem()));
     m_original = data;
     m_changed = false;
     return {};

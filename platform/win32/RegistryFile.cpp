@@ -23,6 +23,18 @@ QString quoted(const QString &text)
     return out;
 }
 
+// Whether every surrogate in text is one half of a pair; UTF-8 carries only such text.
+bool wellFormed(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return false;
+    }
+    return true;
+}
+
 // The text of REG_SZ data when the quoted form carries it exactly.
 bool plainText(const QByteArray &data, QString *text)
 {
@@ -40,6 +52,8 @@ bool plainText(const QByteArray &data, QString *text)
         if (!last)
             result[i] = QChar(unit);
     }
+    if (!wellFormed(result))
+        return false;
     *text = result;
     return true;
 }
@@ -308,7 +322,16 @@ QByteArray formatRegistryFile(const RegistryTree &tree)
     QString out = kHeader + QStringLiteral("\n\n");
     for (HKEY root : RegistryTree::roots())
         formatKey(*tree.rootNode(root), RegistryStore::rootName(root), true, out);
-    return out.toUtf8();
+    if (wellFormed(out))
+        return out.toUtf8();
+    // A key or value name with a lone surrogate: UTF-16, as regedit itself
+    // writes these files, carries it exactly.
+    QByteArray bytes("\xff\xfe");
+    for (QChar c : out) {
+        bytes.append(char(c.unicode() & 0xff));
+        bytes.append(char(c.unicode() >> 8));
+    }
+    return bytes;
 }
 
 } // namespace win32

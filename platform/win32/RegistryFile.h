@@ -14,7 +14,8 @@ namespace win32 {
 // fileName only names the file in messages.
 qm::Status parseRegistryFile(const QByteArray &bytes, const QString &fileName, RegistryTree *tree);
 
-// UTF-8 text; strings that the quoted form cannot carry exactly are written as hex(1):.
+// UTF-8 text; strings that the quoted form cannot carry exactly are written as
+// hex(1):. A key or value name with a lone surrogate makes it UTF-16LE with a BOM.
 QByteArray formatRegistryFile(const RegistryTree &tree);
 
 } // namespace win32

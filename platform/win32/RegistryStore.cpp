@@ -1,5 +1,6 @@
 #include "platform/win32/RegistryStore.h"
 
+#include "platform/common/AtomicFile.h"
 #include "platform/win32/RegistryFile.h"
 #include "platform/win32/RegistryTree.h"
 
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QMutex>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -149,12 +149,12 @@ LONG modify(const std::function<LONG(RegistryTree &, bool *changed)> &change)
     const LONG status = change(s.tree, &changed);
     if (status != ERROR_SUCCESS || !changed)
         return status;
-    QSaveFile file(s.path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(formatRegistryFile(s.tree)) < 0 || !file.commit()) {
+    qm::AtomicFile file(s.path);
+    if (!file.open() || !file.write(formatRegistryFile(s.tree)) || !file.commit()) {
         s.problem = QStringLiteral("The settings file %1 could not be written: %2.")
-                        .arg(QDir::toNativeSeparators(s.path), file.errorString());
+                        .arg(QDir::toNativeSeparators(s.path), file.problem());
         s.loaded = false;   // the tree holds a change the file does not
-        return file.error() == QFileDevice::OpenError ? ERROR_ACCESS_DENIED : ERROR_CANTWRITE;
+        return file.failedToOpen() ? ERROR_ACCESS_DENIED : ERROR_CANTWRITE;
     }
     s.stamp = stampOf(s.path);
     return ERROR_SUCCESS;

@@ -76,6 +76,13 @@ private slots:
         QTest::newRow("binary") << "Blob" << uint(REG_BINARY) << QByteArray::fromHex("00ff10203040506070");
         QTest::newRow("long binary wraps") << "Big" << uint(REG_BINARY) << QByteArray(300, '\x5a');
         QTest::newRow("default value") << "" << uint(REG_SZ) << utf16z(QStringLiteral("default"));
+        const QChar high(0xd83d), low(0xde00);
+        QTest::newRow("surrogate pair") << QString(high) + low << uint(REG_SZ) << utf16z(QString(high) + low);
+        QTest::newRow("lone high surrogate in the data") << "Lone" << uint(REG_SZ) << utf16z(QString(high) + "x");
+        QTest::newRow("lone low surrogate in the data") << "Lone" << uint(REG_SZ) << utf16z("x" + QString(low));
+        QTest::newRow("swapped pair in the data") << "Lone" << uint(REG_SZ) << utf16z(QString(low) + high);
+        QTest::newRow("lone surrogate in the name") << "a" + QString(low) << uint(REG_SZ) << utf16z("v");
+        QTest::newRow("lone surrogate in an expandable") << "E" << uint(REG_EXPAND_SZ) << utf16z(QString(high));
     }
     void valuesKeepTypeAndBytesThroughTheFile()
     {
@@ -112,6 +119,36 @@ private slots:
                               "@=hex(2):25,00,41,00,25,00,00,00\n"
                               "\"b\"=hex:01,ab\n"));
         QVERIFY(text.contains("[HKEY_CURRENT_USER\\Software]\n"));
+    }
+
+    void loneSurrogatesKeepTheRestOfTheFileAsText()
+    {
+        const QChar lone(0xd800);
+        HKEY key = createKey(QStringLiteral("Software\\Corvane\\Quillmark"));
+        QCOMPARE(setRaw(key, QStringLiteral("Data"), REG_SZ, utf16z(QString(lone))), ERROR_SUCCESS);
+        QCOMPARE(setRaw(key, QStringLiteral("Plain"), REG_SZ, utf16z(QStringLiteral("ä"))), ERROR_SUCCESS);
+        // Data the quoted form cannot carry is written as its bytes; the file stays UTF-8.
+        QByteArray text = readFile(m_env->registryFile());
+        QVERIFY2(text.contains("\"Data\"=hex(1):00,d8,00,00\n\"Plain\"=\"\xc3\xa4\"\n"), text.constData());
+        // A name no UTF-8 text can hold makes the file UTF-16, as regedit writes it.
+        HKEY odd = createKey(QStringLiteral("Software\\K") + lone);
+        QVERIFY(odd);
+        QCOMPARE(setRaw(odd, QString(lone), REG_DWORD, dword(7)), ERROR_SUCCESS);
+        text = readFile(m_env->registryFile());
+        QVERIFY(text.startsWith("\xff\xfe"));
+        QVERIFY(RegistryStore::load());
+        HKEY again = 0;
+        QCOMPARE(RegOpenKeyEx(HKEY_CURRENT_USER, QStringLiteral("Software\\K") + lone, 0, KEY_READ, &again),
+                 ERROR_SUCCESS);
+        DWORD type = 0;
+        QByteArray data;
+        QVERIFY(queryRaw(again, QString(lone), &type, &data));
+        QCOMPARE(data, dword(7));
+        QVERIFY(queryRaw(key, QStringLiteral("Plain"), &type, &data));
+        QCOMPARE(data, utf16z(QStringLiteral("ä")));
+        RegCloseKey(again);
+        RegCloseKey(odd);
+        RegCloseKey(key);
     }
 
     void readsRegeditExportsWithContinuationAndUtf16()

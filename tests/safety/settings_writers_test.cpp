@@ -1,0 +1,158 @@
+#include "platform/win32/Registry.h"
+#include "platform/win32/RegistryStore.h"
+#include "tests/testlib/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QtTest>
+
+#include <cstdio>
+#include <memory>
+
+using namespace win32;
+
+namespace {
+
+constexpr int kWriters = 6;
+constexpr int kValues = 25;
+const QString kKey = QStringLiteral("Software\\Corvane\\Writers");
+
+QByteArray dataFor(const QString &name)
+{
+    return name.toUtf8().repeated(20);
+}
+
+} // namespace
+
+// Six processes writing settings at once, some killed part way and started
+// again: every value a writer was told was saved is in the file afterwards,
+// and the file is never taken for damaged.
+class SettingsWritersTest : public QObject {
+    Q_OBJECT
+private:
+    TestEnvironment m_env;
+
+    struct Writer {
+        QString name;
+        int next = 0;                     // the first value not yet reported saved
+        std::unique_ptr<QProcess> process;
+    };
+
+    void start(Writer &writer)
+    {
+        writer.process = std::make_unique<QProcess>();
+        writer.process->start(QCoreApplication::applicationFilePath(),
+                              {QStringLiteral("--writer"), writer.name, QString::number(writer.next)});
+        QVERIFY(writer.process->waitForStarted());
+    }
+    // Takes the writer's reports: one line per value saved.
+    static void collect(Writer &writer)
+    {
+        while (writer.process->canReadLine()) {
+            const int saved = writer.process->readLine().trimmed().toInt();
+            writer.next = std::max(writer.next, saved + 1);
+        }
+    }
+
+private slots:
+    void killedWritersLoseNoSavedValue()
+    {
+        std::vector<Writer> writers(kWriters);
+        for (int i = 0; i < kWriters; ++i) {
+            writers[i].name = QStringLiteral("W%1").arg(i);
+            start(writers[i]);
+        }
+        QRandomGenerator random(42);
+        int kills = 0;
+        for (int round = 0; round < 400; ++round) {
+            bool running = false;
+            for (Writer &writer : writers) {
+                writer.process->waitForReadyRead(5);
+                collect(writer);
+                if (writer.process->state() == QProcess::NotRunning) {
+                    QCOMPARE(writer.process->exitStatus(), QProcess::NormalExit);
+                    QVERIFY2(writer.process->exitCode() == 0,
+                             qPrintable(QString::fromUtf8(writer.process->readAllStandardError())));
+                    continue;
+                }
+                running = true;
+                if (kills < 12 && random.bounded(20) == 0) {
+                    writer.process->kill();
+                    writer.process->waitForFinished();
+                    collect(writer);
+                    ++kills;
+                    start(writer);
+                }
+            }
+            if (!running)
+                break;
+        }
+        for (Writer &writer : writers) {
+            if (writer.process->state() != QProcess::NotRunning)
+                QVERIFY(writer.process->waitForFinished(120000));
+            collect(writer);
+            QCOMPARE(writer.process->exitCode(), 0);
+            QCOMPARE(writer.next, kValues);
+        }
+        QVERIFY2(kills > 0, "no writer was killed");
+
+        QVERIFY2(win32::RegistryStore::load(), qPrintable(win32::RegistryStore::lastProblem()));
+        const QStringList beside = QFileInfo(m_env.registryFile()).dir().entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(beside.filter(QStringLiteral(".damaged")).isEmpty(), qPrintable(beside.join(' ')));
+        HKEY key = 0;
+        QCOMPARE(win32::RegOpenKeyEx(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+        for (const Writer &writer : writers)
+            for (int i = 0; i < kValues; ++i) {
+                const QString name = writer.name + QLatin1Char('-') + QString::number(i);
+                QByteArray data(4096, '\0');
+                DWORD size = DWORD(data.size());
+                DWORD type = 0;
+                QVERIFY2(win32::RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<BYTE *>(data.data()), &size)
+                             == ERROR_SUCCESS,
+                         qPrintable(name + QStringLiteral(" lost")));
+                data.resize(qsizetype(size));
+                QCOMPARE(data, dataFor(name));
+            }
+        win32::RegCloseKey(key);
+    }
+};
+
+// A writer: saves NAME-FIRST .. NAME-(kValues-1), reporting each once it is saved.
+static int runWriter(const QString &name, int first)
+{
+    HKEY key = 0;
+    if (win32::RegCreateKeyEx(HKEY_CURRENT_USER, kKey, 0, QString(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr)
+        != ERROR_SUCCESS) {
+        std::fprintf(stderr, "%s\n", qPrintable(win32::RegistryStore::lastProblem()));
+        return 2;
+    }
+    for (int i = first; i < kValues; ++i) {
+        const QString value = name + QLatin1Char('-') + QString::number(i);
+        const QByteArray data = dataFor(value);
+        if (win32::RegSetValueEx(key, value, 0, REG_BINARY, reinterpret_cast<const BYTE *>(data.constData()),
+                                 DWORD(data.size()))
+            != ERROR_SUCCESS) {
+            std::fprintf(stderr, "%s\n", qPrintable(win32::RegistryStore::lastProblem()));
+            return 3;
+        }
+        std::printf("%d\n", i);
+        std::fflush(stdout);
+    }
+    return win32::RegCloseKey(key) == ERROR_SUCCESS ? 0 : 4;
+}
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--writer") == 0)
+        return runWriter(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    SettingsWritersTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "settings_writers_test.moc"
