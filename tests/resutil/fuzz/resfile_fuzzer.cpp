@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
+#include <set>
 #include <cstdlib>
 
 namespace {
@@ -21,6 +22,42 @@ QTemporaryDir &folder()
 {
     std::fprintf(stderr, "round trip broken: %s\n", what);
     std::abort();
+}
+
+// The (block, language) of every string table, walked independently of the
+// reader: entries are DataSize, HeaderSize, type, name, ... language, each
+// aligned to four bytes. False when the walk cannot go on.
+bool duplicateStringTable(const uint8_t *data, size_t size)
+{
+    auto word = [&](size_t at) { return at + 2 <= size ? uint32_t(data[at] | data[at + 1] << 8) : 0xffffffffu; };
+    auto dword = [&](size_t at) { return at + 4 <= size ? (word(at) | word(at + 2) << 16) : 0; };
+    std::set<std::pair<uint32_t, uint32_t>> seen;
+    size_t at = 0;
+    while (at + 32 <= size) {
+        const uint64_t dataSize = dword(at), headerSize = dword(at + 4);
+        if (headerSize < 32 || at + headerSize + dataSize > size)
+            return false;
+        size_t field = at + 8;
+        uint32_t ids[2] = {0, 0};
+        bool ordinal[2] = {false, false};
+        for (int part = 0; part < 2; ++part) {
+            if (word(field) == 0xffff) {
+                ordinal[part] = true;
+                ids[part] = word(field + 2);
+                field += 4;
+            } else {
+                while (field + 2 <= at + headerSize && word(field) != 0)
+                    field += 2;
+                field += 2;
+            }
+        }
+        field = (field + 3) & ~size_t(3);
+        const uint32_t language = word(field + 6);
+        if (ordinal[0] && ids[0] == 6 && ordinal[1] && !seen.insert({ids[1], language}).second)
+            return true;
+        at = (at + headerSize + dataSize + 3) & ~size_t(3);
+    }
+    return false;
 }
 
 } // namespace
@@ -39,6 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     file.setFileName(input);
     if (!file.Load().ok())
         return 0;
+    if (duplicateStringTable(data, size))
+        broken("a file with two string tables for the same IDs and language loaded");
     file.setFileName(output);
     if (!file.Save(0).ok())
         return 0; // e.g. a string longer than the format allows cannot come from a valid file, but refusing is fine
