@@ -10,6 +10,7 @@
 #include "platform/win32/Registry.h"
 #include "platform/win32/RegistryStore.h"
 #include "platform/win32/SftTree.h"
+#include "platform/win32/SftTreeCellEditor.h"
 #include "support/Globals.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/testlib/TestEnvironment.h"
