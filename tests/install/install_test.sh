@@ -79,14 +79,16 @@ grep -q '^Usage: quill-host' "$WORK/help" || fail "quill-host --help: $(cat "$WO
 # At its first start the host registers the add-in installed beside it.
 QT_QPA_PLATFORM=offscreen "$ROOT/usr/bin/quill-host" >"$WORK/host.log" 2>&1 &
 HOST_PID=$!
-for _ in $(seq 100); do
-  grep -q 'InprocServer32' "$QM_REGISTRY_FILE" 2>/dev/null && break
+# The key is written before its value, so wait for the value itself.
+ADDIN_ENTRY="\"$(cd "$LIB" && pwd -P)/libQuillmark.so\""
+for _ in $(seq 300); do
+  grep -qF "$ADDIN_ENTRY" "$QM_REGISTRY_FILE" 2>/dev/null && break
   sleep 0.2
 done
 kill "$HOST_PID" 2>/dev/null
 wait "$HOST_PID" 2>/dev/null
 HOST_PID=
-grep -qF "\"$(cd "$LIB" && pwd -P)/libQuillmark.so\"" "$QM_REGISTRY_FILE" 2>/dev/null \
+grep -qF "$ADDIN_ENTRY" "$QM_REGISTRY_FILE" 2>/dev/null \
   || fail "the host did not register its add-in: $(cat "$QM_REGISTRY_FILE" 2>/dev/null) $(cat "$WORK/host.log")"
 
 # What the desktop's tools say of the files.
