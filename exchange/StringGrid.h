@@ -24,7 +24,8 @@ struct GridCell {
     QString text;
 
     static GridCell ofNumber(double n) { return GridCell{Kind::Number, n, QString()}; }
-    static GridCell ofText(QString t) { return GridCell{Kind::Text, 0, std::move(t)}; }
+    // No text is no cell: the formats write nothing for it.
+    static GridCell ofText(QString t) { return t.isEmpty() ? GridCell() : GridCell{Kind::Text, 0, std::move(t)}; }
 };
 
 // A sheet of the table formats (.ods, CSV): rows of cells, from row 1 and

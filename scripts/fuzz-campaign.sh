@@ -37,12 +37,10 @@ for target in "${targets[@]}"; do
     status=1
     continue
   fi
-  leaks=1
-  [ "$target" = xls_fuzzer ] && leaks=0   # FreeXL leaks on some BIFF5 input while it still reads them
   work=$(mktemp -d "/tmp/qm-campaign-$target-XXXXXX")
   mkdir -p "$work/found" "$work/queue"
   log=$work/log
-  ASAN_OPTIONS="detect_leaks=$leaks:abort_on_error=0:allocator_may_return_null=1" \
+  ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:allocator_may_return_null=1" \
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" QT_QPA_PLATFORM=offscreen \
     "$binary" -max_total_time="$seconds" -max_len=16384 -rss_limit_mb=2048 -timeout=20 -print_final_stats=1 \
       -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \

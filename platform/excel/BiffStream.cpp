@@ -110,6 +110,16 @@ qm::Status SstReader::broken(std::uint32_t i) const
     return qm::makeError(QStringLiteral("shared string %1 is cut short").arg(i));
 }
 
+bool SstReader::atEnd() const
+{
+    if (m_cursor.left() != 0)
+        return false;
+    for (size_t s = m_seg + 1; s < m_segments.size(); ++s)
+        if (!m_segments[s].isEmpty())
+            return false;
+    return true;
+}
+
 bool SstReader::next()
 {
     if (++m_seg >= m_segments.size())

@@ -74,6 +74,8 @@ public:
     std::function<void(std::uint32_t, size_t, qsizetype)> onString;
 
     qm::Status read(std::vector<QString> &out);
+    // After read: whether the strings took every byte of the table.
+    bool atEnd() const;
 
 private:
     qm::Status broken(std::uint32_t i) const;

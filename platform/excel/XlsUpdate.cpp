@@ -57,6 +57,8 @@ public:
     {
         if (auto read = readGlobals(); !read)
             return read.error();
+        if (auto strings = checkSharedStrings(); !strings)
+            return strings.error();
         if (auto mapped = mapSheets(); !mapped)
             return mapped.error();
         const std::uint32_t fileXfs = m_xfCount;
@@ -314,6 +316,30 @@ private:
         (void)reader.read(strings); // the reader read this table when the file was opened
         out += sst.continuation(at + out.size(), bucket, buckets);
         return out + biff::SstWriter::extSst(bucket, buckets);
+    }
+
+    // New strings go after the file's own, numbered from the count its table
+    // states: a table that holds fewer, or more bytes than its strings, would
+    // leave them where no reader finds them.
+    qm::Status checkSharedStrings() const
+    {
+        biff::SstReader reader;
+        for (size_t i = 0; i < m_globals.size(); ++i) {
+            if (m_globals[i].type != SstType)
+                continue;
+            reader.addSegment(m_globals[i].body);
+            while (i + 1 < m_globals.size() && m_globals[i + 1].type == ContinueType)
+                reader.addSegment(m_globals[++i].body);
+            break;
+        }
+        if (reader.empty())
+            return {};
+        std::vector<QString> strings;
+        if (!reader.read(strings) || strings.size() != m_sstUnique || !reader.atEnd())
+            return refuse(QStringLiteral("its shared string table is damaged (it names %1 strings and holds %2)")
+                              .arg(m_sstUnique)
+                              .arg(strings.size()));
+        return {};
     }
 
     std::vector<const Worksheet *> newSheets() const

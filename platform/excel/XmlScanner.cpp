@@ -67,6 +67,14 @@ int utf8Length(const unsigned char *p, const unsigned char *end)
     return length;
 }
 
+unsigned long codePointOf(const unsigned char *p, int length)
+{
+    unsigned long c = p[0] & (0xFF >> (length + 1));
+    for (int i = 1; i < length; ++i)
+        c = c << 6 | (p[i] & 0x3F);
+    return c;
+}
+
 bool isXmlChar(unsigned long c)
 {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
@@ -181,6 +189,16 @@ constexpr size_t FewAttributes = 16;
 
 } // namespace
 
+bool isNonAsciiNameChar(unsigned long c, bool start)
+{
+    if ((c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D)
+        || (c >= 0x37F && c <= 0x1FFF) || c == 0x200C || c == 0x200D || (c >= 0x2070 && c <= 0x218F)
+        || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) || (c >= 0xF900 && c <= 0xFDCF)
+        || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF))
+        return true;
+    return !start && (c == 0xB7 || (c >= 0x300 && c <= 0x36F) || c == 0x203F || c == 0x2040);
+}
+
 bool XmlScanner::fault(const char *what, const char *at)
 {
     m_problem = what;
@@ -268,6 +286,8 @@ int XmlScanner::name(const char *&p, const char *end, std::string &out)
                 return -1;
             if (length < 0)
                 return 0;
+            if (!isNonAsciiNameChar(codePointOf(q, length), q == from))
+                return -1;
             q += length;
         } else {
             ++q;

@@ -7,6 +7,11 @@
 
 namespace excel::backend {
 
+// Whether the character c beyond ASCII may start (`start`) or continue an
+// element or attribute name, as XML 1.0 (fifth edition) has it. Expat keeps
+// the older, narrower tables of the fourth edition.
+bool isNonAsciiNameChar(unsigned long c, bool start);
+
 // A strict, non-validating reader of UTF-8 XML for the big parts of a
 // package (sheets, shared strings), several times faster than expat and
 // giving the same handler events. It knows only the five predefined entities

@@ -1,7 +1,10 @@
 // The XML scanner: the whole input and the same input cut into pieces give
 // the same verdict and the same events, and both agree with expat.
 #include "platform/excel/XmlParser.h"
+#include "platform/excel/XmlScanner.h"
 #include "tests/fuzz/FuzzSupport.h"
+
+#include <expat.h>
 
 #include <string>
 
@@ -78,6 +81,27 @@ Outcome parse(const uint8_t *data, size_t size, XmlParser::Engine engine, size_t
     return {status.ok(), recorder.events, status.errorString()};
 }
 
+// Expat names with the narrower tables of XML 1.0's fourth edition: where it
+// stops at a name character that only the fifth edition admits, the verdicts
+// may differ.
+bool onlyNameTablesDiffer(const uint8_t *data, size_t size)
+{
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    XML_Parse(parser, reinterpret_cast<const char *>(data), int(size), 1);
+    const bool invalidToken = XML_GetErrorCode(parser) == XML_ERROR_INVALID_TOKEN;
+    const XML_Index at = XML_GetCurrentByteIndex(parser);
+    XML_ParserFree(parser);
+    if (!invalidToken || at < 0 || size_t(at) >= size || data[at] < 0xC0)
+        return false;
+    const int length = data[at] < 0xE0 ? 2 : data[at] < 0xF0 ? 3 : 4;
+    if (size_t(at) + size_t(length) > size)
+        return false;
+    unsigned long c = data[at] & (0xFF >> (length + 1));
+    for (int i = 1; i < length; ++i)
+        c = c << 6 | (data[at + i] & 0x3F);
+    return excel::backend::isNonAsciiNameChar(c, false);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -90,6 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (whole.ok && whole.events != pieces.events)
         fuzz::broken("the whole input and its pieces give different events");
     const Outcome expat = parse(data, size, XmlParser::Engine::Expat, 0);
+    if (whole.ok && !expat.ok && onlyNameTablesDiffer(data, size))
+        return 0;
     if (whole.ok != expat.ok)
         fuzz::broken(whole.ok ? "the scanner accepts what expat refuses" : "the scanner refuses what expat accepts",
                      whole.ok ? expat.message : whole.message);
