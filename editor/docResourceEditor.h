@@ -140,6 +140,7 @@ private:
     void CreateColumnMenu();
     void LayoutControls();
     QString CurrentProjectFile() const;
+    int FittedLanguageColumnWidth() const;
     // Remembers the order and widths of the current project's language columns.
     void StoreColumnLayout();
     // Ends an open cell edit with acceptance, so that its text reaches the resource file.

@@ -13,8 +13,11 @@
 #include "uistrings/LgvStringModule.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QMenu>
 #include <QToolBar>
+
+#include <algorithm>
 
 using LgvStringModule::lgv_string;
 using win32::SftTree;
@@ -23,6 +26,8 @@ namespace {
 constexpr int LOCALE_SLANGUAGE = 2;
 constexpr int kLanguageColumnWidth = 3500;
 constexpr int kLanguageColumnMinWidth = 500;
+constexpr int kLanguageColumnFittedMinWidth = 1800;
+constexpr int kLanguagesShownAtOnce = 8;
 constexpr int kUnreadableResourceFile = 551;  // "The resource file could not be read."
 
 // Switches the grid's redrawing on again however the fill ends.
@@ -86,11 +91,12 @@ void docResourceEditor::SetColumns()
     qm::trap("SetColumns", [&] {
         m_sftTree->clear();
         m_sftTree->setColumnCount(mLanguageCount + 1);
+        const int width = FittedLanguageColumnWidth();
         for (int i = 0; i <= mLastLanguage; ++i) {
             const LanguageColumn &language = mLanguages[i];
             m_sftTree->setColumnCaption(language.Column, language.LanguageName);
             m_sftTree->setColumnMinWidthTwips(language.Column, kLanguageColumnMinWidth);
-            m_sftTree->setColumnWidthTwips(language.Column, kLanguageColumnWidth);
+            m_sftTree->setColumnWidthTwips(language.Column, width);
             m_sftTree->setColumnEditable(language.Column, true);
         }
         // The order and widths the user left this project's columns in.
@@ -106,6 +112,19 @@ void docResourceEditor::SetColumns()
         }
         m_sftTree->setColumnOrder(order);
     });
+}
+
+// Columns the user has not sized share the grid's width, so that up to eight
+// languages show at once; none gets wider than the usual width nor narrower
+// than a readable one.
+int docResourceEditor::FittedLanguageColumnWidth() const
+{
+    const int shown = std::min(mLanguageCount, kLanguagesShownAtOnce);
+    if (shown == 0)
+        return kLanguageColumnWidth;
+    const int room = m_sftTree->viewport()->width() - m_sftTree->header()->sectionSize(0);
+    const int twips = win32::SftTree::pixelsToTwips(room / shown);
+    return std::clamp(twips, kLanguageColumnFittedMinWidth, kLanguageColumnWidth);
 }
 
 QString docResourceEditor::CurrentProjectFile() const

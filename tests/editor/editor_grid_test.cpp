@@ -107,13 +107,49 @@ private slots:
             QCOMPARE(language.LanguageName, modUtil::GetLocaleInfoString(order[i], 2));
             QCOMPARE(grid().columnCaption(i + 1), language.LanguageName);
             QCOMPARE(grid().cellText(0, i + 1), QStringLiteral("text %1").arg(order[i]));
-            QCOMPARE(grid().columnWidthTwips(i + 1), 3495);  // 3500 twips in whole pixels
+            // Twelve columns share a narrow grid down to a readable width.
+            QCOMPARE(grid().columnWidthTwips(i + 1), grid().columnWidthTwips(1));
+            QVERIFY(grid().columnWidthTwips(i + 1) >= 1785);
             QCOMPARE(grid().columnMinWidthTwips(i + 1), 495);
             QVERIFY(grid().columnEditable(i + 1));
         }
         QVERIFY(!grid().columnEditable(0));
         QCOMPARE(grid().columnCaption(0), QStringLiteral("Resource ID"));
         QVERIFY(!grid().columnCaption(1).isEmpty());
+    }
+
+    void languageColumnsShareTheGridUpToTheUsualWidth()
+    {
+        QList<Entry> entries;
+        for (qint32 lcid : {2057, 1031, 1036, 1040, 1034, 1043, 1049, 1032, 1041, 2052})
+            entries.append({lcid, 1, QStringLiteral("text %1").arg(lcid)});
+        writeRes(path("P.res"), entries);
+        writeProject(m_dir->path(), "P", "P.res");
+        writeRes(path("Two.res"), {{2057, 1, "one"}, {1031, 1, "eins"}});
+        writeProject(m_dir->path(), "Two", "Two.res");
+        QVERIFY(m_vbe->VBProjects()->AddFromFile(path("P.vbp")));
+        QVERIFY(m_vbe->VBProjects()->AddFromFile(path("Two.vbp")));
+        m_editor = std::make_unique<docResourceEditor>();
+        m_editor->resize(1340, 900);
+        m_editor->setVBE(m_vbe.get());
+        m_editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_editor.get()));
+
+        // Ten languages: eight of them fit beside the ID column.
+        m_editor->cboProjects()->setCurrentIndex(0);
+        m_editor->cboProjects_Click();
+        QCOMPARE(m_editor->LanguageCount(), 10);
+        int eight = grid().header()->sectionSize(0);
+        for (int column = 1; column <= 8; ++column)
+            eight += grid().header()->sectionSize(column);
+        QVERIFY2(eight <= grid().viewport()->width(), qPrintable(QString::number(eight)));
+
+        // Two languages keep the usual width of 3500 twips (in whole pixels).
+        m_editor->cboProjects()->setCurrentIndex(1);
+        m_editor->cboProjects_Click();
+        QCOMPARE(m_editor->LanguageCount(), 2);
+        QCOMPARE(grid().columnWidthTwips(1), 3495);
+        QCOMPARE(grid().columnWidthTwips(2), 3495);
     }
 
     void eachLanguageHasItsFontInCellsAndEditor()
