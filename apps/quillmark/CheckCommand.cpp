@@ -1,0 +1,103 @@
+#include "Command.h"
+#include "Console.h"
+#include "EscapedText.h"
+
+#include "checks/StringTableChecks.h"
+#include "platform/resutil/ResFile.h"
+
+#include <string>
+
+namespace {
+
+std::string plainText(const QString &text)
+{
+    std::string out(cli::kEscapedBytesPerUnit * std::size_t(text.size()), '\0');
+    char *end = cli::putEscaped<false>(out.data(), text);
+    out.resize(std::size_t(end - out.data()));
+    return out;
+}
+
+// LOCALE<TAB>ID<TAB>RULE<TAB>TEXT, one line per problem.
+std::string plainReport(const std::vector<checks::StringProblem> &problems)
+{
+    std::string out;
+    for (const checks::StringProblem &p : problems) {
+        out += std::to_string(p.localeId) + '\t' + std::to_string(p.id) + '\t' + checks::ruleKey(p.problem.rule) + '\t' +
+               plainText(checks::describe(p.problem)) + '\n';
+    }
+    return out;
+}
+
+std::string jsonReport(qint32 source, const std::vector<checks::StringProblem> &problems)
+{
+    std::string out = "{\"source\": " + std::to_string(source) + ", \"problems\": [";
+    bool first = true;
+    for (const checks::StringProblem &p : problems) {
+        out += first ? "" : ", ";
+        first = false;
+        out += "{\"locale\": " + std::to_string(p.localeId) + ", \"id\": " + std::to_string(p.id) + ", \"rule\": \"" +
+               checks::ruleKey(p.problem.rule) + "\", \"text\": ";
+        cli::appendJsonString(out, checks::describe(p.problem));
+        out += '}';
+    }
+    out += "]}\n";
+    return out;
+}
+
+int run(const cli::Arguments &arguments)
+{
+    if (arguments.positional().size() != 1)
+        return cli::usageError(QStringLiteral("check needs exactly one FILE.res (see quillmark check --help)"));
+    const QString path = arguments.positional().first();
+    std::optional<qint32> chosen;
+    if (arguments.has(QStringLiteral("--source"))) {
+        chosen = cli::parseLocale(arguments.value(QStringLiteral("--source")));
+        if (!chosen)
+            return cli::usageError(cli::badLocale(QStringLiteral("--source"), arguments.value(QStringLiteral("--source"))));
+    }
+
+    resutil::ResFile file;
+    file.setFileName(path);
+    if (auto status = file.Load(); !status.ok())
+        return cli::fail(status.error());
+    const QList<qint32> languages = file.Languages();
+    if (chosen && !languages.contains(*chosen))
+        return cli::fail(path, QStringLiteral("--source %1: the file has no strings in that language").arg(*chosen));
+    const qint32 source = chosen ? *chosen : checks::defaultSourceLanguage(languages);
+
+    const std::vector<checks::StringProblem> problems = checks::checkStrings(file.Strings(), source);
+    const std::string report = arguments.has(QStringLiteral("--json")) ? jsonReport(source, problems) : plainReport(problems);
+    if (!cli::writeOut(QByteArrayView(report.data(), qsizetype(report.size()))))
+        return cli::fail(path, QStringLiteral("the report could not be written to standard output"));
+    if (problems.empty())
+        return cli::ExitSuccess;
+    return cli::fail(path, problems.size() == 1
+                               ? QStringLiteral("1 problem in the translations of locale %1").arg(source)
+                               : QStringLiteral("%1 problems in the translations of locale %2").arg(problems.size()).arg(source));
+}
+
+const cli::Command command{
+    "check",
+    "check the translations for placeholders, breaks, spaces and access keys",
+    "Usage: quillmark check FILE.res [--source LOCALE] [--json]\n"
+    "Compares every language's texts with those of the source language (default:\n"
+    "2057 English (United Kingdom) when the file has it, else its first language)\n"
+    "and lists what would break the program at run time:\n"
+    "  placeholder  %1..%9, printf's %s/%d/%ld/%% and .NET's {0} missing or added\n"
+    "               (printf's in the order of the source)\n"
+    "  line-breaks  another number of line breaks\n"
+    "  spaces       leading or trailing spaces that differ from the source\n"
+    "  access-key   an & access key in one text and not in the other (&& is a plain &)\n"
+    "  empty        no translation for a source text\n"
+    "Without --json: one line per problem, LOCALE<TAB>ID<TAB>RULE<TAB>TEXT, sorted by\n"
+    "  locale, then ID. With --json: {\"source\": 2057, \"problems\": [{\"locale\": 1031,\n"
+    "  \"id\": 102, \"rule\": \"placeholder\", \"text\": \"%1 is missing\"}, ...]}.\n"
+    "Exit status 1 when there is at least one problem (or the file cannot be read),\n"
+    "0 when there is none, so a build can stop on a broken translation.\n",
+    {QStringLiteral("--json")},
+    {QStringLiteral("--source")},
+    run,
+};
+const cli::RegisterCommand registered{command};
+
+} // namespace

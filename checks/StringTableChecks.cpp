@@ -1,0 +1,54 @@
+#include "checks/StringTableChecks.h"
+
+#include "platform/resutil/ResStrings.h"
+
+#include <algorithm>
+
+namespace checks {
+
+qint32 defaultSourceLanguage(const QList<qint32> &languages)
+{
+    if (languages.contains(kDefaultSourceLocale))
+        return kDefaultSourceLocale;
+    return languages.isEmpty() ? 0 : languages.first();
+}
+
+qint32 sourceLanguage(const QList<qint32> &languages, qint32 chosen)
+{
+    return chosen != 0 && languages.contains(chosen) ? chosen : defaultSourceLanguage(languages);
+}
+
+std::vector<StringProblem> checkStrings(const resutil::ResStrings &strings, qint32 sourceLocale)
+{
+    struct Source {
+        qint32 id;
+        const QString *text;
+    };
+    std::vector<Source> sources;
+    for (const resutil::ResString *entry : strings)
+        if (entry->LocaleID() == sourceLocale && !entry->Text().isEmpty())
+            sources.push_back({entry->ID(), &entry->Text()});
+    std::stable_sort(sources.begin(), sources.end(), [](const Source &a, const Source &b) { return a.id < b.id; });
+    // With one ID held twice, the earliest entry is the one the file is read with.
+    sources.erase(std::unique(sources.begin(), sources.end(), [](const Source &a, const Source &b) { return a.id == b.id; }),
+                  sources.end());
+
+    QList<qint32> languages = strings.Languages();
+    std::sort(languages.begin(), languages.end());
+    std::vector<StringProblem> problems;
+    for (const qint32 localeId : languages) {
+        if (localeId == sourceLocale)
+            continue;
+        for (const Source &source : sources) {
+            const resutil::ResString *entry = strings.Find(localeId, source.id);
+            const QStringView translation = entry ? QStringView(entry->Text()) : QStringView();
+            if (!hasProblem(*source.text, translation))
+                continue;
+            for (Problem &problem : checkTranslation(*source.text, translation))
+                problems.push_back({localeId, source.id, std::move(problem)});
+        }
+    }
+    return problems;
+}
+
+} // namespace checks

@@ -1,0 +1,52 @@
+#pragma once
+
+// Rules that compare one translation with its source text and find what breaks
+// the program at run time: placeholders that the code fills in, line breaks,
+// leading and trailing spaces, the access key of a menu or button caption, and
+// a missing text.
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+namespace checks {
+
+enum class Rule : quint8 {
+    Placeholders, // %1, printf's %s/%ld/%%, .NET's {0}
+    LineBreaks,
+    Spaces,       // leading or trailing
+    AccessKey,    // a single & before a character; && is a plain ampersand
+    Empty,        // no translation for a source text
+};
+inline constexpr int kRuleCount = 5;
+
+enum class Finding : quint8 {
+    Missing,  // in the source, not in the translation
+    Added,    // in the translation, not in the source
+    Order,    // printf placeholders in another order (they take their arguments in turn)
+    Count,    // line breaks
+    Leading,  // spaces at the start
+    Trailing, // spaces at the end
+};
+
+struct Problem {
+    Rule rule;
+    Finding finding;
+    QString token;       // the placeholder or access key as written (Order: the source's sequence)
+    int count = 0;       // LineBreaks: the translation's
+    int sourceCount = 0; // LineBreaks: the source's
+    bool operator==(const Problem &) const = default;
+};
+
+// Every problem of translation against source, in rule order. A source without
+// text has nothing to check against; an empty translation is one Empty problem.
+QList<Problem> checkTranslation(QStringView source, QStringView translation);
+// Whether checkTranslation would find anything, without describing it.
+bool hasProblem(QStringView source, QStringView translation);
+
+// The rule's key for scripts: "placeholder", "line-breaks", "spaces", "access-key", "empty".
+const char *ruleKey(Rule rule);
+// A short English description: "%1 is missing", "2 line breaks, the source has 1".
+QString describe(const Problem &problem);
+
+} // namespace checks
