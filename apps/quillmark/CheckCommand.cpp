@@ -61,6 +61,14 @@ int run(const cli::Arguments &arguments)
     if (auto status = file.Load(); !status.ok())
         return cli::fail(status.error());
     const QList<qint32> languages = file.Languages();
+    // A neutral locale (de) stands for the file's first language of its family (1031).
+    if (chosen && !languages.contains(*chosen) && (*chosen & ~0x3FF) == 0) {
+        for (qint32 language : languages)
+            if ((language & 0x3FF) == *chosen) {
+                chosen = language;
+                break;
+            }
+    }
     if (chosen && !languages.contains(*chosen))
         return cli::fail(path, QStringLiteral("--source %1: the file has no strings in that language").arg(*chosen));
     const qint32 source = chosen ? *chosen : checks::defaultSourceLanguage(languages);
@@ -81,7 +89,8 @@ const cli::Command command{
     "check the translations for placeholders, breaks, spaces and access keys",
     "Usage: quillmark check FILE.res [--source LOCALE] [--json]\n"
     "Compares every language's texts with those of the source language (default:\n"
-    "2057 English (United Kingdom) when the file has it, else its first language)\n"
+    "2057 English (United Kingdom) when the file has it, else its first language;\n"
+    "a neutral LOCALE such as de names the file's first language of that family)\n"
     "and lists what would break the program at run time:\n"
     "  placeholder  %1..%9, printf's %s/%d/%ld/%% and .NET's {0} missing or added\n"
     "               (printf's in the order of the source)\n"

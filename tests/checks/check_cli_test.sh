@@ -32,7 +32,10 @@ same "$WORK/out" ''
 expect 0 "$Q" check "$DEMO/Demo.res" --json
 same "$WORK/out" '{"source": 2057, "problems": []}'
 json_ok "$WORK/out"
-expect 0 "$Q" check "$DEMO/Demo.res" --source de
+expect 0 "$Q" check "$DEMO/Demo.res" --source de-DE
+# A neutral tag names the file's language of that family.
+expect 0 "$Q" check "$DEMO/Demo.res" --source de --json
+grep -q '"source": 1031' "$WORK/out" || fail "--source de: $(cat "$WORK/out")"
 
 # A copy with a broken placeholder fails, naming the string.
 F=$WORK/demo.res
@@ -79,8 +82,8 @@ expect 1 "$Q" check "$WORK/missing.res"
 grep -q "missing.res" "$WORK/err" || fail "unreadable file not named: $(cat "$WORK/err")"
 printf 'not a resource file' >"$WORK/bad.res"
 expect 1 "$Q" check "$WORK/bad.res"
-expect 1 "$Q" check "$F" --source 1049
-same "$WORK/err" "quillmark: $F: --source 1049: the file has no strings in that language"
+expect 1 "$Q" check "$F" --source 1061
+same "$WORK/err" "quillmark: $F: --source 1061: the file has no strings in that language"
 expect 2 "$Q" check "$F" --source klingon
 expect 2 "$Q" check
 expect 2 "$Q" check "$F" "$G"

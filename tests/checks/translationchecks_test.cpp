@@ -49,8 +49,8 @@ private slots:
         QTest::newRow("one digit only: %10 is %1 then 0") << "%10" << "%1" << QStringList();
         QTest::newRow("%0 of the add-in's own tables") << "Send to %0" << "An senden" << QStringList{"placeholder: %0 is missing"};
         QTest::newRow("printf kept") << "%s has %d items" << "%s hat %d Einträge" << QStringList();
-        QTest::newRow("printf width and flags do not matter") << "%-8s|%5.2f" << "%s|%.1f" << QStringList();
-        QTest::newRow("printf digit width reads as %N on both sides") << "%10s" << "%10s" << QStringList();
+        QTest::newRow("printf width and flags do not matter") << "%-8s|%.2f" << "%s|%.1f" << QStringList();
+        QTest::newRow("printf digit width reads as %N on both sides") << "%10s %5.2f" << "%10s %5.2f" << QStringList();
         QTest::newRow("printf long kept") << "%ld bytes" << "%ld Bytes" << QStringList();
         QTest::newRow("printf long changed to int")
             << "%ld bytes" << "%d Bytes" << QStringList{"placeholder: %ld is missing", "placeholder: %d is not in the source"};
