@@ -1,6 +1,6 @@
 #include "excel/LanguageName.h"
 
-#include "languages/modUtilFonts.h"
+#include "languages/LocaleInfoString.h"
 #include "platform/win32/Nls.h"
 
 namespace ExcelTransfer {

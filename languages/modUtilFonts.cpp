@@ -6,8 +6,6 @@
 #include "platform/win32/FontEnum.h"
 #include "support/REG_MODULE.h"
 
-#include <vector>
-
 using namespace win32;
 
 namespace modUtil {
@@ -22,18 +20,6 @@ bool isDevanagariLocale(std::int32_t lcid)
 }
 
 } // namespace
-
-QString GetLocaleInfoString(std::int32_t lcid, std::int32_t infoType)
-{
-    const int size = GetLocaleInfo(LCID(lcid), LCTYPE(infoType), nullptr, 0);
-    if (size == 0)
-        return {};
-    std::vector<char16_t> buffer(size_t(size), 0);
-    const int length = GetLocaleInfo(LCID(lcid), LCTYPE(infoType), buffer.data(), size);
-    if (length == 0)
-        return {};
-    return QString::fromUtf16(buffer.data(), length - 1);
-}
 
 QString GetDefaultFontForLocale(std::int32_t lcid)
 {

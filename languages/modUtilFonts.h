@@ -3,14 +3,14 @@
 // Locale information and the display font of each language: the default by
 // code page, and the user's own choice stored per locale.
 
+#include "languages/LocaleInfoString.h"
+
 #include <QString>
 
 #include <cstdint>
 
 namespace modUtil {
 
-// One item of the platform's locale information (LOCALE_SLANGUAGE, ...), empty when there is none.
-QString GetLocaleInfoString(std::int32_t lcid, std::int32_t infoType);
 // The font suited to the locale's script, by its default ANSI code page ("MS GOTHIC" for 1041).
 QString GetDefaultFontForLocale(std::int32_t lcid);
 // The font the user chose for the locale, else defaultFont.

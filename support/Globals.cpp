@@ -1,7 +1,5 @@
 #include "support/Globals.h"
 
-#include "platform/runtime/LocaleInfo.h"
-
 #include <QDir>
 #include <QFileInfo>
 
@@ -9,7 +7,6 @@
 
 QString VersionText;
 docResourceEditor *EditorInstance = nullptr;
-std::shared_ptr<LgvRuntime::LocaleInfo> LocaleInfo;
 QString HelpFilePath;
 
 QString FormatVersionText(int major, int minor, int revision)

@@ -7,6 +7,9 @@
 
 #include <memory>
 
+// Defined beside its reader, so the command-line tool has it without the add-in.
+std::shared_ptr<LgvRuntime::LocaleInfo> LocaleInfo;
+
 namespace LgvStringModule {
 namespace {
 

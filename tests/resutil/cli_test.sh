@@ -162,5 +162,10 @@ else
   echo "SKIP: llvm-rc is not installed (Debian package llvm)"
 fi
 
+# The tool starts without Qt's GUI: no library it loads, directly or through
+# the ones it needs, is Qt Gui or Qt Widgets.
+gui=$(ldd "$Q" | grep -Eo 'libQt6(Gui|Widgets|OpenGL)[^ ]*' | sort -u | tr '\n' ' ')
+[ -z "$gui" ] || fail "the tool loads Qt's GUI libraries: $gui"
+
 if [ "$failures" -ne 0 ]; then echo "$failures failure(s)"; exit 1; fi
 echo "all command-line checks passed"
