@@ -3,6 +3,7 @@
 #include "excel/CellConversion.h"
 #include "excel/TableLimits.h"
 #include "platform/excel/Constants.h"
+#include "platform/excel/SheetStream.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
@@ -12,6 +13,7 @@
 #include <QHash>
 
 #include <limits>
+#include <vector>
 
 using LgvStringModule::lgv_string;
 
@@ -69,29 +71,14 @@ QString ExportTarget::details() const
                                                  writingColumn, writingText);
 }
 
-qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &strings, const LanguageNamer &languageName,
-                         TransferFeedback &feedback)
+namespace {
+
+// Every entry through Cells, in the collection's order.
+qm::Status writeByCells(ExportTarget &target, const resutil::ResStrings &strings, const LanguageNamer &languageName,
+                        TransferFeedback &feedback)
 {
-    target.writingRow = 0;
-    if (target.fileMissing || target.workbook) {
-        const excel::FileFormat format =
-            target.fileMissing ? excel::formatForFileName(target.fileName) : formatOf(*target.workbook);
-        if (const QString tooLarge = tableDoesNotFit(exportedSize(strings), format); !tooLarge.isEmpty())
-            return qm::makeError(tooLarge);
-    }
-    if (auto chosen = chooseSheet(target); !chosen)
-        return chosen;
     excel::Cells &cells = target.worksheet->Cells();
-    if (auto aligned = cells.SetHorizontalAlignment(excel::xlLeft); !aligned)
-        return at(aligned.error());
-
-    const qsizetype count = strings.Count();
-    feedback.setProgressCaption(lgv_string(485));
     int progress = 0;
-    feedback.setProgressValue(progress);
-    feedback.setProgressMaximum(int(qMin<qsizetype>(count, std::numeric_limits<int>::max())));
-    feedback.setProgressMinimum(0);
-
     QHash<qint32, int> rowOf;
     QHash<qint32, int> columnOf;
     int nextRow = 3;
@@ -125,6 +112,122 @@ qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &string
         target.writingRow = 0;
         feedback.setProgressValue(++progress);
     }
+    return {};
+}
+
+// The same sheet written row by row into its part as a stream, for a new
+// .xlsx workbook: one pass over the collection gives the layout (rows and
+// columns in order of first occurrence, and the entry of each cell, the last
+// one given for it), then every row is written once. Nothing but the
+// layout and the compressed part is held.
+qm::Status writeStreamed(ExportTarget &target, const resutil::ResStrings &strings, const LanguageNamer &languageName,
+                         TransferFeedback &feedback)
+{
+    QHash<qint32, int> rowOf;
+    QHash<qint32, int> columnOf;
+    std::vector<qint32> ids, locales;
+    std::vector<std::vector<const resutil::ResString *>> byColumn;
+    int progress = 0;
+    qint32 lastLocale = 0;
+    int lastColumn = -1;
+    qsizetype seen = 0;
+    for (const resutil::ResString *entry : strings) {
+        if (++seen % 4096 == 0 && feedback.stopRequested())
+            return transferStopped();
+        auto row = rowOf.constFind(entry->ID());
+        if (row == rowOf.constEnd()) {
+            row = rowOf.insert(entry->ID(), int(ids.size()));
+            ids.push_back(entry->ID());
+        }
+        // A loaded file gives each language's strings together.
+        if (lastColumn < 0 || entry->LocaleID() != lastLocale) {
+            auto column = columnOf.constFind(entry->LocaleID());
+            if (column == columnOf.constEnd()) {
+                column = columnOf.insert(entry->LocaleID(), int(locales.size()));
+                locales.push_back(entry->LocaleID());
+                byColumn.emplace_back();
+            }
+            lastLocale = entry->LocaleID();
+            lastColumn = column.value();
+        }
+        auto &cellsOfColumn = byColumn[size_t(lastColumn)];
+        if (cellsOfColumn.size() <= size_t(row.value()))
+            cellsOfColumn.resize(size_t(row.value()) + 1);
+        const resutil::ResString *&cell = cellsOfColumn[size_t(row.value())];
+        if (cell)
+            ++progress; // written over, as a second Set of the cell would
+        cell = entry;
+    }
+    feedback.setProgressValue(progress);
+
+    const int rows = ids.empty() ? 0 : 2 + int(ids.size());
+    const int columns = 1 + int(locales.size());
+    excel::SheetStream stream(*target.worksheet, rows, columns);
+    for (size_t c = 0; c < locales.size(); ++c) {
+        const QString name = languageName ? languageName(locales[c]) : QString();
+        if (auto written = stream.Set(1, int(c) + 2, excel::Value(name)); !written)
+            return at(written.error());
+    }
+    for (size_t c = 0; c < locales.size(); ++c)
+        if (auto written = stream.Set(2, int(c) + 2, excel::Value(double(locales[c]))); !written)
+            return at(written.error());
+    for (size_t r = 0; r < ids.size(); ++r) {
+        if (feedback.stopRequested())
+            return transferStopped();
+        const int row = int(r) + 3;
+        if (auto written = stream.Set(row, 1, excel::Value(double(ids[r]))); !written)
+            return at(written.error());
+        for (size_t c = 0; c < locales.size(); ++c) {
+            const auto &cellsOfColumn = byColumn[c];
+            const resutil::ResString *entry = r < cellsOfColumn.size() ? cellsOfColumn[r] : nullptr;
+            if (!entry)
+                continue;
+            if (feedback.stopRequested())
+                return transferStopped();
+            const QString text = applyApostropheRule(entry->Text());
+            target.writingRow = row;
+            target.writingColumn = int(c) + 2;
+            target.writingText = text;
+            if (auto written = stream.Set(row, int(c) + 2, excel::Value(text)); !written)
+                return at(written.error());
+            target.writingRow = 0;
+            feedback.setProgressValue(++progress);
+        }
+    }
+    if (auto finished = stream.finish(); !finished)
+        return at(finished.error());
+    return {};
+}
+
+} // namespace
+
+qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &strings, const LanguageNamer &languageName,
+                         TransferFeedback &feedback)
+{
+    target.writingRow = 0;
+    if (target.fileMissing || target.workbook) {
+        const excel::FileFormat format =
+            target.fileMissing ? excel::formatForFileName(target.fileName) : formatOf(*target.workbook);
+        if (const QString tooLarge = tableDoesNotFit(exportedSize(strings), format); !tooLarge.isEmpty())
+            return qm::makeError(tooLarge);
+    }
+    if (auto chosen = chooseSheet(target); !chosen)
+        return chosen;
+    excel::Cells &cells = target.worksheet->Cells();
+    if (auto aligned = cells.SetHorizontalAlignment(excel::xlLeft); !aligned)
+        return at(aligned.error());
+
+    const qsizetype count = strings.Count();
+    feedback.setProgressCaption(lgv_string(485));
+    feedback.setProgressValue(0);
+    feedback.setProgressMaximum(int(qMin<qsizetype>(count, std::numeric_limits<int>::max())));
+    feedback.setProgressMinimum(0);
+
+    const bool streamed = target.fileMissing && excel::formatForFileName(target.fileName) == excel::FileFormat::Xlsx;
+    if (auto written = streamed ? writeStreamed(target, strings, languageName, feedback)
+                                : writeByCells(target, strings, languageName, feedback);
+        !written)
+        return written;
 
     if (feedback.stopRequested())
         return transferStopped();

@@ -8,6 +8,8 @@
 #include "uistrings/LgvStringModule.h"
 
 #include <limits>
+#include <optional>
+#include <vector>
 
 using LgvStringModule::lgv_string;
 
@@ -78,6 +80,8 @@ qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const
     std::vector<ImportedString> entries;
     if (bodyCells > 0)
         entries.reserve(size_t(bodyCells));
+    // Each row's ID, read once for all its columns.
+    std::vector<std::optional<qint32>> ids(size_t(qMax(rows, 0)) + 1);
     for (int c = 2; c <= columns; ++c) {
         if (feedback.stopRequested())
             return transferStopped();
@@ -93,15 +97,19 @@ qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const
         for (int r = 3; r <= rows; ++r) {
             if (feedback.stopRequested())
                 return transferStopped();
-            auto id = toLong(used.Value(r, 1));
-            if (!id)
-                return qm::makeError(QStringLiteral("Sheet \"%1\", cell %2: the string ID cannot be read: %3.")
-                                         .arg(sheet.Name(), cellAddress(used.Row() + r - 1, used.Column()),
-                                              id.errorString()));
+            std::optional<qint32> &id = ids[size_t(r)];
+            if (!id) {
+                auto read = toLong(used.Value(r, 1));
+                if (!read)
+                    return qm::makeError(QStringLiteral("Sheet \"%1\", cell %2: the string ID cannot be read: %3.")
+                                             .arg(sheet.Name(), cellAddress(used.Row() + r - 1, used.Column()),
+                                                  read.errorString()));
+                id = read.value();
+            }
             auto text = cellText(used, r, c);
             if (!text)
                 feedback.showMessage(cellMessage(r, c, languageName));
-            entries.push_back(ImportedString{localeId.value(), id.value(), text ? text.value() : QString()});
+            entries.push_back(ImportedString{localeId.value(), *id, text ? text.value() : QString()});
             feedback.setProgressValue(++progress);
         }
     }

@@ -105,8 +105,8 @@ int importOther(const QString &inPath, const QString &resPath, exchange::Format 
         return fail(imported.error());
     const bool json = arguments.has(QStringLiteral("--json"));
     const QByteArray out = json ? importJson(imported->entries, imported->messages, feedback.progressMaximum) : QByteArray();
-    ExcelTransfer::replaceStrings(file.Strings(), std::move(imported->entries));
     if (!arguments.has(QStringLiteral("--dry-run"))) {
+        ExcelTransfer::replaceStrings(file.Strings(), std::move(imported->entries));
         if (arguments.has(QStringLiteral("-o")))
             file.setFileName(arguments.value(QStringLiteral("-o")));
         if (auto status = file.Save(0); !status.ok())

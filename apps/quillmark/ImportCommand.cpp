@@ -44,8 +44,8 @@ int importBook(const ImportOptions &options)
         return cli::failOn(options.bookPath, entries.errorString());
     const QByteArray json =
         options.json ? cli::importJson(entries.value(), feedback.messages, feedback.progressMaximum) : QByteArray();
-    ExcelTransfer::replaceStrings(file.Strings(), std::move(entries).value());
     if (!options.dryRun) {
+        ExcelTransfer::replaceStrings(file.Strings(), std::move(entries).value());
         if (!options.outPath.isEmpty())
             file.setFileName(options.outPath);
         if (auto status = file.Save(0); !status.ok())

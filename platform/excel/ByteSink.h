@@ -59,6 +59,10 @@ public:
     }
     char *&cursor() { return m_at; }
     QByteArray take();
+    // What was written so far; clear() starts again in the same room.
+    const char *data() const { return m_bytes.constData(); }
+    std::size_t size() const { return std::size_t(m_at - m_bytes.constData()); }
+    void clear() { m_at = m_bytes.data(); }
 
 private:
     void grow(size_t size);

@@ -13,6 +13,7 @@ namespace excel {
 void Cells::Clear()
 {
     m_sheet.data().clear();
+    m_sheet.streamedPart.reset();
     m_sheet.setDefaultXf(0);
     m_sheet.setModified();
 }
@@ -40,36 +41,53 @@ qm::Status Cells::SetHorizontalAlignment(int alignment)
     return {};
 }
 
-qm::Status Cells::Set(int row, int column, const excel::Value &value)
+qm::Status storedValue(const Worksheet &sheet, int row, int column, const excel::Value &value, excel::Value *stored,
+                       bool *quotePrefix)
 {
     if (row < 1 || row > XlsxMaxRows || column < 1 || column > XlsxMaxColumns)
         return qm::makeError(QStringLiteral("Sheet \"%1\": there is no cell at row %2, column %3 (a sheet has rows 1 to %4 and columns 1 to %5)")
-                                 .arg(m_sheet.Name()).arg(row).arg(column).arg(XlsxMaxRows).arg(XlsxMaxColumns));
-    excel::Value stored = value;
-    bool prefix = false;
+                                 .arg(sheet.Name()).arg(row).arg(column).arg(XlsxMaxRows).arg(XlsxMaxColumns));
+    *stored = value;
+    *quotePrefix = false;
     if (value.isText()) {
         QString text = value.text();
         if (text.startsWith(u'\'')) {
             text.remove(0, 1);
-            prefix = true;
+            *quotePrefix = true;
         }
         if (text.size() > MaxTextLength)
             return qm::makeError(QStringLiteral("Cell %1 of sheet \"%2\": the text \"%3\" has %4 characters; a cell holds at most %5")
-                                     .arg(backend::cellName(row, column), m_sheet.Name(), backend::excerpt(text))
+                                     .arg(backend::cellName(row, column), sheet.Name(), backend::excerpt(text))
                                      .arg(text.size()).arg(MaxTextLength));
-        stored = text.isEmpty() && !prefix ? excel::Value() : excel::Value(text);
+        *stored = text.isEmpty() && !*quotePrefix ? excel::Value() : excel::Value(text);
     } else if (value.isNumber() && !std::isfinite(value.number())) {
         return qm::makeError(QStringLiteral("Cell %1 of sheet \"%2\": %3 is not a number a cell can hold")
-                                 .arg(backend::cellName(row, column), m_sheet.Name()).arg(value.number()));
+                                 .arg(backend::cellName(row, column), sheet.Name()).arg(value.number()));
     }
+    return {};
+}
+
+std::uint32_t withQuotePrefix(CellFormatTable &formats, std::uint32_t xf, bool quotePrefix)
+{
+    if (formats.at(xf).quotePrefix == quotePrefix)
+        return xf;
+    CellFormat f = formats.at(xf);
+    f.quotePrefix = quotePrefix;
+    return formats.find(f);
+}
+
+qm::Status Cells::Set(int row, int column, const excel::Value &value)
+{
+    if (m_sheet.streamedPart)
+        return qm::makeError(QStringLiteral("Sheet \"%1\": its cells were written as a stream and cannot be changed; clear it first")
+                                 .arg(m_sheet.Name()));
+    excel::Value stored;
+    bool prefix = false;
+    if (auto checked = storedValue(m_sheet, row, column, value, &stored, &prefix); !checked)
+        return checked;
     const Cell *existing = m_sheet.data().find(row, column);
-    std::uint32_t xf = existing ? existing->xf : m_sheet.defaultXf();
-    CellFormatTable &formats = m_sheet.Parent().formats();
-    if (formats.at(xf).quotePrefix != prefix) {
-        CellFormat f = formats.at(xf);
-        f.quotePrefix = prefix;
-        xf = formats.find(f);
-    }
+    const std::uint32_t xf =
+        withQuotePrefix(m_sheet.Parent().formats(), existing ? existing->xf : m_sheet.defaultXf(), prefix);
     m_sheet.data().set(row, column, stored, xf);
     m_sheet.setModified();
     return {};

@@ -5,9 +5,19 @@
 
 #include <QString>
 
+#include <cstdint>
+
 namespace excel {
 
+class CellFormatTable;
 class Worksheet;
+
+// What Cells::Set stores for `value` at (row, column) of `sheet`: the value,
+// and whether its text carries the quote prefix. Fails as Set does.
+qm::Status storedValue(const Worksheet &sheet, int row, int column, const excel::Value &value, excel::Value *stored,
+                       bool *quotePrefix);
+// The format like `xf` with or without the quote prefix.
+std::uint32_t withQuotePrefix(CellFormatTable &formats, std::uint32_t xf, bool quotePrefix);
 
 // All cells of a worksheet (Worksheet.Cells). Rows and columns count from 1.
 class Cells {

@@ -64,6 +64,10 @@ qm::Status Workbook::write(const QString &fileName, FileFormat format, const Com
 {
     if (m_sheets.Count() == 0)
         return qm::makeError(QStringLiteral("%1: a workbook needs at least one sheet").arg(fileName));
+    for (int i = 1; i <= m_sheets.Count(); ++i)
+        if (format != FileFormat::Xlsx && m_sheets.at(i)->streamedPart)
+            return qm::makeError(QStringLiteral("%1: sheet \"%2\" was written as an .xlsx stream and is saved only as .xlsx")
+                                     .arg(fileName, m_sheets.at(i)->Name()));
     if (auto limits = backend::checkLimits(*this, format); !limits)
         return qm::makeError(QStringLiteral("%1: %2").arg(fileName, limits.errorString()));
     qm::Result<QByteArray> bytes = format == FileFormat::Xls ? backend::writeXls(*this) : backend::writeXlsx(*this);

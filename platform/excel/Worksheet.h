@@ -7,12 +7,22 @@
 
 #include <QString>
 
+#include <QByteArray>
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace excel {
 
 class Workbook;
+
+// A sheet's part as SheetStream wrote it: deflated, with its size and CRC-32.
+struct StreamedPart {
+    QByteArray deflated;
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+};
 
 // One worksheet of a workbook.
 class Worksheet {
@@ -54,6 +64,9 @@ public:
     QString sourceRelId;    // .xlsx: relationship id in the workbook
     QString sourceName;     // the name as read
     int sourceIndex = -1;   // position in the file's sheet list
+    // A new sheet whose cells SheetStream wrote straight into its part: it
+    // holds none in memory, and a new .xlsx file gets that part.
+    std::shared_ptr<const StreamedPart> streamedPart;
 
 private:
     Workbook &m_book;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/excel/CellFormat.h"
+#include "platform/excel/SheetData.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,6 +16,8 @@ class Worksheet;
 
 // The parts of an .xlsx package we write, one function per part.
 namespace excel::backend {
+
+class ByteSink;
 
 inline const char *const MainNamespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 inline const char *const RelNamespace = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
@@ -33,6 +36,12 @@ QByteArray xfXml(const CellFormat &format);
 // inline when it is null.
 QByteArray sheetXml(const Worksheet &sheet, std::vector<QString> *strings, bool selected);
 QByteArray sharedStringsXml(const std::vector<QString> &strings);
+// The pieces of a sheet part, for writers that make it a piece at a time:
+// everything up to <sheetData>, one cell (columnName of its column given),
+// and the end.
+void appendSheetStart(ByteSink &out, const Worksheet &sheet, const SheetData::Bounds &bounds, bool selected);
+void appendCell(ByteSink &out, const QByteArray &column, int row, const Cell &cell, std::vector<QString> *strings);
+inline const char SheetEnd[] = "</sheetData></worksheet>";
 
 // "A" for 1, "AB" for 28.
 QByteArray columnName(int column);

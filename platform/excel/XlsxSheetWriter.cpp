@@ -14,9 +14,7 @@ QByteArray columnName(int column)
     return name;
 }
 
-namespace {
-
-QByteArray dimension(const SheetData::Bounds &b)
+static QByteArray dimension(const SheetData::Bounds &b)
 {
     if (b.empty())
         return "A1";
@@ -72,17 +70,13 @@ void appendCell(ByteSink &out, const QByteArray &column, int row, const Cell &ce
     out << "</t></is></c>";
 }
 
-} // namespace
-
-QByteArray sheetXml(const Worksheet &sheet, std::vector<QString> *strings, bool selected)
+void appendSheetStart(ByteSink &out, const Worksheet &sheet, const SheetData::Bounds &bounds, bool selected)
 {
-    const SheetData &data = sheet.data();
-    ByteSink out(qsizetype(data.cellCount()) * 40 + 1024);
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns=\"";
     out.append(MainNamespace, std::strlen(MainNamespace));
     out << "\" xmlns:r=\"";
     out.append(RelNamespace, std::strlen(RelNamespace));
-    out << "\"><dimension ref=\"" << dimension(data.bounds(sheet.defaultXf())) << "\"/>";
+    out << "\"><dimension ref=\"" << dimension(bounds) << "\"/>";
     if (selected)
         out << "<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews>";
     else
@@ -91,6 +85,13 @@ QByteArray sheetXml(const Worksheet &sheet, std::vector<QString> *strings, bool 
     if (sheet.defaultXf() != 0)
         out << "<cols><col min=\"1\" max=\"16384\" width=\"9.140625\" style=\"" << QByteArray::number(sheet.defaultXf()) << "\"/></cols>";
     out << "<sheetData>";
+}
+
+QByteArray sheetXml(const Worksheet &sheet, std::vector<QString> *strings, bool selected)
+{
+    const SheetData &data = sheet.data();
+    ByteSink out(qsizetype(data.cellCount()) * 40 + 1024);
+    appendSheetStart(out, sheet, data.bounds(sheet.defaultXf()), selected);
     std::vector<QByteArray> columns;
     for (int r = 1; r <= data.rowCount(); ++r) {
         const auto &cells = data.row(r);
@@ -112,7 +113,7 @@ QByteArray sheetXml(const Worksheet &sheet, std::vector<QString> *strings, bool 
         }
         out << "</row>";
     }
-    out << "</sheetData></worksheet>";
+    out << SheetEnd;
     return out.take();
 }
 

@@ -14,13 +14,22 @@ namespace excel::backend {
 
 namespace {
 
+// The sheet's part: as streamed when it was, else written from its cells.
+qm::Status putSheet(ZipWriter &zip, const QString &part, const Worksheet &sheet, QByteArray xml)
+{
+    if (const auto &streamed = sheet.streamedPart)
+        return zip.putDeflated(part, streamed->deflated, streamed->size, streamed->crc);
+    return zip.put(part, std::move(xml));
+}
+
 qm::Result<QByteArray> writeNewPackage(const Workbook &book)
 {
     std::vector<QString> strings;
     std::vector<QByteArray> sheets;
     QStringList sheetParts;
     for (int i = 1; i <= book.Worksheets().Count(); ++i) {
-        sheets.push_back(sheetXml(*book.Worksheets().at(i), &strings, i == 1));
+        const Worksheet &sheet = *book.Worksheets().at(i);
+        sheets.push_back(sheet.streamedPart ? QByteArray() : sheetXml(sheet, &strings, i == 1));
         sheetParts << QStringLiteral("xl/worksheets/sheet%1.xml").arg(i);
     }
     auto zip = ZipWriter::create();
@@ -36,7 +45,7 @@ qm::Result<QByteArray> writeNewPackage(const Workbook &book)
     if (put)
         put = zip->put(QStringLiteral("xl/styles.xml"), stylesXml(book.formats()));
     for (size_t i = 0; put && i < sheets.size(); ++i)
-        put = zip->put(sheetParts[qsizetype(i)], std::move(sheets[i]));
+        put = putSheet(zip.value(), sheetParts[qsizetype(i)], *book.Worksheets().at(int(i) + 1), std::move(sheets[i]));
     if (put)
         put = zip->put(QStringLiteral("xl/sharedStrings.xml"), sharedStringsXml(strings));
     if (!put)
@@ -85,7 +94,7 @@ public:
                     return added;
             } else if (sheet.modified()) {
                 rewroteOld = true;
-                if (auto put = m_out.put(sheet.sourcePart, sheetXml(sheet, nullptr, false)); !put)
+                if (auto put = putSheet(m_out, sheet.sourcePart, sheet, sheet.streamedPart ? QByteArray() : sheetXml(sheet, nullptr, false)); !put)
                     return put;
             }
         }
@@ -108,7 +117,7 @@ private:
     {
         const QString part = freePartName(m_used, QStringLiteral("xl/worksheets/sheet"));
         m_used.insert(part.toLower());
-        if (auto put = m_out.put(part, sheetXml(sheet, nullptr, false)); !put)
+        if (auto put = putSheet(m_out, part, sheet, sheet.streamedPart ? QByteArray() : sheetXml(sheet, nullptr, false)); !put)
             return put;
         const QByteArray relId = freeRelId();
         if (auto linked = appendInside(m_rels, m_info.workbookRelsPart, "Relationships",

@@ -116,12 +116,10 @@ qm::Result<QByteArray> ZipReader::readAll(const QString &name)
     return data;
 }
 
-namespace {
-
 // A member deflated on a thread of its own while the caller builds the next
 // part; libzip copies the finished stream as it copies a member of another
 // archive, without deflating it again.
-struct DeflatedMember {
+struct ZipWriter::DeflatedMember {
     std::future<bool> done;
     QByteArray stream;
     zip_uint64_t size = 0;
@@ -202,6 +200,8 @@ struct DeflatedMember {
         }
     }
 };
+
+namespace {
 
 // The archive being updated, as a libzip source over memory the writer owns.
 // libzip reads the original and writes the new archive into a second buffer;
@@ -380,6 +380,22 @@ qm::Status ZipWriter::put(const QString &name, QByteArray data)
         data = QByteArray();
         return ok;
     });
+    return add(name, m);
+}
+
+qm::Status ZipWriter::putDeflated(const QString &name, QByteArray stream, quint64 size, quint32 crc)
+{
+    DeflatedMember &m = d->members.emplace_back();
+    zip_error_init(&m.error);
+    m.stream = std::move(stream);
+    m.size = size;
+    m.crc = crc;
+    m.waited = m.ok = true;
+    return add(name, m);
+}
+
+qm::Status ZipWriter::add(const QString &name, DeflatedMember &m)
+{
     zip_source_t *member = zip_source_function(d->zip, &DeflatedMember::callback, &m);
     if (!member)
         return qm::makeError(QStringLiteral("cannot add %1 to the archive: %2").arg(name, QString::fromUtf8(zip_strerror(d->zip))));

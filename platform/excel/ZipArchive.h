@@ -51,12 +51,16 @@ public:
 
     // Adds or replaces a member, deflated, dated 1 January 1980 as Excel does.
     qm::Status put(const QString &name, QByteArray data);
+    // Adds or replaces a member from its raw deflate stream, inflated size and CRC-32.
+    qm::Status putDeflated(const QString &name, QByteArray stream, quint64 size, quint32 crc);
     qm::Status remove(const QString &name);
     // Finishes the archive and returns its bytes; the writer is spent.
     qm::Result<QByteArray> finish();
 
 private:
     ZipWriter() = default;
+    struct DeflatedMember;
+    qm::Status add(const QString &name, DeflatedMember &member);
     struct Private;
     Private *d = nullptr;
 };

@@ -1,0 +1,107 @@
+#include "platform/excel/DeflateStream.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace excel::backend {
+
+namespace {
+// Pieces of this size keep the compressor busy without holding much.
+constexpr qsizetype kPiece = qsizetype(1) << 20;
+// zlib's fastest level deflates a sheet at about the size libdeflate's level 1 gives.
+constexpr int kLevel = 1;
+} // namespace
+
+struct DeflateStream::Compressor {
+    z_stream z{};
+    bool ready = false;
+    Compressor() { ready = deflateInit2(&z, kLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) == Z_OK; }
+    ~Compressor()
+    {
+        if (ready)
+            deflateEnd(&z);
+    }
+};
+
+DeflateStream::DeflateStream() : m_compressor(std::make_unique<Compressor>())
+{
+    m_failed = !m_compressor->ready;
+    m_piece.reserve(kPiece);
+}
+
+DeflateStream::~DeflateStream()
+{
+    if (m_busy.valid())
+        m_busy.wait();
+}
+
+void DeflateStream::write(const char *data, std::size_t size)
+{
+    while (size > 0) {
+        const std::size_t room = std::size_t(kPiece - m_piece.size());
+        const std::size_t n = std::min(room, size);
+        m_piece.append(data, qsizetype(n));
+        data += n;
+        size -= n;
+        if (m_piece.size() == kPiece)
+            handOver(false);
+    }
+}
+
+bool DeflateStream::finish()
+{
+    handOver(true);
+    if (m_busy.valid())
+        m_failed = !m_busy.get() || m_failed;
+    m_stream.truncate(m_streamUsed);
+    return !m_failed;
+}
+
+QByteArray DeflateStream::takeStream()
+{
+    return std::move(m_stream);
+}
+
+void DeflateStream::handOver(bool last)
+{
+    // One piece at a time: the compressor keeps its state from one to the next.
+    if (m_busy.valid() && !m_busy.get())
+        m_failed = true;
+    if (m_failed)
+        return;
+    QByteArray piece = std::move(m_piece);
+    m_piece = QByteArray();
+    if (!last)
+        m_piece.reserve(kPiece);
+    // Deferred when no thread can be started: then it runs when waited for.
+    m_busy = std::async(std::launch::async | std::launch::deferred,
+                        [this, piece = std::move(piece), last] { return compress(piece, last); });
+}
+
+bool DeflateStream::compress(const QByteArray &piece, bool last)
+{
+    z_stream &z = m_compressor->z;
+    m_crc = std::uint32_t(crc32(m_crc, reinterpret_cast<const Bytef *>(piece.constData()), uInt(piece.size())));
+    m_size += std::uint64_t(piece.size());
+    z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(piece.constData()));
+    z.avail_in = uInt(piece.size());
+    const int flush = last ? Z_FINISH : Z_NO_FLUSH;
+    for (;;) {
+        if (m_stream.size() - m_streamUsed < (qsizetype(1) << 16))
+            m_stream.resize(std::max(m_stream.size() + m_stream.size() / 2, m_streamUsed + kPiece / 4));
+        z.next_out = reinterpret_cast<Bytef *>(m_stream.data() + m_streamUsed);
+        z.avail_out = uInt(m_stream.size() - m_streamUsed);
+        const int result = deflate(&z, flush);
+        m_streamUsed = m_stream.size() - qsizetype(z.avail_out);
+        if (result == Z_STREAM_END)
+            return true;
+        if (result != Z_OK && result != Z_BUF_ERROR)
+            return false;
+        if (!last && z.avail_in == 0)
+            return true;
+    }
+}
+
+} // namespace excel::backend

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/common/Result.h"
+#include "platform/excel/Value.h"
+
+#include <memory>
+
+namespace excel {
+
+class Worksheet;
+
+// Writes the cells of a new sheet straight into its .xlsx part, deflated as
+// it grows, instead of holding them: memory then follows the compressed
+// part, not the cells. Cells come row by row, rows ascending and within a
+// row columns ascending, each by the rules of Cells::Set; `lastRow` and
+// `lastColumn` bound the cells given (the extent the part declares).
+// finish() gives the part to the sheet, and saving its workbook as a new
+// .xlsx file writes it; the sheet itself holds no cells.
+class SheetStream {
+public:
+    SheetStream(Worksheet &sheet, int lastRow, int lastColumn);
+    ~SheetStream();
+
+    qm::Status Set(int row, int column, const Value &value);
+    qm::Status finish();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace excel
