@@ -43,6 +43,10 @@ public:
     bool CloseApproved() const { return m_closeApproved; }
     void setCloseApproved(bool approved) { m_closeApproved = approved; }
 
+    // The language the user chose to check translations against; 0: none chosen.
+    qint32 SourceLanguageChoice() const { return m_sourceLanguageChoice; }
+    void setSourceLanguageChoice(qint32 localeId) { m_sourceLanguageChoice = localeId; }
+
     bool Initialised() const { return m_initialised; }
     void setInitialised(bool initialised) { m_initialised = initialised; }
 
@@ -62,5 +66,6 @@ private:
     bool m_initialised = false;
     bool m_unreadable = false;
     bool m_closeApproved = false;
+    qint32 m_sourceLanguageChoice = 0;
     std::unique_ptr<LgvRuntime::RuntimeSupport> lgv_RuntimeSupport;
 };

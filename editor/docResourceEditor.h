@@ -89,6 +89,17 @@ public:
     int MenuColumn() const { return mMenuColumn; }
     int MenuRow() const { return mMenuRow; }
     int MenuLanguage() const { return mMenuLanguage; }
+    // The language the translations are checked against (0 when there is none) and its column (-1).
+    qint32 SourceLanguage() const { return mSourceLocale; }
+    int SourceColumn() const { return mSourceColumn; }
+
+    // The translation checks on the grid's texts: whether the cell breaks a
+    // rule against the source language's cell of its row, and what it breaks,
+    // one "Rule: what" line per problem in the UI language.
+    bool CellHasProblem(int Row, int Column) const;
+    bool RowHasProblems(int Row) const;
+    QString CellProblems(int Row, int Column) const;
+    static QString CheckRuleName(int rule);
 
     // Controls.
     QToolBar *toolbar() const { return m_toolbar; }
@@ -102,6 +113,7 @@ public:
     QAction *mnuRemoveResourceString() const { return m_mnuRemoveResourceString; }
     QAction *mnuAddLanguage() const { return m_mnuAddLanguage; }
     QAction *mnuAddResourceString() const { return m_mnuAddResourceString; }
+    QAction *mnuUseAsSource() const { return m_mnuUseAsSource; }
     // The editor's menu in the host's menu bar ("Strings"): the toolbar's
     // commands, the same actions, and Find; nullptr in a host without a menu bar.
     vbide::CommandBarPopup *CommandMenu() const;
@@ -124,6 +136,7 @@ public slots:
     void mnuRemoveResourceString_Click();
     void mnuAddLanguage_Click();
     void mnuAddResourceString_Click();
+    void mnuUseAsSource_Click();
 
     // The controls are placed by hand, so the window states its own sizes.
     QSize sizeHint() const override { return QSize(900, 450); }
@@ -143,6 +156,8 @@ private:
     int FittedLanguageColumnWidth() const;
     // Remembers the order and widths of the current project's language columns.
     void StoreColumnLayout();
+    // The current project's source language from the choice made or stored, once the language table is built.
+    void UpdateSourceLanguage();
     // Ends an open cell edit with acceptance, so that its text reaches the resource file.
     void CommitPendingEdit();
     void AddCommandMenu();
@@ -175,6 +190,8 @@ private:
     int mMenuColumn = 0;
     int mMenuRow = 0;
     int mMenuLanguage = -1;
+    qint32 mSourceLocale = 0;
+    int mSourceColumn = -1;
     QPointer<vbide::VBProjectsEvents> ProjectsEvents;
 
     QToolBar *m_toolbar = nullptr;
@@ -189,6 +206,7 @@ private:
     QAction *m_mnuSep2 = nullptr;
     QAction *m_mnuAddLanguage = nullptr;
     QAction *m_mnuAddResourceString = nullptr;
+    QAction *m_mnuUseAsSource = nullptr;
     QAction *m_mnuFind = nullptr;
     QAction *m_keyInsertString = nullptr;  // Insert in the grid
     QAction *m_keyDeleteRow = nullptr;     // Delete on the ID column, the rows' header

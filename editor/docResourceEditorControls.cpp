@@ -25,6 +25,7 @@ using LgvStringModule::lgv_string;
 
 namespace {
 constexpr int kNoProjectSelected = 615;
+constexpr int kUseAsSourceLanguage = 734;
 
 struct ToolbarPosition {
     const char *key;  // nullptr: a separator
@@ -162,6 +163,7 @@ void docResourceEditor::CreateControls()
     connect(m_sftTree, &win32::SftTree::AfterEdit, this, [this] { UpdateUnsavedMarks(); });
     connect(m_sftTree, &win32::SftTree::CEKeyDown, this, &docResourceEditor::SftTree_CEKeyDown);
     connect(m_sftTree, &win32::SftTree::ColumnLayoutChanged, this, &docResourceEditor::StoreColumnLayout);
+    m_sftTree->grid().setCellNotes([this](int row, int column) { return CellProblems(row, column); });
 
     CreateColumnMenu();
     CreateGridKeys();
@@ -242,6 +244,8 @@ void docResourceEditor::CreateColumnMenu()
     };
     m_mnuRemoveLanguage = item("mnuRemoveLanguage", QStringLiteral("Remove Language"));
     m_mnuChangeFont = item("mnuChangeFont", QStringLiteral("Change Font for Language"));
+    m_mnuUseAsSource = item("mnuUseAsSource", QStringLiteral("Use as Source Language"));
+    m_mnuUseAsSource->setCheckable(true);
     m_mnuSep1 = m_mnuColumnMenu->addSeparator();
     m_mnuSep1->setObjectName(QStringLiteral("mnuSep1"));
     m_mnuRemoveResourceString = item("mnuRemoveResourceString", QStringLiteral("Remove Resource String"));
@@ -251,6 +255,7 @@ void docResourceEditor::CreateColumnMenu()
     m_mnuAddResourceString = item("mnuAddResourceString", QStringLiteral("Add Resource String"));
     connect(m_mnuRemoveLanguage, &QAction::triggered, this, &docResourceEditor::mnuRemoveLanguage_Click);
     connect(m_mnuChangeFont, &QAction::triggered, this, &docResourceEditor::mnuChangeFont_Click);
+    connect(m_mnuUseAsSource, &QAction::triggered, this, &docResourceEditor::mnuUseAsSource_Click);
     connect(m_mnuRemoveResourceString, &QAction::triggered, this,
             &docResourceEditor::mnuRemoveResourceString_Click);
     connect(m_mnuAddLanguage, &QAction::triggered, this, &docResourceEditor::mnuAddLanguage_Click);
@@ -266,6 +271,7 @@ void docResourceEditor::lgv_UpdateControls()
     m_mnuColumnMenu->setTitle(lgv_string(504));
     m_mnuRemoveLanguage->setText(lgv_string(27));
     m_mnuRemoveResourceString->setText(lgv_string(507));
+    m_mnuUseAsSource->setText(lgv_string(kUseAsSourceLanguage));
     // String 506 is "-", the separator mark; Qt would draw a separator's text as a
     // visible label, so the separators keep it as data only.
     m_mnuSep1->setData(lgv_string(506));

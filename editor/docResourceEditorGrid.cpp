@@ -111,6 +111,7 @@ void docResourceEditor::SetColumns()
             }
         }
         m_sftTree->setColumnOrder(order);
+        UpdateSourceLanguage();
     });
 }
 
@@ -206,6 +207,8 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
                 m_mnuRemoveLanguage->setEnabled(false);
                 m_mnuChangeFont->setText(lgv_string(505));
                 m_mnuChangeFont->setEnabled(false);
+                m_mnuUseAsSource->setEnabled(false);
+                m_mnuUseAsSource->setChecked(false);
             } else {
                 for (int i = 0; i <= mLastLanguage; ++i) {
                     if (mLanguages[i].Column == Column) {
@@ -219,6 +222,8 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
                     m_mnuRemoveLanguage->setEnabled(true);
                     m_mnuChangeFont->setText(lgv_string(518) + name);
                     m_mnuChangeFont->setEnabled(true);
+                    m_mnuUseAsSource->setEnabled(true);
+                    m_mnuUseAsSource->setChecked(mLanguages[mMenuLanguage].LocaleID == mSourceLocale);
                 } else {
                     win32::interaction().msgBox(
                         QStringLiteral("Internal error - Failed to find language index for column ") +
@@ -226,6 +231,7 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
                         win32::vbOKOnly, QStringLiteral("Quill Resource Editor"));
                     m_mnuRemoveLanguage->setEnabled(false);
                     m_mnuChangeFont->setEnabled(false);
+                    m_mnuUseAsSource->setEnabled(false);
                 }
             }
             m_mnuColumnMenu->popup(m_sftTree->lastClickPosition());

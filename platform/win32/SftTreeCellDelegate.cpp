@@ -1,8 +1,14 @@
 #include "platform/win32/SftTreeCellDelegate.h"
 
+#include "platform/win32/SftTreeModel.h"
+
 #include <QAbstractItemView>
 #include <QHelpEvent>
+#include <QPainter>
+#include <QPainterPath>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace win32 {
 
@@ -37,6 +43,25 @@ void SftTreeCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
             shown.rect = visible;
     }
     QStyledItemDelegate::paint(painter, shown, index);
+    if (index.data(SftTreeModel::CellNoteRole).isValid())
+        paintNoteMark(painter, shown.rect);
+}
+
+void SftTreeCellDelegate::paintNoteMark(QPainter *painter, const QRect &cell)
+{
+    // A corner flag, as spreadsheets mark a cell with a comment: a shape, not only a colour.
+    const int size = std::min({kNoteMarkSize, cell.width(), cell.height()});
+    if (size < 3)
+        return;
+    QPainterPath flag;
+    flag.moveTo(cell.right() + 1 - size, cell.top());
+    flag.lineTo(cell.right() + 1, cell.top());
+    flag.lineTo(cell.right() + 1, cell.top() + size);
+    flag.closeSubpath();
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->fillPath(flag, QColor(0xC8, 0x3C, 0x00));
+    painter->restore();
 }
 
 bool SftTreeCellDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,

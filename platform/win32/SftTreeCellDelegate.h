@@ -8,11 +8,14 @@ namespace win32 {
 
 // Draws the grid's cells: a text of several lines on one line with a mark at
 // each break, and a cell cut off by the viewport's edge laid out in its visible
-// part, so that a right-aligned text still shows where the cell can be seen.
+// part, so that a right-aligned text still shows where the cell can be seen;
+// a cell with a note gets a flag in its corner.
 class SftTreeCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
     static constexpr char16_t kLineBreakMark = u'\u21B5';  // ↵
+    // The flag in the top right corner of a cell with a note, in pixels.
+    static constexpr int kNoteMarkSize = 9;
 
     // visibleArea gives, in viewport coordinates, where the cell of a column can be seen.
     SftTreeCellDelegate(std::function<QRect(int column)> visibleArea, QObject *parent = nullptr);
@@ -23,6 +26,7 @@ public:
                    const QModelIndex &index) override;
 
     static QString oneLine(const QString &text);
+    static void paintNoteMark(QPainter *painter, const QRect &cell);
 
 private:
     std::function<QRect(int column)> m_visibleArea;

@@ -34,12 +34,18 @@ QVariant SftTreeModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole: {
         // A cell shows a text of several lines on one; its tip shows it as written.
         const QString &text = m_texts[cell];
+        const QString note = cellNote(index.row(), index.column());
         if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-            return {};
+            return note.isEmpty() ? QVariant() : QVariant(note);
         QString lines = text;
         lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        return lines;
+        return note.isEmpty() ? lines : lines + QStringLiteral("\n\n") + note;
+    }
+    case CellNoteRole:
+    case Qt::AccessibleDescriptionRole: {
+        const QString note = cellNote(index.row(), index.column());
+        return note.isEmpty() ? QVariant() : QVariant(note);
     }
     case Qt::TextAlignmentRole:
         // Arabic and Hebrew read from the right, so their cells line up there.
@@ -281,6 +287,24 @@ void SftTreeModel::sortById()
     }
 }
 
+void SftTreeModel::setCellNotes(CellNotes notes)
+{
+    m_cellNotes = std::move(notes);
+    cellNotesChanged();
+}
+
+QString SftTreeModel::cellNote(int row, int column) const
+{
+    return m_cellNotes && validCell(row, column) ? m_cellNotes(row, column) : QString();
+}
+
+void SftTreeModel::cellNotesChanged()
+{
+    if (!m_bulk && m_rows > 0 && m_columns > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1),
+                         {CellNoteRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+}
+
 void SftTreeModel::beginBulkUpdate()
 {
     if (m_bulk)
@@ -356,6 +380,9 @@ void SftTreeModel::cellChanged(int row, int column, int role)
         return;
     const QModelIndex cell = index(row, column);
     emit dataChanged(cell, cell, {role});
+    if (m_cellNotes && role == Qt::DisplayRole)
+        emit dataChanged(index(row, 0), index(row, m_columns - 1),
+                         {CellNoteRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
 } // namespace win32

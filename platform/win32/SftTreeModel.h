@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -21,6 +22,13 @@ namespace win32 {
 class SftTreeModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // A cell's note from the owner (a problem the translation checks found),
+    // for the mark the grid draws on it; its tooltip and accessible description say it.
+    static constexpr int CellNoteRole = Qt::UserRole + 1;
+    // The note of a cell, empty for none. It may depend on any cell of the row,
+    // so a change of a text refreshes the whole row.
+    using CellNotes = std::function<QString(int row, int column)>;
+
     explicit SftTreeModel(QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -53,6 +61,11 @@ public:
     // other rows by their column 0 text, before them.
     void sortById();
 
+    void setCellNotes(CellNotes notes);
+    QString cellNote(int row, int column) const;
+    // The owner's notes changed as a whole (another source language): every cell is drawn again.
+    void cellNotesChanged();
+
     void beginBulkUpdate();
     void endBulkUpdate();
     bool inBulkUpdate() const { return m_bulk; }
@@ -81,6 +94,7 @@ private:
     QFont m_baseFont;
     mutable QHash<qint32, int> m_rowOfItemData;
     mutable bool m_indexValid = true;
+    CellNotes m_cellNotes;
     bool m_bulk = false;
 };
 
