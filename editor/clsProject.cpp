@@ -9,7 +9,9 @@
 #include "support/ErrorTrap.h"
 #include "uistrings/LgvStringModule.h"
 
-clsProject::clsProject(QObject *parent) : QObject(parent)
+#include <QUndoStack>
+
+clsProject::clsProject(QObject *parent) : QObject(parent), m_undoStack(new QUndoStack(this))
 {
     qm::trap("Class_Initialize", [&] {
         LgvStringModule::ReopenUIStrings();
@@ -29,6 +31,7 @@ void clsProject::setResourceFile(std::unique_ptr<resutil::ResFile> file) { m_res
 void clsProject::Init()
 {
     qm::trap("Init", [&] {
+        m_undoStack->clear();
         m_resourceFile.reset();
         m_unreadable = false;
         if (!m_project)
@@ -63,6 +66,7 @@ void clsProject::CreateResourceFile(const QString &FileName)
         auto file = std::make_unique<resutil::ResFile>();
         file->setFileName(FileName);
         qm::check(file->Create());
+        m_undoStack->clear();
         m_resourceFile = std::move(file);
         qm::check(m_project->VBComponents()->AddFile(FileName, false));
     });

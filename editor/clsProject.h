@@ -14,6 +14,7 @@ class RuntimeSupport;
 namespace resutil {
 class ResFile;
 }
+class QUndoStack;
 
 // One project open in the host, paired with the resource file that belongs to it.
 // The resource file, with its unsaved edits, lives as long as this object.
@@ -46,6 +47,9 @@ public:
     // The language the user chose to check translations against; 0: none chosen.
     qint32 SourceLanguageChoice() const { return m_sourceLanguageChoice; }
     void setSourceLanguageChoice(qint32 localeId) { m_sourceLanguageChoice = localeId; }
+    // The steps done on the resource file's strings, for undo and redo;
+    // emptied when the file is read again or created.
+    QUndoStack *UndoStack() const { return m_undoStack; }
 
     bool Initialised() const { return m_initialised; }
     void setInitialised(bool initialised) { m_initialised = initialised; }
@@ -63,6 +67,7 @@ private:
     QPointer<vbide::VBProject> m_project;
     qint32 m_index = 0;
     std::unique_ptr<resutil::ResFile> m_resourceFile;
+    QUndoStack *m_undoStack = nullptr;
     bool m_initialised = false;
     bool m_unreadable = false;
     bool m_closeApproved = false;

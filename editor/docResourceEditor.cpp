@@ -13,6 +13,8 @@
 #include "uistrings/LgvStringModule.h"
 
 #include <QComboBox>
+#include <QUndoGroup>
+#include <QUndoStack>
 
 #include <algorithm>
 #include <QProgressBar>
@@ -128,6 +130,7 @@ void docResourceEditor::ProjectsEvents_ItemAdded(vbide::VBProject *VBProject)
         project->setIndex(mNextProjectIndex);
         project->setProject(VBProject);
         mProjects.append(project);
+        m_undoGroup->addStack(project->UndoStack());
         m_cboProjects->addItem(ProjectListText(*project), mNextProjectIndex);
         ++mNextProjectIndex;
         SyncProjectListSelection();
@@ -210,6 +213,7 @@ void docResourceEditor::ProjectSelect(clsProject *project)
 {
     qm::trap("ProjectSelect", [&] {
         mCurrentProject = project;
+        m_undoGroup->setActiveStack(project ? project->UndoStack() : nullptr);
         InitLanguageTable(project);
         ShowResourceStrings(project);
     });
@@ -219,6 +223,7 @@ void docResourceEditor::ProjectClose()
 {
     qm::trap("ProjectClose", [&] {
         mCurrentProject = nullptr;
+        m_undoGroup->setActiveStack(nullptr);
         m_sftTree->clear();
         EnableDisableButtons();
         UpdateUnsavedMarks();
@@ -309,6 +314,7 @@ bool docResourceEditor::SaveBeforeClose(clsProject &project)
     bool saved = false;
     qm::trap("SaveBeforeClose", [&] {
         qm::check(project.ResourceFile()->Save(0));
+        project.UndoStack()->setClean();
         saved = true;
     });
     return saved;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/LanguageColumn.h"
+#include "editor/StringCommands.h"
 #include "uistrings/LgvFormLocalisation.h"
 
 #include <QList>
@@ -16,6 +17,7 @@ class QComboBox;
 class QMenu;
 class QProgressBar;
 class QToolBar;
+class QUndoGroup;
 class clsProject;
 
 namespace resutil {
@@ -34,7 +36,7 @@ class SftTree;
 // The editor: the document inside the add-in's tool window. It keeps one
 // project object per project open in the host, lists them, and shows the
 // selected project's string tables in the grid.
-class docResourceEditor : public QWidget, public LgvFormLocalisation {
+class docResourceEditor : public QWidget, public LgvFormLocalisation, private StringView {
     Q_OBJECT
 public:
     static constexpr const char *kMessageTitle = "Quill Resource String Editor";
@@ -118,6 +120,12 @@ public:
     // commands, the same actions, and Find; nullptr in a host without a menu bar.
     vbide::CommandBarPopup *CommandMenu() const;
     QAction *mnuFind() const { return m_mnuFind; }
+    // Undo and redo of the current project's steps; copy and paste of the grid's cells.
+    QAction *mnuUndo() const { return m_mnuUndo; }
+    QAction *mnuRedo() const { return m_mnuRedo; }
+    QAction *mnuCopy() const { return m_mnuCopy; }
+    QAction *mnuPaste() const { return m_mnuPaste; }
+    QUndoGroup *UndoGroup() const { return m_undoGroup; }
 
     // The editing commands on the selected project's resource file.
     void NewResFile();
@@ -127,6 +135,10 @@ public:
     void DelResString();
     void RemoveLanguage();
     void ExcelImportExport();
+    void Undo();
+    void Redo();
+    void CopyCells();
+    void PasteCells();
 
 public slots:
     // Dispatch of the toolbar and the column menu to the editing commands.
@@ -210,6 +222,38 @@ private:
     QAction *m_mnuFind = nullptr;
     QAction *m_keyInsertString = nullptr;  // Insert in the grid
     QAction *m_keyDeleteRow = nullptr;     // Delete on the ID column, the rows' header
+    // Undo (docResourceEditorUndo.cpp).
+    void CreateUndoActions();
+    void UpdateUndoActions();
+    void RetranslateUndoSteps();
+    // Puts the step on the current project's stack, which does it.
+    void PushStringCommand(StringCommand *command);
+    // The file counts as changed when a step that changes it lies between the
+    // saved state and the current one.
+    static void SyncChangedMark(clsProject &project);
+    void ShowTexts(clsProject &project, const std::vector<std::pair<qint32, qint32>> &cells,
+                   const QList<qint32> &dropRows) override;
+    void ShowAllStrings(clsProject &project) override;
+    void ShowRow(clsProject &project, qint32 id, bool shown) override;
+    void ShowLanguage(clsProject &project, qint32 localeId, const QString &name, bool shown) override;
+    // Fills the grid again from the file, keeping the current cell and the
+    // scroll position; with `keepEmpty` also the rows and languages without
+    // texts yet (but `dropLocale`), adding the language `keepLocale` when the
+    // file has none of it.
+    void RebuildGrid(bool keepEmpty, qint32 dropLocale = -1, qint32 keepLocale = -1,
+                     const QString &keepName = QString());
+    bool RowHasTexts(qint32 id) const;
+    int ColumnOfLocale(qint32 localeId) const;
+    void AppendLanguage(qint32 localeId, const QString &name);
+    // Copy and paste (docResourceEditorClipboard.cpp).
+    void CreateClipboardActions();
+    void RefusePaste(const QString &reason);
+
+    QUndoGroup *m_undoGroup = nullptr;
+    QAction *m_mnuUndo = nullptr;
+    QAction *m_mnuRedo = nullptr;
+    QAction *m_mnuCopy = nullptr;
+    QAction *m_mnuPaste = nullptr;
     QPointer<vbide::CommandBarPopup> m_commandMenu;
     bool m_listingProjects = false;
 };

@@ -167,6 +167,8 @@ void docResourceEditor::CreateControls()
 
     CreateColumnMenu();
     CreateGridKeys();
+    CreateUndoActions();
+    CreateClipboardActions();
     // Reserved: the search comes in a later version.
     m_mnuFind = new QAction(QStringLiteral("&Find..."), this);
     m_mnuFind->setObjectName(QStringLiteral("mnuFind"));
@@ -290,5 +292,8 @@ void docResourceEditor::lgv_UpdateControls()
             setCommandTexts(*buttons[position], lgv_string(kToolbar[position].tooltipId),
                             lgv_string(kToolbar[position].menuTextId));
     }
+    RetranslateUndoSteps();
+    m_mnuCopy->setText(lgv_string(771));
+    m_mnuPaste->setText(lgv_string(772));
     UpdateCommandMenuTexts();
 }

@@ -19,9 +19,8 @@
 #include "uistrings/LgvStringModule.h"
 
 #include <QListWidget>
+#include <QUndoStack>
 
-#include <functional>
-#include <vector>
 
 using LgvStringModule::lgv_string;
 
@@ -30,21 +29,15 @@ namespace {
 // The largest string ID a resource file can hold.
 constexpr qint64 kMaxStringId = 65535;
 const QString kHostResourceEditor = QStringLiteral("ResEdit6.Connect");
+// Names of the undo steps.
+constexpr int kNewStringStep = 765;      // "New String %0"
+constexpr int kRemoveStringStep = 766;   // "Remove String %0"
+constexpr int kAddLanguageStep = 767;    // "Add Language %0"
+constexpr int kRemoveLanguageStep = 768; // "Remove Language %0"
 
 int message(const QString &text, int style)
 {
     return win32::interaction().msgBox(text, style, QString::fromUtf8(docResourceEditor::kMessageTitle));
-}
-
-// Removes every entry the predicate picks; collected first, so no entry is skipped.
-void removeEntries(resutil::ResFile &file, const std::function<bool(const resutil::ResString &)> &picks)
-{
-    std::vector<resutil::ResString *> doomed;
-    for (resutil::ResString *entry : file.Strings())
-        if (picks(*entry))
-            doomed.push_back(entry);
-    for (resutil::ResString *entry : doomed)
-        qm::check(file.Strings().Remove(entry));
 }
 
 } // namespace
@@ -95,6 +88,7 @@ void docResourceEditor::SaveResFile()
         // Loaded again whether or not the save worked; a failed save is reported after.
         const qm::Status reloaded = unloaded ? unloaded->setConnect(true) : qm::Status();
         qm::check(saved);
+        mCurrentProject->UndoStack()->setClean();
         ReportSaved(*mCurrentProject->ResourceFile());
         qm::check(reloaded);
     });
@@ -120,6 +114,7 @@ void docResourceEditor::NewResString()
         // The new row is selected and its first language cell opened for typing.
         if (row < 0)
             return;
+        PushStringCommand(new NewRowCommand(*mCurrentProject, *this, kNewStringStep, static_cast<qint32>(newId)));
         m_sftTree->selectRow(row);
         const int column = m_sftTree->firstEditableColumn();
         if (m_sftTree->columnEditable(column)) {
@@ -150,22 +145,12 @@ void docResourceEditor::AddLanguage()
                 return;
             }
         }
-        // The table grows as it does when a project with many languages is shown.
-        if (mLanguageCount > LanguageTableUpperBound())
-            mLanguages.resize(static_cast<std::size_t>(mLanguageCount) + 10 + 1);
-        LanguageColumn &language = mLanguages[mLanguageCount];
-        language.LocaleID = localeId;
-        language.LanguageName = localeName;
-        language.Column = m_sftTree->columnCount();
-        language.DefaultFont = modUtil::GetDefaultFontForLocale(localeId);
-        language.FontName = modUtil::GetStoredLanguageFont(localeId, language.DefaultFont);
-        ++mLanguageCount;
-        mLastLanguage = mLanguageCount - 1;
-        SetColumns();
-        ShowResourceStrings(mCurrentProject);
+        RebuildGrid(true, -1, localeId, localeName);
+        PushStringCommand(new NewLanguageCommand(*mCurrentProject, *this, kAddLanguageStep, localeId, localeName));
         // The new column is brought into view, its first cell current.
-        m_sftTree->scrollToColumn(language.Column);
-        m_sftTree->setCurrentCell(0, language.Column);
+        const int column = ColumnOfLocale(localeId);
+        m_sftTree->scrollToColumn(column);
+        m_sftTree->setCurrentCell(0, column);
         m_sftTree->setFocus(Qt::OtherFocusReason);
     });
 }
@@ -183,8 +168,8 @@ void docResourceEditor::DelResString()
         const qint32 id = m_sftTree->itemData(row);
         if (message(lgv_string(514) + QString::number(id), win32::vbOKCancel) != win32::vbOK)
             return;
-        m_sftTree->removeItem(row);
-        removeEntries(*mCurrentProject->ResourceFile(), [id](const resutil::ResString &entry) { return entry.ID() == id; });
+        PushStringCommand(new RemoveEntriesCommand(*mCurrentProject, *this, kRemoveStringStep, QString::number(id),
+                                                   RemoveEntriesCommand::ByStringId, id));
     });
 }
 
@@ -206,11 +191,9 @@ void docResourceEditor::RemoveLanguage()
         form.Form_Unload();
         if (result != 1 || langIndex < 0 || langIndex > mLastLanguage)
             return;
-        const qint32 locale = mLanguages[langIndex].LocaleID;
-        removeEntries(*mCurrentProject->ResourceFile(),
-                      [locale](const resutil::ResString &entry) { return entry.LocaleID() == locale; });
-        ProjectSelect(mCurrentProject);
-        EnableDisableButtons();
+        PushStringCommand(new RemoveEntriesCommand(*mCurrentProject, *this, kRemoveLanguageStep,
+                                                   mLanguages[langIndex].LanguageName, RemoveEntriesCommand::ByLocale,
+                                                   mLanguages[langIndex].LocaleID));
     });
 }
 
@@ -225,11 +208,8 @@ void docResourceEditor::mnuRemoveLanguage_Click()
             LgvStringModule::JoinMessageParts({lgv_string(233), language.LanguageName, lgv_string(515)});
         if (message(question, win32::vbOKCancel) != win32::vbOK)
             return;
-        const qint32 locale = language.LocaleID;
-        removeEntries(*mCurrentProject->ResourceFile(),
-                      [locale](const resutil::ResString &entry) { return entry.LocaleID() == locale; });
-        ProjectSelect(mCurrentProject);
-        EnableDisableButtons();
+        PushStringCommand(new RemoveEntriesCommand(*mCurrentProject, *this, kRemoveLanguageStep, language.LanguageName,
+                                                   RemoveEntriesCommand::ByLocale, language.LocaleID));
     });
 }
 

@@ -6,9 +6,14 @@
 #include "editor/clsProject.h"
 #include "excel/frmExcel.h"
 #include "platform/vbide/VBProject.h"
+#include "platform/resutil/ResFile.h"
 #include "support/ErrorTrap.h"
 
 #include <QCoreApplication>
+
+namespace {
+constexpr int kImportStep = 769;  // "Import Strings"
+}
 
 void docResourceEditor::ExcelImportExport()
 {
@@ -17,12 +22,22 @@ void docResourceEditor::ExcelImportExport()
         if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             return;
         vbide::VBProject *project = mCurrentProject->Project();
+        resutil::ResFile &file = *mCurrentProject->ResourceFile();
+        // What the strings were, so that the import is one step to undo.
+        StringSnapshot before = TakeSnapshot(file.Strings());
+        const bool changedBefore = file.Changed();
         const qint32 result = frmExcel::ShowExcelDialog(project->Name(), ParentFolder(project->FileName()),
-                                                        *mCurrentProject->ResourceFile());
+                                                        file);
         QCoreApplication::processEvents();
-        if (result == 1) {
-            ProjectSelect(mCurrentProject);
-            EnableDisableButtons();
+        if (result != 1)
+            return;
+        if (TakeSnapshot(file.Strings()) == before) {
+            file.Strings().setChanged(changedBefore);  // nothing was imported after all
+        } else {
+            PushStringCommand(new ReplaceStringsCommand(*mCurrentProject, *this, kImportStep, QString(),
+                                                        std::move(before)));
         }
+        ProjectSelect(mCurrentProject);
+        EnableDisableButtons();
     });
 }

@@ -29,6 +29,7 @@ constexpr int kLanguageColumnMinWidth = 500;
 constexpr int kLanguageColumnFittedMinWidth = 1800;
 constexpr int kLanguagesShownAtOnce = 8;
 constexpr int kUnreadableResourceFile = 551;  // "The resource file could not be read."
+constexpr int kEditStringStep = 764;          // "Edit String %0"
 
 // Switches the grid's redrawing on again however the fill ends.
 class RedrawGuard {
@@ -236,7 +237,7 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
             }
             m_mnuColumnMenu->popup(m_sftTree->lastClickPosition());
         } else if (Button == SftTree::LeftButton && (Area == SftTree::AreaCellText || Area == SftTree::AreaCell) &&
-                   Column >= 1) {
+                   Column >= 1 && !m_sftTree->isRangeClick()) {
             m_sftTree->setEditFont(m_sftTree->cellFont(Row, Column));
             m_sftTree->beginEdit(Row, Column);
         }
@@ -261,16 +262,10 @@ void docResourceEditor::SftTree_AfterEdit(QString &NewText, int Row, int Column)
             return;
         if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             qm::raise(QStringLiteral("There is no resource file to store the text in."));
-        resutil::ResFile &file = *mCurrentProject->ResourceFile();
-        resutil::ResString *entry = file.Strings().Find(language->LocaleID, id);
-        if (!entry) {
-            auto created = std::make_unique<resutil::ResString>();
-            created->setLocaleID(language->LocaleID);
-            created->setID(id);
-            entry = file.Strings().Add(std::move(created));
-        }
-        entry->setText(NewText);
-        file.SetChanged();
+        const resutil::ResString *entry = mCurrentProject->ResourceFile()->Strings().Find(language->LocaleID, id);
+        std::vector<TextChange> change{{language->LocaleID, id, entry ? std::optional(entry->Text()) : std::nullopt, NewText}};
+        PushStringCommand(new TextChangeCommand(*mCurrentProject, *this, kEditStringStep, QString::number(id),
+                                                std::move(change)));
     });
 }
 

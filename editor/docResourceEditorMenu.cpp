@@ -1,6 +1,6 @@
 // The editor's menu in the host's menu bar, added through the host's command
 // bars as an add-in adds its menu entries: the toolbar's own actions, in the
-// toolbar's order and groups, and Find.
+// toolbar's order and groups, after Undo, Redo, Copy and Paste, and Find.
 #include "editor/docResourceEditor.h"
 
 #include "platform/vbide/CommandBar.h"
@@ -55,7 +55,11 @@ void docResourceEditor::AddCommandMenu()
             qm::raise(QStringLiteral("The host's menu bar did not accept a menu."));
         m_commandMenu->menu()->setObjectName(QStringLiteral("mnuStrings"));
         vbide::CommandBarControls *entries = m_commandMenu->Controls();
-        bool group = false;
+        for (QAction *command : {m_mnuUndo, m_mnuRedo})
+            entries->AddAction(command);
+        entries->AddAction(m_mnuCopy)->setBeginGroup(true);
+        entries->AddAction(m_mnuPaste);
+        bool group = true;
         for (QAction *button : m_toolbar->actions()) {
             if (button->isSeparator()) {
                 group = true;

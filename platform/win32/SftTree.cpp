@@ -244,6 +244,8 @@ void SftTree::setCurrentCell(int row, int column)
     if (!cell.isValid())
         return;
     selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+    m_anchorRow = row;  // the cell alone, even when it was current already
+    m_anchorColumn = column;
     scrollTo(cell);
 }
 
@@ -402,8 +404,10 @@ void SftTree::drawRow(QPainter *painter, const QStyleOptionViewItem &options, co
 {
     QTreeView::drawRow(painter, options, index);
     const int frozen = frozenWidth();
-    if (frozen <= 0)
+    if (frozen <= 0) {
+        paintRange(painter, index.row());
         return;
+    }
     const QModelIndex id = index.siblingAtColumn(0);
     QStyleOptionViewItem option = options;
     option.rect = QRect(0, options.rect.top(), frozen, options.rect.height());
@@ -418,6 +422,7 @@ void SftTree::drawRow(QPainter *painter, const QStyleOptionViewItem &options, co
     painter->setPen(palette().color(QPalette::Mid));
     painter->drawLine(frozen - 1, option.rect.top(), frozen - 1, option.rect.bottom());
     painter->restore();
+    paintRange(painter, index.row());
 }
 
 QItemSelectionModel::SelectionFlags SftTree::selectionCommand(const QModelIndex &index, const QEvent *event) const
@@ -450,9 +455,12 @@ void SftTree::mousePressEvent(QMouseEvent *event)
     const int button = buttonCode(event->button());
     const int shift = shiftState(event->modifiers());
     // Only the left button selects; a right click leaves the selection alone.
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
+        m_extending = event->modifiers() & Qt::ShiftModifier;
         QTreeView::mousePressEvent(event);
-    else
+        m_extending = false;
+        m_dragging = cell.isValid();
+    } else
         event->accept();
     if (!cell.isValid()) {
         emit ItemClick(-1, header()->logicalIndexAt(pos.x()), AreaNone, button, shift);
@@ -462,7 +470,9 @@ void SftTree::mousePressEvent(QMouseEvent *event)
     const QFont cellFont = m_model->fontOf(m_model->cellFont(cell.row(), cell.column()));
     const int textWidth = QFontMetrics(cellFont).horizontalAdvance(m_model->cellText(cell.row(), cell.column()));
     const int area = pos.x() - rect.left() <= textWidth + kTextMargin ? AreaCellText : AreaCell;
+    m_rangeClick = event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier);
     emit ItemClick(cell.row(), cell.column(), area, button, shift);
+    m_rangeClick = false;
 }
 
 void SftTree::keyPressEvent(QKeyEvent *event)
@@ -498,7 +508,10 @@ void SftTree::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // With Shift the moves stretch the range of selected cells.
+    m_extending = event->modifiers() & Qt::ShiftModifier;
     QTreeView::keyPressEvent(event);
+    m_extending = false;
 }
 
 // Typing on a cell opens it as a click does, and the key becomes its first character.

@@ -82,6 +82,24 @@ public:
     void setCurrentCell(int row, int column);
     int currentRow() const { return currentIndex().row(); }
     int currentColumn() const { return currentIndex().column(); }
+    // The block of cells selected with Shift and the arrows, a Shift+click or
+    // a drag: from the anchor cell to the current cell. Rows as shown; left
+    // and right are positions of columns as shown (0: the ID column).
+    struct CellRange {
+        int top = -1;
+        int bottom = -1;
+        int left = -1;
+        int right = -1;
+        bool isValid() const { return top >= 0; }
+        int rows() const { return bottom - top + 1; }
+        int columns() const { return right - left + 1; }
+    };
+    // The current cell alone when nothing more is selected; invalid without rows.
+    CellRange selectedRange() const;
+    void selectRange(int anchorRow, int anchorColumn, int row, int column);
+    // True while the click event of a Shift+click is raised: a click that
+    // stretches the range, not one that opens the cell.
+    bool isRangeClick() const { return m_rangeClick; }
     // Where the last click event happened, in screen coordinates: the mouse's
     // position, or below the current cell when the keyboard asked for the menu.
     QPoint lastClickPosition() const { return m_lastClickPosition; }
@@ -125,6 +143,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void drawRow(QPainter *painter, const QStyleOptionViewItem &options, const QModelIndex &index) const override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool event(QEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -150,6 +171,7 @@ private:
     // Where a cell of the column can be seen, in viewport coordinates.
     QRect visibleCellArea(int column) const;
     void closeEditor();
+    void paintRange(QPainter *painter, int row) const;
     static int shiftState(Qt::KeyboardModifiers modifiers);
     static int buttonCode(Qt::MouseButton button);
 
@@ -168,7 +190,12 @@ private:
     std::vector<int> m_order;  // logical columns left to right
     bool m_headerPressed = false;
     bool m_resizedByUser = false;
-    bool m_menuKeyHandled = false;  // the Menu key's own context-menu event is not a second request
+    bool m_menuKeyHandled = false;
+    int m_anchorRow = -1;      // the range's fixed corner
+    int m_anchorColumn = -1;
+    bool m_extending = false;  // a move that keeps the anchor (Shift held, or a drag)
+    bool m_dragging = false;
+    bool m_rangeClick = false;  // the Menu key's own context-menu event is not a second request
 };
 
 } // namespace win32
