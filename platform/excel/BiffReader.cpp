@@ -5,6 +5,7 @@
 #include "platform/excel/BiffStream.h"
 #include "platform/excel/ReadBudget.h"
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -184,7 +185,9 @@ private:
         if (value.isText() && value.text().size() > 0 && !m_sharedText)
             if (auto counted = m_budget.addText(value.text().size()); !counted)
                 return counted;
-        sheet.data().set(int(row) + 1, int(column) + 1, value, tableXf(xf));
+        // Excel never stores an infinity or a NaN; one in a damaged file reads as the error it stands for.
+        const bool finite = !value.isNumber() || std::isfinite(value.number());
+        sheet.data().set(int(row) + 1, int(column) + 1, finite ? value : Value::error(CellError::Num), tableXf(xf));
         return {};
     }
 

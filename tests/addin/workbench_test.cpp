@@ -3,11 +3,13 @@
 #include "editor/docResourceEditor.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/AddIn.h"
+#include "platform/vbide/ComRegistration.h"
 #include "platform/vbide/Addins.h"
 #include "platform/vbide/HostWindow.h"
 #include "platform/vbide/InprocServer.h"
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProjects.h"
+#include "platform/win32/Registry.h"
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
 #include "support/Globals.h"
@@ -99,6 +101,24 @@ private:
         const resutil::ResString *entry = editor().CurrentProject()->ResourceFile()->Strings().Find(2057, id);
         return entry ? entry->Text() : QString();
     }
+    // As on a machine where the host never ran: no remembered arrangement.
+    static void forgetArrangement()
+    {
+        using namespace win32;
+        HKEY root = 0;
+        if (RegOpenKeyEx(HKEY_CURRENT_USER, QLatin1String(vbide::HostRegistryRoot), 0, KEY_ALL_ACCESS, &root) != 0)
+            return;
+        HKEY windows = 0;
+        if (RegOpenKeyEx(root, QStringLiteral("ToolWindows"), 0, KEY_ALL_ACCESS, &windows) == 0) {
+            QString name;
+            while (RegEnumKeyEx(windows, 0, &name) == 0 && RegDeleteKey(windows, name) == 0) {
+            }
+            RegCloseKey(windows);
+        }
+        RegDeleteKey(root, QStringLiteral("ToolWindows"));
+        RegDeleteKey(root, QStringLiteral("Layout"));
+        RegCloseKey(root);
+    }
     QMenu *stringsMenu() const { return m_host->menuBar()->findChild<QMenu *>(QStringLiteral("mnuStrings")); }
 
 private slots:
@@ -113,6 +133,7 @@ private slots:
         writeRes(path("A.res"), {{2057, 1, "One"}, {2057, 2, "Two"}});
         writeProject(m_dir->path(), "Alpha", "A.res");
         writeProject(m_dir->path(), "Beta");
+        forgetArrangement();
         startHost();
     }
     void cleanup()
@@ -220,6 +241,7 @@ private slots:
         m_user->answerMsgBox(win32::vbOK);
         QTest::keyClick(&grid(), Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(grid().itemCount(), 1);
+        m_user->answerMsgBox(win32::vbNo);  // leaving: the removals are not saved
     }
 
     void theProjectListShowsAPlaceholderUntilAProjectIsChosen()

@@ -686,7 +686,7 @@ private slots:
     {
         show({{kEnglish, 1, "One"}});
         setUILanguage(kGerman);
-        QCOMPARE(m_editor->toolbarButton("save")->toolTip(), QStringLiteral("Speichern (Ctrl+S)"));
+        QCOMPARE(m_editor->toolbarButton("save")->toolTip(), QStringLiteral("Speichern (Strg+S)"));
         QCOMPARE(m_editor->toolbarButton("refresh")->toolTip(), QStringLiteral("Resourcedatei erneut einlesen (F5)"));
         QCOMPARE(m_editor->toolbarButton("help")->toolTip(), QStringLiteral("Hilfe (F1)"));
         QCOMPARE(m_editor->toolbarButton("save")->text(), QStringLiteral("Resourcedatei &speichern"));
