@@ -1,5 +1,7 @@
 // Selecting a project whose resource file holds 65,536 string IDs in 12
-// languages: reading the file and filling the grid.
+// languages: reading the file and filling the grid; then filtering its rows
+// by a text and by missing translations, and sorting them by a language.
+#include "editor/FindBar.h"
 #include "editor/docResourceEditor.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/VBE.h"
@@ -7,7 +9,9 @@
 #include "platform/win32/SftTree.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -37,7 +41,8 @@ long residentKiB()
 struct BigProject {
     QTemporaryDir dir;
     QString vbp;
-    BigProject()
+    // With gaps, language k has no text for the IDs whose remainder by 13 is k.
+    explicit BigProject(bool gaps = false)
     {
         resutil::ResFile file;
         file.setFileName(dir.filePath("Big.res"));
@@ -45,8 +50,11 @@ struct BigProject {
             std::abort();
         file.Strings().reserve(qsizetype(kIds) * kLocales.size());
         for (qint32 lcid : kLocales) {
-            for (int id = 0; id < kIds; ++id)
-                file.Strings().Add(lcid, id, QStringLiteral("Text %1 in %2").arg(id).arg(lcid));
+            const int language = int(kLocales.indexOf(lcid));
+            for (int id = 0; id < kIds; ++id) {
+                if (!gaps || id % 13 != language)
+                    file.Strings().Add(lcid, id, QStringLiteral("Text %1 in %2").arg(id).arg(lcid));
+            }
         }
         if (!file.Save(0).ok())
             std::abort();
@@ -87,6 +95,104 @@ void SelectBigProject(benchmark::State &state)
     }
 }
 BENCHMARK(SelectBigProject)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The editor showing the big project with gaps, the find bar open.
+struct ShownBigProject {
+    BigProject big{true};
+    std::unique_ptr<vbide::VBE> vbe = std::make_unique<vbide::VBE>();
+    std::unique_ptr<docResourceEditor> editor = std::make_unique<docResourceEditor>();
+    ShownBigProject()
+    {
+        if (!vbe->VBProjects()->AddFromFile(big.vbp))
+            std::abort();
+        editor->resize(1200, 800);
+        editor->setVBE(vbe.get());
+        editor->cboProjects()->setCurrentIndex(0);
+        editor->cboProjects_Click();
+        editor->show();
+        editor->ShowFindBar();
+        QCoreApplication::processEvents();
+    }
+    // What the user waits for: the rows chosen, the count shown, the grid drawn again.
+    void settleAndDraw()
+    {
+        editor->findBar()->settle();
+        editor->SftTree()->viewport()->repaint();
+        QCoreApplication::processEvents();
+    }
+};
+
+ShownBigProject &shownBig()
+{
+    static ShownBigProject shown;
+    return shown;
+}
+
+// The text filter, from the moment typing pauses; arg 0 finds a few rows, arg 1 nearly all.
+void FilterBySubstring(benchmark::State &state)
+{
+    ShownBigProject &shown = shownBig();
+    const QString text = state.range(0) == 0 ? QStringLiteral("4242") : QStringLiteral("in 10");
+    int rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        shown.editor->findBar()->findText()->clear();
+        shown.settleAndDraw();
+        state.ResumeTiming();
+
+        shown.editor->findBar()->findText()->setText(text);
+        shown.settleAndDraw();
+
+        state.PauseTiming();
+        rows = shown.editor->SftTree()->shownItemCount();
+        state.ResumeTiming();
+    }
+    state.counters["rows_shown"] = rows;
+    shown.editor->findBar()->findText()->clear();
+    shown.settleAndDraw();
+}
+BENCHMARK(FilterBySubstring)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void FilterMissing(benchmark::State &state)
+{
+    ShownBigProject &shown = shownBig();
+    QCheckBox *missing = shown.editor->findBar()->missingTranslations();
+    int rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        missing->setChecked(false);
+        shown.settleAndDraw();
+        state.ResumeTiming();
+
+        missing->setChecked(true);
+        shown.settleAndDraw();
+
+        state.PauseTiming();
+        rows = shown.editor->SftTree()->shownItemCount();
+        state.ResumeTiming();
+    }
+    state.counters["rows_shown"] = rows;
+    missing->setChecked(false);
+    shown.settleAndDraw();
+}
+BENCHMARK(FilterMissing)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Sorting all rows by the German texts, as German sorts them.
+void SortByLanguage(benchmark::State &state)
+{
+    ShownBigProject &shown = shownBig();
+    for (auto _ : state) {
+        state.PauseTiming();
+        shown.editor->SortRows(-1, false);
+        shown.settleAndDraw();
+        state.ResumeTiming();
+
+        shown.editor->SortRows(1031, false);
+        shown.settleAndDraw();
+    }
+    shown.editor->SortRows(-1, false);
+}
+BENCHMARK(SortByLanguage)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "editor/docResourceEditor.h"
 
+#include "editor/FindBar.h"
 #include "editor/clsProject.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/Events.h"
@@ -41,6 +42,11 @@ docResourceEditor::~docResourceEditor()
     // The grid must not report a closing cell edit to a half-destroyed editor.
     m_sftTree->disconnect(this);
     m_sftTree->endEdit(false);
+    // Nor ask it for rows or marks while the widgets go.
+    QObject::disconnect(&m_sftTree->rowView(), nullptr, this, nullptr);
+    QObject::disconnect(&m_sftTree->grid(), nullptr, this, nullptr);
+    m_sftTree->grid().setCellRoles({});
+    m_sftTree->setRowRule({});
     RemoveCommandMenu();
     UserDocument_Terminate();
 }
@@ -91,6 +97,11 @@ void docResourceEditor::LayoutControls()
     m_cboProjects->setGeometry(0, top, width(), listHeight);
     m_pbaProgress->setGeometry(0, top, width(), listHeight);
     top += listHeight;
+    if (m_findBarOpen) {
+        const int barHeight = m_findBar->sizeHint().height();
+        m_findBar->setGeometry(0, top, width(), barHeight);
+        top += barHeight;
+    }
     m_sftTree->setGeometry(0, top, width(), std::max(height() - top, 0));
 }
 

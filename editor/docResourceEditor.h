@@ -2,6 +2,7 @@
 
 #include "editor/LanguageColumn.h"
 #include "editor/StringCommands.h"
+#include "editor/RowFilter.h"
 #include "uistrings/LgvFormLocalisation.h"
 
 #include <QList>
@@ -12,7 +13,9 @@
 #include <memory>
 #include <vector>
 
+class FindBar;
 class QAction;
+class QActionGroup;
 class QComboBox;
 class QMenu;
 class QProgressBar;
@@ -31,7 +34,8 @@ class VBProjectsEvents;
 } // namespace vbide
 namespace win32 {
 class SftTree;
-}
+class SftTreeModel;
+} // namespace win32
 
 // The editor: the document inside the add-in's tool window. It keeps one
 // project object per project open in the host, lists them, and shows the
@@ -127,6 +131,28 @@ public:
     QAction *mnuPaste() const { return m_mnuPaste; }
     QUndoGroup *UndoGroup() const { return m_undoGroup; }
 
+    // Find and filter: the bar above the grid, the rows it shows, their order.
+    FindBar *findBar() const { return m_findBar; }
+    QAction *mnuFindNext() const { return m_mnuFindNext; }
+    QAction *mnuFindPrevious() const { return m_mnuFindPrevious; }
+    QAction *mnuMissingOnly() const { return m_mnuMissingOnly; }
+    QMenu *mnuSort() const { return m_mnuSort; }
+    void ShowFindBar();
+    // Closing shows every row again; the text stays for F3.
+    void CloseFindBar();
+    bool FindBarOpen() const { return m_findBarOpen; }
+    // Applies the bar's choice to the grid's rows again.
+    void ApplyRowFilter();
+    // Moves the keyboard's cell to the next (previous) cell shown whose text
+    // matches the find text, wrapping around; false when there is none.
+    bool FindNext(bool backwards);
+    // Orders the rows by a language's texts, or by ID for locale -1.
+    void SortRows(qint32 locale, bool descending);
+    qint32 SortLocale() const { return m_sortLocale; }
+    bool SortDescending() const { return m_sortDescending; }
+    // Rows of the language column with no text, as its header's tooltip gives them.
+    int MissingCount(int column) const;
+
     // The editing commands on the selected project's resource file.
     void NewResFile();
     void SaveResFile();
@@ -176,6 +202,22 @@ private:
     void RemoveCommandMenu();
     void UpdateCommandMenuTexts();
     void CreateGridKeys();
+    void CreateFindBar();
+    void CreateFindActions();
+    // The predicate of one kind of row filter as the bar sets it now; null when off.
+    RowFilter::Predicate FilterPredicate(RowFilter::Kind kind) const;
+    std::vector<int> ShownRows(const win32::SftTreeModel &grid) const;
+    std::vector<int> LanguageColumns() const;
+    void UpdateFindStatus();
+    // After the language columns change: the bar's scopes, the sort menu.
+    void UpdateFindLanguages();
+    void UpdateSortMenu();
+    void UpdateSortChecks();
+    void UpdateFindTexts();
+    void UpdateMissingCounts();
+    // The marks a cell gets beyond its text: a missing translation.
+    QVariant CellRole(int row, int column, int role) const;
+    void SftTree_HeaderClick(int column);
     // A "*" after each project with unsaved strings in the list, and the window's
     // title (the current project) with its modified mark.
     void UpdateUnsavedMarks();
@@ -220,6 +262,18 @@ private:
     QAction *m_mnuAddResourceString = nullptr;
     QAction *m_mnuUseAsSource = nullptr;
     QAction *m_mnuFind = nullptr;
+    FindBar *m_findBar = nullptr;
+    bool m_findBarOpen = false;
+    QAction *m_mnuFindNext = nullptr;
+    QAction *m_mnuFindPrevious = nullptr;
+    QAction *m_mnuMissingOnly = nullptr;
+    QMenu *m_mnuSort = nullptr;
+    QActionGroup *m_sortGroup = nullptr;
+    QAction *m_mnuSortDescending = nullptr;
+    qint32 m_sortLocale = -1;  // -1: by ID
+    bool m_sortDescending = false;
+    std::vector<int> m_missingCounts;  // per grid column
+    bool m_missingCountsPending = false;
     QAction *m_keyInsertString = nullptr;  // Insert in the grid
     QAction *m_keyDeleteRow = nullptr;     // Delete on the ID column, the rows' header
     // Undo (docResourceEditorUndo.cpp).

@@ -3,6 +3,7 @@
 // in the current UI language.
 #include "editor/docResourceEditor.h"
 
+#include "editor/FindBar.h"
 #include "editor/ToolbarIcons.h"
 
 #include "platform/win32/SftTree.h"
@@ -169,13 +170,12 @@ void docResourceEditor::CreateControls()
     CreateGridKeys();
     CreateUndoActions();
     CreateClipboardActions();
-    // Reserved: the search comes in a later version.
     m_mnuFind = new QAction(QStringLiteral("&Find..."), this);
     m_mnuFind->setObjectName(QStringLiteral("mnuFind"));
     m_mnuFind->setShortcut(QKeySequence::Find);
     m_mnuFind->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    m_mnuFind->setEnabled(false);
     addAction(m_mnuFind);
+    CreateFindBar();
     nameTextlessControls(*this);
 }
 
@@ -296,4 +296,5 @@ void docResourceEditor::lgv_UpdateControls()
     m_mnuCopy->setText(lgv_string(771));
     m_mnuPaste->setText(lgv_string(772));
     UpdateCommandMenuTexts();
+    UpdateFindTexts();
 }

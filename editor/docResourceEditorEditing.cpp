@@ -150,7 +150,7 @@ void docResourceEditor::AddLanguage()
         // The new column is brought into view, its first cell current.
         const int column = ColumnOfLocale(localeId);
         m_sftTree->scrollToColumn(column);
-        m_sftTree->setCurrentCell(0, column);
+        m_sftTree->setCurrentCell(m_sftTree->itemAtPosition(0), column);
         m_sftTree->setFocus(Qt::OtherFocusReason);
     });
 }

@@ -113,6 +113,7 @@ void docResourceEditor::SetColumns()
         }
         m_sftTree->setColumnOrder(order);
         UpdateSourceLanguage();
+        UpdateFindLanguages();
     });
 }
 
@@ -277,14 +278,11 @@ void docResourceEditor::SftTree_CEKeyDown(int &KeyCode, int Shift, int Row, int 
         bool move = false;
         switch (KeyCode) {
         case SftTree::KeyUp:
-            KeyCode = 0;
-            targetRow = Row - 1;
-            move = targetRow >= 0;
-            break;
         case SftTree::KeyDown:
+            // Up and down as the rows are shown, which a filter or a sort may have changed.
+            targetRow = m_sftTree->itemBeside(Row, KeyCode == SftTree::KeyUp ? -1 : 1);
             KeyCode = 0;
-            targetRow = Row + 1;
-            move = targetRow < m_sftTree->itemCount();
+            move = targetRow >= 0;
             break;
         case SftTree::KeyTab:
             KeyCode = 0;

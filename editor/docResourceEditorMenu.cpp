@@ -67,6 +67,8 @@ void docResourceEditor::AddCommandMenu()
             }
             if (button->data().toString() == QLatin1String("properties")) {
                 entries->AddAction(m_mnuFind)->setBeginGroup(true);
+                for (QAction *find : {m_mnuFindNext, m_mnuFindPrevious, m_mnuMissingOnly, m_mnuSort->menuAction()})
+                    entries->AddAction(find);
                 group = true;
             }
             vbide::CommandBarControl *entry = entries->AddAction(button);

@@ -47,10 +47,11 @@ bool typesCharacter(const QKeyEvent &event)
 }
 } // namespace
 
-SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(this))
+SftTree::SftTree(QWidget *parent)
+    : QTreeView(parent), m_model(new SftTreeModel(this)), m_rowView(new SftTreeRowView(m_model, this))
 {
     setHeader(new SftTreeHeader(Qt::Horizontal, this));
-    setModel(m_model);
+    setModel(m_rowView);
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -71,14 +72,19 @@ SftTree::SftTree(QWidget *parent) : QTreeView(parent), m_model(new SftTreeModel(
 
     connect(header(), &QHeaderView::sectionResized, this, &SftTree::sectionResized);
     connect(header(), &QHeaderView::sectionMoved, this, &SftTree::sectionMoved);
-    connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_resetting = true; });
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+    connect(header(), &QHeaderView::sectionClicked, this, &SftTree::HeaderClick);
+    connect(m_rowView, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_resetting = true; });
+    connect(m_rowView, &QAbstractItemModel::modelReset, this, [this] {
         m_resetting = false;
         applyColumnSettings();
         applyColumnOrder();
         ensureCurrentCell();
     });
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this] { ensureCurrentCell(); });
+    connect(m_rowView, &QAbstractItemModel::rowsInserted, this, [this] { ensureCurrentCell(); });
+    connect(m_rowView, &QAbstractItemModel::layoutChanged, this, [this] {
+        ensureCurrentCell();
+        placeEditor();
+    });
 
     setItemDelegate(new SftTreeCellDelegate([this](int column) { return visibleCellArea(column); }, this));
 
@@ -220,27 +226,62 @@ void SftTree::sortById()
     m_model->sortById();
 }
 
+void SftTree::setRowRule(SftTreeRowView::Rule rule)
+{
+    endEdit(true);
+    m_rowView->setRule(std::move(rule));
+}
+
+void SftTree::reapplyRowRule()
+{
+    endEdit(true);
+    m_rowView->reapply();
+}
+
+void SftTree::setSortIndicator(int column, bool descending)
+{
+    header()->setSortIndicatorShown(column >= 0);
+    header()->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+int SftTree::itemBeside(int row, int step) const
+{
+    const int position = positionOfItem(row);
+    return position < 0 ? -1 : itemAtPosition(position + step);
+}
+
+QModelIndex SftTree::viewIndex(int row, int column) const
+{
+    const int position = positionOfItem(row);
+    return position < 0 ? QModelIndex() : m_rowView->index(position, column);
+}
+
+int SftTree::itemOf(const QModelIndex &index) const
+{
+    return index.isValid() && index.model() == m_rowView ? m_rowView->modelRowAt(index.row()) : -1;
+}
+
 int SftTree::selectedRow() const
 {
     if (!selectionModel())
         return -1;
     const QModelIndexList rows = selectionModel()->selectedRows(0);
-    return rows.isEmpty() ? -1 : rows.first().row();
+    return rows.isEmpty() ? -1 : itemOf(rows.first());
 }
 
 void SftTree::selectRow(int row)
 {
-    if (row < 0 || row >= itemCount()) {
+    const QModelIndex cell = viewIndex(row, 0);
+    if (!cell.isValid()) {
         selectionModel()->clearSelection();
         return;
     }
-    const QModelIndex cell = m_model->index(row, 0);
     selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void SftTree::setCurrentCell(int row, int column)
 {
-    const QModelIndex cell = m_model->index(row, column);
+    const QModelIndex cell = viewIndex(row, column);
     if (!cell.isValid())
         return;
     selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
@@ -281,11 +322,11 @@ void SftTree::setEditFont(const QString &fontName)
 
 bool SftTree::beginEdit(int row, int column)
 {
-    if (row < 0 || row >= itemCount() || !columnEditable(column))
+    if (positionOfItem(row) < 0 || !columnEditable(column))
         return false;
     if (m_editing)
         endEdit(true);
-    if (row >= itemCount())  // the after-edit handler may have changed the rows
+    if (positionOfItem(row) < 0)  // the after-edit handler may have changed the rows
         return false;
     m_editing = true;
     m_editRow = row;
@@ -294,7 +335,7 @@ bool SftTree::beginEdit(int row, int column)
     m_editor->setText(m_model->cellText(row, column));
     m_editor->selectAll();
     // The keyboard's cell follows the editor; a selected row follows it too.
-    const QModelIndex cell = m_model->index(row, column);
+    const QModelIndex cell = viewIndex(row, column);
     const int selected = selectedRow();
     selectionModel()->setCurrentIndex(cell, selected >= 0 && selected != row
                                                 ? QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows
@@ -329,14 +370,14 @@ int SftTree::pixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
 
 QModelIndex SftTree::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
 {
-    const int rows = itemCount();
+    const int rows = shownItemCount();
     const int lastVisual = header()->count() - 1;
     if (rows == 0 || lastVisual < 0)
         return {};
     const QModelIndex current = currentIndex();
     if (!current.isValid())
-        return m_model->index(0, firstEditableColumn());
-    int row = current.row();
+        return m_rowView->index(0, firstEditableColumn());
+    int row = current.row();  // a position: the rows as shown
     int visual = header()->visualIndex(current.column());
     const bool ctrl = modifiers & Qt::ControlModifier;
     // Arrows move from cell to cell; the view's own Left and Right would only scroll.
@@ -373,7 +414,7 @@ QModelIndex SftTree::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers
     default:
         return current;
     }
-    return m_model->index(row, header()->logicalIndex(visual));
+    return m_rowView->index(row, header()->logicalIndex(visual));
 }
 
 QModelIndex SftTree::indexAt(const QPoint &point) const
@@ -467,11 +508,12 @@ void SftTree::mousePressEvent(QMouseEvent *event)
         return;
     }
     const QRect rect = visualRect(cell);
-    const QFont cellFont = m_model->fontOf(m_model->cellFont(cell.row(), cell.column()));
-    const int textWidth = QFontMetrics(cellFont).horizontalAdvance(m_model->cellText(cell.row(), cell.column()));
+    const int row = itemOf(cell);
+    const QFont cellFont = m_model->fontOf(m_model->cellFont(row, cell.column()));
+    const int textWidth = QFontMetrics(cellFont).horizontalAdvance(m_model->cellText(row, cell.column()));
     const int area = pos.x() - rect.left() <= textWidth + kTextMargin ? AreaCellText : AreaCell;
     m_rangeClick = event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier);
-    emit ItemClick(cell.row(), cell.column(), area, button, shift);
+    emit ItemClick(row, cell.column(), area, button, shift);
     m_rangeClick = false;
 }
 
@@ -480,7 +522,7 @@ void SftTree::keyPressEvent(QKeyEvent *event)
     // The keyboard way to a cell's editor: the same event as a click on it.
     const QModelIndex current = currentIndex();
     if (opensCellEditor(*event) && current.isValid()) {
-        emit ItemClick(current.row(), current.column(), AreaCellText, LeftButton, shiftState(event->modifiers()));
+        emit ItemClick(itemOf(current), current.column(), AreaCellText, LeftButton, shiftState(event->modifiers()));
         event->accept();
         return;
     }
@@ -520,8 +562,9 @@ bool SftTree::startTypingInCell(QKeyEvent *event)
     const QModelIndex current = currentIndex();
     if (m_editing || !current.isValid() || !columnEditable(current.column()))
         return false;
-    emit ItemClick(current.row(), current.column(), AreaCellText, LeftButton, shiftState(event->modifiers()));
-    if (!m_editing || m_editRow != current.row() || m_editColumn != current.column())
+    const int row = itemOf(current);
+    emit ItemClick(row, current.column(), AreaCellText, LeftButton, shiftState(event->modifiers()));
+    if (!m_editing || m_editRow != row || m_editColumn != current.column())
         return false;
     QKeyEvent typed(QEvent::KeyPress, event->key(), event->modifiers(), event->text(), event->isAutoRepeat(),
                     event->count());
@@ -535,7 +578,7 @@ void SftTree::openMenuFromKeyboard(int shift)
     if (current.isValid()) {
         const QRect cell = visualRect(current);
         m_lastClickPosition = viewport()->mapToGlobal(QPoint(std::max(cell.left(), 0), cell.bottom()));
-        emit ItemClick(current.row(), current.column(), AreaCellText, RightButton, shift);
+        emit ItemClick(itemOf(current), current.column(), AreaCellText, RightButton, shift);
         return;
     }
     // No rows: the menu of the first column's header, which can still add a string.
@@ -560,9 +603,9 @@ int SftTree::firstEditableColumn() const
 
 void SftTree::ensureCurrentCell()
 {
-    if (currentIndex().isValid() || itemCount() == 0 || !selectionModel())
+    if (currentIndex().isValid() || shownItemCount() == 0 || !selectionModel())
         return;
-    selectionModel()->setCurrentIndex(m_model->index(0, firstEditableColumn()), QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(m_rowView->index(0, firstEditableColumn()), QItemSelectionModel::NoUpdate);
 }
 
 bool SftTree::event(QEvent *event)
@@ -614,6 +657,8 @@ bool SftTree::eventFilter(QObject *watched, QEvent *event)
         if (x < frozenWidth()) {
             // Column 0's header, drawn over the sections scrolled under it: never dragged or resized.
             emit ItemClick(-1, 0, AreaColumnHeader, buttonCode(mouse->button()), shiftState(mouse->modifiers()));
+            if (mouse->button() == Qt::LeftButton)
+                emit HeaderClick(0);
             return true;
         }
         m_headerPressed = mouse->button() == Qt::LeftButton;
@@ -703,7 +748,7 @@ void SftTree::placeEditor()
 {
     if (!m_editing)
         return;
-    const QRect cell = visualRect(m_model->index(m_editRow, m_editColumn));
+    const QRect cell = visualRect(viewIndex(m_editRow, m_editColumn));
     // As tall as the whole text needs, within the viewport, moved up when it would run off its foot.
     const int room = viewport()->height();
     const int height = std::min(std::max(cell.height(), m_editor->contentHeight(cell.width())), std::max(room, 1));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/win32/SftTreeModel.h"
+#include "platform/win32/SftTreeRowView.h"
 
 #include <QTreeView>
 
@@ -15,6 +16,10 @@ class SftTreeCellEditor;
 // after-edit events of the toolkit control it stands in for.
 //
 // Widths are in twips (1/1440 inch), as the owner's layout is.
+//
+// Rows are the model's rows ("items") wherever the interface takes or gives
+// one. The view may show only some of them, in an order of its own (see
+// setRowRule); positions count the rows as shown.
 class SftTree : public QTreeView {
     Q_OBJECT
 public:
@@ -39,6 +44,7 @@ public:
 
     SftTreeModel &grid() { return *m_model; }
     const SftTreeModel &grid() const { return *m_model; }
+    const SftTreeRowView &rowView() const { return *m_rowView; }
 
     // Columns.
     void setColumnCount(int count);
@@ -75,12 +81,29 @@ public:
     void setCellFont(int row, int column, const QString &fontName) { m_model->setCellFont(row, column, fontName); }
     QString cellFont(int row, int column) const { return m_model->cellFont(row, column); }
     void sortById();
+
+    // Which rows are shown and in which order: the rule runs again whenever
+    // the rows are refilled or reordered, and at reapplyRowRule(). An open cell
+    // edit is ended with acceptance first.
+    void setRowRule(SftTreeRowView::Rule rule);
+    void reapplyRowRule();
+    // Marks the header of the column the rows are ordered by; -1: none.
+    void setSortIndicator(int column, bool descending);
+    int shownItemCount() const { return m_rowView->shownCount(); }
+    int itemAtPosition(int position) const { return m_rowView->modelRowAt(position); }  // -1: none
+    int positionOfItem(int row) const { return m_rowView->positionOf(row); }            // -1: not shown
+    // The shown row `step` places below (above when negative), or -1.
+    int itemBeside(int row, int step) const;
+    // The view's index of a cell, invalid when its row is not shown; and back.
+    QModelIndex viewIndex(int row, int column) const;
+    int itemOf(const QModelIndex &index) const;
+
     int selectedRow() const;  // -1 when none
     void selectRow(int row);
     // The keyboard's cell: where arrows move from and Enter, F2 or a typed character open.
     // It starts on the first editable column.
     void setCurrentCell(int row, int column);
-    int currentRow() const { return currentIndex().row(); }
+    int currentRow() const { return itemOf(currentIndex()); }
     int currentColumn() const { return currentIndex().column(); }
     // The block of cells selected with Shift and the arrows, a Shift+click or
     // a drag: from the anchor cell to the current cell. Rows as shown; left
@@ -131,6 +154,8 @@ signals:
     // Raised when an edit ends with acceptance, before the cell shows the text;
     // a handler may change the text.
     void AfterEdit(QString &newText, int row, int column);
+    // A left click on a column's header that neither moved nor resized it.
+    void HeaderClick(int column);
     // The user moved a column or finished resizing one.
     void ColumnLayoutChanged();
     // Raised for each key pressed in the cell editor; a handler sets key to 0 to swallow it.
@@ -176,6 +201,7 @@ private:
     static int buttonCode(Qt::MouseButton button);
 
     SftTreeModel *m_model;
+    SftTreeRowView *m_rowView;
     std::vector<ColumnSettings> m_columns;
     bool m_redraw = true;
     bool m_applyingSettings = false;

@@ -31,22 +31,30 @@ QVariant SftTreeModel::data(const QModelIndex &index, int role) const
             m_fontCache[id] = fontOf(m_fontNames[id]);
         return *m_fontCache[id];
     }
-    case Qt::ToolTipRole: {
+    case Qt::ToolTipRole:
+    case CellNoteRole:
+    case Qt::AccessibleDescriptionRole: {
+        // The owner's notes and marks, each on a line of its own.
+        QStringList notes;
+        if (const QString note = cellNote(index.row(), index.column()); !note.isEmpty())
+            notes.append(note);
+        if (role != CellNoteRole && m_cellRoles) {
+            if (const QString mark = m_cellRoles(index.row(), index.column(), role).toString(); !mark.isEmpty())
+                notes.append(mark);
+        }
+        const QString note = notes.join(QLatin1Char('\n'));
         // A cell shows a text of several lines on one; its tip shows it as written.
         const QString &text = m_texts[cell];
-        const QString note = cellNote(index.row(), index.column());
-        if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        if (role != Qt::ToolTipRole || (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))))
             return note.isEmpty() ? QVariant() : QVariant(note);
         QString lines = text;
         lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         return note.isEmpty() ? lines : lines + QStringLiteral("\n\n") + note;
     }
-    case CellNoteRole:
-    case Qt::AccessibleDescriptionRole: {
-        const QString note = cellNote(index.row(), index.column());
-        return note.isEmpty() ? QVariant() : QVariant(note);
-    }
+    case Qt::BackgroundRole:
+    case Qt::DecorationRole:
+        return m_cellRoles ? m_cellRoles(index.row(), index.column(), role) : QVariant();
     case Qt::TextAlignmentRole:
         // Arabic and Hebrew read from the right, so their cells line up there.
         if (m_texts[cell].isRightToLeft())
@@ -67,6 +75,8 @@ QVariant SftTreeModel::headerData(int section, Qt::Orientation orientation, int 
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return m_captions[section];
+    if ((role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) && !m_columnTips[section].isEmpty())
+        return m_columnTips[section];
     return {};
 }
 
@@ -98,10 +108,8 @@ void SftTreeModel::setColumns(int count)
     m_texts = std::move(texts);
     m_fonts = std::move(fonts);
     m_columns = count;
-    while (m_captions.size() > count)
-        m_captions.removeLast();
-    while (m_captions.size() < count)
-        m_captions.append(QString());
+    m_captions.resize(count);
+    m_columnTips.resize(count);
     if (!m_bulk)
         endResetModel();
 }
@@ -118,6 +126,33 @@ void SftTreeModel::setColumnCaption(int column, const QString &caption)
 QString SftTreeModel::columnCaption(int column) const
 {
     return column >= 0 && column < m_columns ? m_captions[column] : QString();
+}
+
+void SftTreeModel::setColumnToolTip(int column, const QString &tip)
+{
+    if (column < 0 || column >= m_columns || m_columnTips[column] == tip)
+        return;
+    m_columnTips[column] = tip;
+    if (!m_bulk)
+        emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+QString SftTreeModel::columnToolTip(int column) const
+{
+    return column >= 0 && column < m_columns ? m_columnTips[column] : QString();
+}
+
+void SftTreeModel::setCellRoles(CellRoles roles)
+{
+    m_cellRoles = std::move(roles);
+    cellRolesChanged();
+}
+
+void SftTreeModel::cellRolesChanged()
+{
+    if (!m_bulk && m_rows > 0 && m_columns > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1),
+                         {Qt::BackgroundRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole, Qt::ToolTipRole});
 }
 
 void SftTreeModel::clearRows()
@@ -217,6 +252,12 @@ void SftTreeModel::setCellText(int row, int column, const QString &text)
 QString SftTreeModel::cellText(int row, int column) const
 {
     return validCell(row, column) ? m_texts[cellIndex(row, column)] : QString();
+}
+
+const QString &SftTreeModel::cellTextRef(int row, int column) const
+{
+    static const QString empty;
+    return validCell(row, column) ? m_texts[cellIndex(row, column)] : empty;
 }
 
 void SftTreeModel::setCellFont(int row, int column, const QString &fontName)

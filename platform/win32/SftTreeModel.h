@@ -41,6 +41,8 @@ public:
     void setColumns(int count);
     void setColumnCaption(int column, const QString &caption);
     QString columnCaption(int column) const;
+    void setColumnToolTip(int column, const QString &tip);
+    QString columnToolTip(int column) const;
 
     // Rows.
     void clearRows();
@@ -54,6 +56,8 @@ public:
     // Cells. Out-of-range addresses are ignored (set) or read as empty (get).
     void setCellText(int row, int column, const QString &text);
     QString cellText(int row, int column) const;
+    // The same without a copy, for scans over many cells; empty out of range.
+    const QString &cellTextRef(int row, int column) const;
     void setCellFont(int row, int column, const QString &fontName);
     QString cellFont(int row, int column) const;  // empty: the grid's own font
 
@@ -65,6 +69,13 @@ public:
     QString cellNote(int row, int column) const;
     // The owner's notes changed as a whole (another source language): every cell is drawn again.
     void cellNotesChanged();
+    // What the owner adds to a cell beyond its text and font: a background,
+    // a decoration, an accessible description, a tooltip (shown after the
+    // cell's own tip of a text of several lines). Asked for those roles only.
+    using CellRoles = std::function<QVariant(int row, int column, int role)>;
+    void setCellRoles(CellRoles roles);
+    // The owner's marks have changed: every cell is drawn again.
+    void cellRolesChanged();
 
     void beginBulkUpdate();
     void endBulkUpdate();
@@ -84,6 +95,8 @@ private:
     int m_columns = 0;
     int m_rows = 0;
     QStringList m_captions;
+    QStringList m_columnTips;
+    CellRoles m_cellRoles;
     std::vector<QString> m_texts;     // row-major, m_rows * m_columns
     std::vector<quint16> m_fonts;     // same layout; index into m_fontNames
     std::vector<qint32> m_itemData;

@@ -40,7 +40,7 @@ private:
 
     static QPoint cellCentre(SftTree &tree, int row, int column)
     {
-        return tree.visualRect(tree.grid().index(row, column)).center();
+        return tree.visualRect(tree.viewIndex(row, column)).center();
     }
 
     // Shows the grid in a window of its own with the keyboard focus in it.
@@ -326,7 +326,7 @@ private slots:
         QTest::keyClick(tree, Qt::Key_F2);
         QCOMPARE(shortcuts, 1);
         fill(*tree, {1, 2});
-        tree->setCurrentIndex(tree->grid().index(1, 2));
+        tree->setCurrentIndex(tree->viewIndex(1, 2));
         QTest::keyClick(tree, Qt::Key_F2);
         QCOMPARE(shortcuts, 1);
         QCOMPARE(clickedColumns, QList<int>{2});
@@ -453,7 +453,7 @@ private slots:
         QCOMPARE(clicks[0][2].toInt(), int(SftTree::AreaCellText));
         QCOMPARE(clicks[0][3].toInt(), int(SftTree::RightButton));
         // The menu opens at the cell, not wherever the mouse happens to be.
-        const QRect cell = tree.visualRect(tree.grid().index(1, 2));
+        const QRect cell = tree.visualRect(tree.viewIndex(1, 2));
         QVERIFY(cell.contains(tree.viewport()->mapFromGlobal(tree.lastClickPosition())));
         // The platform's context-menu event for the Menu key does not ask a second time;
         // one of its own (Shift+F10 on some platforms) does.
@@ -586,7 +586,7 @@ private slots:
         tree.setCellText(0, 1, fiveLines);
         QVERIFY(showFocused(tree));
         QVERIFY(tree.beginEdit(0, 1));
-        const QRect cell = tree.visualRect(tree.grid().index(0, 1));
+        const QRect cell = tree.visualRect(tree.viewIndex(0, 1));
         const int lineHeight = QFontMetrics(tree.cellEditor()->font()).lineSpacing();
         QVERIFY(tree.cellEditor()->height() >= 5 * lineHeight);
         QCOMPARE(tree.cellEditor()->geometry().top(), cell.top());
@@ -600,7 +600,7 @@ private slots:
         // Near the foot of the view it moves up rather than run off it.
         tree.scrollToTop();
         int last = 0;
-        while (last + 1 < tree.itemCount() && tree.visualRect(tree.grid().index(last + 1, 1)).bottom() < tree.viewport()->height())
+        while (last + 1 < tree.itemCount() && tree.visualRect(tree.viewIndex(last + 1, 1)).bottom() < tree.viewport()->height())
             ++last;
         tree.setCellText(last, 1, fiveLines);
         QVERIFY(tree.beginEdit(last, 1));
@@ -614,12 +614,12 @@ private slots:
         tree.resize(500, 200);
         fill(tree, {1});
         tree.setCellText(0, 1, QStringLiteral("one\r\ntwo\nthree <b>"));
-        const QModelIndex cell = tree.grid().index(0, 1);
+        const QModelIndex cell = tree.viewIndex(0, 1);
         auto *delegate = qobject_cast<QStyledItemDelegate *>(tree.itemDelegate());
         QVERIFY(delegate);
         QCOMPARE(delegate->displayText(cell.data(), QLocale()), QStringLiteral("one\u21B5two\u21B5three <b>"));
         QCOMPARE(cell.data(Qt::ToolTipRole).toString(), QStringLiteral("one\ntwo\nthree <b>"));
-        QVERIFY(!tree.grid().index(0, 2).data(Qt::ToolTipRole).isValid());  // one line: no tip
+        QVERIFY(!tree.viewIndex(0, 2).data(Qt::ToolTipRole).isValid());  // one line: no tip
         QCOMPARE(tree.cellText(0, 1), QStringLiteral("one\r\ntwo\nthree <b>"));  // the text itself is untouched
         QVERIFY(showFocused(tree));
         const QPoint at = tree.visualRect(cell).center();
@@ -641,10 +641,10 @@ private slots:
         QVERIFY(showFocused(tree));
         tree.horizontalScrollBar()->setValue(tree.horizontalScrollBar()->maximum());
         QVERIFY(tree.horizontalScrollBar()->value() > 60);
-        const QRect id = tree.visualRect(tree.grid().index(1, 0));
+        const QRect id = tree.visualRect(tree.viewIndex(1, 0));
         QCOMPARE(id.left(), 0);
         QCOMPARE(id.width(), 60);
-        QCOMPARE(tree.indexAt(QPoint(10, id.center().y())), tree.grid().index(1, 0));
+        QCOMPARE(tree.indexAt(QPoint(10, id.center().y())), tree.viewIndex(1, 0));
         QSignalSpy clicks(&tree, &SftTree::ItemClick);
         QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, QPoint(10, id.center().y()));
         QCOMPARE(clicks.size(), 1);
@@ -655,11 +655,11 @@ private slots:
         QVERIFY(!shown.isNull());
         // A cell half under it is brought out, not left covered.
         tree.setCurrentCell(1, 1);
-        QVERIFY(tree.visualRect(tree.grid().index(1, 1)).left() >= 60 || tree.horizontalScrollBar()->value() == 0);
+        QVERIFY(tree.visualRect(tree.viewIndex(1, 1)).left() >= 60 || tree.horizontalScrollBar()->value() == 0);
         tree.setCurrentCell(1, 2);
         tree.horizontalScrollBar()->setValue(tree.horizontalScrollBar()->value() + 30);
         tree.scrollToColumn(2);
-        QVERIFY(tree.visualRect(tree.grid().index(1, 2)).left() >= 60);
+        QVERIFY(tree.visualRect(tree.viewIndex(1, 2)).left() >= 60);
     }
 
     // The visible part of a cut-off right-aligned text shows text, not blank space.
@@ -674,7 +674,7 @@ private slots:
         tree.setCellText(row, 1, QStringLiteral("שלום עולם"));
         tree.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tree));
-        const QRect cell = tree.visualRect(tree.grid().index(row, 1));
+        const QRect cell = tree.visualRect(tree.viewIndex(row, 1));
         QVERIFY(cell.right() > tree.viewport()->width());
         const QImage shown = tree.viewport()->grab().toImage();
         const QColor base = tree.palette().color(QPalette::Base);

@@ -1,0 +1,47 @@
+#include "editor/RowFilter.h"
+
+#include "editor/TextMatcher.h"
+#include "platform/win32/SftTreeModel.h"
+
+#include <algorithm>
+
+bool RowFilter::isActive() const
+{
+    return std::any_of(m_predicates.begin(), m_predicates.end(), [](const Predicate &p) { return bool(p); });
+}
+
+bool RowFilter::accepts(const win32::SftTreeModel &grid, int row) const
+{
+    if (!grid.hasItemData(row))
+        return true;
+    return std::all_of(m_predicates.begin(), m_predicates.end(),
+                       [&](const Predicate &p) { return !p || p(grid, row); });
+}
+
+std::vector<int> RowFilter::rows(const win32::SftTreeModel &grid) const
+{
+    std::vector<int> passing;
+    const int count = grid.rowCount();
+    passing.reserve(static_cast<std::size_t>(count));
+    for (int row = 0; row < count; ++row) {
+        if (accepts(grid, row))
+            passing.push_back(row);
+    }
+    return passing;
+}
+
+RowFilter::Predicate textPredicate(const TextMatcher &matcher, std::vector<int> columns)
+{
+    return [matcher, columns = std::move(columns)](const win32::SftTreeModel &grid, int row) {
+        return std::any_of(columns.begin(), columns.end(),
+                           [&](int column) { return matcher.matches(grid.cellTextRef(row, column)); });
+    };
+}
+
+RowFilter::Predicate missingPredicate(std::vector<int> columns)
+{
+    return [columns = std::move(columns)](const win32::SftTreeModel &grid, int row) {
+        return std::any_of(columns.begin(), columns.end(),
+                           [&](int column) { return grid.cellTextRef(row, column).isEmpty(); });
+    };
+}
