@@ -80,7 +80,7 @@ void docResourceEditor::CopyCells()
         for (int row = range.top; row <= range.bottom; ++row) {
             QStringList cells;
             for (int visual = range.left; visual <= range.right; ++visual)
-                cells.append(m_sftTree->cellText(row, order.value(visual)));
+                cells.append(m_sftTree->cellText(m_sftTree->itemAtPosition(row), order.value(visual)));
             rows.append(cells);
         }
         QGuiApplication::clipboard()->setText(ToTabularText(rows));
@@ -117,8 +117,8 @@ void docResourceEditor::PasteCells()
             RefusePaste(SubstituteParameters(lgv_string(kTooWide), width, room));
             return;
         }
-        if (!byId && startRow + rows.size() > m_sftTree->itemCount()) {
-            RefusePaste(SubstituteParameters(lgv_string(kTooLong), rows.size(), m_sftTree->itemCount() - startRow));
+        if (!byId && startRow + rows.size() > m_sftTree->shownItemCount()) {
+            RefusePaste(SubstituteParameters(lgv_string(kTooLong), rows.size(), m_sftTree->shownItemCount() - startRow));
             return;
         }
         // Every line checked before anything changes.
@@ -133,7 +133,7 @@ void docResourceEditor::PasteCells()
             }
             qint32 id = 0;
             if (!byId) {
-                id = m_sftTree->itemData(startRow + static_cast<int>(line));
+                id = m_sftTree->itemData(m_sftTree->itemAtPosition(startRow + static_cast<int>(line)));
             } else if (!readStringId(rows[line].value(0), id)) {
                 QString shown = rows[line].value(0);
                 if (shown.size() > kShownIdLength)
@@ -176,8 +176,8 @@ void docResourceEditor::PasteCells()
             PushStringCommand(new TextChangeCommand(*mCurrentProject, *this, kPasteStep, QString(), std::move(changes),
                                                     newRows));
         // The pasted block is left selected.
-        const int top = m_sftTree->findItemData(ids.first());
-        const int bottom = m_sftTree->findItemData(ids.last());
+        const int top = m_sftTree->positionOfItem(m_sftTree->findItemData(ids.first()));
+        const int bottom = m_sftTree->positionOfItem(m_sftTree->findItemData(ids.last()));
         if (top >= 0 && bottom >= 0)
             m_sftTree->selectRange(top, order[startVisual], bottom, order[startVisual + static_cast<int>(width) - 1]);
     });

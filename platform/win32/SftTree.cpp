@@ -285,7 +285,7 @@ void SftTree::setCurrentCell(int row, int column)
     if (!cell.isValid())
         return;
     selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
-    m_anchorRow = row;  // the cell alone, even when it was current already
+    m_anchorRow = cell.row();  // the cell alone, even when it was current already (a position)
     m_anchorColumn = column;
     scrollTo(cell);
 }

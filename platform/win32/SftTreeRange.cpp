@@ -20,7 +20,7 @@ SftTree::CellRange SftTree::selectedRange() const
         return {};
     int anchorRow = m_anchorRow;
     int anchorColumn = m_anchorColumn;
-    if (anchorRow < 0 || anchorRow >= itemCount() || anchorColumn < 0 || anchorColumn >= columnCount()) {
+    if (anchorRow < 0 || anchorRow >= shownItemCount() || anchorColumn < 0 || anchorColumn >= columnCount()) {
         anchorRow = current.row();
         anchorColumn = current.column();
     }
@@ -36,8 +36,8 @@ SftTree::CellRange SftTree::selectedRange() const
 
 void SftTree::selectRange(int anchorRow, int anchorColumn, int row, int column)
 {
-    const QModelIndex cell = m_model->index(row, column);
-    if (!cell.isValid() || !m_model->index(anchorRow, anchorColumn).isValid())
+    const QModelIndex cell = m_rowView->index(row, column);
+    if (!cell.isValid() || !m_rowView->index(anchorRow, anchorColumn).isValid())
         return;
     m_extending = true;
     selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -93,7 +93,7 @@ void SftTree::paintRange(QPainter *painter, int row) const
     painter->save();
     for (int visual = range.left; visual <= range.right; ++visual) {
         const int column = header()->logicalIndex(visual);
-        QRect cell = visualRect(m_model->index(row, column));
+        QRect cell = visualRect(m_rowView->index(row, column));
         if (column != 0 && frozen > 0)
             cell.setLeft(std::max(cell.left(), frozen));
         if (cell.width() > 0)
