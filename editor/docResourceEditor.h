@@ -16,6 +16,7 @@
 class FindBar;
 class QAction;
 class QActionGroup;
+class QCheckBox;
 class QComboBox;
 class QMenu;
 class QProgressBar;
@@ -263,6 +264,7 @@ private:
     QAction *m_mnuUseAsSource = nullptr;
     QAction *m_mnuFind = nullptr;
     FindBar *m_findBar = nullptr;
+    QCheckBox *m_chkProblems = nullptr;  // the find bar's "Problems" toggle
     bool m_findBarOpen = false;
     QAction *m_mnuFindNext = nullptr;
     QAction *m_mnuFindPrevious = nullptr;

@@ -39,6 +39,8 @@ constexpr int kSortBy = 657;             // "Sort &By"
 constexpr int kDescending = 658;         // "&Descending"
 constexpr int kMissingOnly = 659;        // "Show &Missing Translations Only"
 constexpr int kIdColumnTip = 661;        // "%0 strings, %1 with missing translations"
+constexpr int kProblemsOnly = 735;       // "Problems"
+constexpr int kProblemsOnlyTip = 736;    // "Show only the strings whose translations break a check"
 
 // A light amber over the grid's own background, so that it also reads on a dark one.
 QColor missingTint(const QColor &base)
@@ -56,6 +58,7 @@ void docResourceEditor::CreateFindBar()
     connect(m_findBar, &FindBar::criteriaChanged, this, &docResourceEditor::ApplyRowFilter);
     connect(m_findBar, &FindBar::findNextRequested, this, [this](bool backwards) { FindNext(backwards); });
     connect(m_findBar, &FindBar::closeRequested, this, &docResourceEditor::CloseFindBar);
+    m_chkProblems = m_findBar->addFilterToggle(QStringLiteral("chkProblems"), lgv_string(kProblemsOnly));
     connect(m_findBar->missingTranslations(), &QCheckBox::toggled, this, [this](bool on) {
         if (m_mnuMissingOnly->isChecked() != on)
             m_mnuMissingOnly->setChecked(on);
@@ -134,6 +137,8 @@ void docResourceEditor::UpdateFindTexts()
     m_mnuFindNext->setText(lgv_string(kFindNext));
     m_mnuFindPrevious->setText(lgv_string(kFindPrevious));
     m_mnuMissingOnly->setText(lgv_string(kMissingOnly));
+    m_chkProblems->setText(lgv_string(kProblemsOnly));
+    m_chkProblems->setToolTip(lgv_string(kProblemsOnlyTip));
     m_mnuSort->setTitle(lgv_string(kSortBy));
     m_mnuSortDescending->setText(lgv_string(kDescending));
     UpdateSortMenu();
@@ -215,6 +220,10 @@ RowFilter::Predicate docResourceEditor::FilterPredicate(RowFilter::Kind kind) co
     }
     case RowFilter::Missing:
         return m_findBar->missingTranslations()->isChecked() ? missingPredicate(LanguageColumns()) : nullptr;
+    case RowFilter::Problems:
+        if (!m_chkProblems->isChecked())
+            return nullptr;
+        return [this](const win32::SftTreeModel &, int row) { return RowHasProblems(row); };
     default:
         return nullptr;
     }

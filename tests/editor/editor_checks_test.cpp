@@ -1,5 +1,6 @@
 #include "editor/clsProject.h"
 #include "editor/docResourceEditor.h"
+#include "editor/FindBar.h"
 #include "platform/runtime/RuntimeSupport.h"
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProjects.h"
@@ -9,6 +10,7 @@
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QMenu>
@@ -112,6 +114,21 @@ private slots:
         }
         QVERIFY(m_editor->CellHasProblem(grid().findItemData(3), columnOf(1031)));
         QVERIFY(!m_editor->CellHasProblem(grid().findItemData(3), columnOf(1036)));
+    }
+
+    void theProblemsToggleShowsOnlyStringsThatBreakARule()
+    {
+        show({{2057, 1, "Open %1"}, {1031, 1, "Öffnen"}, {2057, 2, "Exit"}, {1031, 2, "Beenden"},
+              {2057, 3, "Save"}, {1031, 3, "Speichern"}});
+        m_editor->ShowFindBar();
+        auto *problems = m_editor->findBar()->findChild<QCheckBox *>(QStringLiteral("chkProblems"));
+        QVERIFY(problems);
+        QCOMPARE(problems->text(), QStringLiteral("Problems"));
+        problems->setChecked(true);
+        QTRY_COMPARE(grid().shownItemCount(), 1);
+        QCOMPARE(grid().itemData(grid().itemAtPosition(0)), 1);
+        problems->setChecked(false);
+        QTRY_COMPARE(grid().shownItemCount(), 3);
     }
 
     void theGermanInterfaceNamesTheRuleInGerman()
