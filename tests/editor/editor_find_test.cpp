@@ -203,7 +203,8 @@ private slots:
         const QModelIndex filled = grid().viewIndex(grid().findItemData(4), english);
         QVERIFY(missing.data(Qt::BackgroundRole).value<QColor>().isValid());
         QVERIFY(missing.data(Qt::BackgroundRole).value<QColor>() != grid().palette().color(QPalette::Base));
-        QCOMPARE(missing.data(Qt::AccessibleDescriptionRole).toString(), QStringLiteral("Missing translation"));
+        // (The source language has a text there, so the check for empty translations names it first.)
+        QVERIFY(missing.data(Qt::AccessibleDescriptionRole).toString().endsWith(QStringLiteral("\nMissing translation")));
         QVERIFY(!filled.data(Qt::BackgroundRole).isValid());
         QVERIFY(!filled.data(Qt::AccessibleDescriptionRole).isValid());
         // The screen reader's cell says it, too.
@@ -211,7 +212,7 @@ private slots:
         QVERIFY(table && table->tableInterface());
         QAccessibleInterface *cell = table->tableInterface()->cellAt(missing.row(), missing.column());
         QVERIFY(cell);
-        QCOMPARE(cell->text(QAccessible::Description), QStringLiteral("Missing translation"));
+        QCOMPARE(cell->text(QAccessible::Description), missing.data(Qt::AccessibleDescriptionRole).toString());
 
         // Typing the translation keeps the row in view until the filter is applied again.
         m_editor->SftTree_ItemClick(grid().findItemData(4), german, SftTree::AreaCellText, SftTree::LeftButton, 0);
