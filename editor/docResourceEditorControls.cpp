@@ -4,6 +4,7 @@
 #include "editor/docResourceEditor.h"
 
 #include "editor/FindBar.h"
+#include "editor/CommandTip.h"
 #include "editor/ToolbarIcons.h"
 
 #include "platform/win32/SftTree.h"
@@ -75,35 +76,13 @@ QList<QKeySequence> commandKeys(const QString &key)
     return {};
 }
 
-// A key as the UI language names it: German keyboards label Ctrl "Strg", Shift
-// "Umschalt", Delete "Entf" and Insert "Einfg". Qt names them in English
-// unless its own translations are installed, which the add-in does not rely on.
-QString keyText(const QKeySequence &key)
-{
-    if (LgvStringModule::CurrentUILanguage() != 1031)
-        return key.toString(QKeySequence::NativeText);
-    QStringList parts = key.toString(QKeySequence::PortableText).split(QLatin1Char('+'));
-    for (QString &part : parts) {
-        if (part == QLatin1String("Ctrl"))
-            part = QStringLiteral("Strg");
-        else if (part == QLatin1String("Shift"))
-            part = QStringLiteral("Umschalt");
-        else if (part == QLatin1String("Del"))
-            part = QStringLiteral("Entf");
-        else if (part == QLatin1String("Ins"))
-            part = QStringLiteral("Einfg");
-    }
-    return parts.join(QLatin1Char('+'));
-}
-
 // The toolbar shows the tip, and names its button by it; the menu shows the menu text.
 void setCommandTexts(QAction &command, const QString &tip, const QString &menuText)
 {
     command.setText(menuText);
     command.setIconText(tip);  // the tool button's text and accessible name
     command.setStatusTip(tip);
-    const QKeySequence key = command.shortcut();
-    command.setToolTip(key.isEmpty() ? tip : QStringLiteral("%1 (%2)").arg(tip, keyText(key)));
+    command.setToolTip(commandTip(tip, command.shortcut()));
 }
 
 // The UI string tables hold no text for controls that show none of their own,

@@ -3,6 +3,7 @@
 // the grid follows what a step does or undoes.
 #include "editor/docResourceEditor.h"
 
+#include "editor/CommandTip.h"
 #include "editor/clsProject.h"
 #include "languages/modUtilFonts.h"
 #include "platform/resutil/ResFile.h"
@@ -44,8 +45,7 @@ void setTextWithKey(QAction &action, const QString &text)
     QString tip = text;
     tip.remove(QRegularExpression(QStringLiteral("&(?!&)")));
     tip.replace(QStringLiteral("&&"), QStringLiteral("&"));
-    const QKeySequence key = action.shortcut();
-    action.setToolTip(key.isEmpty() ? tip : QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
+    action.setToolTip(commandTip(tip, action.shortcut()));
 }
 } // namespace
 

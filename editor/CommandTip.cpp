@@ -1,0 +1,35 @@
+#include "editor/CommandTip.h"
+
+#include "uistrings/LgvStringModule.h"
+
+#include <QStringList>
+
+namespace {
+
+// German keyboards label Ctrl "Strg", Shift "Umschalt", Delete "Entf" and
+// Insert "Einfg". Qt names them in English unless its own translations are
+// installed, which the add-in does not rely on.
+QString keyText(const QKeySequence &key)
+{
+    if (LgvStringModule::CurrentUILanguage() != 1031)
+        return key.toString(QKeySequence::NativeText);
+    QStringList parts = key.toString(QKeySequence::PortableText).split(QLatin1Char('+'));
+    for (QString &part : parts) {
+        if (part == QLatin1String("Ctrl"))
+            part = QStringLiteral("Strg");
+        else if (part == QLatin1String("Shift"))
+            part = QStringLiteral("Umschalt");
+        else if (part == QLatin1String("Del"))
+            part = QStringLiteral("Entf");
+        else if (part == QLatin1String("Ins"))
+            part = QStringLiteral("Einfg");
+    }
+    return parts.join(QLatin1Char('+'));
+}
+
+} // namespace
+
+QString commandTip(const QString &tip, const QKeySequence &key)
+{
+    return key.isEmpty() ? tip : QStringLiteral("%1 (%2)").arg(tip, keyText(key));
+}
