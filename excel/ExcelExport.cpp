@@ -126,38 +126,45 @@ qm::Status writeStreamed(ExportTarget &target, const resutil::ResStrings &string
     QHash<qint32, int> rowOf;
     QHash<qint32, int> columnOf;
     std::vector<qint32> ids, locales;
-    std::vector<std::vector<const resutil::ResString *>> byColumn;
+    // Each cell's entry as its position in the collection, plus one; 0: none.
+    // The entries are read in place, never made into objects.
+    std::vector<std::vector<quint32>> byColumn;
     int progress = 0;
     qint32 lastLocale = 0;
     int lastColumn = -1;
     qsizetype seen = 0;
-    for (const resutil::ResString *entry : strings) {
-        if (++seen % 4096 == 0 && feedback.stopRequested())
-            return transferStopped();
-        auto row = rowOf.constFind(entry->ID());
+    bool stopped = false;
+    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        if (stopped || (++seen % 4096 == 0 && feedback.stopRequested())) {
+            stopped = true;
+            return;
+        }
+        auto row = rowOf.constFind(entry.id);
         if (row == rowOf.constEnd()) {
-            row = rowOf.insert(entry->ID(), int(ids.size()));
-            ids.push_back(entry->ID());
+            row = rowOf.insert(entry.id, int(ids.size()));
+            ids.push_back(entry.id);
         }
         // A loaded file gives each language's strings together.
-        if (lastColumn < 0 || entry->LocaleID() != lastLocale) {
-            auto column = columnOf.constFind(entry->LocaleID());
+        if (lastColumn < 0 || entry.localeId != lastLocale) {
+            auto column = columnOf.constFind(entry.localeId);
             if (column == columnOf.constEnd()) {
-                column = columnOf.insert(entry->LocaleID(), int(locales.size()));
-                locales.push_back(entry->LocaleID());
+                column = columnOf.insert(entry.localeId, int(locales.size()));
+                locales.push_back(entry.localeId);
                 byColumn.emplace_back();
             }
-            lastLocale = entry->LocaleID();
+            lastLocale = entry.localeId;
             lastColumn = column.value();
         }
         auto &cellsOfColumn = byColumn[size_t(lastColumn)];
         if (cellsOfColumn.size() <= size_t(row.value()))
             cellsOfColumn.resize(size_t(row.value()) + 1);
-        const resutil::ResString *&cell = cellsOfColumn[size_t(row.value())];
+        quint32 &cell = cellsOfColumn[size_t(row.value())];
         if (cell)
             ++progress; // written over, as a second Set of the cell would
-        cell = entry;
-    }
+        cell = quint32(entry.position + 1);
+    });
+    if (stopped)
+        return transferStopped();
     feedback.setProgressValue(progress);
 
     const int rows = ids.empty() ? 0 : 2 + int(ids.size());
@@ -179,12 +186,12 @@ qm::Status writeStreamed(ExportTarget &target, const resutil::ResStrings &string
             return at(written.error());
         for (size_t c = 0; c < locales.size(); ++c) {
             const auto &cellsOfColumn = byColumn[c];
-            const resutil::ResString *entry = r < cellsOfColumn.size() ? cellsOfColumn[r] : nullptr;
+            const quint32 entry = r < cellsOfColumn.size() ? cellsOfColumn[r] : 0;
             if (!entry)
                 continue;
             if (feedback.stopRequested())
                 return transferStopped();
-            const QString text = applyApostropheRule(entry->Text());
+            const QString text = applyApostropheRule(strings.TextAt(qsizetype(entry) - 1));
             target.writingRow = row;
             target.writingColumn = int(c) + 2;
             target.writingText = text;

@@ -17,10 +17,10 @@ TableSize exportedSize(const resutil::ResStrings &strings)
         return {};
     QSet<qint32> ids;
     QSet<qint32> locales;
-    for (const resutil::ResString *entry : strings) {
-        ids.insert(entry->ID());
-        locales.insert(entry->LocaleID());
-    }
+    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        ids.insert(entry.id);
+        locales.insert(entry.localeId);
+    });
     return {2 + ids.size(), 1 + locales.size()};
 }
 

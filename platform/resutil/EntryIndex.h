@@ -8,40 +8,42 @@
 
 namespace resutil {
 
-class ResString;
-
-// Map from (locale ID, string ID) to an entry. IDs are grouped sixteen at a
+// Map from (locale ID, string ID) to an entry's position among the
+// collection's slots. IDs are grouped sixteen at a
 // time, as a file's string tables group them: a small open-addressing table
-// (linear probing, at most half full) finds the group, the group's array holds the entries. The
+// (linear probing, at most half full) finds the group, the group's array holds the positions. The
 // 786,432 entries of 65,536 IDs in 12 languages make 49,152 groups, so a
 // lookup stays within the cache where a table of every key would not.
 class EntryIndex {
 public:
-    ResString *find(qint32 localeId, qint32 id) const
+    static constexpr std::size_t kNone = std::size_t(-1);
+
+    // The position for the keys, or kNone.
+    std::size_t find(qint32 localeId, qint32 id) const
     {
         const Cell *cell = findCell(groupKey(localeId, id));
-        return cell ? m_groups[cell->group].entries[std::size_t(id) & 15] : nullptr;
+        return cell ? std::size_t(m_groups[cell->group].positions[std::size_t(id) & 15]) - 1 : kNone;
     }
 
-    // Makes entry the one for its keys unless there is one: returns that one,
-    // or nullptr once entry is in.
-    ResString *insert(qint32 localeId, qint32 id, ResString *entry)
+    // Makes position the one for its keys unless there is one: returns that
+    // one, or kNone once position is in.
+    std::size_t insert(qint32 localeId, qint32 id, std::size_t position)
     {
-        ResString *&place = group(groupKey(localeId, id)).entries[std::size_t(id) & 15];
+        quint32 &place = group(groupKey(localeId, id)).positions[std::size_t(id) & 15];
         if (place)
-            return place;
+            return std::size_t(place) - 1;
         ++m_groups[m_lastGroup].used;
-        place = entry;
-        return nullptr;
+        place = quint32(position + 1);
+        return kNone;
     }
 
-    // Makes entry the one for its keys, in place of any other.
-    void set(qint32 localeId, qint32 id, ResString *entry)
+    // Makes position the one for its keys, in place of any other.
+    void set(qint32 localeId, qint32 id, std::size_t position)
     {
-        ResString *&place = group(groupKey(localeId, id)).entries[std::size_t(id) & 15];
+        quint32 &place = group(groupKey(localeId, id)).positions[std::size_t(id) & 15];
         if (!place)
             ++m_groups[m_lastGroup].used;
-        place = entry;
+        place = quint32(position + 1);
     }
 
     void erase(qint32 localeId, qint32 id)
@@ -52,13 +54,14 @@ public:
             return;
         const quint32 index = cell->group;
         Group &found = m_groups[index];
-        ResString *&place = found.entries[std::size_t(id) & 15];
+        quint32 &place = found.positions[std::size_t(id) & 15];
         if (!place)
             return;
-        place = nullptr;
+        place = 0;
         if (--found.used == 0) {
             eraseCell(key);
             m_freeGroups.push_back(index);
+            m_lastKey = kNoKey;
         }
     }
 
@@ -77,17 +80,19 @@ public:
         m_freeGroups.clear();
         m_mask = 0;
         m_cellsUsed = 0;
+        m_lastKey = kNoKey;
     }
 
 private:
-    static constexpr quint32 kNone = 0xFFFFFFFFu;
+    static constexpr quint32 kNoGroup = 0xFFFFFFFFu;
+    static constexpr quint64 kNoKey = ~quint64(0); // above every group key
     struct Group {
-        std::array<ResString *, 16> entries{};
+        std::array<quint32, 16> positions{}; // position + 1; 0: none
         int used = 0;
     };
     struct Cell {
         quint64 key = 0;
-        quint32 group = kNone; // kNone: an empty cell
+        quint32 group = kNoGroup; // an empty cell
     };
 
     static quint64 groupKey(qint32 localeId, qint32 id) { return (quint64(quint32(localeId)) << 28) | (quint32(id) >> 4); }
@@ -110,7 +115,7 @@ private:
             return nullptr;
         for (std::size_t i = home(key);; i = (i + 1) & m_mask) {
             const Cell &cell = m_cells[i];
-            if (cell.group == kNone)
+            if (cell.group == kNoGroup)
                 return nullptr;
             if (cell.key == key)
                 return &cell;
@@ -118,14 +123,18 @@ private:
     }
 
     // The group for key, created empty when absent; m_lastGroup is its index.
+    // Entries mostly come sixteen to a group, one after the other, so the
+    // group of the last call is kept at hand.
     Group &group(quint64 key)
     {
+        if (key == m_lastKey)
+            return m_groups[m_lastGroup];
         if ((m_cellsUsed + 1) * 2 > m_cells.size())
             grow(m_cellsUsed + 1);
         std::size_t i = home(key);
-        while (m_cells[i].group != kNone && m_cells[i].key != key)
+        while (m_cells[i].group != kNoGroup && m_cells[i].key != key)
             i = (i + 1) & m_mask;
-        if (m_cells[i].group == kNone) {
+        if (m_cells[i].group == kNoGroup) {
             quint32 index;
             if (!m_freeGroups.empty()) {
                 index = m_freeGroups.back();
@@ -139,6 +148,7 @@ private:
             ++m_cellsUsed;
         }
         m_lastGroup = m_cells[i].group;
+        m_lastKey = key;
         return m_groups[m_lastGroup];
     }
 
@@ -149,7 +159,7 @@ private:
             i = (i + 1) & m_mask;
         // Shift later cells of the probe run back so no lookup stops early.
         std::size_t hole = i;
-        for (std::size_t j = (i + 1) & m_mask; m_cells[j].group != kNone; j = (j + 1) & m_mask) {
+        for (std::size_t j = (i + 1) & m_mask; m_cells[j].group != kNoGroup; j = (j + 1) & m_mask) {
             const std::size_t want = home(m_cells[j].key);
             const bool movable = hole <= j ? (want <= hole || want > j) : (want <= hole && want > j);
             if (movable) {
@@ -170,10 +180,10 @@ private:
         m_cells.assign(capacity, Cell{});
         m_mask = capacity - 1;
         for (const Cell &cell : old) {
-            if (cell.group == kNone)
+            if (cell.group == kNoGroup)
                 continue;
             std::size_t i = home(cell.key);
-            while (m_cells[i].group != kNone)
+            while (m_cells[i].group != kNoGroup)
                 i = (i + 1) & m_mask;
             m_cells[i] = cell;
         }
@@ -185,6 +195,7 @@ private:
     std::size_t m_mask = 0;
     std::size_t m_cellsUsed = 0;
     quint32 m_lastGroup = 0;
+    quint64 m_lastKey = kNoKey;
 };
 
 } // namespace resutil

@@ -1,6 +1,5 @@
 #include "platform/resutil/FileBuffer.h"
 
-#include "platform/resutil/ByteCursor.h"
 #include "platform/resutil/LargeAllocation.h"
 
 #include <QFile>
@@ -29,17 +28,8 @@ qint64 readUpTo(QFile &file, char *out, qint64 size)
 
 } // namespace
 
-FileBuffer::~FileBuffer()
-{
-    if (m_spareReferences > 0)
-        m_buffer.data_ptr().d->ref_.fetchAndSubOrdered(m_spareReferences); // m_buffer's own one remains
-}
-
 qm::Status FileBuffer::read(QFile &file)
 {
-    if (m_spareReferences > 0)
-        m_buffer.data_ptr().d->ref_.fetchAndSubOrdered(m_spareReferences);
-    m_spareReferences = 0;
     m_pendingEnd = nullptr;
     m_buffer = QString();
     m_size = 0;
@@ -74,26 +64,14 @@ qm::Status FileBuffer::read(QFile &file)
     return {};
 }
 
-QString FileBuffer::text(const char *units, qsizetype size)
+qsizetype FileBuffer::place(const char *units, qsizetype size)
 {
-    if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN && reinterpret_cast<quintptr>(units) % alignof(char16_t) == 0) {
-        // References are taken a batch at a time: one atomic operation for
-        // thousands of texts. The count never falls below the holders.
-        QArrayData *shared = m_buffer.data_ptr().d;
-        if (m_spareReferences == 0) {
-            constexpr int kBatch = 4096;
-            shared->ref_.fetchAndAddRelaxed(kBatch);
-            m_spareReferences = kBatch;
-        }
-        --m_spareReferences;
-        auto *begin = const_cast<char16_t *>(reinterpret_cast<const char16_t *>(units));
-        terminateTexts();
-        m_pendingEnd = begin + size;
-        return QString(QString::DataPointer(static_cast<QTypedArrayData<char16_t> *>(shared), begin, size));
-    }
-    QString copy(size, Qt::Uninitialized);
-    ByteCursor(units, 2 * size).readUtf16(reinterpret_cast<char16_t *>(copy.data()), size);
-    return copy;
+    if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN || reinterpret_cast<quintptr>(units) % alignof(char16_t) != 0)
+        return -1;
+    auto *begin = const_cast<char16_t *>(reinterpret_cast<const char16_t *>(units));
+    terminateTexts();
+    m_pendingEnd = begin + size;
+    return begin - reinterpret_cast<const char16_t *>(m_buffer.constData());
 }
 
 void FileBuffer::terminateTexts()

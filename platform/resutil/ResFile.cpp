@@ -1,6 +1,7 @@
 #include "platform/resutil/ResFile.h"
 
 #include "platform/common/AtomicFile.h"
+#include "platform/resutil/ByteCursor.h"
 #include "platform/resutil/DiskWriter.h"
 #include "platform/resutil/FileBuffer.h"
 #include "platform/resutil/ResReader.h"
@@ -85,8 +86,17 @@ qm::Status ResFile::Load()
     for (const StringBlock &block : content.blocks)
         atMost += std::min<qint64>(16, std::max<qint64>(0, qint64(block.dataSize) - 32) / 2);
     m_strings.reserve(qsizetype(atMost));
+    // The texts stay where they were read to: the collection keeps where each
+    // lies. One that cannot be used in place (not aligned) is copied.
+    m_strings.adoptBuffer(buffer.shared());
     auto read = readStrings(buffer.bytes(), content, [&](quint16 language, quint16 id, const char *units, qsizetype size) {
-        m_strings.Add(language, id, buffer.text(units, size));
+        if (const qsizetype offset = buffer.place(units, size); offset >= 0) {
+            m_strings.AddStored(language, id, offset, size);
+            return;
+        }
+        QString copy(size, Qt::Uninitialized);
+        ByteCursor(units, 2 * size).readUtf16(reinterpret_cast<char16_t *>(copy.data()), size);
+        m_strings.Add(language, id, std::move(copy));
     });
     if (!read.ok()) {
         reset();

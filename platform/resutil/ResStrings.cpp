@@ -13,9 +13,9 @@ namespace {
 
 constexpr std::size_t kFirstChunk = 64;
 
-quint64 key(const ResString &entry)
+quint64 key(qint32 localeId, qint32 id)
 {
-    return (quint64(quint32(entry.LocaleID())) << 32) | quint32(entry.ID());
+    return (quint64(quint32(localeId)) << 32) | quint32(id);
 }
 
 // Destroys entries in a row. Texts of a loaded file share one buffer, so
@@ -69,7 +69,7 @@ ResStrings::Iterator::Iterator(const ResStrings *owner) : m_owner(owner), m_layo
 void ResStrings::Iterator::settle()
 {
     const auto &all = m_owner->m_slots;
-    while (m_index < all.size() && !all[m_index].entry)
+    while (m_index < all.size() && !all[m_index].unopened && !all[m_index].entry)
         ++m_index;
     if (m_index < all.size())
         m_seq = all[m_index].seq;
@@ -77,7 +77,7 @@ void ResStrings::Iterator::settle()
 
 ResString *ResStrings::Iterator::operator*() const
 {
-    return m_owner->m_slots[m_index].entry;
+    return m_owner->open(m_index);
 }
 
 ResStrings::Iterator &ResStrings::Iterator::operator++()
@@ -106,21 +106,83 @@ ResStrings::~ResStrings()
     releaseAll();
 }
 
-void ResStrings::addChunk(std::size_t capacity)
+void ResStrings::addChunk(std::size_t capacity) const
 {
     auto *storage = static_cast<ResString *>(allocateLarge(capacity * sizeof(ResString)));
     m_chunks.push_back(Chunk{storage, 0, capacity});
 }
 
-ResString *ResStrings::newEntry()
+ResString *ResStrings::newEntry() const
 {
-    if (m_chunks.empty() || m_chunks.back().used == m_chunks.back().capacity)
-        addChunk(std::max(kFirstChunk, std::size_t(m_count)));
+    if (m_chunks.empty() || m_chunks.back().used == m_chunks.back().capacity) {
+        // Each chunk as large as all before it: few chunks, and at most half
+        // of the room unused.
+        std::size_t before = 0;
+        for (const Chunk &chunk : m_chunks)
+            before += chunk.capacity;
+        addChunk(std::max(kFirstChunk, before));
+    }
     Chunk &chunk = m_chunks.back();
     ResString *entry = new (chunk.entries + chunk.used) ResString;
     ++chunk.used;
     entry->m_pooled = 1;
     return entry;
+}
+
+// The entry object at position, made from the stored text on first request.
+// Its text shares the buffer.
+ResString *ResStrings::open(std::size_t position) const
+{
+    Slot &slot = m_slots[position];
+    if (!slot.unopened)
+        return slot.entry;
+    const Stored stored = slot.stored;
+    ResString *entry = newEntry();
+    entry->m_localeId = stored.localeId;
+    entry->m_id = stored.id;
+    entry->m_text = storedText(slot);
+    entry->m_owner = const_cast<ResStrings *>(this);
+    entry->m_slot = position;
+    slot.unopened = 0;
+    slot.size = 0;
+    slot.entry = entry;
+    return entry;
+}
+
+// A stored text as a QString over its range of the buffer, which it shares.
+QString ResStrings::storedText(const Slot &slot) const
+{
+    QString::DataPointer &buffer = const_cast<QString &>(m_buffer).data_ptr();
+    buffer.d->ref_.ref();
+    return QString(QString::DataPointer(buffer.d, buffer.data() + slot.stored.offset, qsizetype(slot.size)));
+}
+
+ResStrings::Peeked ResStrings::peekAt(std::size_t position) const
+{
+    const Slot &slot = m_slots[position];
+    if (slot.unopened)
+        return Peeked{slot.stored.localeId, slot.stored.id,
+                      QStringView(m_buffer.constData() + slot.stored.offset, qsizetype(slot.size)), qsizetype(position)};
+    const ResString *entry = slot.entry;
+    return Peeked{entry->m_localeId, entry->m_id, QStringView(entry->m_text), qsizetype(position)};
+}
+
+QString ResStrings::TextAt(qsizetype position) const
+{
+    const Slot &slot = m_slots[std::size_t(position)];
+    return slot.unopened ? storedText(slot) : slot.entry->m_text;
+}
+
+qint32 ResStrings::localeAt(std::size_t position) const
+{
+    const Slot &slot = m_slots[position];
+    return slot.unopened ? slot.stored.localeId : slot.entry->m_localeId;
+}
+
+quint64 ResStrings::keyAt(std::size_t position) const
+{
+    const Slot &slot = m_slots[position];
+    return slot.unopened ? key(slot.stored.localeId, slot.stored.id) : key(slot.entry->m_localeId, slot.entry->m_id);
 }
 
 // Ends an entry's life in the collection. One of our own chunk stays in place,
@@ -141,7 +203,7 @@ void ResStrings::releaseAll()
     for (const Slot &slot : m_slots) {
         if (m_ownHeapEntries == 0)
             break;
-        if (slot.entry && !slot.entry->m_pooled) {
+        if (!slot.unopened && slot.entry && !slot.entry->m_pooled) {
             delete slot.entry;
             --m_ownHeapEntries;
         }
@@ -156,6 +218,7 @@ void ResStrings::releaseAll()
     }
     m_slots.clear();
     m_chunks.clear();
+    m_buffer = QString();
     m_ownHeapEntries = 0;
 }
 
@@ -163,9 +226,12 @@ ResString *ResStrings::append(ResString *entry)
 {
     entry->m_owner = this;
     entry->m_slot = m_slots.size();
-    m_slots.push_back(Slot{m_nextSeq++, entry});
+    Slot slot{};
+    slot.seq = m_nextSeq++;
+    slot.entry = entry;
+    m_slots.push_back(slot);
     ++m_count;
-    index(entry);
+    index(entry->m_localeId, entry->m_id, std::size_t(entry->m_slot));
     m_changed = true;
     m_languagesValid = false;
     return entry;
@@ -188,11 +254,41 @@ ResString *ResStrings::Add(qint32 localeId, qint32 id, QString text)
     return append(entry);
 }
 
+void ResStrings::adoptBuffer(QString buffer)
+{
+    // Entries still stored in the buffer before get objects of their own first.
+    if (!m_buffer.isNull()) {
+        for (std::size_t i = 0; i < m_slots.size(); ++i)
+            open(i);
+    }
+    m_buffer = std::move(buffer);
+}
+
+void ResStrings::AddStored(quint16 localeId, quint16 id, qsizetype offset, qsizetype size)
+{
+    Q_ASSERT(offset >= 0 && size >= 0 && offset + size < m_buffer.size());
+    if (size > 0xFFFF || quint64(offset) > 0xFFFFFFFFu) {
+        Add(localeId, id, QString(m_buffer.constData() + offset, size));
+        return;
+    }
+    Slot slot{};
+    slot.seq = m_nextSeq++;
+    slot.unopened = 1;
+    slot.size = quint64(size);
+    slot.stored = Stored{quint32(offset), localeId, id};
+    const std::size_t position = m_slots.size();
+    m_slots.push_back(slot);
+    ++m_count;
+    index(localeId, id, position);
+    m_changed = true;
+    m_languagesValid = false;
+}
+
 qm::Status ResStrings::Remove(ResString *entry)
 {
     if (!entry || entry->m_owner != this)
         return qm::makeError(QStringLiteral("The string entry to remove does not belong to this resource file."));
-    unindex(entry);
+    unindex(entry->m_localeId, entry->m_id, std::size_t(entry->m_slot));
     m_slots[std::size_t(entry->m_slot)].entry = nullptr;
     release(entry);
     --m_count;
@@ -222,13 +318,12 @@ void ResStrings::reserve(qsizetype count)
     const std::size_t more = std::size_t(count - m_count);
     m_slots.reserve(m_slots.size() + more);
     m_index.reserve(std::size_t(count));
-    if (m_chunks.empty() || m_chunks.back().capacity - m_chunks.back().used < more)
-        addChunk(std::max(kFirstChunk, more));
 }
 
 ResString *ResStrings::Find(qint32 localeId, qint32 id) const
 {
-    return m_index.find(localeId, id);
+    const std::size_t position = m_index.find(localeId, id);
+    return position == EntryIndex::kNone ? nullptr : open(position);
 }
 
 QList<qint32> ResStrings::Languages() const
@@ -237,10 +332,10 @@ QList<qint32> ResStrings::Languages() const
         m_languages.clear();
         QSet<qint32> seen;
         qint32 last = 0;
-        for (const Slot &slot : m_slots) {
-            if (!slot.entry)
+        for (std::size_t i = 0; i < m_slots.size(); ++i) {
+            if (!m_slots[i].unopened && !m_slots[i].entry)
                 continue;
-            const qint32 locale = slot.entry->m_localeId;
+            const qint32 locale = localeAt(i);
             if ((m_languages.isEmpty() || locale != last) && !seen.contains(locale)) {
                 seen.insert(locale);
                 m_languages.append(locale);
@@ -252,33 +347,33 @@ QList<qint32> ResStrings::Languages() const
     return m_languages;
 }
 
-void ResStrings::index(ResString *entry)
+void ResStrings::index(qint32 localeId, qint32 id, std::size_t position)
 {
-    ResString *holder = m_index.insert(entry->m_localeId, entry->m_id, entry);
-    if (!holder)
+    const std::size_t holder = m_index.insert(localeId, id, position);
+    if (holder == EntryIndex::kNone)
         return;
-    ++m_extra[key(*entry)];
-    // Slots are in entry order, so the earlier entry has the lower slot.
-    if (entry->m_slot < holder->m_slot)
-        m_index.set(entry->m_localeId, entry->m_id, entry);
+    ++m_extra[key(localeId, id)];
+    // Slots are in entry order, so the earlier entry has the lower position.
+    if (position < holder)
+        m_index.set(localeId, id, position);
 }
 
-void ResStrings::unindex(ResString *entry)
+void ResStrings::unindex(qint32 localeId, qint32 id, std::size_t position)
 {
-    const quint64 k = key(*entry);
+    const quint64 k = key(localeId, id);
     auto extra = m_extra.find(k);
     if (extra == m_extra.end()) {
-        m_index.erase(entry->m_localeId, entry->m_id);
+        m_index.erase(localeId, id);
         return;
     }
     if (--extra.value() == 0)
         m_extra.erase(extra);
-    if (m_index.find(entry->m_localeId, entry->m_id) != entry)
+    if (m_index.find(localeId, id) != position)
         return;
     // Rare: hand the key to the earliest other entry that has it.
-    for (const Slot &slot : m_slots) {
-        if (slot.entry && slot.entry != entry && key(*slot.entry) == k) {
-            m_index.set(entry->m_localeId, entry->m_id, slot.entry);
+    for (std::size_t i = 0; i < m_slots.size(); ++i) {
+        if (i != position && (m_slots[i].unopened || m_slots[i].entry) && keyAt(i) == k) {
+            m_index.set(localeId, id, i);
             return;
         }
     }
@@ -286,10 +381,10 @@ void ResStrings::unindex(ResString *entry)
 
 void ResStrings::rekey(ResString *entry, qint32 localeId, qint32 id)
 {
-    unindex(entry);
+    unindex(entry->m_localeId, entry->m_id, std::size_t(entry->m_slot));
     entry->m_localeId = localeId;
     entry->m_id = id;
-    index(entry);
+    index(localeId, id, std::size_t(entry->m_slot));
     m_changed = true;
     m_languagesValid = false;
 }
@@ -297,11 +392,20 @@ void ResStrings::rekey(ResString *entry, qint32 localeId, qint32 id)
 void ResStrings::compact()
 {
     std::size_t out = 0;
-    for (const Slot &slot : m_slots) {
-        if (slot.entry) {
-            slot.entry->m_slot = out;
-            m_slots[out++] = slot;
+    for (std::size_t i = 0; i < m_slots.size(); ++i) {
+        const Slot slot = m_slots[i];
+        if (!slot.unopened && !slot.entry)
+            continue;
+        if (out != i) {
+            const quint64 k = keyAt(i);
+            const auto localeId = qint32(k >> 32);
+            const auto id = qint32(quint32(k));
+            if (m_index.find(localeId, id) == i)
+                m_index.set(localeId, id, out);
+            if (!slot.unopened)
+                slot.entry->m_slot = out;
         }
+        m_slots[out++] = slot;
     }
     m_slots.resize(out);
     ++m_layout;

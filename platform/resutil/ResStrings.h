@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QStringView>
 
 #include <iterator>
 #include <memory>
@@ -20,6 +21,11 @@ namespace resutil {
 // Enumeration visits every entry once. Removing entries (the current one or
 // any other) while enumerating is safe: every entry not removed is still
 // visited exactly once. Entries added while enumerating are visited at the end.
+//
+// The texts of a loaded file stay where the file's bytes were read to, and an
+// entry object is made only when one is asked for (by enumeration or Find);
+// Peek reads an entry without making one. Making one changes the collection's
+// storage, so even a const collection must not be read from two threads at once.
 class ResStrings {
 public:
     class Iterator {
@@ -38,6 +44,14 @@ public:
         std::size_t m_index = 0;
         quint64 m_seq = 0;
         quint64 m_layout = 0;
+    };
+
+    // An entry's keys and text, valid while the collection does not change.
+    struct Peeked {
+        qint32 localeId;
+        qint32 id;
+        QStringView text;
+        qsizetype position; // for TextAt
     };
 
     ResStrings() = default;
@@ -62,15 +76,48 @@ public:
     // Distinct locale IDs of the current entries, in order of first occurrence.
     QList<qint32> Languages() const;
 
+    // Calls visit(const Peeked &) for every entry in order, making no entry
+    // objects: for passes that only read. visit must not change the collection.
+    template <typename Visit>
+    void Peek(Visit &&visit) const
+    {
+        for (std::size_t i = 0; i < m_slots.size(); ++i)
+            if (m_slots[i].unopened || m_slots[i].entry)
+                visit(peekAt(i));
+    }
+    // The text of the entry at a position Peek gave, while nothing changed since
+    // (sharing the loaded file's buffer, not copied).
+    QString TextAt(qsizetype position) const;
+
+    // For loading: texts added with AddStored lie in buffer, which the
+    // collection keeps from now on (a QString over the file's bytes, each text
+    // followed by a null). Replaces an earlier buffer; entries of that keep theirs.
+    void adoptBuffer(QString buffer);
+    // Appends an entry whose text is size units at offset in the adopted buffer.
+    void AddStored(quint16 localeId, quint16 id, qsizetype offset, qsizetype size);
+
     bool Changed() const { return m_changed; }
     void setChanged(bool changed) { m_changed = changed; }
 
 private:
     friend class ResString;
-    struct Slot {
-        quint64 seq;
-        ResString *entry; // null once removed
+    // One entry in entry order: its object once there is one, else where its
+    // text lies in the buffer.
+    struct Stored {
+        quint32 offset; // in UTF-16 units
+        quint16 localeId;
+        quint16 id;
     };
+    struct Slot {
+        quint64 seq : 47;
+        quint64 unopened : 1; // stored holds the entry; there is no object yet
+        quint64 size : 16;    // unopened: the text's length
+        union {
+            ResString *entry; // null once removed
+            Stored stored;
+        };
+    };
+    static_assert(sizeof(Slot) == 16);
     // Entries the collection creates itself are carved out of chunks, which
     // never move: a loaded file costs a few allocations, not one per entry.
     struct Chunk {
@@ -78,18 +125,26 @@ private:
         std::size_t used;
         std::size_t capacity;
     };
-    ResString *newEntry();
-    void addChunk(std::size_t capacity);
+    ResString *open(std::size_t position) const;
+    QString storedText(const Slot &slot) const;
+    Peeked peekAt(std::size_t position) const;
+    qint32 localeAt(std::size_t position) const;
+    quint64 keyAt(std::size_t position) const;
+    ResString *newEntry() const;
+    void addChunk(std::size_t capacity) const;
     void release(ResString *entry);
     void releaseAll();
     ResString *append(ResString *entry);
-    void index(ResString *entry);
-    void unindex(ResString *entry);
+    void index(qint32 localeId, qint32 id, std::size_t position);
+    void unindex(qint32 localeId, qint32 id, std::size_t position);
     void rekey(ResString *entry, qint32 localeId, qint32 id);
     void compact();
 
-    std::vector<Slot> m_slots;
-    std::vector<Chunk> m_chunks;
+    // Changed only where an entry object is made on request, which is not a
+    // change of the collection.
+    mutable std::vector<Slot> m_slots;
+    mutable std::vector<Chunk> m_chunks;
+    QString m_buffer;
     EntryIndex m_index;
     QHash<quint64, int> m_extra; // keys held by more than one entry: how many more
     qsizetype m_count = 0;

@@ -22,32 +22,32 @@ constexpr std::size_t kOutputBuffer = std::size_t(1) << 18;
 qint64 dataSize(const StringTable &table)
 {
     qint64 size = 2 * kStringsPerBlock;
-    for (const ResString *entry : table.entries)
-        if (entry)
-            size += 2 * entry->Text().size();
+    for (QStringView text : table.texts)
+        size += 2 * text.size();
     return size;
 }
 
-QString quoted(const QString &text)
+QString quoted(QStringView text)
 {
     constexpr qsizetype kShown = 40;
-    return QLatin1Char('"') + (text.size() > kShown ? text.left(kShown) + QStringLiteral("...") : text) + QLatin1Char('"');
+    return QLatin1Char('"') + (text.size() > kShown ? text.left(kShown).toString() + QStringLiteral("...") : text.toString())
+           + QLatin1Char('"');
 }
 
-QString entryName(const ResString &entry)
+QString entryName(const ResStrings::Peeked &entry)
 {
-    return QStringLiteral("string ID %1 in locale %2").arg(entry.ID()).arg(entry.LocaleID());
+    return QStringLiteral("string ID %1 in locale %2").arg(entry.id).arg(entry.localeId);
 }
 
-qm::Status checkFits(const ResString &entry)
+qm::Status checkFits(const ResStrings::Peeked &entry)
 {
-    if (entry.ID() < 0 || entry.ID() > 0xFFFF)
+    if (entry.id < 0 || entry.id > 0xFFFF)
         return qm::makeError(QStringLiteral("%1: the string ID is outside 0..65535").arg(entryName(entry)));
-    if (entry.LocaleID() < 0 || entry.LocaleID() > 0xFFFF)
+    if (entry.localeId < 0 || entry.localeId > 0xFFFF)
         return qm::makeError(QStringLiteral("%1: the locale ID is outside 0..65535").arg(entryName(entry)));
-    if (entry.Text().size() > 0xFFFF)
+    if (entry.text.size() > 0xFFFF)
         return qm::makeError(QStringLiteral("%1: the text has %2 UTF-16 units, more than the 65535 a string can hold")
-                                 .arg(entryName(entry)).arg(entry.Text().size()));
+                                 .arg(entryName(entry)).arg(entry.text.size()));
     return {};
 }
 
@@ -57,12 +57,18 @@ qm::Result<std::vector<StringTable>> groupIntoBlocks(const ResStrings &strings)
     blocks.reserve(std::size_t(strings.Count() / kStringsPerBlock + 1));
     QHash<quint32, std::size_t> blockIndex; // filled once an entry comes out of order
     std::size_t last = std::size_t(-1);
-    for (const ResString *entry : strings) {
-        if (auto status = checkFits(*entry); !status.ok())
-            return status.error();
-        if (entry->Text().isEmpty())
-            continue; // the format has no empty string
-        const quint32 key = blockKey(quint16(entry->LocaleID()), quint16((entry->ID() >> 4) + 1));
+    qm::Status failed;
+    // Entries are read in place: a loaded file's texts are never made into objects.
+    strings.Peek([&](const ResStrings::Peeked &entry) {
+        if (!failed.ok())
+            return;
+        if (auto status = checkFits(entry); !status.ok()) {
+            failed = status;
+            return;
+        }
+        if (entry.text.isEmpty())
+            return; // the format has no empty string
+        const quint32 key = blockKey(quint16(entry.localeId), quint16((entry.id >> 4) + 1));
         // Entries mostly come in order: the same block as the one before, or a
         // new one above all before it. Only others need the map of blocks.
         if (last == std::size_t(-1) || blocks[last].key != key) {
@@ -81,13 +87,15 @@ qm::Result<std::vector<StringTable>> groupIntoBlocks(const ResStrings &strings)
                 last = found.value();
             }
         }
-        const ResString *&slot = blocks[last].entries[std::size_t(entry->ID() & 0xF)];
-        if (slot && slot->Text() != entry->Text())
-            return qm::makeError(QStringLiteral("%1 has two different texts, %2 and %3")
-                                     .arg(entryName(*entry), quoted(slot->Text()), quoted(entry->Text())));
-        if (!slot)
-            slot = entry;
-    }
+        QStringView &slot = blocks[last].texts[std::size_t(entry.id & 0xF)];
+        if (!slot.isEmpty() && slot != entry.text)
+            failed = qm::makeError(QStringLiteral("%1 has two different texts, %2 and %3")
+                                       .arg(entryName(entry), quoted(slot), quoted(entry.text)));
+        else if (slot.isEmpty())
+            slot = entry.text;
+    });
+    if (!failed.ok())
+        return failed.error();
     const auto byKey = [](const StringTable &a, const StringTable &b) { return a.key < b.key; };
     if (!std::is_sorted(blocks.begin(), blocks.end(), byKey))
         std::sort(blocks.begin(), blocks.end(), byKey);
@@ -122,7 +130,7 @@ public:
             m_used += std::size_t(size);
         }
     }
-    void utf16(const QString &text)
+    void utf16(QStringView text)
     {
         if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
             raw(reinterpret_cast<const char *>(text.constData()), 2 * text.size());
@@ -184,10 +192,10 @@ void writeBlock(Output &out, const StringTable &block, const ResHeaderFields &fi
     out.u16(quint16(block.key >> 16));
     out.u32(fields.version);
     out.u32(fields.characteristics);
-    for (const ResString *entry : block.entries) {
-        out.u16(entry ? quint16(entry->Text().size()) : 0);
-        if (entry)
-            out.utf16(entry->Text());
+    for (QStringView text : block.texts) {
+        out.u16(quint16(text.size()));
+        if (!text.isEmpty())
+            out.utf16(text);
     }
     out.alignFrom(start);
 }

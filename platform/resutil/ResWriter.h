@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QStringView>
 
 #include <array>
 #include <functional>
@@ -13,7 +14,6 @@
 
 namespace resutil {
 
-class ResString;
 class ResStrings;
 
 // What a .res file is written from.
@@ -25,10 +25,10 @@ struct ResContent {
     const ResStrings *strings = nullptr;
 };
 
-// One string table to write: sixteen strings, null where absent.
+// One string table to write: sixteen texts, empty where absent.
 struct StringTable {
     quint32 key; // blockKey()
-    std::array<const ResString *, 16> entries{};
+    std::array<QStringView, 16> texts{};
     qint64 dataSize = 0;
 };
 

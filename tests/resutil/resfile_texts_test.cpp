@@ -83,6 +83,86 @@ private slots:
         QCOMPARE(last, QStringLiteral("<one") + QString(200, QChar(u'+')));
     }
 
+    void entriesReadInPlaceFollowEveryEdit()
+    {
+        // The entries of a loaded file, most of them never made into objects,
+        // through reads in place, key changes, removals that compact the
+        // collection, and saving.
+        struct Expected {
+            qint32 locale;
+            qint32 id;
+            QString text;
+        };
+        std::vector<Expected> expected;
+        ResBuilder builder;
+        for (qint32 locale : {1031, 1041}) {
+            for (int name = 1; name <= 8; ++name) {
+                QList<QString> texts;
+                for (int id = (name - 1) * 16; id < name * 16; ++id) {
+                    texts.append(QStringLiteral("%1-%2-").arg(locale).arg(id) + textFor(id, locale));
+                    expected.push_back({locale, id, texts.last()});
+                }
+                builder.entry(6, name, ResBuilder::block(texts), locale);
+            }
+        }
+        writeFile(m_path, builder.bytes());
+        const auto readInPlace = [](const resutil::ResStrings &strings) {
+            std::vector<Expected> seen;
+            strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+                QCOMPARE(strings.TextAt(entry.position), entry.text);
+                seen.push_back({entry.localeId, entry.id, entry.text.toString()});
+            });
+            return seen;
+        };
+        const auto same = [](const std::vector<Expected> &a, const std::vector<Expected> &b) {
+            return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](const Expected &x, const Expected &y) {
+                       return x.locale == y.locale && x.id == y.id && x.text == y.text;
+                   });
+        };
+
+        ResFile file;
+        file.setFileName(m_path);
+        QVERIFY(file.Load().ok());
+        resutil::ResStrings &strings = file.Strings();
+        QVERIFY(same(readInPlace(strings), expected));
+        QCOMPARE(strings.Find(1041, 100)->Text(), expected[128 + 100].text);
+        const QString before = strings.TextAt(5);
+        file.setFileName(m_path + QStringLiteral(".unchanged"));
+        QVERIFY(file.Save(0).ok());
+        QCOMPARE(readFile(file.FileName()), readFile(m_path));
+
+        strings.Find(1031, 5)->setText(QStringLiteral("changed"));
+        expected[5].text = QStringLiteral("changed");
+        strings.Find(1041, 7)->setID(300);
+        expected[128 + 7].id = 300;
+        QCOMPARE(before, QStringLiteral("1031-5-") + textFor(5, 1031)); // taken before the edit, kept
+        // Three of four go, so the collection compacts; removal opens entries
+        // in the middle of ones still read in place.
+        for (resutil::ResString *entry : strings) {
+            if (entry->ID() % 4 != 0 && entry->ID() != 300)
+                QVERIFY(strings.Remove(entry).ok());
+        }
+        std::erase_if(expected, [](const Expected &e) { return e.id % 4 != 0 && e.id != 300; });
+        QCOMPARE(strings.Count(), qsizetype(expected.size()));
+        QVERIFY(same(readInPlace(strings), expected));
+        for (const Expected &e : expected) {
+            const ResString *found = strings.Find(e.locale, e.id);
+            QVERIFY2(found, qPrintable(QStringLiteral("%1/%2").arg(e.locale).arg(e.id)));
+            QCOMPARE(found->Text(), e.text);
+        }
+        QVERIFY(!strings.Find(1041, 7));
+        QVERIFY(!strings.Find(1031, 5));
+
+        QVERIFY(file.Save(0).ok());
+        ResFile again;
+        again.setFileName(file.FileName());
+        QVERIFY(again.Load().ok());
+        std::sort(expected.begin(), expected.end(), [](const Expected &a, const Expected &b) {
+            return std::pair(a.locale, a.id) < std::pair(b.locale, b.id);
+        });
+        QVERIFY(same(readInPlace(again.Strings()), expected));
+    }
+
     void stringsAtAnyAlignmentLoadAndSaveAgain_data()
     {
         QTest::addColumn<int>("extra");
