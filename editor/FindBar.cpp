@@ -1,5 +1,6 @@
 #include "editor/FindBar.h"
 
+#include "editor/FlowLayout.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QCheckBox>
@@ -30,37 +31,49 @@ constexpr int kFindPlaceholder = 660;   // "ID or text"
 } // namespace
 
 FindBar::FindBar(QWidget *parent)
-    : QWidget(parent), m_layout(new QHBoxLayout(this)), m_textLabel(new QLabel(this)), m_text(new QLineEdit(this)),
-      m_scopeLabel(new QLabel(this)), m_scope(new QComboBox(this)), m_status(new QLabel(this)),
-      m_close(new QToolButton(this)), m_typing(new QTimer(this))
+    : QWidget(parent), m_flow(new FlowLayout), m_rowsGroup(new QHBoxLayout), m_textLabel(new QLabel(this)),
+      m_text(new QLineEdit(this)), m_scopeLabel(new QLabel(this)), m_scope(new QComboBox(this)),
+      m_status(new QLabel(this)), m_close(new QToolButton(this)), m_typing(new QTimer(this))
 {
     setObjectName(QStringLiteral("FindBar"));
-    m_layout->setContentsMargins(4, 2, 4, 2);
+    // The controls wrap into further rows when the editor is narrow, so none is squeezed over another.
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->addLayout(m_flow, 1);
+    m_flow->setContentsMargins(0, 0, 0, 0);
+    const auto group = [this](std::initializer_list<QWidget *> controls) {
+        auto *row = new QHBoxLayout;
+        for (QWidget *control : controls)
+            row->addWidget(control);
+        m_flow->addItem(row);
+        return row;
+    };
     m_text->setObjectName(QStringLiteral("txtFind"));
     m_text->setClearButtonEnabled(true);
-    m_text->setMinimumWidth(160);
+    m_text->setMinimumWidth(220);
     m_textLabel->setBuddy(m_text);
-    m_layout->addWidget(m_textLabel);
-    m_layout->addWidget(m_text, 1);
-    m_matchCase = addToggle("chkMatchCase");
-    m_wholeWord = addToggle("chkWholeWord");
-    m_regularExpression = addToggle("chkRegularExpression");
+    group({m_textLabel, m_text});
+    m_matchCase = newToggle(QStringLiteral("chkMatchCase"));
+    m_wholeWord = newToggle(QStringLiteral("chkWholeWord"));
+    m_regularExpression = newToggle(QStringLiteral("chkRegularExpression"));
+    group({m_matchCase, m_wholeWord, m_regularExpression});
     m_scope->setObjectName(QStringLiteral("cboFindScope"));
     m_scope->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_scopeLabel->setBuddy(m_scope);
-    m_layout->addWidget(m_scopeLabel);
-    m_layout->addWidget(m_scope);
-    m_filterRows = addToggle("chkFilterRows");
+    group({m_scopeLabel, m_scope});
+    m_filterRows = newToggle(QStringLiteral("chkFilterRows"));
     m_filterRows->setChecked(true);
-    m_missing = addToggle("chkMissingTranslations");
-    m_togglesEnd = m_layout->count();
+    m_missing = newToggle(QStringLiteral("chkMissingTranslations"));
+    m_flow->addItem(m_rowsGroup);
+    m_rowsGroup->addWidget(m_filterRows);
+    m_rowsGroup->addWidget(m_missing);
     m_status->setObjectName(QStringLiteral("lblFindStatus"));
     m_status->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-    m_layout->addWidget(m_status);
+    m_flow->addWidget(m_status);
     m_close->setObjectName(QStringLiteral("cmdCloseFind"));
     m_close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     m_close->setAutoRaise(true);
-    m_layout->addWidget(m_close);
+    layout->addWidget(m_close, 0, Qt::AlignTop);
 
     m_typing->setSingleShot(true);
     m_typing->setInterval(kTypingPauseMs);
@@ -76,27 +89,22 @@ FindBar::FindBar(QWidget *parent)
     updateTexts();
 }
 
-QCheckBox *FindBar::addToggle(const char *objectName)
+QCheckBox *FindBar::newToggle(const QString &objectName)
 {
     auto *box = new QCheckBox(this);
-    box->setObjectName(QString::fromLatin1(objectName));
-    connect(box, &QCheckBox::toggled, this, [this] {
-        settle();
-        emit criteriaChanged();
-    });
-    m_layout->addWidget(box);
-    return box;
-}
-
-QCheckBox *FindBar::addFilterToggle(const QString &objectName, const QString &text)
-{
-    auto *box = new QCheckBox(text, this);
     box->setObjectName(objectName);
     connect(box, &QCheckBox::toggled, this, [this] {
         settle();
         emit criteriaChanged();
     });
-    m_layout->insertWidget(m_togglesEnd++, box);
+    return box;
+}
+
+QCheckBox *FindBar::addFilterToggle(const QString &objectName, const QString &text)
+{
+    QCheckBox *box = newToggle(objectName);
+    box->setText(text);
+    m_rowsGroup->addWidget(box);
     return box;
 }
 
@@ -172,4 +180,18 @@ void FindBar::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+int FindBar::rowCount() const { return m_flow->rowCount(); }
+
+int FindBar::arrangeForWidth(int width) { return heightForWidth(width); }
+
+bool FindBar::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    // The layout has just placed the controls; a text that grew may need another row.
+    if ((event->type() == QEvent::LayoutRequest || event->type() == QEvent::Resize) && isVisible() &&
+        heightForWidth(width()) != height())
+        emit rowsRearranged();
+    return handled;
 }

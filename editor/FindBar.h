@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class FlowLayout;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
@@ -54,18 +55,27 @@ public:
     // Applies a pending change of the text now, instead of after the typing pause.
     void settle();
 
+    // How many rows the controls take: more than one where the editor is narrow.
+    int rowCount() const;
+    // Arranges the bar for a width and gives the height it then needs.
+    int arrangeForWidth(int width);
+
 signals:
     void criteriaChanged();
     void findNextRequested(bool backwards);
     void closeRequested();
+    // The controls need another height than the bar has: more rows or fewer.
+    void rowsRearranged();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
-    QCheckBox *addToggle(const char *objectName);
+    QCheckBox *newToggle(const QString &objectName);
 
-    QHBoxLayout *m_layout;
+    FlowLayout *m_flow;
+    QHBoxLayout *m_rowsGroup;  // the toggles for kinds of rows
     QLabel *m_textLabel;
     QLineEdit *m_text;
     QCheckBox *m_matchCase;
@@ -78,5 +88,4 @@ private:
     QLabel *m_status;
     QToolButton *m_close;
     QTimer *m_typing;
-    int m_togglesEnd;  // layout position after the last row toggle
 };

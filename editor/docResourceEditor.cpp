@@ -98,7 +98,7 @@ void docResourceEditor::LayoutControls()
     m_pbaProgress->setGeometry(0, top, width(), listHeight);
     top += listHeight;
     if (m_findBarOpen) {
-        const int barHeight = m_findBar->sizeHint().height();
+        const int barHeight = m_findBar->arrangeForWidth(width());
         m_findBar->setGeometry(0, top, width(), barHeight);
         top += barHeight;
     }

@@ -201,6 +201,8 @@ private:
     void CommitPendingEdit();
     void AddCommandMenu();
     void RemoveCommandMenu();
+    // Shows the host's window that holds the editor, when the user closed it.
+    void ShowOwnWindow();
     void UpdateCommandMenuTexts();
     void CreateGridKeys();
     void CreateFindBar();

@@ -152,7 +152,6 @@ void docResourceEditor::CreateControls()
     m_mnuFind = new QAction(QStringLiteral("&Find..."), this);
     m_mnuFind->setObjectName(QStringLiteral("mnuFind"));
     m_mnuFind->setShortcut(QKeySequence::Find);
-    m_mnuFind->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(m_mnuFind);
     CreateFindBar();
     nameTextlessControls(*this);

@@ -58,6 +58,7 @@ void docResourceEditor::CreateFindBar()
     connect(m_findBar, &FindBar::criteriaChanged, this, &docResourceEditor::ApplyRowFilter);
     connect(m_findBar, &FindBar::findNextRequested, this, [this](bool backwards) { FindNext(backwards); });
     connect(m_findBar, &FindBar::closeRequested, this, &docResourceEditor::CloseFindBar);
+    connect(m_findBar, &FindBar::rowsRearranged, this, &docResourceEditor::LayoutControls);
     m_chkProblems = m_findBar->addFilterToggle(QStringLiteral("chkProblems"), lgv_string(kProblemsOnly));
     connect(m_findBar->missingTranslations(), &QCheckBox::toggled, this, [this](bool on) {
         if (m_mnuMissingOnly->isChecked() != on)
@@ -108,6 +109,9 @@ void docResourceEditor::CreateFindActions()
     };
     m_mnuFindNext = command("mnuFindNext", QKeySequence(Qt::Key_F3));
     m_mnuFindPrevious = command("mnuFindPrevious", QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    // Finding is asked for from anywhere in the window: the explorer, the menu, the grid.
+    for (QAction *find : {m_mnuFind, m_mnuFindNext, m_mnuFindPrevious})
+        find->setShortcutContext(Qt::WindowShortcut);
     connect(m_mnuFindNext, &QAction::triggered, this, [this] { FindNext(false); });
     connect(m_mnuFindPrevious, &QAction::triggered, this, [this] { FindNext(true); });
 
@@ -149,6 +153,7 @@ void docResourceEditor::UpdateFindTexts()
 void docResourceEditor::ShowFindBar()
 {
     qm::trap("ShowFindBar", [&] {
+        ShowOwnWindow();
         const bool wasOpen = std::exchange(m_findBarOpen, true);
         m_findBar->open();
         LayoutControls();

@@ -9,10 +9,13 @@
 #include "platform/vbide/CommandBarPopup.h"
 #include "platform/vbide/CommandBars.h"
 #include "platform/vbide/VBE.h"
+#include "platform/vbide/Window.h"
+#include "platform/vbide/Windows.h"
 #include "support/ErrorTrap.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QAction>
+#include <QDockWidget>
 #include <QMenu>
 #include <QToolBar>
 
@@ -77,6 +80,18 @@ void docResourceEditor::AddCommandMenu()
         }
         UpdateCommandMenuTexts();
     });
+}
+
+void docResourceEditor::ShowOwnWindow()
+{
+    if (!m_vbe || isVisible())
+        return;
+    for (vbide::Window *window : *m_vbe->Windows()) {
+        if (window->dockWidget() && window->dockWidget()->isAncestorOf(this)) {
+            window->setVisible(true);
+            return;
+        }
+    }
 }
 
 void docResourceEditor::RemoveCommandMenu()

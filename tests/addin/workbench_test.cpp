@@ -1,5 +1,6 @@
 #include "addin/Connect.h"
 #include "editor/clsProject.h"
+#include "editor/FindBar.h"
 #include "editor/docResourceEditor.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/AddIn.h"
@@ -21,6 +22,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QLineEdit>
+#include <QTreeView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -283,6 +286,78 @@ private slots:
         QVERIFY(!editorDock()->isFloating());
         QCOMPARE(m_host->dockWidgetArea(explorerDock()), Qt::LeftDockWidgetArea);
         QTRY_VERIFY(!workspace->isVisible());
+    }
+
+    void ctrlFFindsFromAnywhereInTheWindowAndBringsAClosedEditorBack()
+    {
+        openAlpha();
+        FindBar *bar = editor().findBar();
+        auto *explorer = explorerDock()->findChild<QTreeView *>();
+        QVERIFY(explorer);
+        explorer->setFocus();
+        QTRY_VERIFY(explorer->hasFocus());
+        QTest::keyClick(explorer, Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(bar->findText()->hasFocus());
+        QTest::keyClicks(bar->findText(), QStringLiteral("Two"));
+        bar->settle();
+        QCOMPARE(grid().shownItemCount(), 1);
+
+        // F3 from the explorer walks the matches too, once the rows are all shown.
+        bar->filterRows()->setChecked(false);
+        explorer->setFocus();
+        QTest::keyClick(explorer, Qt::Key_F3);
+        QTRY_COMPARE(grid().currentRow(), grid().findItemData(2));
+
+        QTest::keyClick(bar->findText(), Qt::Key_Escape);
+        editorDock()->close();
+        explorer->setFocus();
+        QTest::keyClick(explorer, Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(editorDock()->isVisible());
+        QTRY_VERIFY(bar->findText()->hasFocus());
+    }
+
+    void theFindBarWrapsIntoRowsWhenTheEditorIsNarrow()
+    {
+        openAlpha();
+        editor().ShowFindBar();
+        FindBar *bar = editor().findBar();
+        // Every control whole inside the bar, none over another.
+        const auto overlapping = [bar] {
+            QList<QRect> taken;
+            for (QWidget *control : bar->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                if (!control->isVisible())
+                    continue;
+                const QRect at = control->geometry();
+                if (!bar->rect().contains(at))
+                    return true;
+                for (const QRect &other : taken)
+                    if (at.intersects(other))
+                        return true;
+                taken.append(at);
+            }
+            return false;
+        };
+        QTRY_COMPARE(bar->rowCount(), 1);
+        QVERIFY(!overlapping());
+        const int oneRowHeight = bar->height();
+
+        editorDock()->setFloating(true);
+        editorDock()->resize(620, 500);
+        QTRY_VERIFY(bar->rowCount() > 1);
+        QTRY_VERIFY(bar->width() <= 620);
+        QVERIFY(!overlapping());
+        QVERIFY(bar->height() > oneRowHeight);
+        QVERIFY(grid().geometry().top() > bar->geometry().bottom());
+
+        editorDock()->resize(420, 500);
+        QTRY_VERIFY(bar->rowCount() > 2);
+        QTRY_VERIFY(bar->width() <= 420);
+        QVERIFY(!overlapping());
+        QVERIFY(grid().geometry().top() > bar->geometry().bottom());
+
+        editorDock()->resize(1500, 500);
+        QTRY_COMPARE(bar->rowCount(), 1);
+        QCOMPARE(bar->height(), oneRowHeight);
     }
 
     void theLayoutIsRememberedAcrossAStart()
