@@ -225,8 +225,7 @@ void docResourceEditor::mnuChangeFont_Click()
         if (SelectFont(language.LanguageName, fontName, sample) != 1)
             return;
         language.FontName = fontName;
-        for (int row = 0; row < m_sftTree->itemCount(); ++row)
-            m_sftTree->setCellFont(row, language.Column, fontName);
+        m_sftTree->setColumnFont(language.Column, fontName);
         modUtil::StoreLanguageFont(language.LocaleID, fontName);
     });
 }

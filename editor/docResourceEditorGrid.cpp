@@ -99,6 +99,7 @@ void docResourceEditor::SetColumns()
             m_sftTree->setColumnMinWidthTwips(language.Column, kLanguageColumnMinWidth);
             m_sftTree->setColumnWidthTwips(language.Column, width);
             m_sftTree->setColumnEditable(language.Column, true);
+            m_sftTree->setColumnFont(language.Column, language.FontName);
         }
         // The order and widths the user left this project's columns in.
         QList<int> order;
@@ -154,10 +155,9 @@ void docResourceEditor::StoreColumnLayout()
 void docResourceEditor::AddLineInitFonts(qint32 ID, int &Row)
 {
     qm::trap("AddLineInitFonts", [&] {
+        // The row's cells take their language's font from their column.
         Row = m_sftTree->addItem(QString::number(ID));
         m_sftTree->setItemData(Row, ID);
-        for (int i = 0; i <= mLastLanguage; ++i)
-            m_sftTree->setCellFont(Row, mLanguages[i].Column, mLanguages[i].FontName);
     });
 }
 
@@ -173,15 +173,32 @@ void docResourceEditor::ShowResourceStrings(clsProject *project)
             m_sftTree->addItem(lgv_string(kUnreadableResourceFile));
             return;
         }
-        for (const resutil::ResString *entry : project->ResourceFile()->Strings()) {
-            int row = m_sftTree->itemCount() > 0 ? m_sftTree->findItemData(entry->ID()) : -1;
+        const resutil::ResStrings &strings = project->ResourceFile()->Strings();
+        // A row per string ID, and there are at most 65,536 of them.
+        m_sftTree->reserveItems(static_cast<int>(std::min<qsizetype>(strings.Count(), 65536)));
+        // A file lists a language's strings in order of their IDs, or an ID's
+        // languages one after another: the row is mostly the last one or the next.
+        const auto rowOf = [this](qint32 id, int last) {
+            for (int row : {last, last + 1})
+                if (row >= 0 && row < m_sftTree->itemCount() && m_sftTree->itemData(row) == id)
+                    return row;
+            return m_sftTree->itemCount() > 0 ? m_sftTree->findItemData(id) : -1;
+        };
+        int row = -1;
+        qint32 locale = -1;
+        int column = -1;
+        for (const resutil::ResString *entry : strings) {
+            row = rowOf(entry->ID(), row);
             if (row < 0)
                 AddLineInitFonts(entry->ID(), row);
-            int column = -1;
-            for (int i = 0; i <= mLastLanguage; ++i) {
-                if (mLanguages[i].LocaleID == entry->LocaleID()) {
-                    column = mLanguages[i].Column;
-                    break;
+            if (entry->LocaleID() != locale) {
+                locale = entry->LocaleID();
+                column = -1;
+                for (int i = 0; i <= mLastLanguage; ++i) {
+                    if (mLanguages[i].LocaleID == locale) {
+                        column = mLanguages[i].Column;
+                        break;
+                    }
                 }
             }
             if (column < 0) {

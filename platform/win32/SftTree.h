@@ -71,6 +71,8 @@ public:
     // Rows and cells.
     void clear();  // all rows; columns stay
     int addItem(const QString &column0Text) { return m_model->addRow(column0Text); }
+    // Makes room for this many rows at once, before a fill that adds them one by one.
+    void reserveItems(int rows) { m_model->reserveRows(rows); }
     bool removeItem(int row);
     int itemCount() const { return m_model->rowCount(); }
     void setItemData(int row, qint32 value) { m_model->setItemData(row, value); }
@@ -80,6 +82,7 @@ public:
     QString cellText(int row, int column) const { return m_model->cellText(row, column); }
     void setCellFont(int row, int column, const QString &fontName) { m_model->setCellFont(row, column, fontName); }
     QString cellFont(int row, int column) const { return m_model->cellFont(row, column); }
+    void setColumnFont(int column, const QString &fontName) { m_model->setColumnFont(column, fontName); }
     void sortById();
 
     // Which rows are shown and in which order: the rule runs again whenever

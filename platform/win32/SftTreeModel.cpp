@@ -22,7 +22,7 @@ QVariant SftTreeModel::data(const QModelIndex &index, int role) const
     case Qt::AccessibleTextRole:
         return m_texts[cell];
     case Qt::FontRole: {
-        const quint16 id = m_fonts[cell];
+        const quint16 id = fontIdAt(cell, index.column());
         if (id == 0)
             return {};
         if (m_fontCache.size() <= id)
@@ -110,6 +110,7 @@ void SftTreeModel::setColumns(int count)
     m_columns = count;
     m_captions.resize(count);
     m_columnTips.resize(count);
+    m_columnFonts.resize(static_cast<std::size_t>(count), 0);
     if (!m_bulk)
         endResetModel();
 }
@@ -187,6 +188,15 @@ int SftTreeModel::addRow(const QString &column0Text)
     if (!m_bulk)
         endInsertRows();
     return row;
+}
+
+void SftTreeModel::reserveRows(int rows)
+{
+    const auto cells = static_cast<std::size_t>(rows) * static_cast<std::size_t>(m_columns);
+    m_texts.reserve(cells);
+    m_fonts.reserve(cells);
+    m_itemData.reserve(static_cast<std::size_t>(rows));
+    m_hasItemData.reserve(static_cast<std::size_t>(rows));
 }
 
 bool SftTreeModel::removeRow(int row)
@@ -274,7 +284,19 @@ void SftTreeModel::setCellFont(int row, int column, const QString &fontName)
 
 QString SftTreeModel::cellFont(int row, int column) const
 {
-    return validCell(row, column) ? m_fontNames[m_fonts[cellIndex(row, column)]] : QString();
+    return validCell(row, column) ? m_fontNames[fontIdAt(cellIndex(row, column), column)] : QString();
+}
+
+void SftTreeModel::setColumnFont(int column, const QString &fontName)
+{
+    if (column < 0 || column >= m_columns)
+        return;
+    const quint16 id = fontId(fontName);
+    if (m_columnFonts[static_cast<std::size_t>(column)] == id)
+        return;
+    m_columnFonts[static_cast<std::size_t>(column)] = id;
+    if (!m_bulk && m_rows > 0)
+        emit dataChanged(index(0, column), index(m_rows - 1, column), {Qt::FontRole});
 }
 
 void SftTreeModel::sortById()

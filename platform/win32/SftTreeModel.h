@@ -12,7 +12,8 @@
 
 namespace win32 {
 
-// The data behind the SftTree grid: flat vectors of cell texts and cell fonts,
+// The data behind the SftTree grid: flat vectors of cell texts and cell fonts
+// (with a font per column for cells without one of their own),
 // one 32-bit item datum per row, and a hash from item data to row so that a
 // row is found without a scan.
 //
@@ -47,6 +48,7 @@ public:
     // Rows.
     void clearRows();
     int addRow(const QString &column0Text);  // returns the new row
+    void reserveRows(int rows);
     bool removeRow(int row);
     void setItemData(int row, qint32 value);
     qint32 itemData(int row) const;  // 0 for a row without item data
@@ -60,6 +62,8 @@ public:
     const QString &cellTextRef(int row, int column) const;
     void setCellFont(int row, int column, const QString &fontName);
     QString cellFont(int row, int column) const;  // empty: the grid's own font
+    // The font of the column's cells that have none of their own.
+    void setColumnFont(int column, const QString &fontName);
 
     // Orders the rows by their ID: rows with item data numerically by it,
     // other rows by their column 0 text, before them.
@@ -89,6 +93,11 @@ private:
     bool validCell(int row, int column) const;
     std::size_t cellIndex(int row, int column) const;
     quint16 fontId(const QString &fontName);
+    quint16 fontIdAt(std::size_t cell, int column) const
+    {
+        const quint16 own = m_fonts[cell];
+        return own ? own : m_columnFonts[static_cast<std::size_t>(column)];
+    }
     void rebuildIndex() const;
     void cellChanged(int row, int column, int role);
 
@@ -99,6 +108,7 @@ private:
     CellRoles m_cellRoles;
     std::vector<QString> m_texts;     // row-major, m_rows * m_columns
     std::vector<quint16> m_fonts;     // same layout; index into m_fontNames
+    std::vector<quint16> m_columnFonts;  // per column; for cells whose m_fonts entry is 0
     std::vector<qint32> m_itemData;
     std::vector<bool> m_hasItemData;
     QStringList m_fontNames{QString()};  // id 0: no font of its own

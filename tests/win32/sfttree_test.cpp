@@ -164,6 +164,45 @@ private slots:
         QCOMPARE(fontAt(2).value<QFont>().families().value(0), QStringLiteral("Traditional Arabic"));
     }
 
+    // A column's font reaches every cell without one of its own, old rows and
+    // new ones; a change of it is one notice for the whole column.
+    void aColumnFontServesCellsWithoutTheirOwn()
+    {
+        SftTreeModel model;
+        model.setColumns(3);
+        const int first = model.addRow(QStringLiteral("1"));
+        model.setColumnFont(1, QStringLiteral("MS GOTHIC"));
+        const int second = model.addRow(QStringLiteral("2"));
+        model.setCellFont(second, 2, QStringLiteral("David"));
+        const auto fontAt = [&](int row, int column) {
+            return model.data(model.index(row, column), Qt::FontRole).value<QFont>().families().value(0);
+        };
+        QCOMPARE(model.cellFont(first, 1), QStringLiteral("MS GOTHIC"));
+        QCOMPARE(model.cellFont(second, 1), QStringLiteral("MS GOTHIC"));
+        QCOMPARE(fontAt(second, 1), QStringLiteral("MS GOTHIC"));
+        QCOMPARE(model.cellFont(first, 2), QString());
+        QVERIFY(!model.data(model.index(first, 2), Qt::FontRole).isValid());
+
+        model.setColumnFont(2, QStringLiteral("Tahoma"));
+        QCOMPARE(model.cellFont(first, 2), QStringLiteral("Tahoma"));
+        QCOMPARE(model.cellFont(second, 2), QStringLiteral("David"));  // its own font wins
+
+        QSignalSpy changes(&model, &QAbstractItemModel::dataChanged);
+        model.setColumnFont(1, QStringLiteral("Arial"));
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes[0][0].toModelIndex(), model.index(0, 1));
+        QCOMPARE(changes[0][1].toModelIndex(), model.index(1, 1));
+        QCOMPARE(fontAt(first, 1), QStringLiteral("Arial"));
+        model.setColumnFont(1, QStringLiteral("Arial"));
+        QCOMPARE(changes.size(), 1);  // no change, no notice
+        model.setColumnFont(7, QStringLiteral("Arial"));  // out of range: ignored
+
+        // Columns that stay keep their font when the count changes.
+        model.setColumns(4);
+        QCOMPARE(model.cellFont(first, 1), QStringLiteral("Arial"));
+        QCOMPARE(model.cellFont(first, 3), QString());
+    }
+
     void rightToLeftTextsAlignRight()
     {
         SftTreeModel model;
