@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QLineEdit>
 #include <QDir>
 #include <QFile>
@@ -207,6 +208,30 @@ void SortByLanguage(benchmark::State &state)
     shown.editor->SortRows(-1, false);
 }
 BENCHMARK(SortByLanguage)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Usable at once: jumping to the last row and drawing it, then storing an
+// edit of its German cell, as pressing Ctrl+End and typing does.
+void ScrollToTheEndAndEdit(benchmark::State &state)
+{
+    ShownBigProject &shown = shownBig();
+    win32::SftTree &grid = *shown.editor->SftTree();
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        grid.verticalScrollBar()->setValue(0);
+        grid.viewport()->repaint();
+        QString text = QStringLiteral("Edited %1").arg(++round);
+        state.ResumeTiming();
+
+        grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+        grid.viewport()->repaint();
+        const int last = grid.itemAtPosition(grid.shownItemCount() - 1);
+        grid.setCurrentCell(last, 2);
+        shown.editor->SftTree_AfterEdit(text, last, 2);
+        grid.viewport()->repaint();
+    }
+}
+BENCHMARK(ScrollToTheEndAndEdit)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
 
