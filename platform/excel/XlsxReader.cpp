@@ -363,6 +363,12 @@ qm::Status listSheets(Workbook &book, ZipReader &zip, const PackageInfo &info, c
             return fail(QStringLiteral("the sheet \"%1\" is missing (no part %2)").arg(entry.name, rel->part));
         if (book.Worksheets().find(entry.name))
             return fail(QStringLiteral("two sheets are named \"%1\"").arg(entry.name));
+        // Two sheets on one part would be written as one: a change of either would change both.
+        for (int other = 1; other <= book.Worksheets().Count(); ++other) {
+            const Worksheet *sheet = book.Worksheets().at(other);
+            if (sheet->sourcePart == part)
+                return fail(QStringLiteral("the sheets \"%1\" and \"%2\" are both the part %3").arg(sheet->sourceName, entry.name, part));
+        }
         Worksheet &sheet = book.Worksheets().append(entry.name);
         sheet.sourcePart = part;
         sheet.sourceRelId = entry.relId;

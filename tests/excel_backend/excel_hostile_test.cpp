@@ -130,6 +130,13 @@ private slots:
             << rels("../../../../etc/passwd", false) << "missing";
         QTest::newRow("sheet at an absolute path") << "xl/_rels/workbook.xml.rels"
             << rels("/etc/passwd", false) << "missing";
+        // Written back, a change of one would be a change of both.
+        QTest::newRow("two sheets on one part") << "xl/workbook.xml"
+            << QByteArray("<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                          "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
+                          "<sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"T\" sheetId=\"2\" r:id=\"rId1\"/>"
+                          "</sheets></workbook>")
+            << "are both the part";
         QTest::newRow("no workbook") << "_rels/.rels"
             << QByteArray("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"/>") << "no workbook";
     }
