@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/resutil/LargeAllocation.h"
+
 #include <QtGlobal>
 
 #include <array>
@@ -65,13 +67,9 @@ public:
         }
     }
 
-    void reserve(std::size_t entries)
-    {
-        const std::size_t groups = entries / 16 + 1;
-        m_groups.reserve(groups);
-        if (groups * 2 > m_cells.size())
-            grow(groups);
-    }
+    // Room for the groups of that many entries; the table itself grows as
+    // they come (a reservation may be far above what comes).
+    void reserve(std::size_t entries) { m_groups.reserve(entries / 16 + 1); }
 
     void clear()
     {
@@ -190,7 +188,7 @@ private:
     }
 
     std::vector<Cell> m_cells;
-    std::vector<Group> m_groups;
+    std::vector<Group, LargeAllocator<Group>> m_groups;
     std::vector<quint32> m_freeGroups;
     std::size_t m_mask = 0;
     std::size_t m_cellsUsed = 0;

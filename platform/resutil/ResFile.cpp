@@ -12,6 +12,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace resutil {
 
@@ -69,45 +70,66 @@ qm::Status ResFile::Load()
     if (m_fileName.isEmpty())
         return qm::makeError(QStringLiteral("No resource file name is set."));
     m_unreadable = absolute(m_fileName);
-    QFile file(m_fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return fileError(m_fileName, QStringLiteral("cannot be read: %1").arg(file.errorString()));
-    FileBuffer buffer;
-    if (auto status = buffer.read(file); !status.ok())
-        return fileError(m_fileName, QStringLiteral("cannot be read: %1").arg(status.errorString()));
-    file.close();
 
-    auto layout = readLayout(buffer.bytes());
-    if (!layout.ok())
-        return fileError(m_fileName, layout.errorString());
-    ParsedRes &content = layout.value();
-    // At most sixteen strings a table, each with at least one unit beyond its length.
-    qint64 atMost = 0;
-    for (const StringBlock &block : content.blocks)
-        atMost += std::min<qint64>(16, std::max<qint64>(0, qint64(block.dataSize) - 32) / 2);
-    m_strings.reserve(qsizetype(atMost));
-    // The texts stay where they were read to: the collection keeps where each
-    // lies. One that cannot be used in place (not aligned) is copied.
-    m_strings.adoptBuffer(buffer.shared());
-    auto read = readStrings(buffer.bytes(), content, [&](quint16 language, quint16 id, const char *units, qsizetype size) {
-        if (const qsizetype offset = buffer.place(units, size); offset >= 0) {
-            m_strings.AddStored(language, id, offset, size);
-            return;
+    // A file whose string tables come in key order, as writers put them, is
+    // read in one pass; any other, or one with a fault, again in two, which
+    // also tells what is wrong with it.
+    std::optional<ParsedRes> content;
+    for (const bool onePass : {true, false}) {
+        QFile file(m_fileName);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return fileError(m_fileName, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+        FileBuffer buffer;
+        if (auto status = buffer.read(file); !status.ok())
+            return fileError(m_fileName, QStringLiteral("cannot be read: %1").arg(status.errorString()));
+        file.close();
+        // The texts stay where they were read to: the collection keeps where
+        // each lies. One that cannot be used in place (not aligned) is copied.
+        m_strings.adoptBuffer(buffer.shared());
+        const auto add = [&](quint16 language, quint16 id, const char *units, qsizetype size) {
+            if (const qsizetype offset = buffer.place(units, size); offset >= 0) {
+                m_strings.AddStored(language, id, offset, size);
+                return;
+            }
+            QString copy(size, Qt::Uninitialized);
+            ByteCursor(units, 2 * size).readUtf16(reinterpret_cast<char16_t *>(copy.data()), size);
+            m_strings.Add(language, id, std::move(copy));
+        };
+        if (onePass) {
+            // A string takes at least 6 bytes: its length, a unit, and its
+            // share of the table's header and the lengths of absent ones.
+            // (Only address space; beyond a few million the room grows as needed.)
+            m_strings.reserve(std::min<qsizetype>(buffer.bytes().size() / 6, qsizetype(1) << 22));
+            content = readSortedRes(buffer.bytes(), add);
+            if (content) {
+                buffer.terminateTexts();
+                break;
+            }
+            reset();
+            continue;
         }
-        QString copy(size, Qt::Uninitialized);
-        ByteCursor(units, 2 * size).readUtf16(reinterpret_cast<char16_t *>(copy.data()), size);
-        m_strings.Add(language, id, std::move(copy));
-    });
-    if (!read.ok()) {
-        reset();
-        return fileError(m_fileName, read.errorString());
+        auto layout = readLayout(buffer.bytes());
+        if (!layout.ok()) {
+            reset();
+            return fileError(m_fileName, layout.errorString());
+        }
+        // At most sixteen strings a table, each with at least one unit beyond its length.
+        qint64 atMost = 0;
+        for (const StringBlock &block : layout->blocks)
+            atMost += std::min<qint64>(16, std::max<qint64>(0, qint64(block.dataSize) - 32) / 2);
+        m_strings.reserve(qsizetype(atMost));
+        if (auto read = readStrings(buffer.bytes(), layout.value(), add); !read.ok()) {
+            reset();
+            return fileError(m_fileName, read.errorString());
+        }
+        buffer.terminateTexts();
+        content = std::move(layout.value());
     }
-    buffer.terminateTexts();
-    m_leadEntry = std::move(content.leadEntry);
-    m_others = std::move(content.others);
-    m_stringsAt = content.stringsAt;
-    m_tableFields.reserve(content.blocks.size());
-    for (const StringBlock &block : content.blocks)
+    m_leadEntry = std::move(content->leadEntry);
+    m_others = std::move(content->others);
+    m_stringsAt = content->stringsAt;
+    m_tableFields.reserve(content->blocks.size());
+    for (const StringBlock &block : content->blocks)
         m_tableFields.push_back(StringTableFields{block.key, block.fields});
     m_strings.setChanged(false);
     m_unreadable.clear();

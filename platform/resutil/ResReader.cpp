@@ -115,9 +115,10 @@ bool allZero(QByteArrayView bytes, qint64 from)
     return std::all_of(bytes.begin() + from, bytes.end(), [](char c) { return c == 0; });
 }
 
-} // namespace
-
-qm::Result<ParsedRes> readLayout(QByteArrayView bytes)
+// The layout, and with visitInOrder each table's strings right after its
+// header, while its bytes are at hand. That takes the tables in key order:
+// inOrder is cleared, and the read given up, at the first one that is not.
+qm::Result<ParsedRes> readEntries(QByteArrayView bytes, const StringVisitor *visitInOrder, bool *inOrder)
 {
     ParsedRes parsed;
     if (bytes.isEmpty())
@@ -145,6 +146,10 @@ qm::Result<ParsedRes> readLayout(QByteArrayView bytes)
             // Tables mostly come sorted, and a key above all before it is new;
             // only one out of order needs the map of those before it.
             if (!parsed.blocks.empty() && key <= highest) {
+                if (visitInOrder) {
+                    *inOrder = false;
+                    return parsed;
+                }
                 if (blockAt.isEmpty()) {
                     for (const StringBlock &block : parsed.blocks)
                         blockAt.insert(block.key, block.headerOffset);
@@ -160,6 +165,10 @@ qm::Result<ParsedRes> readLayout(QByteArrayView bytes)
             parsed.blocks.push_back(StringBlock{key, offset, h.dataOffset(), h.dataSize, h.fields});
             if (parsed.stringsAt < 0)
                 parsed.stringsAt = parsed.others.size();
+            if (visitInOrder) {
+                if (auto status = readBlock(bytes, parsed.blocks.back(), *visitInOrder); !status.ok())
+                    return status.error();
+            }
         } else {
             ResResource other;
             other.type = h.type;
@@ -175,6 +184,22 @@ qm::Result<ParsedRes> readLayout(QByteArrayView bytes)
 
     std::sort(parsed.blocks.begin(), parsed.blocks.end(), [](const StringBlock &a, const StringBlock &b) { return a.key < b.key; });
     return parsed;
+}
+
+} // namespace
+
+qm::Result<ParsedRes> readLayout(QByteArrayView bytes)
+{
+    return readEntries(bytes, nullptr, nullptr);
+}
+
+std::optional<ParsedRes> readSortedRes(QByteArrayView bytes, const StringVisitor &visit)
+{
+    bool inOrder = true;
+    auto parsed = readEntries(bytes, &visit, &inOrder);
+    if (!parsed.ok() || !inOrder)
+        return std::nullopt;
+    return std::move(parsed.value());
 }
 
 qm::Status readStrings(QByteArrayView bytes, const ParsedRes &layout, const StringVisitor &visit)

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace resutil {
@@ -49,5 +50,10 @@ qm::Result<ParsedRes> readLayout(QByteArrayView bytes);
 qm::Status readStrings(QByteArrayView bytes, const ParsedRes &layout, const StringVisitor &visit);
 // Both at once.
 qm::Result<ParsedRes> readRes(QByteArrayView bytes, const StringVisitor &visit);
+// Both in one pass, for a file whose string tables come in key order (as
+// writers put them): strings are visited as their table is reached. Gives
+// nothing for any other file and for any fault, after visiting some strings
+// maybe: read it again with readRes or readLayout and readStrings, which say why.
+std::optional<ParsedRes> readSortedRes(QByteArrayView bytes, const StringVisitor &visit);
 
 } // namespace resutil

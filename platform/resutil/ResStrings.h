@@ -2,6 +2,7 @@
 
 #include "platform/common/Result.h"
 #include "platform/resutil/EntryIndex.h"
+#include "platform/resutil/LargeAllocation.h"
 #include "platform/resutil/ResString.h"
 
 #include <QHash>
@@ -142,7 +143,7 @@ private:
 
     // Changed only where an entry object is made on request, which is not a
     // change of the collection.
-    mutable std::vector<Slot> m_slots;
+    mutable std::vector<Slot, LargeAllocator<Slot>> m_slots;
     mutable std::vector<Chunk> m_chunks;
     QString m_buffer;
     EntryIndex m_index;
