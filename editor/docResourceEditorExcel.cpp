@@ -1,4 +1,4 @@
-// The Excel import/export command: runs the wizard on the selected project's
+// The import/export command: runs the wizard on the selected project's
 // resource file and shows the project again after an import.
 #include "editor/docResourceEditor.h"
 
@@ -26,8 +26,9 @@ void docResourceEditor::ExcelImportExport()
         // What the strings were, so that the import is one step to undo.
         StringSnapshot before = TakeSnapshot(file.Strings());
         const bool changedBefore = file.Changed();
+        // Translator files are exported from the language the checks compare against.
         const qint32 result = frmExcel::ShowExcelDialog(project->Name(), ParentFolder(project->FileName()),
-                                                        file);
+                                                        file, SourceLanguage());
         QCoreApplication::processEvents();
         if (result != 1)
             return;

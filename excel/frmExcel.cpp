@@ -5,6 +5,7 @@
 #include "excel/ExcelImport.h"
 #include "excel/LanguageName.h"
 #include "excel/TableLimits.h"
+#include "exchange/Exchange.h"
 #include "platform/excel/Application.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Worksheet.h"
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,12 +34,17 @@
 #include <utility>
 
 using LgvStringModule::lgv_string;
+using LgvStringModule::SubstituteParameters;
 
 namespace {
 
 const QString kTitle = QStringLiteral("Quill Resource String Editor");
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kFilter = QStringLiteral("Excel Files (*.xls *.xlsx)|*.xls;*.xlsx|All Files (*.*)|*.*");
+// The workbooks first, then every other format the extension may name.
+const QString kFilter = QStringLiteral(
+    "Excel Files (*.xls *.xlsx)|*.xls;*.xlsx|OpenDocument Spreadsheets (*.ods)|*.ods|"
+    "CSV and Tab-Separated Text (*.csv *.tsv *.txt)|*.csv;*.tsv;*.txt|Resource Scripts (*.rc)|*.rc|"
+    "XLIFF Files (*.xlf *.xliff)|*.xlf;*.xliff|Gettext PO Files (*.po)|*.po|All Files (*.*)|*.*");
 
 constexpr int kPanelWidth = 600;
 constexpr int kPanelHeight = 280;
@@ -153,10 +160,34 @@ void frmExcel::buildControls()
     cboWorksheetList->setEditable(false);
     cmdUseProjectName = named(new QPushButton(Step[2]), "cmdUseProjectName");
     cmdUseProjectName->setFixedWidth(kButtonWidth * 3 / 2);
-    auto *sheetRow = new QHBoxLayout;
+    fraWorksheet = named(new QWidget(Step[2]), "fraWorksheet");
+    auto *sheetRow = new QHBoxLayout(fraWorksheet);
+    sheetRow->setContentsMargins(0, 0, 0, 0);
     sheetRow->addWidget(sheetArea, 1);
     sheetRow->addWidget(cmdUseProjectName);
-    panelLayout[2]->addLayout(sheetRow);
+    panelLayout[2]->addWidget(fraWorksheet);
+
+    fraLanguages = named(new QWidget(Step[2]), "fraLanguages");
+    auto *languageGrid = new QGridLayout(fraLanguages);
+    languageGrid->setContentsMargins(0, 0, 0, 0);
+    lblTargetLanguage = named(new QLabel(fraLanguages), "lblTargetLanguage");
+    cboTargetLanguage = named(new QComboBox(fraLanguages), "cboTargetLanguage");
+    lblSourceLanguage = named(new QLabel(fraLanguages), "lblSourceLanguage");
+    cboSourceLanguage = named(new QComboBox(fraLanguages), "cboSourceLanguage");
+    lblTargetLanguage->setBuddy(cboTargetLanguage);
+    lblSourceLanguage->setBuddy(cboSourceLanguage);
+    languageGrid->addWidget(lblTargetLanguage, 0, 0);
+    languageGrid->addWidget(cboTargetLanguage, 0, 1);
+    languageGrid->addWidget(lblSourceLanguage, 1, 0);
+    languageGrid->addWidget(cboSourceLanguage, 1, 1);
+    languageGrid->setColumnStretch(1, 1);
+    panelLayout[2]->addWidget(fraLanguages);
+    fraLanguages->hide();
+
+    lblSheetNote = named(new QLabel(Step[2]), "lblSheetNote");
+    lblSheetNote->setWordWrap(true);
+    panelLayout[2]->addWidget(lblSheetNote);
+    lblSheetNote->hide();
     panelLayout[2]->addStretch(1);
 
     cmdStart = named(new QPushButton(Step[3]), "cmdStart");
@@ -194,6 +225,8 @@ void frmExcel::buildControls()
     });
     connect(cboWorksheetCombo, &QComboBox::activated, this, [this] { cboWorksheetCombo_Click(); });
     connect(cboWorksheetCombo, &QComboBox::editTextChanged, this, [this] { cboWorksheetCombo_Change(); });
+    connect(cboTargetLanguage, &QComboBox::currentIndexChanged, this, [this] { cboTargetLanguage_Click(); });
+    connect(cboSourceLanguage, &QComboBox::currentIndexChanged, this, [this] { cboSourceLanguage_Click(); });
     connect(cmdBack, &QPushButton::clicked, this, [this] { cmdBack_Click(); });
     connect(cmdNext, &QPushButton::clicked, this, [this] { cmdNext_Click(); });
     connect(cmdStart, &QPushButton::clicked, this, [this] { cmdStart_Click(); });
@@ -202,7 +235,8 @@ void frmExcel::buildControls()
     connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
 }
 
-qint32 frmExcel::ShowExcelDialog(const QString &ProjectName, const QString &ProjectDir, resutil::ResFile &RFile)
+qint32 frmExcel::ShowExcelDialog(const QString &ProjectName, const QString &ProjectDir, resutil::ResFile &RFile,
+                                 qint32 SourceLocale)
 {
     qint32 result = 0;
     qm::trap("ShowExcelDialog", [&] {
@@ -210,6 +244,7 @@ qint32 frmExcel::ShowExcelDialog(const QString &ProjectName, const QString &Proj
         form.Result = 2;
         form.ProjectName = ProjectName;
         form.RFile = &RFile;
+        form.SourceLocale = SourceLocale > 0 ? SourceLocale : 2057;
         auto app = excel::Application::Create();
         if (!app) {
             win32::interaction().msgBox(lgv_string(476) + kCrLf + lgv_string(477), win32::vbExclamation, kTitle);
@@ -285,6 +320,11 @@ void frmExcel::lgv_UpdateControls()
     lgv_SetText(*cmdBack, 312);
     lgv_SetText(*cmdNext, 311);
     lgv_SetText(*cmdFinish, 310);
+    lblTargetLanguage->setText(lgv_string(805));
+    lblSourceLanguage->setText(lgv_string(806));
+    cboTargetLanguage->setAccessibleName(QString(lblTargetLanguage->text()).remove(u'&').remove(u':'));
+    cboSourceLanguage->setAccessibleName(QString(lblSourceLanguage->text()).remove(u'&').remove(u':'));
+    setSheetStepTexts();
 }
 
 bool frmExcel::OkToGotoNextStep()
@@ -299,8 +339,7 @@ bool frmExcel::OkToGotoNextStep()
             ok = !txtFilename->text().isEmpty() && (!optImport->isChecked() || fileExists(txtFilename->text()));
             break;
         case 2:
-            ok = StepInitialised[2] && WorksheetBox && !WorksheetBox->currentText().isEmpty()
-                && (optImport->isChecked() || TableFits);
+            ok = sheetStepComplete();
             break;
         default:
             ok = false;
@@ -359,14 +398,39 @@ void frmExcel::InitStep(int /*Step*/)
                     WorksheetBox->setEditText(QString());
             }
             const QString fileName = txtFilename->text();
+            TransferFormat = exchange::formatForFileName(fileName);
+            setSheetStepTexts();
+            if (!TransferFormat) {
+                win32::interaction().msgBox(SubstituteParameters(lgv_string(800), fileName), win32::vbExclamation,
+                                            kTitle);
+                return;
+            }
+            if (!exchange::hasSheets(*TransferFormat)) {
+                if (!initExchangeStep(fileName))
+                    return;
+                break;
+            }
+            const bool workbook = exchange::isWorkbook(*TransferFormat);
             int projectSheet = -1;
             {
                 const QSignalBlocker quiet(WorksheetBox);
                 FileMissing = !fileExists(fileName);
                 if (!FileMissing) {
-                    excel::Workbook *opened = qm::check(ExcelApp->Workbooks().Open(fileName));
-                    // Only the names: a sheet is read when the transfer asks for it.
-                    for (const QString &name : opened->Worksheets().Names()) {
+                    QStringList names;
+                    excel::Workbook *opened = nullptr;
+                    if (workbook) {
+                        opened = qm::check(ExcelApp->Workbooks().Open(fileName));
+                        // Only the names: a sheet is read when the transfer asks for it.
+                        names = opened->Worksheets().Names();
+                    } else {
+                        auto read = exchange::odsSheetNames(fileName);
+                        if (!read) {
+                            refuse(QString(), read.errorString());
+                            return;
+                        }
+                        names = read.value();
+                    }
+                    for (const QString &name : names) {
                         WorksheetBox->addItem(name);
                         if (name == ProjectName && projectSheet < 0)
                             projectSheet = WorksheetBox->count() - 1;
@@ -392,6 +456,9 @@ void frmExcel::InitStep(int /*Step*/)
             } else {
                 WorksheetBox->setEditText(ProjectName);
                 cmdUseProjectName->setEnabled(true);
+                // An .ods sheet holds every table a resource file can have.
+                if (!workbook)
+                    break;
                 // Found now, not after the whole table was written.
                 const excel::FileFormat format =
                     Workbook ? ExcelTransfer::formatOf(*Workbook) : excel::formatForFileName(fileName);
@@ -526,8 +593,16 @@ void frmExcel::cmdBack_Click()
 void frmExcel::cmdNext_Click()
 {
     qm::trap("cmdNext_Click", [&] {
-        if (OkToGotoNextStep())
-            SetStep(GetNextStep());
+        if (!OkToGotoNextStep())
+            return;
+        // A name whose extension names no format goes no further.
+        if (CurrentStep == 1 && !exchange::formatForFileName(txtFilename->text())) {
+            win32::interaction().msgBox(SubstituteParameters(lgv_string(800), txtFilename->text()),
+                                        win32::vbExclamation, kTitle);
+            txtFilename->setFocus();
+            return;
+        }
+        SetStep(GetNextStep());
     });
 }
 
@@ -645,6 +720,8 @@ void frmExcel::reject()
 
 bool frmExcel::DoExport()
 {
+    if (!TransferFormat || !exchange::isWorkbook(*TransferFormat))
+        return exportOther();
     if (!ExcelApp || !RFile) {
         qm::trap("DoExport", [] { qm::raise(QStringLiteral("The wizard has no workbook application or resource file.")); });
         return false;
@@ -691,6 +768,8 @@ bool frmExcel::DoExport()
 
 bool frmExcel::DoImport()
 {
+    if (!TransferFormat || !exchange::isWorkbook(*TransferFormat))
+        return importOther();
     bool stopped = false;
     const bool completed = qm::trap("DoImport", [&] {
         if (!RFile)

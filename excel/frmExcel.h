@@ -1,12 +1,14 @@
 #pragma once
 
 #include "excel/TransferRun.h"
+#include "exchange/ExchangeFormat.h"
 #include "uistrings/LgvFormLocalisation.h"
 
 #include <QDialog>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class CaptionedProgressBar;
 class QComboBox;
@@ -26,7 +28,10 @@ class ResFile;
 
 // The import/export wizard: exchanges the string tables of one project's
 // resource file with a worksheet of a workbook, in four steps (direction,
-// file name, worksheet, start).
+// file name, worksheet, start). The file name's extension chooses the
+// format: workbooks and OpenDocument spreadsheets offer their sheets in the
+// third step, translator files (XLIFF, PO) ask for their languages there,
+// and CSV files and resource scripts have nothing to choose.
 class frmExcel : public QDialog, public LgvFormLocalisation {
     Q_OBJECT
 public:
@@ -35,8 +40,10 @@ public:
 
     // Runs the wizard modally for the project's resource file. Returns 1 when
     // an import was started, 2 when none was (cancelled, closed, export only),
-    // 0 when the spreadsheet back end cannot be started.
-    static qint32 ShowExcelDialog(const QString &ProjectName, const QString &ProjectDir, resutil::ResFile &RFile);
+    // 0 when the spreadsheet back end cannot be started. SourceLocale is the
+    // language translator files are exported from.
+    static qint32 ShowExcelDialog(const QString &ProjectName, const QString &ProjectDir, resutil::ResFile &RFile,
+                                  qint32 SourceLocale = 2057);
 
     bool OkToGotoNextStep();
     int GetNextStep();
@@ -60,6 +67,8 @@ public:
     void cboWorksheetList_Click();
     void cboWorksheetCombo_Click();
     void cboWorksheetCombo_Change();
+    void cboTargetLanguage_Click();
+    void cboSourceLanguage_Click();
     void cmdBack_Click();
     void cmdNext_Click();
     void cmdStart_Click();
@@ -97,6 +106,11 @@ public:
     // An import has run since the wizard opened: whatever closes the wizard,
     // the editor shows the strings again.
     bool ImportRan = false;
+    // The format of the file, as its name's extension says when the third
+    // step was prepared; none for an extension that names no format.
+    std::optional<exchange::Format> TransferFormat;
+    // The language translator files are exported from.
+    qint32 SourceLocale = 2057;
 
     // Controls.
     QWidget *Step[StepCount] = {};
@@ -110,6 +124,13 @@ public:
     QComboBox *cboWorksheetList = nullptr;
     QComboBox *cboWorksheetCombo = nullptr;
     QPushButton *cmdUseProjectName = nullptr;
+    QWidget *fraWorksheet = nullptr;   // the worksheet boxes and Use Project Name
+    QWidget *fraLanguages = nullptr;   // the translator files' languages
+    QLabel *lblTargetLanguage = nullptr;
+    QComboBox *cboTargetLanguage = nullptr;
+    QLabel *lblSourceLanguage = nullptr;
+    QComboBox *cboSourceLanguage = nullptr;
+    QLabel *lblSheetNote = nullptr;    // why there is nothing (more) to choose
     QPushButton *cmdStart = nullptr;
     CaptionedProgressBar *pbaProgress = nullptr;
     QPushButton *cmdHelp = nullptr;
@@ -143,8 +164,18 @@ private:
     void buildControls();
     void chooseDirection(bool import);
     void setDirectionCaptions(int titleId, int startId);
+    void setSheetStepTexts();
+    // The third step for the formats that are not workbooks; false when it
+    // could not be prepared (the user was told why).
+    bool initExchangeStep(const QString &fileName);
+    void fillTargetLanguages();
+    bool sheetStepComplete() const;
+    bool exportOther();
+    bool importOther();
+    void refuse(const QString &lead, const QString &reason);
 
     TransferRun *m_run = nullptr; // the run under way
+    int m_sheetNoteId = 0;        // the UI string lblSheetNote shows, 0 for none
     bool m_lastRunStopped = false;
     CloseAfterRun m_closeAfterRun = CloseAfterRun::No;
 };

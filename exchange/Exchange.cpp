@@ -138,6 +138,9 @@ qm::Status exportFile(const resutil::ResStrings &strings, const QString &path, c
     }
     if (!bytes)
         return onFile(path, bytes.errorString());
+    // A stopped export leaves the file as it was.
+    if (feedback.stopRequested())
+        return transferStopped();
     if (auto saved = save(path, bytes.value()); !saved)
         return saved;
     feedback.setProgressCaption(LgvStringModule::lgv_string(487));
@@ -166,6 +169,7 @@ qm::Result<Imported> importFile(const QString &path, const resutil::ResStrings &
             void setProgressMinimum(int m) override { a.setProgressMinimum(m); }
             void setProgressValue(int v) override { a.setProgressValue(v); }
             void showMessage(const QString &t) override { list.append(t); a.showMessage(t); }
+            bool stopRequested() override { return a.stopRequested(); }
         } both(feedback, imported.messages);
         auto entries = readLayout(grid.value(), both);
         if (!entries)
@@ -211,6 +215,8 @@ qm::Result<Imported> importFile(const QString &path, const resutil::ResStrings &
         break;
     }
     }
+    if (feedback.stopRequested())
+        return transferStopped();
     feedback.setProgressCaption(LgvStringModule::lgv_string(490));
     return imported;
 }
@@ -224,6 +230,21 @@ qm::Result<QStringList> odsSheetNames(const QString &path)
     if (!names)
         return onFile(path, names.errorString());
     return names;
+}
+
+qm::Result<qint32> translationTarget(const QString &path, Format format)
+{
+    if (!isTranslation(format))
+        return qm::makeError(QStringLiteral("only translator files name a target language"));
+    auto bytes = load(path);
+    if (!bytes)
+        return bytes.error();
+    auto read = format == Format::Po ? readPo(bytes.value()) : readXliff(bytes.value(), path);
+    if (!read)
+        return onFile(path, read.errorString());
+    if (read->targetLocale > 0)
+        return read->targetLocale;
+    return localeForTag(read->targetTag);
 }
 
 } // namespace exchange

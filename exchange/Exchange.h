@@ -54,6 +54,10 @@ qm::Result<Imported> importFile(const QString &path, const resutil::ResStrings &
 // The sheet names of an .ods file, for choosing one.
 qm::Result<QStringList> odsSheetNames(const QString &path);
 
+// The target language a translator file (XLIFF, PO) names: 0 when it names
+// none or one that is not a known locale. A file that cannot be read is refused.
+qm::Result<qint32> translationTarget(const QString &path, Format format);
+
 // Files larger than this are not read.
 inline constexpr qint64 MaxExchangeFileSize = qint64(512) << 20;
 

@@ -46,6 +46,9 @@ Grid layoutStrings(const resutil::ResStrings &strings, const ExcelTransfer::Lang
         if (!entry->Text().isEmpty())
             grid.set(row, column, GridCell::ofText(entry->Text()));
         feedback.setProgressValue(++progress);
+        // The caller sees the stop before anything is written.
+        if (progress % 4096 == 0 && feedback.stopRequested())
+            break;
     }
     if (count == 0)
         grid.rows.clear();
@@ -147,6 +150,8 @@ qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &gr
         for (int r = 3; r <= rows; ++r) {
             entries.push_back(ExcelTransfer::ImportedString{localeId.value(), ids[size_t(r - 3)], textOf(at(r, c))});
             feedback.setProgressValue(++progress);
+            if (progress % 4096 == 0 && feedback.stopRequested())
+                return transferStopped();
         }
     }
     return entries;

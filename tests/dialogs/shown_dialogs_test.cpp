@@ -31,6 +31,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -54,6 +56,7 @@ public:
     {
         return m_real.msgBox(prompt, style, title);
     }
+    win32::Interaction &real() const { return m_real; }
 
 private:
     win32::Interaction &m_real;
@@ -277,6 +280,61 @@ private slots:
         });
         QCOMPARE(frmExcel::ShowExcelDialog(QStringLiteral("P"), dir.path(), file), 2);
         QVERIFY(closed);
+    }
+
+    // The wizard's Browse shows the real file dialog, which lists every
+    // format; a name of no known format is refused in a real message box.
+    void excelWizardFileDialogAndUnknownExtension()
+    {
+        struct WithFileDialogs : RealDialogs {
+            explicit WithFileDialogs(win32::Interaction &real) : RealDialogs(real), files(real) {}
+            QString getSaveFileName(const win32::FileDialogRequest &request) override
+            {
+                return files.getSaveFileName(request);
+            }
+            win32::Interaction &files;
+        } user(m_user->real());
+        QTemporaryDir dir;
+        resutil::ResFile file;
+        QStringList filters;
+        QString refusal;
+        int stepAfterRefusal = -1;
+        whenModalShown([&](QWidget &wizard) {
+            auto &form = dynamic_cast<frmExcel &>(wizard);
+            form.optExport->click();
+            form.cmdNext->click();
+            QCOMPARE(form.CurrentStep, 1);
+            whenModalShown(
+                [&](QWidget &dialog) {
+                    filters = dynamic_cast<QFileDialog &>(dialog).nameFilters();
+                    auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                    QVERIFY(name);
+                    name->setText(QDir(dir.path()).filePath(QStringLiteral("out.po")));
+                    pressKey(dialog, Qt::Key_Return);
+                },
+                &wizard);
+            form.cmdBrowse->click();
+            QCOMPARE(form.txtFilename->text(), QDir(dir.path()).filePath(QStringLiteral("out.po")));
+            form.txtFilename->setText(QDir(dir.path()).filePath(QStringLiteral("out.pdf")));
+            whenModalShown(
+                [&](QWidget &box) {
+                    refusal = dynamic_cast<QMessageBox &>(box).text();
+                    pressKey(box, Qt::Key_Return);
+                },
+                &wizard);
+            form.cmdNext->click();
+            stepAfterRefusal = form.CurrentStep;
+            perform(wizard, Escape, nullptr);
+        });
+        QCOMPARE(frmExcel::ShowExcelDialog(QStringLiteral("P"), dir.path(), file), 2);
+        QCOMPARE(filters.first(), QStringLiteral("Excel Files (*.xls *.xlsx)"));
+        QVERIFY2(filters.contains(QStringLiteral("Gettext PO Files (*.po)")), qPrintable(filters.join('|')));
+        QCOMPARE(filters.last(), QStringLiteral("All Files (*.*)"));
+        QCOMPARE(filters.size(), 7);
+        QVERIFY2(refusal.contains(QStringLiteral("out.pdf")) && refusal.contains(QStringLiteral(".xliff or .po")),
+                 qPrintable(refusal));
+        QCOMPARE(stepAfterRefusal, 1);
+        QVERIFY(!QFileInfo::exists(QDir(dir.path()).filePath(QStringLiteral("out.pdf"))));
     }
 
     // Only OK changes the language; every way out stores the settings.

@@ -181,6 +181,67 @@ private slots:
         QVERIFY2(user.errors.isEmpty(), qPrintable(user.errors.join('\n')));
         QVERIFY2(user.unexpected.isEmpty(), qPrintable(user.unexpected.join('\n')));
     }
+
+    // A translator file goes out from the project's source language, is
+    // translated, and comes back as one step to undo.
+    void translatorFileRoundTripIsOneUndoStep()
+    {
+        writeRes(path("T.res"), {{2057, 1, "Open"}, {1031, 1, QStringLiteral("Öffnen")}, {1036, 1, "Ouvrir"}});
+        writeProject(m_dir.path(), "T", "T.res");
+        User user;
+        vbide::VBE vbe;
+        QVERIFY(vbe.VBProjects()->AddFromFile(path("T.vbp")));
+        docResourceEditor editor;
+        editor.setVBE(&vbe);
+        editor.cboProjects()->setCurrentIndex(0);
+        editor.cboProjects_Click();
+        auto columnOf = [&](qint32 localeId) {
+            for (int i = 0; i <= editor.LastLanguage(); ++i)
+                if (editor.Languages()[size_t(i)].LocaleID == localeId)
+                    return editor.Languages()[size_t(i)].Column;
+            return -1;
+        };
+        // French is the language the others are translated from.
+        editor.SftTree_ItemClick(0, columnOf(1036), win32::SftTree::AreaCellText, win32::SftTree::RightButton, 0);
+        editor.mnuColumnMenu()->hide();
+        editor.mnuUseAsSource()->trigger();
+        QCOMPARE(editor.SourceLanguage(), 1036);
+
+        qint32 offeredSource = 0;
+        user.answerDialog([&](QDialog &dialog) {
+            auto &form = dynamic_cast<frmExcel &>(dialog);
+            form.optExport->click();
+            form.cmdNext->click();
+            form.txtFilename->setText(path("T.po"));
+            form.cmdNext->click();
+            offeredSource = form.cboSourceLanguage->currentData().toInt();
+            form.cboTargetLanguage->setCurrentIndex(form.cboTargetLanguage->findData(1031));
+            form.cmdNext->click();
+            form.cmdStart->click();
+            form.cmdFinish->click();
+            return int(QDialog::Accepted);
+        });
+        QAction *excelButton = editor.toolbarButton(QStringLiteral("excel"));
+        editor.toolbar_ButtonClick(excelButton);
+        QCOMPARE(offeredSource, 1036);
+        QByteArray po = readFile(path("T.po"));
+        QVERIFY2(po.contains("msgid \"Ouvrir\""), po.constData());
+        po.replace(QStringLiteral("msgstr \"Öffnen\"").toUtf8(), "msgstr \"Aufmachen\"");
+        writeFile(path("T.po"), po);
+
+        runWizard(user, true, path("T.po"));
+        editor.toolbar_ButtonClick(excelButton);
+        win32::SftTree *grid = editor.SftTree();
+        const int row = grid->findItemData(1);
+        QCOMPARE(grid->cellText(row, columnOf(1031)), QStringLiteral("Aufmachen"));
+        QCOMPARE(grid->cellText(row, columnOf(2057)), QStringLiteral("Open"));
+        QCOMPARE(editor.mnuUndo()->text(), QStringLiteral("&Undo Import Strings"));
+        editor.Undo();
+        QCOMPARE(grid->cellText(grid->findItemData(1), columnOf(1031)), QStringLiteral("Öffnen"));
+        QVERIFY(!editor.CurrentProject()->ResourceFile()->Changed());
+        QVERIFY2(user.errors.isEmpty(), qPrintable(user.errors.join('\n')));
+        QVERIFY2(user.unexpected.isEmpty(), qPrintable(user.unexpected.join('\n')));
+    }
 };
 
 QTEST_MAIN(ExcelCommandTest)

@@ -222,7 +222,11 @@ private slots:
         });
         QCOMPARE(ui.fileDialogs.size(), 2);
         QCOMPARE(ui.fileDialogs[0].initialPath, m_dir.path() + QStringLiteral("/Project1.xls"));
-        QCOMPARE(ui.fileDialogs[0].filters, (QStringList{"Excel Files (*.xls *.xlsx)", "All Files (*.*)"}));
+        // The workbooks first, as always; then every other format the wizard takes.
+        QCOMPARE(ui.fileDialogs[0].filters,
+                 (QStringList{"Excel Files (*.xls *.xlsx)", "OpenDocument Spreadsheets (*.ods)",
+                              "CSV and Tab-Separated Text (*.csv *.tsv *.txt)", "Resource Scripts (*.rc)",
+                              "XLIFF Files (*.xlf *.xliff)", "Gettext PO Files (*.po)", "All Files (*.*)"}));
         QVERIFY(!ui.fileDialogs[0].confirmOverwrite);
         QVERIFY(ui.unexpected.isEmpty());
     }
