@@ -1,6 +1,7 @@
 #include "platform/win32/HtmlHelp.h"
 #include "platform/win32/HtmlHelpSet.h"
 #include "support/Globals.h"
+#include "support/HelpModule.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QFile>
@@ -56,6 +57,41 @@ private slots:
         QVERIFY(viewer.contentsList()->currentItem());
         QCOMPARE(viewer.contentsList()->currentItem()->data(Qt::UserRole).toUrl().fileName(), page);
         QCOMPARE(viewer.windowTitle(), QStringLiteral("Quill Resource String Editor Help"));
+    }
+
+    // The German help set: the same pages and context numbers, in German, and
+    // the one the help commands open while the UI speaks German.
+    void germanTopics_data()
+    {
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("default") << 0 << "index.html" << "Quill Resource String Editor";
+        QTest::newRow("add language") << 100 << "addlanguage.html" << "Sprache hinzufügen";
+        QTest::newRow("remove language") << 101 << "removelanguage.html" << "Sprache entfernen";
+        QTest::newRow("about") << 102 << "about.html" << "Über den Quill Resource String Editor";
+        QTest::newRow("excel") << 104 << "excel.html" << "Excel Import/Export";
+        QTest::newRow("select font") << 106 << "selectfont.html" << "Schriftart wählen";
+    }
+    void germanTopics()
+    {
+        QFETCH(int, context);
+        QFETCH(QString, page);
+        QFETCH(QString, heading);
+        const QString german = HelpModule::LocalizedHelpFile(helpFile, 1031);
+        QVERIFY2(german != helpFile && QFile::exists(german), qPrintable(german));
+        QCOMPARE(HelpModule::LocalizedHelpFile(helpFile, 2057), helpFile);
+        win32::HtmlHelpViewer viewer;
+        const qm::Status shown = viewer.showTopic(german, context);
+        QVERIFY2(shown.ok(), qPrintable(shown.errorString()));
+        QCOMPARE(viewer.currentTopic().fileName(), page);
+        QCOMPARE(viewer.browser()->documentTitle(), heading);
+        QCOMPARE(viewer.windowTitle(), QStringLiteral("Hilfe zum Quill Resource String Editor"));
+
+        auto english = win32::HtmlHelpSet::open(helpFile);
+        auto translated = win32::HtmlHelpSet::open(german);
+        QVERIFY(english.ok() && translated.ok());
+        QCOMPARE((*translated)->contents().size(), (*english)->contents().size());
     }
 
     void everyLinkBetweenPagesResolves()
