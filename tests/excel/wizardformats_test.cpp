@@ -265,6 +265,8 @@ private slots:
         });
         QCOMPARE(result, 1);
         QCOMPARE(sorted(entriesOf(target.Strings())), sorted(sourceTable()));
+        // The translated language keeps its column.
+        QCOMPARE(target.Strings().Languages(), (QList<qint32>{2057, 1031, 1036}));
         QVERIFY(ui.messageBoxes.isEmpty());
         QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
     }
