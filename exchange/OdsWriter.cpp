@@ -20,18 +20,27 @@ const char kNamespaces[] =
 
 void appendEscaped(QString &out, QStringView text, bool attribute)
 {
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case u'&': out += QLatin1String("&amp;"); break;
-        case u'<': out += QLatin1String("&lt;"); break;
-        case u'>': out += QLatin1String("&gt;"); break;
-        case u'"': out += attribute ? QLatin1String("&quot;") : QLatin1String("\""); break;
-        case u'\r': out += QLatin1String("&#13;"); break;
-        case u'\n': out += attribute ? QLatin1String("&#10;") : QLatin1String("\n"); break;
-        case u'\t': out += attribute ? QLatin1String("&#9;") : QLatin1String("\t"); break;
-        default: out += c;
+    // Runs of plain characters go in whole; only the ones to escape one by one.
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        QLatin1String escaped;
+        switch (text[i].unicode()) {
+        case u'&': escaped = QLatin1String("&amp;"); break;
+        case u'<': escaped = QLatin1String("&lt;"); break;
+        case u'>': escaped = QLatin1String("&gt;"); break;
+        case u'\r': escaped = QLatin1String("&#13;"); break;
+        case u'"': escaped = QLatin1String("&quot;"); break;
+        case u'\n': escaped = QLatin1String("&#10;"); break;
+        case u'\t': escaped = QLatin1String("&#9;"); break;
+        default: continue;
         }
+        if (!attribute && (text[i] == u'"' || text[i] == u'\n' || text[i] == u'\t'))
+            continue;
+        out += text.mid(plain, i - plain);
+        out += escaped;
+        plain = i + 1;
     }
+    out += text.mid(plain);
 }
 
 // One paragraph with ODF's marks for what its whitespace rules would collapse.

@@ -10,24 +10,33 @@ namespace {
 
 void appendEscaped(QString &out, QStringView text)
 {
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case u'\\': out += QLatin1String("\\\\"); break;
-        case u'"': out += QLatin1String("\\\""); break;
-        case u'\n': out += QLatin1String("\\n"); break;
-        case u'\r': out += QLatin1String("\\r"); break;
-        case u'\t': out += QLatin1String("\\t"); break;
-        case u'\a': out += QLatin1String("\\a"); break;
-        case u'\b': out += QLatin1String("\\b"); break;
-        case u'\f': out += QLatin1String("\\f"); break;
-        case u'\v': out += QLatin1String("\\v"); break;
+    // Runs of plain characters go in whole; only the ones to escape one by one.
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        QLatin1String escaped;
+        switch (c) {
+        case u'\\': escaped = QLatin1String("\\\\"); break;
+        case u'"': escaped = QLatin1String("\\\""); break;
+        case u'\n': escaped = QLatin1String("\\n"); break;
+        case u'\r': escaped = QLatin1String("\\r"); break;
+        case u'\t': escaped = QLatin1String("\\t"); break;
+        case u'\a': escaped = QLatin1String("\\a"); break;
+        case u'\b': escaped = QLatin1String("\\b"); break;
+        case u'\f': escaped = QLatin1String("\\f"); break;
+        case u'\v': escaped = QLatin1String("\\v"); break;
         default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                out += QStringLiteral("\\%1").arg(c.unicode(), 3, 8, QLatin1Char('0'));
-            else
-                out += c;
+            if (c >= 0x20 && c != 0x7F)
+                continue;
         }
+        out += text.mid(plain, i - plain);
+        if (escaped.isEmpty())
+            out += QStringLiteral("\\%1").arg(c, 3, 8, QLatin1Char('0'));
+        else
+            out += escaped;
+        plain = i + 1;
     }
+    out += text.mid(plain);
 }
 
 // keyword "text", split after each line feed as gettext's tools write it.

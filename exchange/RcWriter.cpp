@@ -33,7 +33,9 @@ void appendLiteral(QString &out, QStringView text)
             out += c;
             ++written;
         } else {
-            out += QStringLiteral("\\x%1").arg(u, 4, 16, QLatin1Char('0'));
+            static constexpr char16_t kHex[] = u"0123456789abcdef";
+            const char16_t escaped[] = {u'\\', u'x', kHex[u >> 12], kHex[(u >> 8) & 0xF], kHex[(u >> 4) & 0xF], kHex[u & 0xF]};
+            out += QStringView(escaped, 6);
             written += 6;
         }
     }

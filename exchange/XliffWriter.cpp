@@ -8,29 +8,39 @@ namespace {
 
 void appendEscaped(QString &out, const QString &text, bool attribute)
 {
+    // Runs of plain characters go in whole; only the ones to escape one by one.
+    const QStringView view(text);
+    qsizetype plain = 0;
+    const auto escape = [&](qsizetype i, QStringView escaped) {
+        out += view.mid(plain, i - plain);
+        out += escaped;
+        plain = i + 1;
+    };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         switch (c.unicode()) {
-        case u'&': out += QLatin1String("&amp;"); continue;
-        case u'<': out += QLatin1String("&lt;"); continue;
-        case u'>': out += QLatin1String("&gt;"); continue;
-        case u'"': out += attribute ? QLatin1String("&quot;") : QLatin1String("\""); continue;
-        case u'\r': out += QLatin1String("&#13;"); continue;
-        case u'\t': out += attribute ? QLatin1String("&#9;") : QLatin1String("\t"); continue;
-        case u'\n': out += attribute ? QLatin1String("&#10;") : QLatin1String("\n"); continue;
+        case u'&': escape(i, u"&amp;"); continue;
+        case u'<': escape(i, u"&lt;"); continue;
+        case u'>': escape(i, u"&gt;"); continue;
+        case u'\r': escape(i, u"&#13;"); continue;
+        case u'"':
+        case u'\t':
+        case u'\n':
+            if (attribute)
+                escape(i, c == u'"' ? u"&quot;" : c == u'\t' ? u"&#9;" : u"&#10;");
+            continue;
         default: break;
         }
         const char16_t u = c.unicode();
-        const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        if (u < 0x20 || u == 0xFFFE || u == 0xFFFF || (c.isSurrogate() && !pair)) {
-            out += QLatin1String("<cp hex=\"") + QStringLiteral("%1").arg(u, 4, 16, QLatin1Char('0')).toUpper()
-                + QLatin1String("\"/>");
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
             continue;
         }
-        out += c;
-        if (pair)
-            out += text[++i];
+        if (u < 0x20 || u == 0xFFFE || u == 0xFFFF || c.isSurrogate())
+            escape(i, QString(QLatin1String("<cp hex=\"") + QStringLiteral("%1").arg(u, 4, 16, QLatin1Char('0')).toUpper() +
+                              QLatin1String("\"/>")));
     }
+    out += view.mid(plain);
 }
 
 QString attribute(const QString &text)
