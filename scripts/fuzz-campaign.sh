@@ -41,6 +41,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$work/found" "$work/queue"
   log=$work/log
   ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:allocator_may_return_null=1" \
+  LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0" \
   UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" QT_QPA_PLATFORM=offscreen \
     "$binary" -max_total_time="$seconds" -max_len=16384 -rss_limit_mb=2048 -timeout=20 -print_final_stats=1 \
       -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \

@@ -67,8 +67,6 @@ SftTree::SftTree(QWidget *parent)
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
     header()->setMinimumSectionSize(1);
-    // A language name wider than its column ends in "…" instead of being cut at both sides.
-    header()->setTextElideMode(Qt::ElideRight);
     header()->viewport()->installEventFilter(this);
     m_model->setBaseFont(font());
 

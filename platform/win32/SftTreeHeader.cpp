@@ -1,6 +1,8 @@
 #include "platform/win32/SftTreeHeader.h"
 
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionHeader>
 
 namespace win32 {
 
@@ -15,6 +17,15 @@ void SftTreeHeader::paintEvent(QPaintEvent *event)
     const QRect section(0, 0, sectionSize(0), viewport()->height());
     painter.fillRect(section, palette().brush(QPalette::Button));
     paintSection(&painter, section, 0);
+}
+
+void SftTreeHeader::initStyleOptionForIndex(QStyleOptionHeader *option, int logicalIndex) const
+{
+    QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+    QStyleOptionHeader section = *option;  // its rect is only set after this, for painting
+    section.rect = QRect(0, 0, sectionSize(logicalIndex), height());
+    const int room = style()->subElementRect(QStyle::SE_HeaderLabel, &section, this).width();
+    option->text = option->fontMetrics.elidedText(option->text, Qt::ElideRight, room);
 }
 
 } // namespace win32

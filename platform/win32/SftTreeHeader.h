@@ -13,6 +13,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // A caption wider than its section ends in "…" instead of being cut off.
+    void initStyleOptionForIndex(QStyleOptionHeader *option, int logicalIndex) const override;
 };
 
 } // namespace win32

@@ -1,5 +1,6 @@
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
+#include "platform/win32/SftTreeHeader.h"
 
 #include "tests/testlib/TestEnvironment.h"
 
@@ -9,6 +10,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
 #include <QToolTip>
@@ -162,6 +164,38 @@ private slots:
         QVERIFY(!fontAt(0).isValid());
         QCOMPARE(fontAt(1).value<QFont>().families().value(0), QStringLiteral("MS GOTHIC"));
         QCOMPARE(fontAt(2).value<QFont>().families().value(0), QStringLiteral("Traditional Arabic"));
+    }
+
+    // A caption too wide for its section is drawn shortened with "…", whole where it fits.
+    void aNarrowColumnsCaptionEndsInAnEllipsis()
+    {
+        struct Header : SftTreeHeader {
+            using SftTreeHeader::SftTreeHeader;
+            QString shownCaption(int section) const
+            {
+                QStyleOptionHeader option;
+                initStyleOption(&option);
+                initStyleOptionForIndex(&option, section);
+                return option.text;
+            }
+        };
+        SftTree tree;
+        auto *header = new Header(Qt::Horizontal, &tree);
+        tree.setHeader(header);
+        tree.setColumnCount(3);
+        tree.setColumnCaption(1, QStringLiteral("Chinese (Simplified, China)"));
+        tree.setColumnCaption(2, QStringLiteral("English (United Kingdom)"));
+        tree.resize(900, 200);
+        tree.show();
+        header->resizeSection(1, 80);
+        header->resizeSection(2, 400);
+        const QString narrow = header->shownCaption(1);
+        QVERIFY2(narrow.endsWith(QChar(0x2026)) && narrow.startsWith(QStringLiteral("Ch")), qPrintable(narrow));
+        QVERIFY(header->fontMetrics().horizontalAdvance(narrow) <= 80);
+        QCOMPARE(header->shownCaption(2), QStringLiteral("English (United Kingdom)"));
+        // What screen readers hear stays whole.
+        QCOMPARE(tree.model()->headerData(1, Qt::Horizontal, Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("Chinese (Simplified, China)"));
     }
 
     // A column's font reaches every cell without one of its own, old rows and
