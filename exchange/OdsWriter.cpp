@@ -23,15 +23,15 @@ void appendEscaped(QString &out, QStringView text, bool attribute)
     // Runs of plain characters go in whole; only the ones to escape one by one.
     qsizetype plain = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        QLatin1String escaped;
+        QStringView escaped;
         switch (text[i].unicode()) {
-        case u'&': escaped = QLatin1String("&amp;"); break;
-        case u'<': escaped = QLatin1String("&lt;"); break;
-        case u'>': escaped = QLatin1String("&gt;"); break;
-        case u'\r': escaped = QLatin1String("&#13;"); break;
-        case u'"': escaped = QLatin1String("&quot;"); break;
-        case u'\n': escaped = QLatin1String("&#10;"); break;
-        case u'\t': escaped = QLatin1String("&#9;"); break;
+        case u'&': escaped = u"&amp;"; break;
+        case u'<': escaped = u"&lt;"; break;
+        case u'>': escaped = u"&gt;"; break;
+        case u'\r': escaped = u"&#13;"; break;
+        case u'"': escaped = u"&quot;"; break;
+        case u'\n': escaped = u"&#10;"; break;
+        case u'\t': escaped = u"&#9;"; break;
         default: continue;
         }
         if (!attribute && (text[i] == u'"' || text[i] == u'\n' || text[i] == u'\t'))
@@ -46,7 +46,7 @@ void appendEscaped(QString &out, QStringView text, bool attribute)
 // One paragraph with ODF's marks for what its whitespace rules would collapse.
 void appendParagraph(QString &out, QStringView line)
 {
-    out += QLatin1String("<text:p>");
+    out += QStringLiteral("<text:p>");
     qsizetype i = 0;
     while (i < line.size()) {
         const QChar c = line[i];
@@ -60,7 +60,7 @@ void appendParagraph(QString &out, QStringView line)
             continue;
         }
         if (c == u'\t') {
-            out += QLatin1String("<text:tab/>");
+            out += QStringLiteral("<text:tab/>");
             ++i;
             continue;
         }
@@ -70,16 +70,16 @@ void appendParagraph(QString &out, QStringView line)
         appendEscaped(out, line.mid(i, end - i), false);
         i = end;
     }
-    out += QLatin1String("</text:p>");
+    out += QStringLiteral("</text:p>");
 }
 
 void appendTextCell(QString &out, const QString &text)
 {
     const bool carriageReturn = text.contains(u'\r');
-    out += QLatin1String("<table:table-cell office:value-type=\"string\"");
+    out += QStringLiteral("<table:table-cell office:value-type=\"string\"");
     QString shown = text;
     if (carriageReturn) {
-        out += QLatin1String(" office:string-value=\"");
+        out += QStringLiteral(" office:string-value=\"");
         appendEscaped(out, text, true);
         out += u'"';
         shown.remove(u'\r');
@@ -93,7 +93,7 @@ void appendTextCell(QString &out, const QString &text)
             break;
         start = end + 1;
     }
-    out += QLatin1String("</table:table-cell>");
+    out += QStringLiteral("</table:table-cell>");
 }
 
 QString numberText(double number)
@@ -105,13 +105,20 @@ QString numberText(double number)
 
 qm::Result<QString> tableXml(const Grid &grid)
 {
+    // Room for the whole table at once: each cell's markup is under 100 units beside its text.
+    qsizetype room = 256;
+    for (const auto &cells : grid.rows) {
+        room += 40;
+        for (const GridCell &cell : cells)
+            room += 100 + cell.text.size();
+    }
     QString out;
-    out.reserve(qsizetype(grid.rows.size()) * qMax(grid.columnCount(), 1) * 48 + 256);
+    out.reserve(room);
     out += QLatin1String("<table:table") + QLatin1String(kNamespaces) + QLatin1String(" table:name=\"");
     appendEscaped(out, grid.name, true);
     out += QStringLiteral("\"><table:table-column table:number-columns-repeated=\"%1\"/>").arg(qMax(grid.columnCount(), 1));
     for (size_t r = 0; r < grid.rows.size(); ++r) {
-        out += QLatin1String("<table:table-row>");
+        out += QStringLiteral("<table:table-row>");
         const auto &cells = grid.rows[r];
         int empty = 0;
         for (size_t c = 0; c < cells.size(); ++c) {
@@ -128,8 +135,8 @@ qm::Result<QString> tableXml(const Grid &grid)
             }
             if (cell.kind == GridCell::Kind::Number) {
                 const QString n = numberText(cell.number);
-                out += QLatin1String("<table:table-cell office:value-type=\"float\" office:value=\"") + n
-                    + QLatin1String("\"><text:p>") + n + QLatin1String("</text:p></table:table-cell>");
+                out += QStringLiteral("<table:table-cell office:value-type=\"float\" office:value=\"") + n
+                    + QStringLiteral("\"><text:p>") + n + QStringLiteral("</text:p></table:table-cell>");
                 continue;
             }
             if (const qsizetype bad = nonXmlCharacterAt(cell.text); bad >= 0)
@@ -139,8 +146,8 @@ qm::Result<QString> tableXml(const Grid &grid)
             appendTextCell(out, cell.text);
         }
         if (cells.empty())
-            out += QLatin1String("<table:table-cell/>");
-        out += QLatin1String("</table:table-row>");
+            out += QStringLiteral("<table:table-cell/>");
+        out += QStringLiteral("</table:table-row>");
     }
     if (grid.rows.empty())
         out += QLatin1String("<table:table-row><table:table-cell/></table:table-row>");
@@ -194,9 +201,16 @@ private:
 
 QByteArray newContent(const QByteArray &table)
 {
-    return QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content") + kNamespaces
-        + " office:version=\"1.2\"><office:body><office:spreadsheet>" + table
-        + "</office:spreadsheet></office:body></office:document-content>\n";
+    // Put together in one buffer: the table is most of a large file.
+    const QByteArray head = QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content") +
+                            kNamespaces + " office:version=\"1.2\"><office:body><office:spreadsheet>";
+    const char tail[] = "</office:spreadsheet></office:body></office:document-content>\n";
+    QByteArray content;
+    content.reserve(head.size() + table.size() + qsizetype(sizeof tail));
+    content += head;
+    content += table;
+    content += tail;
+    return content;
 }
 
 QByteArray newPackage(const QByteArray &content)
