@@ -30,25 +30,40 @@ private slots:
             QVERIFY2((*set)->contains(entry.url), qPrintable(entry.url.toString()));
     }
 
+    // Each context number opens its page, in English and, for a German UI,
+    // in the German help set with the same pages and numbers.
     void contextTopics_data()
     {
+        QTest::addColumn<int>("uiLanguage");
         QTest::addColumn<int>("context");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("heading");
-        QTest::newRow("default") << 0 << "index.html" << "Quill Resource String Editor";
-        QTest::newRow("add language") << 100 << "addlanguage.html" << "Add Language";
-        QTest::newRow("remove language") << 101 << "removelanguage.html" << "Remove Language";
-        QTest::newRow("about") << 102 << "about.html" << "About the Quill Resource String Editor";
-        QTest::newRow("excel") << 104 << "excel.html" << "Excel Import/Export";
-        QTest::newRow("select font") << 106 << "selectfont.html" << "Select Font";
+        const struct {
+            int context;
+            const char *page, *english, *german;
+        } topics[] = {
+            {0, "index.html", "Quill Resource String Editor", "Quill Resource String Editor"},
+            {100, "addlanguage.html", "Add Language", "Sprache hinzufügen"},
+            {101, "removelanguage.html", "Remove Language", "Sprache entfernen"},
+            {102, "about.html", "About the Quill Resource String Editor", "Über den Quill Resource String Editor"},
+            {104, "excel.html", "Excel Import/Export", "Excel Import/Export"},
+            {106, "selectfont.html", "Select Font", "Schriftart wählen"},
+        };
+        for (const auto &topic : topics) {
+            QTest::addRow("%d in English", topic.context) << 2057 << topic.context << topic.page << topic.english;
+            QTest::addRow("%d in German", topic.context) << 1031 << topic.context << topic.page << topic.german;
+        }
     }
     void contextTopics()
     {
+        QFETCH(int, uiLanguage);
         QFETCH(int, context);
         QFETCH(QString, page);
         QFETCH(QString, heading);
+        const QString file = HelpModule::LocalizedHelpFile(helpFile, uiLanguage);
+        QCOMPARE(file != helpFile, uiLanguage == 1031);
         win32::HtmlHelpViewer viewer;
-        const qm::Status shown = viewer.showTopic(helpFile, context);
+        const qm::Status shown = viewer.showTopic(file, context);
         QVERIFY2(shown.ok(), qPrintable(shown.errorString()));
         QCOMPARE(viewer.currentTopic().fileName(), page);
         QCOMPARE(viewer.browser()->documentTitle(), heading);
@@ -56,42 +71,12 @@ private slots:
         // The contents list follows the topic shown.
         QVERIFY(viewer.contentsList()->currentItem());
         QCOMPARE(viewer.contentsList()->currentItem()->data(Qt::UserRole).toUrl().fileName(), page);
-        QCOMPARE(viewer.windowTitle(), QStringLiteral("Quill Resource String Editor Help"));
-    }
-
-    // The German help set: the same pages and context numbers, in German, and
-    // the one the help commands open while the UI speaks German.
-    void germanTopics_data()
-    {
-        QTest::addColumn<int>("context");
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("heading");
-        QTest::newRow("default") << 0 << "index.html" << "Quill Resource String Editor";
-        QTest::newRow("add language") << 100 << "addlanguage.html" << "Sprache hinzufügen";
-        QTest::newRow("remove language") << 101 << "removelanguage.html" << "Sprache entfernen";
-        QTest::newRow("about") << 102 << "about.html" << "Über den Quill Resource String Editor";
-        QTest::newRow("excel") << 104 << "excel.html" << "Excel Import/Export";
-        QTest::newRow("select font") << 106 << "selectfont.html" << "Schriftart wählen";
-    }
-    void germanTopics()
-    {
-        QFETCH(int, context);
-        QFETCH(QString, page);
-        QFETCH(QString, heading);
-        const QString german = HelpModule::LocalizedHelpFile(helpFile, 1031);
-        QVERIFY2(german != helpFile && QFile::exists(german), qPrintable(german));
-        QCOMPARE(HelpModule::LocalizedHelpFile(helpFile, 2057), helpFile);
-        win32::HtmlHelpViewer viewer;
-        const qm::Status shown = viewer.showTopic(german, context);
-        QVERIFY2(shown.ok(), qPrintable(shown.errorString()));
-        QCOMPARE(viewer.currentTopic().fileName(), page);
-        QCOMPARE(viewer.browser()->documentTitle(), heading);
-        QCOMPARE(viewer.windowTitle(), QStringLiteral("Hilfe zum Quill Resource String Editor"));
-
+        QCOMPARE(viewer.windowTitle(), uiLanguage == 1031 ? QStringLiteral("Hilfe zum Quill Resource String Editor")
+                                                          : QStringLiteral("Quill Resource String Editor Help"));
         auto english = win32::HtmlHelpSet::open(helpFile);
-        auto translated = win32::HtmlHelpSet::open(german);
-        QVERIFY(english.ok() && translated.ok());
-        QCOMPARE((*translated)->contents().size(), (*english)->contents().size());
+        auto localized = win32::HtmlHelpSet::open(file);
+        QVERIFY(english.ok() && localized.ok());
+        QCOMPARE((*localized)->contents().size(), (*english)->contents().size());
     }
 
     void everyLinkBetweenPagesResolves()
