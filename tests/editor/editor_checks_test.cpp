@@ -6,7 +6,7 @@
 #include "platform/vbide/VBProjects.h"
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
-#include "tests/editor/EditorTestSupport.h"
+#include "tests/editor/EditorFixture.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QAction>
@@ -24,42 +24,10 @@ using win32::SftTreeModel;
 
 // The translation checks in the editor's grid: which cells are marked and what
 // their tooltips say, the project's source language, and marks after edits.
-class EditorChecksTest : public QObject {
+class EditorChecksTest : public EditorFixture {
     Q_OBJECT
 private:
-    TestEnvironment m_env;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<User> m_user;
-    std::unique_ptr<vbide::VBE> m_vbe;
-    std::unique_ptr<docResourceEditor> m_editor;
 
-    QString path(const QString &name) const { return QDir(m_dir->path()).filePath(name); }
-    SftTree &grid() { return *m_editor->SftTree(); }
-
-    void open(const QString &name, int listIndex)
-    {
-        m_editor = std::make_unique<docResourceEditor>();
-        m_editor->resize(900, 500);
-        m_editor->setVBE(m_vbe.get());
-        m_editor->cboProjects()->setCurrentIndex(listIndex);
-        m_editor->cboProjects_Click();
-        QVERIFY(m_editor->CurrentProject());
-        QCOMPARE(m_editor->CurrentProject()->Project()->Name(), name);
-    }
-    void show(const QList<Entry> &entries, const QString &name = QStringLiteral("P"))
-    {
-        writeRes(path(name + ".res"), entries);
-        writeProject(m_dir->path(), name, name + ".res");
-        QVERIFY(m_vbe->VBProjects()->AddFromFile(path(name + ".vbp")));
-        open(name, m_vbe->VBProjects()->Count() - 1);
-    }
-    int columnOf(qint32 localeId) const
-    {
-        for (int i = 0; i <= m_editor->LastLanguage(); ++i)
-            if (m_editor->Languages()[i].LocaleID == localeId)
-                return m_editor->Languages()[i].Column;
-        return -1;
-    }
     QModelIndex cell(qint32 id, qint32 localeId) { return grid().model()->index(grid().findItemData(id), columnOf(localeId)); }
     QString note(qint32 id, qint32 localeId) { return cell(id, localeId).data(SftTreeModel::CellNoteRole).toString(); }
     void rightClick(int column)
@@ -75,18 +43,10 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_user = std::make_unique<User>();
-        m_vbe = std::make_unique<vbide::VBE>();
-    }
+    void init() { setUpEditor(); }
     void cleanup()
     {
-        m_editor.reset();
-        m_vbe.reset();
-        m_user->verifyNothingUnexpected();
-        m_user.reset();
+        tearDownEditor();
         LgvRuntime::RuntimeSupport().SetLanguage(2057, QStringLiteral("English (United Kingdom)"));
     }
 

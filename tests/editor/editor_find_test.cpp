@@ -5,7 +5,7 @@
 #include "platform/vbide/VBProjects.h"
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
-#include "tests/editor/EditorTestSupport.h"
+#include "tests/editor/EditorFixture.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -28,32 +28,11 @@ using win32::SftTree;
 // Find and filter in the editor: the find bar's text and options, the missing
 // translations toggle and its marks, the rows' order, F3, and editing while
 // rows are hidden or reordered.
-class EditorFindTest : public QObject {
+class EditorFindTest : public EditorFixture {
     Q_OBJECT
 private:
-    TestEnvironment m_env;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<User> m_user;
-    std::unique_ptr<vbide::VBE> m_vbe;
-    std::unique_ptr<docResourceEditor> m_editor;
-
-    QString path(const QString &name) const { return QDir(m_dir->path()).filePath(name); }
-    SftTree &grid() { return *m_editor->SftTree(); }
     FindBar &bar() { return *m_editor->findBar(); }
-    resutil::ResFile &file() { return *m_editor->CurrentProject()->ResourceFile(); }
 
-    void show(const QList<Entry> &entries)
-    {
-        writeRes(path("P.res"), entries);
-        writeProject(m_dir->path(), "P", "P.res");
-        QVERIFY(m_vbe->VBProjects()->AddFromFile(path("P.vbp")));
-        m_editor = std::make_unique<docResourceEditor>();
-        m_editor->resize(1000, 500);
-        m_editor->setVBE(m_vbe.get());
-        m_editor->cboProjects()->setCurrentIndex(0);
-        m_editor->cboProjects_Click();
-        QVERIFY(m_editor->CurrentProject());
-    }
     // English, German and French texts of IDs 1 to 5; ID 4 has no German, ID 5 no French.
     void showSample()
     {
@@ -61,15 +40,8 @@ private:
               {2057, 2, "Save"}, {1031, 2, "Speichern"}, {1036, 2, "Enregistrer"},
               {2057, 3, "Open"}, {1031, 3, "Öffnen"}, {1036, 3, "Ouvrir"},
               {2057, 4, "Filename"}, {1036, 4, "Nom de fichier"},
-              {2057, 5, "File 12"}, {1031, 5, "Datei 12"}});
-    }
-    int columnOf(qint32 localeId) const
-    {
-        for (int i = 0; i <= m_editor->LastLanguage(); ++i) {
-            if (m_editor->Languages()[i].LocaleID == localeId)
-                return m_editor->Languages()[i].Column;
-        }
-        return -1;
+              {2057, 5, "File 12"}, {1031, 5, "Datei 12"}},
+             QStringLiteral("P"), 1000);
     }
     // The IDs of the rows shown, top to bottom.
     QList<qint32> shownIds()
@@ -90,19 +62,11 @@ private:
     QString status() { return bar().status()->text(); }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_user = std::make_unique<User>();
-        m_vbe = std::make_unique<vbide::VBE>();
-    }
+    void init() { setUpEditor(); }
     void cleanup()
     {
         LgvStringModule::SetUILanguage(2057, QString());
-        m_editor.reset();
-        m_vbe.reset();
-        m_user->verifyNothingUnexpected();
-        m_user.reset();
+        tearDownEditor();
     }
 
     void textFiltersRowsByIdOrAnyLanguage()

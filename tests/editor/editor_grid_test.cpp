@@ -7,7 +7,7 @@
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
 #include "support/ErrorTrap.h"
-#include "tests/editor/EditorTestSupport.h"
+#include "tests/editor/EditorFixture.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QAction>
@@ -25,32 +25,9 @@ using win32::SftTree;
 
 // The string grid of the editor: the language table, rows and fonts, editing
 // into the resource file, the cell editor's navigation and the column menu.
-class EditorGridTest : public QObject {
+class EditorGridTest : public EditorFixture {
     Q_OBJECT
 private:
-    TestEnvironment m_env;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<User> m_user;
-    std::unique_ptr<vbide::VBE> m_vbe;
-    std::unique_ptr<docResourceEditor> m_editor;
-
-    QString path(const QString &name) const { return QDir(m_dir->path()).filePath(name); }
-    SftTree &grid() { return *m_editor->SftTree(); }
-    resutil::ResFile &file() { return *m_editor->CurrentProject()->ResourceFile(); }
-
-    // Opens a project with the given strings and selects it.
-    void show(const QList<Entry> &entries)
-    {
-        writeRes(path("P.res"), entries);
-        writeProject(m_dir->path(), "P", "P.res");
-        QVERIFY(m_vbe->VBProjects()->AddFromFile(path("P.vbp")));
-        m_editor = std::make_unique<docResourceEditor>();
-        m_editor->resize(900, 500);
-        m_editor->setVBE(m_vbe.get());
-        m_editor->cboProjects()->setCurrentIndex(0);
-        m_editor->cboProjects_Click();
-        QVERIFY(m_editor->CurrentProject());
-    }
     void click(int row, int column, int button = SftTree::LeftButton)
     {
         m_editor->SftTree_ItemClick(row, column, SftTree::AreaCellText, button, 0);
@@ -62,29 +39,10 @@ private:
         m_editor->SftTree_CEKeyDown(code, shift, grid().editRow(), grid().editColumn(), grid().cellEditor()->text());
         return code;
     }
-    int columnOf(qint32 localeId) const
-    {
-        for (int i = 0; i <= m_editor->LastLanguage(); ++i) {
-            if (m_editor->Languages()[i].LocaleID == localeId)
-                return m_editor->Languages()[i].Column;
-        }
-        return -1;
-    }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_user = std::make_unique<User>();
-        m_vbe = std::make_unique<vbide::VBE>();
-    }
-    void cleanup()
-    {
-        m_editor.reset();
-        m_vbe.reset();
-        m_user->verifyNothingUnexpected();
-        m_user.reset();
-    }
+    void init() { setUpEditor(); }
+    void cleanup() { tearDownEditor(); }
 
     void twelveLanguagesGrowTheTable()
     {
