@@ -1,76 +1,96 @@
-#include "Command.h"
-#include "Console.h"
+// The quillmark program: answers --version on its own and leaves every other
+// command to the tool's library, which it loads from beside itself (the build
+// tree) or from the package's private folder. It links neither Qt nor the C++
+// library, so a start that needs no command costs no more than a C program's.
+#include "Tool.h"
 
-#include <QStringDecoder>
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#define QM_STRINGIFY2(x) #x
+#define QM_STRINGIFY(x) QM_STRINGIFY2(x)
 
 namespace {
 
-const char kToolHelp[] =
-    "Usage: quillmark COMMAND [ARGUMENTS]\n"
-    "       quillmark --help | --version\n"
-    "Reads and edits the string tables of Win32 resource files (.res).\n"
-    "Texts in arguments and output are UTF-8. A LOCALE is a locale ID in decimal\n"
-    "(1033) or hexadecimal (0x409), or a locale tag (en-US). \"--\" ends the options:\n"
-    "every argument after it is taken as it is.\n"
-    "Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.\n"
-    "\n"
-    "Commands:\n";
+const char kVersionText[] =
+    "quillmark " QM_STRINGIFY(QM_VERSION_MAJOR) "." QM_STRINGIFY(QM_VERSION_MINOR) "." QM_STRINGIFY(QM_VERSION_PATCH) "\n";
 
-QString toolHelp()
+int printVersion()
 {
-    QString text = QString::fromUtf8(kToolHelp);
-    for (const cli::Command *command : cli::commands())
-        text += QStringLiteral("  %1%2\n").arg(QString::fromUtf8(command->name).leftJustified(10)).arg(QString::fromUtf8(command->summary));
-    text += QStringLiteral("\nRun \"quillmark COMMAND --help\" for a command's arguments.\n");
-    return text;
+    const std::size_t size = sizeof kVersionText - 1;
+    const bool written = std::fwrite(kVersionText, 1, size, stdout) == size;
+    return std::fflush(stdout) == 0 && written ? 0 : 1;
 }
 
-QString versionText()
+bool isVersionRequest(int argc, char **argv)
 {
-    return QStringLiteral("quillmark %1.%2.%3\n").arg(QM_VERSION_MAJOR).arg(QM_VERSION_MINOR).arg(QM_VERSION_PATCH);
+    return argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-V") == 0);
 }
 
-int printed(const QString &text)
+// Copies folder + "/" + tail into out; false when it does not fit.
+bool joinPath(char *out, std::size_t size, const char *folder, const char *tail)
 {
-    return cli::writeOut(text) ? cli::ExitSuccess : cli::ExitFailure;
+    const int length = std::snprintf(out, size, "%s/%s", folder, tail);
+    return length > 0 && std::size_t(length) < size;
+}
+
+// The folder this program runs from, with symbolic links resolved.
+bool programFolder(char *folder, std::size_t size)
+{
+    const ssize_t length = readlink("/proc/self/exe", folder, size - 1);
+    if (length <= 0)
+        return false;
+    folder[length] = '\0';
+    char *slash = std::strrchr(folder, '/');
+    if (!slash)
+        return false;
+    *slash = '\0';
+    return true;
+}
+
+int loadFailure(const char *what)
+{
+    std::fprintf(stderr, "quillmark: the tool's library cannot be loaded: %s\n", what);
+    return 1;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QStringList args;
-    for (int i = 1; i < argc; ++i) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString arg = decoder(QByteArrayView(argv[i]));
-        if (decoder.hasError())
-            return cli::usageError(QStringLiteral("argument %1 is not valid UTF-8").arg(i));
-        args.append(std::move(arg));
+    if (isVersionRequest(argc, argv))
+        return printVersion();
+
+    char folder[PATH_MAX];
+    if (!programFolder(folder, sizeof folder))
+        return loadFailure(std::strerror(errno ? errno : ENOENT));
+    // Beside the program in the build tree; in the private folder once installed.
+    char path[PATH_MAX + 64];
+    const char *candidates[] = {QM_CLI_LIBRARY, QM_CLI_FOLDER_FROM_BIN "/" QM_CLI_LIBRARY};
+    bool found = false;
+    for (const char *candidate : candidates) {
+        if (!joinPath(path, sizeof path, folder, candidate))
+            return loadFailure("the program's path is too long");
+        if (access(path, F_OK) == 0) {
+            found = true;
+            break;
+        }
     }
-    if (args.isEmpty()) {
-        cli::writeErr(toolHelp());
-        return cli::ExitUsage;
+    if (!found) {
+        std::fprintf(stderr, "quillmark: the tool's library " QM_CLI_LIBRARY " is neither in %s nor in %s/%s\n",
+                     folder, folder, QM_CLI_FOLDER_FROM_BIN);
+        return 1;
     }
-    const QString name = args.takeFirst();
-    if (name == QLatin1String("--version") || name == QLatin1String("-V"))
-        return args.isEmpty() ? printed(versionText()) : cli::usageError(QStringLiteral("--version takes no arguments"));
-    if (name == QLatin1String("--help") || name == QLatin1String("-h") || name == QLatin1String("help")) {
-        if (args.isEmpty())
-            return printed(toolHelp());
-        if (const cli::Command *command = cli::findCommand(args.first()))
-            return printed(QString::fromUtf8(command->help));
-        return cli::usageError(QStringLiteral("unknown command \"%1\" (see quillmark --help)").arg(args.first()));
-    }
-    const cli::Command *command = cli::findCommand(name);
-    if (!command) {
-        if (name.startsWith(QLatin1Char('-')))
-            return cli::usageError(QStringLiteral("unknown option %1 (see quillmark --help)").arg(name));
-        return cli::usageError(QStringLiteral("unknown command \"%1\" (see quillmark --help)").arg(name));
-    }
-    const cli::Arguments arguments(args, command->flags, command->valued);
-    if (!arguments.ok())
-        return cli::usageError(QStringLiteral("%1: %2 (see quillmark %1 --help)").arg(QString::fromUtf8(command->name), arguments.error()));
-    if (arguments.helpRequested())
-        return printed(QString::fromUtf8(command->help));
-    return command->run(arguments);
+    void *library = dlopen(path, RTLD_LAZY | RTLD_LOCAL);
+    if (!library)
+        return loadFailure(dlerror());
+    void *entry = dlsym(library, QM_CLI_ENTRY);
+    if (!entry)
+        return loadFailure(dlerror());
+    return reinterpret_cast<decltype(&qm_cli_main)>(entry)(argc, argv);
 }

@@ -11,18 +11,6 @@
 
 namespace cli {
 
-
-QStringList formatFlags()
-{
-    return {};
-}
-
-QStringList formatValuedOptions()
-{
-    return {QStringLiteral("--format"), QStringLiteral("--source"), QStringLiteral("--target"),
-            QStringLiteral("--separator"), QStringLiteral("-I"), QStringLiteral("--include")};
-}
-
 std::optional<exchange::Format> chosenFormat(const QString &path, const Arguments &arguments)
 {
     auto format = exchange::resolveFormat(path, arguments.value(QStringLiteral("--format")));

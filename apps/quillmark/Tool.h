@@ -1,0 +1,10 @@
+#pragma once
+
+// The tool itself, in its library: the quillmark program loads it and calls
+// this with main's arguments, and exits with what it returns. Plain C, so
+// that the program needs neither Qt nor the C++ library.
+extern "C" __attribute__((visibility("default"))) int qm_cli_main(int argc, char **argv);
+
+// The library's file name, and the name of the entry point in it.
+#define QM_CLI_LIBRARY "libqm_cli.so"
+#define QM_CLI_ENTRY "qm_cli_main"

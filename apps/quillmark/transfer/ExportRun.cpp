@@ -1,0 +1,77 @@
+#include "TransferModule.h"
+#include "FormatDispatch.h"
+#include "WorkbookFailure.h"
+
+#include "excel/ExcelExport.h"
+#include "excel/LanguageName.h"
+#include "platform/excel/Application.h"
+#include "platform/resutil/ResFile.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QFileInfo>
+
+#include <exception>
+
+namespace {
+
+int exportBook(const QString &resPath, const QString &bookPath, const QString &sheetName)
+{
+    resutil::ResFile file;
+    file.setFileName(resPath);
+    if (auto status = file.Load(); !status.ok())
+        return cli::fail(status.error());
+    auto app = excel::Application::Create();
+    if (!app)
+        return cli::fail(bookPath, QStringLiteral("the spreadsheet back end cannot be started: ") + app.errorString());
+
+    ExcelTransfer::ExportTarget target(app.value()->Workbooks());
+    target.fileName = bookPath;
+    target.sheetName = sheetName;
+    target.fileMissing = !QFileInfo(bookPath).isFile();
+    if (!target.fileMissing) {
+        auto book = target.books.Open(bookPath);
+        if (!book)
+            return cli::failOn(bookPath, book.errorString());
+        target.workbook = book.value();
+    }
+    RecordingFeedback feedback;
+    if (auto status = ExcelTransfer::exportStrings(target, file.Strings(), ExcelTransfer::languageName, feedback);
+        !status) {
+        QString where;
+        if (target.writingRow > 0)
+            where = QStringLiteral("sheet \"%1\", row %2, column %3: ")
+                        .arg(sheetName)
+                        .arg(target.writingRow)
+                        .arg(target.writingColumn);
+        return cli::failOn(bookPath, where.isEmpty() ? status.errorString() : where + status.errorString());
+    }
+    return 0;
+}
+
+} // namespace
+
+namespace cli {
+
+int runExport(const Arguments &arguments)
+{
+    const QStringList &positional = arguments.positional();
+    if (positional.size() != 2)
+        return cli::usageError(QStringLiteral("export needs FILE.res BOOK (see quillmark export --help)"));
+    const QString sheet = arguments.has(QStringLiteral("--sheet")) ? arguments.value(QStringLiteral("--sheet"))
+                                                                    : QFileInfo(positional[0]).completeBaseName();
+    LgvStringModule::setCurrentUILanguage(2057);
+    const auto format = cli::chosenFormat(positional[1], arguments);
+    if (!format)
+        return 1;
+    try {
+        if (!exchange::isWorkbook(*format))
+            return cli::exportOther(positional[0], positional[1], *format, arguments);
+        if (arguments.has(QStringLiteral("--format")) && exchange::formatForFileName(positional[1]) != *format)
+            return cli::fail(positional[1], QStringLiteral("a workbook's format is the one its extension names"));
+        return exportBook(positional[0], positional[1], sheet);
+    } catch (const std::exception &error) {
+        return cli::fail(positional[1], QString::fromLocal8Bit(error.what()));
+    }
+}
+
+} // namespace cli

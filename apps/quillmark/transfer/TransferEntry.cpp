@@ -1,0 +1,13 @@
+#include "TransferModule.h"
+
+#include <cstring>
+
+extern "C" __attribute__((visibility("default"))) int qm_cli_transfer_run(const char *command,
+                                                                          const cli::Arguments &arguments)
+{
+    if (std::strcmp(command, "export") == 0)
+        return cli::runExport(arguments);
+    if (std::strcmp(command, "import") == 0)
+        return cli::runImport(arguments);
+    return cli::fail(QStringLiteral("the transfer module has no command \"%1\"").arg(QString::fromUtf8(command)));
+}

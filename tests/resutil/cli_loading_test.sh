@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# How the quillmark program loads its commands: cli_loading_test.sh QUILLMARK DEMO.res
+# The commands on .res files never load the workbook libraries; export and
+# import load them; a missing library is a clear message and exit status 1,
+# wherever the program is started from.
+set -u
+Q=$1
+RES=$2
+BIN=$(dirname "$Q")
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# loaded NAME STATUS COMMAND...: runs the command, checks its exit status and
+# lists the libraries it loaded, one file name a line, in $WORK/NAME.
+loaded() {
+  local name=$1 status=$2; shift 2
+  rm -f "$WORK"/ld.*
+  LD_DEBUG=files LD_DEBUG_OUTPUT=$WORK/ld "$@" >"$WORK/$name.out" 2>"$WORK/$name.err"
+  local got=$?
+  [ "$got" = "$status" ] || fail "$*: exit $got, expected $status: $(cat "$WORK/$name.err")"
+  cat "$WORK"/ld.* | sed -n 's/^[[:space:]]*[0-9]*:[[:space:]]*file=\([^ ]*\) .*/\1/p' | sed 's|.*/||' | sort -u >"$WORK/$name"
+}
+
+WORKBOOK_LIBS='^lib(gsf|zip|expat|xml2|deflate|qm_excel|qm_transfer|qm_cli_transfer|Qt6Gui|Qt6Widgets)[.-]'
+cp "$RES" "$WORK/a.res"
+loaded dump 0 "$Q" dump "$WORK/a.res"
+loaded set 0 "$Q" set "$WORK/a.res" 1033 1 'Hello'
+loaded check 1 "$Q" check "$WORK/a.res"
+loaded help 0 "$Q" --help
+for command in dump set help; do
+  grep -q '^libQt6Core' "$WORK/$command" || fail "$command: no Qt Core in what was loaded, LD_DEBUG did not work: $(cat "$WORK/$command")"
+  if grep -Eq "$WORKBOOK_LIBS" "$WORK/$command"; then
+    fail "$command loads the workbook libraries: $(grep -E "$WORKBOOK_LIBS" "$WORK/$command" | tr '\n' ' ')"
+  fi
+done
+grep -Eq "$WORKBOOK_LIBS" "$WORK/check" && fail "check loads the workbook libraries"
+loaded export 0 "$Q" export "$WORK/a.res" "$WORK/a.xlsx"
+for lib in libzip libgsf libqm_cli_transfer; do
+  grep -q "^$lib" "$WORK/export" || fail "export did not load $lib: $(cat "$WORK/export" | tr '\n' ' ')"
+done
+"$Q" import "$WORK/a.xlsx" "$WORK/a.res" --dry-run || fail "import of the exported book failed"
+
+loaded version 0 "$Q" --version
+grep -q 'libQt6Core' "$WORK/version" && fail "--version loads Qt: $(cat "$WORK/version" | tr '\n' ' ')"
+grep -Eq '^quillmark [0-9]+\.[0-9]+\.[0-9]+$' "$WORK/version.out" || fail "--version: $(cat "$WORK/version.out")"
+
+# A link to the program finds the libraries beside the program, not beside the link.
+mkdir "$WORK/links"
+ln -s "$(cd "$BIN" && pwd)/quillmark" "$WORK/links/quillmark"
+"$Q" dump "$WORK/a.res" >"$WORK/direct.out"
+(cd "$WORK" && links/quillmark dump a.res >"$WORK/linked.out") || fail "dump through a symbolic link failed"
+cmp -s "$WORK/linked.out" "$WORK/direct.out" || fail "dump through a symbolic link printed something else"
+
+# The program alone: --version still answers, a command says what is missing.
+mkdir "$WORK/alone"
+cp "$Q" "$WORK/alone/quillmark"
+"$WORK/alone/quillmark" --version >"$WORK/out" 2>&1 || fail "--version without the library: $(cat "$WORK/out")"
+(cd "$BIN" && "$WORK/alone/quillmark" dump "$WORK/a.res") >"$WORK/out" 2>"$WORK/err"
+status=$?
+[ "$status" = 1 ] || fail "dump without the library: exit $status, expected 1"
+[ -s "$WORK/out" ] && fail "dump without the library printed: $(cat "$WORK/out")"
+grep -q "^quillmark: the tool's library libqm_cli.so is neither in $WORK/alone nor in $WORK/alone/" "$WORK/err" \
+  || fail "dump without the library: $(cat "$WORK/err")"
+
+# The tool without its transfer module: the other commands work, export says it cannot run.
+cp "$Q" "$BIN/libqm_cli.so" "$WORK/alone/"
+"$WORK/alone/quillmark" dump "$WORK/a.res" >/dev/null 2>"$WORK/err" || fail "dump without the transfer module: $(cat "$WORK/err")"
+"$WORK/alone/quillmark" export "$WORK/a.res" "$WORK/b.xlsx" >"$WORK/out" 2>"$WORK/err"
+status=$?
+[ "$status" = 1 ] || fail "export without the transfer module: exit $status, expected 1"
+[ "$(wc -l <"$WORK/err")" = 1 ] && grep -q "^quillmark: export cannot run: $WORK/alone/libqm_cli_transfer.so: cannot open shared object file" "$WORK/err" \
+  || fail "export without the transfer module: $(cat "$WORK/err")"
+[ -e "$WORK/b.xlsx" ] && fail "export without the transfer module wrote a book"
+
+# A library that is not one: its loader's message, exit status 1.
+echo "not a library" >"$WORK/alone/libqm_cli.so"
+"$WORK/alone/quillmark" dump "$WORK/a.res" >/dev/null 2>"$WORK/err"
+status=$?
+[ "$status" = 1 ] || fail "dump with a broken library: exit $status, expected 1"
+grep -q "^quillmark: the tool's library cannot be loaded: $WORK/alone/libqm_cli.so: " "$WORK/err" \
+  || fail "dump with a broken library: $(cat "$WORK/err")"
+
+[ "$failures" = 0 ] && echo "all passed"
+exit $((failures > 0))
