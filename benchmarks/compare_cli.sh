@@ -80,5 +80,15 @@ median = {r["command"]: r["median"] for r in json.load(open(sys.argv[1]))["resul
 q, w = median["quillmark --version"], median["windres --version"]
 print(f"start-up: quillmark --version {q * 1000:.1f} ms, windres --version {w * 1000:.1f} ms, ratio {q / w:.2f}")
 PY
-echo "libraries loaded by quillmark: $(ldd "$bin/quillmark" | grep -c '=>'), Qt: $(ldd "$bin/quillmark" | grep -o 'libQt6[A-Za-z]*' | sort -u | tr '\n' ' ')"
+# The program loads its commands at run time: count what the loader reports.
+loaded() {
+  rm -f "$work"/ld.*
+  LD_DEBUG=files LD_DEBUG_OUTPUT=$work/ld "$@" >/dev/null 2>&1 || true
+  cat "$work"/ld.* | sed -n 's/^[[:space:]]*[0-9]*:[[:space:]]*file=\([^ ]*\) .*/\1/p' | sort -u
+}
+for command in "--version" "dump $res" "export $res $work/count.xlsx --sheet big"; do
+  echo "libraries loaded by quillmark ${command%% *}: $(loaded "$bin/quillmark" $command | wc -l)," \
+       "Qt: $(loaded "$bin/quillmark" $command | grep -o 'libQt6[A-Za-z]*' | sort -u | tr '\n' ' ')"
+done
+echo "start-up of every command beside windres: benchmarks/compare_cli_start.sh"
 echo "load at the end $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -76,3 +76,9 @@ int qm_cli_main(int argc, char **argv)
         return printed(QString::fromUtf8(command->help));
     return command->run(arguments);
 }
+
+const char *qm_cli_tool_help()
+{
+    static const QByteArray text = toolHelp().toUtf8();
+    return text.constData();
+}

@@ -5,6 +5,10 @@
 // that the program needs neither Qt nor the C++ library.
 extern "C" __attribute__((visibility("default"))) int qm_cli_main(int argc, char **argv);
 
+// The tool's help, as "quillmark --help" prints it. The build writes it into
+// the program, which then answers --help without loading the tool.
+extern "C" __attribute__((visibility("default"))) const char *qm_cli_tool_help();
+
 // The library's file name, and the name of the entry point in it.
 #define QM_CLI_LIBRARY "libqm_cli.so"
 #define QM_CLI_ENTRY "qm_cli_main"

@@ -1,8 +1,9 @@
-// The quillmark program: answers --version on its own and leaves every other
-// command to the tool's library, which it loads from beside itself (the build
+// The quillmark program: answers --version and --help on its own and leaves
+// every command to the tool's library, which it loads from beside itself (the build
 // tree) or from the package's private folder. It links neither Qt nor the C++
 // library, so a start that needs no command costs no more than a C program's.
 #include "Tool.h"
+#include "ToolHelp.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -20,16 +21,17 @@ namespace {
 const char kVersionText[] =
     "quillmark " QM_STRINGIFY(QM_VERSION_MAJOR) "." QM_STRINGIFY(QM_VERSION_MINOR) "." QM_STRINGIFY(QM_VERSION_PATCH) "\n";
 
-int printVersion()
+// Exit statuses as the tool's: 0 when the text was written, 1 when it could not be.
+template <std::size_t N>
+int printed(const char (&text)[N])
 {
-    const std::size_t size = sizeof kVersionText - 1;
-    const bool written = std::fwrite(kVersionText, 1, size, stdout) == size;
+    const bool written = std::fwrite(text, 1, N - 1, stdout) == N - 1;
     return std::fflush(stdout) == 0 && written ? 0 : 1;
 }
 
-bool isVersionRequest(int argc, char **argv)
+bool isOneOf(const char *arg, const char *a, const char *b, const char *c = nullptr)
 {
-    return argc == 2 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-V") == 0);
+    return std::strcmp(arg, a) == 0 || std::strcmp(arg, b) == 0 || (c && std::strcmp(arg, c) == 0);
 }
 
 // Copies folder + "/" + tail into out; false when it does not fit.
@@ -63,8 +65,15 @@ int loadFailure(const char *what)
 
 int main(int argc, char **argv)
 {
-    if (isVersionRequest(argc, argv))
-        return printVersion();
+    if (argc == 1) {
+        // Without a command the tool shows its help as an error: exit status 2.
+        std::fwrite(kToolHelp, 1, sizeof kToolHelp - 1, stderr);
+        return 2;
+    }
+    if (argc == 2 && isOneOf(argv[1], "--version", "-V"))
+        return printed(kVersionText);
+    if (argc == 2 && isOneOf(argv[1], "--help", "-h", "help"))
+        return printed(kToolHelp);
 
     char folder[PATH_MAX];
     if (!programFolder(folder, sizeof folder))

@@ -28,7 +28,7 @@ cp "$RES" "$WORK/a.res"
 loaded dump 0 "$Q" dump "$WORK/a.res"
 loaded set 0 "$Q" set "$WORK/a.res" 1033 1 'Hello'
 loaded check 1 "$Q" check "$WORK/a.res"
-loaded help 0 "$Q" --help
+loaded help 0 "$Q" help dump
 for command in dump set help; do
   grep -q '^libQt6Core' "$WORK/$command" || fail "$command: no Qt Core in what was loaded, LD_DEBUG did not work: $(cat "$WORK/$command")"
   if grep -Eq "$WORKBOOK_LIBS" "$WORK/$command"; then
@@ -42,9 +42,19 @@ for lib in libzip libgsf libqm_cli_transfer; do
 done
 "$Q" import "$WORK/a.xlsx" "$WORK/a.res" --dry-run || fail "import of the exported book failed"
 
+# The program answers --version and --help without loading the tool.
 loaded version 0 "$Q" --version
-grep -q 'libQt6Core' "$WORK/version" && fail "--version loads Qt: $(cat "$WORK/version" | tr '\n' ' ')"
 grep -Eq '^quillmark [0-9]+\.[0-9]+\.[0-9]+$' "$WORK/version.out" || fail "--version: $(cat "$WORK/version.out")"
+loaded toolhelp 0 "$Q" --help
+grep -q '^Usage: quillmark COMMAND' "$WORK/toolhelp.out" || fail "--help: $(cat "$WORK/toolhelp.out")"
+for command in check create dump export import remove set; do
+  grep -q "^  $command " "$WORK/toolhelp.out" || fail "--help does not list $command"
+done
+loaded nothing 2 "$Q"
+cmp -s "$WORK/nothing.err" "$WORK/toolhelp.out" || fail "without a command: $(cat "$WORK/nothing.err")"
+for run in version toolhelp nothing; do
+  grep -Eq '^lib(Qt6Core|qm_)' "$WORK/$run" && fail "$run loads the tool: $(cat "$WORK/$run" | tr '\n' ' ')"
+done
 
 # A link to the program finds the libraries beside the program, not beside the link.
 mkdir "$WORK/links"
@@ -53,10 +63,12 @@ ln -s "$(cd "$BIN" && pwd)/quillmark" "$WORK/links/quillmark"
 (cd "$WORK" && links/quillmark dump a.res >"$WORK/linked.out") || fail "dump through a symbolic link failed"
 cmp -s "$WORK/linked.out" "$WORK/direct.out" || fail "dump through a symbolic link printed something else"
 
-# The program alone: --version still answers, a command says what is missing.
+# The program alone: --version and --help still answer, a command says what is missing.
 mkdir "$WORK/alone"
 cp "$Q" "$WORK/alone/quillmark"
-"$WORK/alone/quillmark" --version >"$WORK/out" 2>&1 || fail "--version without the library: $(cat "$WORK/out")"
+for option in --version --help; do
+  "$WORK/alone/quillmark" $option >"$WORK/out" 2>&1 || fail "$option without the library: $(cat "$WORK/out")"
+done
 (cd "$BIN" && "$WORK/alone/quillmark" dump "$WORK/a.res") >"$WORK/out" 2>"$WORK/err"
 status=$?
 [ "$status" = 1 ] || fail "dump without the library: exit $status, expected 1"
