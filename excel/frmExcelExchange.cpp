@@ -252,14 +252,6 @@ bool frmExcel::importOther()
             refuse(lgv_string(kNothingImported), status.errorString());
             return;
         }
-        // A translated language keeps its place among the columns.
-        const QList<qint32> order = current.Languages();
-        const auto rank = [&order](qint32 localeId) {
-            const qsizetype at = order.indexOf(localeId);
-            return at < 0 ? order.size() : at; // a new language comes last
-        };
-        std::stable_sort(imported.entries.begin(), imported.entries.end(),
-                         [&rank](const auto &a, const auto &b) { return rank(a.localeId) < rank(b.localeId); });
         ExcelTransfer::replaceStrings(RFile->Strings(), std::move(imported.entries));
         pbaProgress->SetCaption(lgv_string(490));
         completed = true;

@@ -2,6 +2,7 @@
 
 #include "exchange/StringGrid.h"
 #include "platform/common/Result.h"
+#include "platform/excel/ByteSink.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +14,7 @@ namespace exchange {
 // that starts with an apostrophe gets an apostrophe in front, which the
 // reader takes off again. Refuses, naming the cell, a text that UTF-8 cannot
 // hold (an unpaired surrogate).
-qm::Result<QByteArray> writeCsv(const Grid &grid, QChar separator);
+qm::Status writeCsv(const Grid &grid, QChar separator, excel::backend::ByteSink &out);
 
 // Reads UTF-8 with or without a byte order mark, or UTF-16 with one.
 // separator 0: the one of comma, semicolon and tab that splits the first

@@ -2,6 +2,7 @@
 
 #include "excel/CellConversion.h"
 #include "exchange/TextChecks.h"
+#include "exchange/Utf8Writer.h"
 
 #include <QFileInfo>
 
@@ -31,12 +32,15 @@ bool needsQuotes(const QString &text, QChar separator)
     return false;
 }
 
-QString numberText(double number)
+void appendNumber(ByteSink &out, double number)
 {
     if (number == double(qint64(number)) && number > -1e15 && number < 1e15)
-        return QString::number(qint64(number));
-    return QString::number(number, 'g', 17);
+        out.appendInt(qint64(number));
+    else
+        out << QString::number(number, 'g', 17).toLatin1();
 }
+
+constexpr AsciiSet kQuote = asciiSet("\"");
 
 } // namespace
 
@@ -48,21 +52,20 @@ QChar separatorForFileName(const QString &fileName)
     return u',';
 }
 
-qm::Result<QByteArray> writeCsv(const Grid &grid, QChar separator)
+qm::Status writeCsv(const Grid &grid, QChar separator, ByteSink &out)
 {
     const int columns = grid.columnCount();
-    QString out;
-    out.reserve(qsizetype(grid.rows.size()) * columns * 16);
+    out << "\xEF\xBB\xBF";
     for (size_t r = 0; r < grid.rows.size(); ++r) {
         const auto &cells = grid.rows[r];
         for (int c = 0; c < columns; ++c) {
             if (c > 0)
-                out += separator;
+                appendUtf8(out, QStringView(&separator, 1));
             if (size_t(c) >= cells.size())
                 continue;
             const GridCell &cell = cells[size_t(c)];
             if (cell.kind == GridCell::Kind::Number) {
-                out += numberText(cell.number);
+                appendNumber(out, cell.number);
                 continue;
             }
             if (cell.kind != GridCell::Kind::Text || cell.text.isEmpty())
@@ -73,22 +76,21 @@ qm::Result<QByteArray> writeCsv(const Grid &grid, QChar separator)
                                          .arg(ExcelTransfer::cellAddress(int(r) + 1, c + 1), cell.text.left(40))
                                          .arg(cell.text[bad].unicode(), 4, 16, QLatin1Char('0')));
             const bool guard = needsGuard(cell.text);
-            if (needsQuotes(cell.text, separator)) {
-                out += u'"';
-                if (guard)
-                    out += u'\'';
-                QString quoted = cell.text;
-                out += quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-                out += u'"';
+            const bool quoted = needsQuotes(cell.text, separator);
+            if (quoted)
+                out << '"';
+            if (guard)
+                out << '\'';
+            if (quoted) {
+                appendUtf8(out, cell.text, kQuote, 2, [](char *at, char16_t) { return copyLiteral(at, "\"\""); });
+                out << '"';
             } else {
-                if (guard)
-                    out += u'\'';
-                out += cell.text;
+                appendUtf8(out, cell.text);
             }
         }
-        out += QStringLiteral("\r\n");
+        out << "\r\n";
     }
-    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+    return {};
 }
 
 } // namespace exchange

@@ -4,6 +4,7 @@
 #include "exchange/OdsFormat.h"
 #include "exchange/PoFormat.h"
 #include "exchange/RcFormat.h"
+#include "exchange/StreamedFile.h"
 #include "exchange/StringGrid.h"
 #include "exchange/TranslationUnits.h"
 #include "exchange/XliffFormat.h"
@@ -25,11 +26,6 @@ qm::Error onFile(const QString &path, const QString &what)
     if (what.startsWith(path) || what.startsWith(QDir::toNativeSeparators(path)))
         return qm::makeError(what);
     return qm::makeError(QStringLiteral("%1: %2").arg(path, what));
-}
-
-qm::Status save(const QString &path, const QByteArray &bytes)
-{
-    return qm::writeFileAtomically(path, bytes);
 }
 
 qm::Result<QByteArray> load(const QString &path)
@@ -73,6 +69,30 @@ qm::Result<qint32> targetOf(const ReadTranslation &read, const Options &options)
                              .arg(read.targetTag));
 }
 
+// The package is put together in memory: its content is deflated whole.
+qm::Status exportOds(const resutil::ResStrings &strings, const QString &path, const Options &options,
+                     const ExcelTransfer::LanguageNamer &languageName, TransferFeedback &feedback)
+{
+    Grid grid = layoutStrings(strings, languageName, feedback);
+    grid.name = options.sheetName.isEmpty() ? QStringLiteral("Sheet1") : options.sheetName;
+    QByteArray existing;
+    if (QFileInfo(path).isFile()) {
+        auto read = load(path);
+        if (!read)
+            return read.error();
+        existing = std::move(read).value();
+    }
+    auto bytes = writeOds(grid, existing.isEmpty() ? nullptr : &existing);
+    if (!bytes)
+        return onFile(path, bytes.errorString());
+    if (feedback.stopRequested())
+        return transferStopped();
+    if (auto saved = qm::writeFileAtomically(path, bytes.value()); !saved)
+        return saved;
+    feedback.setProgressCaption(LgvStringModule::lgv_string(487));
+    return {};
+}
+
 } // namespace
 
 qm::Result<Format> resolveFormat(const QString &path, const QString &forced)
@@ -92,56 +112,46 @@ qm::Result<Format> resolveFormat(const QString &path, const QString &forced)
 qm::Status exportFile(const resutil::ResStrings &strings, const QString &path, const Options &options,
                       const ExcelTransfer::LanguageNamer &languageName, TransferFeedback &feedback)
 {
-    qm::Result<QByteArray> bytes = QByteArray();
-    switch (options.format) {
-    case Format::Xlsx:
-    case Format::Xls:
+    if (isWorkbook(options.format))
         return qm::makeError(QStringLiteral("workbooks are written through the workbook back ends"));
+    if (isTranslation(options.format))
+        if (auto ok = checkLocales(options); !ok)
+            return onFile(path, ok.errorString());
+    if (options.format == Format::Ods)
+        return exportOds(strings, path, options, languageName, feedback);
+
+    StreamedFile file(path);
+    qm::Status written;
+    switch (options.format) {
     case Format::Csv:
     case Format::Tsv: {
         const Grid grid = layoutStrings(strings, languageName, feedback);
         const QChar separator = !options.separator.isNull() ? options.separator
                                 : options.format == Format::Tsv ? QChar(u'\t') : separatorForFileName(path);
-        bytes = writeCsv(grid, separator);
-        break;
-    }
-    case Format::Ods: {
-        Grid grid = layoutStrings(strings, languageName, feedback);
-        grid.name = options.sheetName.isEmpty() ? QStringLiteral("Sheet1") : options.sheetName;
-        QByteArray existing;
-        if (QFileInfo(path).isFile()) {
-            auto read = load(path);
-            if (!read)
-                return read.error();
-            existing = std::move(read).value();
-        }
-        bytes = writeOds(grid, existing.isEmpty() ? nullptr : &existing);
+        written = writeCsv(grid, separator, file.sink());
         break;
     }
     case Format::Rc:
         feedback.setProgressCaption(LgvStringModule::lgv_string(485));
-        bytes = writeRc(strings, options.original);
+        written = writeRc(strings, options.original, file.sink());
         break;
-    case Format::Xliff2:
-    case Format::Xliff12:
-    case Format::Po: {
-        if (auto ok = checkLocales(options); !ok)
-            return onFile(path, ok.errorString());
+    default: {
         feedback.setProgressCaption(LgvStringModule::lgv_string(485));
         Translation translation = collectUnits(strings, options.sourceLocale, options.targetLocale);
         translation.original = options.original;
-        bytes = options.format == Format::Po ? writePo(translation)
-                                             : writeXliff(translation, options.format == Format::Xliff2 ? XliffVersion::V20
-                                                                                                         : XliffVersion::V12);
+        written = options.format == Format::Po
+                      ? writePo(translation, file.sink())
+                      : writeXliff(translation, options.format == Format::Xliff2 ? XliffVersion::V20 : XliffVersion::V12,
+                                   file.sink());
         break;
     }
     }
-    if (!bytes)
-        return onFile(path, bytes.errorString());
+    if (!written)
+        return onFile(path, written.errorString());
     // A stopped export leaves the file as it was.
     if (feedback.stopRequested())
         return transferStopped();
-    if (auto saved = save(path, bytes.value()); !saved)
+    if (auto saved = file.commit(); !saved)
         return saved;
     feedback.setProgressCaption(LgvStringModule::lgv_string(487));
     return {};

@@ -3,6 +3,8 @@
 #include "excel/CellConversion.h"
 #include "exchange/OdsZip.h"
 #include "exchange/TextChecks.h"
+#include "exchange/Utf8Writer.h"
+#include "platform/excel/DeflateStream.h"
 #include "platform/excel/XmlParser.h"
 #include "platform/excel/ZipArchive.h"
 
@@ -18,35 +20,33 @@ const char kNamespaces[] =
     " xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\""
     " xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\"";
 
-void appendEscaped(QString &out, QStringView text, bool attribute)
+constexpr AsciiSet kTextEscaped = asciiSet("&<>\r");
+constexpr AsciiSet kAttributeEscaped = asciiSet("&<>\r\"\n\t");
+
+// Texts are checked for what XML cannot hold before they come here.
+char *escape(char *out, char16_t c)
 {
-    // Runs of plain characters go in whole; only the ones to escape one by one.
-    qsizetype plain = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QStringView escaped;
-        switch (text[i].unicode()) {
-        case u'&': escaped = u"&amp;"; break;
-        case u'<': escaped = u"&lt;"; break;
-        case u'>': escaped = u"&gt;"; break;
-        case u'\r': escaped = u"&#13;"; break;
-        case u'"': escaped = u"&quot;"; break;
-        case u'\n': escaped = u"&#10;"; break;
-        case u'\t': escaped = u"&#9;"; break;
-        default: continue;
-        }
-        if (!attribute && (text[i] == u'"' || text[i] == u'\n' || text[i] == u'\t'))
-            continue;
-        out += text.mid(plain, i - plain);
-        out += escaped;
-        plain = i + 1;
+    switch (c) {
+    case u'&': return copyLiteral(out, "&amp;");
+    case u'<': return copyLiteral(out, "&lt;");
+    case u'>': return copyLiteral(out, "&gt;");
+    case u'\r': return copyLiteral(out, "&#13;");
+    case u'"': return copyLiteral(out, "&quot;");
+    case u'\n': return copyLiteral(out, "&#10;");
+    case u'\t': return copyLiteral(out, "&#9;");
+    default: return copyLiteral(out, "\xEF\xBF\xBD");
     }
-    out += text.mid(plain);
+}
+
+void appendEscaped(ByteSink &out, QStringView text, bool attribute)
+{
+    appendUtf8(out, text, attribute ? kAttributeEscaped : kTextEscaped, 6, escape);
 }
 
 // One paragraph with ODF's marks for what its whitespace rules would collapse.
-void appendParagraph(QString &out, QStringView line)
+void appendParagraph(ByteSink &out, QStringView line)
 {
-    out += QStringLiteral("<text:p>");
+    out << "<text:p>";
     qsizetype i = 0;
     while (i < line.size()) {
         const QChar c = line[i];
@@ -56,11 +56,17 @@ void appendParagraph(QString &out, QStringView line)
                 ++run;
                 ++i;
             }
-            out += run == 1 ? QStringLiteral("<text:s/>") : QStringLiteral("<text:s text:c=\"%1\"/>").arg(run);
+            if (run == 1) {
+                out << "<text:s/>";
+            } else {
+                out << "<text:s text:c=\"";
+                out.appendInt(run);
+                out << "\"/>";
+            }
             continue;
         }
         if (c == u'\t') {
-            out += QStringLiteral("<text:tab/>");
+            out << "<text:tab/>";
             ++i;
             continue;
         }
@@ -70,21 +76,20 @@ void appendParagraph(QString &out, QStringView line)
         appendEscaped(out, line.mid(i, end - i), false);
         i = end;
     }
-    out += QStringLiteral("</text:p>");
+    out << "</text:p>";
 }
 
-void appendTextCell(QString &out, const QString &text)
+void appendTextCell(ByteSink &out, const QString &text)
 {
-    const bool carriageReturn = text.contains(u'\r');
-    out += QStringLiteral("<table:table-cell office:value-type=\"string\"");
+    out << "<table:table-cell office:value-type=\"string\"";
     QString shown = text;
-    if (carriageReturn) {
-        out += QStringLiteral(" office:string-value=\"");
+    if (text.contains(u'\r')) {
+        out << " office:string-value=\"";
         appendEscaped(out, text, true);
-        out += u'"';
+        out << '"';
         shown.remove(u'\r');
     }
-    out += u'>';
+    out << '>';
     qsizetype start = 0;
     for (;;) {
         const qsizetype end = shown.indexOf(u'\n', start);
@@ -93,32 +98,27 @@ void appendTextCell(QString &out, const QString &text)
             break;
         start = end + 1;
     }
-    out += QStringLiteral("</table:table-cell>");
+    out << "</table:table-cell>";
 }
 
-QString numberText(double number)
+void appendNumber(ByteSink &out, double number)
 {
     if (number == double(qint64(number)) && number > -1e15 && number < 1e15)
-        return QString::number(qint64(number));
-    return QString::number(number, 'g', 17);
+        out.appendInt(qint64(number));
+    else
+        out << QString::number(number, 'g', 17).toLatin1();
 }
 
-qm::Result<QString> tableXml(const Grid &grid)
+// The table's markup, after what `out` holds already.
+qm::Status appendTable(ByteSink &out, const Grid &grid)
 {
-    // Room for the whole table at once: each cell's markup is under 100 units beside its text.
-    qsizetype room = 256;
-    for (const auto &cells : grid.rows) {
-        room += 40;
-        for (const GridCell &cell : cells)
-            room += 100 + cell.text.size();
-    }
-    QString out;
-    out.reserve(room);
-    out += QLatin1String("<table:table") + QLatin1String(kNamespaces) + QLatin1String(" table:name=\"");
+    out << "<table:table" << kNamespaces << " table:name=\"";
     appendEscaped(out, grid.name, true);
-    out += QStringLiteral("\"><table:table-column table:number-columns-repeated=\"%1\"/>").arg(qMax(grid.columnCount(), 1));
+    out << "\"><table:table-column table:number-columns-repeated=\"";
+    out.appendInt(qMax(grid.columnCount(), 1));
+    out << "\"/>";
     for (size_t r = 0; r < grid.rows.size(); ++r) {
-        out += QStringLiteral("<table:table-row>");
+        out << "<table:table-row>";
         const auto &cells = grid.rows[r];
         int empty = 0;
         for (size_t c = 0; c < cells.size(); ++c) {
@@ -128,15 +128,20 @@ qm::Result<QString> tableXml(const Grid &grid)
                 ++empty;
                 continue;
             }
-            if (empty > 0) {
-                out += empty == 1 ? QStringLiteral("<table:table-cell/>")
-                                  : QStringLiteral("<table:table-cell table:number-columns-repeated=\"%1\"/>").arg(empty);
-                empty = 0;
+            if (empty == 1) {
+                out << "<table:table-cell/>";
+            } else if (empty > 1) {
+                out << "<table:table-cell table:number-columns-repeated=\"";
+                out.appendInt(empty);
+                out << "\"/>";
             }
+            empty = 0;
             if (cell.kind == GridCell::Kind::Number) {
-                const QString n = numberText(cell.number);
-                out += QStringLiteral("<table:table-cell office:value-type=\"float\" office:value=\"") + n
-                    + QStringLiteral("\"><text:p>") + n + QStringLiteral("</text:p></table:table-cell>");
+                out << "<table:table-cell office:value-type=\"float\" office:value=\"";
+                appendNumber(out, cell.number);
+                out << "\"><text:p>";
+                appendNumber(out, cell.number);
+                out << "</text:p></table:table-cell>";
                 continue;
             }
             if (const qsizetype bad = nonXmlCharacterAt(cell.text); bad >= 0)
@@ -146,13 +151,25 @@ qm::Result<QString> tableXml(const Grid &grid)
             appendTextCell(out, cell.text);
         }
         if (cells.empty())
-            out += QStringLiteral("<table:table-cell/>");
-        out += QStringLiteral("</table:table-row>");
+            out << "<table:table-cell/>";
+        out << "</table:table-row>";
     }
     if (grid.rows.empty())
-        out += QLatin1String("<table:table-row><table:table-cell/></table:table-row>");
-    out += QLatin1String("</table:table>");
-    return out;
+        out << "<table:table-row><table:table-cell/></table:table-row>";
+    out << "</table:table>";
+    return {};
+}
+
+// Room for the whole table at once: each cell's markup is under 100 bytes beside its text.
+qsizetype roomFor(const Grid &grid)
+{
+    qsizetype room = 1024 + grid.name.size() * 6;
+    for (const auto &cells : grid.rows) {
+        room += 40;
+        for (const GridCell &cell : cells)
+            room += 100 + cell.text.size() * 3;
+    }
+    return room;
 }
 
 // Where the sheets of an existing content.xml stand, by byte offset.
@@ -199,21 +216,12 @@ private:
     qint64 m_startCount = 0;
 };
 
-QByteArray newContent(const QByteArray &table)
-{
-    // Put together in one buffer: the table is most of a large file.
-    const QByteArray head = QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content") +
-                            kNamespaces + " office:version=\"1.2\"><office:body><office:spreadsheet>";
-    const char tail[] = "</office:spreadsheet></office:body></office:document-content>\n";
-    QByteArray content;
-    content.reserve(head.size() + table.size() + qsizetype(sizeof tail));
-    content += head;
-    content += table;
-    content += tail;
-    return content;
-}
+constexpr qsizetype kPiece = qsizetype(1) << 20;
+const char kContentHead[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-content";
+const char kContentBody[] = " office:version=\"1.2\"><office:body><office:spreadsheet>";
+const char kContentTail[] = "</office:spreadsheet></office:body></office:document-content>\n";
 
-QByteArray newPackage(const QByteArray &content)
+QByteArray newPackage(excel::backend::DeflateStream &content)
 {
     OdsZipWriter zip;
     zip.add(QStringLiteral("mimetype"), QByteArray(kMimeType), true);
@@ -228,7 +236,7 @@ QByteArray newPackage(const QByteArray &content)
     zip.add(QStringLiteral("styles.xml"),
             QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles "
                        "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" office:version=\"1.2\"/>\n"));
-    zip.add(QStringLiteral("content.xml"), content);
+    zip.addDeflated(QStringLiteral("content.xml"), content.takeStream(), quint32(content.size()), content.crc());
     return zip.finish();
 }
 
@@ -286,13 +294,27 @@ qm::Result<QByteArray> updatePackage(const QByteArray &existing, const QString &
 
 qm::Result<QByteArray> writeOds(const Grid &grid, const QByteArray *existing)
 {
-    auto table = tableXml(grid);
-    if (!table)
-        return table.error();
-    const QByteArray xml = table->toUtf8();
-    if (existing)
-        return updatePackage(*existing, grid.name, xml);
-    return newPackage(newContent(xml));
+    if (existing) {
+        ByteSink table(roomFor(grid));
+        if (auto ok = appendTable(table, grid); !ok)
+            return ok.error();
+        return updatePackage(*existing, grid.name, table.take());
+    }
+    // A new file's content is deflated while it is written: only the
+    // compressed part is ever held.
+    excel::backend::DeflateStream content;
+    ByteSink out(kPiece);
+    out.setDrain([&](const char *data, size_t size) { content.write(data, size); });
+    out << kContentHead << kNamespaces << kContentBody;
+    if (auto ok = appendTable(out, grid); !ok)
+        return ok.error();
+    out << kContentTail;
+    out.flush();
+    if (!content.finish())
+        return qm::makeError(QStringLiteral("there was not enough memory to compress the sheet"));
+    if (content.size() > 0xFFFFFFFFu)
+        return qm::makeError(QStringLiteral("the sheet is too large for an .ods file (more than 4 GB)"));
+    return newPackage(content);
 }
 
 } // namespace exchange

@@ -28,22 +28,36 @@ void OdsZipWriter::add(const QString &name, const QByteArray &data, bool stored)
     entry.stored = stored;
     entry.size = quint32(data.size());
     entry.crc = quint32(libdeflate_crc32(0, data.constData(), size_t(data.size())));
-    entry.offset = quint32(m_out.size());
-    QByteArray body;
     if (stored) {
-        body = data;
-    } else {
-        libdeflate_compressor *compressor = libdeflate_alloc_compressor(1);
-        body.resize(qsizetype(libdeflate_deflate_compress_bound(compressor, size_t(data.size()))));
-        body.resize(qsizetype(libdeflate_deflate_compress(compressor, data.constData(), size_t(data.size()), body.data(),
-                                                          size_t(body.size()))));
-        libdeflate_free_compressor(compressor);
+        addEntry(std::move(entry), data);
+        return;
     }
+    libdeflate_compressor *compressor = libdeflate_alloc_compressor(1);
+    QByteArray body;
+    body.resize(qsizetype(libdeflate_deflate_compress_bound(compressor, size_t(data.size()))));
+    body.resize(qsizetype(
+        libdeflate_deflate_compress(compressor, data.constData(), size_t(data.size()), body.data(), size_t(body.size()))));
+    libdeflate_free_compressor(compressor);
+    addEntry(std::move(entry), body);
+}
+
+void OdsZipWriter::addDeflated(const QString &name, const QByteArray &stream, quint32 size, quint32 crc)
+{
+    Entry entry;
+    entry.name = name.toUtf8();
+    entry.size = size;
+    entry.crc = crc;
+    addEntry(std::move(entry), stream);
+}
+
+void OdsZipWriter::addEntry(Entry entry, const QByteArray &body)
+{
+    entry.offset = quint32(m_out.size());
     entry.compressedSize = quint32(body.size());
     put32(m_out, 0x04034b50);
     put16(m_out, 20);
     put16(m_out, 0x0800); // names in UTF-8
-    put16(m_out, stored ? 0 : 8);
+    put16(m_out, entry.stored ? 0 : 8);
     put16(m_out, 0);
     put16(m_out, kDosDate);
     put32(m_out, entry.crc);

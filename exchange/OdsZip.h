@@ -14,6 +14,8 @@ namespace exchange {
 class OdsZipWriter {
 public:
     void add(const QString &name, const QByteArray &data, bool stored = false);
+    // A member deflated already (a raw deflate stream of `size` bytes with that CRC-32).
+    void addDeflated(const QString &name, const QByteArray &stream, quint32 size, quint32 crc);
     QByteArray finish();
 
 private:
@@ -22,6 +24,7 @@ private:
         quint32 crc = 0, size = 0, compressedSize = 0, offset = 0;
         bool stored = false;
     };
+    void addEntry(Entry entry, const QByteArray &body);
     std::vector<Entry> m_entries;
     QByteArray m_out;
 };

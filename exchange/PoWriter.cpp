@@ -1,6 +1,7 @@
 #include "exchange/PoFormat.h"
 
 #include "exchange/TextChecks.h"
+#include "exchange/Utf8Writer.h"
 
 #include <QDateTime>
 
@@ -8,56 +9,54 @@ namespace exchange {
 
 namespace {
 
-void appendEscaped(QString &out, QStringView text)
+constexpr AsciiSet kEscaped = asciiSet("\\\"", true);
+
+char *escape(char *out, char16_t c)
 {
-    // Runs of plain characters go in whole; only the ones to escape one by one.
-    qsizetype plain = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        QLatin1String escaped;
-        switch (c) {
-        case u'\\': escaped = QLatin1String("\\\\"); break;
-        case u'"': escaped = QLatin1String("\\\""); break;
-        case u'\n': escaped = QLatin1String("\\n"); break;
-        case u'\r': escaped = QLatin1String("\\r"); break;
-        case u'\t': escaped = QLatin1String("\\t"); break;
-        case u'\a': escaped = QLatin1String("\\a"); break;
-        case u'\b': escaped = QLatin1String("\\b"); break;
-        case u'\f': escaped = QLatin1String("\\f"); break;
-        case u'\v': escaped = QLatin1String("\\v"); break;
-        default:
-            if (c >= 0x20 && c != 0x7F)
-                continue;
-        }
-        out += text.mid(plain, i - plain);
-        if (escaped.isEmpty())
-            out += QStringLiteral("\\%1").arg(c, 3, 8, QLatin1Char('0'));
-        else
-            out += escaped;
-        plain = i + 1;
+    switch (c) {
+    case u'\\': return copyLiteral(out, "\\\\");
+    case u'"': return copyLiteral(out, "\\\"");
+    case u'\n': return copyLiteral(out, "\\n");
+    case u'\r': return copyLiteral(out, "\\r");
+    case u'\t': return copyLiteral(out, "\\t");
+    case u'\a': return copyLiteral(out, "\\a");
+    case u'\b': return copyLiteral(out, "\\b");
+    case u'\f': return copyLiteral(out, "\\f");
+    case u'\v': return copyLiteral(out, "\\v");
+    default: break;
     }
-    out += text.mid(plain);
+    // Other controls as three octal digits; unpaired surrogates are refused before.
+    *out++ = '\\';
+    *out++ = char('0' + ((c >> 6) & 7));
+    *out++ = char('0' + ((c >> 3) & 7));
+    *out++ = char('0' + (c & 7));
+    return out;
+}
+
+void appendEscaped(ByteSink &out, QStringView text)
+{
+    appendUtf8(out, text, kEscaped, 4, escape);
 }
 
 // keyword "text", split after each line feed as gettext's tools write it.
-void appendString(QString &out, const char *keyword, QStringView text)
+void appendString(ByteSink &out, std::string_view keyword, QStringView text)
 {
-    out += QLatin1String(keyword);
+    out.append(keyword.data(), keyword.size());
     const qsizetype firstBreak = text.indexOf(u'\n');
     if (firstBreak < 0 || firstBreak == text.size() - 1) {
-        out += QLatin1String(" \"");
+        out << " \"";
         appendEscaped(out, text);
-        out += QLatin1String("\"\n");
+        out << "\"\n";
         return;
     }
-    out += QLatin1String(" \"\"\n");
+    out << " \"\"\n";
     qsizetype start = 0;
     while (start < text.size()) {
         qsizetype end = text.indexOf(u'\n', start);
         end = end < 0 ? text.size() : end + 1;
-        out += u'"';
+        out << '"';
         appendEscaped(out, text.mid(start, end - start));
-        out += QLatin1String("\"\n");
+        out << "\"\n";
         start = end;
     }
 }
@@ -77,7 +76,7 @@ qm::Status check(qint32 id, const QString &text, const char *what)
 
 } // namespace
 
-qm::Result<QByteArray> writePo(const Translation &translation)
+qm::Status writePo(const Translation &translation, ByteSink &out)
 {
     for (const TranslationUnit &unit : translation.units) {
         if (auto ok = check(unit.id, unit.source, "source"); !ok)
@@ -87,10 +86,9 @@ qm::Result<QByteArray> writePo(const Translation &translation)
                 return ok.error();
     }
     const QString targetTag = localeTag(translation.targetLocale);
-    QString out;
-    out.reserve(qsizetype(translation.units.size()) * 64 + 512);
-    out += QStringLiteral("# Strings of %1, from %2 to %3.\n").arg(translation.original, localeTag(translation.sourceLocale), targetTag);
-    out += QLatin1String("msgid \"\"\nmsgstr \"\"\n");
+    appendUtf8(out, QStringLiteral("# Strings of %1, from %2 to %3.\n")
+                        .arg(translation.original, localeTag(translation.sourceLocale), targetTag));
+    out << "msgid \"\"\nmsgstr \"\"\n";
     const QString header[] = {
         QStringLiteral("Project-Id-Version: %1").arg(translation.original),
         QStringLiteral("PO-Revision-Date: %1").arg(QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-dd HH:mm+0000"))),
@@ -104,17 +102,18 @@ qm::Result<QByteArray> writePo(const Translation &translation)
         QStringLiteral("X-Quillmark-Target-Locale: %1").arg(translation.targetLocale),
     };
     for (const QString &field : header) {
-        out += u'"';
+        out << '"';
         appendEscaped(out, field);
-        out += QLatin1String("\\n\"\n");
+        out << "\\n\"\n";
     }
     for (const TranslationUnit &unit : translation.units) {
-        out += u'\n';
-        out += QStringLiteral("msgctxt \"%1\"\n").arg(unit.id);
+        out << "\nmsgctxt \"";
+        out.appendInt(unit.id);
+        out << "\"\n";
         appendString(out, "msgid", unit.source);
         appendString(out, "msgstr", unit.target ? QStringView(*unit.target) : QStringView());
     }
-    return out.toUtf8();
+    return {};
 }
 
 } // namespace exchange

@@ -2,6 +2,7 @@
 
 #include "excel/ExcelImport.h"
 #include "platform/common/Result.h"
+#include "platform/excel/ByteSink.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,7 +21,7 @@ namespace exchange {
 // character outside printable ASCII is written as a \xHHHH escape of a wide
 // string, which windres and llvm-rc both read back as that UTF-16 unit, so
 // any text comes back exactly. Refuses IDs and locales outside 0..65535.
-qm::Result<QByteArray> writeRc(const resutil::ResStrings &strings, const QString &original);
+qm::Status writeRc(const resutil::ResStrings &strings, const QString &original, excel::backend::ByteSink &out);
 
 struct RcImport {
     std::vector<ExcelTransfer::ImportedString> entries;

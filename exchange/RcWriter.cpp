@@ -1,8 +1,11 @@
 #include "exchange/RcFormat.h"
 
+#include "exchange/Utf8Writer.h"
 #include "platform/resutil/ResStrings.h"
 
+#include <algorithm>
 #include <map>
+#include <vector>
 
 namespace exchange {
 
@@ -10,74 +13,122 @@ namespace {
 
 // Source characters per literal: long texts become concatenated literals.
 constexpr qsizetype kLiteralLength = 200;
+constexpr std::string_view kLiteralBreak = "\"\n        L\"";
 
-void appendLiteral(QString &out, QStringView text)
+// Every unit outside printable ASCII as \xHHHH: the script is ASCII through and through.
+void appendLiteral(ByteSink &sink, QStringView text)
 {
-    out += QLatin1String("L\"");
+    static const char hex[] = "0123456789abcdef";
+    const qsizetype breaks = text.size() / kLiteralLength + 1;
+    char *out = sink.room(size_t(text.size()) * 6 + size_t(breaks) * kLiteralBreak.size() + 4);
+    *out++ = 'L';
+    *out++ = '"';
     qsizetype written = 0;
-    for (QChar c : text) {
+    for (const QChar c : text) {
         if (written >= kLiteralLength) {
-            out += QLatin1String("\"\n        L\"");
+            out = copyLiteral(out, kLiteralBreak);
             written = 0;
         }
         const char16_t u = c.unicode();
+        const char *escaped = nullptr;
         switch (u) {
-        case u'"': out += QLatin1String("\"\""); written += 2; continue;
-        case u'\\': out += QLatin1String("\\\\"); written += 2; continue;
-        case u'\n': out += QLatin1String("\\n"); written += 2; continue;
-        case u'\r': out += QLatin1String("\\r"); written += 2; continue;
-        case u'\t': out += QLatin1String("\\t"); written += 2; continue;
+        case u'"': escaped = "\"\""; break;
+        case u'\\': escaped = "\\\\"; break;
+        case u'\n': escaped = "\\n"; break;
+        case u'\r': escaped = "\\r"; break;
+        case u'\t': escaped = "\\t"; break;
         default: break;
         }
-        if (u >= 0x20 && u < 0x7F) {
-            out += c;
+        if (escaped) {
+            *out++ = escaped[0];
+            *out++ = escaped[1];
+            written += 2;
+        } else if (u >= 0x20 && u < 0x7F) {
+            *out++ = char(u);
             ++written;
         } else {
-            static constexpr char16_t kHex[] = u"0123456789abcdef";
-            const char16_t escaped[] = {u'\\', u'x', kHex[u >> 12], kHex[(u >> 8) & 0xF], kHex[(u >> 4) & 0xF], kHex[u & 0xF]};
-            out += QStringView(escaped, 6);
+            *out++ = '\\';
+            *out++ = 'x';
+            for (int shift = 12; shift >= 0; shift -= 4)
+                *out++ = hex[(u >> shift) & 0xF];
             written += 6;
         }
     }
-    out += u'"';
+    *out++ = '"';
+    sink.cursor() = out;
 }
+
+// 0x and at least two digits: a primary language takes up to ten bits.
+void appendHex(ByteSink &out, int value)
+{
+    static const char hex[] = "0123456789abcdef";
+    out << "0x";
+    if (value > 0xFF)
+        out << hex[(value >> 8) & 0xF];
+    out << hex[(value >> 4) & 0xF] << hex[value & 0xF];
+}
+
+struct TableEntry {
+    quint16 id;
+    qsizetype position; // for ResStrings::TextAt
+};
 
 } // namespace
 
-qm::Result<QByteArray> writeRc(const resutil::ResStrings &strings, const QString &original)
+qm::Status writeRc(const resutil::ResStrings &strings, const QString &original, ByteSink &out)
 {
-    std::map<qint32, std::map<qint32, const QString *>> byLanguage;
-    for (const resutil::ResString *entry : strings) {
-        if (entry->LocaleID() < 0 || entry->LocaleID() > 0xFFFF)
-            return qm::makeError(QStringLiteral("the locale ID %1 does not fit a LANGUAGE statement (0 to 65535)")
-                                     .arg(entry->LocaleID()));
-        if (entry->ID() < 0 || entry->ID() > 0xFFFF)
-            return qm::makeError(QStringLiteral("the string ID %1 does not fit a string table (0 to 65535)").arg(entry->ID()));
-        if (entry->Text().isEmpty())
-            continue;
-        auto &table = byLanguage[entry->LocaleID()];
-        if (auto found = table.find(entry->ID()); found != table.end()) {
-            if (*found->second != entry->Text())
+    std::map<qint32, std::vector<TableEntry>> byLanguage;
+    qm::Status refused;
+    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        if (!refused)
+            return;
+        if (entry.localeId < 0 || entry.localeId > 0xFFFF) {
+            refused = qm::makeError(QStringLiteral("the locale ID %1 does not fit a LANGUAGE statement (0 to 65535)")
+                                        .arg(entry.localeId));
+            return;
+        }
+        if (entry.id < 0 || entry.id > 0xFFFF) {
+            refused = qm::makeError(QStringLiteral("the string ID %1 does not fit a string table (0 to 65535)").arg(entry.id));
+            return;
+        }
+        if (entry.text.isEmpty())
+            return;
+        byLanguage[entry.localeId].push_back({quint16(entry.id), entry.position});
+    });
+    if (!refused)
+        return refused;
+    for (auto &[locale, table] : byLanguage) {
+        // Entry order is usually ID order already; an equal ID keeps its first text.
+        const auto byId = [](const TableEntry &a, const TableEntry &b) { return a.id < b.id; };
+        if (!std::is_sorted(table.begin(), table.end(), byId))
+            std::stable_sort(table.begin(), table.end(), byId);
+        for (size_t i = 1; i < table.size(); ++i)
+            if (table[i].id == table[i - 1].id && strings.TextAt(table[i].position) != strings.TextAt(table[i - 1].position))
                 return qm::makeError(QStringLiteral("string ID %1 has two different texts in locale %2")
-                                         .arg(entry->ID()).arg(entry->LocaleID()));
-            continue;
-        }
-        table.emplace(entry->ID(), &entry->Text());
+                                         .arg(table[i].id).arg(locale));
     }
-    QString out;
-    out += QStringLiteral("// String tables of %1, written by Quillmark.\n#pragma code_page(65001)\n").arg(original);
+
+    out << "// String tables of ";
+    appendUtf8(out, original);
+    out << ", written by Quillmark.\n#pragma code_page(65001)\n";
     for (const auto &[locale, table] : byLanguage) {
-        out += QStringLiteral("\nLANGUAGE 0x%1, 0x%2\nSTRINGTABLE\nBEGIN\n")
-                   .arg(locale & 0x3FF, 2, 16, QLatin1Char('0'))
-                   .arg(locale >> 10, 2, 16, QLatin1Char('0'));
-        for (const auto &[id, text] : table) {
-            out += QStringLiteral("    %1, ").arg(id);
-            appendLiteral(out, *text);
-            out += u'\n';
+        out << "\nLANGUAGE ";
+        appendHex(out, locale & 0x3FF);
+        out << ", ";
+        appendHex(out, locale >> 10);
+        out << "\nSTRINGTABLE\nBEGIN\n";
+        for (size_t i = 0; i < table.size(); ++i) {
+            if (i > 0 && table[i].id == table[i - 1].id)
+                continue;
+            out << "    ";
+            out.appendInt(table[i].id);
+            out << ", ";
+            appendLiteral(out, strings.TextAt(table[i].position));
+            out << '\n';
         }
-        out += QLatin1String("END\n");
+        out << "END\n";
     }
-    return out.toUtf8();
+    return {};
 }
 
 } // namespace exchange

@@ -1,6 +1,7 @@
 #include "exchange/StringGrid.h"
 
 #include "excel/CellConversion.h"
+#include "exchange/IdTable.h"
 #include "platform/resutil/ResStrings.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -24,34 +25,41 @@ Grid layoutStrings(const resutil::ResStrings &strings, const ExcelTransfer::Lang
     feedback.setProgressMinimum(0);
 
     Grid grid;
-    grid.rows.resize(2);
-    QHash<qint32, int> rowOf;
-    QHash<qint32, int> columnOf;
-    for (const resutil::ResString *entry : strings) {
-        int row = rowOf.value(entry->ID(), 0);
-        if (row == 0) {
-            grid.rows.emplace_back();
-            row = int(grid.rows.size());
-            rowOf.insert(entry->ID(), row);
-            grid.rows.back().reserve(size_t(columnOf.size() + 1));
-            grid.set(row, 1, GridCell::ofNumber(entry->ID()));
+    if (count == 0)
+        return grid;
+    // First every row and column, so that each row is made once at its full width.
+    IdTable<int> rowOf(0), columnOf(0);
+    std::vector<qint32> ids, locales;
+    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        if (int &row = rowOf[entry.id]; row == 0) {
+            ids.push_back(entry.id);
+            row = int(ids.size()) + 2;
         }
-        int column = columnOf.value(entry->LocaleID(), 0);
-        if (column == 0) {
-            column = int(columnOf.size()) + 2;
-            columnOf.insert(entry->LocaleID(), column);
-            grid.set(1, column, GridCell::ofText(languageName ? languageName(entry->LocaleID()) : QString()));
-            grid.set(2, column, GridCell::ofNumber(entry->LocaleID()));
+        if (int &column = columnOf[entry.localeId]; column == 0) {
+            locales.push_back(entry.localeId);
+            column = int(locales.size()) + 1;
         }
-        if (!entry->Text().isEmpty())
-            grid.set(row, column, GridCell::ofText(entry->Text()));
+    });
+    grid.rows.resize(ids.size() + 2);
+    for (auto &cells : grid.rows)
+        cells.reserve(locales.size() + 1);
+    for (size_t c = 0; c < locales.size(); ++c) {
+        grid.set(1, int(c) + 2, GridCell::ofText(languageName ? languageName(locales[c]) : QString()));
+        grid.set(2, int(c) + 2, GridCell::ofNumber(locales[c]));
+    }
+    for (size_t r = 0; r < ids.size(); ++r)
+        grid.set(int(r) + 3, 1, GridCell::ofNumber(ids[r]));
+
+    bool stopped = false;
+    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        if (stopped)
+            return;
+        if (!entry.text.isEmpty())
+            grid.set(rowOf[entry.id], columnOf[entry.localeId], GridCell::ofText(strings.TextAt(entry.position)));
         feedback.setProgressValue(++progress);
         // The caller sees the stop before anything is written.
-        if (progress % 4096 == 0 && feedback.stopRequested())
-            break;
-    }
-    if (count == 0)
-        grid.rows.clear();
+        stopped = progress % 4096 == 0 && feedback.stopRequested();
+    });
     return grid;
 }
 

@@ -47,11 +47,12 @@ struct ReadTranslation {
     QStringList notes;            // what was read but not taken
 };
 
-// The whole new table: every entry of `current` outside the target
-// language, then the target texts of the file's units whose ID `current`
-// knows. Units with an unknown ID, or one that is not a number, are named in
-// `messages` and not taken. A unit without a target leaves that ID without a
-// text in the target language.
+// The whole new table, in the order of `current`: the target texts of the
+// file's units whose ID `current` knows take the places of the old texts,
+// and those the language did not have follow its last entry (or end the
+// table for a new language). Units with an unknown ID, or one that is not a
+// number, are named in `messages` and not taken. A unit without a target
+// leaves that ID without a text in the target language.
 std::vector<ExcelTransfer::ImportedString> applyTranslation(const resutil::ResStrings &current, qint32 targetLocale,
                                                             const ReadTranslation &read, QStringList *messages);
 

@@ -2,6 +2,7 @@
 
 #include "exchange/TranslationUnits.h"
 #include "platform/common/Result.h"
+#include "platform/excel/ByteSink.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,7 +15,7 @@ enum class XliffVersion { V20, V12 };
 // and in its name or resname), whitespace preserved. 2.0 writes characters
 // XML cannot hold as <cp hex="..."/>; 1.2 has no way to, and such a text is
 // refused, naming the string ID.
-qm::Result<QByteArray> writeXliff(const Translation &translation, XliffVersion version);
+qm::Status writeXliff(const Translation &translation, XliffVersion version, excel::backend::ByteSink &out);
 
 // Reads XLIFF 2.0 or 1.2 (told by the version attribute). No DOCTYPE and so
 // no entity is read. Only each unit's own source and target count; inline

@@ -1,53 +1,65 @@
 #include "exchange/XliffFormat.h"
 
 #include "exchange/TextChecks.h"
+#include "exchange/Utf8Writer.h"
 
 namespace exchange {
 
 namespace {
 
-void appendEscaped(QString &out, const QString &text, bool attribute)
+// DEL is a character XML holds; the other controls but tab and line feed are not.
+constexpr AsciiSet kTextEscaped = except(asciiSet("&<>\r", true), "\t\n\x7F");
+constexpr AsciiSet kAttributeEscaped = except(asciiSet("&<>\"", true), "\x7F");
+constexpr size_t kLongestEscape = sizeof "<cp hex=\"FFFF\"/>" - 1;
+
+char *escapeText(char *out, char16_t c)
 {
-    // Runs of plain characters go in whole; only the ones to escape one by one.
-    const QStringView view(text);
-    qsizetype plain = 0;
-    const auto escape = [&](qsizetype i, QStringView escaped) {
-        out += view.mid(plain, i - plain);
-        out += escaped;
-        plain = i + 1;
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        switch (c.unicode()) {
-        case u'&': escape(i, u"&amp;"); continue;
-        case u'<': escape(i, u"&lt;"); continue;
-        case u'>': escape(i, u"&gt;"); continue;
-        case u'\r': escape(i, u"&#13;"); continue;
-        case u'"':
-        case u'\t':
-        case u'\n':
-            if (attribute)
-                escape(i, c == u'"' ? u"&quot;" : c == u'\t' ? u"&#9;" : u"&#10;");
-            continue;
-        default: break;
-        }
-        const char16_t u = c.unicode();
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        if (u < 0x20 || u == 0xFFFE || u == 0xFFFF || c.isSurrogate())
-            escape(i, QString(QLatin1String("<cp hex=\"") + QStringLiteral("%1").arg(u, 4, 16, QLatin1Char('0')).toUpper() +
-                              QLatin1String("\"/>")));
+    switch (c) {
+    case u'&': return copyLiteral(out, "&amp;");
+    case u'<': return copyLiteral(out, "&lt;");
+    case u'>': return copyLiteral(out, "&gt;");
+    case u'\r': return copyLiteral(out, "&#13;");
+    default: break;
     }
-    out += view.mid(plain);
+    // What XML cannot hold at all: 2.0's <cp/>. 1.2 files are checked before.
+    static const char digits[] = "0123456789ABCDEF";
+    out = copyLiteral(out, "<cp hex=\"");
+    for (int shift = 12; shift >= 0; shift -= 4)
+        *out++ = digits[(c >> shift) & 0xF];
+    return copyLiteral(out, "\"/>");
 }
 
-QString attribute(const QString &text)
+char *escapeAttribute(char *out, char16_t c)
 {
-    QString out;
-    appendEscaped(out, text, true);
-    return out;
+    switch (c) {
+    case u'"': return copyLiteral(out, "&quot;");
+    case u'\t': return copyLiteral(out, "&#9;");
+    case u'\n': return copyLiteral(out, "&#10;");
+    case u'&': case u'<': case u'>': case u'\r': return escapeText(out, c);
+    // An attribute cannot hold <cp/>: the replacement character stands in.
+    default: return copyLiteral(out, "\xEF\xBF\xBD");
+    }
+}
+
+void text(ByteSink &out, QStringView value)
+{
+    appendUtf8<true>(out, value, kTextEscaped, kLongestEscape, escapeText);
+}
+
+void attribute(ByteSink &out, const char *name, QStringView value)
+{
+    out << ' ';
+    out.append(name, std::strlen(name));
+    out << "=\"";
+    appendUtf8<true>(out, value, kAttributeEscaped, 6, escapeAttribute);
+    out << '"';
+}
+
+void element(ByteSink &out, const char *open, QStringView value, const char *close)
+{
+    out.append(open, std::strlen(open));
+    text(out, value);
+    out.append(close, std::strlen(close));
 }
 
 qm::Status check12(const Translation &translation)
@@ -67,50 +79,42 @@ qm::Status check12(const Translation &translation)
 
 } // namespace
 
-qm::Result<QByteArray> writeXliff(const Translation &translation, XliffVersion version)
+qm::Status writeXliff(const Translation &translation, XliffVersion version, ByteSink &out)
 {
-    const QString source = attribute(localeTag(translation.sourceLocale));
-    const QString target = attribute(localeTag(translation.targetLocale));
-    const QString original = attribute(translation.original);
-    QString out;
-    out.reserve(qsizetype(translation.units.size()) * 120 + 512);
-    out += QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
-    if (version == XliffVersion::V20) {
-        out += QStringLiteral("<xliff xmlns=\"urn:oasis:names:tc:xliff:document:2.0\" version=\"2.0\" srcLang=\"%1\" "
-                              "trgLang=\"%2\">\n <file id=\"f1\" original=\"%3\" xml:space=\"preserve\">\n")
-                   .arg(source, target, original);
-        for (const TranslationUnit &unit : translation.units) {
-            out += QStringLiteral("  <unit id=\"%1\" name=\"%1\">\n   <segment>\n    <source>").arg(unit.id);
-            appendEscaped(out, unit.source, false);
-            out += QLatin1String("</source>\n");
-            if (unit.target) {
-                out += QLatin1String("    <target>");
-                appendEscaped(out, *unit.target, false);
-                out += QLatin1String("</target>\n");
-            }
-            out += QLatin1String("   </segment>\n  </unit>\n");
-        }
-        out += QLatin1String(" </file>\n</xliff>\n");
-        return out.toUtf8();
+    const bool v20 = version == XliffVersion::V20;
+    if (!v20)
+        if (auto ok = check12(translation); !ok)
+            return ok.error();
+    const QString source = localeTag(translation.sourceLocale);
+    const QString target = localeTag(translation.targetLocale);
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    if (v20) {
+        out << "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:2.0\" version=\"2.0\"";
+        attribute(out, "srcLang", source);
+        attribute(out, "trgLang", target);
+        out << ">\n <file id=\"f1\"";
+        attribute(out, "original", translation.original);
+        out << " xml:space=\"preserve\">\n";
+    } else {
+        out << "<xliff xmlns=\"urn:oasis:names:tc:xliff:document:1.2\" version=\"1.2\">\n <file";
+        attribute(out, "original", translation.original);
+        attribute(out, "source-language", source);
+        attribute(out, "target-language", target);
+        out << " datatype=\"plaintext\">\n  <body>\n";
     }
-    if (auto ok = check12(translation); !ok)
-        return ok.error();
-    out += QStringLiteral("<xliff xmlns=\"urn:oasis:names:tc:xliff:document:1.2\" version=\"1.2\">\n <file original=\"%1\" "
-                          "source-language=\"%2\" target-language=\"%3\" datatype=\"plaintext\">\n  <body>\n")
-               .arg(original, source, target);
     for (const TranslationUnit &unit : translation.units) {
-        out += QStringLiteral("   <trans-unit id=\"%1\" resname=\"%1\" xml:space=\"preserve\">\n    <source>").arg(unit.id);
-        appendEscaped(out, unit.source, false);
-        out += QLatin1String("</source>\n");
-        if (unit.target) {
-            out += QLatin1String("    <target>");
-            appendEscaped(out, *unit.target, false);
-            out += QLatin1String("</target>\n");
-        }
-        out += QLatin1String("   </trans-unit>\n");
+        out << (v20 ? "  <unit id=\"" : "   <trans-unit id=\"");
+        out.appendInt(unit.id);
+        out << (v20 ? "\" name=\"" : "\" resname=\"");
+        out.appendInt(unit.id);
+        out << (v20 ? "\">\n   <segment>\n" : "\" xml:space=\"preserve\">\n");
+        element(out, "    <source>", unit.source, "</source>\n");
+        if (unit.target)
+            element(out, "    <target>", *unit.target, "</target>\n");
+        out << (v20 ? "   </segment>\n  </unit>\n" : "   </trans-unit>\n");
     }
-    out += QLatin1String("  </body>\n </file>\n</xliff>\n");
-    return out.toUtf8();
+    out << (v20 ? " </file>\n</xliff>\n" : "  </body>\n </file>\n</xliff>\n");
+    return {};
 }
 
 } // namespace exchange

@@ -14,10 +14,24 @@ ByteSink::ByteSink(qsizetype reserve)
 
 void ByteSink::grow(size_t size)
 {
+    if (m_drain) {
+        flush();
+        if (size_t(m_end - m_at) >= size)
+            return;
+    }
     const qsizetype used = m_at - m_bytes.data();
     m_bytes.resize(std::max(m_bytes.size() * 2, used + qsizetype(size)));
     m_at = m_bytes.data() + used;
     m_end = m_bytes.data() + m_bytes.size();
+}
+
+void ByteSink::flush()
+{
+    if (!m_drain)
+        return;
+    if (m_at != m_bytes.data())
+        m_drain(m_bytes.constData(), size_t(m_at - m_bytes.constData()));
+    m_at = m_bytes.data();
 }
 
 QByteArray ByteSink::take()

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 #include <cstdint>
 #include <cstring>
 
@@ -59,6 +61,12 @@ public:
     }
     char *&cursor() { return m_at; }
     QByteArray take();
+    // With a drain, a full sink hands what it holds to the drain and starts
+    // again in the same room instead of growing, so a large file is written
+    // in bounded memory. flush() hands over the rest.
+    using Drain = std::function<void(const char *data, size_t size)>;
+    void setDrain(Drain drain) { m_drain = std::move(drain); }
+    void flush();
     // What was written so far; clear() starts again in the same room.
     const char *data() const { return m_bytes.constData(); }
     std::size_t size() const { return std::size_t(m_at - m_bytes.constData()); }
@@ -68,6 +76,7 @@ private:
     void grow(size_t size);
     QByteArray m_bytes;
     char *m_at, *m_end;
+    Drain m_drain;
 };
 
 } // namespace excel::backend

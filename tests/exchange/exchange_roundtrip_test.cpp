@@ -179,6 +179,81 @@ private slots:
                  sortedEntries({{2057, 1, "One"}, {2057, 3, "Three"}, {1031, 1, "Eins"}, {1031, 3, "Drei"}, {1031, 4, "kept"}}));
     }
 
+    // Files of several megabytes are written while they are made: they come
+    // back exactly, IDs in any order, and a refusal found after the first
+    // megabyte still leaves the old file as it was, with no temporary beside it.
+    void largeFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("ods") << "big.ods";
+        QTest::newRow("csv") << "big.csv";
+        QTest::newRow("rc") << "big.rc";
+        QTest::newRow("xliff 2.0") << "big.xlf";
+        QTest::newRow("xliff 1.2") << "big12.xlf";
+        QTest::newRow("po") << "big.po";
+    }
+    void largeFiles()
+    {
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(file);
+        QList<Entry> original;
+        for (int id = 20000; id >= 0; --id) {
+            original.append({2057, id, QStringLiteral("Source text %1 with \"quotes\" & <markup>, tab\tand line\nbreak").arg(id)});
+            original.append({1031, id, QStringLiteral("\u00dcbersetzung %1 \u3053\u3093\u306b\u3061\u306f \U0001F600").arg(id)});
+        }
+        resutil::ResStrings strings;
+        fill(strings, original);
+        exchange::Options options = optionsFor(file);
+        options.targetLocale = 1031;
+        RecordingFeedback feedback;
+        const qm::Status exported = exchange::exportFile(strings, path, options, testLanguageName, feedback);
+        QVERIFY2(exported.ok(), qPrintable(exported.errorString()));
+        QVERIFY(QFileInfo(path).size() > 2'000'000 || file.endsWith(QLatin1String(".ods")));
+
+        resutil::ResStrings current;
+        if (exchange::isTranslation(options.format)) {
+            QList<Entry> sources;
+            for (const Entry &e : original)
+                if (std::get<0>(e) == 2057)
+                    sources.append(e);
+            fill(current, sources);
+        }
+        auto imported = exchange::importFile(path, current, options, feedback);
+        QVERIFY2(imported.ok(), qPrintable(imported.errorString()));
+        QCOMPARE(imported->messages, QStringList());
+        QCOMPARE(sortedEntries(entriesOf(imported.value())), sortedEntries(original));
+
+        if (options.format != exchange::Format::Csv)
+            return;
+        const QByteArray before = readFile(path);
+        fill(strings, {{1031, 30000, QStringLiteral("late ") + QChar(0xD800)}});
+        const qm::Status refused = exchange::exportFile(strings, path, options, testLanguageName, feedback);
+        QVERIFY(!refused.ok());
+        QVERIFY2(refused.errorString().contains(QLatin1String("unpaired surrogate")), qPrintable(refused.errorString()));
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{file});
+    }
+
+    // A translated language keeps its place in the table: new texts replace
+    // the old ones where they stand, and a text the language lacked follows it.
+    void importKeepsTheTableOrder()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("order.po"));
+        resutil::ResStrings strings;
+        fill(strings, {{2057, 1, "One"}, {2057, 2, "Two"}, {2057, 3, "Three"}, {1031, 1, "Eins"}, {1031, 3, "Drei"}});
+        exchange::Options options = optionsFor(QStringLiteral("order.po"));
+        options.targetLocale = 1031;
+        RecordingFeedback feedback;
+        QVERIFY(exchange::exportFile(strings, path, options, testLanguageName, feedback).ok());
+        resutil::ResStrings current;
+        fill(current, {{2057, 1, "One"}, {1031, 2, "zwei"}, {1031, 1, "alt"}, {2057, 2, "Two"}, {1036, 1, "Un"}, {2057, 3, "Three"}});
+        auto imported = exchange::importFile(path, current, options, feedback);
+        QVERIFY2(imported.ok(), qPrintable(imported.errorString()));
+        QCOMPARE(entriesOf(imported.value()),
+                 (QList<Entry>{{2057, 1, "One"}, {1031, 1, "Eins"}, {1031, 3, "Drei"}, {2057, 2, "Two"}, {1036, 1, "Un"}, {2057, 3, "Three"}}));
+    }
+
     // Exporting into an .ods keeps its other sheets and replaces the one named.
     void odsKeepsOtherSheets()
     {

@@ -10,7 +10,9 @@
 #include "platform/resutil/ResStrings.h"
 #include "tests/fuzz/FuzzSupport.h"
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <tuple>
 
@@ -40,15 +42,24 @@ void compareGrids(const Grid &a, const Grid &b)
         }
 }
 
+// What a writer puts out, or nothing when it refuses its input.
+std::optional<QByteArray> writtenBy(const std::function<qm::Status(excel::backend::ByteSink &)> &write)
+{
+    excel::backend::ByteSink sink;
+    if (!write(sink))
+        return std::nullopt;
+    return sink.take();
+}
+
 void csv(const QByteArray &bytes, QChar separator)
 {
     auto grid = readCsv(bytes, separator);
     if (!grid)
         return;
-    auto written = writeCsv(grid.value(), separator);
+    auto written = writtenBy([&](excel::backend::ByteSink &out) { return writeCsv(grid.value(), separator, out); });
     if (!written)
         return;
-    auto again = readCsv(written.value(), separator);
+    auto again = readCsv(*written, separator);
     if (!again)
         fuzz::broken("a written CSV file does not read", again.errorString());
     compareGrids(grid.value(), again.value());
@@ -92,10 +103,10 @@ void rc(const QByteArray &bytes)
         return;
     resutil::ResStrings table;
     const Strings strings = stringsOf(read->entries, &table);
-    auto written = writeRc(table, QStringLiteral("fuzzed.res"));
+    auto written = writtenBy([&](excel::backend::ByteSink &out) { return writeRc(table, QStringLiteral("fuzzed.res"), out); });
     if (!written)
         return;
-    auto again = readRc(written.value(), QStringLiteral("written.rc"), {});
+    auto again = readRc(*written, QStringLiteral("written.rc"), {});
     if (!again)
         fuzz::broken("a written .rc file does not read", again.errorString());
     resutil::ResStrings other;
@@ -123,11 +134,13 @@ void translation(const QByteArray &bytes, const QString &format)
         out.units.push_back({id, QStringLiteral("source %1").arg(id), unit.target});
         expected[id] = unit.target;
     }
-    auto written = po ? writePo(out)
-                      : writeXliff(out, format == QLatin1String("xliff12") ? XliffVersion::V12 : XliffVersion::V20);
+    auto written = writtenBy([&](excel::backend::ByteSink &sink) {
+        return po ? writePo(out, sink)
+                  : writeXliff(out, format == QLatin1String("xliff12") ? XliffVersion::V12 : XliffVersion::V20, sink);
+    });
     if (!written)
         return;
-    auto again = po ? readPo(written.value()) : readXliff(written.value(), QStringLiteral("written.xlf"));
+    auto again = po ? readPo(*written) : readXliff(*written, QStringLiteral("written.xlf"));
     if (!again)
         fuzz::broken("a written translation file does not read", again.errorString());
     std::map<qint32, std::optional<QString>> found;
