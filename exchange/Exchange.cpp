@@ -69,7 +69,8 @@ qm::Result<qint32> targetOf(const ReadTranslation &read, const Options &options)
                              .arg(read.targetTag));
 }
 
-// The package is put together in memory: its content is deflated whole.
+// A package is put together in memory (its content compressed as it is
+// made) and saved at once: an existing file gives the sheets it keeps.
 qm::Status exportOds(const resutil::ResStrings &strings, const QString &path, const Options &options,
                      const ExcelTransfer::LanguageNamer &languageName, TransferFeedback &feedback)
 {
