@@ -4,6 +4,7 @@
 #include "platform/excel/Range.h"
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Worksheet.h"
+#include "platform/resutil/LargeAllocation.h"
 #include "platform/resutil/ResStrings.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -78,8 +79,10 @@ qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const
     feedback.setProgressMinimum(0);
 
     std::vector<ImportedString> entries;
-    if (bodyCells > 0)
+    if (bodyCells > 0) {
         entries.reserve(size_t(bodyCells));
+        resutil::adviseHugePages(entries.data(), entries.capacity() * sizeof(ImportedString));
+    }
     // Each row's ID, read once for all its columns.
     std::vector<std::optional<qint32>> ids(size_t(qMax(rows, 0)) + 1);
     for (int c = 2; c <= columns; ++c) {

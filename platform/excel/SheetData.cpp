@@ -1,10 +1,11 @@
 #include "platform/excel/SheetData.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace excel {
 
-void SheetData::set(int row, int column, const Value &value, std::uint32_t xf)
+void SheetData::set(int row, int column, Value value, std::uint32_t xf)
 {
     if (size_t(row) > m_rows.size())
         m_rows.resize(size_t(row));
@@ -16,17 +17,17 @@ void SheetData::set(int row, int column, const Value &value, std::uint32_t xf)
         cells.reserve(m_rows[size_t(row - 2)].size());
     // Export and the readers write columns in ascending order: append is the usual case.
     if (cells.empty() || cells.back().column < column) {
-        cells.push_back(Cell{column, value, xf});
+        cells.push_back(Cell{column, xf, std::move(value)});
         ++m_cells;
         return;
     }
     auto it = std::lower_bound(cells.begin(), cells.end(), column,
                                [](const Cell &c, int col) { return c.column < col; });
     if (it != cells.end() && it->column == column) {
-        it->value = value;
+        it->value = std::move(value);
         it->xf = xf;
     } else {
-        cells.insert(it, Cell{column, value, xf});
+        cells.insert(it, Cell{column, xf, std::move(value)});
         ++m_cells;
     }
 }

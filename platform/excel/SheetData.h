@@ -11,8 +11,8 @@ namespace excel {
 // workbook's format table.
 struct Cell {
     int column = 0; // from 1
-    Value value;
     std::uint32_t xf = 0;
+    Value value;
 };
 
 // The cells of one sheet, sparse: per row the cells in ascending column order.
@@ -24,7 +24,7 @@ public:
         bool empty() const { return lastRow == 0; }
     };
 
-    void set(int row, int column, const Value &value, std::uint32_t xf);
+    void set(int row, int column, Value value, std::uint32_t xf);
     const Cell *find(int row, int column) const;
     void clear();
     // Rows from 1; a row without cells is an empty vector.

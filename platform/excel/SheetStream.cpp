@@ -78,7 +78,7 @@ qm::Status SheetStream::Set(int row, int column, const Value &value)
     }
     while (d->columnNames.size() < std::size_t(column))
         d->columnNames.push_back(backend::columnName(int(d->columnNames.size()) + 1));
-    backend::appendCell(out, d->columnNames[std::size_t(column - 1)], row, Cell{column, stored, xf}, nullptr);
+    backend::appendCell(out, d->columnNames[std::size_t(column - 1)], row, Cell{column, xf, stored}, nullptr);
     if (out.size() >= kHandOverAt)
         d->handOver();
     return {};

@@ -2,6 +2,7 @@
 #include "platform/excel/Constants.h"
 #include "platform/excel/OoxmlText.h"
 #include "platform/excel/ReadBudget.h"
+#include "platform/excel/TextArena.h"
 #include "platform/excel/XlsxPackage.h"
 #include "platform/excel/XmlParser.h"
 #include "platform/excel/ZipArchive.h"
@@ -32,7 +33,7 @@ public:
     {
         const char *local = localName(name);
         if (sameName(local, "si")) {
-            QString text = textFromXml(m_text.data(), m_text.size());
+            QString text = m_texts.fromXml(m_text.data(), m_text.size());
             if (auto counted = m_budget.addSharedString(text.size()); !counted) {
                 fault = counted.errorString();
                 return;
@@ -53,6 +54,7 @@ public:
 
 private:
     ReadBudget &m_budget;
+    TextArena m_texts;
     std::string m_text;
     int m_phonetic = 0;
     bool m_inText = false;
@@ -189,7 +191,7 @@ private:
                 value = Value(m_strings[index]);
             }
         } else if (m_type == "inlineStr" || m_type == "str") {
-            value = Value(textFromXml(m_text.data(), m_text.size()));
+            value = Value(m_texts.fromXml(m_text.data(), m_text.size()));
             if (auto counted = m_budget.addText(value.text().size()); !counted) {
                 fault = counted.errorString();
                 return;
@@ -215,13 +217,14 @@ private:
             fault = counted.errorString();
             return;
         }
-        m_sheet.data().set(m_cellRow, m_column, value, m_xf);
+        m_sheet.data().set(m_cellRow, m_column, std::move(value), m_xf);
     }
 
     Worksheet &m_sheet;
     const std::vector<QString> &m_strings;
     std::uint32_t m_xfCount;
     ReadBudget &m_budget;
+    TextArena m_texts;
     int m_row = 0, m_column = 0, m_cellRow = 0;
     std::uint32_t m_xf = 0;
     std::string m_type, m_text;

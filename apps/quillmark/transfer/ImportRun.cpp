@@ -6,6 +6,7 @@
 #include "excel/ExcelImport.h"
 #include "platform/excel/Application.h"
 #include "platform/resutil/ResFile.h"
+#include "platform/resutil/ResScan.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QFileInfo>
@@ -27,8 +28,11 @@ int importBook(const ImportOptions &options)
 {
     resutil::ResFile file;
     file.setFileName(options.resPath);
-    if (auto status = file.Load(); !status.ok())
-        return cli::fail(status.error());
+    // A dry run only checks that the file can be read: its strings would all be replaced.
+    const auto loaded = options.dryRun ? resutil::scanResFile(options.resPath, [](quint16, quint16, QStringView) {})
+                                       : file.Load();
+    if (!loaded.ok())
+        return cli::fail(loaded.error());
     auto app = excel::Application::Create();
     if (!app)
         return cli::fail(options.bookPath,
