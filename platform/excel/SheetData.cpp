@@ -8,7 +8,7 @@ namespace excel {
 void SheetData::set(int row, int column, Value value, std::uint32_t xf)
 {
     if (size_t(row) > m_rows.size())
-        m_rows.resize(size_t(row));
+        m_rows.resize(size_t(row), Row(PoolAllocator<Cell>(m_pool.get())));
     auto &cells = m_rows[size_t(row - 1)];
     // Rows read from a file tend to be as long as the one before: room for as
     // many cells saves growing cell by cell. At most the cells really present
@@ -49,6 +49,7 @@ void SheetData::clear()
 {
     m_rows.clear();
     m_rows.shrink_to_fit();
+    m_pool = std::make_unique<CellPool>();
     m_cells = 0;
 }
 

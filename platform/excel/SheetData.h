@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/excel/CellPool.h"
 #include "platform/excel/Value.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace excel {
@@ -19,6 +21,7 @@ struct Cell {
 // Memory follows the cells really present, never the positions they claim.
 class SheetData {
 public:
+    using Row = std::vector<Cell, PoolAllocator<Cell>>;
     struct Bounds {
         int firstRow = 1, firstColumn = 1, lastRow = 0, lastColumn = 0;
         bool empty() const { return lastRow == 0; }
@@ -29,14 +32,15 @@ public:
     void clear();
     // Rows from 1; a row without cells is an empty vector.
     int rowCount() const { return int(m_rows.size()); }
-    const std::vector<Cell> &row(int row) const { return m_rows[size_t(row - 1)]; }
+    const Row &row(int row) const { return m_rows[size_t(row - 1)]; }
     std::size_t cellCount() const { return m_cells; }
     // The smallest rectangle holding every cell that has a value or a format
     // other than `defaultXf`.
     Bounds bounds(std::uint32_t defaultXf) const;
 
 private:
-    std::vector<std::vector<Cell>> m_rows;
+    std::unique_ptr<CellPool> m_pool = std::make_unique<CellPool>(); // outlives the rows
+    std::vector<Row> m_rows;
     std::size_t m_cells = 0;
 };
 

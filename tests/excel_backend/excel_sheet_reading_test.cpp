@@ -1,6 +1,7 @@
 #include "platform/excel/Application.h"
 #include "platform/excel/Constants.h"
 #include "platform/excel/ReadBudget.h"
+#include "platform/excel/Worksheet.h"
 
 #include "tests/testlib/TestEnvironment.h"
 
@@ -115,6 +116,63 @@ private slots:
         QCOMPARE(again->Worksheets().Item(QStringLiteral("B")).value()->Cells().Text(2, 2), QStringLiteral("new"));
         QCOMPARE(again->Worksheets().Item(QStringLiteral("C")).value()->Cells().Text(1, 3), QStringLiteral("more"));
         QCOMPARE(again->Worksheets().Item(QStringLiteral("C")).value()->Cells().Text(9, 1), QStringLiteral("C9"));
+    }
+
+    // The texts of a big sheet share large blocks, and its rows a pool: what
+    // is read stays right however it is written, copied, changed, cleared or
+    // outlives the workbook it came from.
+    void textsReadInBlocksStayIndependent()
+    {
+        auto app = Application::Create();
+        QVERIFY2(app.ok(), qPrintable(app.errorString()));
+        Workbook *book = app.value()->Workbooks().Add(xlWBATWorksheet).value();
+        Worksheet *sheet = book->ActiveSheet();
+        constexpr int Rows = 2500, Columns = 9;
+        // Some texts far beyond ASCII, some with the format's escape, one
+        // longer than a first block, and empty ones, which leave their cell empty.
+        auto textOf = [](int r, int c) -> QString {
+            if (r == 7 && c == 3)
+                return QString(MaxTextLength, QChar(u'\u00e9'));
+            switch ((r + c) % 5) {
+            case 0: return QStringLiteral("Zeile %1 \u00fc\u4e2d\U0001F600 %2").arg(r).arg(c);
+            case 1: return QStringLiteral("_x000D_ literal %1").arg(r);
+            case 2: return (r % 3) ? QStringLiteral("%1,%2").arg(r).arg(c) : QString();
+            default: return QStringLiteral("text %1 in column %2").arg(r).arg(c);
+            }
+        };
+        // Column by column, so that every row grows cell by cell.
+        for (int c = Columns; c >= 1; --c)
+            for (int r = 1; r <= Rows; ++r)
+                QVERIFY(sheet->Cells().Set(r, c, textOf(r, c)).ok());
+        const QString file = m_dir.filePath(QStringLiteral("blocks.xlsx"));
+        QVERIFY(book->SaveAs(file).ok());
+
+        Workbook *read = app.value()->Workbooks().Open(file).value();
+        Worksheet *readSheet = read->ActiveSheet();
+        QStringList texts;
+        for (int r = 1; r <= Rows; ++r)
+            for (int c = 1; c <= Columns; ++c) {
+                const QString text = readSheet->Cells().Text(r, c);
+                QCOMPARE(text, textOf(r, c));
+                // Each text ends in a null, as a QString's data does.
+                QCOMPARE(text.utf16()[text.size()], u'\0');
+                texts << text;
+            }
+        QString changed = texts[1];
+        changed[0] = u'#';
+        changed += QStringLiteral(" and more");
+        QCOMPARE(texts[1], textOf(1, 2));
+        QCOMPARE(readSheet->Cells().Text(1, 3), textOf(1, 3));
+
+        // A sheet read from a file takes new cells after a clear.
+        readSheet->Cells().Clear();
+        QCOMPARE(readSheet->Cells().Text(2, 2), QString());
+        QVERIFY(readSheet->Cells().Set(2, 2, QStringLiteral("again")).ok());
+        QCOMPARE(readSheet->Cells().Text(2, 2), QStringLiteral("again"));
+
+        app.value()->Quit();
+        for (int i = 0; i < texts.size(); ++i)
+            QCOMPARE(texts[i], textOf(i / Columns + 1, i % Columns + 1));
     }
 };
 
