@@ -130,7 +130,7 @@ private:
 qm::Result<ReadTranslation> readXliff(const QByteArray &bytes, const QString &path)
 {
     XliffHandler handler(bytes);
-    excel::backend::XmlParser parser(handler, path);
+    excel::backend::XmlParser parser(handler, path, excel::backend::XmlParser::Engine::Scanner);
     handler.parser = &parser;
     if (auto parsed = parser.parse(bytes); !parsed)
         return parsed.error();

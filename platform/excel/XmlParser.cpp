@@ -196,6 +196,8 @@ qm::Status XmlParser::scan(const char *data, size_t size, bool last)
 
 long long XmlParser::byteIndex() const
 {
+    if (m_scanner)
+        return m_offset + qint64(m_scanner->eventOffset());
     return m_parser ? XML_GetCurrentByteIndex(m_parser) : -1;
 }
 

@@ -36,7 +36,7 @@ public:
     };
 
     // Scanner reads UTF-8 documents with XmlScanner, several times faster;
-    // other encodings still go to expat. Only Expat gives byte offsets.
+    // other encodings still go to expat. Only Expat gives byteCount().
     enum class Engine { Expat, Scanner };
 
     XmlParser(Handler &handler, const QString &partName, Engine engine = Engine::Expat);
@@ -46,7 +46,8 @@ public:
 
     qm::Status feed(const char *data, size_t size, bool last);
     qm::Status parse(const QByteArray &document) { return feed(document.constData(), size_t(document.size()), true); }
-    // Offsets into the input, for the handler's current event.
+    // Offsets into the input, for the handler's current event (the scanner
+    // gives byteIndex for start and end events only).
     long long byteIndex() const;
     int byteCount() const;
     void stop();

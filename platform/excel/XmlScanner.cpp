@@ -302,6 +302,7 @@ int XmlScanner::name(const char *&p, const char *end, std::string &out)
 
 XmlScanner::Step XmlScanner::startTag(const char *&p, const char *end)
 {
+    const char *tag = p;
     if (m_depth == 0 && m_rootSeen)
         return fault("junk after document element", p), Step::Stop;
     const char *q = p + 1;
@@ -408,6 +409,7 @@ XmlScanner::Step XmlScanner::startTag(const char *&p, const char *end)
     }
     m_rootSeen = true;
     p = q;
+    m_eventOffset = size_t(tag - m_base);
     m_handler.startElement(m_name.c_str(), m_attributes.data());
     if (handlerFailed()) {
         m_stop = Outcome::Fault;
@@ -443,6 +445,7 @@ XmlScanner::Step XmlScanner::endTag(const char *&p, const char *end)
     if (m_depth == 0 || m_open[m_depth - 1] != m_name)
         return fault("mismatched tag", p), Step::Stop;
     --m_depth;
+    m_eventOffset = size_t(p - m_base);
     p = q + 1;
     m_handler.endElement(m_name.c_str());
     if (handlerFailed()) {

@@ -30,6 +30,9 @@ public:
     // For Malformed: what is wrong, and where, from the start of the scanned
     // range.
     const char *problem() const { return m_problem; }
+    // Where the tag of the current start or end event begins, from the start
+    // of the scanned range.
+    size_t eventOffset() const { return m_eventOffset; }
     size_t problemOffset() const { return m_problemOffset; }
 
 private:
@@ -59,6 +62,7 @@ private:
     const char *m_base = nullptr;
     const char *m_problem = nullptr;
     size_t m_problemOffset = 0;
+    size_t m_eventOffset = 0;
     Outcome m_stop = Outcome::Done;
 };
 

@@ -139,6 +139,14 @@ private slots:
                                       << "DOCTYPE";
         QTest::newRow("xliff broken") << "b2.xlf" << QByteArray("<xliff version=\"2.0\" trgLang=\"de-DE\"><file>") << "not well-formed";
         QTest::newRow("not xliff") << "b3.xlf" << QByteArray("<html/>") << "is not an XLIFF document";
+        QTest::newRow("xliff unit in unit") << "b4.xlf"
+                                            << QByteArray("<xliff version=\"2.0\" trgLang=\"de\">\n<file>\n<unit id=\"1\">\n\n"
+                                                          "<unit id=\"2\"/></unit></file></xliff>")
+                                            << "line 5: a unit inside a unit";
+        QTest::newRow("xliff bad cp") << "b5.xlf"
+                                      << QByteArray("<xliff version=\"2.0\" trgLang=\"de\">\n<file>\n<unit id=\"1\"><segment>\n"
+                                                    "<target>a<cp hex=\"zz\"/></target></segment></unit></file></xliff>")
+                                      << "line 4: <cp> needs a hex attribute";
         QTest::newRow("po plural") << "b.po" << QByteArray("msgctxt \"1\"\nmsgid \"a\"\nmsgid_plural \"b\"\nmsgstr[0] \"c\"\n")
                                    << "line 3: plural forms";
         QTest::newRow("po open string") << "b2.po" << QByteArray("msgctxt \"1\"\nmsgid \"a\nmsgstr \"c\"\n") << "line 2: the string is not closed";
