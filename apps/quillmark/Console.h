@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CliExport.h"
+
 #include "platform/common/Result.h"
 
 #include <QByteArray>
@@ -21,25 +23,25 @@ inline constexpr int ExitUsage = 2;   // the command line was wrong
 
 // Standard output and error, UTF-8. writeOut flushes and returns false when
 // the output could not be written (a full disk, a closed pipe).
-bool writeOut(const QByteArray &bytes);
-bool writeOut(QByteArrayView bytes);
-bool writeOut(const QString &text);
-void writeErr(const QString &text);
+QM_CLI_EXPORT bool writeOut(const QByteArray &bytes);
+QM_CLI_EXPORT bool writeOut(QByteArrayView bytes);
+QM_CLI_EXPORT bool writeOut(const QString &text);
+QM_CLI_EXPORT void writeErr(const QString &text);
 // Writes the output of a command about file: 0, or 1 after saying it failed.
-int writeResult(const QString &file, QByteArrayView bytes);
+QM_CLI_EXPORT int writeResult(const QString &file, QByteArrayView bytes);
 // "quillmark: FILE: what" (or "quillmark: what" without a file) on standard error; returns 1.
-int fail(const QString &file, const QString &what);
-int fail(const QString &what);
+QM_CLI_EXPORT int fail(const QString &file, const QString &what);
+QM_CLI_EXPORT int fail(const QString &what);
 // A library error already names its file first.
-int fail(const qm::Error &error);
+QM_CLI_EXPORT int fail(const qm::Error &error);
 // "quillmark: what" on standard error; returns 2.
-int usageError(const QString &what);
+QM_CLI_EXPORT int usageError(const QString &what);
 
 // Options and positional arguments of one command, parsed by QCommandLineParser:
 // "--name" or "-n", "--name=value" for valued options, and "--" ends the options.
 // Options are named with their dashes ("--json", "-o"); every command also
 // takes "-h"/"--help".
-class Arguments {
+class QM_CLI_EXPORT Arguments {
 public:
     Arguments(const QStringList &args, const QStringList &flags, const QStringList &valued);
     ~Arguments();
@@ -60,11 +62,11 @@ private:
 };
 
 // Decimal number in qint32.
-std::optional<qint32> parseNumber(const QString &text);
+QM_CLI_EXPORT std::optional<qint32> parseNumber(const QString &text);
 // A locale as a decimal ID (1033), a hexadecimal one (0x409) or a tag of the
 // shipped locale table (en-US, or a neutral tag such as de).
-std::optional<qint32> parseLocale(const QString &text);
+QM_CLI_EXPORT std::optional<qint32> parseLocale(const QString &text);
 // The error text for a LOCALE argument parseLocale refused; what names it ("LOCALE", "--lang").
-QString badLocale(const QString &what, const QString &text);
+QM_CLI_EXPORT QString badLocale(const QString &what, const QString &text);
 
 } // namespace cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CliExport.h"
+
 #include <QStringView>
 
 #include <cstddef>
@@ -127,6 +129,6 @@ char *putEscaped(char *out, QStringView text)
 }
 
 // text as a JSON string, quotes included, at the end of out.
-void appendJsonString(std::string &out, QStringView text);
+QM_CLI_EXPORT void appendJsonString(std::string &out, QStringView text);
 
 } // namespace cli

@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-extern "C" __attribute__((visibility("default"))) int qm_cli_transfer_run(const char *command,
-                                                                          const cli::Arguments &arguments)
+extern "C" QM_CLI_EXPORT int qm_cli_transfer_run(const char *command, const cli::Arguments &arguments)
 {
     if (std::strcmp(command, "export") == 0)
         return cli::runExport(arguments);
