@@ -84,7 +84,7 @@ PY
 loaded() {
   rm -f "$work"/ld.*
   LD_DEBUG=files LD_DEBUG_OUTPUT=$work/ld "$@" >/dev/null 2>&1 || true
-  cat "$work"/ld.* | sed -n 's/^[[:space:]]*[0-9]*:[[:space:]]*file=\([^ ]*\) .*/\1/p' | sort -u
+  sed -n 's/^[[:space:]]*[0-9]*:[[:space:]]*file=\([^ ]*\) .*generating link map/\1/p' "$work"/ld.* | sed 's|.*/||' | sort -u
 }
 for command in "--version" "dump $res" "export $res $work/count.xlsx --sheet big"; do
   echo "libraries loaded by quillmark ${command%% *}: $(loaded "$bin/quillmark" $command | wc -l)," \

@@ -25,7 +25,7 @@ commands=("--version" "--help" "dump $work/small.res" "check $work/small.res")
 libraries() {
   rm -f "$work"/ld.*
   LD_DEBUG=files LD_DEBUG_OUTPUT=$work/ld "$@" >/dev/null 2>&1 || true
-  cat "$work"/ld.* | sed -n 's/^[[:space:]]*[0-9]*:[[:space:]]*file=\([^ ]*\) .*/\1/p' | sort -u | wc -l
+  sed -n 's/^[[:space:]]*[0-9]*:[[:space:]]*file=\([^ ]*\) .*generating link map/\1/p' "$work"/ld.* | sed 's|.*/||' | sort -u | wc -l
 }
 
 echo "load at the start $(cut -d' ' -f1-3 /proc/loadavg); $(nproc) cores"

@@ -72,6 +72,11 @@ out=$("$ROOT/usr/bin/quillmark" --version) || fail "quillmark --version failed"
 grep -qE '^quillmark [0-9.]+$' <<<"$out" || fail "quillmark --version: $out"
 "$ROOT/usr/bin/quillmark" dump "$SHARE/quillmark/demo/Demo.res" >"$WORK/dump" || fail "quillmark dump failed"
 grep -q $'^1041\t' "$WORK/dump" || fail "the demo's Japanese strings are not in the dump: $(head -3 "$WORK/dump")"
+# export and import load their module from the private folder too.
+"$ROOT/usr/bin/quillmark" export "$SHARE/quillmark/demo/Demo.res" "$WORK/demo.xlsx" --sheet Demo \
+  || fail "quillmark export failed"
+"$ROOT/usr/bin/quillmark" import "$WORK/demo.xlsx" "$SHARE/quillmark/demo/Demo.res" --sheet Demo --dry-run \
+  || fail "quillmark import --dry-run failed"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$ROOT/usr/bin/quill-host" --help >"$WORK/help" \
   || fail "quill-host --help failed without a display"
 grep -q '^Usage: quill-host' "$WORK/help" || fail "quill-host --help: $(cat "$WORK/help")"
