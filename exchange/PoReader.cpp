@@ -30,13 +30,16 @@ qm::Result<QByteArray> unquote(QByteArrayView line, int lineNo)
     for (;;) {
         if (i >= line.size())
             return fail(QStringLiteral("the string is not closed on its line"));
+        // Plain runs go in whole; only escapes are taken apart.
+        const qsizetype plain = i;
+        while (i < line.size() && line[i] != '"' && line[i] != '\\')
+            ++i;
+        out.append(line.data() + plain, i - plain);
+        if (i >= line.size())
+            continue;
         const char c = line[i++];
         if (c == '"')
             break;
-        if (c != '\\') {
-            out += c;
-            continue;
-        }
         if (i >= line.size())
             return fail(QStringLiteral("the string ends in a backslash"));
         const char e = line[i++];
@@ -87,6 +90,15 @@ qm::Result<QByteArray> unquote(QByteArrayView line, int lineNo)
 
 qm::Result<QString> utf8(const QByteArray &bytes, int line)
 {
+    // Plain ASCII, as IDs and many texts are, needs no decoder.
+    bool ascii = true;
+    for (const char c : bytes)
+        if (uchar(c) >= 0x80 || c == '\0') {
+            ascii = false;
+            break;
+        }
+    if (ascii)
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = decoder(bytes);
     if (decoder.hasError())
@@ -110,17 +122,64 @@ QString headerField(const QString &header, const QString &name)
 qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
 {
     ReadTranslation read;
-    std::vector<Entry> entries;
     Entry current;
     QByteArray *open = nullptr; // the string that continuation lines extend
     bool pendingFuzzy = false;
     int obsolete = 0;
 
-    auto finish = [&] {
+    // Each entry becomes a unit as soon as it ends.
+    bool headerSeen = false;
+    const auto take = [&](const Entry &entry) -> qm::Status {
+        if (!entry.id || !entry.str)
+            return qm::makeError(QStringLiteral("line %1: the entry has no %2").arg(entry.line).arg(
+                entry.id ? QStringLiteral("msgstr") : QStringLiteral("msgid")));
+        if (!entry.context && entry.id->isEmpty() && !headerSeen) {
+            headerSeen = true;
+            auto header = utf8(*entry.str, entry.line);
+            if (!header)
+                return header.error();
+            const QString type = headerField(header.value(), QStringLiteral("Content-Type"));
+            const qsizetype at = type.indexOf(QLatin1String("charset="), 0, Qt::CaseInsensitive);
+            const QString charset = at < 0 ? QString() : type.mid(at + 8).trimmed();
+            if (!charset.isEmpty() && charset.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0
+                && charset.compare(QLatin1String("CHARSET"), Qt::CaseInsensitive) != 0)
+                return qm::makeError(QStringLiteral("the file is in %1; only UTF-8 PO files are read").arg(charset));
+            read.targetTag = headerField(header.value(), QStringLiteral("Language"));
+            read.targetLocale = headerField(header.value(), QStringLiteral("X-Quillmark-Target-Locale")).toInt();
+            return {};
+        }
+        ReadUnit unit;
+        unit.line = entry.line;
+        if (entry.context) {
+            auto id = utf8(*entry.context, entry.line);
+            if (!id)
+                return id.error();
+            unit.id = id.value();
+        } else {
+            auto id = utf8(*entry.id, entry.line);
+            if (!id)
+                return id.error();
+            unit.id = id.value();
+        }
+        auto target = utf8(*entry.str, entry.line);
+        if (!target)
+            return target.error();
+        if (entry.fuzzy) {
+            read.notes << QStringLiteral("line %1: the fuzzy translation of \"%2\" was not taken").arg(entry.line).arg(unit.id);
+            return {};
+        }
+        if (!target->isEmpty())
+            unit.target = target.value();
+        read.units.push_back(std::move(unit));
+        return {};
+    };
+    auto finish = [&]() -> qm::Status {
+        qm::Status taken;
         if (current.id || current.str || current.context)
-            entries.push_back(std::move(current));
+            taken = take(current);
         current = Entry();
         open = nullptr;
+        return taken;
     };
 
     QByteArrayView rest(bytes);
@@ -167,11 +226,13 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
                                      .arg(lineNo).arg(QString::fromLatin1(keyword)));
         std::optional<QByteArray> *slot = nullptr;
         if (keyword == "msgctxt") {
-            finish();
+            if (auto ok = finish(); !ok)
+                return ok.error();
             slot = &current.context;
         } else if (keyword == "msgid") {
             if (!current.context)
-                finish();
+                if (auto ok = finish(); !ok)
+                    return ok.error();
             slot = &current.id;
         } else if (keyword == "msgstr") {
             if (!current.id)
@@ -195,52 +256,9 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
         *slot = piece.value();
         open = &slot->value();
     }
-    finish();
+    if (auto ok = finish(); !ok)
+        return ok.error();
 
-    bool headerSeen = false;
-    for (const Entry &entry : entries) {
-        if (!entry.id || !entry.str)
-            return qm::makeError(QStringLiteral("line %1: the entry has no %2").arg(entry.line).arg(
-                entry.id ? QStringLiteral("msgstr") : QStringLiteral("msgid")));
-        if (!entry.context && entry.id->isEmpty() && !headerSeen) {
-            headerSeen = true;
-            auto header = utf8(*entry.str, entry.line);
-            if (!header)
-                return header.error();
-            const QString type = headerField(header.value(), QStringLiteral("Content-Type"));
-            const qsizetype at = type.indexOf(QLatin1String("charset="), 0, Qt::CaseInsensitive);
-            const QString charset = at < 0 ? QString() : type.mid(at + 8).trimmed();
-            if (!charset.isEmpty() && charset.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0
-                && charset.compare(QLatin1String("CHARSET"), Qt::CaseInsensitive) != 0)
-                return qm::makeError(QStringLiteral("the file is in %1; only UTF-8 PO files are read").arg(charset));
-            read.targetTag = headerField(header.value(), QStringLiteral("Language"));
-            read.targetLocale = headerField(header.value(), QStringLiteral("X-Quillmark-Target-Locale")).toInt();
-            continue;
-        }
-        ReadUnit unit;
-        unit.line = entry.line;
-        if (entry.context) {
-            auto id = utf8(*entry.context, entry.line);
-            if (!id)
-                return id.error();
-            unit.id = id.value();
-        } else {
-            auto id = utf8(*entry.id, entry.line);
-            if (!id)
-                return id.error();
-            unit.id = id.value();
-        }
-        auto target = utf8(*entry.str, entry.line);
-        if (!target)
-            return target.error();
-        if (entry.fuzzy) {
-            read.notes << QStringLiteral("line %1: the fuzzy translation of \"%2\" was not taken").arg(entry.line).arg(unit.id);
-            continue;
-        }
-        if (!target->isEmpty())
-            unit.target = target.value();
-        read.units.push_back(std::move(unit));
-    }
     if (obsolete > 0)
         read.notes << QStringLiteral("%1 obsolete entries (#~) were not taken").arg(obsolete);
     return read;

@@ -17,6 +17,20 @@ int hexValue(char c)
     return -1;
 }
 
+// Code pages whose bytes below 0x80 are ASCII, so that plain ASCII text needs no decoder.
+bool asciiCompatible(int codePage)
+{
+    return codePage == 65001 || (codePage >= 1250 && codePage <= 1258) || codePage == 28591;
+}
+
+bool isAscii(const QByteArray &bytes)
+{
+    for (const char c : bytes)
+        if (uchar(c) >= 0x80)
+            return false;
+    return true;
+}
+
 QString decodeBytes(const QByteArray &bytes, int codePage, QString *error)
 {
     if (codePage == 65001) {
@@ -43,10 +57,13 @@ QString resolve(const QByteArray &body, int codePage, bool wide, QString *error)
     QString out;
     QByteArray pending; // plain bytes not yet decoded
     auto flush = [&] {
-        if (!pending.isEmpty()) {
+        if (pending.isEmpty())
+            return;
+        if (asciiCompatible(codePage) && isAscii(pending))
+            out += QLatin1StringView(pending);
+        else
             out += decodeBytes(pending, codePage, error);
-            pending.clear();
-        }
+        pending.clear();
     };
     auto put = [&](uint value) {
         if (wide) {
@@ -56,8 +73,18 @@ QString resolve(const QByteArray &body, int codePage, bool wide, QString *error)
             pending += char(value);
         }
     };
+    pending.reserve(body.size());
+    out.reserve(body.size());
     for (qsizetype i = 0; i < body.size(); ++i) {
         const char c = body[i];
+        if (c != '"' && c != '\\') { // a plain run goes in whole
+            qsizetype end = i + 1;
+            while (end < body.size() && body[end] != '"' && body[end] != '\\')
+                ++end;
+            pending.append(body.constData() + i, end - i);
+            i = end - 1;
+            continue;
+        }
         if (c == '"') { // a doubled quote
             pending += '"';
             ++i;
@@ -128,6 +155,28 @@ QString narrowString(const QByteArray &body, int codePage, QString *error)
     return resolve(body, codePage, false, error);
 }
 
+// Where the string whose body starts at `from` closes, when its body can be
+// taken as it stands (no carriage return to drop); else -1, and the caller
+// goes through it character by character.
+qsizetype Lexer::plainStringEnd(qsizetype from) const
+{
+    const qsizetype size = m_source.size();
+    for (qsizetype at = from; at < size;) {
+        const char s = m_source[at];
+        if (s == '\n' || s == '\r')
+            return -1;
+        if (s == '"') {
+            if (at + 1 < size && m_source[at + 1] == '"') {
+                at += 2;
+                continue;
+            }
+            return at;
+        }
+        at += s == '\\' && at + 1 < size && m_source[at + 1] != '\n' ? 2 : 1;
+    }
+    return -1;
+}
+
 Token Lexer::next()
 {
     const qsizetype size = m_source.size();
@@ -191,6 +240,13 @@ Token Lexer::next()
     const bool wide = (c == 'L' || c == 'l') && m_pos + 1 < size && m_source[m_pos + 1] == '"';
     if (c == '"' || wide) {
         m_pos += wide ? 2 : 1;
+        const qsizetype bodyStart = m_pos;
+        if (const qsizetype end = plainStringEnd(bodyStart); end >= 0) {
+            m_pos = end + 1;
+            token.kind = wide ? Token::Kind::WideString : Token::Kind::String;
+            token.text = m_source.sliced(bodyStart, end - bodyStart).toByteArray();
+            return token;
+        }
         QByteArray body;
         for (;;) {
             if (m_pos >= size || m_source[m_pos] == '\n')

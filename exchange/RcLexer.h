@@ -23,6 +23,7 @@ public:
     int line() const { return m_line; }
 
 private:
+    qsizetype plainStringEnd(qsizetype from) const;
     QByteArrayView m_source;
     qsizetype m_pos = 0;
     int m_line = 1;
