@@ -1,10 +1,14 @@
 #include "exchange/OdsFormat.h"
 
+#include "platform/excel/TextArena.h"
 #include "platform/excel/XmlParser.h"
 #include "platform/excel/ZipArchive.h"
 
+#include <QStringDecoder>
+
 #include <cstring>
 #include <optional>
+#include <string>
 
 namespace exchange {
 
@@ -15,6 +19,23 @@ using excel::backend::localName;
 
 constexpr qint64 kMaxRows = MaxGridRows;
 constexpr qint64 kMaxColumns = MaxGridColumns;
+
+// Appends well-formed UTF-8 without a temporary string for plain ASCII.
+void appendUtf8(QString &out, const char *data, int length)
+{
+    const qsizetype start = out.size();
+    out.resize(start + length); // UTF-8 never has fewer bytes than UTF-16 units
+    char16_t *at = reinterpret_cast<char16_t *>(out.data()) + start;
+    int i = 0;
+    while (i < length && uchar(data[i]) < 0x80)
+        *at++ = char16_t(data[i++]);
+    if (i < length) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        at = reinterpret_cast<char16_t *>(
+            decoder.appendToBuffer(reinterpret_cast<QChar *>(at), QByteArrayView(data + i, length - i)));
+    }
+    out.truncate(at - reinterpret_cast<const char16_t *>(out.constData()));
+}
 
 qint64 repeats(const char **attributes, const char *name)
 {
@@ -89,12 +110,13 @@ public:
         } else if (std::strcmp(local, "table-cell") == 0 || std::strcmp(local, "covered-table-cell") == 0) {
             m_cell = true;
             m_cellRepeats = repeats(attributes, "number-columns-repeated");
-            m_text.clear();
+            // The buffers keep their room from cell to cell.
+            m_text.truncate(0);
             m_paragraphs = 0;
             const char *type = attribute(attributes, "value-type");
-            m_type = type ? QByteArray(type) : QByteArray();
+            m_type.assign(type ? type : "");
             const char *value = attribute(attributes, "value");
-            m_value = value ? QByteArray(value) : QByteArray();
+            m_value.assign(value ? value : "");
             const char *stringValue = attribute(attributes, "string-value");
             m_stringValue = stringValue ? std::optional<QString>(QString::fromUtf8(stringValue)) : std::nullopt;
         }
@@ -126,17 +148,24 @@ public:
     {
         if (!m_cell || m_skipDepth > 0 || m_paragraphDepth == 0)
             return;
-        // ODF's whitespace rule: a run of spaces, tabs and line ends is one space.
-        const QString chunk = QString::fromUtf8(data, length);
-        for (QChar c : chunk) {
-            if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') {
+        // ODF's whitespace rule: a run of spaces, tabs and line ends is one
+        // space. Runs of other bytes are decoded whole (the parser has
+        // checked the UTF-8, and no whitespace byte occurs inside a sequence).
+        const auto isWhite = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+        for (int i = 0; i < length;) {
+            if (isWhite(data[i])) {
                 if (!m_lastSpace)
                     m_text += u' ';
                 m_lastSpace = true;
-            } else {
-                m_text += c;
-                m_lastSpace = false;
+                ++i;
+                continue;
             }
+            int end = i + 1;
+            while (end < length && !isWhite(data[end]))
+                ++end;
+            appendUtf8(m_text, data + i, end - i);
+            m_lastSpace = false;
+            i = end;
         }
     }
 
@@ -144,17 +173,18 @@ private:
     void endCell()
     {
         GridCell cell;
+        // Texts go into the arena: a sheet's cells take no allocation each.
         if (m_type == "float") {
             bool ok = false;
-            const double n = m_value.toDouble(&ok);
-            cell = ok ? GridCell::ofNumber(n) : GridCell::ofText(m_text);
+            const double n = QByteArray::fromRawData(m_value.data(), qsizetype(m_value.size())).toDouble(&ok);
+            cell = ok ? GridCell::ofNumber(n) : GridCell::ofText(m_arena.copy(m_text));
         } else if (m_type == "string" && m_stringValue) {
             QString plain = *m_stringValue;
             plain.remove(u'\r');
             // Our own exact text, unless a program changed the paragraphs since.
-            cell = GridCell::ofText(plain == m_text || m_paragraphs == 0 ? *m_stringValue : m_text);
+            cell = GridCell::ofText(plain == m_text || m_paragraphs == 0 ? *m_stringValue : m_arena.copy(m_text));
         } else if (!m_text.isEmpty()) {
-            cell = GridCell::ofText(m_text);
+            cell = GridCell::ofText(m_arena.copy(m_text));
         }
         const bool content = cell.kind != GridCell::Kind::Empty;
         if (content) {
@@ -197,7 +227,8 @@ private:
     qint64 m_row = 0, m_column = 0, m_rowRepeats = 1, m_cellRepeats = 1, m_cells = 0;
     std::vector<GridCell> m_rowCells;
     QString m_text;
-    QByteArray m_type, m_value;
+    std::string m_type, m_value;
+    excel::backend::TextArena m_arena;
     std::optional<QString> m_stringValue;
 };
 

@@ -1,6 +1,6 @@
 #include "exchange/PoFormat.h"
 
-#include <QStringDecoder>
+#include "platform/excel/TextArena.h"
 
 #include <optional>
 
@@ -88,22 +88,14 @@ qm::Result<QByteArray> unquote(QByteArrayView line, int lineNo)
     return out;
 }
 
-qm::Result<QString> utf8(const QByteArray &bytes, int line)
+// Texts share large blocks instead of taking an allocation each.
+qm::Result<QString> utf8(const QByteArray &bytes, int line, excel::backend::TextArena &arena)
 {
-    // Plain ASCII, as IDs and many texts are, needs no decoder.
-    bool ascii = true;
-    for (const char c : bytes)
-        if (uchar(c) >= 0x80 || c == '\0') {
-            ascii = false;
-            break;
-        }
-    if (ascii)
-        return QString::fromLatin1(bytes);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(bytes);
-    if (decoder.hasError())
+    bool valid = true;
+    QString text = arena.fromUtf8(bytes.constData(), size_t(bytes.size()), &valid);
+    if (!valid)
         return qm::makeError(QStringLiteral("line %1: the string is not valid UTF-8").arg(line));
-    if (text.contains(QChar(0)))
+    if (bytes.contains('\0'))
         return qm::makeError(QStringLiteral("line %1: the string holds a NUL character").arg(line));
     return text;
 }
@@ -128,6 +120,7 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
     int obsolete = 0;
 
     // Each entry becomes a unit as soon as it ends.
+    excel::backend::TextArena arena;
     bool headerSeen = false;
     const auto take = [&](const Entry &entry) -> qm::Status {
         if (!entry.id || !entry.str)
@@ -135,7 +128,7 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
                 entry.id ? QStringLiteral("msgstr") : QStringLiteral("msgid")));
         if (!entry.context && entry.id->isEmpty() && !headerSeen) {
             headerSeen = true;
-            auto header = utf8(*entry.str, entry.line);
+            auto header = utf8(*entry.str, entry.line, arena);
             if (!header)
                 return header.error();
             const QString type = headerField(header.value(), QStringLiteral("Content-Type"));
@@ -151,17 +144,17 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
         ReadUnit unit;
         unit.line = entry.line;
         if (entry.context) {
-            auto id = utf8(*entry.context, entry.line);
+            auto id = utf8(*entry.context, entry.line, arena);
             if (!id)
                 return id.error();
             unit.id = id.value();
         } else {
-            auto id = utf8(*entry.id, entry.line);
+            auto id = utf8(*entry.id, entry.line, arena);
             if (!id)
                 return id.error();
             unit.id = id.value();
         }
-        auto target = utf8(*entry.str, entry.line);
+        auto target = utf8(*entry.str, entry.line, arena);
         if (!target)
             return target.error();
         if (entry.fuzzy) {

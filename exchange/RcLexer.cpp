@@ -51,10 +51,10 @@ QString decodeBytes(const QByteArray &bytes, int codePage, QString *error)
     return decoder(bytes);
 }
 
-// Resolves escapes; wide: \x takes up to 4 digits and the result is units.
-QString resolve(const QByteArray &body, int codePage, bool wide, QString *error)
+} // namespace
+
+void appendString(QString &out, const QByteArray &body, int codePage, bool wide, QString *error)
 {
-    QString out;
     QByteArray pending; // plain bytes not yet decoded
     auto flush = [&] {
         if (pending.isEmpty())
@@ -74,7 +74,6 @@ QString resolve(const QByteArray &body, int codePage, bool wide, QString *error)
         }
     };
     pending.reserve(body.size());
-    out.reserve(body.size());
     for (qsizetype i = 0; i < body.size(); ++i) {
         const char c = body[i];
         if (c != '"' && c != '\\') { // a plain run goes in whole
@@ -140,19 +139,6 @@ QString resolve(const QByteArray &body, int codePage, bool wide, QString *error)
         }
     }
     flush();
-    return out;
-}
-
-} // namespace
-
-QString wideString(const QByteArray &body, int codePage, QString *error)
-{
-    return resolve(body, codePage, true, error);
-}
-
-QString narrowString(const QByteArray &body, int codePage, QString *error)
-{
-    return resolve(body, codePage, false, error);
 }
 
 // Where the string whose body starts at `from` closes, when its body can be

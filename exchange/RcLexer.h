@@ -34,7 +34,8 @@ private:
 // script's code page (passed to decodeNarrow); wide strings give UTF-16
 // units, their plain characters decoded from UTF-8 or the code page.
 // Empty error on success.
-QString wideString(const QByteArray &body, int codePage, QString *error);
-QString narrowString(const QByteArray &body, int codePage, QString *error);
+// Appends the text of a string token's body to out, its escapes resolved:
+// in a wide string \x takes up to four digits and gives UTF-16 units.
+void appendString(QString &out, const QByteArray &body, int codePage, bool wide, QString *error);
 
 } // namespace exchange::rc

@@ -1,6 +1,7 @@
 #include "exchange/RcFormat.h"
 
 #include "exchange/RcLexer.h"
+#include "platform/excel/TextArena.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,7 +9,9 @@
 #include <QHash>
 #include <QSet>
 
+#include <map>
 #include <optional>
+#include <vector>
 
 namespace exchange {
 
@@ -367,23 +370,24 @@ private:
                 advance();
             if (m_token.kind != Token::Kind::String && m_token.kind != Token::Kind::WideString)
                 return failAt(line, QStringLiteral("the string ID %1 is not followed by a string").arg(*id));
-            QString text;
+            // The literals are put together in one buffer kept from string to
+            // string; the text itself goes into the arena.
+            m_text.truncate(0);
             while (m_token.kind == Token::Kind::String || m_token.kind == Token::Kind::WideString) {
                 QString stringError;
-                text += m_token.kind == Token::Kind::WideString ? rc::wideString(m_token.text, m_codePage, &stringError)
-                                                                : rc::narrowString(m_token.text, m_codePage, &stringError);
+                rc::appendString(m_text, m_token.text, m_codePage, m_token.kind == Token::Kind::WideString, &stringError);
                 if (!stringError.isEmpty())
                     return failAt(m_token.line, stringError);
                 advance();
             }
-            const quint32 key = (quint32(locale) << 16) | quint32(*id);
-            if (auto seen = m_seen.find(key); seen != m_seen.end())
+            int &seen = linesOf(locale)[size_t(*id)];
+            if (seen != 0)
                 return failAt(line, QStringLiteral("the string ID %1 in language %2 was already defined at line %3")
-                                        .arg(*id).arg(locale).arg(*seen));
-            m_seen.insert(key, line);
-            if (text.size() > 0xFFFF)
+                                        .arg(*id).arg(locale).arg(seen));
+            seen = line;
+            if (m_text.size() > 0xFFFF)
                 return failAt(line, QStringLiteral("the string ID %1 has more than 65535 characters").arg(*id));
-            result.entries.push_back({locale, qint32(*id), std::move(text)});
+            result.entries.push_back({locale, qint32(*id), m_arena.copy(m_text)});
         }
         advance();
         return {};
@@ -453,7 +457,17 @@ private:
     int m_language = 0x0409; // what the compilers assume without a LANGUAGE statement
     int m_depth = 0;
     QHash<QByteArray, qint64> m_defines;
-    QHash<quint32, int> m_seen;
+    // The line where each string ID of a language was defined, 0 before.
+    std::vector<int> &linesOf(qint32 locale)
+    {
+        std::vector<int> &lines = m_seen[locale];
+        if (lines.empty())
+            lines.assign(0x10000, 0);
+        return lines;
+    }
+    std::map<qint32, std::vector<int>> m_seen;
+    QString m_text;
+    excel::backend::TextArena m_arena;
     std::optional<qm::Error> m_pendingError;
 };
 

@@ -1,8 +1,10 @@
 #include "exchange/XliffFormat.h"
 
+#include "platform/excel/TextArena.h"
 #include "platform/excel/XmlParser.h"
 
 #include <cstring>
+#include <string>
 
 namespace exchange {
 
@@ -51,6 +53,7 @@ public:
                     fault = QStringLiteral("line %1: <cp> needs a hex attribute with a code point").arg(line());
                     return;
                 }
+                takeBytes();
                 if (code > 0xFFFF)
                     m_text += QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1);
                 else
@@ -76,6 +79,7 @@ public:
             if (m_depth == m_unitDepth + (v12 ? 1 : 2) && (v12 || m_inSegment)) {
                 m_capture = m_depth;
                 m_text.clear();
+                m_utf8.clear();
             }
         } else if (!v12 && m_unitDepth > 0 && m_depth == m_unitDepth + 1
                    && (std::strcmp(local, "segment") == 0 || std::strcmp(local, "ignorable") == 0)) {
@@ -88,6 +92,11 @@ public:
         const char *local = localName(name);
         if (m_capture == m_depth) {
             m_capture = 0;
+            // Most targets are one piece of text: it goes into the arena as it is.
+            if (m_text.isEmpty())
+                m_text = m_arena.fromUtf8(m_utf8.data(), m_utf8.size());
+            else
+                takeBytes();
             m_unit.target = m_unit.target ? *m_unit.target + m_text : m_text;
         } else if (m_unitDepth == m_depth) {
             m_unitDepth = 0;
@@ -103,10 +112,17 @@ public:
     void characters(const char *data, int length) override
     {
         if (m_capture > 0)
-            m_text += QString::fromUtf8(data, length);
+            m_utf8.append(data, size_t(length));
     }
 
 private:
+    // The text read since the last <cp/>, well formed as the parser checked.
+    void takeBytes()
+    {
+        m_text += QString::fromUtf8(m_utf8.data(), qsizetype(m_utf8.size()));
+        m_utf8.clear();
+    }
+
     int line()
     {
         const qint64 at = qMin<qint64>(parser ? parser->byteIndex() : 0, m_bytes.size());
@@ -121,6 +137,8 @@ private:
     bool m_inSegment = false;
     ReadUnit m_unit;
     QString m_text;
+    std::string m_utf8;
+    excel::backend::TextArena m_arena;
     qint64 m_counted = 0;
     int m_line = 1;
 };

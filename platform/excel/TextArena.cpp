@@ -64,6 +64,28 @@ QString TextArena::fromXml(const char *utf8, std::size_t size)
     // what textFromXml makes of it.
     if (size == 0 || hasEscape(utf8, size))
         return textFromXml(utf8, size);
+    return fromUtf8(utf8, size);
+}
+
+QString TextArena::copy(QStringView text)
+{
+    if (text.isEmpty())
+        return QString();
+    char16_t *start = room(text.size() + 1);
+    std::memcpy(start, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+    start[text.size()] = u'\0';
+    m_used += text.size() + 1;
+    QString::DataPointer &block = m_block.data_ptr();
+    block.ref();
+    return QString(QString::DataPointer(block.d, start, text.size()));
+}
+
+QString TextArena::fromUtf8(const char *utf8, std::size_t size, bool *valid)
+{
+    if (valid)
+        *valid = true;
+    if (size == 0)
+        return QString();
     // UTF-8 never takes fewer bytes than UTF-16 units; one more for the null.
     char16_t *start = room(qsizetype(size) + 1);
     char16_t *end = start;
@@ -75,6 +97,8 @@ QString TextArena::fromXml(const char *utf8, std::size_t size)
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         end = reinterpret_cast<char16_t *>(decoder.appendToBuffer(
             reinterpret_cast<QChar *>(end), QByteArrayView(reinterpret_cast<const char *>(p), last - p)));
+        if (valid)
+            *valid = !decoder.hasError();
     }
     *end = u'\0';
     const qsizetype length = end - start;

@@ -16,6 +16,11 @@ public:
     // The text of an element's UTF-8 content (already checked to be well
     // formed), the format's escapes decoded: what textFromXml gives.
     QString fromXml(const char *utf8, std::size_t size);
+    // The text of UTF-8 bytes as they are; `valid` tells whether they were
+    // well formed (a bad sequence becomes U+FFFD).
+    QString fromUtf8(const char *utf8, std::size_t size, bool *valid = nullptr);
+    // A copy of text in the arena.
+    QString copy(QStringView text);
 
 private:
     char16_t *room(qsizetype units);

@@ -150,6 +150,10 @@ private slots:
         QTest::newRow("po plural") << "b.po" << QByteArray("msgctxt \"1\"\nmsgid \"a\"\nmsgid_plural \"b\"\nmsgstr[0] \"c\"\n")
                                    << "line 3: plural forms";
         QTest::newRow("po open string") << "b2.po" << QByteArray("msgctxt \"1\"\nmsgid \"a\nmsgstr \"c\"\n") << "line 2: the string is not closed";
+        QTest::newRow("po bad utf-8") << "b4.po" << QByteArray("msgctxt \"1\"\nmsgid \"a\"\nmsgstr \"\xC3\x28\"\n")
+                                      << "line 1: the string is not valid UTF-8";
+        QTest::newRow("po nul") << "b5.po" << QByteArray("msgctxt \"1\"\nmsgid \"a\"\nmsgstr \"x\\000y\"\n")
+                                << "line 1: the string holds a NUL character";
         QTest::newRow("po latin-1") << "b3.po" << QByteArray("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n")
                                     << "only UTF-8 PO files";
     }
