@@ -1,6 +1,7 @@
 #include "exchange/TranslationUnits.h"
 
 #include "exchange/IdTable.h"
+#include "platform/resutil/LargeAllocation.h"
 #include "platform/resutil/ResStrings.h"
 #include "platform/win32/Nls.h"
 
@@ -41,8 +42,15 @@ Translation collectUnits(const resutil::ResStrings &strings, qint32 sourceLocale
 std::vector<ExcelTransfer::ImportedString> applyTranslation(const resutil::ResStrings &current, qint32 targetLocale,
                                                             const ReadTranslation &read, QStringList *messages)
 {
+    // The IDs the table knows, and where its target language ends.
     IdTable<char> known(0);
-    current.Peek([&](const resutil::ResStrings::Peeked &entry) { known[entry.id] = 1; });
+    qsizetype lastOfTarget = -1, at = 0;
+    current.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        known[entry.id] = 1;
+        if (entry.localeId == targetLocale)
+            lastOfTarget = at;
+        ++at;
+    });
 
     // The unit that gives each ID its text: the first one naming it.
     IdTable<const ReadUnit *> taken(nullptr);
@@ -69,14 +77,9 @@ std::vector<ExcelTransfer::ImportedString> applyTranslation(const resutil::ResSt
 
     // A new text takes the place of the old one, so the language keeps its
     // place in the table; texts it did not have yet follow its last entry.
-    qsizetype lastOfTarget = -1, at = 0;
-    current.Peek([&](const resutil::ResStrings::Peeked &entry) {
-        if (entry.localeId == targetLocale)
-            lastOfTarget = at;
-        ++at;
-    });
     std::vector<ExcelTransfer::ImportedString> entries;
     entries.reserve(size_t(current.Count()) + read.units.size());
+    resutil::adviseHugePages(entries.data(), entries.capacity() * sizeof(ExcelTransfer::ImportedString));
     std::vector<char> placed(read.units.size(), 0);
     const auto place = [&](size_t i) {
         const ReadUnit &unit = read.units[i];

@@ -107,19 +107,28 @@ bool XmlParser::scannerReads(const char *data, size_t size)
 qm::Status XmlParser::feed(const char *data, size_t size, bool last)
 {
     if (m_scanner && !m_chosen) {
-        // The choice needs the declaration whole, however the input is cut.
-        m_head.append(data, size);
-        const std::string_view head(m_head);
-        const bool declared = head.find("<?xml") < 4;
-        if (!last && head.size() < 1024 && (declared ? head.find("?>") == head.npos : head.size() < 8))
+        // The choice needs the declaration whole, however the input is cut;
+        // input that holds it already is not copied.
+        const bool held = !m_head.empty();
+        if (held)
+            m_head.append(data, size);
+        const std::string_view head = held ? std::string_view(m_head) : std::string_view(data, size);
+        const std::string_view start = head.substr(0, 1024);
+        const bool declared = start.find("<?xml") < 4;
+        if (!last && head.size() < 1024 && (declared ? start.find("?>") == start.npos : head.size() < 8)) {
+            if (!held)
+                m_head.assign(data, size);
             return {};
+        }
         m_chosen = true;
-        if (!scannerReads(m_head.data(), m_head.size())) {
+        if (!scannerReads(head.data(), head.size())) {
             m_scanner.reset();
             createExpat();
         }
-        const std::string start = std::move(m_head);
-        return feed(start.data(), start.size(), last);
+        if (!held)
+            return feed(data, size, last);
+        const std::string input = std::move(m_head);
+        return feed(input.data(), input.size(), last);
     }
     if (m_scanner)
         return scan(data, size, last);
