@@ -32,14 +32,6 @@ bool needsQuotes(const QString &text, QChar separator)
     return false;
 }
 
-void appendNumber(ByteSink &out, double number)
-{
-    if (number == double(qint64(number)) && number > -1e15 && number < 1e15)
-        out.appendInt(qint64(number));
-    else
-        out << QString::number(number, 'g', 17).toLatin1();
-}
-
 constexpr AsciiSet kQuote = asciiSet("\"");
 
 } // namespace

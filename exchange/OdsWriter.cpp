@@ -24,23 +24,9 @@ constexpr AsciiSet kTextEscaped = asciiSet("&<>\r");
 constexpr AsciiSet kAttributeEscaped = asciiSet("&<>\r\"\n\t");
 
 // Texts are checked for what XML cannot hold before they come here.
-char *escape(char *out, char16_t c)
-{
-    switch (c) {
-    case u'&': return copyLiteral(out, "&amp;");
-    case u'<': return copyLiteral(out, "&lt;");
-    case u'>': return copyLiteral(out, "&gt;");
-    case u'\r': return copyLiteral(out, "&#13;");
-    case u'"': return copyLiteral(out, "&quot;");
-    case u'\n': return copyLiteral(out, "&#10;");
-    case u'\t': return copyLiteral(out, "&#9;");
-    default: return copyLiteral(out, "\xEF\xBF\xBD");
-    }
-}
-
 void appendEscaped(ByteSink &out, QStringView text, bool attribute)
 {
-    appendUtf8(out, text, attribute ? kAttributeEscaped : kTextEscaped, 6, escape);
+    appendUtf8(out, text, attribute ? kAttributeEscaped : kTextEscaped, 6, escapeXmlOrReplace);
 }
 
 // One paragraph with ODF's marks for what its whitespace rules would collapse.
@@ -99,14 +85,6 @@ void appendTextCell(ByteSink &out, const QString &text)
         start = end + 1;
     }
     out << "</table:table-cell>";
-}
-
-void appendNumber(ByteSink &out, double number)
-{
-    if (number == double(qint64(number)) && number > -1e15 && number < 1e15)
-        out.appendInt(qint64(number));
-    else
-        out << QString::number(number, 'g', 17).toLatin1();
 }
 
 // The table's markup, after what `out` holds already.

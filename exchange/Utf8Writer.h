@@ -3,6 +3,7 @@
 #include "platform/excel/ByteSink.h"
 
 #include <QChar>
+#include <QString>
 #include <QStringView>
 
 #include <algorithm>
@@ -41,6 +42,39 @@ inline char *copyLiteral(char *out, std::string_view literal)
 {
     std::memcpy(out, literal.data(), literal.size());
     return out + literal.size();
+}
+
+// XML's escape of c: an entity or character reference for & < > " and the
+// whitespace a parser would change (CR; tab and LF in attributes); null for
+// any other character.
+inline char *escapeXml(char *out, char16_t c)
+{
+    switch (c) {
+    case u'&': return copyLiteral(out, "&amp;");
+    case u'<': return copyLiteral(out, "&lt;");
+    case u'>': return copyLiteral(out, "&gt;");
+    case u'"': return copyLiteral(out, "&quot;");
+    case u'\r': return copyLiteral(out, "&#13;");
+    case u'\n': return copyLiteral(out, "&#10;");
+    case u'\t': return copyLiteral(out, "&#9;");
+    default: return nullptr;
+    }
+}
+
+// escapeXml, with U+FFFD for a character it has no escape for.
+inline char *escapeXmlOrReplace(char *out, char16_t c)
+{
+    char *end = escapeXml(out, c);
+    return end ? end : copyLiteral(out, "\xEF\xBF\xBD");
+}
+
+// A whole number as digits, any other with 17 significant digits.
+inline void appendNumber(ByteSink &out, double number)
+{
+    if (number == double(qint64(number)) && number > -1e15 && number < 1e15)
+        out.appendInt(qint64(number));
+    else
+        out << QString::number(number, 'g', 17).toLatin1();
 }
 
 // Appends text as UTF-8 straight into the sink, in one pass: the exchange

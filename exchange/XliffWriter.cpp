@@ -14,31 +14,14 @@ constexpr size_t kLongestEscape = sizeof "<cp hex=\"FFFF\"/>" - 1;
 
 char *escapeText(char *out, char16_t c)
 {
-    switch (c) {
-    case u'&': return copyLiteral(out, "&amp;");
-    case u'<': return copyLiteral(out, "&lt;");
-    case u'>': return copyLiteral(out, "&gt;");
-    case u'\r': return copyLiteral(out, "&#13;");
-    default: break;
-    }
+    if (char *end = escapeXml(out, c))
+        return end;
     // What XML cannot hold at all: 2.0's <cp/>. 1.2 files are checked before.
     static const char digits[] = "0123456789ABCDEF";
     out = copyLiteral(out, "<cp hex=\"");
     for (int shift = 12; shift >= 0; shift -= 4)
         *out++ = digits[(c >> shift) & 0xF];
     return copyLiteral(out, "\"/>");
-}
-
-char *escapeAttribute(char *out, char16_t c)
-{
-    switch (c) {
-    case u'"': return copyLiteral(out, "&quot;");
-    case u'\t': return copyLiteral(out, "&#9;");
-    case u'\n': return copyLiteral(out, "&#10;");
-    case u'&': case u'<': case u'>': case u'\r': return escapeText(out, c);
-    // An attribute cannot hold <cp/>: the replacement character stands in.
-    default: return copyLiteral(out, "\xEF\xBF\xBD");
-    }
 }
 
 void text(ByteSink &out, QStringView value)
@@ -51,7 +34,8 @@ void attribute(ByteSink &out, const char *name, QStringView value)
     out << ' ';
     out.append(name, std::strlen(name));
     out << "=\"";
-    appendUtf8<true>(out, value, kAttributeEscaped, 6, escapeAttribute);
+    // An attribute cannot hold <cp/>: the replacement character stands in.
+    appendUtf8<true>(out, value, kAttributeEscaped, 6, escapeXmlOrReplace);
     out << '"';
 }
 
