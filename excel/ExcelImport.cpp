@@ -50,8 +50,8 @@ QString cellMessage(int row, int column, const QString &languageName)
         + QString::number(column) + QStringLiteral(" (") + languageName + QStringLiteral(")");
 }
 
-qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const QString &sheetName,
-                                                     TransferFeedback &feedback, excel::Worksheet **sheetOut)
+qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, TransferFeedback &feedback,
+                           StringSink &sink, excel::Worksheet **sheetOut)
 {
     auto found = book.Worksheets().Item(sheetName);
     if (!found)
@@ -78,11 +78,7 @@ qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const
     feedback.setProgressMaximum(int(qMax<qint64>(bodyCells, 0)));
     feedback.setProgressMinimum(0);
 
-    std::vector<ImportedString> entries;
-    if (bodyCells > 0) {
-        entries.reserve(size_t(bodyCells));
-        resutil::adviseHugePages(entries.data(), entries.capacity() * sizeof(ImportedString));
-    }
+    sink.expect(qMax<qint64>(bodyCells, 0));
     // Each row's ID, read once for all its columns.
     std::vector<std::optional<qint32>> ids(size_t(qMax(rows, 0)) + 1);
     for (int c = 2; c <= columns; ++c) {
@@ -112,11 +108,33 @@ qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const
             auto text = cellText(used, r, c);
             if (!text)
                 feedback.showMessage(cellMessage(r, c, languageName));
-            entries.push_back(ImportedString{localeId.value(), *id, text ? text.value() : QString()});
+            sink.add(localeId.value(), *id, text ? std::move(text).value() : QString());
             feedback.setProgressValue(++progress);
         }
     }
-    return entries;
+    return {};
+}
+
+qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const QString &sheetName,
+                                                     TransferFeedback &feedback, excel::Worksheet **sheet)
+{
+    struct Collect : StringSink {
+        std::vector<ImportedString> entries;
+        void expect(qint64 cells) override
+        {
+            if (cells == 0)
+                return;
+            entries.reserve(size_t(cells));
+            resutil::adviseHugePages(entries.data(), entries.capacity() * sizeof(ImportedString));
+        }
+        void add(qint32 localeId, qint32 id, QString text) override
+        {
+            entries.push_back(ImportedString{localeId, id, std::move(text)});
+        }
+    } collect;
+    if (auto read = readStringsInto(book, sheetName, feedback, collect, sheet); !read)
+        return read.error();
+    return std::move(collect.entries);
 }
 
 void replaceStrings(resutil::ResStrings &strings, std::vector<ImportedString> entries)

@@ -28,6 +28,15 @@ struct ImportedString {
 // a larger used range is refused instead of exhausting memory.
 inline constexpr qint64 MaxImportCells = qint64(1) << 24;
 
+// Receives the entries of a read as the read makes them, in their order.
+class StringSink {
+public:
+    virtual ~StringSink() = default;
+    // Once, before the first entry: how many body cells the read goes through.
+    virtual void expect(qint64 cells) = 0;
+    virtual void add(qint32 localeId, qint32 id, QString text) = 0;
+};
+
 // Reads the sheet `sheetName` of `book`, laid out as the export writes it,
 // column by column, addressing cells from the used range's top left cell.
 // A locale ID that cannot be read skips its column with a message; a text
@@ -37,6 +46,11 @@ inline constexpr qint64 MaxImportCells = qint64(1) << 24;
 qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const QString &sheetName,
                                                      TransferFeedback &feedback,
                                                      excel::Worksheet **sheet = nullptr);
+
+// The same read, handing each entry to `sink` instead of keeping them all.
+// On failure `sink` may have received part of them.
+qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, TransferFeedback &feedback,
+                           StringSink &sink, excel::Worksheet **sheet = nullptr);
 
 // Replaces every entry of `strings` by `entries`, in their order.
 void replaceStrings(resutil::ResStrings &strings, std::vector<ImportedString> entries);

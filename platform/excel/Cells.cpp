@@ -96,7 +96,7 @@ qm::Status Cells::Set(int row, int column, const excel::Value &value)
 excel::Value Cells::Value(int row, int column) const
 {
     const Cell *c = m_sheet.data().find(row, column);
-    return c ? c->value : excel::Value();
+    return c ? excel::Value(c->value) : excel::Value();
 }
 
 QString Cells::Text(int row, int column) const

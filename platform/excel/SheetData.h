@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/excel/CellPool.h"
+#include "platform/excel/StoredValue.h"
 #include "platform/excel/Value.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@ namespace excel {
 struct Cell {
     int column = 0; // from 1
     std::uint32_t xf = 0;
-    Value value;
+    StoredValue value;
 };
 
 // The cells of one sheet, sparse: per row the cells in ascending column order.

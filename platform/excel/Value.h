@@ -50,6 +50,7 @@ public:
     bool operator==(const Value &other) const = default;
 
 private:
+    friend class StoredValue;
     std::variant<std::monostate, double, QString, bool, CellError> m_v;
 };
 

@@ -31,7 +31,7 @@ void appendCell(ByteSink &out, const QByteArray &column, int row, const Cell &ce
         out.appendInt(cell.xf);
         out << '"';
     }
-    const Value &v = cell.value;
+    const StoredValue &v = cell.value;
     switch (v.type()) {
     case Value::Type::Empty:
         out << "/>";

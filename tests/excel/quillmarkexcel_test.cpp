@@ -139,6 +139,9 @@ private slots:
         QTest::addColumn<int>("status");  // 1 failed work, 2 wrong command line
         QTest::newRow("string ID not a number")
             << QStringList{"import", "bad.xlsx", "good.res", "--sheet", "Project1"} << "bad.xlsx" << "A4" << 1;
+        QTest::newRow("string ID not a number, dry run")
+            << QStringList{"import", "bad.xlsx", "good.res", "--sheet", "Project1", "--dry-run"} << "bad.xlsx" << "A4"
+            << 1;
         QTest::newRow("no such sheet") << QStringList{"import", "bad.xlsx", "good.res"} << "bad.xlsx" << "good" << 1;
         QTest::newRow("no such workbook") << QStringList{"import", "none.xlsx", "good.res"} << "none.xlsx" << "" << 1;
         QTest::newRow("no such resource file") << QStringList{"export", "none.res", "new.xlsx"} << "none.res" << "" << 1;

@@ -1,6 +1,7 @@
 #include "platform/excel/Application.h"
 #include "platform/excel/Constants.h"
 #include "platform/excel/NumberFormat.h"
+#include "platform/excel/SheetData.h"
 
 #include "tests/testlib/TestEnvironment.h"
 
@@ -240,6 +241,45 @@ private slots:
         QCOMPARE(sheet->Cells().Text(1, 1), QStringLiteral("TRUE"));
         QCOMPARE(sheet->Cells().Text(1, 2), QStringLiteral("#DIV/0!"));
         QCOMPARE(sheet->Cells().Text(40, 40), QString());
+    }
+
+    // A sheet keeps its texts sharing the data they came with, whatever the
+    // text's origin, and a copy of a cell or of its value outlives the sheet.
+    void storedTextsShareTheirDataAndOutliveTheSheet()
+    {
+        Worksheet *sheet = newSheet();
+        QString inside = QString::fromLatin1("--partial");
+        inside.remove(0, 2);
+        QVERIFY(inside.data_ptr().freeSpaceAtBegin() > 0); // starts inside its allocation
+        const QString longest(MaxTextLength, u'\u00e9');
+        QVERIFY(sheet->Cells().Set(1, 10, inside).ok());
+        QVERIFY(sheet->Cells().Set(1, 7, QStringLiteral("literal")).ok()); // inserted before column 10
+        QVERIFY(sheet->Cells().Set(1, 8, longest).ok());
+        QVERIFY(sheet->Cells().Set(1, 1, -0.25).ok());
+        QVERIFY(sheet->Cells().Set(1, 2, Value::boolean(true)).ok());
+        QVERIFY(sheet->Cells().Set(1, 3, Value::error(CellError::Ref)).ok());
+        QVERIFY(sheet->Cells().SetHorizontalAlignment(xlLeft).ok()); // stores every cell again
+
+        const Value partial = sheet->Cells().Value(1, 10);
+        QCOMPARE(partial.text(), QStringLiteral("partial"));
+        QCOMPARE(partial.text().constData(), inside.constData()); // shared, not copied
+        inside[0] = u'P';
+        QCOMPARE(sheet->Cells().Text(1, 10), QStringLiteral("partial"));
+        QVERIFY(sheet->Cells().Set(1, 10, QStringLiteral("other")).ok());
+        QCOMPARE(partial.text(), QStringLiteral("partial"));
+
+        const SheetData::Row &row = sheet->data().row(1);
+        const std::vector<Cell> cells(row.begin(), row.end());
+        QCOMPARE(cells.size(), size_t(6));
+        sheet->Cells().Clear();
+        QVERIFY(sheet->Cells().Value(1, 8).isEmpty());
+        QCOMPARE(Value(cells[0].value), Value(-0.25));
+        QCOMPARE(Value(cells[1].value), Value::boolean(true));
+        QCOMPARE(cells[2].value.errorCode(), CellError::Ref);
+        QCOMPARE(cells[3].value.text(), QStringLiteral("literal"));
+        QCOMPARE(cells[4].value.text(), longest);
+        QCOMPARE(cells[5].value.text(), QStringLiteral("other"));
+        QCOMPARE(partial.text(), QStringLiteral("partial"));
     }
 
     void quitReleasesEveryWorkbook()

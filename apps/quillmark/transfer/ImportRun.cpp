@@ -24,6 +24,14 @@ struct ImportOptions {
     bool json = false;
 };
 
+// The per-cell messages are warnings: the import went on past them.
+int printMessages(const QString &bookPath, const RecordingFeedback &feedback)
+{
+    for (QString message : feedback.messages)
+        cli::fail(bookPath, message.replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    return 0;
+}
+
 int importBook(const ImportOptions &options)
 {
     resutil::ResFile file;
@@ -42,6 +50,16 @@ int importBook(const ImportOptions &options)
         return cli::failOn(options.bookPath, book.errorString());
 
     RecordingFeedback feedback;
+    if (options.dryRun && !options.json) {
+        // Only the messages are shown: the entries are checked and let go one by one.
+        struct Discard : ExcelTransfer::StringSink {
+            void expect(qint64) override {}
+            void add(qint32, qint32, QString) override {}
+        } discard;
+        if (auto read = ExcelTransfer::readStringsInto(*book.value(), options.sheetName, feedback, discard); !read)
+            return cli::failOn(options.bookPath, read.errorString());
+        return printMessages(options.bookPath, feedback);
+    }
     auto entries = ExcelTransfer::readStrings(*book.value(), options.sheetName, feedback);
     if (!entries)
         return cli::failOn(options.bookPath, entries.errorString());
@@ -56,10 +74,7 @@ int importBook(const ImportOptions &options)
     }
     if (options.json)
         return cli::writeResult(options.resPath, json);
-    // The per-cell messages are warnings: the import went on past them.
-    for (QString message : feedback.messages)
-        cli::fail(options.bookPath, message.replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
-    return 0;
+    return printMessages(options.bookPath, feedback);
 }
 
 } // namespace
