@@ -49,31 +49,45 @@ int importBook(const ImportOptions &options)
     if (!book)
         return cli::failOn(options.bookPath, book.errorString());
 
+    // The entries go where they are needed as they are read, none kept: into
+    // the file's strings (the file is only saved when the read completed) and
+    // into the JSON result.
+    struct Destinations : ExcelTransfer::StringSink {
+        resutil::ResStrings *strings = nullptr;
+        cli::ImportJsonWriter *json = nullptr;
+        void expect(qint64 cells) override
+        {
+            if (strings) {
+                strings->Clear();
+                strings->reserve(qsizetype(cells));
+            }
+            if (json)
+                json->reserve(cells);
+        }
+        void add(qint32 localeId, qint32 id, QString text) override
+        {
+            if (json)
+                json->add(localeId, id, text);
+            if (strings)
+                strings->Add(localeId, id, std::move(text));
+        }
+    } destinations;
+    cli::ImportJsonWriter json;
+    if (!options.dryRun)
+        destinations.strings = &file.Strings();
+    if (options.json)
+        destinations.json = &json;
     RecordingFeedback feedback;
-    if (options.dryRun && !options.json) {
-        // Only the messages are shown: the entries are checked and let go one by one.
-        struct Discard : ExcelTransfer::StringSink {
-            void expect(qint64) override {}
-            void add(qint32, qint32, QString) override {}
-        } discard;
-        if (auto read = ExcelTransfer::readStringsInto(*book.value(), options.sheetName, feedback, discard); !read)
-            return cli::failOn(options.bookPath, read.errorString());
-        return printMessages(options.bookPath, feedback);
-    }
-    auto entries = ExcelTransfer::readStrings(*book.value(), options.sheetName, feedback);
-    if (!entries)
-        return cli::failOn(options.bookPath, entries.errorString());
-    const QByteArray json =
-        options.json ? cli::importJson(entries.value(), feedback.messages, feedback.progressMaximum) : QByteArray();
+    if (auto read = ExcelTransfer::readStringsInto(*book.value(), options.sheetName, feedback, destinations); !read)
+        return cli::failOn(options.bookPath, read.errorString());
     if (!options.dryRun) {
-        ExcelTransfer::replaceStrings(file.Strings(), std::move(entries).value());
         if (!options.outPath.isEmpty())
             file.setFileName(options.outPath);
         if (auto status = file.Save(0); !status.ok())
             return cli::fail(status.error());
     }
     if (options.json)
-        return cli::writeResult(options.resPath, json);
+        return cli::writeResult(options.resPath, json.finish(feedback.messages, feedback.progressMaximum));
     return printMessages(options.bookPath, feedback);
 }
 
