@@ -7,7 +7,9 @@ namespace excel {
 
 void SheetData::set(int row, int column, Value value, std::uint32_t xf)
 {
-    if (size_t(row) > m_rows.size())
+    if (size_t(row) == m_rows.size() + 1) // the next row, as the readers go
+        m_rows.emplace_back(PoolAllocator<Cell>(m_pool.get()));
+    else if (size_t(row) > m_rows.size())
         m_rows.resize(size_t(row), Row(PoolAllocator<Cell>(m_pool.get())));
     auto &cells = m_rows[size_t(row - 1)];
     // Rows read from a file tend to be as long as the one before: room for as
