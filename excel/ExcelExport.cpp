@@ -7,12 +7,14 @@
 #include "platform/excel/Workbook.h"
 #include "platform/excel/Workbooks.h"
 #include "platform/excel/Worksheet.h"
+#include "platform/resutil/MappedStringTables.h"
 #include "platform/resutil/ResStrings.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QHash>
 
 #include <limits>
+#include <optional>
 #include <vector>
 
 using LgvStringModule::lgv_string;
@@ -115,11 +117,56 @@ qm::Status writeByCells(ExportTarget &target, const resutil::ResStrings &strings
     return {};
 }
 
-// The same sheet written row by row into its part as a stream, for a new
-// .xlsx workbook: one pass over the collection gives the layout (rows and
-// columns in order of first occurrence, and the entry of each cell, the last
-// one given for it), then every row is written once. Nothing but the
-// layout and the compressed part is held.
+// The sheet written row by row into its part as a stream, for a new .xlsx
+// workbook: the rows (IDs) and columns (locales) in order, and textOf(row,
+// column) the text of each cell, nullopt for none. Nothing but the layout and
+// the compressed part is held.
+template <typename TextOf>
+qm::Status writeRows(ExportTarget &target, const std::vector<qint32> &ids, const std::vector<qint32> &locales,
+                     int progress, const LanguageNamer &languageName, TransferFeedback &feedback, TextOf &&textOf)
+{
+    const int rows = ids.empty() ? 0 : 2 + int(ids.size());
+    const int columns = 1 + int(locales.size());
+    excel::SheetStream stream(*target.worksheet, rows, columns);
+    for (size_t c = 0; c < locales.size(); ++c) {
+        const QString name = languageName ? languageName(locales[c]) : QString();
+        if (auto written = stream.Set(1, int(c) + 2, excel::Value(name)); !written)
+            return at(written.error());
+    }
+    for (size_t c = 0; c < locales.size(); ++c)
+        if (auto written = stream.Set(2, int(c) + 2, excel::Value(double(locales[c]))); !written)
+            return at(written.error());
+    for (size_t r = 0; r < ids.size(); ++r) {
+        if (feedback.stopRequested())
+            return transferStopped();
+        const int row = int(r) + 3;
+        if (auto written = stream.Set(row, 1, excel::Value(double(ids[r]))); !written)
+            return at(written.error());
+        for (size_t c = 0; c < locales.size(); ++c) {
+            const std::optional<QString> cell = textOf(r, c);
+            if (!cell)
+                continue;
+            if (feedback.stopRequested())
+                return transferStopped();
+            const QString text = applyApostropheRule(*cell);
+            target.writingRow = row;
+            target.writingColumn = int(c) + 2;
+            if (auto written = stream.Set(row, int(c) + 2, excel::Value(text)); !written) {
+                target.writingText = QString(text.constData(), text.size()); // the text may lie in a file's mapping
+                return at(written.error());
+            }
+            target.writingRow = 0;
+            feedback.setProgressValue(++progress);
+        }
+    }
+    if (auto finished = stream.finish(); !finished)
+        return at(finished.error());
+    return {};
+}
+
+// A collection's sheet as a stream: one pass over the collection gives the
+// layout (rows and columns in order of first occurrence, and the entry of
+// each cell, the last one given for it), then every row is written once.
 qm::Status writeStreamed(ExportTarget &target, const resutil::ResStrings &strings, const LanguageNamer &languageName,
                          TransferFeedback &feedback)
 {
@@ -166,56 +213,27 @@ qm::Status writeStreamed(ExportTarget &target, const resutil::ResStrings &string
     if (stopped)
         return transferStopped();
     feedback.setProgressValue(progress);
-
-    const int rows = ids.empty() ? 0 : 2 + int(ids.size());
-    const int columns = 1 + int(locales.size());
-    excel::SheetStream stream(*target.worksheet, rows, columns);
-    for (size_t c = 0; c < locales.size(); ++c) {
-        const QString name = languageName ? languageName(locales[c]) : QString();
-        if (auto written = stream.Set(1, int(c) + 2, excel::Value(name)); !written)
-            return at(written.error());
-    }
-    for (size_t c = 0; c < locales.size(); ++c)
-        if (auto written = stream.Set(2, int(c) + 2, excel::Value(double(locales[c]))); !written)
-            return at(written.error());
-    for (size_t r = 0; r < ids.size(); ++r) {
-        if (feedback.stopRequested())
-            return transferStopped();
-        const int row = int(r) + 3;
-        if (auto written = stream.Set(row, 1, excel::Value(double(ids[r]))); !written)
-            return at(written.error());
-        for (size_t c = 0; c < locales.size(); ++c) {
-            const auto &cellsOfColumn = byColumn[c];
-            const quint32 entry = r < cellsOfColumn.size() ? cellsOfColumn[r] : 0;
-            if (!entry)
-                continue;
-            if (feedback.stopRequested())
-                return transferStopped();
-            const QString text = applyApostropheRule(strings.TextAt(qsizetype(entry) - 1));
-            target.writingRow = row;
-            target.writingColumn = int(c) + 2;
-            target.writingText = text;
-            if (auto written = stream.Set(row, int(c) + 2, excel::Value(text)); !written)
-                return at(written.error());
-            target.writingRow = 0;
-            feedback.setProgressValue(++progress);
-        }
-    }
-    if (auto finished = stream.finish(); !finished)
-        return at(finished.error());
-    return {};
+    return writeRows(target, ids, locales, progress, languageName, feedback,
+                     [&](size_t r, size_t c) -> std::optional<QString> {
+                         const auto &cellsOfColumn = byColumn[c];
+                         const quint32 entry = r < cellsOfColumn.size() ? cellsOfColumn[r] : 0;
+                         if (!entry)
+                             return std::nullopt;
+                         return strings.TextAt(qsizetype(entry) - 1);
+                     });
 }
 
-} // namespace
-
-qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &strings, const LanguageNamer &languageName,
-                         TransferFeedback &feedback)
+// Checks that the table fits, picks the sheet, writes it with writeCells and
+// saves the workbook.
+template <typename WriteCells>
+qm::Status exportWith(ExportTarget &target, TableSize size, qsizetype count, TransferFeedback &feedback,
+                      WriteCells &&writeCells)
 {
     target.writingRow = 0;
     if (target.fileMissing || target.workbook) {
         const excel::FileFormat format =
             target.fileMissing ? excel::formatForFileName(target.fileName) : formatOf(*target.workbook);
-        if (const QString tooLarge = tableDoesNotFit(exportedSize(strings), format); !tooLarge.isEmpty())
+        if (const QString tooLarge = tableDoesNotFit(size, format); !tooLarge.isEmpty())
             return qm::makeError(tooLarge);
     }
     if (auto chosen = chooseSheet(target); !chosen)
@@ -224,16 +242,11 @@ qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &string
     if (auto aligned = cells.SetHorizontalAlignment(excel::xlLeft); !aligned)
         return at(aligned.error());
 
-    const qsizetype count = strings.Count();
     feedback.setProgressCaption(lgv_string(485));
     feedback.setProgressValue(0);
     feedback.setProgressMaximum(int(qMin<qsizetype>(count, std::numeric_limits<int>::max())));
     feedback.setProgressMinimum(0);
-
-    const bool streamed = target.fileMissing && excel::formatForFileName(target.fileName) == excel::FileFormat::Xlsx;
-    if (auto written = streamed ? writeStreamed(target, strings, languageName, feedback)
-                                : writeByCells(target, strings, languageName, feedback);
-        !written)
+    if (auto written = writeCells(); !written)
         return written;
 
     if (feedback.stopRequested())
@@ -245,6 +258,45 @@ qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &string
         return feedback.stopRequested() ? transferStopped() : at(saved.error());
     feedback.setProgressCaption(lgv_string(487));
     return {};
+}
+
+bool streamsInto(const ExportTarget &target)
+{
+    return target.fileMissing && excel::formatForFileName(target.fileName) == excel::FileFormat::Xlsx;
+}
+
+} // namespace
+
+qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &strings, const LanguageNamer &languageName,
+                         TransferFeedback &feedback)
+{
+    return exportWith(target, exportedSize(strings), strings.Count(), feedback, [&] {
+        return streamsInto(target) ? writeStreamed(target, strings, languageName, feedback)
+                                   : writeByCells(target, strings, languageName, feedback);
+    });
+}
+
+qm::Status exportTables(ExportTarget &target, resutil::MappedStringTables &tables, const LanguageNamer &languageName,
+                        TransferFeedback &feedback)
+{
+    if (!streamsInto(target))
+        return qm::makeError(QStringLiteral("%1: tables read from a file are written only into a new .xlsx workbook")
+                                 .arg(target.fileName));
+    const TableSize size = tables.count() == 0 ? TableSize{}
+                                               : TableSize{2 + qint64(tables.ids().size()), 1 + qint64(tables.locales().size())};
+    return exportWith(target, size, tables.count(), feedback, [&]() -> qm::Status {
+        const auto &ids = tables.ids();
+        auto written = writeRows(target, ids, tables.locales(), 0, languageName, feedback,
+                                 [&](size_t r, size_t c) -> std::optional<QString> {
+                                     const QStringView text = tables.text(c, ids[r]);
+                                     if (text.isNull())
+                                         return std::nullopt;
+                                     return QString::fromRawData(text.data(), text.size());
+                                 });
+        if (written && !tables.intact())
+            return qm::makeError(QStringLiteral("%1: the resource file changed while it was read").arg(target.fileName));
+        return written;
+    });
 }
 
 } // namespace ExcelTransfer

@@ -2,6 +2,8 @@
 
 #include "excel/ExcelExport.h"
 #include "platform/excel/Constants.h"
+#include "platform/resutil/MappedStringTables.h"
+#include "platform/resutil/ResFile.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -142,6 +144,47 @@ private slots:
         QVERIFY(exportNew(*app, target, {{2057, 1, ""}, {2057, 2, "x"}}, feedback).ok());
         QVERIFY(target.worksheet->Cells().Value(3, 2).isEmpty());
         QCOMPARE(target.worksheet->Cells().Value(3, 1), Value(1));
+    }
+
+    // A file's tables read in place export the very workbook its loaded
+    // collection does, progress included; they go into new .xlsx books only.
+    void tablesReadInPlaceGiveTheSameWorkbook()
+    {
+        const QString res = path("inplace.res");
+        {
+            resutil::ResFile file;
+            file.setFileName(res);
+            QVERIFY(file.Create().ok());
+            fill(file.Strings(), {{2057, 7, "'quoted"}, {2057, 40000, "far"}, {1031, 8, "=Summe"}, {1031, 7, "Ja"},
+                                  {1041, 65535, QString(300, QChar(0x3042))}});
+            QVERIFY(file.Save(0).ok());
+        }
+        resutil::ResFile loaded;
+        loaded.setFileName(res);
+        QVERIFY(loaded.Load().ok());
+        auto tables = resutil::MappedStringTables::open(res);
+        QVERIFY(tables);
+
+        auto app = startExcel();
+        ExportTarget fromCollection(app->Workbooks()), inPlace(app->Workbooks());
+        RecordingFeedback collectionFeedback, inPlaceFeedback;
+        for (auto *target : {&fromCollection, &inPlace}) {
+            target->fileName = path(target == &inPlace ? "inplace.xlsx" : "loaded.xlsx");
+            target->sheetName = QStringLiteral("Project1");
+            QFile::remove(target->fileName);
+        }
+        QVERIFY(exportStrings(fromCollection, loaded.Strings(), testLanguageName, collectionFeedback).ok());
+        const qm::Status status = ExcelTransfer::exportTables(inPlace, *tables, testLanguageName, inPlaceFeedback);
+        QVERIFY2(status.ok(), qPrintable(status.errorString()));
+        QCOMPARE(readFile(inPlace.fileName), readFile(fromCollection.fileName));
+        QCOMPARE(inPlaceFeedback.progressMaximum, 5);
+        QCOMPARE(inPlaceFeedback.progressValue, collectionFeedback.progressValue);
+
+        ExportTarget xls(app->Workbooks());
+        xls.fileName = path("inplace.xls");
+        xls.sheetName = QStringLiteral("Project1");
+        QVERIFY(!ExcelTransfer::exportTables(xls, *tables, testLanguageName, inPlaceFeedback).ok());
+        QVERIFY(!QFile::exists(xls.fileName));
     }
 
     void noStringsStillSaves()

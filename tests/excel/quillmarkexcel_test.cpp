@@ -2,6 +2,7 @@
 
 #include "platform/excel/Constants.h"
 #include "platform/resutil/ResFile.h"
+#include "tests/resutil/ResBuilder.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QProcess>
@@ -93,6 +94,23 @@ private slots:
                                           "[2057, 11, \"=Total \\\"q\\\"\\r\\n\\\\\"]], \"messages\": [], "
                                           "\"progress_max\": 4}\n"));
         QCOMPARE(readFile(path("proj.res")), before);
+    }
+
+    // Tables out of key order take the full load, tables in order are read in
+    // place: both give the same workbook.
+    void exportReadsTablesInAnyOrder()
+    {
+        const QByteArray one = ResBuilder::block({QStringLiteral("eins")}), two = ResBuilder::block({QStringLiteral("zwei")});
+        writeFile(path("ordered.res"), ResBuilder().entry(6, 1, one, 1031).entry(6, 2, two, 1031).bytes());
+        writeFile(path("unordered.res"), ResBuilder().entry(6, 2, two, 1031).entry(6, 1, one, 1031).bytes());
+        for (const char *name : {"ordered", "unordered"}) {
+            QFile::remove(path(QString::fromLatin1(name) + ".xlsx"));
+            const Run run = quillmark({"export", path(QString::fromLatin1(name) + ".res"),
+                                       path(QString::fromLatin1(name) + ".xlsx"), "--sheet", "s"});
+            QCOMPARE(run.err, QByteArray());
+            QCOMPARE(run.exitCode, 0);
+        }
+        QCOMPARE(readFile(path("unordered.xlsx")), readFile(path("ordered.xlsx")));
     }
 
     void importSavesOrWritesElsewhere()

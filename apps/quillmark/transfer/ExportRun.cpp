@@ -5,21 +5,31 @@
 #include "excel/ExcelExport.h"
 #include "excel/LanguageName.h"
 #include "platform/excel/Application.h"
+#include "platform/resutil/MappedStringTables.h"
 #include "platform/resutil/ResFile.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QFileInfo>
 
 #include <exception>
+#include <memory>
 
 namespace {
 
 int exportBook(const QString &resPath, const QString &bookPath, const QString &sheetName)
 {
+    // A new .xlsx workbook is written from the file's tables in place; any
+    // other target, or a file that reader refuses, takes the full load.
+    const bool fileMissing = !QFileInfo(bookPath).isFile();
+    std::unique_ptr<resutil::MappedStringTables> tables;
+    if (fileMissing && excel::formatForFileName(bookPath) == excel::FileFormat::Xlsx)
+        tables = resutil::MappedStringTables::open(resPath);
     resutil::ResFile file;
-    file.setFileName(resPath);
-    if (auto status = file.Load(); !status.ok())
-        return cli::fail(status.error());
+    if (!tables) {
+        file.setFileName(resPath);
+        if (auto status = file.Load(); !status.ok())
+            return cli::fail(status.error());
+    }
     auto app = excel::Application::Create();
     if (!app)
         return cli::fail(bookPath, QStringLiteral("the spreadsheet back end cannot be started: ") + app.errorString());
@@ -27,7 +37,7 @@ int exportBook(const QString &resPath, const QString &bookPath, const QString &s
     ExcelTransfer::ExportTarget target(app.value()->Workbooks());
     target.fileName = bookPath;
     target.sheetName = sheetName;
-    target.fileMissing = !QFileInfo(bookPath).isFile();
+    target.fileMissing = fileMissing;
     if (!target.fileMissing) {
         auto book = target.books.Open(bookPath);
         if (!book)
@@ -35,8 +45,9 @@ int exportBook(const QString &resPath, const QString &bookPath, const QString &s
         target.workbook = book.value();
     }
     RecordingFeedback feedback;
-    if (auto status = ExcelTransfer::exportStrings(target, file.Strings(), ExcelTransfer::languageName, feedback);
-        !status) {
+    const auto status = tables ? ExcelTransfer::exportTables(target, *tables, ExcelTransfer::languageName, feedback)
+                               : ExcelTransfer::exportStrings(target, file.Strings(), ExcelTransfer::languageName, feedback);
+    if (!status) {
         QString where;
         if (target.writingRow > 0)
             where = QStringLiteral("sheet \"%1\", row %2, column %3: ")

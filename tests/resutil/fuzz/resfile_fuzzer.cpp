@@ -1,14 +1,18 @@
 // libFuzzer target: ResFile::Load on arbitrary bytes. Whatever loads must
-// save, and the saved file must load back to the same content.
+// save, and the saved file must load back to the same content. The in-place
+// reader must take nothing that does not load, and give what loading gives.
+#include "platform/resutil/MappedStringTables.h"
 #include "platform/resutil/ResFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -60,6 +64,25 @@ bool duplicateStringTable(const uint8_t *data, size_t size)
     return false;
 }
 
+void compareInPlace(resutil::MappedStringTables &tables, const resutil::ResStrings &strings)
+{
+    if (tables.count() != strings.Count())
+        broken("the in-place reader counts differently");
+    std::vector<qint32> ids;
+    std::set<qint32> seen;
+    for (const resutil::ResString *entry : strings) {
+        if (seen.insert(entry->ID()).second)
+            ids.push_back(entry->ID());
+        const auto column = std::find(tables.locales().begin(), tables.locales().end(), entry->LocaleID());
+        if (column == tables.locales().end())
+            broken("the in-place reader misses a language");
+        if (tables.text(std::size_t(column - tables.locales().begin()), entry->ID()) != entry->Text())
+            broken("the in-place reader gives another text");
+    }
+    if (ids != tables.ids())
+        broken("the in-place reader orders the IDs differently");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -74,8 +97,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     resutil::ResFile file;
     file.setFileName(input);
-    if (!file.Load().ok())
+    auto tables = resutil::MappedStringTables::open(input);
+    if (!file.Load().ok()) {
+        if (tables)
+            broken("the in-place reader took a file that does not load");
         return 0;
+    }
+    if (tables)
+        compareInPlace(*tables, file.Strings());
     if (duplicateStringTable(data, size))
         broken("a file with two string tables for the same IDs and language loaded");
     file.setFileName(output);
