@@ -2,7 +2,8 @@
 # The command-line tool on the 65,536 IDs x 12 languages file of resfile_bench,
 # each command beside its peer in the same run, interleaved: start-up against
 # windres, .xlsx export against XlsxWriter's constant-memory mode, import
-# --dry-run against openpyxl's read-only mode. Prints wall time and peak memory
+# --dry-run against openpyxl's read-only mode, and the export of 65,536 x 32
+# (whose memory must not grow with the strings). Prints wall time and peak memory
 # (the median of RUNS runs), file sizes and the machine's load.
 #   compare_cli.sh [BUILD-DIR] [RUNS]   (default: build-rel, a release build; 5)
 set -euo pipefail
@@ -19,6 +20,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 res=$work/big.res
 QM_RESFILE_BENCH_KEEP=$res "$bin/resfile_bench" --benchmark_filter=NONE >/dev/null
+# The same IDs in 32 languages: the export's memory must not grow with them.
+res32=$work/big32.res
+QM_RESFILE_BENCH_KEEP=$res32 QM_RESFILE_BENCH_LANGUAGES=32 "$bin/resfile_bench" --benchmark_filter=NONE >/dev/null
 echo "test file: $(stat -c %s "$res") bytes, $("$bin/quillmark" dump "$res" | wc -l) strings; load $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # The peers write and read the same table: the tool's own export as their input.
@@ -57,6 +61,8 @@ measure() {
 for ((i = 0; i < runs; i++)); do
   rm -f "$work/out.xlsx" "$work/peer.xlsx"
   measure export "$bin/quillmark" export "$res" "$work/out.xlsx" --sheet big
+  rm -f "$work/out32.xlsx"
+  measure export32 "$bin/quillmark" export "$res32" "$work/out32.xlsx" --sheet big
   measure xlsxwriter /usr/bin/python3 "$work/peers.py" write "$work/peer.xlsx" "$work/rows.json"
   measure import "$bin/quillmark" import "$work/out.xlsx" "$res" --sheet big --dry-run
   measure openpyxl /usr/bin/python3 "$work/peers.py" read "$work/out.xlsx"
@@ -64,12 +70,13 @@ for ((i = 0; i < runs; i++)); do
 done
 median() { sort -n -k"$2" "$work/$1" | awk -v k="$2" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
 printf '%-28s %10s %12s\n' command "median s" "peak MB"
-for name in export xlsxwriter import openpyxl dump; do
+for name in export export32 xlsxwriter import openpyxl dump; do
   printf '%-28s %10s %12.1f\n' "$name" "$(median $name 1)" "$(echo "$(median $name 2) / 1024" | bc -l)"
 done
 echo "export $(median export 1) s vs XlsxWriter (constant memory) $(median xlsxwriter 1) s;" \
      "import $(median import 1) s vs openpyxl (read-only) $(median openpyxl 1) s"
-echo "sizes: quillmark $(stat -c %s "$work/out.xlsx") bytes, XlsxWriter $(stat -c %s "$work/peer.xlsx") bytes"
+echo "sizes: quillmark $(stat -c %s "$work/out.xlsx") bytes, XlsxWriter $(stat -c %s "$work/peer.xlsx") bytes;" \
+     "32 languages: $(stat -c %s "$res32") bytes of .res, $(stat -c %s "$work/out32.xlsx") bytes of .xlsx"
 
 hyperfine -N --warmup 5 --runs 40 --export-json "$work/start.json" \
   -n "quillmark --version" "$bin/quillmark --version" \

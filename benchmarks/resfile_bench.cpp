@@ -1,6 +1,7 @@
 // Load, enumerate, Find and Save of a resource file with 65,536 string IDs in
 // 12 languages. Set QM_RESFILE_BENCH_KEEP=PATH to keep the generated file there
-// (compare_windres.sh uses it).
+// (compare_windres.sh uses it), and QM_RESFILE_BENCH_LANGUAGES=N for a file of
+// N languages, up to 32.
 #include "platform/resutil/ResFile.h"
 
 #include <benchmark/benchmark.h>
@@ -10,10 +11,20 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kIds = 65536;
-const qint32 kLocales[12] = {1025, 1028, 1031, 1033, 1036, 1037, 1040, 1041, 1049, 1054, 2052, 2057};
+// The benchmarks' twelve, then more for a larger file.
+const qint32 kLocales[32] = {1025, 1028, 1031, 1033, 1036, 1037, 1040, 1041, 1049, 1054, 2052, 2057, 1029, 1030, 1032, 1034,
+                             1035, 1038, 1042, 1043, 1044, 1045, 1046, 1050, 1051, 1053, 1055, 1057, 1060, 1061, 1062, 1063};
+
+int languages()
+{
+    const int wanted = qEnvironmentVariableIntValue("QM_RESFILE_BENCH_LANGUAGES");
+    return wanted > 0 ? std::min(wanted, 32) : 12;
+}
 
 QString generatedText(int id, qint32 locale)
 {
@@ -34,9 +45,9 @@ struct Fixture {
         path = keep.isEmpty() ? QDir(dir.path()).filePath(QStringLiteral("big.res")) : QString::fromLocal8Bit(keep);
         resutil::ResFile file;
         file.setFileName(path);
-        file.Strings().reserve(kIds * 12);
-        for (qint32 locale : kLocales)
-            for (int id = 0; id < kIds; ++id)
+        file.Strings().reserve(kIds * languages());
+        for (int l = 0; l < languages(); ++l)
+            for (int id = 0, locale = kLocales[l]; id < kIds; ++id)
                 file.Strings().Add(locale, id, generatedText(id, locale));
         if (!file.Save(0).ok())
             std::abort();
@@ -111,13 +122,13 @@ void BM_FindEvery(benchmark::State &state)
     loaded(file);
     for (auto _ : state) {
         int found = 0;
-        for (qint32 locale : kLocales)
+        for (int l = 0; l < languages(); ++l)
             for (int id = 0; id < kIds; ++id)
-                found += file.Strings().Find(locale, id) != nullptr;
-        if (found != kIds * 12)
+                found += file.Strings().Find(kLocales[l], id) != nullptr;
+        if (found != kIds * languages())
             std::abort();
     }
-    state.SetItemsProcessed(state.iterations() * kIds * 12);
+    state.SetItemsProcessed(state.iterations() * kIds * languages());
 }
 
 void BM_Save(benchmark::State &state)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/common/AtomicFile.h"
 #include "platform/common/Result.h"
 #include "platform/excel/Workbook.h"
 
@@ -22,6 +23,10 @@ qm::Status readXls(Workbook &book, const QByteArray &bytes, const QString &path)
 // A new package from the model, or, for a workbook read from an .xlsx file,
 // that file with only the changed sheets (and the entries naming them) rewritten.
 qm::Result<QByteArray> writeXlsx(Workbook &book);
+// A new package from the model of a workbook not read from a file, written
+// into file (open) as it is made. A failure to write is the file's own
+// sentence; any other failure names only what went wrong.
+qm::Status writeNewXlsx(const Workbook &book, qm::AtomicFile &file);
 qm::Result<QByteArray> writeXls(const Workbook &book);
 // After an .xlsx update was saved: the sheets now live in sourceBytes.
 qm::Status relinkXlsx(Workbook &book);

@@ -1,8 +1,15 @@
 #include "platform/excel/DeflateStream.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <zlib.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace excel::backend {
@@ -13,7 +20,39 @@ constexpr qsizetype kPiece = qsizetype(1) << 20;
 // On a sheet of inline texts zlib's level 3 gives a smaller part than level 1
 // (about 12%) and than level 2, in a third more time, which the thread hides.
 constexpr int kLevel = 3;
+// A stream kept on disk goes there in pieces of about this size.
+constexpr qsizetype kSpillAt = qsizetype(1) << 20;
+
+// A file that has no name, so nothing is left behind whatever happens; -1
+// where the system cannot make one.
+int unnamedTemporaryFile()
+{
+#if defined(O_TMPFILE)
+    return ::open(QFile::encodeName(QDir::tempPath()).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+#else
+    return -1;
+#endif
+}
 } // namespace
+
+SpilledStream::~SpilledStream()
+{
+    ::close(m_fd);
+}
+
+qint64 SpilledStream::read(qint64 offset, char *out, qint64 n) const
+{
+    n = std::max<qint64>(0, std::min(n, m_size - offset));
+    for (qint64 done = 0; done < n;) {
+        const ssize_t got = ::pread(m_fd, out + done, std::size_t(n - done), off_t(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return -1;
+        done += got;
+    }
+    return n;
+}
 
 struct DeflateStream::Compressor {
     z_stream z{};
@@ -36,6 +75,8 @@ DeflateStream::~DeflateStream()
 {
     if (m_busy.valid())
         m_busy.wait();
+    if (m_spillFd >= 0)
+        ::close(m_spillFd);
 }
 
 void DeflateStream::write(const char *data, std::size_t size)
@@ -60,9 +101,25 @@ bool DeflateStream::finish()
     return !m_failed;
 }
 
+QString DeflateStream::problem() const
+{
+    if (m_spillError != 0)
+        return QStringLiteral("its temporary file cannot be written: %1").arg(QString::fromLocal8Bit(std::strerror(m_spillError)));
+    return QStringLiteral("out of memory");
+}
+
 QByteArray DeflateStream::takeStream()
 {
     return std::move(m_stream);
+}
+
+std::shared_ptr<const SpilledStream> DeflateStream::takeSpilled()
+{
+    if (m_spillFd < 0)
+        return nullptr;
+    auto spilled = std::make_shared<const SpilledStream>(m_spillFd, m_spilled);
+    m_spillFd = -1;
+    return spilled;
 }
 
 void DeflateStream::handOver(bool last)
@@ -96,6 +153,9 @@ bool DeflateStream::compress(const QByteArray &piece, bool last)
         z.avail_out = uInt(m_stream.size() - m_streamUsed);
         const int result = deflate(&z, flush);
         m_streamUsed = m_stream.size() - qsizetype(z.avail_out);
+        // The end of a stream already on disk follows it there; a short one stays.
+        if (m_keepOnDisk && (m_streamUsed >= kSpillAt || (result == Z_STREAM_END && m_spillFd >= 0)) && !spill())
+            return false;
         if (result == Z_STREAM_END)
             return true;
         if (result != Z_OK && result != Z_BUF_ERROR)
@@ -103,6 +163,27 @@ bool DeflateStream::compress(const QByteArray &piece, bool last)
         if (!last && z.avail_in == 0)
             return true;
     }
+}
+
+bool DeflateStream::spill()
+{
+    if (m_spillFd < 0 && (m_spillFd = unnamedTemporaryFile()) < 0) {
+        m_keepOnDisk = false;
+        return true;
+    }
+    for (qsizetype done = 0; done < m_streamUsed;) {
+        const ssize_t n = ::write(m_spillFd, m_stream.constData() + done, std::size_t(m_streamUsed - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            m_spillError = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        done += n;
+    }
+    m_spilled += m_streamUsed;
+    m_streamUsed = 0;
+    return true;
 }
 
 } // namespace excel::backend

@@ -42,6 +42,7 @@ SheetStream::SheetStream(Worksheet &sheet, int lastRow, int lastColumn) : d(std:
     SheetData::Bounds bounds;
     if (lastRow > 0 && lastColumn > 0)
         bounds = SheetData::Bounds{1, 1, lastRow, lastColumn};
+    d->deflate.keepOnDisk(); // a sheet's part can be many times the memory the rest needs
     const bool first = sheet.Parent().Worksheets().Count() > 0 && sheet.Parent().Worksheets().at(1) == &sheet;
     backend::appendSheetStart(d->out, sheet, bounds, first);
 }
@@ -94,9 +95,10 @@ qm::Status SheetStream::finish()
     d->out << backend::SheetEnd;
     d->handOver();
     if (!d->deflate.finish())
-        return qm::makeError(QStringLiteral("Sheet \"%1\": its part cannot be compressed (out of memory)").arg(d->sheet.Name()));
+        return qm::makeError(QStringLiteral("Sheet \"%1\": its part cannot be compressed (%2)").arg(d->sheet.Name(), d->deflate.problem()));
     auto part = std::make_shared<StreamedPart>();
     part->deflated = d->deflate.takeStream();
+    part->spilled = d->deflate.takeSpilled();
     part->size = d->deflate.size();
     part->crc = d->deflate.crc();
     d->sheet.data().clear();

@@ -60,6 +60,27 @@ qm::Status Workbook::Save(const CommitCheck &commitWanted)
     return write(m_path, fromFile() ? sourceFormat : formatForFileName(m_path), commitWanted);
 }
 
+// A new .xlsx package goes into the file as it is made: nothing reads its
+// bytes afterwards, so they are not kept.
+qm::Status Workbook::writeNew(const QString &fileName, const CommitCheck &commitWanted)
+{
+    qm::AtomicFile file(fileName);
+    if (auto opened = file.open(); !opened)
+        return opened;
+    if (auto written = backend::writeNewXlsx(*this, file); !written) {
+        file.cancel();
+        return file.problem().isEmpty() ? qm::makeError(QStringLiteral("%1: %2").arg(fileName, written.errorString())) : written;
+    }
+    if (commitWanted && !commitWanted()) {
+        file.cancel();
+        return qm::makeError(QStringLiteral("%1: the save was stopped; the file is as it was").arg(fileName));
+    }
+    if (auto committed = file.commit(); !committed)
+        return committed;
+    m_path = QFileInfo(fileName).absoluteFilePath();
+    return {};
+}
+
 qm::Status Workbook::write(const QString &fileName, FileFormat format, const CommitCheck &commitWanted)
 {
     if (m_sheets.Count() == 0)
@@ -70,6 +91,8 @@ qm::Status Workbook::write(const QString &fileName, FileFormat format, const Com
                                      .arg(fileName, m_sheets.at(i)->Name()));
     if (auto limits = backend::checkLimits(*this, format); !limits)
         return qm::makeError(QStringLiteral("%1: %2").arg(fileName, limits.errorString()));
+    if (format == FileFormat::Xlsx && !fromFile())
+        return writeNew(fileName, commitWanted);
     qm::Result<QByteArray> bytes = format == FileFormat::Xls ? backend::writeXls(*this) : backend::writeXlsx(*this);
     if (!bytes)
         return qm::makeError(QStringLiteral("%1: %2").arg(fileName, bytes.errorString()));

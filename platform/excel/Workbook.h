@@ -61,6 +61,7 @@ public:
 
 private:
     qm::Status write(const QString &fileName, FileFormat format, const CommitCheck &commitWanted);
+    qm::Status writeNew(const QString &fileName, const CommitCheck &commitWanted);
 
     excel::Worksheets m_sheets{*this};
     CellFormatTable m_formats;

@@ -17,9 +17,15 @@ namespace excel {
 
 class Workbook;
 
-// A sheet's part as SheetStream wrote it: deflated, with its size and CRC-32.
+namespace backend {
+class SpilledStream;
+}
+
+// A sheet's part as SheetStream wrote it: deflated (in memory, or spilled
+// to a temporary file), with its size and CRC-32.
 struct StreamedPart {
     QByteArray deflated;
+    std::shared_ptr<const backend::SpilledStream> spilled;
     std::uint64_t size = 0;
     std::uint32_t crc = 0;
 };

@@ -18,11 +18,13 @@ namespace {
 qm::Status putSheet(ZipWriter &zip, const QString &part, const Worksheet &sheet, QByteArray xml)
 {
     if (const auto &streamed = sheet.streamedPart)
-        return zip.putDeflated(part, streamed->deflated, streamed->size, streamed->crc);
+        return streamed->spilled ? zip.putSpilled(part, streamed->spilled, streamed->size, streamed->crc)
+                                 : zip.putDeflated(part, streamed->deflated, streamed->size, streamed->crc);
     return zip.put(part, std::move(xml));
 }
 
-qm::Result<QByteArray> writeNewPackage(const Workbook &book)
+// Into file when given (then the result holds no bytes), else into memory.
+qm::Result<QByteArray> writeNewPackage(const Workbook &book, qm::AtomicFile *file)
 {
     std::vector<QString> strings;
     std::vector<QByteArray> sheets;
@@ -32,7 +34,7 @@ qm::Result<QByteArray> writeNewPackage(const Workbook &book)
         sheets.push_back(sheet.streamedPart ? QByteArray() : sheetXml(sheet, &strings, i == 1));
         sheetParts << QStringLiteral("xl/worksheets/sheet%1.xml").arg(i);
     }
-    auto zip = ZipWriter::create();
+    auto zip = file ? ZipWriter::create(*file) : ZipWriter::create();
     if (!zip)
         return zip.error();
     qm::Status put = zip->put(QStringLiteral("[Content_Types].xml"), contentTypesXml(sheetParts));
@@ -293,7 +295,7 @@ private:
 qm::Result<QByteArray> writeXlsx(Workbook &book)
 {
     if (!book.fromFile() || book.sourceFormat != FileFormat::Xlsx)
-        return writeNewPackage(book);
+        return writeNewPackage(book, nullptr);
     auto zip = ZipReader::open(book.sourceBytes);
     if (!zip)
         return zip.error();
@@ -307,6 +309,14 @@ qm::Result<QByteArray> writeXlsx(Workbook &book)
     if (auto done = update.run(); !done)
         return done.error();
     return out->finish();
+}
+
+qm::Status writeNewXlsx(const Workbook &book, qm::AtomicFile &file)
+{
+    auto written = writeNewPackage(book, &file);
+    if (!written)
+        return written.error();
+    return {};
 }
 
 qm::Status relinkXlsx(Workbook &book)

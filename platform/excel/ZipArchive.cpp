@@ -1,8 +1,13 @@
 #include "platform/excel/ZipArchive.h"
 
+#include "platform/common/AtomicFile.h"
+#include "platform/excel/DeflateStream.h"
+
 #include <zip.h>
 #include <libdeflate.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <future>
 #include <limits>
@@ -122,6 +127,7 @@ qm::Result<QByteArray> ZipReader::readAll(const QString &name)
 struct ZipWriter::DeflatedMember {
     std::future<bool> done;
     QByteArray stream;
+    std::shared_ptr<const SpilledStream> spilled; // instead of stream
     zip_uint64_t size = 0;
     zip_uint32_t crc = 0;
     zip_uint64_t offset = 0;
@@ -164,6 +170,15 @@ struct ZipWriter::DeflatedMember {
             m.offset = 0;
             return 0;
         case ZIP_SOURCE_READ: {
+            if (m.spilled) {
+                const qint64 n = m.spilled->read(qint64(m.offset), static_cast<char *>(data), qint64(std::min<zip_uint64_t>(length, 1u << 30)));
+                if (n < 0) {
+                    zip_error_set(&m.error, ZIP_ER_READ, errno);
+                    return -1;
+                }
+                m.offset += zip_uint64_t(n);
+                return n;
+            }
             const zip_uint64_t n = std::min(length, zip_uint64_t(m.stream.size()) - m.offset);
             std::memcpy(data, m.stream.constData() + m.offset, size_t(n));
             m.offset += n;
@@ -182,7 +197,7 @@ struct ZipWriter::DeflatedMember {
             zip_stat_init(st);
             st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC;
             st->size = m.size;
-            st->comp_size = zip_uint64_t(m.stream.size());
+            st->comp_size = zip_uint64_t(m.spilled ? m.spilled->size() : m.stream.size());
             st->comp_method = ZIP_CM_DEFLATE;
             st->crc = m.crc;
             return sizeof(*st);
@@ -203,23 +218,28 @@ struct ZipWriter::DeflatedMember {
 
 namespace {
 
-// The archive being updated, as a libzip source over memory the writer owns.
+// The archive being written, as a libzip source over memory the writer owns.
 // libzip reads the original and writes the new archive into a second buffer;
 // it never owns, clones or frees either. (libzip 1.7.3's own buffer source
 // clones itself when the first changed member lies in the second half of
-// the archive, and the clone frees memory it does not own.)
-struct MemoryArchive {
+// the archive, and the clone frees memory it does not own.) A new archive
+// may go straight into a file instead: libzip appends, and goes back only to
+// complete the header of a member it has written.
+struct ArchiveSource {
     QByteArray data, written;
     zip_uint64_t readAt = 0, writeAt = 0;
     bool writing = false, committed = false;
     zip_error_t error;
+    qm::AtomicFile *file = nullptr; // where a new archive goes instead of written
+    zip_uint64_t fileEnd = 0;
+    qm::Status fileFailure; // the file's own account of a failed write
 
-    MemoryArchive() { zip_error_init(&error); }
-    ~MemoryArchive() { zip_error_fini(&error); }
+    ArchiveSource() { zip_error_init(&error); }
+    ~ArchiveSource() { zip_error_fini(&error); }
 
     static zip_int64_t callback(void *self, void *arg, zip_uint64_t length, zip_source_cmd_t command)
     {
-        return static_cast<MemoryArchive *>(self)->handle(arg, length, command);
+        return static_cast<ArchiveSource *>(self)->handle(arg, length, command);
     }
 
     zip_int64_t handle(void *arg, zip_uint64_t length, zip_source_cmd_t command)
@@ -255,12 +275,16 @@ struct MemoryArchive {
             return sizeof(*st);
         }
         case ZIP_SOURCE_BEGIN_WRITE:
-            written = QByteArray();
-            written.reserve(data.size() + (1 << 16));
-            writeAt = 0;
+            writeAt = fileEnd = 0;
             writing = true;
+            if (!file) {
+                written = QByteArray();
+                written.reserve(data.size() + (1 << 16));
+            }
             return 0;
         case ZIP_SOURCE_WRITE: {
+            if (file)
+                return writeToFile(static_cast<const char *>(arg), length);
             const zip_uint64_t end = writeAt + length;
             if (end > zip_uint64_t(std::numeric_limits<qsizetype>::max() / 2)) {
                 zip_error_set(&error, ZIP_ER_MEMORY, 0);
@@ -277,7 +301,8 @@ struct MemoryArchive {
             return zip_int64_t(length);
         }
         case ZIP_SOURCE_SEEK_WRITE: {
-            const zip_int64_t at = zip_source_seek_compute_offset(writeAt, zip_uint64_t(written.size()), arg, length, &error);
+            const zip_uint64_t end = file ? fileEnd : zip_uint64_t(written.size());
+            const zip_int64_t at = zip_source_seek_compute_offset(writeAt, end, arg, length, &error);
             if (at < 0)
                 return -1;
             writeAt = zip_uint64_t(at);
@@ -286,7 +311,8 @@ struct MemoryArchive {
         case ZIP_SOURCE_TELL_WRITE:
             return zip_int64_t(writeAt);
         case ZIP_SOURCE_COMMIT_WRITE:
-            data = std::move(written);
+            if (!file)
+                data = std::move(written);
             written = QByteArray();
             writing = false;
             committed = true;
@@ -312,12 +338,42 @@ struct MemoryArchive {
             return -1;
         }
     }
+
+    // Appends at the end; bytes before it are written over in place.
+    zip_int64_t writeToFile(const char *bytes, zip_uint64_t length)
+    {
+        if (writeAt > fileEnd) {
+            zip_error_set(&error, ZIP_ER_SEEK, 0);
+            return -1;
+        }
+        const zip_uint64_t inside = std::min(length, fileEnd - writeAt);
+        for (zip_uint64_t done = 0; done < inside;) {
+            const ssize_t n = ::pwrite(file->handle(), bytes + done, size_t(inside - done), off_t(writeAt + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                zip_error_set(&error, ZIP_ER_WRITE, n < 0 ? errno : ENOSPC);
+                return -1;
+            }
+            done += zip_uint64_t(n);
+        }
+        if (length > inside) {
+            fileFailure = file->write(QByteArrayView(bytes + inside, qsizetype(length - inside)));
+            if (!fileFailure) {
+                zip_error_set(&error, ZIP_ER_WRITE, 0);
+                return -1;
+            }
+            fileEnd = writeAt + length;
+        }
+        writeAt += length;
+        return zip_int64_t(length);
+    }
 };
 
 } // namespace
 
 struct ZipWriter::Private {
-    MemoryArchive archive;
+    ArchiveSource archive;
     zip_t *zip = nullptr;
     std::list<DeflatedMember> members;
     ~Private()
@@ -331,17 +387,28 @@ struct ZipWriter::Private {
 
 qm::Result<ZipWriter> ZipWriter::create()
 {
-    return update(QByteArray());
+    return open(QByteArray(), nullptr);
+}
+
+qm::Result<ZipWriter> ZipWriter::create(qm::AtomicFile &file)
+{
+    return open(QByteArray(), &file);
 }
 
 qm::Result<ZipWriter> ZipWriter::update(const QByteArray &original)
 {
+    return open(original, nullptr);
+}
+
+qm::Result<ZipWriter> ZipWriter::open(const QByteArray &original, qm::AtomicFile *file)
+{
     ZipWriter writer;
     writer.d = new Private;
     writer.d->archive.data = original;
+    writer.d->archive.file = file;
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t *source = zip_source_function_create(&MemoryArchive::callback, &writer.d->archive, &error);
+    zip_source_t *source = zip_source_function_create(&ArchiveSource::callback, &writer.d->archive, &error);
     if (source) {
         writer.d->zip = zip_open_from_source(source, original.isEmpty() ? ZIP_TRUNCATE : 0, &error);
         if (!writer.d->zip)
@@ -394,6 +461,17 @@ qm::Status ZipWriter::putDeflated(const QString &name, QByteArray stream, quint6
     return add(name, m);
 }
 
+qm::Status ZipWriter::putSpilled(const QString &name, std::shared_ptr<const SpilledStream> stream, quint64 size, quint32 crc)
+{
+    DeflatedMember &m = d->members.emplace_back();
+    zip_error_init(&m.error);
+    m.spilled = std::move(stream);
+    m.size = size;
+    m.crc = crc;
+    m.waited = m.ok = true;
+    return add(name, m);
+}
+
 qm::Status ZipWriter::add(const QString &name, DeflatedMember &m)
 {
     zip_source_t *member = zip_source_function(d->zip, &DeflatedMember::callback, &m);
@@ -418,8 +496,11 @@ qm::Status ZipWriter::remove(const QString &name)
 
 qm::Result<QByteArray> ZipWriter::finish()
 {
-    if (zip_close(d->zip) < 0)
+    if (zip_close(d->zip) < 0) {
+        if (!d->archive.fileFailure)
+            return d->archive.fileFailure.error();
         return qm::makeError(QStringLiteral("the zip archive cannot be finished: %1").arg(QString::fromUtf8(zip_strerror(d->zip))));
+    }
     d->zip = nullptr;
     // An archive without changes is not written again: it is the original.
     return std::move(d->archive.data);

@@ -7,10 +7,17 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 typedef struct zip zip_t;
 
+namespace qm {
+class AtomicFile;
+}
+
 namespace excel::backend {
+
+class SpilledStream;
 
 // Reads members of a zip archive held in memory. Every member name stays a
 // name: nothing from inside the archive is ever used as a file path.
@@ -41,10 +48,14 @@ private:
 };
 
 // Writes a zip archive into memory: either new, or a copy of an existing
-// archive in which unchanged members are copied byte for byte.
+// archive in which unchanged members are copied byte for byte. A new one may
+// be written straight into a file instead.
 class ZipWriter {
 public:
     static qm::Result<ZipWriter> create();
+    // Into file, open: finish() then gives no bytes, and a failure to write
+    // is the file's own sentence.
+    static qm::Result<ZipWriter> create(qm::AtomicFile &file);
     static qm::Result<ZipWriter> update(const QByteArray &original);
     ZipWriter(ZipWriter &&other) noexcept;
     ~ZipWriter();
@@ -53,12 +64,15 @@ public:
     qm::Status put(const QString &name, QByteArray data);
     // Adds or replaces a member from its raw deflate stream, inflated size and CRC-32.
     qm::Status putDeflated(const QString &name, QByteArray stream, quint64 size, quint32 crc);
+    // The same from a stream in a temporary file, read as the archive is written.
+    qm::Status putSpilled(const QString &name, std::shared_ptr<const SpilledStream> stream, quint64 size, quint32 crc);
     qm::Status remove(const QString &name);
     // Finishes the archive and returns its bytes; the writer is spent.
     qm::Result<QByteArray> finish();
 
 private:
     ZipWriter() = default;
+    static qm::Result<ZipWriter> open(const QByteArray &original, qm::AtomicFile *file);
     struct DeflatedMember;
     qm::Status add(const QString &name, DeflatedMember &member);
     struct Private;

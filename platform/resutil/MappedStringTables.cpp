@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <unistd.h>
+
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -15,10 +17,11 @@ namespace resutil {
 
 namespace {
 
-// Pages read are let go this often. They come back from the page cache if
-// needed again; the mapping itself stays.
+// While the file is mapped, the pages read are let go this often.
 constexpr qint64 kLetGoEvery = qint64(8) << 20;
 constexpr qint64 kPage = 4096;
+// What the windows of all languages may take, about.
+constexpr qint64 kWindowsTogether = qint64(4) << 20;
 
 } // namespace
 
@@ -28,7 +31,7 @@ std::unique_ptr<MappedStringTables> MappedStringTables::open(const QString &path
         return nullptr; // texts are used in place
     std::unique_ptr<MappedStringTables> tables(new MappedStringTables);
     tables->m_file.setFileName(path);
-    if (!tables->m_file.open(QIODevice::ReadOnly) || tables->m_file.size() <= 0)
+    if (!tables->m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || tables->m_file.size() <= 0)
         return nullptr;
     tables->m_size = tables->m_file.size();
     tables->m_bytes = tables->m_file.map(0, tables->m_size);
@@ -37,12 +40,13 @@ std::unique_ptr<MappedStringTables> MappedStringTables::open(const QString &path
     return tables;
 }
 
-MappedStringTables::~MappedStringTables() = default; // QFile unmaps
+MappedStringTables::~MappedStringTables() = default;
 
 bool MappedStringTables::read()
 {
     const char *base = reinterpret_cast<const char *>(m_bytes);
     qint32 language = -1;
+    qint64 letGone = 0;
     auto parsed = readSortedRes(QByteArrayView(base, m_size), [&](quint16 locale, quint16 id, const char *units, qsizetype) {
         if (locale != language) {
             language = locale;
@@ -53,9 +57,9 @@ bool MappedStringTables::read()
             m_ids.push_back(id);
         }
         ++m_count;
-        if (const qint64 at = units - base; at - m_readSinceLetGo >= kLetGoEvery) {
+        if (const qint64 at = units - base; at - letGone >= kLetGoEvery) {
             letGo(at);
-            m_readSinceLetGo = at;
+            letGone = at;
         }
     });
     if (!parsed)
@@ -66,9 +70,12 @@ bool MappedStringTables::read()
             return false; // its texts could not be used in place
         m_tables.push_back(Table{block.key, block.dataSize, block.dataOffset});
     }
-    letGo(m_size);
-    m_readSinceLetGo = 0;
+    m_file.unmap(const_cast<uchar *>(m_bytes));
+    m_bytes = nullptr;
 
+    // Texts are read from here on into a window per language: its pages, once
+    // mapped, would stay with the process however far behind it they lie.
+    m_windowSize = std::clamp<qint64>(kWindowsTogether / qint64(std::max<std::size_t>(m_locales.size(), 1)), 4096, 65536);
     m_columns.resize(m_locales.size());
     std::size_t at = 0;
     for (std::size_t c = 0; c < m_locales.size(); ++c) {
@@ -113,9 +120,19 @@ void MappedStringTables::readTable(Column &column, int name)
     const auto table = std::lower_bound(begin, end, key, [](const Table &t, quint32 k) { return t.key < k; });
     if (table == end || table->key != key)
         return;
+    // A language's tables lie one after the other, so a window read ahead
+    // mostly holds the next ones too.
+    if (table->offset < column.windowAt || table->offset + table->size > column.windowAt + column.windowBytes) {
+        const qint64 want = std::max<qint64>(table->size, m_windowSize);
+        if (qint64(column.window.size()) * 2 < want)
+            column.window.resize(std::size_t(want + 1) / 2);
+        const ssize_t got = ::pread(m_file.handle(), column.window.data(), std::size_t(want), table->offset);
+        column.windowAt = table->offset;
+        column.windowBytes = std::max<ssize_t>(got, 0);
+    }
     // Checked when opened, but read again here: the file may have changed.
-    const uchar *at = m_bytes + table->offset;
-    const uchar *const tableEnd = at + std::min<qint64>(table->size, m_size - table->offset);
+    const uchar *at = reinterpret_cast<const uchar *>(column.window.data()) + (table->offset - column.windowAt);
+    const uchar *const tableEnd = at + std::min<qint64>(table->size, column.windowAt + column.windowBytes - table->offset);
     for (int i = 0; i < 16; ++i) {
         if (tableEnd - at < 2) {
             m_intact = false;
@@ -132,12 +149,6 @@ void MappedStringTables::readTable(Column &column, int name)
         column.units[i] = reinterpret_cast<const char16_t *>(at);
         column.sizes[i] = size;
         at += 2 * qint64(size);
-    }
-    m_readSinceLetGo += table->size;
-    if (m_readSinceLetGo >= kLetGoEvery) {
-        // Every column's table is still reachable; its pages come back when read.
-        letGo(m_size);
-        m_readSinceLetGo = 0;
     }
 }
 

@@ -11,12 +11,13 @@
 namespace resutil {
 
 // The string tables of a .res file read where they lie in the file, for a
-// pass that only reads a large file (an export): the file is mapped, not
-// copied, and the pages read are let go as the pass goes on, so memory does
-// not follow the file's size. The table comes in the order a loaded
-// collection gives: languages ascending, IDs in order of first occurrence.
+// pass that only reads a large file (an export): the file is checked once
+// through a mapping whose pages are let go as the check goes on, then texts
+// are read a window at a time, so memory does not follow the file's size.
+// The table comes in the order a loaded collection gives: languages
+// ascending, IDs in order of first occurrence.
 //
-// The file must not shrink while it is mapped.
+// The file must not shrink while open() reads it.
 class MappedStringTables {
 public:
     // The file's tables, or nullptr for a file this does not read: one that
@@ -33,8 +34,9 @@ public:
     qsizetype count() const { return m_count; }
 
     // The text of id in the language locales()[column], null where there is
-    // none. It stays valid while this lives. Ask for a column's IDs mostly in
-    // ascending order: each table is read once per run of its IDs.
+    // none, valid until a text of another table of that column is asked for.
+    // Ask for a column's IDs mostly in ascending order: each table is read
+    // once per run of its IDs.
     QStringView text(std::size_t column, qint32 id);
 
     // False once a table read differently from when it was opened: the file
@@ -51,8 +53,10 @@ private:
         qint32 locale = 0;
         std::size_t first = 0, end = 0; // its language's range in m_tables
         int name = -1;                  // the table whose strings are below
-        const char16_t *units[16] = {};
+        const char16_t *units[16] = {}; // in window
         quint16 sizes[16] = {};
+        std::vector<char16_t> window; // the file's bytes from windowAt on
+        qint64 windowAt = 0, windowBytes = 0;
     };
     MappedStringTables() = default;
     bool read(); // the first pass, over the whole file
@@ -67,7 +71,7 @@ private:
     std::vector<qint32> m_ids, m_locales;
     std::bitset<65536> m_seen;
     qsizetype m_count = 0;
-    qint64 m_readSinceLetGo = 0;
+    qint64 m_windowSize = 0;
     bool m_intact = true;
 };
 

@@ -1,5 +1,9 @@
 #include "platform/excel/ZipArchive.h"
 
+#include "platform/common/AtomicFile.h"
+#include "platform/excel/DeflateStream.h"
+#include "tests/testlib/TestFiles.h"
+
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QRandomGenerator>
@@ -81,6 +85,62 @@ private slots:
         auto read = reader->readAll(QStringLiteral("part.xml"));
         QVERIFY(!read.ok());
         QVERIFY2(read.errorString().contains(QStringLiteral("part.xml")), qPrintable(read.errorString()));
+    }
+
+    // A member deflated as it is made, whether kept in memory (short) or on
+    // disk (long), in an archive written straight into a file, reads back
+    // exactly beside a member the writer deflates itself.
+    void streamedMembersIntoAFileReadBackExactly_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("onDisk");
+        QTest::newRow("short, in memory") << sheetLikeText(100 << 10) << false;
+        QTest::newRow("long, on disk") << sheetLikeText(24 << 20) << true;
+    }
+    void streamedMembersIntoAFileReadBackExactly()
+    {
+        TestEnvironment env;
+        QFETCH(QByteArray, data);
+        QFETCH(bool, onDisk);
+        DeflateStream stream;
+        stream.keepOnDisk();
+        for (qsizetype at = 0; at < data.size(); at += 70001)
+            stream.write(data.constData() + at, std::size_t(std::min<qsizetype>(70001, data.size() - at)));
+        QVERIFY(stream.finish());
+        const QByteArray inMemory = stream.takeStream();
+        auto spilled = stream.takeSpilled();
+        QCOMPARE(bool(spilled), onDisk);
+        QCOMPARE(inMemory.isEmpty(), onDisk);
+
+        const QString path = QDir(env.path()).filePath(QStringLiteral("streamed.zip"));
+        qm::AtomicFile file(path);
+        QVERIFY(file.open().ok());
+        auto zip = ZipWriter::create(file);
+        QVERIFY(zip.ok());
+        QVERIFY(zip->put(QStringLiteral("first.xml"), QByteArray("<first/>")).ok());
+        QVERIFY((onDisk ? zip->putSpilled(QStringLiteral("part.xml"), spilled, stream.size(), stream.crc())
+                        : zip->putDeflated(QStringLiteral("part.xml"), inMemory, stream.size(), stream.crc()))
+                    .ok());
+        QVERIFY(zip->put(QStringLiteral("last.xml"), QByteArray("<last/>")).ok());
+        auto finished = zip->finish();
+        QVERIFY2(finished.ok(), qPrintable(finished.errorString()));
+        QVERIFY(finished->isEmpty());
+        QVERIFY(file.commit().ok());
+
+        const QByteArray archive = readFile(path);
+        auto reader = ZipReader::open(archive);
+        QVERIFY2(reader.ok(), qPrintable(reader.errorString()));
+        QCOMPARE(reader->names(), (QStringList{"first.xml", "part.xml", "last.xml"}));
+        QVERIFY(reader->readAll(QStringLiteral("part.xml")).value() == data);
+        QCOMPARE(reader->readAll(QStringLiteral("last.xml")).value(), QByteArray("<last/>"));
+        // The same archive made in memory is the same bytes.
+        auto inMemoryZip = ZipWriter::create();
+        QVERIFY(inMemoryZip->put(QStringLiteral("first.xml"), QByteArray("<first/>")).ok());
+        QVERIFY((onDisk ? inMemoryZip->putSpilled(QStringLiteral("part.xml"), spilled, stream.size(), stream.crc())
+                        : inMemoryZip->putDeflated(QStringLiteral("part.xml"), inMemory, stream.size(), stream.crc()))
+                    .ok());
+        QVERIFY(inMemoryZip->put(QStringLiteral("last.xml"), QByteArray("<last/>")).ok());
+        QVERIFY(inMemoryZip->finish().value() == archive);
     }
 
     void theBoundHoldsForTheWholeArchive()

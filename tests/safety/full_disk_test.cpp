@@ -54,9 +54,10 @@ private:
         int exitCode = -1;
         QString err;
     };
-    static Run quillmark(const QStringList &args)
+    static Run quillmark(const QStringList &args, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess process;
+        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(QM_BINARY_DIR "/bin/quillmark"), args);
         [&] { QVERIFY2(process.waitForFinished(120000), "quillmark did not finish"); }();
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
@@ -211,6 +212,30 @@ private slots:
             QCOMPARE(readFile(disk(QStringLiteral("Strings.res"))), source);
         QCOMPARE(filesOnDisk(), verb == QLatin1String("set") && !existing ? QStringList{QStringLiteral("Strings.res")}
                                                                           : filesBefore);
+    }
+
+    // A large new .xlsx keeps its sheet's compressed part in a temporary
+    // file while it is made: a full temporary folder stops the export with
+    // the reason, and leaves neither the workbook nor a temporary file.
+    void aFullTemporaryFolderIsTold()
+    {
+        const QString res = outside(QStringLiteral("Huge.res"));
+        QList<Entry> entries;
+        for (int id = 1; id <= 80; ++id)
+            entries.append({2057, id, noise(30000, quint32(id))});
+        writeRes(res, entries);
+        const QString book = outside(QStringLiteral("Huge.xlsx"));
+        QFile::remove(book);
+        fillDisk();
+        const QStringList filesBefore = filesOnDisk();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), m_mountPoint.path());
+        const Run run = quillmark({QStringLiteral("export"), res, book}, environment);
+        QCOMPARE(run.exitCode, 1);
+        checkFailure(run.err, book, QStringLiteral("its temporary file cannot be written: No space left on device"));
+        QVERIFY(!QFileInfo::exists(book));
+        QCOMPARE(filesOnDisk(), filesBefore);
+        QCOMPARE(QDir(m_outside.path()).entryList({QStringLiteral("*Huge.xlsx*")}, QDir::Files | QDir::Hidden), QStringList());
     }
 
     void editorSaveSaysTheDiskIsFull()
