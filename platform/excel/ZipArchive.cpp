@@ -86,10 +86,17 @@ qm::Status ZipReader::read(const QString &name, const std::function<qm::Status(c
     zip_file_t *file = zip_fopen(m_zip, stored.toUtf8().constData(), 0);
     if (!file)
         return qm::makeError(QStringLiteral("the part %1 cannot be read: %2").arg(name, QString::fromUtf8(zip_strerror(m_zip))));
-    char buffer[1 << 16];
+    // The next piece is inflated on a thread of its own while sink reads this
+    // one (where no thread can be started, when it is waited for).
+    constexpr std::size_t kPiece = std::size_t(1) << 19;
+    std::unique_ptr<char[]> pieces[2] = {std::make_unique<char[]>(kPiece), std::make_unique<char[]>(kPiece)};
+    const auto inflateInto = [file](char *piece) { return zip_fread(file, piece, kPiece); };
+    int current = 0;
+    constexpr auto policy = std::launch::async | std::launch::deferred;
+    std::future<zip_int64_t> next = std::async(policy, inflateInto, pieces[0].get());
     qm::Status result;
     for (;;) {
-        const zip_int64_t n = zip_fread(file, buffer, sizeof buffer);
+        const zip_int64_t n = next.get();
         if (n < 0) {
             result = qm::makeError(QStringLiteral("the part %1 is damaged: %2").arg(name, QString::fromUtf8(zip_file_strerror(file))));
             break;
@@ -101,10 +108,14 @@ qm::Status ZipReader::read(const QString &name, const std::function<qm::Status(c
             result = qm::makeError(QStringLiteral("the archive inflates to more than %1 bytes; it is not read").arg(inflateLimit));
             break;
         }
-        result = sink(buffer, size_t(n));
+        next = std::async(policy, inflateInto, pieces[1 - current].get());
+        result = sink(pieces[current].get(), size_t(n));
+        current = 1 - current;
         if (!result)
             break;
     }
+    if (next.valid())
+        next.wait();
     zip_fclose(file);
     return result;
 }

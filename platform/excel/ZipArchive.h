@@ -37,7 +37,8 @@ public:
     // (package part names are case-insensitive); empty when absent.
     QString locate(const QString &name) const;
     QStringList names() const;
-    // Passes the inflated member to `sink` in pieces.
+    // Passes the inflated member to `sink` in pieces, inflating the next one
+    // meanwhile: sink must not use the reader.
     qm::Status read(const QString &name, const std::function<qm::Status(const char *, size_t)> &sink);
     qm::Result<QByteArray> readAll(const QString &name);
 
