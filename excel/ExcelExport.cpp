@@ -11,6 +11,7 @@
 #include "platform/resutil/ResStrings.h"
 #include "uistrings/LgvStringModule.h"
 
+#include <QDir>
 #include <QHash>
 
 #include <limits>
@@ -294,7 +295,8 @@ qm::Status exportTables(ExportTarget &target, resutil::MappedStringTables &table
                                      return QString::fromRawData(text.data(), text.size());
                                  });
         if (written && !tables.intact())
-            return qm::makeError(QStringLiteral("%1: the resource file changed while it was read").arg(target.fileName));
+            return qm::makeError(QStringLiteral("%1 changed while it was read; the workbook is not written")
+                                     .arg(QDir::toNativeSeparators(tables.fileName())));
         return written;
     });
 }

@@ -32,6 +32,7 @@ public:
     const std::vector<qint32> &ids() const { return m_ids; }
     const std::vector<qint32> &locales() const { return m_locales; }
     qsizetype count() const { return m_count; }
+    QString fileName() const { return m_file.fileName(); }
 
     // The text of id in the language locales()[column], null where there is
     // none, valid until a text of another table of that column is asked for.

@@ -185,6 +185,27 @@ private slots:
         xls.sheetName = QStringLiteral("Project1");
         QVERIFY(!ExcelTransfer::exportTables(xls, *tables, testLanguageName, inPlaceFeedback).ok());
         QVERIFY(!QFile::exists(xls.fileName));
+
+        // A file changed in place meanwhile is told, and nothing is written.
+        auto again = resutil::MappedStringTables::open(res);
+        QVERIFY(again);
+        QByteArray bytes = readFile(res);
+        const qsizetype ja = bytes.indexOf(QByteArray("J\0a\0", 4)) - 2;
+        QVERIFY(ja > 0);
+        bytes[ja] = '\xff';
+        bytes[ja + 1] = '\xff';
+        QFile file(res);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QCOMPARE(file.write(bytes), bytes.size());
+        file.close();
+        ExportTarget changed(app->Workbooks());
+        changed.fileName = path("changed.xlsx");
+        changed.sheetName = QStringLiteral("Project1");
+        const qm::Status refused = ExcelTransfer::exportTables(changed, *again, testLanguageName, inPlaceFeedback);
+        QVERIFY(!refused.ok());
+        QVERIFY2(refused.errorString().contains(QStringLiteral("inplace.res changed while it was read")),
+                 qPrintable(refused.errorString()));
+        QVERIFY(!QFile::exists(changed.fileName));
     }
 
     void noStringsStillSaves()
