@@ -24,14 +24,20 @@ constexpr int kLevel = 3;
 constexpr qsizetype kSpillAt = qsizetype(1) << 20;
 
 // A file that has no name, so nothing is left behind whatever happens; -1
-// where the system cannot make one.
+// where none can be made.
 int unnamedTemporaryFile()
 {
+    const QByteArray folder = QFile::encodeName(QDir::tempPath());
 #if defined(O_TMPFILE)
-    return ::open(QFile::encodeName(QDir::tempPath()).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-#else
-    return -1;
+    if (const int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); fd >= 0)
+        return fd;
 #endif
+    // A file system without unnamed files: a named one, unlinked at once.
+    QByteArray name = folder + "/.quillmark-XXXXXX";
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0)
+        ::unlink(name.constData());
+    return fd;
 }
 } // namespace
 
