@@ -71,6 +71,11 @@ qm::Status Workbook::writeNew(const QString &fileName, const CommitCheck &commit
         file.cancel();
         return file.problem().isEmpty() ? qm::makeError(QStringLiteral("%1: %2").arg(fileName, written.errorString())) : written;
     }
+    return commit(file, fileName, commitWanted);
+}
+
+qm::Status Workbook::commit(qm::AtomicFile &file, const QString &fileName, const CommitCheck &commitWanted)
+{
     if (commitWanted && !commitWanted()) {
         file.cancel();
         return qm::makeError(QStringLiteral("%1: the save was stopped; the file is as it was").arg(fileName));
@@ -101,13 +106,8 @@ qm::Status Workbook::write(const QString &fileName, FileFormat format, const Com
         return opened;
     if (auto written = file.write(bytes.value()); !written)
         return written;
-    if (commitWanted && !commitWanted()) {
-        file.cancel();
-        return qm::makeError(QStringLiteral("%1: the save was stopped; the file is as it was").arg(fileName));
-    }
-    if (auto committed = file.commit(); !committed)
+    if (auto committed = commit(file, fileName, commitWanted); !committed)
         return committed;
-    m_path = QFileInfo(fileName).absoluteFilePath();
     // An .xlsx file we updated is the base of the next save; a file written
     // wholly from the model is rewritten wholly again.
     if (fromFile() && format == FileFormat::Xlsx) {

@@ -11,6 +11,10 @@
 #include <functional>
 #include <memory>
 
+namespace qm {
+class AtomicFile;
+}
+
 namespace excel {
 
 enum class FileFormat { Xlsx, Xls };
@@ -62,6 +66,8 @@ public:
 private:
     qm::Status write(const QString &fileName, FileFormat format, const CommitCheck &commitWanted);
     qm::Status writeNew(const QString &fileName, const CommitCheck &commitWanted);
+    // Commits file unless the save was stopped meanwhile; the workbook is then fileName's.
+    qm::Status commit(qm::AtomicFile &file, const QString &fileName, const CommitCheck &commitWanted);
 
     excel::Worksheets m_sheets{*this};
     CellFormatTable m_formats;

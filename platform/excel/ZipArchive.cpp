@@ -463,24 +463,26 @@ qm::Status ZipWriter::put(const QString &name, QByteArray data)
 
 qm::Status ZipWriter::putDeflated(const QString &name, QByteArray stream, quint64 size, quint32 crc)
 {
-    DeflatedMember &m = d->members.emplace_back();
-    zip_error_init(&m.error);
+    DeflatedMember &m = deflatedMember(size, crc);
     m.stream = std::move(stream);
-    m.size = size;
-    m.crc = crc;
-    m.waited = m.ok = true;
     return add(name, m);
 }
 
 qm::Status ZipWriter::putSpilled(const QString &name, std::shared_ptr<const SpilledStream> stream, quint64 size, quint32 crc)
 {
+    DeflatedMember &m = deflatedMember(size, crc);
+    m.spilled = std::move(stream);
+    return add(name, m);
+}
+
+ZipWriter::DeflatedMember &ZipWriter::deflatedMember(quint64 size, quint32 crc)
+{
     DeflatedMember &m = d->members.emplace_back();
     zip_error_init(&m.error);
-    m.spilled = std::move(stream);
     m.size = size;
     m.crc = crc;
     m.waited = m.ok = true;
-    return add(name, m);
+    return m;
 }
 
 qm::Status ZipWriter::add(const QString &name, DeflatedMember &m)

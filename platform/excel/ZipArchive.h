@@ -75,6 +75,8 @@ private:
     ZipWriter() = default;
     static qm::Result<ZipWriter> open(const QByteArray &original, qm::AtomicFile *file);
     struct DeflatedMember;
+    // A member already deflated elsewhere; its stream is for the caller to set.
+    DeflatedMember &deflatedMember(quint64 size, quint32 crc);
     qm::Status add(const QString &name, DeflatedMember &member);
     struct Private;
     Private *d = nullptr;
