@@ -134,9 +134,11 @@ void frmSelectFont::FillFontList()
 
 bool frmSelectFont::SelectFontRow(const QString &fontName)
 {
+    // A name stored with a foundry ("C059 [urw]") finds the family's one row.
+    const QString plain = win32::plainFamilyName(fontName);
     for (int i = 0; i < stFonts->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = stFonts->topLevelItem(i);
-        if (row->text(0) == fontName) {
+        if (row->text(0) == plain) {
             stFonts->setCurrentItem(row);
             row->setSelected(true);
             stFonts->scrollToItem(row);

@@ -3,18 +3,21 @@
 #include "platform/vbide/AddIn.h"
 #include "platform/vbide/AddInManagerDialog.h"
 #include "platform/vbide/Addins.h"
+#include "platform/vbide/CodePageDialog.h"
 #include "platform/vbide/CommandBar.h"
 #include "platform/vbide/CommandBarControls.h"
 #include "platform/vbide/CommandBars.h"
 #include "platform/vbide/ComRegistration.h"
 #include "platform/vbide/Events.h"
 #include "platform/vbide/HostRegistry.h"
+#include "platform/vbide/ProblemList.h"
 #include "platform/vbide/ProjectExplorer.h"
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProject.h"
 #include "platform/vbide/VBProjects.h"
 #include "platform/vbide/VBProjectsEvents.h"
 #include "platform/vbide/VbgFile.h"
+#include "platform/vbide/VbpFile.h"
 #include "platform/vbide/Window.h"
 #include "platform/vbide/Windows.h"
 #include "platform/win32/Interaction.h"
@@ -111,6 +114,8 @@ void HostWindow::createMenus()
                              &HostWindow::fileSave);
     m_renameAction = addAction(file, "mnuFileRename", QStringLiteral("Re&name Project..."), QKeySequence(Qt::Key_F2),
                                &HostWindow::fileRename);
+    m_codePageAction = addAction(file, "mnuFileReopenCodePage", QStringLiteral("Reopen with &Code Page..."), QKeySequence(),
+                                 &HostWindow::fileReopenWithCodePage);
     file->addSeparator();
     addAction(file, "mnuFileExit", QStringLiteral("E&xit"), QKeySequence::Quit, &HostWindow::close);
 
@@ -207,6 +212,7 @@ void HostWindow::updateActions()
     m_removeAction->setEnabled(any);
     m_saveAction->setEnabled(any);
     m_renameAction->setEnabled(any);
+    m_codePageAction->setEnabled(any && !m_explorer->selectedProject()->file().resourceOnly());
     if (auto *workspace = qobject_cast<QLabel *>(centralWidget()))
         workspace->setText(m_vbe->VBProjects()->Count() > 0 ? QString()
                                                              : QStringLiteral("Open a project with File > Open Project."));
@@ -219,8 +225,10 @@ void HostWindow::showError(const QString &text)
 
 void HostWindow::showWarnings(const QStringList &warnings)
 {
+    // Each file summarises its own; a group of many projects must still fit on the screen.
+    constexpr int MostLines = 24;
     if (!warnings.isEmpty())
-        showError(warnings.join(QLatin1Char('\n')));
+        showError(limitLines(warnings, MostLines).join(QLatin1Char('\n')));
 }
 
 QString HostWindow::askProjectFile(const QString &dialogTitle)
@@ -280,6 +288,7 @@ bool HostWindow::openFiles(const QString &fileName, bool exclusive)
 {
     QStringList projects{fileName};
     QStringList warnings;
+    QByteArray groupCodePage;
     if (QFileInfo(fileName).suffix().compare(QLatin1String("vbg"), Qt::CaseInsensitive) == 0) {
         qm::Result<VbgFile> group = VbgFile::read(fileName);
         if (!group) {
@@ -288,6 +297,7 @@ bool HostWindow::openFiles(const QString &fileName, bool exclusive)
         }
         projects = group->projects;
         warnings = group->warnings;
+        groupCodePage = group->codePage;
         if (projects.isEmpty()) {
             warnings.prepend(QStringLiteral("The project group %1 lists no project that could be found.")
                                  .arg(QDir::toNativeSeparators(group->fileName)));
@@ -297,7 +307,7 @@ bool HostWindow::openFiles(const QString &fileName, bool exclusive)
     }
     bool any = false;
     for (const QString &path : projects) {
-        qm::Result<VBProject *> project = m_vbe->VBProjects()->AddFromFile(path, exclusive && !any);
+        qm::Result<VBProject *> project = m_vbe->VBProjects()->AddFromFile(path, exclusive && !any, groupCodePage);
         if (!project) {
             warnings.append(project.errorString());
             continue;
@@ -359,6 +369,31 @@ bool HostWindow::renameProject(VBProject *project, const QString &newName)
         return false;
     }
     return true;
+}
+
+bool HostWindow::reopenWithCodePage(VBProject *project, const QByteArray &codePage)
+{
+    if (!project || !mayClose({project}, false))
+        return false;
+    qm::Result<VBProject *> reopened = m_vbe->VBProjects()->Reopen(project, codePage);
+    if (!reopened) {
+        showError(reopened.errorString());
+        return false;
+    }
+    m_explorer->selectProject(*reopened);
+    showWarnings((*reopened)->LoadWarnings());
+    return true;
+}
+
+void HostWindow::fileReopenWithCodePage()
+{
+    VBProject *project = m_explorer->selectedProject();
+    if (!project || project->file().resourceOnly())
+        return;
+    CodePageDialog dialog(project->FileName(), project->file().codePage(), this);
+    if (win32::interaction().execDialog(dialog) != QDialog::Accepted || dialog.codePage().isEmpty())
+        return;
+    reopenWithCodePage(project, dialog.codePage());
 }
 
 void HostWindow::fileOpen()

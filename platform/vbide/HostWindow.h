@@ -40,6 +40,8 @@ public:
     bool removeProject(VBProject *project);
     bool saveProject(VBProject *project);
     bool renameProject(VBProject *project, const QString &newName);
+    // Reads the project's file again in codePage (asking about unsaved changes first).
+    bool reopenWithCodePage(VBProject *project, const QByteArray &codePage);
 
     // Asks about every project with unsaved changes: Yes saves, No drops,
     // Cancel stops. True when the host may go on (close, open another, ...).
@@ -70,6 +72,7 @@ private:
     void fileRemove();
     void fileSave();
     void fileRename();
+    void fileReopenWithCodePage();
     QString askProjectFile(const QString &title);
     bool askToSave(VBProject *project);
     QList<VBProject *> openProjects() const;
@@ -89,6 +92,7 @@ private:
     QAction *m_removeAction = nullptr;
     QAction *m_saveAction = nullptr;
     QAction *m_renameAction = nullptr;
+    QAction *m_codePageAction = nullptr;
     QMenu *m_viewMenu = nullptr;
     bool m_shutDown = false;
     int m_closeRounds = 0;  // rounds waited for modal dialogs to end, 0 when no close is pending

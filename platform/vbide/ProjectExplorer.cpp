@@ -1,15 +1,19 @@
 #include "platform/vbide/ProjectExplorer.h"
 
 #include "platform/vbide/Events.h"
+#include "platform/vbide/ProjectCodePage.h"
 #include "platform/vbide/VBComponent.h"
 #include "platform/vbide/VBComponents.h"
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProject.h"
 #include "platform/vbide/VBProjects.h"
 #include "platform/vbide/VBProjectsEvents.h"
+#include "platform/vbide/VbpFile.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
+
+#include <algorithm>
 
 namespace vbide {
 
@@ -37,7 +41,7 @@ QString folderOf(vbext_ComponentType type)
 
 } // namespace
 
-ProjectExplorer::ProjectExplorer(VBE *vbe, QWidget *parent) : QTreeWidget(parent)
+ProjectExplorer::ProjectExplorer(VBE *vbe, QWidget *parent) : QTreeWidget(parent), m_vbe(vbe)
 {
     setObjectName(QStringLiteral("projectExplorer"));
     setAccessibleName(QStringLiteral("Project Explorer"));
@@ -72,7 +76,10 @@ void ProjectExplorer::selectProject(VBProject *project)
 
 void ProjectExplorer::addProject(VBProject *project)
 {
-    auto *item = new QTreeWidgetItem(this);
+    // In the project's place: one read again in another code page stays where it was.
+    auto *item = new QTreeWidgetItem;
+    const int index = m_vbe->VBProjects()->IndexOf(project);
+    insertTopLevelItem(index > 0 ? std::min(index - 1, topLevelItemCount()) : topLevelItemCount(), item);
     m_items.insert(project, item);
     connect(project, &VBProject::dirtyChanged, this, [this, project] { refreshProject(project); });
     connect(project, &VBProject::componentsChanged, this, [this, project] { refreshProject(project); });
@@ -93,7 +100,9 @@ void ProjectExplorer::refreshProject(VBProject *project)
         return;
     const QString file = QFileInfo(project->FileName()).fileName();
     item->setText(0, QStringLiteral("%1 (%2)%3").arg(project->Name(), file, project->IsDirty() ? QStringLiteral(" *") : QString()));
-    item->setToolTip(0, project->FileName());
+    item->setToolTip(0, project->file().resourceOnly()
+                            ? project->FileName()
+                            : QStringLiteral("%1\nCode page %2").arg(project->FileName(), describeCodePage(project->file().codePage())));
     qDeleteAll(item->takeChildren());
     QHash<QString, QTreeWidgetItem *> folders;
     for (VBComponent *component : *project->VBComponents()) {

@@ -26,6 +26,7 @@ private:
     void removeProject(VBProject *project);
     void refreshProject(VBProject *project);
 
+    VBE *m_vbe;
     QHash<VBProject *, QTreeWidgetItem *> m_items;
 };
 

@@ -5,9 +5,7 @@
 #include "platform/vbide/VbpFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace vbide {
 
@@ -61,19 +59,7 @@ qm::Result<VBComponent *> VBComponents::AddFile(const QString &FileName, bool Is
                                                 "a project can have only one.")
                                      .arg(m_project->Name(), QDir::toNativeSeparators(component->FileNames(1))));
     }
-    QString name;
-    if (type == vbext_ct_RelatedDocument) {
-        name = info.fileName();
-    } else if (type != vbext_ct_ResFile) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            static const QRegularExpression attribute(QStringLiteral("^Attribute VB_Name = \"([^\"]*)\""),
-                                                      QRegularExpression::MultilineOption);
-            name = attribute.match(QString::fromLatin1(file.read(64 * 1024))).captured(1);
-        }
-    }
-    if (name.isEmpty())
-        name = info.completeBaseName();
+    const QString name = VbpFile::defaultComponentName(vbext_ComponentType(type), path, m_project->file().codePage());
     qm::Status added = m_project->file().addComponent(vbext_ComponentType(type), name, path);
     if (!added)
         return added.error();

@@ -25,7 +25,7 @@ VBProject *VBProjects::Item(const QString &name) const
     return nullptr;
 }
 
-qm::Result<VBProject *> VBProjects::AddFromFile(const QString &fileName, bool exclusive)
+qm::Result<VBProject *> VBProjects::AddFromFile(const QString &fileName, bool exclusive, const QByteArray &groupCodePage)
 {
     const QString canonical = QFileInfo(fileName).canonicalFilePath();
     if (!exclusive) {
@@ -36,7 +36,8 @@ qm::Result<VBProject *> VBProjects::AddFromFile(const QString &fileName, bool ex
         }
     }
     const bool resource = QFileInfo(fileName).suffix().compare(QLatin1String("res"), Qt::CaseInsensitive) == 0;
-    qm::Result<std::unique_ptr<VbpFile>> file = resource ? VbpFile::forResourceFile(fileName) : VbpFile::read(fileName);
+    qm::Result<std::unique_ptr<VbpFile>> file = resource ? VbpFile::forResourceFile(fileName)
+                                                          : VbpFile::read(fileName, {}, groupCodePage);
     if (!file)
         return file.error();
     if (exclusive) {
@@ -50,6 +51,26 @@ qm::Result<VBProject *> VBProjects::AddFromFile(const QString &fileName, bool ex
     m_items.append(project);
     emit m_events->ItemAdded(project);
     return project;
+}
+
+qm::Result<VBProject *> VBProjects::Reopen(VBProject *project, const QByteArray &codePage)
+{
+    const int index = IndexOf(project);
+    if (index == 0)
+        return qm::makeError(QStringLiteral("The project is not open in this host."));
+    if (project->file().resourceOnly())
+        return qm::makeError(QStringLiteral("The project %1 stands for its resource file alone and has no project "
+                                            "file to read in another code page.").arg(project->Name()));
+    qm::Result<std::unique_ptr<VbpFile>> file = VbpFile::read(project->FileName(), codePage);
+    if (!file)
+        return file.error();
+    qm::Status removed = Remove(project);
+    if (!removed)
+        return removed.error();
+    auto *reopened = new VBProject(std::move(*file), m_events, this);
+    m_items.insert(index - 1, reopened);
+    emit m_events->ItemAdded(reopened);
+    return reopened;
 }
 
 qm::Status VBProjects::Remove(VBProject *project)

@@ -2,6 +2,7 @@
 
 #include "platform/common/Result.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -24,11 +25,20 @@ public:
     VBProject *Item(const QString &name) const;
     QList<VBProject *>::const_iterator begin() const { return m_items.cbegin(); }
     QList<VBProject *>::const_iterator end() const { return m_items.cend(); }
+    // 1-based; 0 when the project is not open here.
+    int IndexOf(const VBProject *project) const { return int(m_items.indexOf(project)) + 1; }
 
     // Opens a .vbp (or a bare .res as a project of its own) and adds it (ItemAdded). Exclusive first removes every open
     // project (ItemRemoved for each). Problems that do not stop the opening
     // (a component file that is missing) are in the project's LoadWarnings().
-    qm::Result<VBProject *> AddFromFile(const QString &fileName, bool exclusive = false);
+    // groupCodePage: the code page of the group that lists the project, the
+    // guess for a project file whose names do not tell its own.
+    qm::Result<VBProject *> AddFromFile(const QString &fileName, bool exclusive = false,
+                                        const QByteArray &groupCodePage = {});
+    // Reads the project's file again in codePage and puts the new project in
+    // its place (ItemRemoved, then ItemAdded); unsaved changes are dropped, so
+    // ask first. On failure the project stays as it was.
+    qm::Result<VBProject *> Reopen(VBProject *project, const QByteArray &codePage);
     // Removes a project (ItemRemoved); unsaved changes are dropped, so ask first.
     qm::Status Remove(VBProject *project);
 

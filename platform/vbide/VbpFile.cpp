@@ -1,5 +1,7 @@
 #include "platform/vbide/VbpFile.h"
 
+#include "platform/vbide/ProjectCodePage.h"
+#include "platform/vbide/ProjectFileBytes.h"
 #include "platform/vbide/WindowsPath.h"
 #include "platform/common/AtomicFile.h"
 
@@ -9,6 +11,8 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <algorithm>
 
 namespace vbide {
 
@@ -55,32 +59,44 @@ bool isMdiForm(const QString &path)
 }
 
 // Attribute VB_Name = "frmMain" in a form, class, control or module file.
-QString vbNameOf(const QString &path)
+QString vbNameOf(const QString &path, const QByteArray &codePage)
 {
     static const QRegularExpression attribute(QStringLiteral("^Attribute VB_Name = \"([^\"]*)\""),
                                               QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch match = attribute.match(QString::fromLatin1(headOf(path)));
+    QStringDecoder decode(codePage.constData());
+    const QString head = decode.isValid() ? QString(decode(headOf(path))) : QString::fromLatin1(headOf(path));
+    const QRegularExpressionMatch match = attribute.match(head);
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
-QString defaultNameOf(vbext_ComponentType type, const QString &path)
+constexpr QByteArrayView CrLf("\r\n");
+constexpr QByteArrayView Lf("\n");
+
+// Keys only project files hold, for those of Visual Basic 4 and 5 without "Type=".
+bool isProjectKey(const QString &key)
+{
+    static const char *const keys[] = {"Reference", "Object", "Name", "Startup", "IconForm", "ExeName32",
+                                       "ExeName", "ProjWinSize", "ProjWinShow", "HelpFile", "Title", "Command32"};
+    for (const char *known : keys) {
+        if (key.compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return VbpFile::typeOfKey(key) != 0;
+}
+
+} // namespace
+
+QString VbpFile::defaultComponentName(vbext_ComponentType type, const QString &path, const QByteArray &codePage)
 {
     if (type == vbext_ct_RelatedDocument)
         return QFileInfo(path).fileName();
     if (type != vbext_ct_ResFile) {
-        const QString name = vbNameOf(path);
+        const QString name = vbNameOf(path, codePage);
         if (!name.isEmpty())
             return name;
     }
     return QFileInfo(path).completeBaseName();
 }
-
-bool isTopSectionEnd(const QString &line)
-{
-    return line.trimmed().startsWith(QLatin1Char('['));
-}
-
-} // namespace
 
 int VbpFile::typeOfKey(const QString &key)
 {
@@ -126,22 +142,24 @@ int VbpFile::typeOfFile(const QString &absolutePath)
     return 0;
 }
 
-qm::Result<std::unique_ptr<VbpFile>> VbpFile::read(const QString &fileName, const QByteArray &codePage)
+qm::Result<std::unique_ptr<VbpFile>> VbpFile::read(const QString &fileName, const QByteArray &codePage,
+                                                   const QByteArray &hint)
 {
     std::unique_ptr<VbpFile> file(new VbpFile);
     file->m_fileName = QFileInfo(fileName).absoluteFilePath();
-    file->m_codePage = codePage;
-    if (!QStringDecoder(codePage.constData()).isValid())
+    if (!codePage.isEmpty() && !QStringDecoder(codePage.constData()).isValid())
         return qm::makeError(QStringLiteral("The code page \"%1\" is not known on this system.")
                                  .arg(QString::fromLatin1(codePage)));
-    QFile in(file->m_fileName);
-    if (!in.open(QIODevice::ReadOnly))
-        return qm::makeError(QStringLiteral("The project file %1 cannot be opened: %2.")
-                                 .arg(QDir::toNativeSeparators(file->m_fileName), in.errorString()));
-    file->m_original = in.readAll();
-    if (in.error() != QFileDevice::NoError)
-        return qm::makeError(QStringLiteral("The project file %1 cannot be read: %2.")
-                                 .arg(QDir::toNativeSeparators(file->m_fileName), in.errorString()));
+    qm::Result<QByteArray> bytes = readProjectFileBytes(file->m_fileName, QStringLiteral("project file"));
+    if (!bytes)
+        return bytes.error();
+    file->m_original = std::move(*bytes);
+    if (file->m_original.contains('\0'))
+        return qm::makeError(QStringLiteral("%1 is not a Visual Basic project file: it holds binary data.")
+                                 .arg(QFileInfo(file->m_fileName).fileName()));
+    file->splitLines();
+    file->m_codePage = !codePage.isEmpty() ? codePage
+                                           : detectCodePage(file->m_original, file->listedNames(), file->folder(), hint);
     qm::Status parsed = file->parse();
     if (!parsed)
         return parsed.error();
@@ -165,42 +183,105 @@ qm::Result<std::unique_ptr<VbpFile>> VbpFile::forResourceFile(const QString &res
     file->m_codePage = "UTF-8";
     file->m_resourceOnly = true;
     file->m_original = QStringLiteral("Type=Exe\r\nResFile32=\"%1\"\r\nName=\"%2\"\r\n").arg(res.fileName(), name).toUtf8();
+    file->splitLines();
     qm::Status parsed = file->parse();
     if (!parsed)
         return parsed.error();
     return file;
 }
 
-qm::Status VbpFile::parse()
+void VbpFile::splitLines()
 {
-    const QString shownName = QFileInfo(m_fileName).fileName();
-    if (m_original.contains('\0'))
-        return qm::makeError(QStringLiteral("%1 is not a Visual Basic project file: it holds binary data.")
-                                 .arg(shownName));
+    m_lines.clear();
+    m_written.clear();
     qsizetype start = 0;
     while (start < m_original.size()) {
-        qsizetype end = m_original.indexOf('\n', start);
+        const qsizetype end = m_original.indexOf('\n', start);
         Line line;
+        line.start = start;
         if (end < 0) {
-            line.text = m_original.mid(start);
+            line.length = m_original.size() - start;
             start = m_original.size();
         } else {
-            qsizetype textEnd = end;
-            if (textEnd > start && m_original.at(textEnd - 1) == '\r')
-                --textEnd;
-            line.text = m_original.mid(start, textEnd - start);
-            line.ending = m_original.mid(textEnd, end + 1 - textEnd);
+            const bool cr = end > start && m_original.at(end - 1) == '\r';
+            line.length = end - start - (cr ? 1 : 0);
+            line.ending = cr ? CrLf : Lf;
             start = end + 1;
         }
         m_lines.append(line);
     }
+}
 
-    QStringDecoder decode(m_codePage.constData());
-    bool hasType = false;
+QByteArrayView VbpFile::textOf(const Line &line) const
+{
+    if (line.start < 0)
+        return m_written[line.length];
+    return QByteArrayView(m_original.constData() + line.start, line.length);
+}
+
+void VbpFile::setText(int line, const QByteArray &text)
+{
+    m_written.append(text);
+    m_lines[line].start = -1;
+    m_lines[line].length = m_written.size() - 1;
+}
+
+void VbpFile::insertLine(int at, const QByteArray &text)
+{
+    if (at > 0 && m_lines[at - 1].ending.isEmpty())
+        m_lines[at - 1].ending = defaultEnding();
+    m_written.append(text);
+    m_lines.insert(at, Line{-1, m_written.size() - 1, defaultEnding()});
+}
+
+int VbpFile::topSectionEnd() const
+{
     for (int i = 0; i < m_lines.size(); ++i) {
-        const QString text = decode(m_lines[i].text);
-        if (isTopSectionEnd(text))
-            break;
+        if (textOf(m_lines[i]).trimmed().startsWith('['))
+            return i;
+    }
+    return int(m_lines.size());
+}
+
+QList<QByteArray> VbpFile::listedNames() const
+{
+    // Keys, '=', ';' and quotes are ASCII and never the second byte of a
+    // double-byte character, so the names can be cut out before decoding.
+    constexpr int Enough = 64;
+    QList<QByteArray> names;
+    const int end = topSectionEnd();
+    for (int i = 0; i < end && names.size() < Enough; ++i) {
+        const QByteArrayView text = textOf(m_lines[i]);
+        const qsizetype equals = text.indexOf('=');
+        if (equals <= 0)
+            continue;
+        const int type = typeOfKey(QString::fromLatin1(text.first(equals).trimmed()));
+        if (type == 0)
+            continue;
+        QByteArrayView value = text.sliced(equals + 1);
+        if (type == vbext_ct_StdModule || type == vbext_ct_ClassModule) {
+            if (const qsizetype semicolon = value.indexOf(';'); semicolon >= 0)
+                value = value.sliced(semicolon + 1);
+        }
+        if (std::any_of(value.begin(), value.end(), [](char c) { return uchar(c) >= 0x80; }))
+            names.append(value.toByteArray());
+    }
+    return names;
+}
+
+qm::Status VbpFile::parse()
+{
+    const QString shownName = QFileInfo(m_fileName).fileName();
+    QStringDecoder decode(m_codePage.constData());
+    if (!decode.isValid())
+        return qm::makeError(QStringLiteral("The code page \"%1\" is not known on this system.")
+                                 .arg(QString::fromLatin1(m_codePage)));
+    WindowsPathResolver resolver;
+    bool hasType = false;
+    bool hasProjectKey = false;
+    const int end = topSectionEnd();
+    for (int i = 0; i < end; ++i) {
+        const QString text = decode(textOf(m_lines[i]));
         const qsizetype equals = text.indexOf(QLatin1Char('='));
         if (equals <= 0)
             continue;
@@ -208,6 +289,7 @@ qm::Status VbpFile::parse()
         const QString value = text.mid(equals + 1);
         if (key.compare(QLatin1String("Type"), Qt::CaseInsensitive) == 0)
             hasType = true;
+        hasProjectKey = hasProjectKey || isProjectKey(key);
         const int type = typeOfKey(key);
         if (type == 0)
             continue;
@@ -223,32 +305,58 @@ qm::Status VbpFile::parse()
         }
         component.writtenPath = unquote(written);
         if (component.writtenPath.isEmpty()) {
-            m_warnings.append(QStringLiteral("%1, line %2: the %3 line names no file.")
-                                  .arg(shownName).arg(i + 1).arg(key));
+            m_unnamed.add([&] {
+                return QStringLiteral("%1, line %2: the %3 line names no file.").arg(shownName).arg(i + 1).arg(key);
+            });
             continue;
         }
-        const ResolvedPath resolved = resolveWindowsPath(folder(), component.writtenPath);
+        const ResolvedPath resolved = resolver.resolve(folder(), component.writtenPath);
         component.path = resolved.path;
         component.exists = resolved.exists;
         if (!resolved.exists) {
-            m_warnings.append(QStringLiteral("%1, line %2: the file \"%3\" was not found (looked for %4).")
-                                  .arg(shownName)
-                                  .arg(i + 1)
-                                  .arg(component.writtenPath, QDir::toNativeSeparators(resolved.path)));
+            m_missing.add([&] {
+                return QStringLiteral("%1, line %2: the file \"%3\" was not found (looked for %4).")
+                    .arg(shownName)
+                    .arg(i + 1)
+                    .arg(component.writtenPath, QDir::toNativeSeparators(resolved.path));
+            });
         } else if (type == vbext_ct_VBForm && isMdiForm(resolved.path)) {
             component.type = vbext_ct_VBMDIForm;
         }
         if (component.name.isEmpty())
-            component.name = defaultNameOf(component.type, component.path);
+            component.name = defaultComponentName(component.type, component.path, m_codePage);
         m_components.append(component);
     }
     if (decode.hasError())
         return qm::makeError(QStringLiteral("%1 cannot be read in the code page %2.")
-                                 .arg(shownName, QString::fromLatin1(m_codePage)));
-    if (!hasType)
-        return qm::makeError(QStringLiteral("%1 is not a Visual Basic project file: it has no \"Type=\" line.")
+                                 .arg(shownName, describeCodePage(m_codePage)));
+    // Visual Basic 4 and 5 wrote no Type= for a standard EXE project.
+    if (!hasType && !hasProjectKey)
+        return qm::makeError(QStringLiteral("%1 is not a Visual Basic project file: it has no \"Type=\" line "
+                                            "and no other line a project file holds.")
                                  .arg(shownName));
     return {};
+}
+
+QStringList VbpFile::warnings() const
+{
+    const QString shownName = QFileInfo(m_fileName).fileName();
+    return m_unnamed.lines([&](int count, int shown) {
+               return shownName + QStringLiteral(": %1 lines name no file; the first %2:").arg(count).arg(shown);
+           })
+         + m_missing.lines([&](int count, int shown) {
+               return shownName + QStringLiteral(": %1 files were not found; the first %2:").arg(count).arg(shown);
+           });
+}
+
+QString VbpFile::projectType() const
+{
+    const int line = findKey("Type");
+    if (line < 0)
+        return QStringLiteral("Exe");
+    QStringDecoder decode(m_codePage.constData());
+    const QString text = decode(textOf(m_lines[line]));
+    return unquote(text.mid(text.indexOf(QLatin1Char('=')) + 1));
 }
 
 QString VbpFile::folder() const
@@ -259,11 +367,11 @@ QString VbpFile::folder() const
 int VbpFile::findKey(const QByteArray &key) const
 {
     for (int i = 0; i < m_lines.size(); ++i) {
-        const QByteArray &text = m_lines[i].text;
+        const QByteArrayView text = textOf(m_lines[i]);
         if (text.trimmed().startsWith('['))
             return -1;
         const qsizetype equals = text.indexOf('=');
-        if (equals > 0 && text.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+        if (equals > 0 && text.first(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -275,7 +383,7 @@ QString VbpFile::name() const
     if (line < 0)
         return QStringLiteral("Project1");
     QStringDecoder decode(m_codePage.constData());
-    const QString text = decode(m_lines[line].text);
+    const QString text = decode(textOf(m_lines[line]));
     return unquote(text.mid(text.indexOf(QLatin1Char('=')) + 1));
 }
 
@@ -284,18 +392,18 @@ qm::Result<QByteArray> VbpFile::encode(const QString &text) const
     QStringEncoder encoder(m_codePage.constData());
     QByteArray bytes = encoder(text);
     if (encoder.hasError())
-        return qm::makeError(QStringLiteral("\"%1\" cannot be written in the project file's code page %2.")
-                                 .arg(text, QString::fromLatin1(m_codePage)));
+        return qm::makeError(QStringLiteral("\"%1\" cannot be written in the project file's code page %2 (%3).")
+                                 .arg(text, QString::fromLatin1(m_codePage), describeCodePage(m_codePage)));
     return bytes;
 }
 
-QByteArray VbpFile::defaultEnding() const
+QByteArrayView VbpFile::defaultEnding() const
 {
     for (const Line &line : m_lines) {
         if (!line.ending.isEmpty())
             return line.ending;
     }
-    return QByteArrayLiteral("\r\n");
+    return CrLf;
 }
 
 qm::Status VbpFile::setName(const QString &name)
@@ -307,17 +415,13 @@ qm::Status VbpFile::setName(const QString &name)
         return text.error();
     const int line = findKey("Name");
     if (line >= 0) {
-        m_lines[line].text = *text;
+        setText(line, *text);
     } else {
         // After the last line of the top section.
-        int at = 0;
-        while (at < m_lines.size() && !m_lines[at].text.trimmed().startsWith('['))
-            ++at;
-        while (at > 0 && m_lines[at - 1].text.trimmed().isEmpty())
+        int at = topSectionEnd();
+        while (at > 0 && textOf(m_lines[at - 1]).trimmed().isEmpty())
             --at;
-        if (at > 0 && m_lines[at - 1].ending.isEmpty())
-            m_lines[at - 1].ending = defaultEnding();
-        m_lines.insert(at, Line{*text, defaultEnding()});
+        insertLine(at, *text);
     }
     m_changed = true;
     return {};
@@ -343,19 +447,16 @@ qm::Status VbpFile::addComponent(vbext_ComponentType type, const QString &name, 
     // After the last line that names a type, reference, object or component.
     QStringDecoder decode(m_codePage.constData());
     int at = 0;
-    for (int i = 0; i < m_lines.size(); ++i) {
-        const QString line = decode(m_lines[i].text);
-        if (isTopSectionEnd(line))
-            break;
+    const int end = topSectionEnd();
+    for (int i = 0; i < end; ++i) {
+        const QString line = decode(textOf(m_lines[i]));
         const QString lineKey = line.left(line.indexOf(QLatin1Char('='))).trimmed();
         if (typeOfKey(lineKey) != 0 || lineKey.compare(QLatin1String("Type"), Qt::CaseInsensitive) == 0
             || lineKey.compare(QLatin1String("Reference"), Qt::CaseInsensitive) == 0
             || lineKey.compare(QLatin1String("Object"), Qt::CaseInsensitive) == 0)
             at = i + 1;
     }
-    if (at > 0 && m_lines[at - 1].ending.isEmpty())
-        m_lines[at - 1].ending = defaultEnding();
-    m_lines.insert(at, Line{*bytes, defaultEnding()});
+    insertLine(at, *bytes);
 
     VbpComponent component;
     component.type = type;
@@ -373,7 +474,7 @@ QByteArray VbpFile::bytes() const
     QByteArray out;
     out.reserve(m_original.size() + 256);
     for (const Line &line : m_lines) {
-        out += line.text;
+        out += textOf(line);
         out += line.ending;
     }
     return out;
@@ -400,6 +501,7 @@ qm::Status VbpFile::save()
     if (!out.open() || !out.write(data) || !out.commit())
         return qm::makeError(QStringLiteral("%1 cannot be saved: %2.").arg(shown, out.problem()));
     m_original = data;
+    splitLines();
     m_changed = false;
     return {};
 }

@@ -5,6 +5,7 @@
 
 #include "platform/common/Result.h"
 #include "platform/vbide/ComponentType.h"
+#include "platform/vbide/ProblemList.h"
 
 #include <QByteArray>
 #include <QList>
@@ -25,13 +26,13 @@ struct VbpComponent {
 
 class VbpFile {
 public:
-    // The ANSI code page the files are written in, unless told otherwise.
-    static constexpr const char *DefaultCodePage = "windows-1252";
-
-    // Reads a project file. Fails when it cannot be read or is not a project
-    // file; a missing component file only adds a warning.
-    static qm::Result<std::unique_ptr<VbpFile>> read(const QString &fileName,
-                                                     const QByteArray &codePage = DefaultCodePage);
+    // Reads a project file in codePage; without one, in the code page it was
+    // written in (detectCodePage, with `hint` the code page of the group that
+    // lists it). Fails when it cannot be read, is larger than
+    // MaxProjectFileBytes or is not a project file; a missing component file
+    // only adds a warning.
+    static qm::Result<std::unique_ptr<VbpFile>> read(const QString &fileName, const QByteArray &codePage = {},
+                                                     const QByteArray &hint = {});
 
     // A project of its own for a resource file without one: named after the
     // file (made a valid project name), the file its only component. It has
@@ -44,8 +45,13 @@ public:
     // Name=; "Project1" when the file has none, as the host names new projects.
     QString name() const;
     qm::Status setName(const QString &name);
+    // The codec the file is read and written in ("windows-936").
+    QByteArray codePage() const { return m_codePage; }
+    // Type=; "Exe" for the files of Visual Basic 4 and 5 that have none.
+    QString projectType() const;
     const QList<VbpComponent> &components() const { return m_components; }
-    QStringList warnings() const { return m_warnings; }
+    // Lines naming no file, then missing files; past ProblemList::Shown of a kind, a count and the first ones.
+    QStringList warnings() const;
 
     // Adds a component line (ResFile32="..." for a resource file) for an absolute path.
     qm::Status addComponent(vbext_ComponentType type, const QString &name, const QString &absolutePath);
@@ -62,25 +68,38 @@ public:
     static QString keyOfType(vbext_ComponentType type);
     // The type a file gets when added, from its extension (and, for forms, its content); 0 when unknown.
     static int typeOfFile(const QString &absolutePath);
+    // The name a component gets: its Attribute VB_Name (read in codePage), else its file's name.
+    static QString defaultComponentName(vbext_ComponentType type, const QString &absolutePath, const QByteArray &codePage);
 
 private:
+    // A line as a span of m_original, so that a file of a million lines stays small.
     struct Line {
-        QByteArray text;    // without the line ending
-        QByteArray ending;  // "\r\n", "\n" or empty for a last line without one
+        qsizetype start = 0;  // in m_original; -1: the text is m_written[length]
+        qsizetype length = 0; // without the line ending
+        QByteArrayView ending; // "\r\n", "\n" or empty for a last line without one
     };
 
     VbpFile() = default;
+    void splitLines();
+    QByteArrayView textOf(const Line &line) const;
+    void setText(int line, const QByteArray &text);
+    void insertLine(int at, const QByteArray &text);
+    // The lines before the first [section], the ones the host reads and writes.
+    int topSectionEnd() const;
+    QList<QByteArray> listedNames() const;
     qm::Status parse();
     int findKey(const QByteArray &key) const;
     qm::Result<QByteArray> encode(const QString &text) const;
-    QByteArray defaultEnding() const;
+    QByteArrayView defaultEnding() const;
 
     QString m_fileName;
     QByteArray m_codePage;
     QByteArray m_original;
     QList<Line> m_lines;
+    QList<QByteArray> m_written;
     QList<VbpComponent> m_components;
-    QStringList m_warnings;
+    ProblemList m_unnamed;
+    ProblemList m_missing;
     bool m_changed = false;
     bool m_resourceOnly = false;
 };

@@ -6,27 +6,29 @@
 
 namespace vbide {
 
-namespace {
-
 // The entry of folder named like segment: as written if it exists, else the
 // first match without case in sorted order (so the choice never changes).
-QString findEntry(const QString &folder, const QString &segment)
+QString WindowsPathResolver::findEntry(const QString &folder, const QString &segment)
 {
     if (QFileInfo::exists(QDir(folder).filePath(segment)))
         return segment;
-    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                           | QDir::NoDotAndDotDot,
-                                                       QDir::Name);
-    for (const QString &entry : entries) {
-        if (entry.compare(segment, Qt::CaseInsensitive) == 0)
-            return entry;
+    auto listed = m_folders.find(folder);
+    if (listed == m_folders.end()) {
+        QHash<QString, QString> entries;
+        const QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                             | QDir::NoDotAndDotDot,
+                                                         QDir::Name);
+        for (const QString &name : names) {
+            const QString key = name.toCaseFolded();
+            if (!entries.contains(key))
+                entries.insert(key, name);
+        }
+        listed = m_folders.insert(folder, entries);
     }
-    return QString();
+    return listed->value(segment.toCaseFolded());
 }
 
-} // namespace
-
-ResolvedPath resolveWindowsPath(const QString &baseDir, const QString &windowsPath)
+ResolvedPath WindowsPathResolver::resolve(const QString &baseDir, const QString &windowsPath)
 {
     QString written = windowsPath.trimmed();
     written.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -52,6 +54,11 @@ ResolvedPath resolveWindowsPath(const QString &baseDir, const QString &windowsPa
         current = QDir(current).filePath(entry);
     }
     return {QDir::cleanPath(current), found && !segments.isEmpty() && QFileInfo::exists(current)};
+}
+
+ResolvedPath resolveWindowsPath(const QString &baseDir, const QString &windowsPath)
+{
+    return WindowsPathResolver().resolve(baseDir, windowsPath);
 }
 
 QString toWindowsRelativePath(const QString &baseDir, const QString &absolutePath)

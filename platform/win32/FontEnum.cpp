@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QFontDatabase>
 #include <QRawFont>
+#include <QSet>
 
 #include <algorithm>
 #include <utility>
@@ -121,14 +122,33 @@ const QList<Substitute> &windowsSubstitutes()
 // The font database exists only in a GUI application (the command-line tool has none).
 bool haveFontDatabase() { return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr; }
 
+// The installed families under their plain names, each once, private ones left out.
+QStringList plainFamilies()
+{
+    QStringList families;
+    QSet<QString> seen;
+    for (const QString &family : QFontDatabase::families()) {
+        if (QFontDatabase::isPrivateFamily(family))
+            continue;
+        const QString plain = plainFamilyName(family);
+        const QString key = plain.toCaseFolded();
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            families.append(plain);
+        }
+    }
+    return families;
+}
+
 // The installed family's own spelling, empty when it is not installed.
 QString installedName(const QString &family)
 {
     if (!haveFontDatabase())
         return {};
-    const QStringList families = QFontDatabase::families();
+    const QString plain = plainFamilyName(family);
+    const QStringList families = plainFamilies();
     const auto it = std::find_if(families.begin(), families.end(),
-                                 [&](const QString &f) { return f.compare(family, Qt::CaseInsensitive) == 0; });
+                                 [&](const QString &f) { return f.compare(plain, Qt::CaseInsensitive) == 0; });
     return it == families.end() ? QString() : *it;
 }
 
@@ -136,12 +156,19 @@ bool isInstalled(const QString &family) { return !installedName(family).isEmpty(
 
 } // namespace
 
+QString plainFamilyName(const QString &family)
+{
+    const qsizetype foundry = family.lastIndexOf(QLatin1String(" ["));
+    if (foundry > 0 && family.endsWith(QLatin1Char(']')))
+        return family.left(foundry);
+    return family;
+}
+
 QList<FontFamilyInfo> installedFontFamilies()
 {
     if (!haveFontDatabase())
         return {};
-    QStringList families = QFontDatabase::families();
-    families.removeIf([](const QString &f) { return QFontDatabase::isPrivateFamily(f); });
+    QStringList families = plainFamilies();
     std::sort(families.begin(), families.end(),
               [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     QList<FontFamilyInfo> result;

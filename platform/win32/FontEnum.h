@@ -51,8 +51,11 @@ struct FontFamilyInfo {
     QList<BYTE> charSets;
 };
 
-// Installed families sorted by name. Needs a QGuiApplication.
+// Installed families sorted by name, each once under its plain name. Needs a QGuiApplication.
 QList<FontFamilyInfo> installedFontFamilies();
+// A family without the foundry Qt adds when several foundries make it
+// ("C059 [urw]" is "C059"): the name Windows knows it by.
+QString plainFamilyName(const QString &family);
 
 // The callback returns non-zero to go on. With an empty family: one call per
 // installed family, carrying its own character set; with a family name: one

@@ -5,6 +5,7 @@
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -139,6 +140,32 @@ private slots:
         QCOMPARE(user.messageBoxes[0].prompt, QStringLiteral("Select a font"));
         QCOMPARE(user.messageBoxes[0].style, 0);
         QCOMPARE(user.messageBoxes[0].title, QStringLiteral("Quill Resource String Editor"));
+    }
+
+    void aFontStoredWithItsFoundryFindsItsFamily()
+    {
+        QString stored;
+        for (const QString &family : QFontDatabase::families())
+            if (win32::plainFamilyName(family) != family && !QFontDatabase::isPrivateFamily(family))
+                stored = family;
+        if (stored.isEmpty())
+            QSKIP("no installed family comes from several foundries");
+        const QString plain = win32::plainFamilyName(stored);
+        win32::ScriptedInteraction user;
+        user.answerDialog([&](QDialog &dialog) {
+            auto *list = dialog.findChild<QTreeWidget *>(QStringLiteral("stFonts"));
+            [&] {
+                QCOMPARE(list->findItems(plain, Qt::MatchExactly, 0).size(), 1);
+                QVERIFY(list->findItems(plain + QStringLiteral(" ["), Qt::MatchStartsWith, 0).isEmpty());
+                QCOMPARE(list->selectedItems().size(), 1);
+                QCOMPARE(list->selectedItems()[0]->text(0), plain);
+            }();
+            dialog.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            return dialog.result();
+        });
+        QString font = stored;
+        QCOMPARE(SelectFont(QStringLiteral("German"), font, QString()), 1);
+        QCOMPARE(font, plain);
     }
 
     void helpOpensTopic106()

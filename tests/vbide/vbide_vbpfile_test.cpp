@@ -1,3 +1,4 @@
+#include "platform/vbide/ProjectFileBytes.h"
 #include "platform/vbide/VbgFile.h"
 #include "platform/vbide/VbpFile.h"
 #include "platform/vbide/WindowsPath.h"
@@ -5,10 +6,32 @@
 #include "tests/testlib/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace vbide;
+
+namespace {
+
+QByteArray ansi(const QString &text, const char *codec)
+{
+    QStringEncoder encode(codec);
+    QByteArray bytes = encode(text);
+    if (encode.hasError())
+        qFatal("test text not in %s", codec);
+    return bytes;
+}
+
+// The code page a project file is read in; empty when it cannot be read.
+QByteArray codePageOf(const QString &fileName, const QByteArray &hint = {})
+{
+    auto file = VbpFile::read(fileName, {}, hint);
+    return file ? file.value()->codePage() : QByteArray();
+}
+
+} // namespace
 
 class VbpFileTest : public QObject {
     Q_OBJECT
@@ -27,6 +50,14 @@ private slots:
     void refusesNamesOutsideTheCodePage();
     void refusesToOverwriteAFileChangedOnDisk();
     void readsGroups();
+    void findsTheCodePageUnderWhichTheNamesExist_data();
+    void findsTheCodePageUnderWhichTheNamesExist();
+    void writesBackInTheCodePageItWasReadIn();
+    void guessesTheCodePageWhenNoNameTells();
+    void readsGroupsInTheirCodePage();
+    void opensVisualBasic4ProjectsAsStandardExe();
+    void summarisesManyMissingFiles();
+    void refusesFilesLargerThanAProjectFileCanBe();
 
 private:
     QString path(const QString &relative) const { return QDir(m_dir->path()).filePath(relative); }
@@ -243,6 +274,165 @@ void VbpFileTest::readsGroups()
     auto bad = VbgFile::read(path("Bad.vbg"));
     QVERIFY(!bad);
     QVERIFY(bad.errorString().contains("VBGROUP"));
+}
+
+void VbpFileTest::findsTheCodePageUnderWhichTheNamesExist_data()
+{
+    QTest::addColumn<QString>("codec");
+    QTest::addColumn<QString>("project");
+    QTest::addColumn<QString>("resFile");
+    QTest::newRow("GBK") << "windows-936" << QStringLiteral("工程1") << QStringLiteral("工程1.RES");
+    QTest::newRow("Shift-JIS") << "windows-932" << QStringLiteral("実験") << QStringLiteral("表示\\実験.res");
+    QTest::newRow("Big5") << "windows-950" << QStringLiteral("專案") << QStringLiteral("專案資源.res");
+    QTest::newRow("1251") << "windows-1251" << QStringLiteral("Проект") << QStringLiteral("Ресурсы.res");
+    QTest::newRow("1252") << "windows-1252" << QStringLiteral("Größe") << QStringLiteral("Résumé.res");
+}
+
+void VbpFileTest::findsTheCodePageUnderWhichTheNamesExist()
+{
+    QFETCH(QString, codec);
+    QFETCH(QString, project);
+    QFETCH(QString, resFile);
+    // 表 ends in the byte of a backslash in Shift-JIS: the folder must not split there.
+    writeFile(path(QString(resFile).replace(u'\\', u'/')), "x");
+    const QByteArray cp = codec.toLatin1();
+    writeFile(path("P.vbp"), "Type=Exe\r\nResFile32=\"" + ansi(resFile, cp) + "\"\r\nName=\"" + ansi(project, cp) + "\"\r\n");
+    auto file = VbpFile::read(path("P.vbp"));
+    QVERIFY2(file, qPrintable(file.errorString()));
+    QCOMPARE((*file)->codePage(), cp);
+    QCOMPARE((*file)->name(), project);
+    QVERIFY2((*file)->warnings().isEmpty(), qPrintable((*file)->warnings().join('\n')));
+    QCOMPARE((*file)->components().size(), 1);
+    QVERIFY((*file)->components()[0].exists);
+    QCOMPARE((*file)->components()[0].path, path(QString(resFile).replace(u'\\', u'/')));
+}
+
+void VbpFileTest::writesBackInTheCodePageItWasReadIn()
+{
+    const QByteArray before = "Type=Exe\r\nModule=Module1; " + ansi(QStringLiteral("模块.bas"), "windows-936")
+                            + "\r\nName=\"" + ansi(QStringLiteral("工程1"), "windows-936") + "\"\r\nTitle=\""
+                            + ansi(QStringLiteral("测试"), "windows-936") + "\"\r\n";
+    writeFile(path(QStringLiteral("模块.bas")), "Attribute VB_Name = \"" + ansi(QStringLiteral("模块"), "windows-936") + "\"\r\n");
+    writeFile(path(QStringLiteral("资源.res")), "x");
+    writeFile(path("P.vbp"), before);
+    auto file = VbpFile::read(path("P.vbp"));
+    QVERIFY2(file, qPrintable(file.errorString()));
+    QCOMPARE((*file)->codePage(), QByteArray("windows-936"));
+    QVERIFY((*file)->addComponent(vbext_ct_ResFile, QStringLiteral("资源"), path(QStringLiteral("资源.res"))));
+    QVERIFY((*file)->save());
+    QByteArray expected = before;
+    expected.insert(expected.indexOf("Name="), "ResFile32=\"" + ansi(QStringLiteral("资源.res"), "windows-936") + "\"\r\n");
+    QCOMPARE(readFile(path("P.vbp")), expected);
+
+    // What the host writes after a save still goes in that code page, and what it cannot hold is refused.
+    QVERIFY((*file)->setName("Renamed"));
+    QVERIFY((*file)->save());
+    QCOMPARE(readFile(path("P.vbp")), QByteArray(expected).replace(ansi(QStringLiteral("\"工程1\""), "windows-936"), "\"Renamed\""));
+    writeFile(path(QStringLiteral("한국어.res")), "x");
+    qm::Status korean = (*file)->addComponent(vbext_ct_RelatedDocument, "k", path(QStringLiteral("한국어.res")));
+    QVERIFY(!korean);
+    QVERIFY2(korean.errorString().contains("936 Chinese Simplified (GBK)"), qPrintable(korean.errorString()));
+
+    auto again = VbpFile::read(path("P.vbp"));
+    QVERIFY(again);
+    QCOMPARE((*again)->components()[0].name, QStringLiteral("Module1"));
+    QCOMPARE((*again)->components()[1].path, path(QStringLiteral("资源.res")));
+}
+
+void VbpFileTest::guessesTheCodePageWhenNoNameTells()
+{
+    // No non-ASCII name: ICU's detection reads the description.
+    const QString description = QStringLiteral("日本語のテキストを表示するためのサンプルプロジェクトです。"
+                                               "文字列はリソースファイルに保存されています。");
+    writeFile(path("J.vbp"), "Type=Exe\r\nName=\"Sample\"\r\nDescription=\"" + ansi(description, "windows-932") + "\"\r\n");
+    auto japanese = VbpFile::read(path("J.vbp"));
+    QVERIFY2(japanese, qPrintable(japanese.errorString()));
+    QCOMPARE((*japanese)->codePage(), QByteArray("windows-932"));
+
+    // A name that exists under no code page: the group's code page, then the guess.
+    writeFile(path("G.vbp"), "Type=Exe\r\nForm=" + ansi(QStringLiteral("画面.frm"), "windows-936") + "\r\n");
+    auto hinted = VbpFile::read(path("G.vbp"), {}, "windows-936");
+    QVERIFY(hinted);
+    QCOMPARE((*hinted)->codePage(), QByteArray("windows-936"));
+    QCOMPARE((*hinted)->components()[0].writtenPath, QStringLiteral("画面.frm"));
+
+    // ASCII throughout: Western, unless the group says otherwise; a code page asked for wins.
+    writeFile(path("A.vbp"), "Type=Exe\r\nName=\"A\"\r\n");
+    QCOMPARE(codePageOf(path("A.vbp")), QByteArray("windows-1252"));
+    QCOMPARE(codePageOf(path("A.vbp"), "windows-1251"), QByteArray("windows-1251"));
+    auto chosen = VbpFile::read(path("G.vbp"), "windows-1251");
+    QVERIFY(chosen);
+    QCOMPARE((*chosen)->codePage(), QByteArray("windows-1251"));
+    QCOMPARE((*chosen)->components()[0].writtenPath, QStringLiteral("\u00bb\u00ad\u0413\u0436.frm"));
+}
+
+void VbpFileTest::readsGroupsInTheirCodePage()
+{
+    writeFile(path(QStringLiteral("実験/実験.vbp")), "Type=Exe\r\n");
+    writeFile(path("G.vbg"), "VBGROUP 5.0\r\nStartupProject=" + ansi(QStringLiteral("実験\\実験.vbp"), "windows-932")
+                                 + "\r\nProject=" + ansi(QStringLiteral("無い.vbp"), "windows-932") + "\r\n");
+    auto group = VbgFile::read(path("G.vbg"));
+    QVERIFY2(group, qPrintable(group.errorString()));
+    QCOMPARE(group->codePage, QByteArray("windows-932"));
+    QCOMPARE(group->projects, QStringList{path(QStringLiteral("実験/実験.vbp"))});
+    QCOMPARE(group->warnings.size(), 1);
+    QVERIFY2(group->warnings[0].contains(QStringLiteral("\"無い.vbp\" was not found")), qPrintable(group->warnings[0]));
+}
+
+void VbpFileTest::opensVisualBasic4ProjectsAsStandardExe()
+{
+    const QByteArray vb4 = "Form=Form1.frm\r\nReference=*\\G{00020430-0000-0000-C000-000000000046}#2.0#0#stdole2.tlb#OLE\r\n"
+                           "ProjWinSize=82,463,248,215\r\nProjWinShow=2\r\nIconForm=\"Form1\"\r\nExeName32=\"Old.exe\"\r\n"
+                           "Name=\"Old\"\r\n";
+    writeFile(path("Form1.frm"), "VERSION 4.00\r\nBegin VB.Form Form1\r\nEnd\r\nAttribute VB_Name = \"Form1\"\r\n");
+    writeFile(path("Old.vbp"), vb4);
+    auto file = VbpFile::read(path("Old.vbp"));
+    QVERIFY2(file, qPrintable(file.errorString()));
+    QCOMPARE((*file)->projectType(), QStringLiteral("Exe"));
+    QCOMPARE((*file)->name(), QStringLiteral("Old"));
+    QCOMPARE((*file)->components().size(), 1);
+    QVERIFY((*file)->setName("Newer"));
+    QVERIFY((*file)->save());
+    QCOMPARE(readFile(path("Old.vbp")), QByteArray(vb4).replace("Name=\"Old\"", "Name=\"Newer\""));
+
+    writeFile(path("Dll.vbp"), "Type=OleDll\r\nName=\"D\"\r\n");
+    auto dll = VbpFile::read(path("Dll.vbp"));
+    QVERIFY(dll);
+    QCOMPARE((*dll)->projectType(), QStringLiteral("OleDll"));
+}
+
+void VbpFileTest::summarisesManyMissingFiles()
+{
+    QByteArray text = "Type=Exe\r\n";
+    for (int i = 0; i < 412; ++i)
+        text += "Module=M" + QByteArray::number(i) + "; Gone\\M" + QByteArray::number(i) + ".bas\r\n";
+    writeFile(path("Many.vbp"), text);
+    auto file = VbpFile::read(path("Many.vbp"));
+    QVERIFY(file);
+    QCOMPARE((*file)->components().size(), 412);
+    const QStringList warnings = (*file)->warnings();
+    QCOMPARE(warnings.size(), 11);
+    QCOMPARE(warnings[0], QStringLiteral("Many.vbp: 412 files were not found; the first 10:"));
+    QVERIFY(warnings[1].contains("\"Gone\\M0.bas\""));
+    QVERIFY(warnings[10].contains("\"Gone\\M9.bas\""));
+}
+
+void VbpFileTest::refusesFilesLargerThanAProjectFileCanBe()
+{
+    QFile big(path("Big.vbp"));
+    QVERIFY(big.open(QIODevice::WriteOnly));
+    QVERIFY(big.write("Type=Exe\r\n"));
+    QVERIFY(big.resize(MaxProjectFileBytes + 1));
+    big.close();
+    auto file = VbpFile::read(path("Big.vbp"));
+    QVERIFY(!file);
+    QVERIFY2(file.errorString().contains("10,485,761 bytes, more than the 10,485,760 bytes (10 MB)"),
+             qPrintable(file.errorString()));
+    QVERIFY(file.errorString().contains("Big.vbp"));
+    QFile::rename(path("Big.vbp"), path("Big.vbg"));
+    auto group = VbgFile::read(path("Big.vbg"));
+    QVERIFY(!group);
+    QVERIFY(group.errorString().contains("project group"));
 }
 
 QTEST_GUILESS_MAIN(VbpFileTest)

@@ -89,6 +89,33 @@ private slots:
         QCOMPARE(EnumFontFamilies(QStringLiteral("No Such Font Family"), [](const LOGFONT &, int) { return 1; }), 0);
     }
 
+    // Qt names a family several foundries make "C059 [urw]", "C059 [UKWN]"; Windows knows it as "C059".
+    void familiesAreListedOnceUnderTheirPlainNames()
+    {
+        QCOMPARE(plainFamilyName(QStringLiteral("C059 [urw]")), QStringLiteral("C059"));
+        QCOMPARE(plainFamilyName(QStringLiteral("Noto Sans CJK JP")), QStringLiteral("Noto Sans CJK JP"));
+        QCOMPARE(plainFamilyName(QStringLiteral("[Odd] Name")), QStringLiteral("[Odd] Name"));
+
+        QStringList faces;
+        for (const FontFamilyInfo &family : installedFontFamilies())
+            faces.append(family.faceName.toCaseFolded());
+        QStringList withFoundry;
+        for (const QString &family : QFontDatabase::families()) {
+            if (QFontDatabase::isPrivateFamily(family))
+                continue;
+            const QString plain = plainFamilyName(family);
+            QCOMPARE(faces.count(plain.toCaseFolded()), 1);
+            if (plain != family)
+                withFoundry.append(family);
+        }
+        QCOMPARE(faces.removeDuplicates(), 0);
+        if (withFoundry.isEmpty())
+            QSKIP("no installed family comes from several foundries");
+        const QString plain = plainFamilyName(withFoundry.first());
+        QCOMPARE(drawingFamily(withFoundry.first()), plain);
+        QVERIFY(EnumFontFamilies(plain, [](const LOGFONT &font, int) { return font.lfFaceName.isEmpty() ? 0 : 1; }) == 1);
+    }
+
     void windowsFacesDrawWithAnInstalledFamily()
     {
         if (!findFamily(installedFontFamilies(), QStringLiteral("Noto Sans CJK JP")))
