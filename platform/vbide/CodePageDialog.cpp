@@ -35,6 +35,7 @@ CodePageDialog::CodePageDialog(const QString &fileName, const QByteArray &curren
     buttons->setObjectName(QStringLiteral("buttons"));
     buttons->setAccessibleName(QStringLiteral("OK and Cancel"));
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOK"));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     buttons->button(QDialogButtonBox::Ok)->setAccessibleName(QStringLiteral("OK"));
     buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cmdCancel"));
     buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(QStringLiteral("Cancel"));
