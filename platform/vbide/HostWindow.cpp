@@ -307,7 +307,7 @@ bool HostWindow::openFiles(const QString &fileName, bool exclusive)
     }
     bool any = false;
     for (const QString &path : projects) {
-        qm::Result<VBProject *> project = m_vbe->VBProjects()->AddFromFile(path, exclusive && !any, groupCodePage);
+        qm::Result<VBProject *> project = openOne(path, exclusive && !any, groupCodePage);
         if (!project) {
             warnings.append(project.errorString());
             continue;
@@ -320,6 +320,31 @@ bool HostWindow::openFiles(const QString &fileName, bool exclusive)
     if (any)
         statusBar()->showMessage(QStringLiteral("Opened %1").arg(QDir::toNativeSeparators(fileName)), 5000);
     return any;
+}
+
+namespace {
+// The code page the user chose for a project file, by its path.
+QString codePagesKey()
+{
+    return QLatin1String(HostRegistryRoot) + QStringLiteral("\\CodePages");
+}
+QString codePageValueName(const QString &fileName)
+{
+    return QDir::toNativeSeparators(QFileInfo(fileName).absoluteFilePath());
+}
+} // namespace
+
+qm::Result<VBProject *> HostWindow::openOne(const QString &fileName, bool exclusive, const QByteArray &groupCodePage)
+{
+    qm::Result<QString> chosen = reg::readString(win32::HKEY_CURRENT_USER, codePagesKey(), codePageValueName(fileName));
+    if (chosen && !chosen->isEmpty()) {
+        qm::Result<VBProject *> project = m_vbe->VBProjects()->AddFromFile(fileName, exclusive, groupCodePage,
+                                                                           chosen->toLatin1());
+        if (project)
+            return project;
+        // Changed since, so that the choice no longer reads it: guess again.
+    }
+    return m_vbe->VBProjects()->AddFromFile(fileName, exclusive, groupCodePage);
 }
 
 bool HostWindow::openProject(const QString &fileName)
@@ -380,6 +405,9 @@ bool HostWindow::reopenWithCodePage(VBProject *project, const QByteArray &codePa
         showError(reopened.errorString());
         return false;
     }
+    // A failure to store the choice only loses it; not worth a message.
+    (void)reg::writeString(win32::HKEY_CURRENT_USER, codePagesKey(), codePageValueName((*reopened)->FileName()),
+                           QString::fromLatin1(codePage));
     m_explorer->selectProject(*reopened);
     showWarnings((*reopened)->LoadWarnings());
     return true;

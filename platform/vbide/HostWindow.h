@@ -6,6 +6,8 @@
 // the "Add-Ins" menu are command bars add-ins add their entries to. Every
 // question and message goes through win32::interaction().
 
+#include "platform/common/Result.h"
+
 #include <QMainWindow>
 #include <QStringList>
 
@@ -40,7 +42,8 @@ public:
     bool removeProject(VBProject *project);
     bool saveProject(VBProject *project);
     bool renameProject(VBProject *project, const QString &newName);
-    // Reads the project's file again in codePage (asking about unsaved changes first).
+    // Reads the project's file again in codePage (asking about unsaved changes
+    // first), and opens it in that code page from then on.
     bool reopenWithCodePage(VBProject *project, const QByteArray &codePage);
 
     // Asks about every project with unsaved changes: Yes saves, No drops,
@@ -77,6 +80,7 @@ private:
     bool askToSave(VBProject *project);
     QList<VBProject *> openProjects() const;
     bool openFiles(const QString &fileName, bool exclusive);
+    qm::Result<VBProject *> openOne(const QString &fileName, bool exclusive, const QByteArray &groupCodePage);
     void showError(const QString &text);
     void showWarnings(const QStringList &warnings);
     void updateActions();

@@ -25,7 +25,8 @@ VBProject *VBProjects::Item(const QString &name) const
     return nullptr;
 }
 
-qm::Result<VBProject *> VBProjects::AddFromFile(const QString &fileName, bool exclusive, const QByteArray &groupCodePage)
+qm::Result<VBProject *> VBProjects::AddFromFile(const QString &fileName, bool exclusive, const QByteArray &groupCodePage,
+                                                const QByteArray &codePage)
 {
     const QString canonical = QFileInfo(fileName).canonicalFilePath();
     if (!exclusive) {
@@ -37,7 +38,7 @@ qm::Result<VBProject *> VBProjects::AddFromFile(const QString &fileName, bool ex
     }
     const bool resource = QFileInfo(fileName).suffix().compare(QLatin1String("res"), Qt::CaseInsensitive) == 0;
     qm::Result<std::unique_ptr<VbpFile>> file = resource ? VbpFile::forResourceFile(fileName)
-                                                          : VbpFile::read(fileName, {}, groupCodePage);
+                                                          : VbpFile::read(fileName, codePage, groupCodePage);
     if (!file)
         return file.error();
     if (exclusive) {

@@ -32,9 +32,10 @@ public:
     // project (ItemRemoved for each). Problems that do not stop the opening
     // (a component file that is missing) are in the project's LoadWarnings().
     // groupCodePage: the code page of the group that lists the project, the
-    // guess for a project file whose names do not tell its own.
+    // guess for a project file whose names do not tell its own; codePage: the
+    // one to read it in instead of the one its bytes suggest.
     qm::Result<VBProject *> AddFromFile(const QString &fileName, bool exclusive = false,
-                                        const QByteArray &groupCodePage = {});
+                                        const QByteArray &groupCodePage = {}, const QByteArray &codePage = {});
     // Reads the project's file again in codePage and puts the new project in
     // its place (ItemRemoved, then ItemAdded); unsaved changes are dropped, so
     // ask first. On failure the project stays as it was.

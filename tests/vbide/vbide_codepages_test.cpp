@@ -160,11 +160,18 @@ void CodePagesTest::reopensAProjectInTheCodePageTheUserChooses()
 
     QCOMPARE(host.vbe()->VBProjects()->Count(), 2);
     VBProject *reopened = host.vbe()->VBProjects()->Item(1);
+    QVERIFY(reopened != first);
     QCOMPARE(reopened->file().codePage(), QByteArray("windows-1253"));
     QCOMPARE(reopened->Name(), QStringLiteral("A"));  // the unsaved name is gone
     QCOMPARE(host.explorer()->topLevelItem(0)->text(0), QStringLiteral("A (A.vbp)"));
     QVERIFY(host.explorer()->topLevelItem(0)->toolTip(0).endsWith(QStringLiteral("1253 Greek")));
     QCOMPARE(host.explorer()->selectedProject(), reopened);
+
+    // The choice holds the next time the project is opened.
+    QVERIFY(host.openProject(path("A.vbp")));
+    QCOMPARE(host.vbe()->VBProjects()->Count(), 1);
+    reopened = host.vbe()->VBProjects()->Item(1);
+    QCOMPARE(reopened->file().codePage(), QByteArray("windows-1253"));
 
     // A code page that cannot read the file leaves the project as it was.
     writeFile(path("A.vbp"), "Type=Exe\r\nName=\"\xff\"\r\n");
