@@ -7,8 +7,8 @@
 namespace {
 
 // German keyboards label Ctrl "Strg", Shift "Umschalt", Delete "Entf" and
-// Insert "Einfg". Qt names them in English unless its own translations are
-// installed, which the add-in does not rely on.
+// Insert "Einfg". Qt's German translation, which the add-in loads with the UI
+// language, names them so in menus; where it is missing the tips still do.
 QString keyText(const QKeySequence &key)
 {
     if (LgvStringModule::CurrentUILanguage() != 1031)

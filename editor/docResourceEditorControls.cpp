@@ -42,7 +42,7 @@ struct ToolbarPosition {
 const ToolbarPosition kToolbar[] = {
     {"refresh", "refresh", 493, "Read the resource file again", 601, "&Refresh"},
     {nullptr, nullptr, 0, nullptr, 0, nullptr},
-    {"new", "new", 494, "Create resource file for this project", 602, "&New Resource File..."},
+    {"new", "new", 494, "Create resource file for this project", 602, "Ne&w Resource File..."},
     {"save", "save", 495, "Save to the resource file", 603, "&Save Resource File"},
     {nullptr, nullptr, 0, nullptr, 0, nullptr},
     {"insertstring", "insertrow", 496, "Add a new resource string", 604, "New S&tring"},

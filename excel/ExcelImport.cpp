@@ -67,9 +67,8 @@ qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, Tran
         return qm::makeError(QStringLiteral("Sheet \"%1\": its used range %2:%3 holds %4 text cells, more than the "
                                             "%5 an import can take.")
                                  .arg(sheet.Name(), cellAddress(used.Row(), used.Column()),
-                                      cellAddress(used.Row() + rows - 1, used.Column() + columns - 1))
-                                 .arg(bodyCells)
-                                 .arg(MaxImportCells));
+                                      cellAddress(used.Row() + rows - 1, used.Column() + columns - 1),
+                                      QString::number(bodyCells), QString::number(MaxImportCells)));
 
     feedback.setProgressCaption(lgv_string(488));
     int progress = 0;

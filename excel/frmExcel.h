@@ -172,7 +172,8 @@ private:
     bool sheetStepComplete() const;
     bool exportOther();
     bool importOther();
-    void refuse(const QString &lead, const QString &reason);
+    // `libraryReason` is a library's message, shown in the UI language.
+    void refuse(const QString &lead, const QString &libraryReason);
 
     TransferRun *m_run = nullptr; // the run under way
     int m_sheetNoteId = 0;        // the UI string lblSheetNote shows, 0 for none

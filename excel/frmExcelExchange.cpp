@@ -8,6 +8,7 @@
 #include "platform/resutil/ResFile.h"
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
+#include "uistrings/LibraryMessages.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -48,7 +49,7 @@ bool fileExists(const QString &path) { return !path.isEmpty() && QFileInfo(path)
 QString languageLabel(qint32 localeId)
 {
     const QString name = ExcelTransfer::languageName(localeId);
-    return name.isEmpty() ? QString::number(localeId) : QStringLiteral("%1 (%2)").arg(name).arg(localeId);
+    return name.isEmpty() ? QString::number(localeId) : QStringLiteral("%1 (%2)").arg(name, QString::number(localeId));
 }
 
 void addLanguage(QComboBox &box, qint32 localeId)
@@ -84,8 +85,9 @@ void frmExcel::setSheetStepTexts()
     lblSheetNote->setVisible(!note.isEmpty());
 }
 
-void frmExcel::refuse(const QString &lead, const QString &reason)
+void frmExcel::refuse(const QString &lead, const QString &libraryReason)
 {
+    const QString reason = LibraryMessages::Shown(libraryReason);
     const QString text = lead.isEmpty() ? reason + kCrLf + lgv_string(kChooseAnotherFile) : lead + kCrLf + reason;
     win32::interaction().msgBox(text, win32::vbExclamation, kTitle);
 }
@@ -260,6 +262,8 @@ bool frmExcel::importOther()
         if (exchange::isTabular(options.format) || imported.messages.isEmpty())
             return;
         QStringList notes = imported.messages.mid(0, kNotesShown);
+        for (QString &note : notes)
+            note = LibraryMessages::Shown(note);
         if (imported.messages.size() > kNotesShown)
             notes << SubstituteParameters(lgv_string(kMoreNotes), imported.messages.size() - kNotesShown);
         win32::interaction().msgBox(lgv_string(kImportNotes) + kCrLf + notes.join(kCrLf), win32::vbOKOnly, kTitle);

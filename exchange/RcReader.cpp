@@ -99,7 +99,7 @@ public:
 private:
     qm::Error failAt(int line, const QString &what) const
     {
-        return qm::makeError(QStringLiteral("%1: line %2: %3").arg(m_path).arg(line).arg(what));
+        return qm::makeError(QStringLiteral("%1: line %2: %3").arg(m_path, QString::number(line), what));
     }
 
     void advance()
@@ -179,12 +179,12 @@ private:
     qm::Status readHeader(const QString &file, int depth)
     {
         if (depth > kMaxIncludeDepth)
-            return qm::makeError(QStringLiteral("%1: headers include each other more than %2 deep").arg(file).arg(kMaxIncludeDepth));
+            return qm::makeError(QStringLiteral("%1: headers include each other more than %2 deep").arg(file, QString::number(kMaxIncludeDepth)));
         QFile header(file);
         if (!header.open(QIODevice::ReadOnly))
             return qm::makeError(QStringLiteral("%1: cannot be read: %2").arg(file, header.errorString()));
         if (header.size() > kMaxScriptBytes)
-            return qm::makeError(QStringLiteral("%1: the header has %2 bytes, more than %3").arg(file).arg(header.size()).arg(kMaxScriptBytes));
+            return qm::makeError(QStringLiteral("%1: the header has %2 bytes, more than %3").arg(file, QString::number(header.size()), QString::number(kMaxScriptBytes)));
         const QByteArray bytes = header.readAll();
         const int saved = m_depth;
         m_depth = depth;
@@ -477,7 +477,7 @@ qm::Result<RcImport> readRc(const QByteArray &bytes, const QString &path, const 
 {
     if (bytes.size() > kMaxScriptBytes)
         return qm::makeError(QStringLiteral("%1: the script has %2 bytes, more than the %3 a script may have")
-                                 .arg(path).arg(bytes.size()).arg(kMaxScriptBytes));
+                                 .arg(path, QString::number(bytes.size()), QString::number(kMaxScriptBytes)));
     Reader reader(path, includes);
     if (auto read = reader.run(bytes); !read)
         return read.error();

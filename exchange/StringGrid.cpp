@@ -119,9 +119,8 @@ qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &gr
         return qm::makeError(QStringLiteral("Sheet \"%1\": its used range %2:%3 holds %4 text cells, more than the "
                                             "%5 an import can take.")
                                  .arg(grid.name, ExcelTransfer::cellAddress(top, left),
-                                      ExcelTransfer::cellAddress(bottom, right))
-                                 .arg(bodyCells)
-                                 .arg(MaxGridCells));
+                                      ExcelTransfer::cellAddress(bottom, right), QString::number(bodyCells),
+                                      QString::number(MaxGridCells)));
 
     feedback.setProgressCaption(lgv_string(488));
     int progress = 0;

@@ -14,7 +14,7 @@ BUILD_PACKAGES=(
 )
 RUN_PACKAGES=(
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk fonts-noto-ui-core
-  xvfb imagemagick x11-utils
+  xvfb imagemagick x11-utils qt6-translations-l10n
 )
 TEST_PACKAGES=(
   clang libclang-rt-14-dev llvm binutils-mingw-w64-x86-64

@@ -4,6 +4,7 @@
 #include "support/ErrorTrap.h"
 #include "support/Globals.h"
 #include "uistrings/LgvStringModule.h"
+#include "uistrings/LibraryMessages.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -55,7 +56,8 @@ void ShowError(const QString &functionName, int lineNumber, const QString &descr
         form.lblVersion->setText(VersionText);
         form.lblFunction->setText(functionName);
         form.lblLineNumber->setText(QString::number(lineNumber));
-        form.lblDescription->setText(description);
+        // A library's failure reads in the UI language; the report sent keeps what the form shows.
+        form.lblDescription->setText(LibraryMessages::Shown(description));
         form.lblDetails->setText(details);
         // Each value is named by the field label beside it and read out as its description.
         for (QLabel *value :

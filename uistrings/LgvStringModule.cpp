@@ -1,4 +1,5 @@
 #include "uistrings/LgvStringModule.h"
+#include "uistrings/UILanguageListener.h"
 
 #include "platform/runtime/LocaleInfo.h"
 #include "platform/runtime/ResourceReader.h"
@@ -16,6 +17,13 @@ namespace {
 std::unique_ptr<LgvRuntime::ResourceReader> g_reader;
 bool g_initialised = false;
 int g_currentUILanguage = 0;
+UILanguageListener g_listener = nullptr;
+
+void languageSet()
+{
+    if (g_listener)
+        g_listener(g_currentUILanguage);
+}
 
 void openReader()
 {
@@ -56,7 +64,13 @@ void ReopenUIStrings()
 
 int CurrentUILanguage() { return g_currentUILanguage; }
 
-void setCurrentUILanguage(int languageId) { g_currentUILanguage = languageId; }
+void setCurrentUILanguage(int languageId)
+{
+    g_currentUILanguage = languageId;
+    languageSet();
+}
+
+void SetUILanguageListener(UILanguageListener listener) { g_listener = listener; }
 
 void SetUILanguage(int LanguageID, const QString &Language)
 {
@@ -68,6 +82,7 @@ void SetUILanguage(int LanguageID, const QString &Language)
             break;
         }
     }
+    languageSet();
 }
 
 QList<int> GetUILanguages() { return {2057, 1031}; }
@@ -90,9 +105,41 @@ QString GetNativeLanguageName(int localeId)
 
 QString SubstituteParameters(const QString &text, const QStringList &values)
 {
-    QString result = text;
-    for (qsizetype index = 0; index < values.size(); ++index)
-        result.replace(QLatin1Char('%') + QString::number(index), values[index], Qt::CaseSensitive);
+    // One pass over the text: a value is never searched again, so a file name
+    // holding "%1" stays as it is. The longest index that has a value wins
+    // ("%10" is the eleventh value when there are eleven, else "%1" and "0").
+    QString result;
+    result.reserve(text.size());
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('%') || i + 1 >= text.size() || !text[i + 1].isDigit()) {
+            result += c;
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < text.size() && text[end].isDigit())
+            ++end;
+        qsizetype taken = 0;
+        qsizetype index = -1;
+        for (qsizetype digits = end - i - 1; digits > 0; --digits) {
+            bool ok = false;
+            const qsizetype candidate = text.mid(i + 1, digits).toLongLong(&ok);
+            if (ok && candidate < values.size()) {
+                index = candidate;
+                taken = digits;
+                break;
+            }
+        }
+        if (index < 0) {
+            result += text.mid(i, end - i);
+            i = end;
+            continue;
+        }
+        result += values[index];
+        i += 1 + taken;
+    }
     return result;
 }
 

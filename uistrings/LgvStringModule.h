@@ -41,8 +41,8 @@ QString GetUILanguageName(int localeId);
 // The locale's name in its own language, through the shared LocaleInfo.
 QString GetNativeLanguageName(int localeId);
 
-// Replaces "%0", "%1", ... by the values, one index after another on the
-// result of the previous replacement (so "%1" also matches the start of "%10").
+// Replaces "%0", "%1", ... by the values in one pass: a value is put in as
+// it is, never searched for placeholders itself. Placeholders without a value stay.
 QString SubstituteParameters(const QString &text, const QStringList &values);
 
 inline QString parameterText(const QString &value) { return value; }

@@ -108,8 +108,8 @@ Status AtomicFile::open()
 
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString name = QStringLiteral(".%1.%2.tmp")
-                                 .arg(target.fileName())
-                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+                                 .arg(target.fileName(),
+                                      QStringLiteral("%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
         const QString candidate = QDir(folder).filePath(name);
         const int fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {

@@ -67,11 +67,13 @@ public:
 
     qm::Status load(Worksheet &sheet) override
     {
-        const QString failed = QStringLiteral("%1: sheet \"%2\": %3").arg(m_path, sheet.Name());
+        const auto failed = [&](const QString &why) {
+            return qm::makeError(QStringLiteral("%1: sheet \"%2\": %3").arg(m_path, sheet.Name(), why));
+        };
         if (sheet.sourceIndex < 0 || size_t(sheet.sourceIndex) >= m_sheets.size())
-            return qm::makeError(failed.arg(QStringLiteral("the file has no such sheet")));
+            return failed(QStringLiteral("the file has no such sheet"));
         if (auto read = readSheet(sheet, m_sheets[size_t(sheet.sourceIndex)].position); !read)
-            return qm::makeError(failed.arg(read.errorString()));
+            return failed(read.errorString());
         return {};
     }
 
@@ -239,7 +241,8 @@ private:
                 const std::uint32_t index = c.u32();
                 if (index >= m_strings.size())
                     return qm::makeError(QStringLiteral("cell %1 refers to shared string %2, but the workbook has %3")
-                                             .arg(cellName(int(row) + 1, int(column) + 1)).arg(index).arg(m_strings.size()));
+                                             .arg(cellName(int(row) + 1, int(column) + 1), QString::number(index),
+                                                  QString::number(m_strings.size())));
                 m_sharedText = true;
                 status = put(sheet, row, column, Value(m_strings[index]), xf);
                 m_sharedText = false;

@@ -22,7 +22,7 @@ qm::Status Cells::SetHorizontalAlignment(int alignment)
 {
     if (alignment != xlLeft && alignment != xlGeneral)
         return qm::makeError(QStringLiteral("Sheet \"%1\": horizontal alignment %2 is not supported (only xlLeft, %3, and xlGeneral, %4)")
-                                 .arg(m_sheet.Name()).arg(alignment).arg(xlLeft).arg(xlGeneral));
+                                 .arg(m_sheet.Name(), QString::number(alignment), QString::number(xlLeft), QString::number(xlGeneral)));
     CellFormatTable &formats = m_sheet.Parent().formats();
     const bool left = alignment == xlLeft;
     auto aligned = [&](std::uint32_t xf) {
@@ -46,7 +46,8 @@ qm::Status storedValue(const Worksheet &sheet, int row, int column, const excel:
 {
     if (row < 1 || row > XlsxMaxRows || column < 1 || column > XlsxMaxColumns)
         return qm::makeError(QStringLiteral("Sheet \"%1\": there is no cell at row %2, column %3 (a sheet has rows 1 to %4 and columns 1 to %5)")
-                                 .arg(sheet.Name()).arg(row).arg(column).arg(XlsxMaxRows).arg(XlsxMaxColumns));
+                                 .arg(sheet.Name(), QString::number(row), QString::number(column), QString::number(XlsxMaxRows),
+                                      QString::number(XlsxMaxColumns)));
     *stored = value;
     *quotePrefix = false;
     if (value.isText()) {
@@ -57,12 +58,12 @@ qm::Status storedValue(const Worksheet &sheet, int row, int column, const excel:
         }
         if (text.size() > MaxTextLength)
             return qm::makeError(QStringLiteral("Cell %1 of sheet \"%2\": the text \"%3\" has %4 characters; a cell holds at most %5")
-                                     .arg(backend::cellName(row, column), sheet.Name(), backend::excerpt(text))
-                                     .arg(text.size()).arg(MaxTextLength));
+                                     .arg(backend::cellName(row, column), sheet.Name(), backend::excerpt(text),
+                                          QString::number(text.size()), QString::number(MaxTextLength)));
         *stored = text.isEmpty() && !*quotePrefix ? excel::Value() : excel::Value(text);
     } else if (value.isNumber() && !std::isfinite(value.number())) {
         return qm::makeError(QStringLiteral("Cell %1 of sheet \"%2\": %3 is not a number a cell can hold")
-                                 .arg(backend::cellName(row, column), sheet.Name()).arg(value.number()));
+                                 .arg(backend::cellName(row, column), sheet.Name(), QString::number(value.number())));
     }
     return {};
 }

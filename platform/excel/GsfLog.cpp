@@ -59,7 +59,7 @@ QString GsfLogCapture::detail() const
     constexpr int shown = 3;
     QString text = m_messages.mid(0, shown).join(QStringLiteral("; "));
     if (m_messages.size() > shown)
-        text += QStringLiteral(" (and %1 more)").arg(m_messages.size() - shown);
+        text = QStringLiteral("%1 (and %2 more)").arg(text, QString::number(m_messages.size() - shown));
     return QStringLiteral("; the OLE2 library reports: ") + text;
 }
 

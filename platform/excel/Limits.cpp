@@ -32,16 +32,17 @@ qm::Status checkLimits(const Workbook &book, FileFormat format)
         const SheetData &data = sheet.data();
         if (data.rowCount() > maxRows)
             return qm::makeError(QStringLiteral("sheet \"%1\" uses row %2, but an %3 sheet has at most %4 rows")
-                                     .arg(sheet.Name()).arg(data.rowCount()).arg(QLatin1String(kind)).arg(maxRows));
+                                     .arg(sheet.Name(), QString::number(data.rowCount()), QLatin1String(kind), QString::number(maxRows)));
         for (int r = 1; r <= data.rowCount(); ++r) {
             for (const Cell &c : data.row(r)) {
                 if (c.column > maxColumns)
                     return qm::makeError(QStringLiteral("sheet \"%1\" uses column %2 (cell %3), but an %4 sheet has at most %5 columns")
-                                             .arg(sheet.Name()).arg(c.column).arg(cellName(r, c.column), QLatin1String(kind)).arg(maxColumns));
+                                             .arg(sheet.Name(), QString::number(c.column), cellName(r, c.column), QLatin1String(kind),
+                                                  QString::number(maxColumns)));
                 if (c.value.isText() && c.value.text().size() > MaxTextLength)
                     return qm::makeError(QStringLiteral("cell %1 of sheet \"%2\": the text \"%3\" has %4 characters; a cell holds at most %5")
-                                             .arg(cellName(r, c.column), sheet.Name(), excerpt(c.value.text()))
-                                             .arg(c.value.text().size()).arg(MaxTextLength));
+                                             .arg(cellName(r, c.column), sheet.Name(), excerpt(c.value.text()),
+                                                  QString::number(c.value.text().size()), QString::number(MaxTextLength)));
             }
         }
     }

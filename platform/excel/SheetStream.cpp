@@ -60,9 +60,8 @@ qm::Status SheetStream::Set(int row, int column, const Value &value)
     if (row < d->row || (row == d->row && column <= d->column) || row > d->lastRow || column > d->lastColumn)
         return qm::makeError(QStringLiteral("Sheet \"%1\": cell %2 comes out of order or outside rows 1 to %3 and "
                                             "columns 1 to %4; a sheet written as a stream takes its cells in order")
-                                 .arg(d->sheet.Name(), backend::cellName(row, column))
-                                 .arg(d->lastRow)
-                                 .arg(d->lastColumn));
+                                 .arg(d->sheet.Name(), backend::cellName(row, column), QString::number(d->lastRow),
+                                      QString::number(d->lastColumn)));
     d->row = row;
     d->column = column;
     const std::uint32_t xf = withQuotePrefix(d->sheet.Parent().formats(), d->sheet.defaultXf(), prefix);

@@ -15,7 +15,7 @@ qm::Result<Workbook *> Workbooks::Open(const QString &fileName)
         return qm::makeError(QStringLiteral("%1: cannot be opened: %2").arg(fileName, file.errorString()));
     if (file.size() > backend::MaxFileSize)
         return qm::makeError(QStringLiteral("%1: the file has %2 bytes; workbooks of more than %3 bytes are not read")
-                                 .arg(fileName).arg(file.size()).arg(backend::MaxFileSize));
+                                 .arg(fileName, QString::number(file.size()), QString::number(backend::MaxFileSize)));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return qm::makeError(QStringLiteral("%1: cannot be read: %2").arg(fileName, file.errorString()));

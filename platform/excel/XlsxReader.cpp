@@ -101,7 +101,7 @@ public:
             const char *r = attribute(attributes, "r");
             const int row = r ? std::atoi(r) : m_row + 1;
             if (row < 1 || row > XlsxMaxRows || row < m_row) {
-                fault = QStringLiteral("row number %1 is out of order or beyond row %2").arg(QString::fromUtf8(r)).arg(XlsxMaxRows);
+                fault = QStringLiteral("row number %1 is out of order or beyond row %2").arg(QString::fromUtf8(r), QString::number(XlsxMaxRows));
                 return;
             }
             m_row = row;
@@ -185,7 +185,7 @@ private:
                 auto [p, ec] = std::from_chars(m_text.data(), m_text.data() + m_text.size(), index);
                 if (ec != std::errc() || index >= m_strings.size()) {
                     fault = QStringLiteral("cell %1 refers to shared string %2, but the workbook has %3")
-                                .arg(where(), QString::fromStdString(m_text)).arg(m_strings.size());
+                                .arg(where(), QString::fromStdString(m_text), QString::number(m_strings.size()));
                     return;
                 }
                 value = Value(m_strings[index]);

@@ -182,10 +182,9 @@ qm::Status XmlParser::scan(const char *data, size_t size, bool last)
     case XmlScanner::Outcome::Malformed:
         countLines(m_scanner->problemOffset());
         return qm::makeError(QStringLiteral("%1: is not well-formed XML at line %2, column %3: %4")
-                                 .arg(m_part)
-                                 .arg(m_line)
-                                 .arg(m_offset + qint64(m_scanner->problemOffset()) - m_lineStart + 1)
-                                 .arg(QString::fromLatin1(m_scanner->problem())));
+                                 .arg(m_part, QString::number(m_line),
+                                      QString::number(m_offset + qint64(m_scanner->problemOffset()) - m_lineStart + 1),
+                                      QString::fromLatin1(m_scanner->problem())));
     case XmlScanner::Outcome::Done:
     case XmlScanner::Outcome::NeedMore:
         break;
@@ -199,7 +198,7 @@ qm::Status XmlParser::scan(const char *data, size_t size, bool last)
     m_wanted = 2 * m_pending.size();
     if (m_pending.size() > MaxConstruct)
         return qm::makeError(QStringLiteral("%1: at line %2, one tag or text is longer than %3 bytes; the part is not read")
-                                 .arg(m_part).arg(m_line).arg(MaxConstruct));
+                                 .arg(m_part, QString::number(m_line), QString::number(MaxConstruct)));
     return {};
 }
 

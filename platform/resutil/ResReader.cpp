@@ -93,7 +93,7 @@ qm::Status readBlock(QByteArrayView bytes, const StringBlock &block, const Strin
         const qint64 where = cursor.pos();
         quint16 length = 0;
         if (!cursor.readU16(length))
-            return fault(where, QStringLiteral("the string table of %1 ends after %2 of its 16 strings").arg(at(block.headerOffset)).arg(i));
+            return fault(where, QStringLiteral("the string table of %1 ends after %2 of its 16 strings").arg(at(block.headerOffset), QString::number(i)));
         if (length == 0)
             continue; // an absent string
         const char *units = cursor.here();

@@ -47,7 +47,7 @@ qm::Status checkFits(const ResStrings::Peeked &entry)
         return qm::makeError(QStringLiteral("%1: the locale ID is outside 0..65535").arg(entryName(entry)));
     if (entry.text.size() > 0xFFFF)
         return qm::makeError(QStringLiteral("%1: the text has %2 UTF-16 units, more than the 65535 a string can hold")
-                                 .arg(entryName(entry)).arg(entry.text.size()));
+                                 .arg(entryName(entry), QString::number(entry.text.size())));
     return {};
 }
 

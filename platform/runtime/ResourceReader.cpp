@@ -13,7 +13,7 @@ struct Parser {
 
     qm::Error fail(int lineNo, const QString &what) const
     {
-        return qm::makeError(QStringLiteral("%1, line %2: %3").arg(name).arg(lineNo).arg(what));
+        return qm::makeError(QStringLiteral("%1, line %2: %3").arg(name, QString::number(lineNo), what));
     }
 
     static bool parseNumber(const QString &text, int min, int max, int &out)

@@ -24,9 +24,8 @@ qm::Result<QVariant> readValue(HKEY root, const QString &path, const QString &na
                                  .arg(fullName(root, path, name), registryErrorText(status)));
     if (value.type != wanted1 && value.type != wanted2)
         return qm::makeError(QStringLiteral("The setting %1 has the type %2 where %3 was expected.")
-                                 .arg(fullName(root, path, name))
-                                 .arg(value.type)
-                                 .arg(wanted1));
+                                 .arg(fullName(root, path, name), QString::number(value.type),
+                                      QString::number(wanted1)));
     return decodeRegistryData(value.data, value.type);
 }
 

@@ -59,9 +59,9 @@ qm::Status callServerFunction(const QString &libraryPath, const char *symbol)
     if (result != S_OK) {
         const QString reason = lastRegistrationError();
         return qm::makeError(QStringLiteral("%1 of %2 failed (code 0x%3)%4")
-                                 .arg(QLatin1String(symbol), QDir::toNativeSeparators(libraryPath))
-                                 .arg(static_cast<unsigned>(result), 8, 16, QLatin1Char('0'))
-                                 .arg(reason.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + reason));
+                                 .arg(QLatin1String(symbol), QDir::toNativeSeparators(libraryPath),
+                                      QStringLiteral("%1").arg(static_cast<unsigned>(result), 8, 16, QLatin1Char('0')),
+                                      reason.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + reason));
     }
     return {};
 }

@@ -80,9 +80,8 @@ qm::Result<VbgFile> VbgFile::read(const QString &fileName, const QByteArray &cod
         if (!project.exists) {
             missing.add([&] {
                 return QStringLiteral("%1, line %2: the project \"%3\" was not found (looked for %4).")
-                    .arg(QFileInfo(group.fileName).fileName())
-                    .arg(i + 1)
-                    .arg(written, QDir::toNativeSeparators(project.path));
+                    .arg(QFileInfo(group.fileName).fileName(), QString::number(i + 1), written,
+                         QDir::toNativeSeparators(project.path));
             });
             continue;
         }

@@ -306,7 +306,7 @@ qm::Status VbpFile::parse()
         component.writtenPath = unquote(written);
         if (component.writtenPath.isEmpty()) {
             m_unnamed.add([&] {
-                return QStringLiteral("%1, line %2: the %3 line names no file.").arg(shownName).arg(i + 1).arg(key);
+                return QStringLiteral("%1, line %2: the %3 line names no file.").arg(shownName, QString::number(i + 1), key);
             });
             continue;
         }
@@ -316,9 +316,7 @@ qm::Status VbpFile::parse()
         if (!resolved.exists) {
             m_missing.add([&] {
                 return QStringLiteral("%1, line %2: the file \"%3\" was not found (looked for %4).")
-                    .arg(shownName)
-                    .arg(i + 1)
-                    .arg(component.writtenPath, QDir::toNativeSeparators(resolved.path));
+                    .arg(shownName, QString::number(i + 1), component.writtenPath, QDir::toNativeSeparators(resolved.path));
             });
         } else if (type == vbext_ct_VBForm && isMdiForm(resolved.path)) {
             component.type = vbext_ct_VBMDIForm;

@@ -2,6 +2,7 @@
 // the real dialog and the scripted one so tests cannot choose what a user could not.
 #include "platform/win32/Interaction.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -13,11 +14,13 @@ QString fileDialogRefusal(const FileDialogRequest &request, const QString &path)
     if (request.pathMustExist || request.fileMustExist) {
         const QFileInfo folder(file.absolutePath());
         if (!folder.isDir())
-            return QStringLiteral("The folder \"%1\" does not exist.\nCheck the path and try again.")
+            return QCoreApplication::translate("win32::FileDialog",
+                                               "The folder \"%1\" does not exist.\nCheck the path and try again.")
                 .arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
     }
     if (request.fileMustExist && !file.isFile())
-        return QStringLiteral("The file \"%1\" does not exist.\nCheck the file name and try again.")
+        return QCoreApplication::translate("win32::FileDialog",
+                                           "The file \"%1\" does not exist.\nCheck the file name and try again.")
             .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
     return {};
 }

@@ -14,13 +14,10 @@
 namespace win32 {
 namespace {
 
-QToolButton *makeButton(QWidget *parent, const char *name, const QString &text, QStyle::StandardPixmap icon)
+QToolButton *makeButton(QWidget *parent, const char *name, QStyle::StandardPixmap icon)
 {
     auto *button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setText(text);
-    button->setAccessibleName(text);
-    button->setToolTip(text);
     button->setIcon(parent->style()->standardIcon(icon));
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     return button;
@@ -35,22 +32,18 @@ QPointer<HtmlHelpViewer> g_viewer;
 HtmlHelpViewer::HtmlHelpViewer(QWidget *owner) : QWidget(owner, Qt::Window)
 {
     setObjectName(QStringLiteral("HtmlHelpViewer"));
-    setAccessibleName(QStringLiteral("Help"));
-    setWindowTitle(QStringLiteral("Help"));
 
-    m_back = makeButton(this, "cmdBack", QStringLiteral("Back"), QStyle::SP_ArrowBack);
-    m_forward = makeButton(this, "cmdForward", QStringLiteral("Forward"), QStyle::SP_ArrowForward);
-    m_home = makeButton(this, "cmdHome", QStringLiteral("Home"), QStyle::SP_DirHomeIcon);
+    m_back = makeButton(this, "cmdBack", QStyle::SP_ArrowBack);
+    m_forward = makeButton(this, "cmdForward", QStyle::SP_ArrowForward);
+    m_home = makeButton(this, "cmdHome", QStyle::SP_DirHomeIcon);
     m_back->setEnabled(false);
     m_forward->setEnabled(false);
     m_home->setEnabled(false);
 
     m_contents = new QListWidget(this);
     m_contents->setObjectName(QStringLiteral("lstContents"));
-    m_contents->setAccessibleName(QStringLiteral("Contents"));
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("txtTopic"));
-    m_browser->setAccessibleName(QStringLiteral("Topic"));
     m_browser->setOpenExternalLinks(true);
 
     auto *splitter = new QSplitter(this);
@@ -69,6 +62,7 @@ HtmlHelpViewer::HtmlHelpViewer(QWidget *owner) : QWidget(owner, Qt::Window)
     layout->addLayout(buttons);
     layout->addWidget(splitter, 1);
     resize(820, 600);
+    retranslate();
 
     connect(m_back, &QToolButton::clicked, m_browser, &QTextBrowser::backward);
     connect(m_forward, &QToolButton::clicked, m_browser, &QTextBrowser::forward);
@@ -109,13 +103,34 @@ qm::Status HtmlHelpViewer::showTopic(const QString &helpFile, int context)
         m_browser->clear();
         m_browser->clearHistory();
         m_set = std::move(opened);
-        setWindowTitle(m_set->title().isEmpty() ? QStringLiteral("Help") : m_set->title());
-        setAccessibleName(windowTitle());
+        retranslate();
         fillContents();
         m_home->setEnabled(true);
     }
     m_browser->setSource(*url);
     return {};
+}
+
+void HtmlHelpViewer::retranslate()
+{
+    // The help set's own title, else the window's name in the UI language.
+    setWindowTitle(m_set && !m_set->title().isEmpty() ? m_set->title() : tr("Help"));
+    setAccessibleName(windowTitle());
+    const std::pair<QToolButton *, QString> buttons[] = {{m_back, tr("Back")}, {m_forward, tr("Forward")}, {m_home, tr("Home")}};
+    for (const auto &[button, text] : buttons) {
+        button->setText(text);
+        button->setAccessibleName(text);
+        button->setToolTip(text);
+    }
+    m_contents->setAccessibleName(tr("Contents"));
+    m_browser->setAccessibleName(tr("Topic"));
+}
+
+void HtmlHelpViewer::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
 }
 
 QUrl HtmlHelpViewer::currentTopic() const { return m_browser->source(); }

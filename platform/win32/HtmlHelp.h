@@ -38,7 +38,11 @@ public:
     QTextBrowser *browser() const { return m_browser; }
     QListWidget *contentsList() const { return m_contents; }
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void retranslate();
     void fillContents();
     void followTopic(const QUrl &url);
     void contentsClicked(QListWidgetItem *item);

@@ -102,7 +102,7 @@ qm::Result<QUrl> HtmlHelpSet::topic(int context) const
     if (context != 0) {
         const auto found = m_map.constFind(context);
         if (found == m_map.constEnd())
-            return qm::makeError(QStringLiteral("The help file \"%1\" has no topic for context %2.").arg(m_file).arg(context));
+            return qm::makeError(QStringLiteral("The help file \"%1\" has no topic for context %2.").arg(m_file, QString::number(context)));
         page = *found;
     }
     const QUrl url = pageUrl(page);

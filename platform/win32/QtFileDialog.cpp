@@ -11,8 +11,7 @@ QtFileDialog::QtFileDialog(const FileDialogRequest &request, Mode mode)
       m_request(request)
 {
     setObjectName(QStringLiteral("FileDialog"));
-    setAccessibleName(request.title.isEmpty() ? (mode == Save ? QStringLiteral("Save As") : QStringLiteral("Open"))
-                                              : request.title);
+    setAccessibleName(request.title.isEmpty() ? (mode == Save ? tr("Save As") : tr("Open")) : request.title);
     // Qt's own dialog, so the rules below apply on every desktop.
     setOption(QFileDialog::DontUseNativeDialog, true);
     setAcceptMode(mode == Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

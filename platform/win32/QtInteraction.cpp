@@ -1,4 +1,5 @@
 #include "platform/win32/Interaction.h"
+#include "platform/win32/MessageTranslator.h"
 
 #include "platform/win32/HtmlHelp.h"
 #include "platform/win32/ShellAssociation.h"
@@ -76,7 +77,7 @@ void QtInteraction::showHelp(QWidget *owner, const QString &helpFile, int topic)
     const qm::Status shown = HtmlHelp(owner, helpFile, topic);
     if (shown.ok())
         return;
-    QtMessageBox box(shown.errorString(), vbOKOnly | vbExclamation, QStringLiteral("HTML Help"));
+    QtMessageBox box(shownMessage(shown.errorString()), vbOKOnly | vbExclamation, QStringLiteral("HTML Help"));
     box.setObjectName(QStringLiteral("HtmlHelpError"));
     ModalLoopScope running;
     box.exec();

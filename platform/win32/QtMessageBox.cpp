@@ -14,20 +14,20 @@ namespace {
 
 struct ButtonKind {
     QMessageBox::StandardButton button;
-    const char *text;
     const char *name;
 };
 
+// Qt's own standard buttons, so their texts follow Qt's translations.
 ButtonKind buttonKind(int answer)
 {
     switch (answer) {
-    case vbOK: return {QMessageBox::Ok, "OK", "cmdOK"};
-    case vbCancel: return {QMessageBox::Cancel, "Cancel", "cmdCancel"};
-    case vbAbort: return {QMessageBox::Abort, "&Abort", "cmdAbort"};
-    case vbRetry: return {QMessageBox::Retry, "&Retry", "cmdRetry"};
-    case vbIgnore: return {QMessageBox::Ignore, "&Ignore", "cmdIgnore"};
-    case vbYes: return {QMessageBox::Yes, "&Yes", "cmdYes"};
-    default: return {QMessageBox::No, "&No", "cmdNo"};
+    case vbOK: return {QMessageBox::Ok, "cmdOK"};
+    case vbCancel: return {QMessageBox::Cancel, "cmdCancel"};
+    case vbAbort: return {QMessageBox::Abort, "cmdAbort"};
+    case vbRetry: return {QMessageBox::Retry, "cmdRetry"};
+    case vbIgnore: return {QMessageBox::Ignore, "cmdIgnore"};
+    case vbYes: return {QMessageBox::Yes, "cmdYes"};
+    default: return {QMessageBox::No, "cmdNo"};
     }
 }
 
@@ -56,11 +56,10 @@ QtMessageBox::QtMessageBox(const QString &prompt, int style, const QString &titl
     for (int answer : answers) {
         const ButtonKind kind = buttonKind(answer);
         QAbstractButton *button = addButton(kind.button);
-        button->setText(QString::fromLatin1(kind.text));
         button->setObjectName(QString::fromLatin1(kind.name));
-        button->setAccessibleName(QString(QString::fromLatin1(kind.text)).remove(QLatin1Char('&')));
         m_answers.insert(button, answer);
     }
+    nameButtons();
     if (!answers.isEmpty()) {
         const int defaultIndex = std::min<int>((style & kMsgBoxDefaultMask) >> 8, int(answers.size()) - 1);
         if (auto *push = qobject_cast<QPushButton *>(buttonFor(answers[defaultIndex])))
@@ -88,6 +87,27 @@ int QtMessageBox::answer() const
         return m_answers.value(clicked, m_escapeAnswer);
     // Closed without a button, as when the host shuts down: the answer that backs out.
     return m_escapeAnswer ? m_escapeAnswer : int(vbAbort);
+}
+
+void QtMessageBox::nameButtons()
+{
+    for (auto it = m_answers.cbegin(); it != m_answers.cend(); ++it) {
+        QAbstractButton *button = it.key();
+        // Qt gives Abort, Retry and Ignore no access key; a Windows box underlines their first letter.
+        const bool keyed = it.value() == vbAbort || it.value() == vbRetry || it.value() == vbIgnore;
+        if (keyed && !button->text().contains(QLatin1Char('&')))
+            button->setText(QLatin1Char('&') + button->text());
+        button->setAccessibleName(QString(button->text()).remove(QLatin1Char('&')));
+    }
+}
+
+bool QtMessageBox::event(QEvent *event)
+{
+    const bool handled = QMessageBox::event(event);
+    // The button box has put the new language's texts on its buttons by now.
+    if (event->type() == QEvent::LanguageChange)
+        nameButtons();
+    return handled;
 }
 
 void QtMessageBox::keyPressEvent(QKeyEvent *event)

@@ -19,10 +19,14 @@ public:
     int answer() const;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Access keys Qt leaves out, and accessible names from the texts in use.
+    void nameButtons();
+
     int m_escapeAnswer = 0;
     QHash<QAbstractButton *, int> m_answers;
 };

@@ -135,9 +135,8 @@ private:
         if (found.size() > 60)
             shown += QStringLiteral("...");
         return qm::makeError(QStringLiteral("The settings file %1 is damaged at line %2: %3, found %4.")
-                                 .arg(m_fileName)
-                                 .arg(m_index + 1)
-                                 .arg(expected, QLatin1Char('"') + shown + QLatin1Char('"')));
+                                 .arg(m_fileName, QString::number(m_index + 1), expected,
+                                      QLatin1Char('"') + shown + QLatin1Char('"')));
     }
 
     qm::Status parseKey(const QString &line)

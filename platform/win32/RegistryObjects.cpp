@@ -77,8 +77,7 @@ qm::Result<QByteArray> encodeRegistryData(const QVariant &data, DWORD type)
     if (data.typeId() != QMetaType::QByteArray)
         return qm::makeError(
             QStringLiteral("Type mismatch: %1 cannot be stored as data of registry type %2; bytes are needed.")
-                .arg(describe(data))
-                .arg(type));
+                .arg(describe(data), QString::number(type)));
     return data.toByteArray();
 }
 

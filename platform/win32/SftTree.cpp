@@ -90,7 +90,7 @@ SftTree::SftTree(QWidget *parent)
 
     m_editor = new SftTreeCellEditor(viewport());
     m_editor->setObjectName(QStringLiteral("SftTreeCellEditor"));
-    m_editor->setAccessibleName(QStringLiteral("Cell editor"));
+    m_editor->setAccessibleName(QCoreApplication::translate("win32::SftTree", "Cell editor"));
     m_editor->setMaxLength(kMaxCellTextLength);
     m_editor->hide();
     m_editor->installEventFilter(this);

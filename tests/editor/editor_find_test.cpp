@@ -376,8 +376,13 @@ private slots:
         QCOMPARE(status(), QStringLiteral("2 von 5 Strings"));
         QCOMPARE(bar().missingTranslations()->text(), QStringLiteral("Fehlende Ü&bersetzungen"));
         QCOMPARE(bar().scope()->itemText(0), QStringLiteral("Alle Sprachen"));
-        QCOMPARE(m_editor->mnuFindNext()->text(), QStringLiteral("&Weitersuchen"));
+        QCOMPARE(m_editor->mnuFindNext()->text(), QStringLiteral("Weitersu&chen"));
         QCOMPARE(bar().closeButton()->accessibleName(), QStringLiteral("Suchleiste schließen"));
+        // The expression's error is Qt's, in German too.
+        bar().regularExpression()->setChecked(true);
+        find("[a");
+        QVERIFY2(status().startsWith(QStringLiteral("Ungültiger regulärer Ausdruck: ")), qPrintable(status()));
+        QVERIFY2(!status().contains(QStringLiteral("missing")), qPrintable(status()));
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -460,6 +461,37 @@ private slots:
                  qPrintable(ui.messageBoxes[0].prompt));
         QVERIFY2(ui.messageBoxes[0].prompt.contains(QStringLiteral("77")), qPrintable(ui.messageBoxes[0].prompt));
         QCOMPARE(ui.messageBoxes[0].style, int(win32::vbOKOnly));
+    }
+
+    // In German the libraries' refusals and notes read German, and keep the file and line.
+    void germanMessagesKeepFileAndLine()
+    {
+        LgvStringModule::setCurrentUILanguage(1031);
+        writeFile(path("kaputt.po"), "msgid \"unclosed\n");
+        writeFile(path("notes.po"), "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\nLanguage: de_DE\\n\"\n\n"
+                                    "msgctxt \"77\"\nmsgid \"Unknown\"\nmsgstr \"Unbekannt\"\n");
+        ScriptedInteraction ui;
+        ui.answerMsgBox(win32::vbOK);
+        ui.answerMsgBox(win32::vbOK);
+        resutil::ResFile file;
+        fill(file.Strings(), {{2057, 1, "Open"}});
+        run(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, true, path("kaputt.po"));
+            form.cmdCancel->click();
+        });
+        run(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, true, path("notes.po"));
+            QVERIFY(startAndFinish(form));
+        });
+        QCOMPARE(ui.messageBoxes.size(), 2);
+        QCOMPARE(ui.messageBoxes[0].prompt, QDir::toNativeSeparators(path("kaputt.po"))
+                                                + QStringLiteral(": Zeile 1: der String wird in seiner Zeile nicht "
+                                                                 "geschlossen\r\nWählen Sie eine andere Datei."));
+        static const QRegularExpression note(QStringLiteral("\nZeile \\d+: die Einheit \"77\" nennt keine String-ID der "
+                                                            "Resourcedatei; sie wurde nicht importiert"));
+        QVERIFY2(ui.messageBoxes[1].prompt.contains(note),
+                 qPrintable(ui.messageBoxes[1].prompt));
+        QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
     }
 
     // Cancel while an .ods export runs: the file is as it was.

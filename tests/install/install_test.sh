@@ -25,7 +25,7 @@ if ! cpack --config "$BUILD/CPackConfig.cmake" -G DEB -B "$WORK/pkg" >"$WORK/cpa
 fi
 DEB=$(ls "$WORK"/pkg/quillmark_*.deb)
 depends=$(dpkg-deb -f "$DEB" Depends)
-for dep in libc6 libqt6widgets6 libicu72 libzip4 qt6-qpa-plugins; do
+for dep in libc6 libqt6widgets6 libicu72 libzip4 qt6-qpa-plugins qt6-translations-l10n; do
   grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 

@@ -151,7 +151,13 @@ private slots:
         QTest::newRow("no values") << "%0" << QStringList{} << "%0";
         QTest::newRow("repeated") << "%0-%0" << QStringList{"x"} << "x-x";
         QTest::newRow("%1 matches %10") << "%10" << QStringList{"a", "b"} << "b0";
-        QTest::newRow("value holds later placeholder") << "%0" << QStringList{"%1", "z"} << "z";
+        QTest::newRow("%10 with eleven values") << "%10" << QStringList{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "ten"}
+                                                << "ten";
+        // Values go in as they are: a file name holding "%1" is not substituted again.
+        QTest::newRow("value holds later placeholder") << "%0" << QStringList{"%1", "z"} << "%1";
+        QTest::newRow("file name with percent") << "%0: cannot be read (looked for %1)"
+                                                << QStringList{"C:\\a%1b%0.res", "D:\\x"}
+                                                << "C:\\a%1b%0.res: cannot be read (looked for D:\\x)";
         QTest::newRow("value holds earlier placeholder") << "%1" << QStringList{"a", "%0"} << "%0";
         QTest::newRow("case and umlauts") << QString::fromUtf8("Zeile %0 für %1")
                                           << QStringList{"7", QString::fromUtf8("Über")}

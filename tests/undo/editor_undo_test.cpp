@@ -10,6 +10,7 @@
 #include "tests/undo/EditorUndoSupport.h"
 
 #include <QAction>
+#include <QHash>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -338,6 +339,27 @@ private slots:
 
     // The menu in the host's menu bar has Undo and Redo first, with the keys,
     // and the steps' names follow the UI language.
+    // The entries of one menu whose access key another entry has too.
+    static QString duplicateAccessKeys(const QMenu &menu)
+    {
+        QHash<QChar, QStringList> byKey;
+        for (const QAction *action : menu.actions()) {
+            const QString text = action->text();
+            for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+                if (text[i] != u'&')
+                    continue;
+                if (text[i + 1] != u'&')
+                    byKey[text[i + 1].toLower()] << text;
+                ++i;
+            }
+        }
+        QStringList shared;
+        for (auto it = byKey.cbegin(); it != byKey.cend(); ++it)
+            if (it.value().size() > 1)
+                shared << it.key() + QStringLiteral(": ") + it.value().join(QStringLiteral(", "));
+        return shared.join(u'\n');
+    }
+
     void menuEntriesAndGermanTexts()
     {
         QMenuBar bar;  // the host's menu bar, where the editor adds its menu
@@ -353,8 +375,14 @@ private slots:
         QVERIFY(f->editor->mnuRedo()->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
         QVERIFY(f->editor->mnuUndo()->toolTip().contains(QStringLiteral("Ctrl+Z")));
 
+        QVERIFY2(duplicateAccessKeys(*menu->menu()).isEmpty(), qPrintable(duplicateAccessKeys(*menu->menu())));
+
         removeLanguageFromColumnMenu(kGerman);
         setUILanguage(kGerman);
+        QVERIFY2(duplicateAccessKeys(*menu->menu()).isEmpty(), qPrintable(duplicateAccessKeys(*menu->menu())));
+        // The menu names the keys as a German keyboard labels them, as the tooltips do.
+        QCOMPARE(f->editor->mnuUndo()->shortcut().toString(QKeySequence::NativeText), QStringLiteral("Strg+Z"));
+        QVERIFY(f->editor->mnuUndo()->toolTip().contains(QStringLiteral("Strg+Z")));
         QVERIFY2(f->editor->mnuUndo()->text().startsWith(QStringLiteral("&Rückgängig: Sprache ")),
                  qPrintable(f->editor->mnuUndo()->text()));
         QVERIFY(f->editor->mnuUndo()->text().endsWith(QStringLiteral(" entfernen")));

@@ -163,6 +163,14 @@ void VbpFileTest::reportsMissingFilesAndKeepsThem()
     QCOMPARE(int((*file)->components()[1].type), int(vbext_ct_ResFile));
     QCOMPARE((*file)->components()[1].path, path("Lost.res"));
     QVERIFY(!(*file)->components()[1].exists);
+
+    // Names holding "%" and a digit are put in as they are, not substituted again.
+    writeFile(path("P%4.vbp"), "Type=Exe\r\nForm=G%2one.frm\r\nName=\"P\"\r\n");
+    auto percent = VbpFile::read(path("P%4.vbp"));
+    QVERIFY2(percent, qPrintable(percent.errorString()));
+    QCOMPARE((*percent)->warnings().value(0),
+             QStringLiteral("P%4.vbp, line 2: the file \"G%2one.frm\" was not found (looked for ")
+                 + QDir::toNativeSeparators(path("G%2one.frm")) + QStringLiteral(")."));
 }
 
 void VbpFileTest::refusesFilesThatAreNoProject_data()

@@ -51,9 +51,7 @@ int exportBook(const QString &resPath, const QString &bookPath, const QString &s
         QString where;
         if (target.writingRow > 0)
             where = QStringLiteral("sheet \"%1\", row %2, column %3: ")
-                        .arg(sheetName)
-                        .arg(target.writingRow)
-                        .arg(target.writingColumn);
+                        .arg(sheetName, QString::number(target.writingRow), QString::number(target.writingColumn));
         return cli::failOn(bookPath, where.isEmpty() ? status.errorString() : where + status.errorString());
     }
     return 0;
