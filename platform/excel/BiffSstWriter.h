@@ -1,17 +1,21 @@
 #pragma once
 
+#include "platform/excel/BiffStream.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 namespace excel::backend::biff {
 
-// The shared string table being written: the SST record and its CONTINUE
-// records, split between characters (never inside a string header) as BIFF8
-// requires, and the EXTSST index into it. Strings appended to a file's table
-// get indexes from `base` on.
+// The shared string table being written: the SST record and as many
+// CONTINUE records as it needs, each filled before the next begins and
+// split only where BIFF8 allows (between characters, with the width flag
+// again, never inside a string's header or a formatting run), and the
+// EXTSST index into it.
 class SstWriter {
 public:
     struct Bucket {
@@ -19,26 +23,29 @@ public:
         unsigned offset;        // its offset in its record, header included
     };
 
-    explicit SstWriter(qsizetype expected, std::uint32_t base = 0);
+    explicit SstWriter(qsizetype expected);
+    // The index of a plain text, added when the table has none like it.
     std::uint32_t index(const QString &text);
+    // A string of the file being updated, kept with its runs and phonetic
+    // block; a plain one is shared with later equal texts.
+    std::uint32_t keep(const QString &text, const SstExtras &extras);
+    // References from cells that are copied, not written through index().
+    void addReferences(std::uint32_t count) { m_total += count; }
     std::uint32_t references() const { return m_total; }
-    std::uint32_t added() const { return std::uint32_t(m_texts.size()); }
+    std::uint32_t size() const { return std::uint32_t(m_texts.size()); }
 
-    // A whole table (SST, CONTINUE, EXTSST) that starts at stream position `at`.
+    // The whole table (SST, CONTINUE, EXTSST) at stream position `at`.
     QByteArray records(qint64 at) const;
-    // The added strings as CONTINUE records at `at`, after an existing table;
-    // `buckets` gets the start of every string whose index is a multiple of `bucket`.
-    QByteArray continuation(qint64 at, std::uint32_t bucket, std::vector<Bucket> &buckets) const;
     // Strings per EXTSST bucket for a table of `strings`: at most 128 buckets keep EXTSST in one record.
     static std::uint32_t bucketSize(std::uint32_t strings);
-    static QByteArray extSst(std::uint32_t bucket, const std::vector<Bucket> &buckets);
 
 private:
-    QByteArray strings(qint64 at, unsigned firstType, QByteArray head, std::uint32_t bucket, std::vector<Bucket> &buckets) const;
+    std::uint32_t add(const QString &text, bool shared);
     void rehash();
     std::vector<std::uint64_t> m_slots;
     std::vector<QString> m_texts;
-    std::uint32_t m_total = 0, m_base = 0;
+    std::map<std::uint32_t, SstExtras> m_extras; // few strings have any
+    std::uint32_t m_total = 0;
 };
 
 } // namespace excel::backend::biff

@@ -53,7 +53,7 @@ QString readString(Cursor &c, int lengthBytes)
     return s;
 }
 
-qm::Status SstReader::read(std::vector<QString> &out)
+qm::Status SstReader::read(std::vector<QString> &out, std::map<std::uint32_t, SstExtras> *extras)
 {
     if (m_segments.empty())
         return {};
@@ -67,8 +67,6 @@ qm::Status SstReader::read(std::vector<QString> &out)
     for (std::uint32_t i = 0; i < unique; ++i) {
         if (!ensure(3))
             break; // fewer strings than claimed: use what is there
-        if (onString)
-            onString(i, m_seg, m_cursor.pos());
         const unsigned cch = m_cursor.u16();
         unsigned flags = m_cursor.u8();
         unsigned runs = 0;
@@ -98,8 +96,13 @@ qm::Status SstReader::read(std::vector<QString> &out)
             s += readChars(m_cursor, n, width == 2);
             done += n;
         }
-        if (!skip(qsizetype(runs) * 4 + ext))
+        if (extras && (runs > 0 || ext > 0)) {
+            SstExtras &kept = (*extras)[i];
+            if (!skip(qsizetype(runs) * 4, &kept.runs) || !skip(qsizetype(ext), &kept.phonetic))
+                return broken(i);
+        } else if (!skip(qsizetype(runs) * 4 + ext)) {
             return broken(i);
+        }
         out.push_back(std::move(s));
     }
     return {};
@@ -136,13 +139,15 @@ bool SstReader::ensure(qsizetype n)
     return m_cursor.has(n);
 }
 
-bool SstReader::skip(qsizetype n)
+bool SstReader::skip(qsizetype n, QByteArray *into)
 {
     while (n > 0) {
         if (m_cursor.left() == 0 && !next())
             return false;
         const qsizetype step = std::min(n, m_cursor.left());
-        m_cursor.skip(step);
+        const char *bytes = m_cursor.take(step);
+        if (into)
+            into->append(bytes, step);
         n -= step;
     }
     return true;

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 #include <cstring>
-#include <functional>
+#include <map>
 #include <vector>
 
 // The pieces every BIFF reader shares: the workbook stream out of its OLE2
@@ -63,17 +63,23 @@ QString readChars(Cursor &c, unsigned count, bool wide);
 // A BIFF8 string whose length is `lengthBytes` wide, within one record.
 QString readString(Cursor &c, int lengthBytes);
 
+// What a shared string holds beyond its characters, as the file has it:
+// formatting runs (4 bytes each) and the phonetic block.
+struct SstExtras {
+    QByteArray runs, phonetic;
+    bool empty() const { return runs.isEmpty() && phonetic.isEmpty(); }
+};
+
 // The shared strings: one SST record and its CONTINUE records, read as
 // segments, since a string may continue in the next one with new flags.
 class SstReader {
 public:
     void addSegment(const QByteArray &body) { m_segments.push_back(body); }
     bool empty() const { return m_segments.empty(); }
-    // Called with each string's index, segment and offset in that segment
-    // before it is read.
-    std::function<void(std::uint32_t, size_t, qsizetype)> onString;
 
-    qm::Status read(std::vector<QString> &out);
+    // With `extras`, the runs and phonetic block of every string that has
+    // them are kept there by index; otherwise they are skipped.
+    qm::Status read(std::vector<QString> &out, std::map<std::uint32_t, SstExtras> *extras = nullptr);
     // After read: whether the strings took every byte of the table.
     bool atEnd() const;
 
@@ -81,7 +87,7 @@ private:
     qm::Status broken(std::uint32_t i) const;
     bool next();
     bool ensure(qsizetype n);
-    bool skip(qsizetype n);
+    bool skip(qsizetype n, QByteArray *into = nullptr);
     std::vector<QByteArray> m_segments;
     size_t m_seg = 0;
     Cursor m_cursor{nullptr, 0};

@@ -22,7 +22,7 @@ using biff::recordAt;
 enum : unsigned {
     BofType = 0x0809, EofType = 0x000A, BoundSheetType = 0x0085, SstType = 0x00FC, ContinueType = 0x003C,
     ExtSstType = 0x00FF, XfType = 0x00E0, FormatType = 0x041E, TabIdType = 0x013D, SupBookType = 0x01AE,
-    IndexType = 0x020B,
+    IndexType = 0x020B, LabelSstType = 0x00FD,
 };
 
 void putU32(QByteArray &bytes, qsizetype at, std::uint32_t v)
@@ -57,7 +57,7 @@ public:
     {
         if (auto read = readGlobals(); !read)
             return read.error();
-        if (auto strings = checkSharedStrings(); !strings)
+        if (auto strings = readSharedStrings(); !strings)
             return strings.error();
         if (auto mapped = mapSheets(); !mapped)
             return mapped.error();
@@ -69,8 +69,15 @@ public:
         if (fileXfs + (formats.size() - formats.fileCount) > 4000)
             return refuse(QStringLiteral("it would need more than 4000 cell formats"));
 
-        // The sheets to write anew, which also collects their new strings.
-        biff::SstWriter sst(1024, m_sstUnique);
+        // The table is written anew: first the strings of the sheets copied
+        // as they are, in the file's order, then those of the sheets written
+        // here. A string only a replaced sheet used goes with it.
+        qsizetype cells = qsizetype(m_oldStrings.size());
+        for (int i = 1; i <= m_book.Worksheets().Count(); ++i)
+            cells += qsizetype(m_book.Worksheets().at(i)->data().cellCount());
+        biff::SstWriter sst(cells);
+        if (auto kept = keepCopiedStrings(sst); !kept)
+            return kept.error();
         std::map<const Worksheet *, QByteArray> written;
         for (int i = 1; i <= m_book.Worksheets().Count(); ++i) {
             const Worksheet *sheet = m_book.Worksheets().at(i);
@@ -178,16 +185,59 @@ private:
         return {};
     }
 
-    // A sheet kept as it is, moved to `position`: its row indexes move with it.
+    bool rewritten(size_t source) const
+    {
+        const auto model = m_modelOf.find(source);
+        return model != m_modelOf.end() && model->second->modified();
+    }
+
+    // The file's strings that the sheets copied as they are refer to go into
+    // `sst`; m_newIndex maps their indexes.
+    qm::Status keepCopiedStrings(biff::SstWriter &sst)
+    {
+        std::vector<bool> used(m_oldStrings.size(), false);
+        std::uint32_t references = 0;
+        for (size_t i = 0; i < m_sources.size(); ++i) {
+            if (rewritten(i))
+                continue;
+            const SourceSheet &s = m_sources[i];
+            Record r;
+            for (qsizetype at = s.begin; at < s.end && recordAt(m_stream, at, &r); at += 4 + r.body.size()) {
+                if (r.type != LabelSstType || r.body.size() < 10)
+                    continue;
+                const std::uint32_t index = u32At(r.body, 6);
+                if (index >= used.size())
+                    return refuse(QStringLiteral("a cell of sheet %1 names shared string %2, which the file does not hold")
+                                      .arg(i + 1)
+                                      .arg(index));
+                used[index] = true;
+                ++references;
+            }
+        }
+        m_newIndex.assign(m_oldStrings.size(), 0);
+        for (std::uint32_t i = 0; i < used.size(); ++i) {
+            if (!used[i])
+                continue;
+            const auto extras = m_oldExtras.find(i);
+            m_newIndex[i] = sst.keep(m_oldStrings[i], extras == m_oldExtras.end() ? biff::SstExtras() : extras->second);
+        }
+        sst.addReferences(references);
+        return {};
+    }
+
+    // A sheet kept as it is, moved to `position`: its row indexes move with
+    // it, and its cells' shared strings take their new indexes.
     QByteArray copied(const SourceSheet &s, qsizetype position) const
     {
         QByteArray bytes = m_stream.mid(s.begin, s.end - s.begin);
         const qint64 delta = qint64(position) - qint64(s.begin);
-        if (delta == 0)
-            return bytes;
         Record r;
         for (qsizetype at = 0; recordAt(bytes, at, &r); at += 4 + r.body.size()) {
-            if (r.type != IndexType || r.body.size() < 16)
+            if (r.type == LabelSstType && r.body.size() >= 10) {
+                putU32(bytes, at + 4 + 6, m_newIndex[u32At(bytes, at + 4 + 6)]);
+                continue;
+            }
+            if (r.type != IndexType || r.body.size() < 16 || delta == 0)
                 continue;
             // ibXF at 12, then one DBCELL position per block of rows; 0 means none.
             for (qsizetype field = 12; field + 4 <= r.body.size(); field += 4) {
@@ -241,15 +291,12 @@ private:
                     }
                 break;
             }
-            case SstType: {
-                size_t last = i;
-                while (last + 1 < m_globals.size() && m_globals[last + 1].type == ContinueType)
-                    ++last;
-                out += appendedSst(i, last, out.size(), sst);
-                i = last;
+            case SstType:
+                while (i + 1 < m_globals.size() && m_globals[i + 1].type == ContinueType)
+                    ++i;
+                out += sst.records(out.size());
                 sstDone = true;
                 break;
-            }
             case ExtSstType:
                 break; // written again after its table
             case TabIdType: {
@@ -273,7 +320,7 @@ private:
                 break;
             }
             case EofType:
-                if (!sstDone && sst.added() > 0)
+                if (!sstDone && sst.size() > 0)
                     out += sst.records(out.size());
                 out += wholeRecord(m_stream, r);
                 break;
@@ -288,40 +335,9 @@ private:
         return out;
     }
 
-    // The file's table from m_globals[first..last], copied at stream position
-    // `at` with the new strings after it and a new index.
-    QByteArray appendedSst(size_t first, size_t last, qsizetype at, const biff::SstWriter &sst) const
-    {
-        QByteArray out;
-        std::vector<qsizetype> segmentAt;
-        biff::SstReader reader;
-        for (size_t k = first; k <= last; ++k) {
-            segmentAt.push_back(at + out.size());
-            out += wholeRecord(m_stream, m_globals[k]);
-            reader.addSegment(m_globals[k].body);
-        }
-        if (out.size() >= 12) {
-            putU32(out, 4, u32At(out, 4) + sst.references());
-            putU32(out, 8, m_sstUnique + sst.added());
-        }
-        const std::uint32_t bucket = biff::SstWriter::bucketSize(m_sstUnique + sst.added());
-        std::vector<biff::SstWriter::Bucket> buckets;
-        reader.onString = [&](std::uint32_t index, size_t segment, qsizetype offset) {
-            if (index % bucket != 0)
-                return;
-            const qsizetype inRecord = 4 + offset + (segment == 0 ? 8 : 0);
-            buckets.push_back({std::uint32_t(segmentAt[segment] + inRecord), unsigned(inRecord)});
-        };
-        std::vector<QString> strings;
-        (void)reader.read(strings); // the reader read this table when the file was opened
-        out += sst.continuation(at + out.size(), bucket, buckets);
-        return out + biff::SstWriter::extSst(bucket, buckets);
-    }
-
-    // New strings go after the file's own, numbered from the count its table
-    // states: a table that holds fewer, or more bytes than its strings, would
-    // leave them where no reader finds them.
-    qm::Status checkSharedStrings() const
+    // The file's strings, which must be as many as its table states and take
+    // all of its bytes: a table like that is one no reader agrees on.
+    qm::Status readSharedStrings()
     {
         biff::SstReader reader;
         for (size_t i = 0; i < m_globals.size(); ++i) {
@@ -334,11 +350,10 @@ private:
         }
         if (reader.empty())
             return {};
-        std::vector<QString> strings;
-        if (!reader.read(strings) || strings.size() != m_sstUnique || !reader.atEnd())
+        if (!reader.read(m_oldStrings, &m_oldExtras) || m_oldStrings.size() != m_sstUnique || !reader.atEnd())
             return refuse(QStringLiteral("its shared string table is damaged (it names %1 strings and holds %2)")
                               .arg(m_sstUnique)
-                              .arg(strings.size()));
+                              .arg(m_oldStrings.size()));
         return {};
     }
 
@@ -358,6 +373,9 @@ private:
     std::map<size_t, const Worksheet *> m_modelOf;
     std::vector<qsizetype> m_entryAt;
     std::vector<std::pair<qsizetype, const Worksheet *>> m_newEntryAt;
+    std::vector<QString> m_oldStrings;
+    std::map<std::uint32_t, biff::SstExtras> m_oldExtras;
+    std::vector<std::uint32_t> m_newIndex;
     QSet<int> m_formatIds;
     std::uint32_t m_xfCount = 0, m_sstUnique = 0;
     int m_xfBase = 0;

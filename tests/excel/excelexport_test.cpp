@@ -401,6 +401,58 @@ private slots:
         QCOMPARE(sheet->Cells().Value(3, 1), Value(9));
         QCOMPARE(sheet->Cells().Value(2, 2), Value(1031));
     }
+
+    // An export into an .xls replaces the sheet's strings in the file's table:
+    // the same table exported again leaves the file byte for byte as it was,
+    // and strings that only an earlier export used are gone again.
+    void repeatedExportsIntoAnXlsLeaveItAsOneDoes()
+    {
+        resutil::ResStrings text, other;
+        for (int id = 1; id <= 300; ++id) {
+            text.Add(2057, id, QStringLiteral("text %1 Grüße").arg(id));
+            other.Add(2057, id, QStringLiteral("other %1 Grüße").arg(id));
+        }
+        const QString file = path("again.xls");
+        {
+            auto app = startExcel();
+            excel::Workbook *book = app->Workbooks().Add(excel::xlWBATWorksheet).value();
+            QVERIFY(book->ActiveSheet()->SetName(QStringLiteral("Other")).ok());
+            setCells(*book->ActiveSheet(), {{1, 1, Value("kept")}, {2, 1, Value("text 7 Grüße")}, {3, 1, Value(3)}});
+            QVERIFY(book->SaveAs(file).ok());
+        }
+        const auto exportInto = [&](const resutil::ResStrings &strings) {
+            auto app = startExcel(); // a new session each time, as the wizard's
+            QM_OPEN_BOOK(book, *app, file);
+            ExportTarget target(app->Workbooks());
+            target.workbook = book;
+            target.fileMissing = false;
+            target.fileName = file;
+            target.sheetName = QStringLiteral("Project1");
+            RecordingFeedback feedback;
+            const qm::Status status = exportStrings(target, strings, testLanguageName, feedback);
+            QVERIFY2(status.ok(), qPrintable(status.errorString()));
+        };
+        exportInto(text);
+        const QByteArray once = readFile(file);
+        for (int i = 0; i < 3; ++i)
+            exportInto(text);
+        QCOMPARE(readFile(file).size(), once.size());
+        QVERIFY(readFile(file) == once);
+        exportInto(other);
+        exportInto(text);
+        QVERIFY(readFile(file) == once);
+
+        auto app = startExcel();
+        QM_OPEN_BOOK(book, *app, file);
+        QCOMPARE(book->Worksheets().Names(), (QStringList{"Other", "Project1"}));
+        const excel::Cells &kept = book->Worksheets().Item(QStringLiteral("Other")).value()->Cells();
+        QCOMPARE(kept.Text(1, 1), QStringLiteral("kept"));
+        QCOMPARE(kept.Text(2, 1), QStringLiteral("text 7 Grüße"));
+        QCOMPARE(kept.Value(3, 1), Value(3));
+        const excel::Cells &written = book->Worksheets().Item(QStringLiteral("Project1")).value()->Cells();
+        QCOMPARE(written.Text(302, 2), QStringLiteral("text 300 Grüße"));
+        QCOMPARE(written.Text(9, 2), QStringLiteral("text 7 Grüße"));
+    }
 };
 
 QTEST_MAIN(ExcelExportTest)

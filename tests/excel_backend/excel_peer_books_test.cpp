@@ -112,6 +112,41 @@ private:
         QVERIFY2(r.exitCode == 0, r.err.constData());
     }
 
+    // Long enough for two CONTINUE records, each ending on an odd number of characters.
+    static QString emoji() { return QString(QStringLiteral("\U0001F600")).repeated(16000); }
+
+    static void verifySharedStringLayout(const QString &file)
+    {
+        const peers::Run r = peers::run(QStringLiteral("/usr/bin/python3"),
+                                        {QStringLiteral(QM_SOURCE_DIR "/tests/excel_backend/peers/check_sst.py"), file});
+        QVERIFY2(r.exitCode == 0, r.err.constData());
+    }
+
+    // An updated book and its copy from before, both converted to .xlsx by a
+    // peer: the changed sheet holds what was written, the others what they held.
+    static void verifyConvertedAsBefore(const QString &after, const QString &before, const Updated &u)
+    {
+        const peers::Run r = peers::python(QStringLiteral(
+            "import sys, openpyxl\n"
+            "def dump(path):\n"
+            "    wb = openpyxl.load_workbook(path); out = {}\n"
+            "    for ws in wb.worksheets:\n"
+            "        if ws.title == sys.argv[3]: continue\n"
+            "        out[ws.title] = ([(c.coordinate, c.value, c.number_format, c.font.b, c.alignment.horizontal) for row in ws.iter_rows() for c in row],\n"
+            "                         sorted(str(m) for m in ws.merged_cells.ranges))\n"
+            "    return out\n"
+            "def formulas(book): return any(isinstance(v[1], str) and v[1].startswith('=') for v in book['Budget'][0])\n"
+            "a, b = dump(sys.argv[1]), dump(sys.argv[2])\n"
+            "assert sorted(a) == sorted(b)\n"
+            "for name in a: assert a[name] == b[name], name\n"
+            "assert formulas(a) == formulas(b), 'formulas lost'\n"
+            "s = openpyxl.load_workbook(sys.argv[1])[sys.argv[3]]\n"
+            "assert s['B400'].value == 'Grüße 400 文字' and s['A400'].value == 1400, (s['A400'].value, s['B400'].value)\n"
+            "assert s['B402'].value == '\\U0001F600' * 16000 and s['C1'].value == 'again'\n"),
+            {after, before, u.changedSheet});
+        QVERIFY2(r.exitCode == 0, qPrintable(u.after + QStringLiteral(": ") + QString::fromUtf8(r.err)));
+    }
+
 private slots:
     void initTestCase()
     {
@@ -271,7 +306,7 @@ private slots:
     {
         QTest::addColumn<QString>("peer");
         QTest::addColumn<bool>("replace");
-        for (const char *peer : {"xlwt", "LibreOffice", "gnumeric"}) {
+        for (const char *peer : {"xlwt", "LibreOffice", "gnumeric", "SheetJS"}) {
             QTest::newRow(qPrintable(QStringLiteral("%1, new sheet").arg(QLatin1String(peer)))) << QString::fromLatin1(peer) << false;
             QTest::newRow(qPrintable(QStringLiteral("%1, replaced sheet").arg(QLatin1String(peer)))) << QString::fromLatin1(peer) << true;
         }
@@ -289,6 +324,10 @@ private slots:
                 QSKIP("python3-xlwt is not installed: peer skipped");
             const peers::Run made = peers::python(xlwtScript(), {file});
             QVERIFY2(made.exitCode == 0, made.err.constData());
+        } else if (peer == QLatin1String("SheetJS")) {
+            // Its shared string table is empty: every text is a LABEL record.
+            QVERIFY(QFile::copy(QStringLiteral(QM_SOURCE_DIR "/tests/excel_backend/peers/sheetjs.xls"), file));
+            QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
         } else if (m_openpyxlBook.isEmpty()) {
             QSKIP("python3-openpyxl is not installed: peer skipped");
         } else if (peer == QLatin1String("LibreOffice")) {
@@ -325,6 +364,7 @@ private slots:
             QVERIFY(sheet->Cells().Set(r, 2, QStringLiteral("Grüße %1 文字").arg(r)).ok());
         }
         QVERIFY(sheet->Cells().Set(401, 2, QString(MaxTextLength, u'w')).ok()); // spans CONTINUE records
+        QVERIFY(sheet->Cells().Set(402, 2, emoji()).ok()); // pairs that a record's end must not split
         qm::Status saved = book->Save();
         QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
         // The next release goes into the same file.
@@ -339,6 +379,7 @@ private slots:
         const Cells &back = backSheet->Cells();
         QCOMPARE(back.Text(400, 2), QStringLiteral("Grüße 400 文字"));
         QCOMPARE(back.Text(401, 2), QString(MaxTextLength, u'w'));
+        QCOMPARE(back.Text(402, 2), emoji());
         QCOMPARE(back.Text(1, 3), QStringLiteral("again"));
         QVERIFY(backSheet->data().find(2, 2) && reread->formats().at(backSheet->data().find(2, 2)->xf).alignLeft);
         QCOMPARE(reread->Worksheets().Item(QStringLiteral("Notes")).value()->Cells().Text(1, 1), QStringLiteral("keep me"));
@@ -346,13 +387,15 @@ private slots:
         const peers::Run xlrdReads = peers::python(QStringLiteral(
             "import sys, xlrd\n"
             "s = xlrd.open_workbook(sys.argv[1]).sheet_by_name(sys.argv[2])\n"
-            "assert s.cell_value(399, 1) == 'Grüße 400 文字' and s.cell_value(399, 0) == 1400 and len(s.cell_value(400, 1)) == 32767\n"),
+            "assert s.cell_value(399, 1) == 'Grüße 400 文字' and s.cell_value(399, 0) == 1400 and len(s.cell_value(400, 1)) == 32767\n"
+            "assert s.cell_value(401, 1) == '\\U0001F600' * 16000\n"),
             {file, replace ? QStringLiteral("Strings") : QStringLiteral("Demo")});
         QVERIFY2(xlrdReads.exitCode == 0, xlrdReads.err.constData());
+        verifySharedStringLayout(file);
         m_updatedXls << Updated{file, before, replace ? QStringLiteral("Strings") : QStringLiteral("Demo")};
     }
 
-    // LibreOffice sees the other sheets' values, formulas and formats as before.
+    // LibreOffice sees the new sheet, and the other sheets' values, formulas and formats as before.
     void libreOfficeSeesOtherSheetsAsBefore()
     {
         if (m_updatedXls.isEmpty())
@@ -370,21 +413,26 @@ private slots:
         QVERIFY2(converted.exitCode == 0, converted.err.constData());
         for (const Updated &u : m_updatedXls) {
             const auto xlsx = [&](const QString &xls) { return QDir(outDir).filePath(QFileInfo(xls).completeBaseName() + QStringLiteral(".xlsx")); };
-            const peers::Run r = peers::python(QStringLiteral(
-                "import sys, openpyxl\n"
-                "def dump(path):\n"
-                "    wb = openpyxl.load_workbook(path); out = {}\n"
-                "    for ws in wb.worksheets:\n"
-                "        if ws.title == sys.argv[3]: continue\n"
-                "        out[ws.title] = ([(c.coordinate, c.value, c.number_format, c.font.b, c.alignment.horizontal) for row in ws.iter_rows() for c in row],\n"
-                "                         sorted(str(m) for m in ws.merged_cells.ranges))\n"
-                "    return out\n"
-                "a, b = dump(sys.argv[1]), dump(sys.argv[2])\n"
-                "assert sorted(a) == sorted(b)\n"
-                "for name in a: assert a[name] == b[name], name\n"
-                "assert any(isinstance(v[1], str) and v[1].startswith('=') for v in a['Budget'][0]), 'no formula kept'\n"),
-                {xlsx(u.after), xlsx(u.before), u.changedSheet});
-            QVERIFY2(r.exitCode == 0, qPrintable(u.after + QStringLiteral(": ") + QString::fromUtf8(r.err)));
+            verifyConvertedAsBefore(xlsx(u.after), xlsx(u.before), u);
+        }
+    }
+
+    // gnumeric reads the same.
+    void gnumericSeesOtherSheetsAsBefore()
+    {
+        if (m_updatedXls.isEmpty())
+            QSKIP("no .xls file was updated: peers missing");
+        const QString ssconvert = peers::program("ssconvert");
+        if (ssconvert.isEmpty() || !peers::pythonHas("openpyxl"))
+            QSKIP("gnumeric's ssconvert or python3-openpyxl is not installed: peer skipped");
+        for (const Updated &u : m_updatedXls) {
+            QStringList converted;
+            for (const QString &xls : {u.after, u.before}) {
+                converted << xls + QStringLiteral(".gnumeric.xlsx");
+                const peers::Run r = peers::run(ssconvert, {xls, converted.last()});
+                QVERIFY2(r.exitCode == 0, qPrintable(xls + QStringLiteral(": ") + QString::fromUtf8(r.err)));
+            }
+            verifyConvertedAsBefore(converted[0], converted[1], u);
         }
     }
 };
