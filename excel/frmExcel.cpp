@@ -55,6 +55,28 @@ constexpr int kGap = 6;
 
 bool fileExists(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
 
+// The export goes into the file as it is now: a workbook another program
+// wrote since it was read here (or since the last Start wrote it), or one
+// that appeared where there was none, is read again; an earlier run that
+// failed leaves its copy stale as well.
+qm::Status readAgainIfChanged(ExcelTransfer::ExportTarget &target, bool stale)
+{
+    const bool exists = fileExists(target.fileName);
+    bool again = stale && !target.fileMissing;
+    if (target.workbook && !target.workbook->FullName().isEmpty())
+        again = again || target.workbook->changedOnDisk();
+    else if (target.fileMissing)
+        again = exists;
+    if (!again || (target.fileMissing && !exists))
+        return {};
+    auto book = target.books.Open(target.fileName);
+    if (!book)
+        return book.error();
+    target.workbook = book.value();
+    target.fileMissing = false;
+    return {};
+}
+
 // "Name (*.x)|*.x|..." as the file dialog's list of "Name (*.x)" entries.
 QStringList dialogFilters(const QString &filter)
 {
@@ -735,24 +757,21 @@ bool frmExcel::DoExport()
             target.fileMissing = FileMissing;
             target.fileName = txtFilename->text();
             target.sheetName = WorksheetBox ? WorksheetBox->currentText() : ProjectName;
-            const bool reopen = WorkbookStale && Workbook && !FileMissing;
+            const bool stale = WorkbookStale && Workbook;
             // Names come from this thread's locale data; the run only looks them up.
             QHash<qint32, QString> names;
             for (qint32 localeId : RFile->Strings().Languages())
                 names.insert(localeId, ExcelTransfer::languageName(localeId));
             const resutil::ResStrings &strings = RFile->Strings();
             const qm::Status status = runTransfer([&](TransferFeedback &feedback) -> qm::Status {
-                if (reopen) {
-                    auto book = target.books.Open(target.fileName);
-                    if (!book)
-                        return book.error();
-                    target.workbook = book.value();
-                }
+                if (auto current = readAgainIfChanged(target, stale); !current)
+                    return current;
                 return ExcelTransfer::exportStrings(
                     target, strings, [&names](qint32 localeId) { return names.value(localeId); }, feedback);
             });
             Workbook = target.workbook;
             Worksheet = target.worksheet;
+            FileMissing = target.fileMissing;
             // A failed or stopped run may have added or cleared a sheet in
             // memory; the next run starts again from the file, which it left
             // as it was.

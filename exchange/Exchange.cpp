@@ -9,6 +9,7 @@
 #include "exchange/TranslationUnits.h"
 #include "exchange/XliffFormat.h"
 #include "platform/common/AtomicFile.h"
+#include "platform/common/FileStamp.h"
 #include "platform/resutil/ResStrings.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -77,7 +78,8 @@ qm::Status exportOds(const resutil::ResStrings &strings, const QString &path, co
     Grid grid = layoutStrings(strings, languageName, feedback);
     grid.name = options.sheetName.isEmpty() ? QStringLiteral("Sheet1") : options.sheetName;
     QByteArray existing;
-    if (QFileInfo(path).isFile()) {
+    const qm::FileStamp stamp = qm::FileStamp::of(path);
+    if (stamp.exists) {
         auto read = load(path);
         if (!read)
             return read.error();
@@ -88,6 +90,10 @@ qm::Status exportOds(const resutil::ResStrings &strings, const QString &path, co
         return onFile(path, bytes.errorString());
     if (feedback.stopRequested())
         return transferStopped();
+    // The sheets it keeps are the ones read: a file written meanwhile would lose its changes.
+    if (!qm::fileUnchanged(path, stamp, stamp.exists ? &existing : nullptr))
+        return onFile(path, QStringLiteral("another program changed the file while the sheet was exported; it was "
+                                           "not written over. Repeat the export"));
     if (auto saved = qm::writeFileAtomically(path, bytes.value()); !saved)
         return saved;
     feedback.setProgressCaption(LgvStringModule::lgv_string(487));

@@ -74,15 +74,30 @@ qm::Status Workbook::writeNew(const QString &fileName, const CommitCheck &commit
     return commit(file, fileName, commitWanted);
 }
 
+bool Workbook::changedOnDisk() const
+{
+    if (m_path.isEmpty() || !sourceStamp.exists)
+        return false;
+    return !qm::fileUnchanged(m_path, sourceStamp, fromFile() ? &sourceBytes : nullptr);
+}
+
 qm::Status Workbook::commit(qm::AtomicFile &file, const QString &fileName, const CommitCheck &commitWanted)
 {
     if (commitWanted && !commitWanted()) {
         file.cancel();
         return qm::makeError(QStringLiteral("%1: the save was stopped; the file is as it was").arg(fileName));
     }
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    if (path == m_path && changedOnDisk()) {
+        file.cancel();
+        return qm::makeError(QStringLiteral("%1: another program has changed the file since it was read; it was not "
+                                            "written over. Open it again and repeat the save")
+                                 .arg(fileName));
+    }
     if (auto committed = file.commit(); !committed)
         return committed;
-    m_path = QFileInfo(fileName).absoluteFilePath();
+    m_path = path;
+    sourceStamp = qm::FileStamp::of(path);
     return {};
 }
 

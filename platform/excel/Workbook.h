@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/common/FileStamp.h"
 #include "platform/common/Result.h"
 #include "platform/excel/CellFormat.h"
 #include "platform/excel/SheetSource.h"
@@ -48,6 +49,10 @@ public:
     qm::Status SaveAs(const QString &fileName, const CommitCheck &commitWanted = {});
     // Writes the workbook back to FullName in its own format.
     qm::Status Save(const CommitCheck &commitWanted = {});
+    // Whether another program has written FullName since it was read or
+    // last saved here. Saving over such a file is refused: the workbook
+    // would put back what was there before.
+    bool changedOnDisk() const;
 
     // For the back ends.
     CellFormatTable &formats() { return m_formats; }
@@ -56,6 +61,8 @@ public:
     // The file as read; saving into it keeps what it does not change.
     FileFormat sourceFormat = FileFormat::Xlsx;
     QByteArray sourceBytes;
+    // The file as it was when sourceBytes were read from it.
+    qm::FileStamp sourceStamp;
     bool fromFile() const { return !m_path.isEmpty() && !sourceBytes.isEmpty(); }
     void setFullName(const QString &path) { m_path = path; }
     // Where the sheets not read yet come from; replaced when the file is.

@@ -16,6 +16,8 @@ qm::Result<Workbook *> Workbooks::Open(const QString &fileName)
     if (file.size() > backend::MaxFileSize)
         return qm::makeError(QStringLiteral("%1: the file has %2 bytes; workbooks of more than %3 bytes are not read")
                                  .arg(fileName, QString::number(file.size()), QString::number(backend::MaxFileSize)));
+    // Taken first: a change while the file is read shows as a change later.
+    const qm::FileStamp stamp = qm::FileStamp::ofDescriptor(file.handle());
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return qm::makeError(QStringLiteral("%1: cannot be read: %2").arg(fileName, file.errorString()));
@@ -24,6 +26,7 @@ qm::Result<Workbook *> Workbooks::Open(const QString &fileName)
     auto book = std::make_unique<Workbook>();
     // The sheets are read from these bytes when they are asked for.
     book->sourceBytes = std::move(bytes);
+    book->sourceStamp = stamp;
     const QByteArray &source = book->sourceBytes;
     qm::Status read;
     if (source.startsWith(QByteArrayLiteral("PK\x03\x04"))) {

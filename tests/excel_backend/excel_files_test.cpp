@@ -8,6 +8,9 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using namespace excel;
 
 namespace {
@@ -56,6 +59,74 @@ private:
     }
 
 private slots:
+    // Another program saved the file after it was read here: saving the copy
+    // read would put back what was there before, so the save is refused and
+    // the other program's sheet stays. Read again, the file takes the save.
+    void fileChangedSinceItWasReadIsNotWrittenOver_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("inPlace");
+        QTest::newRow("xlsx, saved anew") << QStringLiteral("saved-anew.xlsx") << false;
+        QTest::newRow("xls, saved anew") << QStringLiteral("saved-anew-too.xls") << false;
+        QTest::newRow("xls, same size and time") << QStringLiteral("same-stamp.xls") << true;
+    }
+    void fileChangedSinceItWasReadIsNotWrittenOver()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, inPlace);
+        const QString file = path(name);
+        {
+            Workbook *made = m_app->Workbooks().Add(xlWBATWorksheet).value();
+            QVERIFY(made->ActiveSheet()->Cells().Set(1, 1, QStringLiteral("first")).ok());
+            QVERIFY(made->SaveAs(file).ok());
+        }
+        Workbook *ours = m_app->Workbooks().Open(file).value();
+        QVERIFY(ours);
+        QVERIFY(!ours->changedOnDisk());
+        if (inPlace) {
+            // One byte of the file differs; its size, time and inode do not.
+            struct stat before;
+            QCOMPARE(::stat(QFile::encodeName(file).constData(), &before), 0);
+            QByteArray bytes = readFile(file);
+            bytes[bytes.size() - 1] = char(bytes[bytes.size() - 1] ^ 1);
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QCOMPARE(f.write(bytes), bytes.size());
+            f.close();
+            const struct timespec times[2] = {before.st_atim, before.st_mtim};
+            QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
+        } else {
+            auto other = Application::Create();
+            Workbook *theirs = other.value()->Workbooks().Open(file).value();
+            QVERIFY(theirs);
+            QVERIFY(theirs->Worksheets().Add().value()->SetName(QStringLiteral("Theirs")).ok());
+            QVERIFY(theirs->Save().ok());
+        }
+        const QByteArray changed = readFile(file);
+        QVERIFY(ours->changedOnDisk());
+        QVERIFY(ours->ActiveSheet()->Cells().Set(1, 2, QStringLiteral("ours")).ok());
+        const qm::Status refused = ours->Save();
+        QVERIFY(!refused.ok());
+        QCOMPARE(refused.errorString(), file + QStringLiteral(": another program has changed the file since it was "
+                                                              "read; it was not written over. Open it again and "
+                                                              "repeat the save"));
+        QVERIFY(readFile(file) == changed);
+        QCOMPARE(QDir(m_dir.path()).entryList({name + u'*'}, QDir::Files | QDir::Hidden), QStringList{name});
+        if (inPlace)
+            return;
+
+        // Read again, saved twice: the second save is over the file the first wrote.
+        Workbook *again = m_app->Workbooks().Open(file).value();
+        QVERIFY(again->Worksheets().Item(1).value()->Cells().Set(1, 2, QStringLiteral("ours")).ok());
+        QVERIFY(again->Save().ok());
+        QVERIFY(!again->changedOnDisk());
+        QVERIFY(again->Worksheets().Item(1).value()->Cells().Set(1, 3, QStringLiteral("more")).ok());
+        QVERIFY(again->Save().ok());
+        Workbook *back = m_app->Workbooks().Open(file).value();
+        QCOMPARE(back->Worksheets().Names(), (QStringList{QStringLiteral("Sheet1"), QStringLiteral("Theirs")}));
+        QCOMPARE(back->ActiveSheet()->Cells().Text(1, 3), QStringLiteral("more"));
+    }
+
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
