@@ -10,7 +10,9 @@
 
 // An .xls file another program wrote, with one sheet replaced or added:
 // every other record is copied as it is, and what points into the stream
-// (sheet entries, the string index, row indexes) is moved with it.
+// (sheet entries, row indexes) is moved with it. The shared string table is
+// laid out anew, its strings as the file had them, and the cells of the
+// copied sheets take their strings' new indexes.
 namespace excel::backend {
 
 namespace {

@@ -1,5 +1,6 @@
 #include "WizardTestSupport.h"
 
+#include "excel/CaptionedProgressBar.h"
 #include "exchange/Exchange.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
@@ -118,8 +119,11 @@ private slots:
         if (!isOds(file)) {
             auto app = startExcel();
             QM_OPEN_BOOK(book, *app, file);
-            QCOMPARE(book->Worksheets().Item(QStringLiteral("Theirs")).value()->Cells().Text(1, 1), QStringLiteral("Theirs"));
-            const excel::Cells &cells = book->Worksheets().Item(QStringLiteral("Project1")).value()->Cells();
+            auto theirs = book->Worksheets().Item(QStringLiteral("Theirs"));
+            auto ours = book->Worksheets().Item(QStringLiteral("Project1"));
+            QVERIFY(theirs && ours);
+            QCOMPARE(theirs.value()->Cells().Text(1, 1), QStringLiteral("Theirs"));
+            const excel::Cells &cells = ours.value()->Cells();
             QCOMPARE(cells.Text(3, 2), QStringLiteral("one"));
             QCOMPARE(cells.Text(3, 3), QStringLiteral("eins"));
         }
