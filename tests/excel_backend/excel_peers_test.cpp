@@ -211,6 +211,9 @@ private slots:
         QCOMPARE(lines.size(), texts().size());
         for (int i = 0; i < lines.size(); ++i)
             QCOMPARE(lines[i], texts()[i] + QStringLiteral("|left"));
+        const Run layout = run(QStringLiteral("/usr/bin/python3"),
+                               {QStringLiteral(QM_SOURCE_DIR "/tests/excel_backend/peers/check_sst.py"), file});
+        QVERIFY2(layout.exitCode == 0, layout.err.constData());
     }
 
     void weReadXlwtXls()
