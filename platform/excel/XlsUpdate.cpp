@@ -210,8 +210,7 @@ private:
                 const std::uint32_t index = u32At(r.body, 6);
                 if (index >= used.size())
                     return refuse(QStringLiteral("a cell of sheet %1 names shared string %2, which the file does not hold")
-                                      .arg(i + 1)
-                                      .arg(index));
+                                      .arg(QString::number(i + 1), QString::number(index)));
                 used[index] = true;
                 ++references;
             }
@@ -354,8 +353,7 @@ private:
             return {};
         if (!reader.read(m_oldStrings, &m_oldExtras) || m_oldStrings.size() != m_sstUnique || !reader.atEnd())
             return refuse(QStringLiteral("its shared string table is damaged (it names %1 strings and holds %2)")
-                              .arg(m_sstUnique)
-                              .arg(m_oldStrings.size()));
+                              .arg(QString::number(m_sstUnique), QString::number(m_oldStrings.size())));
         return {};
     }
 
