@@ -16,6 +16,7 @@
 #include "support/HelpModule.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -202,6 +203,8 @@ void frmExcel::buildControls()
     languageGrid->addWidget(cboTargetLanguage, 0, 1);
     languageGrid->addWidget(lblSourceLanguage, 1, 0);
     languageGrid->addWidget(cboSourceLanguage, 1, 1);
+    chkUseFuzzy = named(new QCheckBox(fraLanguages), "chkUseFuzzy");
+    languageGrid->addWidget(chkUseFuzzy, 2, 0, 1, 2);
     languageGrid->setColumnStretch(1, 1);
     panelLayout[2]->addWidget(fraLanguages);
     fraLanguages->hide();
@@ -346,6 +349,8 @@ void frmExcel::lgv_UpdateControls()
     lblSourceLanguage->setText(lgv_string(806));
     cboTargetLanguage->setAccessibleName(QString(lblTargetLanguage->text()).remove(u'&').remove(u':'));
     cboSourceLanguage->setAccessibleName(QString(lblSourceLanguage->text()).remove(u'&').remove(u':'));
+    chkUseFuzzy->setText(lgv_string(820));
+    chkUseFuzzy->setAccessibleName(QString(chkUseFuzzy->text()).remove(u'&'));
     setSheetStepTexts();
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 
 class CaptionedProgressBar;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -130,6 +131,7 @@ public:
     QComboBox *cboTargetLanguage = nullptr;
     QLabel *lblSourceLanguage = nullptr;
     QComboBox *cboSourceLanguage = nullptr;
+    QCheckBox *chkUseFuzzy = nullptr;  // PO import: take the fuzzy entries too
     QLabel *lblSheetNote = nullptr;    // why there is nothing (more) to choose
     QPushButton *cmdStart = nullptr;
     CaptionedProgressBar *pbaProgress = nullptr;

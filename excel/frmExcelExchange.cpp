@@ -10,6 +10,7 @@
 #include "support/ErrorTrap.h"
 #include "uistrings/LibraryMessages.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHash>
@@ -107,6 +108,7 @@ bool frmExcel::initExchangeStep(const QString &fileName)
     const QList<qint32> languages = RFile ? RFile->Strings().Languages() : QList<qint32>();
     lblSourceLanguage->setVisible(!import);
     cboSourceLanguage->setVisible(!import);
+    chkUseFuzzy->setVisible(import && format == exchange::Format::Po);
     m_sheetNoteId = 0;
     {
         const QSignalBlocker quietSource(cboSourceLanguage);
@@ -237,6 +239,7 @@ bool frmExcel::importOther()
         options.format = *TransferFormat;
         options.sheetName = WorksheetBox ? WorksheetBox->currentText() : QString();
         options.targetLocale = chosenLocale(*cboTargetLanguage);
+        options.useFuzzy = options.format == exchange::Format::Po && chkUseFuzzy->isChecked();
         const QString fileName = txtFilename->text();
         // The run reads into its own list; the strings change only once it is complete.
         const resutil::ResStrings &current = RFile->Strings();

@@ -140,7 +140,15 @@ qm::Status exportFile(const resutil::ResStrings &strings, const QString &path, c
     }
     case Format::Rc:
         feedback.setProgressCaption(LgvStringModule::lgv_string(485));
-        written = writeRc(strings, options.original, file.sink());
+        // An existing script keeps everything but its string tables.
+        if (QFileInfo(path).isFile()) {
+            auto existing = load(path);
+            if (!existing)
+                return existing.error();
+            written = updateRc(strings, existing.value(), path, options.includes, file.sink());
+        } else {
+            written = writeRc(strings, options.original, file.sink());
+        }
         break;
     default: {
         feedback.setProgressCaption(LgvStringModule::lgv_string(485));
@@ -220,7 +228,8 @@ qm::Result<Imported> importFile(const QString &path, const resutil::ResStrings &
     case Format::Xliff12:
     case Format::Po: {
         feedback.setProgressCaption(LgvStringModule::lgv_string(488));
-        auto read = options.format == Format::Po ? readPo(bytes.value()) : readXliff(bytes.value(), path);
+        auto read = options.format == Format::Po ? readPo(bytes.value(), options.useFuzzy)
+                                                  : readXliff(bytes.value(), path);
         if (!read)
             return onFile(path, read.errorString());
         auto target = targetOf(read.value(), options);

@@ -24,7 +24,8 @@ struct Options {
     QChar separator;          // CSV: null for the file name's (export) or detected (import)
     qint32 sourceLocale = 2057;
     qint32 targetLocale = 0;  // XLIFF, PO: required on export; on import 0 takes the file's
-    QStringList includes;     // .rc import: headers or folders for #define'd names
+    QStringList includes;     // .rc: headers or folders for #define'd names
+    bool useFuzzy = false;    // PO import: fuzzy entries are taken as final translations
     QString original;         // the resource file's name, written into the file
 };
 
@@ -33,7 +34,9 @@ struct Options {
 qm::Result<Format> resolveFormat(const QString &path, const QString &forced);
 
 // Writes every string into path (never a workbook format), atomically.
-// Refuses before writing anything what the format cannot hold.
+// Refuses before writing anything what the format cannot hold. An existing
+// .ods keeps its other sheets and an existing .rc everything but its string
+// tables; a file of the other formats is replaced.
 qm::Status exportFile(const resutil::ResStrings &strings, const QString &path, const Options &options,
                       const ExcelTransfer::LanguageNamer &languageName, TransferFeedback &feedback);
 

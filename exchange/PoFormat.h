@@ -14,8 +14,9 @@ namespace exchange {
 // carry: a NUL character or an unpaired surrogate.
 qm::Status writePo(const Translation &translation, excel::backend::ByteSink &out);
 
-// Reads a PO file in UTF-8. Fuzzy and obsolete entries are not taken (a
-// note says so); plural forms and other encodings are refused.
-qm::Result<ReadTranslation> readPo(const QByteArray &bytes);
+// Reads a PO file in UTF-8. Obsolete entries are not taken, fuzzy ones only
+// with takeFuzzy (as msgfmt --use-fuzzy); a note counts those left out.
+// Plural forms and other encodings are refused.
+qm::Result<ReadTranslation> readPo(const QByteArray &bytes, bool takeFuzzy = false);
 
 } // namespace exchange

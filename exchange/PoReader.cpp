@@ -111,13 +111,15 @@ QString headerField(const QString &header, const QString &name)
 
 } // namespace
 
-qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
+qm::Result<ReadTranslation> readPo(const QByteArray &bytes, bool takeFuzzy)
 {
     ReadTranslation read;
     Entry current;
     QByteArray *open = nullptr; // the string that continuation lines extend
     bool pendingFuzzy = false;
     int obsolete = 0;
+    bool obsoleteContextOpen = false; // a "#~ msgctxt" whose "#~ msgid" is still to come
+    int fuzzyLeftOut = 0, firstFuzzyLine = 0;
 
     // Each entry becomes a unit as soon as it ends.
     excel::backend::TextArena arena;
@@ -157,8 +159,9 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
         auto target = utf8(*entry.str, entry.line, arena);
         if (!target)
             return target.error();
-        if (entry.fuzzy) {
-            read.notes << QStringLiteral("line %1: the fuzzy translation of \"%2\" was not taken").arg(entry.line).arg(unit.id);
+        if (entry.fuzzy && !takeFuzzy) {
+            if (fuzzyLeftOut++ == 0)
+                firstFuzzyLine = entry.line;
             return {};
         }
         if (!target->isEmpty())
@@ -191,14 +194,25 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
             continue;
         if (trimmed.startsWith('#')) {
             if (trimmed.startsWith("#~")) {
-                if (!trimmed.sliced(2).trimmed().startsWith('"'))
+                // An obsolete entry has one msgid, after its msgctxt if it has one;
+                // the flags before it are its own.
+                const QByteArrayView body = trimmed.sliced(2).trimmed();
+                qsizetype end = 0;
+                while (end < body.size() && body[end] != ' ' && body[end] != '\t' && body[end] != '"')
+                    ++end;
+                const QByteArrayView word = body.first(end);
+                if (word == "msgctxt" || (word == "msgid" && !obsoleteContextOpen))
                     ++obsolete;
+                if (word == "msgctxt" || word == "msgid") {
+                    obsoleteContextOpen = word == "msgctxt";
+                    pendingFuzzy = false;
+                }
                 continue;
             }
-            if (trimmed.startsWith("#,") && trimmed.sliced(2).toByteArray().split(',').contains(" fuzzy"))
-                pendingFuzzy = true;
-            else if (trimmed.startsWith("#,") && trimmed.contains("fuzzy"))
-                pendingFuzzy = true;
+            if (trimmed.startsWith("#,"))
+                for (const QByteArray &flag : trimmed.sliced(2).toByteArray().split(','))
+                    if (flag.trimmed() == "fuzzy")
+                        pendingFuzzy = true;
             continue;
         }
         if (trimmed.startsWith('"')) {
@@ -223,7 +237,8 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
                 return ok.error();
             slot = &current.context;
         } else if (keyword == "msgid") {
-            if (!current.context)
+            // A msgid starts the next entry unless it completes a msgctxt.
+            if (!current.context || current.id)
                 if (auto ok = finish(); !ok)
                     return ok.error();
             slot = &current.id;
@@ -240,9 +255,9 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
         auto piece = unquote(value, lineNo);
         if (!piece)
             return piece.error();
-        if (keyword != "msgstr") {
-            if (current.line == 0)
-                current.line = lineNo;
+        // The flags belong to the entry as a whole: its first keyword takes them.
+        if (keyword != "msgstr" && current.line == 0) {
+            current.line = lineNo;
             current.fuzzy = pendingFuzzy;
             pendingFuzzy = false;
         }
@@ -252,7 +267,14 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes)
     if (auto ok = finish(); !ok)
         return ok.error();
 
-    if (obsolete > 0)
+    if (fuzzyLeftOut == 1)
+        read.notes << QStringLiteral("line %1: 1 fuzzy entry (#, fuzzy) was not taken").arg(firstFuzzyLine);
+    else if (fuzzyLeftOut > 1)
+        read.notes << QStringLiteral("%1 fuzzy entries (#, fuzzy) were not taken, the first at line %2")
+                          .arg(fuzzyLeftOut).arg(firstFuzzyLine);
+    if (obsolete == 1)
+        read.notes << QStringLiteral("1 obsolete entry (#~) was not taken");
+    else if (obsolete > 1)
         read.notes << QStringLiteral("%1 obsolete entries (#~) were not taken").arg(obsolete);
     return read;
 }

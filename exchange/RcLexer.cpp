@@ -165,10 +165,19 @@ qsizetype Lexer::plainStringEnd(qsizetype from) const
 
 Token Lexer::next()
 {
+    Token token = scan();
+    token.end = m_pos;
+    if (token.kind == Token::Kind::End)
+        token.offset = m_pos;
+    return token;
+}
+
+Token Lexer::scan()
+{
     const qsizetype size = m_source.size();
     for (;;) {
         if (m_pos >= size)
-            return Token{Token::Kind::End, {}, m_line, m_lineStart};
+            return Token{Token::Kind::End, {}, m_line, m_lineStart, m_pos, m_pos};
         const char c = m_source[m_pos];
         if (c == '\n') {
             ++m_line;
@@ -194,7 +203,7 @@ Token Lexer::next()
                 ++m_pos;
             }
             if (m_pos + 1 >= size)
-                return Token{Token::Kind::Error, "a comment that starts there is not closed", startLine, false};
+                return Token{Token::Kind::Error, "a comment that starts there is not closed", startLine, false, m_pos, m_pos};
             m_pos += 2;
             continue;
         }
@@ -203,6 +212,7 @@ Token Lexer::next()
     Token token;
     token.line = m_line;
     token.lineStart = m_lineStart;
+    token.offset = m_pos;
     m_lineStart = false;
     const char c = m_source[m_pos];
     const qsizetype start = m_pos;
@@ -236,7 +246,8 @@ Token Lexer::next()
         QByteArray body;
         for (;;) {
             if (m_pos >= size || m_source[m_pos] == '\n')
-                return Token{Token::Kind::Error, "the string that starts there is not closed on its line", token.line, false};
+                return Token{Token::Kind::Error, "the string that starts there is not closed on its line", token.line, false,
+                             token.offset, m_pos};
             const char s = m_source[m_pos++];
             if (s == '"') {
                 if (m_pos < size && m_source[m_pos] == '"') {

@@ -14,6 +14,8 @@ struct Token {
     QByteArray text;
     int line = 0;
     bool lineStart = false; // first token on its line
+    qsizetype offset = 0;   // where it starts in the source
+    qsizetype end = 0;      // just after it
 };
 
 class Lexer {
@@ -23,6 +25,7 @@ public:
     int line() const { return m_line; }
 
 private:
+    Token scan();
     qsizetype plainStringEnd(qsizetype from) const;
     QByteArrayView m_source;
     qsizetype m_pos = 0;

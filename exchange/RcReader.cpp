@@ -65,7 +65,11 @@ const QSet<QByteArray> &memoryFlags()
 
 class Reader {
 public:
-    Reader(const QString &path, const QStringList &includes) : m_path(path), m_includes(includes) {}
+    // Scanning only finds where the string tables stand: their texts and IDs are not read.
+    Reader(const QString &path, const QStringList &includes, bool scanOnly = false)
+        : m_path(path), m_includes(includes), m_scanOnly(scanOnly)
+    {
+    }
 
     qm::Status run(const QByteArray &bytes)
     {
@@ -78,8 +82,10 @@ public:
             }
         }
         QByteArrayView source(bytes);
-        if (source.startsWith("\xEF\xBB\xBF"))
+        if (source.startsWith("\xEF\xBB\xBF")) {
             source = source.sliced(3);
+            m_offsetBase = 3;
+        }
         else if (source.startsWith("\xFF\xFE") || source.startsWith("\xFE\xFF"))
             return qm::makeError(QStringLiteral("the script is UTF-16; save it as UTF-8 with #pragma code_page(65001)"));
         rc::Lexer lexer(source);
@@ -95,6 +101,7 @@ public:
     }
 
     RcImport result;
+    std::vector<RcTableBlock> blocks;
 
 private:
     qm::Error failAt(int line, const QString &what) const
@@ -106,6 +113,8 @@ private:
     {
         m_token = m_lexer->next();
         while (m_token.kind == Token::Kind::Directive) {
+            ++m_directives;
+            m_lastDirectiveLine = m_token.line;
             directive(m_token, QFileInfo(m_path).absolutePath(), true);
             m_token = m_lexer->next();
         }
@@ -171,6 +180,10 @@ private:
                                     .arg(token.line).arg(QString::fromUtf8(rest));
             return;
         }
+        if (inScript && (name == "if" || name == "ifdef" || name == "ifndef"))
+            ++m_conditionDepth;
+        else if (inScript && name == "endif" && m_conditionDepth > 0)
+            --m_conditionDepth;
         if (inScript && (name == "if" || name == "ifdef" || name == "ifndef" || name == "elif"))
             result.notes << QStringLiteral("line %1: the condition #%2 %3 was not evaluated: everything is read")
                                 .arg(token.line).arg(QString::fromUtf8(name), QString::fromUtf8(rest));
@@ -330,6 +343,9 @@ private:
     qm::Status stringTable()
     {
         const int tableLine = m_token.line;
+        RcTableBlock block;
+        block.start = m_offsetBase + m_token.offset;
+        block.conditional = m_conditionDepth > 0;
         advance();
         int locale = m_language;
         while (!isBegin()) {
@@ -353,7 +369,12 @@ private:
             }
             return failAt(m_token.line, QStringLiteral("\"%1\" is not an option of STRINGTABLE").arg(tokenText()));
         }
+        block.locale = locale;
+        block.body = m_offsetBase + m_token.offset;
+        const int directivesBefore = m_directives;
         advance();
+        if (m_scanOnly)
+            return skipTableBody(tableLine, block, directivesBefore);
         while (!isEnd()) {
             if (m_token.kind == Token::Kind::End)
                 return failAt(tableLine, QStringLiteral("the STRINGTABLE that starts here has no END"));
@@ -389,6 +410,27 @@ private:
                 return failAt(line, QStringLiteral("the string ID %1 has more than 65535 characters").arg(*id));
             result.entries.push_back({locale, qint32(*id), m_arena.copy(m_text)});
         }
+        block.end = m_offsetBase + m_token.end;
+        blocks.push_back(block);
+        advance();
+        return {};
+    }
+
+    // A preprocessor line inside the table would go with its body.
+    qm::Status skipTableBody(int tableLine, RcTableBlock &block, int directivesBefore)
+    {
+        while (!isEnd()) {
+            if (m_token.kind == Token::Kind::End)
+                return failAt(tableLine, QStringLiteral("the STRINGTABLE that starts here has no END"));
+            if (m_token.kind == Token::Kind::Error)
+                return failAt(m_token.line, QString::fromUtf8(m_token.text));
+            advance();
+        }
+        if (m_directives != directivesBefore)
+            return failAt(m_lastDirectiveLine, QStringLiteral("a preprocessor line stands inside the STRINGTABLE that "
+                                                              "starts at line %1").arg(tableLine));
+        block.end = m_offsetBase + m_token.end;
+        blocks.push_back(block);
         advance();
         return {};
     }
@@ -469,6 +511,11 @@ private:
     QString m_text;
     excel::backend::TextArena m_arena;
     std::optional<qm::Error> m_pendingError;
+    bool m_scanOnly = false;
+    qsizetype m_offsetBase = 0; // a byte order mark before the source
+    int m_conditionDepth = 0;
+    int m_directives = 0; // preprocessor lines of the script read so far
+    int m_lastDirectiveLine = 0;
 };
 
 } // namespace
@@ -482,6 +529,17 @@ qm::Result<RcImport> readRc(const QByteArray &bytes, const QString &path, const 
     if (auto read = reader.run(bytes); !read)
         return read.error();
     return std::move(reader.result);
+}
+
+qm::Result<std::vector<RcTableBlock>> findRcTables(const QByteArray &bytes, const QString &path, const QStringList &includes)
+{
+    if (bytes.size() > kMaxScriptBytes)
+        return qm::makeError(QStringLiteral("%1: the script has %2 bytes, more than the %3 a script may have")
+                                 .arg(path).arg(bytes.size()).arg(kMaxScriptBytes));
+    Reader reader(path, includes, true);
+    if (auto read = reader.run(bytes); !read)
+        return read.error();
+    return std::move(reader.blocks);
 }
 
 } // namespace exchange

@@ -1,6 +1,6 @@
 #include "exchange/RcFormat.h"
 
-#include "exchange/Utf8Writer.h"
+#include "exchange/RcTables.h"
 #include "platform/resutil/ResStrings.h"
 
 #include <algorithm>
@@ -13,20 +13,23 @@ namespace {
 
 // Source characters per literal: long texts become concatenated literals.
 constexpr qsizetype kLiteralLength = 200;
-constexpr std::string_view kLiteralBreak = "\"\n        L\"";
+constexpr std::string_view kLiteralIndent = "        L\"";
 
 // Every unit outside printable ASCII as \xHHHH: the script is ASCII through and through.
-void appendLiteral(ByteSink &sink, QStringView text)
+void appendLiteral(ByteSink &sink, QStringView text, std::string_view newline)
 {
     static const char hex[] = "0123456789abcdef";
     const qsizetype breaks = text.size() / kLiteralLength + 1;
-    char *out = sink.room(size_t(text.size()) * 6 + size_t(breaks) * kLiteralBreak.size() + 4);
+    const size_t breakSize = 1 + newline.size() + kLiteralIndent.size();
+    char *out = sink.room(size_t(text.size()) * 6 + size_t(breaks) * breakSize + 4);
     *out++ = 'L';
     *out++ = '"';
     qsizetype written = 0;
     for (const QChar c : text) {
         if (written >= kLiteralLength) {
-            out = copyLiteral(out, kLiteralBreak);
+            *out++ = '"';
+            out = copyLiteral(out, newline);
+            out = copyLiteral(out, kLiteralIndent);
             written = 0;
         }
         const char16_t u = c.unicode();
@@ -68,16 +71,11 @@ void appendHex(ByteSink &out, int value)
     out << hex[(value >> 4) & 0xF] << hex[value & 0xF];
 }
 
-struct TableEntry {
-    quint16 id;
-    qsizetype position; // for ResStrings::TextAt
-};
-
 } // namespace
 
-qm::Status writeRc(const resutil::ResStrings &strings, const QString &original, ByteSink &out)
+qm::Result<RcTables> collectRcTables(const resutil::ResStrings &strings)
 {
-    std::map<qint32, std::vector<TableEntry>> byLanguage;
+    RcTables byLanguage;
     qm::Status refused;
     strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
         if (!refused)
@@ -96,10 +94,10 @@ qm::Status writeRc(const resutil::ResStrings &strings, const QString &original, 
         byLanguage[entry.localeId].push_back({quint16(entry.id), entry.position});
     });
     if (!refused)
-        return refused;
+        return refused.error();
     for (auto &[locale, table] : byLanguage) {
         // Entry order is usually ID order already; an equal ID keeps its first text.
-        const auto byId = [](const TableEntry &a, const TableEntry &b) { return a.id < b.id; };
+        const auto byId = [](const RcTableEntry &a, const RcTableEntry &b) { return a.id < b.id; };
         if (!std::is_sorted(table.begin(), table.end(), byId))
             std::stable_sort(table.begin(), table.end(), byId);
         for (size_t i = 1; i < table.size(); ++i)
@@ -107,26 +105,48 @@ qm::Status writeRc(const resutil::ResStrings &strings, const QString &original, 
                 return qm::makeError(QStringLiteral("string ID %1 has two different texts in locale %2")
                                          .arg(table[i].id).arg(locale));
     }
+    return byLanguage;
+}
 
+void appendRcLanguage(ByteSink &out, qint32 locale)
+{
+    out << "LANGUAGE ";
+    appendHex(out, locale & 0x3FF);
+    out << ", ";
+    appendHex(out, locale >> 10);
+}
+
+void appendRcBody(ByteSink &out, const resutil::ResStrings &strings, const std::vector<RcTableEntry> &table,
+                  std::string_view newline)
+{
+    out << "BEGIN";
+    out.append(newline.data(), newline.size());
+    for (size_t i = 0; i < table.size(); ++i) {
+        if (i > 0 && table[i].id == table[i - 1].id)
+            continue;
+        out << "    ";
+        out.appendInt(table[i].id);
+        out << ", ";
+        appendLiteral(out, strings.TextAt(table[i].position), newline);
+        out.append(newline.data(), newline.size());
+    }
+    out << "END";
+}
+
+qm::Status writeRc(const resutil::ResStrings &strings, const QString &original, ByteSink &out)
+{
+    auto tables = collectRcTables(strings);
+    if (!tables)
+        return tables.error();
     out << "// String tables of ";
     appendUtf8(out, original);
     out << ", written by Quillmark.\n#pragma code_page(65001)\n";
-    for (const auto &[locale, table] : byLanguage) {
-        out << "\nLANGUAGE ";
-        appendHex(out, locale & 0x3FF);
-        out << ", ";
-        appendHex(out, locale >> 10);
-        out << "\nSTRINGTABLE\nBEGIN\n";
-        for (size_t i = 0; i < table.size(); ++i) {
-            if (i > 0 && table[i].id == table[i - 1].id)
-                continue;
-            out << "    ";
-            out.appendInt(table[i].id);
-            out << ", ";
-            appendLiteral(out, strings.TextAt(table[i].position));
-            out << '\n';
-        }
-        out << "END\n";
+    for (const auto &[locale, table] : tables.value()) {
+        out << '\n';
+        appendRcLanguage(out, locale);
+        out << "\nSTRINGTABLE\n";
+        appendRcBody(out, strings, table, "\n");
+        out << '\n';
     }
     return {};
 }

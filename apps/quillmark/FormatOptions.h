@@ -16,6 +16,7 @@ QStringList formatValuedOptions();
     "                  import: default the file's own); a number or a tag (de-DE)\n" \
     "--separator S     CSV: , ; or tab (export default: , for .csv, tab for .tsv/.txt;\n" \
     "                  import default: detected)\n" \
-    "-I, --include H   .rc import: a header (or folder of headers) defining the IDs' names\n"
+    "-I, --include H   .rc: a header (or folder of headers) defining the names of IDs\n" \
+    "                  and languages the script uses\n"
 
 } // namespace cli

@@ -6,6 +6,7 @@
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -492,6 +493,51 @@ private slots:
         QVERIFY2(ui.messageBoxes[1].prompt.contains(note),
                  qPrintable(ui.messageBoxes[1].prompt));
         QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
+    }
+
+    // A PO import offers to take the fuzzy entries; left unchecked, they are
+    // left out and the notes count them. Other files do not offer it.
+    void poImportOffersFuzzyEntries()
+    {
+        writeFile(path("fuzzy.po"), "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\nLanguage: de_DE\\n\"\n\n"
+                                    "#, fuzzy\nmsgctxt \"1\"\nmsgid \"Open\"\nmsgstr \"Öffnen?\"\n\n"
+                                    "msgctxt \"2\"\nmsgid \"Close\"\nmsgstr \"Schließen\"\n");
+        for (const bool take : {false, true}) {
+            ScriptedInteraction ui;
+            if (!take)
+                ui.answerMsgBox(win32::vbOK);
+            resutil::ResFile file;
+            fill(file.Strings(), {{2057, 1, "Open"}, {2057, 2, "Close"}, {1031, 1, "alt"}});
+            run(ui, file, [&](frmExcel &form) {
+                goToWorksheetStep(form, true, path("fuzzy.po"));
+                QVERIFY(!form.chkUseFuzzy->isHidden());
+                QCOMPARE(form.chkUseFuzzy->accessibleName(),
+                         QStringLiteral("Also take fuzzy translations (those marked as still to be checked)"));
+                QVERIFY(!form.chkUseFuzzy->isChecked());
+                form.chkUseFuzzy->setChecked(take);
+                QVERIFY(startAndFinish(form));
+            });
+            QCOMPARE(sorted(entriesOf(file.Strings())),
+                     sorted({{2057, 1, "Open"}, {2057, 2, "Close"}, {1031, 1, take ? QStringLiteral("Öffnen?") : "alt"},
+                             {1031, 2, QStringLiteral("Schließen")}}));
+            QCOMPARE(ui.messageBoxes.size(), take ? 0 : 1);
+            if (!take)
+                QCOMPARE(ui.messageBoxes[0].prompt,
+                         QStringLiteral("Notes on the import:\r\nline 5: 1 fuzzy entry (#, fuzzy) was not taken"));
+            QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
+        }
+        writeFile(path("nofuzzy.xlf"), "<xliff version=\"2.0\" srcLang=\"en-GB\" trgLang=\"de-DE\"><file id=\"f\">"
+                                       "<unit id=\"1\"><segment><source>Open</source><target>Auf</target></segment></unit>"
+                                       "</file></xliff>");
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        fill(file.Strings(), {{2057, 1, "Open"}});
+        run(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, true, path("nofuzzy.xlf"));
+            QVERIFY(!form.fraLanguages->isHidden());
+            QVERIFY(form.chkUseFuzzy->isHidden());
+            form.cmdCancel->click();
+        });
     }
 
     // Cancel while an .ods export runs: the file is as it was.

@@ -172,6 +172,77 @@ private slots:
         QCOMPARE(readFile(path("keep.res")), before);
     }
 
+    // A file that would be lost as a whole is replaced only with --force.
+    void existingFilesNeedForce_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("extra");
+        QTest::newRow("csv") << "f.csv" << QStringList();
+        QTest::newRow("tsv") << "f.tsv" << QStringList();
+        QTest::newRow("forced csv over an .rc") << "f2.rc" << QStringList{"--format", "csv"};
+        QTest::newRow("po") << "f.po" << QStringList{"--target", "1031"};
+        QTest::newRow("xliff") << "f.xlf" << QStringList{"--target", "1031"};
+    }
+    void existingFilesNeedForce()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, extra);
+        writeResFile(path("f.res"), demo());
+        writeFile(path(file), "the user's own file\n");
+        Run run = quillmark(QStringList{"export", path("f.res"), path(file)} + extra);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(run.err),
+                 QStringLiteral("quillmark: %1: already exists; nothing was written (use --force to replace it)\n")
+                     .arg(path(file)));
+        QCOMPARE(readFile(path(file)), QByteArray("the user's own file\n"));
+        run = quillmark(QStringList{"export", path("f.res"), path(file), "--force"} + extra);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(readFile(path(file)) != QByteArray("the user's own file\n"));
+    }
+
+    // The demo's strings go into a script with other resources, which stay as they were.
+    void exportIntoScriptKeepsItsOtherLines()
+    {
+        const QByteArray kept = "#include \"keep.h\"\r\n"
+                                "IDI_APP ICON \"app.ico\"\r\n"
+                                "1 VERSIONINFO\r\nFILEVERSION 1,0,0,0\r\nBEGIN\r\n"
+                                "  BLOCK \"StringFileInfo\"\r\n  BEGIN\r\n  END\r\nEND\r\n"
+                                "LANGUAGE 0x09, 0x02\r\n";
+        writeFile(path("keep.rc"), kept + "STRINGTABLE\r\nBEGIN\r\n  IDS_GONE \"old\"\r\nEND\r\n");
+        const QString demoRes = QStringLiteral(QM_SOURCE_DIR "/demo/Demo.res");
+        Run run = quillmark({"export", demoRes, path("keep.rc")});
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        const QByteArray script = readFile(path("keep.rc"));
+        QVERIFY2(script.startsWith(kept + "STRINGTABLE\r\nBEGIN\r\n    "), script.left(400).constData());
+        QVERIFY(!script.contains("IDS_GONE"));
+        writeResFile(path("back.res"), {});
+        run = quillmark({"import", path("keep.rc"), path("back.res")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(sortedEntries(readResFile(path("back.res"))), sortedEntries(readResFile(demoRes)));
+    }
+
+    void poFuzzyEntriesOnlyWithUseFuzzy()
+    {
+        writeResFile(path("z.res"), {{2057, 1, "Open"}, {2057, 2, "Close"}, {1031, 1, "alt"}});
+        writeFile(path("z.po"), "#, fuzzy\nmsgctxt \"1\"\nmsgid \"Open\"\nmsgstr \"\xC3\x96\"\n\"ffnen\"\n\n"
+                                "msgctxt \"2\"\nmsgid \"Close\"\nmsgstr \"Schlie\xC3\x9F\x65n\"\n");
+        Run run = quillmark({"import", path("z.po"), path("z.res"), "--target", "1031"});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QString::fromUtf8(run.err),
+                 QStringLiteral("quillmark: %1: line 2: 1 fuzzy entry (#, fuzzy) was not taken\n").arg(path("z.po")));
+        QCOMPARE(sortedEntries(readResFile(path("z.res"))),
+                 sortedEntries({{2057, 1, "Open"}, {2057, 2, "Close"}, {1031, 1, "alt"},
+                                {1031, 2, QStringLiteral("Schlie\u00dfen")}}));
+        run = quillmark({"import", path("z.po"), path("z.res"), "--target", "1031", "--use-fuzzy"});
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(sortedEntries(readResFile(path("z.res"))),
+                 sortedEntries({{2057, 1, "Open"}, {2057, 2, "Close"}, {1031, 1, QStringLiteral("\u00d6ffnen")},
+                                {1031, 2, QStringLiteral("Schlie\u00dfen")}}));
+    }
+
     // Other resources and conditions of a script are noted; IDs come from headers.
     void rcScriptWithHeader()
     {

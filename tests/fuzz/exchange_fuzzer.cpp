@@ -112,6 +112,19 @@ void rc(const QByteArray &bytes)
     resutil::ResStrings other;
     if (stringsOf(again->entries, &other) != strings)
         fuzz::broken("the strings of an .rc file changed");
+
+    // The script's own strings put back into it read as they were.
+    auto updated = writtenBy([&](excel::backend::ByteSink &out) {
+        return updateRc(table, bytes, QStringLiteral("fuzzed.rc"), {}, out);
+    });
+    if (!updated)
+        return;
+    auto reread = readRc(*updated, QStringLiteral("updated.rc"), {});
+    if (!reread)
+        fuzz::broken("an updated .rc file does not read", reread.errorString());
+    resutil::ResStrings third;
+    if (stringsOf(reread->entries, &third) != strings)
+        fuzz::broken("the strings of an updated .rc file changed");
 }
 
 void translation(const QByteArray &bytes, const QString &format)

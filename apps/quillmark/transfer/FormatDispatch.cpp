@@ -63,6 +63,12 @@ bool readOptions(const QString &path, exchange::Format format, const Arguments &
 
 int exportOther(const QString &resPath, const QString &outPath, exchange::Format format, const Arguments &arguments)
 {
+    // A sheet is replaced within its file and an .rc keeps all but its string
+    // tables; any other file would be lost as a whole.
+    const QFileInfo out(outPath);
+    if (out.exists() && !out.isDir() && !exchange::hasSheets(format) && format != exchange::Format::Rc
+        && !arguments.has(QStringLiteral("--force")))
+        return fail(outPath, QStringLiteral("already exists; nothing was written (use --force to replace it)"));
     exchange::Options options;
     if (!readOptions(outPath, format, arguments, resPath, &options))
         return 1;
@@ -83,6 +89,7 @@ int importOther(const QString &inPath, const QString &resPath, exchange::Format 
     exchange::Options options;
     if (!readOptions(inPath, format, arguments, resPath, &options))
         return 1;
+    options.useFuzzy = arguments.has(QStringLiteral("--use-fuzzy"));
     resutil::ResFile file;
     file.setFileName(resPath);
     if (auto status = file.Load(); !status.ok())
