@@ -271,7 +271,7 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes, bool takeFuzzy)
         read.notes << QStringLiteral("line %1: 1 fuzzy entry (#, fuzzy) was not taken").arg(firstFuzzyLine);
     else if (fuzzyLeftOut > 1)
         read.notes << QStringLiteral("%1 fuzzy entries (#, fuzzy) were not taken, the first at line %2")
-                          .arg(fuzzyLeftOut).arg(firstFuzzyLine);
+                          .arg(QString::number(fuzzyLeftOut), QString::number(firstFuzzyLine));
     if (obsolete == 1)
         read.notes << QStringLiteral("1 obsolete entry (#~) was not taken");
     else if (obsolete > 1)

@@ -428,7 +428,7 @@ private:
         }
         if (m_directives != directivesBefore)
             return failAt(m_lastDirectiveLine, QStringLiteral("a preprocessor line stands inside the STRINGTABLE that "
-                                                              "starts at line %1").arg(tableLine));
+                                                              "starts at line %1").arg(QString::number(tableLine)));
         block.end = m_offsetBase + m_token.end;
         blocks.push_back(block);
         advance();
@@ -535,7 +535,7 @@ qm::Result<std::vector<RcTableBlock>> findRcTables(const QByteArray &bytes, cons
 {
     if (bytes.size() > kMaxScriptBytes)
         return qm::makeError(QStringLiteral("%1: the script has %2 bytes, more than the %3 a script may have")
-                                 .arg(path).arg(bytes.size()).arg(kMaxScriptBytes));
+                                 .arg(path, QString::number(bytes.size()), QString::number(kMaxScriptBytes)));
     Reader reader(path, includes, true);
     if (auto read = reader.run(bytes); !read)
         return read.error();

@@ -230,17 +230,29 @@ private slots:
         QCOMPARE(readFile(file), fresh);
     }
 
-    // A script whose tables cannot be found is left as it was.
+    // A script whose tables cannot be found, or whose table holds a
+    // preprocessor line the new table would lose, is left as it was.
+    void unreadableScriptIsKept_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("open string") << QByteArray("IDI_APP ICON \"app.ico\"\nSTRINGTABLE\nBEGIN\n 1 \"open\nEND\n")
+                                     << ": line 4: the string";
+        QTest::newRow("condition in a table")
+            << QByteArray("STRINGTABLE\nBEGIN\n 1 \"a\"\n#ifdef DEBUG\n 2 \"b\"\n#endif\nEND\n")
+            << ": line 6: a preprocessor line stands inside the STRINGTABLE that starts at line 1";
+    }
     void unreadableScriptIsKept()
     {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, message);
         const QString file = path(QStringLiteral("broken.rc"));
-        const QByteArray broken("IDI_APP ICON \"app.ico\"\nSTRINGTABLE\nBEGIN\n 1 \"open\nEND\n");
-        writeFile(file, broken);
+        writeFile(file, script);
         const qm::Status refused = exportTo(file, strings());
         QVERIFY(!refused.ok());
-        QVERIFY2(refused.errorString().startsWith(file + QStringLiteral(": line 4: the string")), qPrintable(refused.errorString()));
-        QVERIFY2(refused.errorString().contains(QLatin1String("the script was not changed")), qPrintable(refused.errorString()));
-        QCOMPARE(readFile(file), broken);
+        QVERIFY2(refused.errorString().startsWith(file + message), qPrintable(refused.errorString()));
+        QVERIFY2(refused.errorString().endsWith(QLatin1String("the script was not changed")), qPrintable(refused.errorString()));
+        QCOMPARE(readFile(file), script);
     }
 
     void compilersBuildTheUpdatedScript_data()
