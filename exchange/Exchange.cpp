@@ -129,6 +129,8 @@ qm::Status exportFile(const resutil::ResStrings &strings, const QString &path, c
 
     StreamedFile file(path);
     qm::Status written;
+    qm::FileStamp script; // the .rc read, whose lines the new one keeps
+    QByteArray scriptBytes;
     switch (options.format) {
     case Format::Csv:
     case Format::Tsv: {
@@ -142,10 +144,12 @@ qm::Status exportFile(const resutil::ResStrings &strings, const QString &path, c
         feedback.setProgressCaption(LgvStringModule::lgv_string(485));
         // An existing script keeps everything but its string tables.
         if (QFileInfo(path).isFile()) {
+            script = qm::FileStamp::of(path);
             auto existing = load(path);
             if (!existing)
                 return existing.error();
-            written = updateRc(strings, existing.value(), path, options.includes, file.sink());
+            scriptBytes = std::move(existing).value();
+            written = updateRc(strings, scriptBytes, path, options.includes, file.sink());
         } else {
             written = writeRc(strings, options.original, file.sink());
         }
@@ -166,6 +170,9 @@ qm::Status exportFile(const resutil::ResStrings &strings, const QString &path, c
     // A stopped export leaves the file as it was.
     if (feedback.stopRequested())
         return transferStopped();
+    if (script.exists && !qm::fileUnchanged(path, script, &scriptBytes))
+        return onFile(path, QStringLiteral("another program changed the script while its string tables were "
+                                           "exported; it was not written over. Repeat the export"));
     if (auto saved = file.commit(); !saved)
         return saved;
     feedback.setProgressCaption(LgvStringModule::lgv_string(487));

@@ -255,6 +255,32 @@ private slots:
         QCOMPARE(readFile(file), script);
     }
 
+    // The script is written again by someone else while its tables are
+    // made: their change is not lost under the lines read before it.
+    void scriptChangedMeanwhileIsKept()
+    {
+        const QString file = path(QStringLiteral("changed.rc"));
+        writeFile(file, script());
+        struct Meanwhile : RecordingFeedback {
+            QString file;
+            bool stopRequested() override
+            {
+                writeFile(file, "// edited elsewhere\n" + script());
+                return false;
+            }
+        } feedback;
+        feedback.file = file;
+        resutil::ResStrings table;
+        fill(table, strings());
+        exchange::Options options;
+        options.format = exchange::Format::Rc;
+        const qm::Status refused = exchange::exportFile(table, file, options, testLanguageName, feedback);
+        QVERIFY(!refused.ok());
+        QVERIFY2(refused.errorString().contains(QLatin1String("another program changed the script")),
+                 qPrintable(refused.errorString()));
+        QCOMPARE(readFile(file), "// edited elsewhere\n" + script());
+    }
+
     void compilersBuildTheUpdatedScript_data()
     {
         QTest::addColumn<QString>("compiler");
