@@ -10,6 +10,7 @@
 #include "exchange/XliffFormat.h"
 #include "platform/common/AtomicFile.h"
 #include "platform/common/FileStamp.h"
+#include "platform/common/InputFile.h"
 #include "platform/resutil/ResStrings.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -31,16 +32,14 @@ qm::Error onFile(const QString &path, const QString &what)
 
 qm::Result<QByteArray> load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return onFile(path, QStringLiteral("cannot be opened: %1").arg(file.errorString()));
-    if (file.size() > MaxExchangeFileSize)
-        return onFile(path, QStringLiteral("the file has %1 bytes; files of more than %2 bytes are not read")
-                                .arg(file.size()).arg(MaxExchangeFileSize));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return onFile(path, QStringLiteral("cannot be read: %1").arg(file.errorString()));
-    return bytes;
+    QFile file;
+    auto opened = qm::openInputFile(file, path, MaxExchangeFileSize, QStringLiteral("files"));
+    if (!opened)
+        return onFile(path, QStringLiteral("cannot be opened: %1").arg(opened.errorString()));
+    auto bytes = qm::readInputFile(file, opened.value(), MaxExchangeFileSize);
+    if (!bytes)
+        return onFile(path, QStringLiteral("cannot be read: %1").arg(bytes.errorString()));
+    return std::move(bytes).value();
 }
 
 qm::Status checkLocales(const Options &options)

@@ -1,6 +1,7 @@
 #include "exchange/RcFormat.h"
 
 #include "exchange/RcLexer.h"
+#include "platform/common/InputFile.h"
 #include "platform/excel/TextArena.h"
 
 #include <QDir>
@@ -193,12 +194,14 @@ private:
     {
         if (depth > kMaxIncludeDepth)
             return qm::makeError(QStringLiteral("%1: headers include each other more than %2 deep").arg(file, QString::number(kMaxIncludeDepth)));
-        QFile header(file);
-        if (!header.open(QIODevice::ReadOnly))
-            return qm::makeError(QStringLiteral("%1: cannot be read: %2").arg(file, header.errorString()));
-        if (header.size() > kMaxScriptBytes)
-            return qm::makeError(QStringLiteral("%1: the header has %2 bytes, more than %3").arg(file, QString::number(header.size()), QString::number(kMaxScriptBytes)));
-        const QByteArray bytes = header.readAll();
+        QFile header;
+        auto opened = qm::openInputFile(header, file, kMaxScriptBytes, QStringLiteral("headers"));
+        if (!opened)
+            return qm::makeError(QStringLiteral("%1: cannot be read: %2").arg(file, opened.errorString()));
+        auto read = qm::readInputFile(header, opened.value(), kMaxScriptBytes);
+        if (!read)
+            return qm::makeError(QStringLiteral("%1: cannot be read: %2").arg(file, read.errorString()));
+        const QByteArray bytes = std::move(read).value();
         const int saved = m_depth;
         m_depth = depth;
         rc::Lexer lexer(bytes);

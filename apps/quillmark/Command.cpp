@@ -1,6 +1,7 @@
 #include "Command.h"
 #include "Console.h"
 
+#include "platform/common/AtomicFile.h"
 #include "platform/resutil/ResFile.h"
 
 #include <algorithm>
@@ -39,6 +40,10 @@ const Command *findCommand(const QString &name)
 
 int editResFile(const QString &path, const Arguments &arguments, const std::function<int(resutil::ResFile &)> &edit)
 {
+    // A device or a FIFO named as the output is refused before any work.
+    if (arguments.has(QStringLiteral("-o")))
+        if (auto status = qm::AtomicFile::checkTarget(arguments.value(QStringLiteral("-o"))); !status.ok())
+            return fail(status.error());
     resutil::ResFile file;
     file.setFileName(path);
     if (auto status = file.Load(); !status.ok())

@@ -2,6 +2,7 @@
 
 #include "platform/excel/Backends.h"
 #include "platform/excel/Constants.h"
+#include "platform/common/InputFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,17 +11,16 @@ namespace excel {
 
 qm::Result<Workbook *> Workbooks::Open(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return qm::makeError(QStringLiteral("%1: cannot be opened: %2").arg(fileName, file.errorString()));
-    if (file.size() > backend::MaxFileSize)
-        return qm::makeError(QStringLiteral("%1: the file has %2 bytes; workbooks of more than %3 bytes are not read")
-                                 .arg(fileName, QString::number(file.size()), QString::number(backend::MaxFileSize)));
+    QFile file;
+    auto opened = qm::openInputFile(file, fileName, backend::MaxFileSize, QStringLiteral("workbooks"));
+    if (!opened)
+        return qm::makeError(QStringLiteral("%1: cannot be opened: %2").arg(fileName, opened.errorString()));
     // Taken first: a change while the file is read shows as a change later.
     const qm::FileStamp stamp = qm::FileStamp::ofDescriptor(file.handle());
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return qm::makeError(QStringLiteral("%1: cannot be read: %2").arg(fileName, file.errorString()));
+    auto content = qm::readInputFile(file, opened.value(), backend::MaxFileSize);
+    if (!content)
+        return qm::makeError(QStringLiteral("%1: cannot be read: %2").arg(fileName, content.errorString()));
+    QByteArray bytes = std::move(content).value();
     file.close();
 
     auto book = std::make_unique<Workbook>();

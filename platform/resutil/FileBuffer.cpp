@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -28,7 +29,7 @@ qint64 readUpTo(QFile &file, char *out, qint64 size)
 
 } // namespace
 
-qm::Status FileBuffer::read(QFile &file)
+qm::Status FileBuffer::read(QFile &file, qint64 maxBytes)
 {
     m_pendingEnd = nullptr;
     m_buffer = QString();
@@ -39,29 +40,43 @@ qm::Status FileBuffer::read(QFile &file)
         m_buffer = QString(qsizetype(bytes / 2 + 1), Qt::Uninitialized);
         adviseHugePages(m_buffer.data(), std::size_t(m_buffer.size()) * 2);
     };
-    const qint64 expected = file.isSequential() ? 0 : file.size();
-    if (expected > 0 && expected < std::numeric_limits<qsizetype>::max() / 4) {
+    const auto finish = [this](qint64 got) -> qm::Status {
+        m_size = qsizetype(got);
+        std::memset(reinterpret_cast<char *>(m_buffer.data()) + m_size, 0, std::size_t(m_buffer.size()) * 2 - std::size_t(m_size));
+        return {};
+    };
+    maxBytes = std::min<qint64>(maxBytes, std::numeric_limits<qsizetype>::max() / 4);
+    const qint64 expected = file.isSequential() ? 0 : std::min(file.size(), maxBytes);
+    if (expected > 0) {
         // One byte more than expected tells a file that grew meanwhile.
         allocate(expected + 1);
         const qint64 got = readUpTo(file, reinterpret_cast<char *>(m_buffer.data()), expected + 1);
         if (got < 0)
             return qm::makeError(file.errorString());
-        if (got <= expected) {
-            m_size = qsizetype(got);
-            std::memset(reinterpret_cast<char *>(m_buffer.data()) + m_size, 0, std::size_t(m_buffer.size()) * 2 - std::size_t(m_size));
-            return {};
-        }
+        if (got <= expected)
+            return finish(got);
         if (!file.seek(0))
             return qm::makeError(file.errorString());
     }
-    const QByteArray all = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return qm::makeError(file.errorString());
+    // A file whose size does not tell (one of /proc) or that grew: read in
+    // steps, never past the bound.
+    QByteArray all;
+    for (qint64 step = 1 << 16;; step = std::min<qint64>(step * 2, qint64(64) << 20)) {
+        const qsizetype at = all.size();
+        const qint64 wanted = std::min<qint64>(step, maxBytes + 1 - at);
+        all.resize(at + qsizetype(wanted));
+        const qint64 got = readUpTo(file, all.data() + at, wanted);
+        if (got < 0)
+            return qm::makeError(file.errorString());
+        all.resize(at + qsizetype(got));
+        if (all.size() > maxBytes)
+            return qm::makeError(QStringLiteral("it grew past %1 bytes while it was read").arg(maxBytes));
+        if (got < wanted)
+            break;
+    }
     allocate(all.size());
-    m_size = all.size();
-    std::memcpy(m_buffer.data(), all.constData(), std::size_t(m_size));
-    std::memset(reinterpret_cast<char *>(m_buffer.data()) + m_size, 0, std::size_t(m_buffer.size()) * 2 - std::size_t(m_size));
-    return {};
+    std::memcpy(m_buffer.data(), all.constData(), std::size_t(all.size()));
+    return finish(all.size());
 }
 
 qsizetype FileBuffer::place(const char *units, qsizetype size)

@@ -20,8 +20,9 @@ public:
     FileBuffer(const FileBuffer &) = delete;
     FileBuffer &operator=(const FileBuffer &) = delete;
 
-    // Reads file (open for reading) to its end; the error says why it failed.
-    qm::Status read(QFile &file);
+    // Reads file (open for reading) to its end, but never more than maxBytes;
+    // the error says why it failed.
+    qm::Status read(QFile &file, qint64 maxBytes);
 
     QByteArrayView bytes() const { return QByteArrayView(reinterpret_cast<const char *>(m_buffer.constData()), m_size); }
 

@@ -1,5 +1,7 @@
 #include "platform/resutil/MappedStringTables.h"
 
+#include "platform/common/InputFile.h"
+#include "platform/resutil/ResLimits.h"
 #include "platform/resutil/ResReader.h"
 
 #include <QtEndian>
@@ -30,8 +32,9 @@ std::unique_ptr<MappedStringTables> MappedStringTables::open(const QString &path
     if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN)
         return nullptr; // texts are used in place
     std::unique_ptr<MappedStringTables> tables(new MappedStringTables);
-    tables->m_file.setFileName(path);
-    if (!tables->m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) || tables->m_file.size() <= 0)
+    // A file this reader refuses is loaded instead, which says why.
+    auto opened = qm::openInputFile(tables->m_file, path, MaxResFileBytes, QStringLiteral("resource files"), QIODevice::Unbuffered);
+    if (!opened || opened.value() <= 0)
         return nullptr;
     tables->m_size = tables->m_file.size();
     tables->m_bytes = tables->m_file.map(0, tables->m_size);

@@ -1,9 +1,11 @@
 #include "platform/resutil/ResFile.h"
 
 #include "platform/common/AtomicFile.h"
+#include "platform/common/InputFile.h"
 #include "platform/resutil/ByteCursor.h"
 #include "platform/resutil/DiskWriter.h"
 #include "platform/resutil/FileBuffer.h"
+#include "platform/resutil/ResLimits.h"
 #include "platform/resutil/ResReader.h"
 #include "platform/resutil/ResWriter.h"
 
@@ -76,11 +78,13 @@ qm::Status ResFile::Load()
     // also tells what is wrong with it.
     std::optional<ParsedRes> content;
     for (const bool onePass : {true, false}) {
-        QFile file(m_fileName);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return fileError(m_fileName, QStringLiteral("cannot be read: %1").arg(file.errorString()));
+        QFile file;
+        if (auto opened = qm::openInputFile(file, m_fileName, MaxResFileBytes, QStringLiteral("resource files"),
+                                            QIODevice::Unbuffered);
+            !opened)
+            return fileError(m_fileName, QStringLiteral("cannot be read: %1").arg(opened.errorString()));
         FileBuffer buffer;
-        if (auto status = buffer.read(file); !status.ok())
+        if (auto status = buffer.read(file, MaxResFileBytes); !status.ok())
             return fileError(m_fileName, QStringLiteral("cannot be read: %1").arg(status.errorString()));
         file.close();
         // The texts stay where they were read to: the collection keeps where

@@ -1,6 +1,8 @@
 #include "platform/resutil/ResScan.h"
 
+#include "platform/common/InputFile.h"
 #include "platform/resutil/ByteCursor.h"
+#include "platform/resutil/ResLimits.h"
 #include "platform/resutil/ResReader.h"
 
 #include <QDir>
@@ -12,9 +14,10 @@ qm::Status scanResFile(const QString &path, const std::function<void(quint16, qu
                        QList<ResResource> *others)
 {
     const auto fail = [&](const QString &what) { return qm::makeError(QDir::toNativeSeparators(path) + QStringLiteral(": ") + what); };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot be read: %1").arg(file.errorString()));
+    QFile file;
+    auto opened = qm::openInputFile(file, path, MaxResFileBytes, QStringLiteral("resource files"));
+    if (!opened)
+        return fail(QStringLiteral("cannot be read: %1").arg(opened.errorString()));
     // Mapped rather than copied: a large file is read once, by the decoder.
     QByteArray copy;
     QByteArrayView bytes;
@@ -23,9 +26,10 @@ qm::Status scanResFile(const QString &path, const std::function<void(quint16, qu
             bytes = QByteArrayView(reinterpret_cast<const char *>(mapped), size);
     }
     if (bytes.isNull()) {
-        copy = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return fail(QStringLiteral("cannot be read: %1").arg(file.errorString()));
+        auto read = qm::readInputFile(file, opened.value(), MaxResFileBytes);
+        if (!read)
+            return fail(QStringLiteral("cannot be read: %1").arg(read.errorString()));
+        copy = std::move(read).value();
         bytes = QByteArrayView(copy);
     }
     QString unaligned;

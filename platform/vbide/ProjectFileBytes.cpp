@@ -1,17 +1,22 @@
 #include "platform/vbide/ProjectFileBytes.h"
 
+#include "platform/common/InputFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+
+#include <limits>
 
 namespace vbide {
 
 qm::Result<QByteArray> readProjectFileBytes(const QString &absolutePath, const QString &kind)
 {
     const QString shown = QDir::toNativeSeparators(absolutePath);
-    QFile in(absolutePath);
-    if (!in.open(QIODevice::ReadOnly))
-        return qm::makeError(QStringLiteral("The %1 %2 cannot be opened: %3.").arg(kind, shown, in.errorString()));
+    // A device or a FIFO is refused before a byte is read; the size is told below.
+    QFile in;
+    if (auto opened = qm::openInputFile(in, absolutePath, std::numeric_limits<qint64>::max(), kind); !opened)
+        return qm::makeError(QStringLiteral("The %1 %2 cannot be opened: %3.").arg(kind, shown, opened.errorString()));
     const auto tooLarge = [&](qint64 size) {
         const QLocale english(QLocale::English);
         return qm::makeError(QStringLiteral("The %1 %2 is not read: it has %3 bytes, more than the %4 bytes (10 MB) "

@@ -4,6 +4,7 @@
 #include "platform/vbide/ProjectFileBytes.h"
 #include "platform/vbide/WindowsPath.h"
 #include "platform/common/AtomicFile.h"
+#include "platform/common/InputFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <limits>
 
 namespace vbide {
 
@@ -47,8 +49,8 @@ QString unquote(const QString &value)
 // The first few kilobytes of a source file, enough for its header.
 QByteArray headOf(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!qm::openInputFile(file, path, std::numeric_limits<qint64>::max(), QStringLiteral("source files")))
         return QByteArray();
     return file.read(64 * 1024);
 }

@@ -4,6 +4,7 @@
 
 #include "excel/ExcelExport.h"
 #include "excel/LanguageName.h"
+#include "platform/common/AtomicFile.h"
 #include "platform/excel/Application.h"
 #include "platform/resutil/MappedStringTables.h"
 #include "platform/resutil/ResFile.h"
@@ -68,6 +69,8 @@ int runExport(const Arguments &arguments)
         return cli::usageError(QStringLiteral("export needs FILE.res BOOK (see quillmark export --help)"));
     const QString sheet = arguments.has(QStringLiteral("--sheet")) ? arguments.value(QStringLiteral("--sheet"))
                                                                     : QFileInfo(positional[0]).completeBaseName();
+    if (auto status = qm::AtomicFile::checkTarget(positional[1]); !status.ok())
+        return cli::fail(status.error());
     LgvStringModule::setCurrentUILanguage(2057);
     const auto format = cli::chosenFormat(positional[1], arguments);
     if (!format)

@@ -4,6 +4,7 @@
 #include "ImportJson.h"
 
 #include "excel/ExcelImport.h"
+#include "platform/common/AtomicFile.h"
 #include "platform/excel/Application.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/resutil/ResScan.h"
@@ -108,6 +109,9 @@ int runImport(const Arguments &arguments)
     options.outPath = arguments.value(QStringLiteral("-o"));
     options.dryRun = arguments.has(QStringLiteral("--dry-run"));
     options.json = arguments.has(QStringLiteral("--json"));
+    if (!options.dryRun && !options.outPath.isEmpty())
+        if (auto status = qm::AtomicFile::checkTarget(options.outPath); !status.ok())
+            return cli::fail(status.error());
     LgvStringModule::setCurrentUILanguage(2057);
     const auto format = cli::chosenFormat(options.bookPath, arguments);
     if (!format)
