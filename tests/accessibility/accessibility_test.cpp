@@ -21,6 +21,7 @@
 #include "support/frmError.h"
 #include "support/frmProperties.h"
 #include "tests/editor/EditorTestSupport.h"
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LanguageSelect.h"
 #include "uistrings/LgvStringModule.h"
@@ -322,7 +323,7 @@ class AccessibilityTest : public QObject {
             seen = true;
             dialog.show();
             [&] {
-                QVERIFY2(QTest::qWaitForWindowExposed(&dialog), qPrintable(dialog.objectName()));
+                QVERIFY2(testlib::waitForExposed(&dialog), qPrintable(dialog.objectName()));
                 if (drive)
                     drive(*form);
                 else
@@ -369,7 +370,7 @@ private slots:
         editor()->cboProjects_Click();
         QVERIFY(editor()->CurrentProject());
         m_host->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
+        QVERIFY(testlib::waitForExposed(m_host.get()));
     }
 
     void cleanup()
@@ -484,7 +485,7 @@ private slots:
     {
         const auto open = [](QComboBox *box, QWidget *window) {
             box->showPopup();
-            QTRY_VERIFY(box->view()->isVisible());
+            QM_TRY_VERIFY(box->view()->isVisible());
             QM_VERIFY_ACCESSIBLE(window);
             box->hidePopup();
         };
@@ -501,7 +502,7 @@ private slots:
         dock->resize(360, 300);
         auto *more = editor()->toolbar()->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button"));
         QVERIFY(more);
-        QTRY_VERIFY(more->isVisible());
+        QM_TRY_VERIFY(more->isVisible());
         QM_VERIFY_ACCESSIBLE(dock);
     }
 
@@ -609,7 +610,7 @@ private slots:
         const qm::Status shown = viewer.showTopic(LibraryHelpFilePath(), 0);
         QVERIFY2(shown.ok(), qPrintable(shown.errorString()));
         viewer.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+        QVERIFY(testlib::waitForExposed(&viewer));
         QM_VERIFY_ACCESSIBLE(&viewer);
     }
 

@@ -15,6 +15,7 @@
 #include "platform/win32/SftTreeCellEditor.h"
 #include "support/Globals.h"
 #include "tests/editor/EditorTestSupport.h"
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"
 #include "uistrings/LgvStringModule.h"
@@ -73,7 +74,7 @@ private:
         m_host = std::make_unique<vbide::HostWindow>();
         m_host->resize(1600, 1000);
         m_host->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
+        QVERIFY(testlib::waitForExposed(m_host.get()));
         m_host->vbe()->Addins()->Update();
         QVERIFY(addIn()->setConnect(true).ok());
         QVERIFY(EditorInstance);
@@ -84,7 +85,7 @@ private:
         QVERIFY(m_host->openProject(path("Alpha.vbp")));
         QVERIFY(editor().CurrentProject());
         m_host->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_host.get()));
+        QVERIFY(testlib::waitForActive(m_host.get()));
         grid().setFocus();
         grid().setCurrentCell(0, 1);
     }
@@ -264,7 +265,7 @@ private slots:
         auto *workspace = m_host->findChild<QLabel *>(QStringLiteral("lblWorkspace"));
         QVERIFY(editorDock()->isVisible());
         QVERIFY(!workspace->isVisible());
-        QTRY_VERIFY2(editorDock()->width() > 2 * explorerDock()->width(),
+        QM_TRY_VERIFY2(editorDock()->width() > 2 * explorerDock()->width(),
                      qPrintable(QStringLiteral("%1 %2").arg(editorDock()->width()).arg(explorerDock()->width())));
 
         editorDock()->close();
@@ -285,7 +286,7 @@ private slots:
         m_host->findChild<QAction *>(QStringLiteral("mnuViewResetLayout"))->trigger();
         QVERIFY(!editorDock()->isFloating());
         QCOMPARE(m_host->dockWidgetArea(explorerDock()), Qt::LeftDockWidgetArea);
-        QTRY_VERIFY(!workspace->isVisible());
+        QM_TRY_VERIFY(!workspace->isVisible());
     }
 
     void ctrlFFindsFromAnywhereInTheWindowAndBringsAClosedEditorBack()
@@ -295,9 +296,9 @@ private slots:
         auto *explorer = explorerDock()->findChild<QTreeView *>();
         QVERIFY(explorer);
         explorer->setFocus();
-        QTRY_VERIFY(explorer->hasFocus());
+        QM_TRY_VERIFY(explorer->hasFocus());
         QTest::keyClick(explorer, Qt::Key_F, Qt::ControlModifier);
-        QTRY_VERIFY(bar->findText()->hasFocus());
+        QM_TRY_VERIFY(bar->findText()->hasFocus());
         QTest::keyClicks(bar->findText(), QStringLiteral("Two"));
         bar->settle();
         QCOMPARE(grid().shownItemCount(), 1);
@@ -306,14 +307,14 @@ private slots:
         bar->filterRows()->setChecked(false);
         explorer->setFocus();
         QTest::keyClick(explorer, Qt::Key_F3);
-        QTRY_COMPARE(grid().currentRow(), grid().findItemData(2));
+        QM_TRY_COMPARE(grid().currentRow(), grid().findItemData(2));
 
         QTest::keyClick(bar->findText(), Qt::Key_Escape);
         editorDock()->close();
         explorer->setFocus();
         QTest::keyClick(explorer, Qt::Key_F, Qt::ControlModifier);
-        QTRY_VERIFY(editorDock()->isVisible());
-        QTRY_VERIFY(bar->findText()->hasFocus());
+        QM_TRY_VERIFY(editorDock()->isVisible());
+        QM_TRY_VERIFY(bar->findText()->hasFocus());
     }
 
     void theFindBarWrapsIntoRowsWhenTheEditorIsNarrow()
@@ -337,26 +338,26 @@ private slots:
             }
             return false;
         };
-        QTRY_COMPARE(bar->rowCount(), 1);
+        QM_TRY_COMPARE(bar->rowCount(), 1);
         QVERIFY(!overlapping());
         const int oneRowHeight = bar->height();
 
         editorDock()->setFloating(true);
         editorDock()->resize(620, 500);
-        QTRY_VERIFY(bar->rowCount() > 1);
-        QTRY_VERIFY(bar->width() <= 620);
+        QM_TRY_VERIFY(bar->rowCount() > 1);
+        QM_TRY_VERIFY(bar->width() <= 620);
         QVERIFY(!overlapping());
         QVERIFY(bar->height() > oneRowHeight);
         QVERIFY(grid().geometry().top() > bar->geometry().bottom());
 
         editorDock()->resize(420, 500);
-        QTRY_VERIFY(bar->rowCount() > 2);
-        QTRY_VERIFY(bar->width() <= 420);
+        QM_TRY_VERIFY(bar->rowCount() > 2);
+        QM_TRY_VERIFY(bar->width() <= 420);
         QVERIFY(!overlapping());
         QVERIFY(grid().geometry().top() > bar->geometry().bottom());
 
         editorDock()->resize(1500, 500);
-        QTRY_COMPARE(bar->rowCount(), 1);
+        QM_TRY_COMPARE(bar->rowCount(), 1);
         QCOMPARE(bar->height(), oneRowHeight);
     }
 

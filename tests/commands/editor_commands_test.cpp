@@ -18,6 +18,7 @@
 #include "platform/win32/SftTreeCellEditor.h"
 #include "support/Globals.h"
 #include "tests/editor/EditorTestSupport.h"
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -278,7 +279,7 @@ private slots:
         show({{kEnglish, 1, "One"}, {kGerman, 1, "Eins"}});
         grid().header()->moveSection(grid().header()->visualIndex(columnOf(kEnglish)), 1);
         m_editor->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+        QVERIFY(testlib::waitForActive(m_editor.get()));
         click("insertstring");
         const int row = rowOf(2);
         QCOMPARE(grid().selectedRow(), row);
@@ -305,7 +306,7 @@ private slots:
         entries.append({2057, 2, QStringLiteral("y")});
         show(entries);
         m_editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_editor.get()));
+        QVERIFY(testlib::waitForExposed(m_editor.get()));
         QCOMPARE(grid().horizontalScrollBar()->value(), 0);
         answerAddLanguage(kJapanese);
         click("addlanguage");

@@ -7,6 +7,7 @@
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
 #include "tests/editor/EditorFixture.h"
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QAction>
@@ -85,10 +86,10 @@ private slots:
         QVERIFY(problems);
         QCOMPARE(problems->text(), QStringLiteral("Problems"));
         problems->setChecked(true);
-        QTRY_COMPARE(grid().shownItemCount(), 1);
+        QM_TRY_COMPARE(grid().shownItemCount(), 1);
         QCOMPARE(grid().itemData(grid().itemAtPosition(0)), 1);
         problems->setChecked(false);
-        QTRY_COMPARE(grid().shownItemCount(), 3);
+        QM_TRY_COMPARE(grid().shownItemCount(), 3);
     }
 
     void theGermanInterfaceNamesTheRuleInGerman()
@@ -177,7 +178,7 @@ private slots:
     {
         show({{2057, 1, "Open %1"}, {1031, 1, "Öffnen"}, {1036, 1, "Ouvrir %1"}});
         m_editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_editor.get()));
+        QVERIFY(testlib::waitForExposed(m_editor.get()));
         const QImage shot = grid().viewport()->grab().toImage();
         const auto flagged = [&](qint32 localeId) {
             const QRect rect = grid().visualRect(cell(1, localeId));

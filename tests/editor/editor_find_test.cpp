@@ -6,6 +6,7 @@
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
 #include "tests/editor/EditorFixture.h"
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -334,7 +335,7 @@ private slots:
     {
         showSample();
         m_editor->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+        QVERIFY(testlib::waitForActive(m_editor.get()));
         grid().setFocus();
         QTest::keyClick(&grid(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(m_editor->FindBarOpen());
@@ -342,7 +343,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), bar().findText());
         QVERIFY(bar().geometry().bottom() < grid().geometry().top());
         QTest::keyClicks(bar().findText(), QStringLiteral("save"));
-        QTRY_COMPARE(shownIds(), QList<qint32>{2});  // after the typing pause
+        QM_TRY_COMPARE(shownIds(), QList<qint32>{2});  // after the typing pause
         QTest::keyClick(bar().findText(), Qt::Key_Return);
         QCOMPARE(grid().currentRow(), grid().findItemData(2));
         QTest::keyClick(bar().findText(), Qt::Key_Escape);

@@ -8,6 +8,7 @@
 #include "platform/win32/SftTreeCellEditor.h"
 #include "support/ErrorTrap.h"
 #include "tests/editor/EditorFixture.h"
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QAction>
@@ -91,7 +92,7 @@ private slots:
         m_editor->resize(1340, 900);
         m_editor->setVBE(m_vbe.get());
         m_editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_editor.get()));
+        QVERIFY(testlib::waitForExposed(m_editor.get()));
 
         // Ten languages: eight of them fit beside the ID column.
         m_editor->cboProjects()->setCurrentIndex(0);
@@ -211,7 +212,7 @@ private slots:
     {
         show({{2057, 1, "Line one\r\nLine two"}, {2057, 2, "two"}});
         m_editor->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+        QVERIFY(testlib::waitForActive(m_editor.get()));
         grid().setFocus();
         QTest::keyClick(&grid(), Qt::Key_F2);
         QVERIFY(grid().isEditing());
@@ -375,7 +376,7 @@ private slots:
     {
         show({{2057, 1, "one"}, {1031, 1, "eins"}, {2057, 2, "two"}});
         m_editor->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_editor.get()));
+        QVERIFY(testlib::waitForActive(m_editor.get()));
         grid().setFocus();
         const auto key = [](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
             QTest::keyClick(QApplication::focusWidget(), k, modifiers);
@@ -421,13 +422,13 @@ private slots:
         QCOMPARE(file().Strings().Find(2057, 1)->Text(), QStringLiteral("one"));
         // Shift+F10 opens the column menu of the current cell.
         key(Qt::Key_F10, Qt::ShiftModifier);
-        QTRY_VERIFY(m_editor->mnuColumnMenu()->isVisible());
+        QM_TRY_VERIFY(m_editor->mnuColumnMenu()->isVisible());
         QCOMPARE(m_editor->MenuColumn(), english);
         QCOMPARE(m_editor->MenuRow(), 0);
         QCOMPARE(m_editor->mnuRemoveLanguage()->text(),
                  QStringLiteral("Remove Language - ") + m_editor->Languages()[english - 1].LanguageName);
         QTest::keyClick(m_editor->mnuColumnMenu(), Qt::Key_Escape);  // a pop-up takes the keys it is shown with
-        QTRY_VERIFY(!m_editor->mnuColumnMenu()->isVisible());
+        QM_TRY_VERIFY(!m_editor->mnuColumnMenu()->isVisible());
     }
 
     void rightClickOnTheIdColumnDisablesTheLanguageItems()

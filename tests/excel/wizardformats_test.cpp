@@ -3,6 +3,7 @@
 #include "excel/CaptionedProgressBar.h"
 #include "exchange/Exchange.h"
 #include "platform/runtime/RuntimeSupport.h"
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -585,7 +586,7 @@ private slots:
         run(ui, file, [&](frmExcel &form) {
             form.show();
             form.activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(&form));
+            QVERIFY(testlib::waitForActive(&form));
             goToWorksheetStep(form, false, path("keys.xlf"));
             QCOMPARE(form.cboTargetLanguage->accessibleName(), QStringLiteral("Target language"));
             QCOMPARE(form.cboSourceLanguage->accessibleName(), QStringLiteral("Source language"));

@@ -411,7 +411,7 @@ private slots:
         QDir().mkpath(outDir);
         const QString profile = QStringLiteral("-env:UserInstallation=file://") + path(QStringLiteral("lo-profile"));
         const peers::Run converted = peers::run(peers::program("soffice"), QStringList{profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                                                QStringLiteral("xlsx"), QStringLiteral("--outdir"), outDir} + files, 240000);
+                                                QStringLiteral("xlsx"), QStringLiteral("--outdir"), outDir} + files);
         QVERIFY2(converted.exitCode == 0, converted.err.constData());
         for (const Updated &u : m_updatedXls) {
             const auto xlsx = [&](const QString &xls) { return QDir(outDir).filePath(QFileInfo(xls).completeBaseName() + QStringLiteral(".xlsx")); };

@@ -33,18 +33,14 @@ private:
         int exitCode = -1;
         QByteArray out, err;
     };
-    static Run run(const QString &program, const QStringList &args, int timeoutMs = 120000)
+    // However long the peer takes: a hung one is ended by the suite.
+    static Run run(const QString &program, const QStringList &args)
     {
         QProcess p;
         p.start(program, args);
         Run r;
-        if (!p.waitForStarted(10000))
+        if (!p.waitForStarted(-1) || !p.waitForFinished(-1))
             return r;
-        if (!p.waitForFinished(timeoutMs)) {
-            p.kill();
-            p.waitForFinished();
-            return r;
-        }
         r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         r.out = p.readAllStandardOutput();
         r.err = p.readAllStandardError();
@@ -258,9 +254,9 @@ private slots:
         QDir().mkpath(path(QStringLiteral("lo-b")));
         // LibreOffice starts slowly: one conversion per target format.
         const Run a = run(soffice, {profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("xls"),
-                                    QStringLiteral("--outdir"), path(QStringLiteral("lo-a")), xlsx}, 180000);
+                                    QStringLiteral("--outdir"), path(QStringLiteral("lo-a")), xlsx});
         const Run b = run(soffice, {profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("xlsx"),
-                                    QStringLiteral("--outdir"), path(QStringLiteral("lo-b")), xls}, 180000);
+                                    QStringLiteral("--outdir"), path(QStringLiteral("lo-b")), xls});
         QVERIFY2(a.exitCode == 0 && b.exitCode == 0, (a.err + b.err).constData());
         verifyOurTable(path(QStringLiteral("lo-a/lo-in.xls")));
         verifyOurTable(path(QStringLiteral("lo-b/lo-in.xlsx")));

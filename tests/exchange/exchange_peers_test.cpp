@@ -25,14 +25,15 @@ class ExchangePeersTest : public QObject {
         int exitCode = -1;
         QByteArray out, err;
     };
-    static Run run(const QString &program, const QStringList &args, int timeoutMs = 60000)
+    // However long the peer takes: a hung one is ended by the suite.
+    static Run run(const QString &program, const QStringList &args)
     {
         QProcess process;
         process.start(program, args);
         Run r;
-        r.started = process.waitForStarted();
-        if (r.started && !process.waitForFinished(timeoutMs))
-            process.kill();
+        r.started = process.waitForStarted(-1);
+        if (r.started)
+            process.waitForFinished(-1);
         r.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         r.out = process.readAllStandardOutput();
         r.err = process.readAllStandardError();
@@ -142,8 +143,7 @@ private slots:
         exportTo(path(QStringLiteral("lo.ods")), entries, exchange::Format::Ods);
         const Run r = run(soffice, {QStringLiteral("-env:UserInstallation=file://") + path(QStringLiteral("lo-profile")),
                                     QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("ods"),
-                                    QStringLiteral("--outdir"), path(QStringLiteral("lo-out")), path(QStringLiteral("lo.ods"))},
-                          120000);
+                                    QStringLiteral("--outdir"), path(QStringLiteral("lo-out")), path(QStringLiteral("lo.ods"))});
         QVERIFY2(r.exitCode == 0 && QFile::exists(path(QStringLiteral("lo-out/lo.ods"))), r.err.constData());
         QCOMPARE(sortedEntries(importFrom(path(QStringLiteral("lo-out/lo.ods")), exchange::Format::Ods)),
                  sortedEntries(entries));

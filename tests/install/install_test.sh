@@ -84,9 +84,10 @@ grep -q '^Usage: quill-host' "$WORK/help" || fail "quill-host --help: $(cat "$WO
 # At its first start the host registers the add-in installed beside it.
 QT_QPA_PLATFORM=offscreen "$ROOT/usr/bin/quill-host" >"$WORK/host.log" 2>&1 &
 HOST_PID=$!
-# The key is written before its value, so wait for the value itself.
+# The key is written before its value, so wait for the value itself, for as
+# long as the host runs: a slow machine only takes longer.
 ADDIN_ENTRY="\"$(cd "$LIB" && pwd -P)/libQuillmark.so\""
-for _ in $(seq 300); do
+while kill -0 "$HOST_PID" 2>/dev/null; do
   grep -qF "$ADDIN_ENTRY" "$QM_REGISTRY_FILE" 2>/dev/null && break
   sleep 0.2
 done

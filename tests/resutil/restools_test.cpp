@@ -30,7 +30,7 @@ QString run(const QString &program, const QStringList &args)
 {
     QProcess process;
     process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return program + QStringLiteral(" failed: ") + QString::fromLocal8Bit(process.readAllStandardError());
     return {};
 }

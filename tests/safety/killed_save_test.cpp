@@ -26,16 +26,18 @@ private:
 
     static QString text(int round) { return QStringLiteral("round %1 ").arg(round).repeated(4000); }
 
-    // Starts quillmark and kills it after a random moment within its usual run time.
+    // Starts quillmark and kills it after a random moment within its usual run
+    // time. The time only spreads the moments over the save; no check depends
+    // on it, so a slow machine kills at other moments but never fails for it.
     int runKilled(const QStringList &args, int usualMs)
     {
         QProcess process;
         process.start(QStringLiteral(QM_BINARY_DIR "/bin/quillmark"), args);
-        [&] { QVERIFY(process.waitForStarted()); }();
+        [&] { QVERIFY(process.waitForStarted(-1)); }();
         QThread::msleep(m_random.bounded(usualMs + 1));
         if (process.state() != QProcess::NotRunning)
             process.kill();
-        process.waitForFinished(120000);
+        process.waitForFinished(-1);
         return process.exitStatus() == QProcess::CrashExit ? -1 : process.exitCode();
     }
 
@@ -45,7 +47,7 @@ private:
         timer.start();
         QProcess process;
         process.start(QStringLiteral(QM_BINARY_DIR "/bin/quillmark"), args);
-        [&] { QVERIFY(process.waitForFinished(120000)); }();
+        [&] { QVERIFY(process.waitForFinished(-1)); }();
         return int(timer.elapsed());
     }
 

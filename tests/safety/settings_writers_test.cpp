@@ -47,7 +47,7 @@ private:
         writer.process = std::make_unique<QProcess>();
         writer.process->start(QCoreApplication::applicationFilePath(),
                               {QStringLiteral("--writer"), writer.name, QString::number(writer.next)});
-        QVERIFY(writer.process->waitForStarted());
+        QVERIFY(writer.process->waitForStarted(-1));
     }
     // Takes the writer's reports: one line per value saved.
     static void collect(Writer &writer)
@@ -82,7 +82,7 @@ private slots:
                 running = true;
                 if (kills < 12 && random.bounded(20) == 0) {
                     writer.process->kill();
-                    writer.process->waitForFinished();
+                    writer.process->waitForFinished(-1);
                     collect(writer);
                     ++kills;
                     start(writer);
@@ -93,7 +93,7 @@ private slots:
         }
         for (Writer &writer : writers) {
             if (writer.process->state() != QProcess::NotRunning)
-                QVERIFY(writer.process->waitForFinished(120000));
+                QVERIFY(writer.process->waitForFinished(-1));
             collect(writer);
             QCOMPARE(writer.process->exitCode(), 0);
             QCOMPARE(writer.next, kValues);

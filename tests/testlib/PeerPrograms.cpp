@@ -7,18 +7,13 @@
 
 namespace peers {
 
-Run run(const QString &program, const QStringList &args, int timeoutMs)
+Run run(const QString &program, const QStringList &args)
 {
     QProcess p;
     p.start(program, args);
     Run r;
-    if (!p.waitForStarted(10000))
+    if (!p.waitForStarted(-1) || !p.waitForFinished(-1))
         return r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
@@ -48,7 +43,7 @@ QString libreOfficeConvert(const QString &file, const QString &extension, const 
     QDir().mkpath(outDir);
     const QString profile = QStringLiteral("-env:UserInstallation=file://") + QDir(work).absoluteFilePath(QStringLiteral("lo-profile"));
     const Run r = run(soffice, {profile, QStringLiteral("--headless"), QStringLiteral("--convert-to"), extension,
-                                QStringLiteral("--outdir"), outDir, file}, 180000);
+                                QStringLiteral("--outdir"), outDir, file});
     if (errors)
         *errors = r.err;
     const QString out = QDir(outDir).filePath(QFileInfo(file).completeBaseName() + u'.' + extension.section(u':', 0, 0));

@@ -10,10 +10,10 @@ class QWidget;
 // schedule what to do with the next one that opens, then call what runs exec().
 
 // Runs `act` on the next modal window shown that is not `notThis` (for a box
-// that opens over a dialog already handled). Gives up after timeoutMs and
-// records that in shownDialogFailures().
-void whenModalShown(std::function<void(QWidget &)> act, const QWidget *notThis = nullptr, int timeoutMs = 5000);
-// Every whenModalShown that found no window in time, since the last call.
+// that opens over a dialog already handled), however long it takes to open.
+void whenModalShown(std::function<void(QWidget &)> act, const QWidget *notThis = nullptr);
+// Every whenModalShown that has found no window by now, since the last call:
+// ask once what should have opened them has returned. Those stop waiting.
 QStringList takeShownDialogFailures();
 
 // The user's gestures on a shown window.

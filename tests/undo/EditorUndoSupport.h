@@ -13,6 +13,7 @@
 #include "platform/win32/SftTreeCellEditor.h"
 #include "support/Globals.h"
 #include "tests/editor/EditorTestSupport.h"
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -76,7 +77,7 @@ public:
         editor->resize(1000, 500);
         editor->setVBE(vbe.get());
         editor->show();
-        QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
+        QVERIFY(testlib::waitForExposed(editor.get()));
     }
     void select(int entry)
     {

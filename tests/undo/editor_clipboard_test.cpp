@@ -26,7 +26,7 @@ class EditorClipboardTest : public QObject {
     void activate()
     {
         f->editor->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(f->editor.get()));
+        QVERIFY(testlib::waitForActive(f->editor.get()));
         f->grid().setFocus();
     }
     void at(qint32 id, int column) { f->grid().setCurrentCell(f->grid().findItemData(id), column); }

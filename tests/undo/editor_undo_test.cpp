@@ -42,7 +42,7 @@ class EditorUndoTest : public QObject {
     void activate()
     {
         f->editor->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(f->editor.get()));
+        QVERIFY(testlib::waitForActive(f->editor.get()));
     }
 
 private slots:

@@ -11,6 +11,7 @@
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/Window.h"
 #include "platform/vbide/Windows.h"
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/vbide/testaddin/TestAddIn.h"
 
@@ -201,7 +202,7 @@ void AddinsTest::toolWindowRemembersItsPlace()
     {
         HostWindow host;
         host.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&host));
+        QVERIFY(testlib::waitForExposed(&host));
         AddIn *addIn = host.vbe()->Addins()->Item(testaddin::ConnectProgId);
         QVERIFY(addIn->setConnect(true));
         Window *window = host.vbe()->Windows()->Item(2);
@@ -211,7 +212,7 @@ void AddinsTest::toolWindowRemembersItsPlace()
         window->setVisible(true);
         host.addDockWidget(Qt::BottomDockWidgetArea, window->dockWidget());
         host.resizeDocks({window->dockWidget()}, {222}, Qt::Vertical);
-        QTest::qWait(20);
+        QM_TRY_VERIFY(qAbs(window->dockWidget()->height() - 222) <= 8);
         QVERIFY(addIn->setConnect(false));
     }
     auto area = reg::readDword(win32::HKEY_CURRENT_USER,
@@ -221,14 +222,14 @@ void AddinsTest::toolWindowRemembersItsPlace()
 
     HostWindow host;
     host.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QVERIFY(testlib::waitForExposed(&host));
     AddIn *addIn = host.vbe()->Addins()->Item(testaddin::ConnectProgId);
     QVERIFY(addIn->setConnect(true));
     Window *window = host.vbe()->Windows()->Item(2);
     QCOMPARE(host.dockWidgetArea(window->dockWidget()), Qt::BottomDockWidgetArea);
     QVERIFY(!window->Visible());
     window->setVisible(true);
-    QTest::qWait(20);
+    testlib::waitUntil([&] { return qAbs(window->dockWidget()->height() - 222) <= 8; });
     QVERIFY2(qAbs(window->dockWidget()->height() - 222) <= 8, qPrintable(QString::number(window->dockWidget()->height())));
 }
 

@@ -13,6 +13,7 @@
 #include "support/frmAbout.h"
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/testlib/ShownDialogs.h"
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QAction>
@@ -159,7 +160,7 @@ private slots:
         });
         EditorInstance->toolbarButton(QStringLiteral("info"))->trigger();
         QVERIFY(!closedWhileOpen);
-        QTRY_VERIFY(!host->isVisible());
+        QM_TRY_VERIFY(!host->isVisible());
         QVERIFY(!EditorInstance);  // the add-in was disconnected
         host.reset();
     }
@@ -175,7 +176,7 @@ private slots:
         });
         EditorInstance->toolbarButton(QStringLiteral("info"))->trigger();
         QCOMPARE(answer, int(win32::vbCancel));
-        QTRY_VERIFY(!host->isVisible());
+        QM_TRY_VERIFY(!host->isVisible());
         QVERIFY(!EditorInstance);
     }
 
@@ -196,7 +197,7 @@ private slots:
         QVERIFY(!accepted);
         QVERIFY(!boxOpen);
         QCOMPARE(answer, int(win32::vbAbort));
-        QTRY_VERIFY(!host.isVisible());
+        QM_TRY_VERIFY(!host.isVisible());
     }
 
     // Qt appends an application display name to every title; the host sets none.

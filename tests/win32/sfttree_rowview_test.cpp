@@ -1,6 +1,7 @@
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
 
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QAbstractItemModelTester>
@@ -158,7 +159,7 @@ private slots:
         fill(tree, {1, 2});
         tree.resize(600, 300);
         tree.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        QVERIFY(testlib::waitForExposed(&tree));
         QSignalSpy clicks(&tree, &SftTree::HeaderClick);
         QHeaderView *header = tree.header();
         const QPoint middle(header->sectionViewportPosition(1) + header->sectionSize(1) / 2, header->height() / 2);

@@ -2,6 +2,7 @@
 #include "platform/win32/SftTreeCellEditor.h"
 #include "platform/win32/SftTreeHeader.h"
 
+#include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QAbstractItemModelTester>
@@ -50,7 +51,7 @@ private:
     static bool showFocused(SftTree &tree)
     {
         tree.show();
-        if (!QTest::qWaitForWindowActive(&tree))
+        if (!testlib::waitForActive(&tree))
             return false;
         tree.setFocus();
         return tree.hasFocus();
@@ -287,7 +288,7 @@ private slots:
         tree.resize(600, 300);
         fill(tree, {1, 2, 3});
         tree.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        QVERIFY(testlib::waitForExposed(&tree));
         tree.selectRow(0);
         QSignalSpy clicks(&tree, &SftTree::ItemClick);
         QTest::mouseClick(tree.viewport(), button, Qt::ShiftModifier, cellCentre(tree, 2, 1));
@@ -349,7 +350,7 @@ private slots:
         SftTree tree;
         fill(tree, {1, 2});
         tree.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        QVERIFY(testlib::waitForExposed(&tree));
         QList<QList<int>> keys;
         connect(&tree, &SftTree::CEKeyDown, &tree,
                 [&](int &key, int shift, int row, int column, const QString &) {
@@ -394,7 +395,7 @@ private slots:
         QList<int> clickedColumns;
         connect(tree, &SftTree::ItemClick, tree, [&](int, int column, int, int, int) { clickedColumns.append(column); });
         window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(testlib::waitForActive(&window));
         tree->setFocus();
         QTest::keyClick(tree, Qt::Key_F2);
         QCOMPARE(shortcuts, 1);
@@ -698,7 +699,7 @@ private slots:
         const QPoint at = tree.visualRect(cell).center();
         QHelpEvent help(QEvent::ToolTip, at, tree.viewport()->mapToGlobal(at));
         QApplication::sendEvent(tree.viewport(), &help);
-        QTRY_VERIFY(QToolTip::isVisible());
+        QM_TRY_VERIFY(QToolTip::isVisible());
         QVERIFY(QToolTip::text().contains(QStringLiteral("one<br>two<br>three &lt;b&gt;")));
         QToolTip::hideText();
     }
@@ -746,7 +747,7 @@ private slots:
         const int row = tree.addItem(QStringLiteral("1"));
         tree.setCellText(row, 1, QStringLiteral("שלום עולם"));
         tree.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        QVERIFY(testlib::waitForExposed(&tree));
         const QRect cell = tree.visualRect(tree.viewIndex(row, 1));
         QVERIFY(cell.right() > tree.viewport()->width());
         const QImage shown = tree.viewport()->grab().toImage();
