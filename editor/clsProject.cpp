@@ -11,6 +11,13 @@
 
 #include <QUndoStack>
 
+using LgvStringModule::lgv_string;
+
+namespace {
+constexpr int kUnreadableResourceFile = 551;  // "The resource file could not be read."
+constexpr int kNotCreated = 634;              // "The resource file could not be created."
+} // namespace
+
 clsProject::clsProject(QObject *parent) : QObject(parent), m_undoStack(new QUndoStack(this))
 {
     qm::trap("Class_Initialize", [&] {
@@ -28,7 +35,7 @@ clsProject::~clsProject() = default;
 
 void clsProject::setResourceFile(std::unique_ptr<resutil::ResFile> file) { m_resourceFile = std::move(file); }
 
-void clsProject::Init()
+void clsProject::Init(bool tellReadFailure)
 {
     qm::trap("Init", [&] {
         m_undoStack->clear();
@@ -47,7 +54,12 @@ void clsProject::Init()
             m_resourceFile = std::make_unique<resutil::ResFile>();
             m_resourceFile->setFileName(fileName);
             m_unreadable = true;
-            qm::check(m_resourceFile->Load());
+            // Taken before reading: a write while the file is read counts as a change.
+            m_diskStamp = FileStamp::of(fileName);
+            const qm::Status loaded = m_resourceFile->Load();
+            if (!loaded && !tellReadFailure)
+                return;
+            qm::checkExpected(loaded, lgv_string(kUnreadableResourceFile));
             m_unreadable = false;
         }
         m_initialised = true;
@@ -65,11 +77,30 @@ void clsProject::CreateResourceFile(const QString &FileName)
         // creation leaves it without one and the user can try again.
         auto file = std::make_unique<resutil::ResFile>();
         file->setFileName(FileName);
-        qm::check(file->Create());
+        qm::checkExpected(file->Create(), lgv_string(kNotCreated));
+        m_diskStamp = FileStamp::of(FileName);
         m_undoStack->clear();
         m_resourceFile = std::move(file);
         qm::check(m_project->VBComponents()->AddFile(FileName, false));
     });
+}
+
+qm::Status clsProject::SaveResourceFile()
+{
+    if (!m_resourceFile)
+        return qm::makeError(QStringLiteral("The project has no resource file to save."));
+    if (auto saved = m_resourceFile->Save(0); !saved)
+        return saved;
+    m_diskStamp = FileStamp::of(m_resourceFile->FileName());
+    return {};
+}
+
+bool clsProject::ResourceFileChangedOnDisk() const
+{
+    if (!m_resourceFile)
+        return false;
+    const FileStamp now = FileStamp::of(m_resourceFile->FileName());
+    return now.exists && now != m_diskStamp;
 }
 
 void clsProject::lgv_RuntimeSupport_LanguageChanged(int LanguageID, const QString &Language)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/FileStamp.h"
+#include "platform/common/Result.h"
 #include "platform/vbide/VBProject.h"
 
 #include <QObject>
@@ -55,8 +57,16 @@ public:
     void setInitialised(bool initialised) { m_initialised = initialised; }
 
     // Finds the project's resource file component and reads it; drops any
-    // file held before, with its unsaved changes.
-    void Init();
+    // file held before, with its unsaved changes. A file that cannot be read
+    // is told in a message unless `tellReadFailure` is false (a project the
+    // user did not pick); either way the grid then shows it as unreadable.
+    void Init(bool tellReadFailure = true);
+    // Writes the resource file and remembers the version written.
+    qm::Status SaveResourceFile();
+    // True when another program replaced or rewrote the resource file since it
+    // was read or last written here. A file that is gone counts as unchanged:
+    // saving it again loses nothing.
+    bool ResourceFileChangedOnDisk() const;
     // Creates the file on disk and adds it to the project; does nothing when
     // the project already has a resource file.
     void CreateResourceFile(const QString &FileName);
@@ -70,6 +80,7 @@ private:
     QUndoStack *m_undoStack = nullptr;
     bool m_initialised = false;
     bool m_unreadable = false;
+    FileStamp m_diskStamp;  // the version of the file read or last written
     bool m_closeApproved = false;
     qint32 m_sourceLanguageChoice = 0;
     std::unique_ptr<LgvRuntime::RuntimeSupport> lgv_RuntimeSupport;

@@ -27,6 +27,7 @@ namespace {
 constexpr int kInitialLanguageRoom = 11;  // indices 0 to 10
 constexpr int vbYesNoCancel = 3;
 constexpr int kRefreshDropsChanges = 616;
+constexpr int kNotSaved = 633;  // "The resource file could not be saved; ..."
 }
 
 docResourceEditor::docResourceEditor(QWidget *parent) : QWidget(parent)
@@ -167,9 +168,11 @@ void docResourceEditor::ProjectsEvents_ItemRemoved(vbide::VBProject *VBProject)
             return;
         // Asked already when the host let the add-in decide before closing the project.
         if (!project->CloseApproved() && HasUnsavedChanges(*project)) {
+            // A failed save keeps the project's entry, with its edits.
             if (win32::interaction().msgBox(SaveQuestion(*project), win32::vbYesNo, QString::fromUtf8(kMessageTitle)) ==
-                win32::vbYes)
-                qm::check(project->ResourceFile()->Save(0));
+                    win32::vbYes
+                && !SaveBeforeClose(*project, false))
+                return;
         }
         project->setProject(nullptr);
         mProjects.removeOne(project);
@@ -210,8 +213,9 @@ void docResourceEditor::cboProjects_Click()
                 }
             }
             if (project && project != mCurrentProject) {
+                // The user is told about a file that cannot be read only when they chose the project.
                 if (!project->Initialised())
-                    project->Init();
+                    project->Init(!m_selectingAutomatically);
                 ProjectSelect(project);
             }
         }
@@ -268,7 +272,7 @@ void docResourceEditor::SaveChangedResourceFiles()
                 continue;
             if (win32::interaction().msgBox(SaveQuestion(*project), win32::vbYesNo, QString::fromUtf8(kMessageTitle)) ==
                 win32::vbYes)
-                SaveBeforeClose(*project);
+                SaveBeforeClose(*project, false);
         }
         UpdateUnsavedMarks();
     });
@@ -294,7 +298,7 @@ bool docResourceEditor::QueryClose(const QList<vbide::VBProject *> &hostProjects
             const int answer = win32::interaction().msgBox(SaveQuestion(*project), vbYesNoCancel,
                                                            QString::fromUtf8(kMessageTitle));
             // A failed save keeps everything open, with the edits, so the user can retry.
-            if (answer == win32::vbCancel || (answer == win32::vbYes && !SaveBeforeClose(*project)))
+            if (answer == win32::vbCancel || (answer == win32::vbYes && !SaveBeforeClose(*project, true)))
                 break;
             if (answer != win32::vbYes && answer != win32::vbNo)
                 break;
@@ -320,15 +324,23 @@ QString docResourceEditor::SaveQuestion(const clsProject &project)
     return lgv_string(510) + QLatin1Char('\n') + project.ResourceFile()->FileName();
 }
 
-bool docResourceEditor::SaveBeforeClose(clsProject &project)
+bool docResourceEditor::SaveBeforeClose(clsProject &project, bool canStayOpen)
 {
-    bool saved = false;
+    bool mayClose = false;
     qm::trap("SaveBeforeClose", [&] {
-        qm::check(project.ResourceFile()->Save(0));
+        if (project.ResourceFileChangedOnDisk()) {
+            const int answer = AskAboutChangeOnDisk(project, canStayOpen ? DiskChangeChoice::KeepMineDropOrStay
+                                                                         : DiskChangeChoice::KeepMineOrDrop);
+            if (answer != win32::vbYes) {
+                mayClose = answer == win32::vbNo;
+                return;
+            }
+        }
+        qm::checkExpected(project.SaveResourceFile(), lgv_string(kNotSaved));
         project.UndoStack()->setClean();
-        saved = true;
+        mayClose = true;
     });
-    return saved;
+    return mayClose;
 }
 
 void docResourceEditor::CommitPendingEdit()

@@ -201,7 +201,8 @@ private:
     void CommitPendingEdit();
     void AddCommandMenu();
     void RemoveCommandMenu();
-    // Shows the host's window that holds the editor, when the user closed it.
+    // Shows the host's window that holds the editor, when the user closed it:
+    // a command from the host's menu works on what the user then sees.
     void ShowOwnWindow();
     void UpdateCommandMenuTexts();
     void CreateGridKeys();
@@ -225,7 +226,7 @@ private:
     // title (the current project) with its modified mark.
     void UpdateUnsavedMarks();
     QString ProjectListText(const clsProject &project) const;
-    // With exactly one project open and none selected, selects it.
+    // With exactly one project open, staying open, and none selected, selects it.
     void SelectOnlyProject();
     // Tells the host's status bar what a save wrote.
     void ReportSaved(const resutil::ResFile &file);
@@ -234,8 +235,17 @@ private:
     int ProjectListEntry(qint32 index) const;
     static bool HasUnsavedChanges(const clsProject &project);
     static QString SaveQuestion(const clsProject &project);
-    // Saves and reports a failure; true when the file was written.
-    static bool SaveBeforeClose(clsProject &project);
+    // What the question about a resource file another program changed offers:
+    // at a save, Yes keeps mine (writes over it), No reloads theirs, Cancel
+    // saves nothing; at a close, Yes writes over it and No drops mine, with
+    // Cancel (stay open) where the close can still be stopped.
+    enum class DiskChangeChoice { KeepMineOrReload, KeepMineOrDrop, KeepMineDropOrStay };
+    static int AskAboutChangeOnDisk(const clsProject &project, DiskChangeChoice choice);
+    // Saves before a close, first asking when another program changed the
+    // file; tells a failure. True when the project may close: saved, or the
+    // user chose to drop the changes. With `canStayOpen` the user may also
+    // keep it open.
+    static bool SaveBeforeClose(clsProject &project, bool canStayOpen);
 
     QPointer<vbide::VBE> m_vbe;
     clsProject *mCurrentProject = nullptr;
@@ -314,4 +324,5 @@ private:
     QAction *m_mnuPaste = nullptr;
     QPointer<vbide::CommandBarPopup> m_commandMenu;
     bool m_listingProjects = false;
+    bool m_selectingAutomatically = false;  // SelectOnlyProject, not the user, chose the project
 };

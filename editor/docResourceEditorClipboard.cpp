@@ -71,6 +71,7 @@ void docResourceEditor::CreateClipboardActions()
 void docResourceEditor::CopyCells()
 {
     qm::trap("CopyCells", [&] {
+        ShowOwnWindow();
         CommitPendingEdit();
         const win32::SftTree::CellRange range = m_sftTree->selectedRange();
         if (!range.isValid())
@@ -96,6 +97,7 @@ void docResourceEditor::RefusePaste(const QString &reason)
 void docResourceEditor::PasteCells()
 {
     qm::trap("PasteCells", [&] {
+        ShowOwnWindow();
         if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             return;
         CommitPendingEdit();

@@ -15,6 +15,12 @@ void docResourceEditor::toolbar_ButtonClick(QAction *Button)
         if (!Button)
             return;
         const QString key = Button->data().toString();
+        // From the host's menu with the window closed: the user sees what the
+        // command does to the grid. The dialogs of their own need no grid.
+        static const QStringList ownDialogs{QStringLiteral("properties"), QStringLiteral("info"),
+                                            QStringLiteral("help"), QStringLiteral("switch")};
+        if (!key.isEmpty() && !ownDialogs.contains(key))
+            ShowOwnWindow();
         // A text still being typed belongs to the file the command works on.
         if (!key.isEmpty())
             CommitPendingEdit();

@@ -34,6 +34,7 @@ constexpr int kNewStringStep = 765;      // "New String %0"
 constexpr int kRemoveStringStep = 766;   // "Remove String %0"
 constexpr int kAddLanguageStep = 767;    // "Add Language %0"
 constexpr int kRemoveLanguageStep = 768; // "Remove Language %0"
+constexpr int kNotSaved = 633;           // "The resource file could not be saved; ..."
 
 int message(const QString &text, int style)
 {
@@ -71,6 +72,16 @@ void docResourceEditor::SaveResFile()
     qm::trap("SaveResFile", [&] {
         if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
             return;
+        if (mCurrentProject->ResourceFileChangedOnDisk()) {
+            const int answer = AskAboutChangeOnDisk(*mCurrentProject, DiskChangeChoice::KeepMineOrReload);
+            if (answer == win32::vbNo) {
+                mCurrentProject->Init();
+                ProjectSelect(mCurrentProject);
+                EnableDisableButtons();
+            }
+            if (answer != win32::vbYes)
+                return;
+        }
         // The host's own resource editor holds the file open; it steps aside while we write.
         vbide::AddIn *unloaded = nullptr;
         if (VBE() && VBE()->Addins()) {
@@ -84,10 +95,10 @@ void docResourceEditor::SaveResFile()
                 }
             }
         }
-        const qm::Status saved = mCurrentProject->ResourceFile()->Save(0);
-        // Loaded again whether or not the save worked; a failed save is reported after.
+        const qm::Status saved = mCurrentProject->SaveResourceFile();
+        // Loaded again whether or not the save worked; a failed save is told after.
         const qm::Status reloaded = unloaded ? unloaded->setConnect(true) : qm::Status();
-        qm::check(saved);
+        qm::checkExpected(saved, lgv_string(kNotSaved));
         mCurrentProject->UndoStack()->setClean();
         ReportSaved(*mCurrentProject->ResourceFile());
         qm::check(reloaded);

@@ -288,6 +288,7 @@ bool docResourceEditor::FindNext(bool backwards)
 {
     bool found = false;
     qm::trap("FindNext", [&] {
+        ShowOwnWindow();
         CommitPendingEdit();
         const TextMatcher matcher = m_findBar->matcher();
         if (matcher.isEmpty()) {
@@ -341,6 +342,7 @@ bool docResourceEditor::FindNext(bool backwards)
 void docResourceEditor::SortRows(qint32 locale, bool descending)
 {
     qm::trap("SortRows", [&] {
+        ShowOwnWindow();
         m_sortLocale = locale != -1 && ColumnOfLocale(locale) > 0 ? locale : -1;
         m_sortDescending = descending;
         UpdateSortChecks();

@@ -166,11 +166,11 @@ void docResourceEditor::ShowResourceStrings(clsProject *project)
     qm::trap("ShowResourceStrings", [&] {
         const RedrawGuard redraw(*m_sftTree);
         if (!project->HasResourceFile()) {
-            m_sftTree->addItem(lgv_string(509));
+            m_sftTree->addSpanningItem(lgv_string(509));
             return;
         }
         if (project->ResourceFileUnreadable()) {
-            m_sftTree->addItem(lgv_string(kUnreadableResourceFile));
+            m_sftTree->addSpanningItem(lgv_string(kUnreadableResourceFile));
             return;
         }
         const resutil::ResStrings &strings = project->ResourceFile()->Strings();

@@ -94,6 +94,7 @@ void docResourceEditor::RetranslateUndoSteps()
 void docResourceEditor::Undo()
 {
     qm::trap("Undo", [&] {
+        ShowOwnWindow();
         CommitPendingEdit();
         QUndoStack *stack = m_undoGroup->activeStack();
         if (!mCurrentProject || !stack || !stack->canUndo())
@@ -107,6 +108,7 @@ void docResourceEditor::Undo()
 void docResourceEditor::Redo()
 {
     qm::trap("Redo", [&] {
+        ShowOwnWindow();
         CommitPendingEdit();
         QUndoStack *stack = m_undoGroup->activeStack();
         if (!mCurrentProject || !stack || !stack->canRedo())

@@ -1,12 +1,14 @@
 // What the editor shows of unsaved work: a "*" after each project with
 // unsaved strings in the project list, the current project in the window's
-// title with its modified mark, and what a save wrote in the host's status bar.
+// title with its modified mark, what a save wrote in the host's status bar,
+// and the question before a save over a file another program changed.
 #include "editor/docResourceEditor.h"
 
 #include "editor/clsProject.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProject.h"
+#include "platform/win32/Interaction.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QComboBox>
@@ -17,6 +19,9 @@ using LgvStringModule::lgv_string;
 namespace {
 constexpr int kSavedStrings = 617;    // "Saved %1 (%0 strings)."
 constexpr int kSavedOneString = 618;  // "Saved %1 (1 string)."
+constexpr int kChangedOnDisk = 630;   // "The resource file was changed on disk by another program ..."
+constexpr int kKeepMineOrReload = 631;
+constexpr int kKeepMineOrDrop = 632;
 } // namespace
 
 QString docResourceEditor::ProjectListText(const clsProject &project) const
@@ -40,10 +45,14 @@ void docResourceEditor::UpdateUnsavedMarks()
 
 void docResourceEditor::SelectOnlyProject()
 {
-    if (mCurrentProject || mProjects.size() != 1)
+    // A project the host is about to close (approved for closing, as when it
+    // closes a group to open another) is left alone: it is not staying.
+    if (mCurrentProject || mProjects.size() != 1 || mProjects.first()->CloseApproved())
         return;
     m_cboProjects->setCurrentIndex(ProjectListEntry(mProjects.first()->Index()));
+    m_selectingAutomatically = true;
     cboProjects_Click();
+    m_selectingAutomatically = false;
 }
 
 void docResourceEditor::ReportSaved(const resutil::ResFile &file)
@@ -56,4 +65,16 @@ void docResourceEditor::ReportSaved(const resutil::ResFile &file)
     const QString path = QDir::toNativeSeparators(file.FileName());
     m_vbe->ShowStatusText(LgvStringModule::SubstituteParameters(
         lgv_string(written == 1 ? kSavedOneString : kSavedStrings), QString::number(written), path));
+}
+
+int docResourceEditor::AskAboutChangeOnDisk(const clsProject &project, DiskChangeChoice choice)
+{
+    const QString path = QDir::toNativeSeparators(project.ResourceFile()->FileName());
+    const bool reload = choice == DiskChangeChoice::KeepMineOrReload;
+    const QString text = lgv_string(kChangedOnDisk) + QLatin1Char('\n') + path + QLatin1Char('\n')
+                         + lgv_string(reload ? kKeepMineOrReload : kKeepMineOrDrop);
+    // Where there is a Cancel, it is the default: it loses neither version.
+    const int style = choice == DiskChangeChoice::KeepMineOrDrop ? win32::vbYesNo
+                                                                  : win32::vbYesNoCancel | win32::vbDefaultButton3;
+    return win32::interaction().msgBox(text, style | win32::vbExclamation, QString::fromUtf8(kMessageTitle));
 }

@@ -41,6 +41,7 @@ namespace {
 
 const QString kTitle = QStringLiteral("Quill Resource String Editor");
 const QString kCrLf = QStringLiteral("\r\n");
+constexpr int kNothingWritten = 809;  // "Nothing was written."
 // The workbooks first, then every other format the extension may name.
 const QString kFilter = QStringLiteral(
     "Excel Files (*.xls *.xlsx)|*.xls;*.xlsx|OpenDocument Spreadsheets (*.ods)|*.ods|"
@@ -574,7 +575,9 @@ void frmExcel::cmdBrowse_Click()
         request.fileMustExist = (dlgExcelFile.Flags & OFN_FILEMUSTEXIST) != 0;
         const QString chosen = import ? win32::interaction().getOpenFileName(request)
                                       : win32::interaction().getSaveFileName(request);
-        if (chosen.isEmpty())
+        // The dialog cannot tell a spreadsheet, whose other sheets stay, from a
+        // file the export replaces: the wizard asks about the latter itself.
+        if (chosen.isEmpty() || !mayReplace(chosen))
             return;
         dlgExcelFile.FileName = chosen;
         txtFilename->setText(chosen);
@@ -626,6 +629,10 @@ void frmExcel::cmdNext_Click()
         if (CurrentStep == 1 && !exchange::formatForFileName(txtFilename->text())) {
             win32::interaction().msgBox(SubstituteParameters(lgv_string(800), txtFilename->text()),
                                         win32::vbExclamation, kTitle);
+            txtFilename->setFocus();
+            return;
+        }
+        if (CurrentStep == 1 && !mayReplace(txtFilename->text())) {
             txtFilename->setFocus();
             return;
         }
@@ -755,6 +762,7 @@ bool frmExcel::DoExport()
     }
     ExcelTransfer::ExportTarget target(ExcelApp->Workbooks());
     bool stopped = false;
+    bool refused = false;
     const bool completed = qm::trap(
         "DoExport",
         [&] {
@@ -783,11 +791,20 @@ bool frmExcel::DoExport()
             if (!FileMissing && Workbook)
                 WorkbookStale = !status;
             stopped = !status && m_lastRunStopped;
-            if (!status && !stopped)
-                qm::raise(status.error().message, status.error().where);
+            if (status || stopped)
+                return;
+            // A file that cannot be opened or saved (read-only, a full disk, a
+            // missing folder) is told plainly; a cell that could not be
+            // written is reported with the cell.
+            if (target.details().isEmpty()) {
+                refuse(lgv_string(kNothingWritten), status.errorString());
+                refused = true;
+                return;
+            }
+            qm::raise(status.error().message, status.error().where);
         },
         [&] { return target.details(); });
-    return completed && !stopped;
+    return completed && !stopped && !refused;
 }
 
 bool frmExcel::DoImport()

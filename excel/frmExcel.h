@@ -176,9 +176,13 @@ private:
     bool importOther();
     // `libraryReason` is a library's message, shown in the UI language.
     void refuse(const QString &lead, const QString &libraryReason);
+    // Before an export replaces an existing file that keeps no other sheets
+    // (all but the spreadsheets): asks, once for each name. False on No.
+    bool mayReplace(const QString &fileName);
 
     TransferRun *m_run = nullptr; // the run under way
     int m_sheetNoteId = 0;        // the UI string lblSheetNote shows, 0 for none
     bool m_lastRunStopped = false;
     CloseAfterRun m_closeAfterRun = CloseAfterRun::No;
+    QString m_replaceApproved;    // the existing file the user agreed to replace
 };

@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QLabel>
@@ -44,6 +45,7 @@ constexpr int kNothingImported = 810;
 constexpr int kChooseAnotherFile = 811;
 constexpr int kImportNotes = 812;
 constexpr int kMoreNotes = 813;
+constexpr int kReplaceFile = 635;  // "The file %0 already exists. Replace it with the exported strings?"
 
 bool fileExists(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
 
@@ -91,6 +93,21 @@ void frmExcel::refuse(const QString &lead, const QString &libraryReason)
     const QString reason = LibraryMessages::Shown(libraryReason);
     const QString text = lead.isEmpty() ? reason + kCrLf + lgv_string(kChooseAnotherFile) : lead + kCrLf + reason;
     win32::interaction().msgBox(text, win32::vbExclamation, kTitle);
+}
+
+bool frmExcel::mayReplace(const QString &fileName)
+{
+    if (!optExport->isChecked() || !fileExists(fileName) || fileName == m_replaceApproved)
+        return true;
+    const std::optional<exchange::Format> format = exchange::formatForFileName(fileName);
+    if (!format || exchange::hasSheets(*format))
+        return true;
+    const QString question = SubstituteParameters(lgv_string(kReplaceFile), QDir::toNativeSeparators(fileName));
+    if (win32::interaction().msgBox(question, win32::vbYesNo | win32::vbExclamation | win32::vbDefaultButton2, kTitle)
+        != win32::vbYes)
+        return false;
+    m_replaceApproved = fileName;
+    return true;
 }
 
 bool frmExcel::initExchangeStep(const QString &fileName)
@@ -206,6 +223,9 @@ bool frmExcel::exportOther()
         options.targetLocale = chosenLocale(*cboTargetLanguage);
         options.original = QFileInfo(RFile->FileName()).fileName();
         const QString fileName = txtFilename->text();
+        // The file may have appeared since the file step asked.
+        if (!mayReplace(fileName))
+            return;
         // Names come from this thread's locale data; the run only looks them up.
         QHash<qint32, QString> names;
         for (qint32 localeId : RFile->Strings().Languages())

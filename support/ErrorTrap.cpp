@@ -1,5 +1,6 @@
 #include "support/ErrorTrap.h"
 
+#include "platform/win32/Interaction.h"
 #include "support/frmError.h"
 
 #include <new>
@@ -13,6 +14,9 @@ bool trap(const char *name, const std::function<void()> &body, const std::functi
     try {
         body();
         return true;
+    } catch (const ExpectedFailure &failure) {
+        win32::interaction().msgBox(failure.message(), win32::vbOKOnly | win32::vbExclamation,
+                                    QStringLiteral("Quill Resource String Editor"));
     } catch (const ProcedureError &error) {
         ShowError(QString::fromUtf8(name), error.line(), error.description(), detailText());
     } catch (const std::bad_alloc &) {

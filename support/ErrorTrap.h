@@ -15,6 +15,10 @@
 // An unexpected failure inside the body ends the body, is shown with ShowError
 // under the procedure's name and the source line of the failing statement, and
 // the procedure then returns normally.
+//
+// A failure the user can expect and act on (a missing, unreadable or read-only
+// file, a full disk) is raised with raiseExpected or checkExpected instead: it
+// ends the body the same way but is shown as a plain message, not as a report.
 
 #include "platform/common/Result.h"
 
@@ -41,6 +45,17 @@ private:
     int m_line;
 };
 
+// A failure the user is told about in a plain message box; only the trap catches it.
+class ExpectedFailure : public std::exception {
+public:
+    explicit ExpectedFailure(QString message) : m_message(std::move(message)) {}
+    const QString &message() const { return m_message; }
+    const char *what() const noexcept override { return "ExpectedFailure"; }
+
+private:
+    QString m_message;
+};
+
 // Fails the current procedure at the caller's line.
 [[noreturn]] inline void raise(const QString &description,
                                std::source_location where = std::source_location::current())
@@ -63,9 +78,32 @@ inline void check(Status status, std::source_location where = std::source_locati
         throw ProcedureError(status.error().message, where);
 }
 
+// Ends the current procedure with a plain message to the user.
+[[noreturn]] inline void raiseExpected(const QString &message)
+{
+    throw ExpectedFailure(message);
+}
+
+// Unwraps a library result, or ends the current procedure with a plain message:
+// `lead` (what could not be done, in the user's language), then the library's
+// own sentence naming the file and the reason.
+template<class T>
+T checkExpected(Result<T> result, const QString &lead)
+{
+    if (!result.ok())
+        raiseExpected(lead + QStringLiteral("\n") + result.error().message);
+    return std::move(result).value();
+}
+
+inline void checkExpected(Status status, const QString &lead)
+{
+    if (!status.ok())
+        raiseExpected(lead + QStringLiteral("\n") + status.error().message);
+}
+
 // Runs body under the trap of procedure `name`. `details` supplies the report's
 // details field at the moment of failure (most procedures leave it empty).
-// Returns false when the body failed (and was reported).
+// Returns false when the body failed (and was reported or told).
 bool trap(const char *name, const std::function<void()> &body,
           const std::function<QString()> &details = {},
           std::source_location where = std::source_location::current());

@@ -214,6 +214,13 @@ void SftTree::clear()
     m_model->clearRows();
 }
 
+int SftTree::addSpanningItem(const QString &text)
+{
+    const int row = m_model->addRow(text);
+    m_model->setRowSpanned(row, true);
+    return row;
+}
+
 bool SftTree::removeItem(int row)
 {
     closeEditor();
@@ -421,17 +428,33 @@ QModelIndex SftTree::indexAt(const QPoint &point) const
 {
     // Column 0 drawn at the left edge over the columns scrolled under it.
     const int frozen = frozenWidth();
-    if (frozen > 0 && point.x() >= 0 && point.x() < frozen)
-        return QTreeView::indexAt(QPoint(header()->sectionViewportPosition(0) + point.x(), point.y()));
-    return QTreeView::indexAt(point);
+    QModelIndex index = frozen > 0 && point.x() >= 0 && point.x() < frozen
+        ? QTreeView::indexAt(QPoint(header()->sectionViewportPosition(0) + point.x(), point.y()))
+        : QTreeView::indexAt(point);
+    if (!index.isValid() && header()->count() > 0 && point.x() >= 0 && point.x() < viewport()->width()) {
+        // Beyond the last column: only a spanning row's text is there.
+        const int last = header()->logicalIndex(header()->count() - 1);
+        const int lastX = header()->sectionViewportPosition(last) + header()->sectionSize(last) - 1;
+        const QModelIndex beside = QTreeView::indexAt(QPoint(lastX, point.y()));
+        if (spansRow(beside))
+            index = beside;
+    }
+    return spansRow(index) ? index.siblingAtColumn(0) : index;
 }
 
 QRect SftTree::visualRect(const QModelIndex &index) const
 {
     QRect rect = QTreeView::visualRect(index);
+    if (index.isValid() && index.column() == 0 && !rect.isEmpty() && spansRow(index))
+        return QRect(0, rect.top(), std::max(viewport()->width(), header()->length()), rect.height());
     if (index.isValid() && index.column() == 0 && !rect.isEmpty() && frozenWidth() > 0)
         rect.moveLeft(0);
     return rect;
+}
+
+bool SftTree::spansRow(const QModelIndex &index) const
+{
+    return index.isValid() && m_model->rowSpanned(itemOf(index));
 }
 
 void SftTree::scrollTo(const QModelIndex &index, ScrollHint hint)
@@ -443,6 +466,10 @@ void SftTree::scrollTo(const QModelIndex &index, ScrollHint hint)
 
 void SftTree::drawRow(QPainter *painter, const QStyleOptionViewItem &options, const QModelIndex &index) const
 {
+    if (spansRow(index)) {
+        drawSpanningRow(painter, options, index);
+        return;
+    }
     QTreeView::drawRow(painter, options, index);
     const int frozen = frozenWidth();
     if (frozen <= 0) {
@@ -464,6 +491,22 @@ void SftTree::drawRow(QPainter *painter, const QStyleOptionViewItem &options, co
     painter->drawLine(frozen - 1, option.rect.top(), frozen - 1, option.rect.bottom());
     painter->restore();
     paintRange(painter, index.row());
+}
+
+void SftTree::drawSpanningRow(QPainter *painter, const QStyleOptionViewItem &options, const QModelIndex &index) const
+{
+    const QModelIndex cell = index.siblingAtColumn(0);
+    QStyleOptionViewItem option = options;
+    option.rect = visualRect(cell);
+    option.state.setFlag(QStyle::State_Selected, selectionModel()->isSelected(cell));
+    option.state.setFlag(QStyle::State_HasFocus, cell == currentIndex() && hasFocus());
+    option.viewItemPosition = QStyleOptionViewItem::OnlyOne;
+    painter->save();
+    painter->setClipRect(option.rect);
+    painter->fillRect(option.rect, palette().brush(QPalette::Base));
+    style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &option, painter, this);
+    itemDelegateForIndex(cell)->paint(painter, option, cell);
+    painter->restore();
 }
 
 QItemSelectionModel::SelectionFlags SftTree::selectionCommand(const QModelIndex &index, const QEvent *event) const

@@ -71,6 +71,9 @@ public:
     // Rows and cells.
     void clear();  // all rows; columns stay
     int addItem(const QString &column0Text) { return m_model->addRow(column0Text); }
+    // A row that holds one text across all of its width, however narrow
+    // column 0 is: "No resource file" and the like.
+    int addSpanningItem(const QString &text);
     // Makes room for this many rows at once, before a fill that adds them one by one.
     void reserveItems(int rows) { m_model->reserveRows(rows); }
     bool removeItem(int row);
@@ -200,6 +203,8 @@ private:
     QRect visibleCellArea(int column) const;
     void closeEditor();
     void paintRange(QPainter *painter, int row) const;
+    void drawSpanningRow(QPainter *painter, const QStyleOptionViewItem &options, const QModelIndex &index) const;
+    bool spansRow(const QModelIndex &index) const;
     static int shiftState(Qt::KeyboardModifiers modifiers);
     static int buttonCode(Qt::MouseButton button);
 

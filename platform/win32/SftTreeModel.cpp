@@ -167,6 +167,7 @@ void SftTreeModel::clearRows()
     m_fonts.clear();
     m_itemData.clear();
     m_hasItemData.clear();
+    m_spanned.clear();
     m_rowOfItemData.clear();
     m_indexValid = true;
     if (!m_bulk)
@@ -182,6 +183,7 @@ int SftTreeModel::addRow(const QString &column0Text)
     m_fonts.resize(m_fonts.size() + m_columns, 0);
     m_itemData.push_back(0);
     m_hasItemData.push_back(false);
+    m_spanned.push_back(false);
     ++m_rows;
     if (m_columns > 0)
         m_texts[cellIndex(row, 0)] = column0Text;
@@ -197,6 +199,7 @@ void SftTreeModel::reserveRows(int rows)
     m_fonts.reserve(cells);
     m_itemData.reserve(static_cast<std::size_t>(rows));
     m_hasItemData.reserve(static_cast<std::size_t>(rows));
+    m_spanned.reserve(static_cast<std::size_t>(rows));
 }
 
 bool SftTreeModel::removeRow(int row)
@@ -210,6 +213,7 @@ bool SftTreeModel::removeRow(int row)
     m_fonts.erase(m_fonts.begin() + first, m_fonts.begin() + first + m_columns);
     m_itemData.erase(m_itemData.begin() + row);
     m_hasItemData.erase(m_hasItemData.begin() + row);
+    m_spanned.erase(m_spanned.begin() + row);
     --m_rows;
     m_indexValid = false;
     if (!m_bulk)
@@ -240,6 +244,17 @@ qint32 SftTreeModel::itemData(int row) const
 }
 
 bool SftTreeModel::hasItemData(int row) const { return row >= 0 && row < m_rows && m_hasItemData[row]; }
+
+void SftTreeModel::setRowSpanned(int row, bool spanned)
+{
+    if (row < 0 || row >= m_rows || m_spanned[row] == spanned)
+        return;
+    m_spanned[row] = spanned;
+    if (!m_bulk && m_columns > 0)
+        emit dataChanged(index(row, 0), index(row, m_columns - 1));
+}
+
+bool SftTreeModel::rowSpanned(int row) const { return row >= 0 && row < m_rows && m_spanned[row]; }
 
 int SftTreeModel::findItemData(qint32 value) const
 {
@@ -324,6 +339,7 @@ void SftTreeModel::sortById()
     std::vector<quint16> fonts(m_fonts.size());
     std::vector<qint32> itemData(m_itemData.size());
     std::vector<bool> hasItemData(m_hasItemData.size());
+    std::vector<bool> spanned(m_spanned.size());
     std::vector<int> newRowOf(order.size());
     for (int to = 0; to < m_rows; ++to) {
         const int from = order[to];
@@ -334,11 +350,13 @@ void SftTreeModel::sortById()
         }
         itemData[to] = m_itemData[from];
         hasItemData[to] = m_hasItemData[from];
+        spanned[to] = m_spanned[from];
     }
     m_texts = std::move(texts);
     m_fonts = std::move(fonts);
     m_itemData = std::move(itemData);
     m_hasItemData = std::move(hasItemData);
+    m_spanned = std::move(spanned);
     m_indexValid = false;
     if (!m_bulk) {
         QModelIndexList after;

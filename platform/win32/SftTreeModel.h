@@ -54,6 +54,9 @@ public:
     qint32 itemData(int row) const;  // 0 for a row without item data
     bool hasItemData(int row) const;
     int findItemData(qint32 value) const;  // first row with that item data, or -1
+    // A row whose column 0 text is drawn across the whole row (a status text).
+    void setRowSpanned(int row, bool spanned);
+    bool rowSpanned(int row) const;
 
     // Cells. Out-of-range addresses are ignored (set) or read as empty (get).
     void setCellText(int row, int column, const QString &text);
@@ -111,6 +114,7 @@ private:
     std::vector<quint16> m_columnFonts;  // per column; for cells whose m_fonts entry is 0
     std::vector<qint32> m_itemData;
     std::vector<bool> m_hasItemData;
+    std::vector<bool> m_spanned;
     QStringList m_fontNames{QString()};  // id 0: no font of its own
     QHash<QString, quint16> m_fontIds;
     mutable std::vector<std::optional<QFont>> m_fontCache;

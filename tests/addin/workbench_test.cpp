@@ -317,6 +317,30 @@ private slots:
         QM_TRY_VERIFY(bar->findText()->hasFocus());
     }
 
+    // With the editor's window closed, a Strings menu command brings it back
+    // before it changes the grid, so the user sees what it did.
+    void stringsMenuCommandsBringAClosedEditorBack()
+    {
+        openAlpha();
+        type(QStringLiteral("Uno"));
+        QCOMPARE(stored(1), QStringLiteral("Uno"));
+        const QList<QAction *> entries = stringsMenu()->actions();
+        QVERIFY(entries.contains(editor().mnuUndo()));
+        editorDock()->close();
+        QVERIFY(!editor().isVisible());
+        editor().mnuUndo()->trigger();
+        QVERIFY(editorDock()->isVisible());
+        QCOMPARE(stored(1), QStringLiteral("One"));
+
+        QAction *newString = editor().toolbarButton(QStringLiteral("insertstring"));
+        QVERIFY(entries.contains(newString));
+        editorDock()->close();
+        newString->trigger();
+        QVERIFY(editorDock()->isVisible());
+        QCOMPARE(grid().itemCount(), 3);
+        QVERIFY(grid().isEditing());
+    }
+
     void theFindBarWrapsIntoRowsWhenTheEditorIsNarrow()
     {
         openAlpha();

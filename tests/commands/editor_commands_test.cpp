@@ -635,7 +635,7 @@ private slots:
             QVERIFY(vbide::unregisterServer(QStringLiteral(QM_FAKE_RESEDIT_LIBRARY)).ok());
     }
 
-    void failedSaveReloadsTheHostsResourceEditorThenReports()
+    void failedSaveReloadsTheHostsResourceEditorThenTells()
     {
         qApp->setProperty("resEditLog", QStringList());
         QVERIFY(vbide::registerServer(QStringLiteral(QM_FAKE_RESEDIT_LIBRARY)).ok());
@@ -645,10 +645,11 @@ private slots:
         show({{kEnglish, 1, "One"}});
         file().setFileName(path("missing/folder/P.res"));
         file().SetChanged();
+        m_user->answerMsgBox(win32::vbOK);
         click("save");
-        QCOMPARE(m_user->errors.size(), 1);
-        QVERIFY2(m_user->errors[0].startsWith(QStringLiteral("SaveResFile: ")), qPrintable(m_user->errors[0]));
-        m_user->errors.clear();
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QVERIFY2(m_user->messageBoxes[0].prompt.startsWith(QStringLiteral("The resource file could not be saved.")),
+                 qPrintable(m_user->messageBoxes[0].prompt));
         QVERIFY(resEdit->Connect());
         QCOMPARE(qApp->property("resEditLog").toStringList(), (QStringList{"connected", "disconnected", "connected"}));
         QVERIFY(file().Changed());

@@ -294,21 +294,64 @@ private slots:
         QCOMPARE(editor.CurrentProject()->Index(), 3);
     }
 
-    void aMissingResourceFileIsReportedAndLeftUninitialised()
+    // Told in a plain message naming the file and why, not as a program error.
+    void aMissingResourceFileIsToldAndLeftUninitialised()
     {
         QVERIFY(QFile::remove(m_betaRes));
         docResourceEditor editor;
         editor.setVBE(m_vbe.get());
+        m_user->answerMsgBox(win32::vbOK);
         choose(editor, "Beta");
-        QCOMPARE(m_user->errors.size(), 1);
-        QVERIFY(m_user->errors[0].startsWith("Init: "));
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QCOMPARE(m_user->messageBoxes[0].prompt,
+                 QStringLiteral("The resource file could not be read.\n%1: cannot be read: No such file or directory")
+                     .arg(QDir::toNativeSeparators(m_betaRes)));
+        QCOMPARE(m_user->messageBoxes[0].style, win32::vbOKOnly | win32::vbExclamation);
         QVERIFY(!editor.CurrentProject()->Initialised());
-        m_user->errors.clear();
         writeRes(m_betaRes, {{2057, 7, "Seven"}});
         choose(editor, "Alpha");
         choose(editor, "Beta");  // not initialised: read again
         QVERIFY(editor.CurrentProject()->Initialised());
         QCOMPARE(editor.SftTree()->cellText(0, 1), QStringLiteral("Seven"));
+    }
+
+    // File > Open Project: the host asks, then closes the open projects, the
+    // last first, and opens the new one. The first project, alone for a
+    // moment, is going too: it is not selected, and its missing file not read.
+    void aProjectTheHostIsClosingIsNotSelected()
+    {
+        QVERIFY(QFile::remove(m_alphaRes));
+        docResourceEditor editor;
+        editor.setVBE(m_vbe.get());
+        QList<vbide::VBProject *> open;
+        for (vbide::VBProject *project : *m_vbe->VBProjects())
+            open.append(project);
+        QVERIFY(editor.QueryClose(open, false));
+        QVERIFY(m_vbe->VBProjects()->AddFromFile(path("Plain.vbp"), true));
+        QVERIFY2(m_user->errors.isEmpty(), qPrintable(m_user->errors.join('\n')));
+        QVERIFY(m_user->messageBoxes.isEmpty());
+        QCOMPARE(listed(editor), QStringList{"Plain"});
+        QCOMPARE(editor.CurrentProject()->Project()->Name(), QStringLiteral("Plain"));
+        QCOMPARE(editor.SftTree()->cellText(0, 0), QStringLiteral("No Resource file"));
+    }
+
+    // The only project, selected for the user: a file that cannot be read is
+    // shown in the grid's row, without a message; choosing it reads it again.
+    void anOnlyProjectChosenForTheUserShowsAnUnreadableFileInTheGrid()
+    {
+        writeFile(m_alphaRes, "not a resource file");
+        QVERIFY(m_vbe->VBProjects()->AddFromFile(path("Alpha.vbp"), true));
+        docResourceEditor editor;
+        editor.setVBE(m_vbe.get());
+        QVERIFY(m_user->messageBoxes.isEmpty());
+        QVERIFY(editor.CurrentProject());
+        QVERIFY(editor.CurrentProject()->ResourceFileUnreadable());
+        QCOMPARE(editor.SftTree()->itemCount(), 1);
+        QCOMPARE(editor.SftTree()->cellText(0, 0), QStringLiteral("The resource file could not be read."));
+        QVERIFY(editor.SftTree()->grid().rowSpanned(0));  // the text is not cut to the ID column
+        writeRes(m_alphaRes, {{2057, 1, "One"}});
+        editor.Refresh();
+        QCOMPARE(editor.SftTree()->cellText(0, 1), QStringLiteral("One"));
     }
 
     void anUnreadableResourceFileIsShownButNotEdited_data()
@@ -328,10 +371,11 @@ private slots:
             writeFile(m_betaRes, content);
         docResourceEditor editor;
         editor.setVBE(m_vbe.get());
+        m_user->answerMsgBox(win32::vbOK);
         choose(editor, "Beta");
-        QCOMPARE(m_user->errors.size(), 1);
-        QVERIFY(m_user->errors[0].startsWith("Init: "));
-        m_user->errors.clear();
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QVERIFY(m_user->messageBoxes[0].prompt.startsWith("The resource file could not be read.\n"));
+        m_user->messageBoxes.clear();
         QVERIFY(editor.CurrentProject()->ResourceFileUnreadable());
         win32::SftTree &grid = *editor.SftTree();
         QCOMPARE(grid.columnCount(), 1);
@@ -394,11 +438,13 @@ private slots:
         docResourceEditor editor;
         editor.setVBE(m_vbe.get());
         choose(editor, "Plain");
+        m_user->answerMsgBox(win32::vbOK);
         editor.CurrentProject()->CreateResourceFile(path("no such folder/Plain.res"));
-        QCOMPARE(m_user->errors.size(), 1);
-        QVERIFY(m_user->errors[0].startsWith("CreateResourceFile: "));
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QVERIFY2(m_user->messageBoxes[0].prompt.startsWith(
+                     "The resource file could not be created.\n" + QDir::toNativeSeparators(path("no such folder/Plain.res"))),
+                 qPrintable(m_user->messageBoxes[0].prompt));
         QVERIFY(!editor.CurrentProject()->HasResourceFile());
-        m_user->errors.clear();
     }
 
     void unloadingAsksAboutEveryChangedFile_data()

@@ -570,6 +570,7 @@ private slots:
         QList<Report> reports;
         resutil::ResFile file;
         fill(file.Strings(), {{2057, 1, "new"}});
+        ui.answerMsgBox(win32::vbOK);
         runWizard(
             ui, file,
             [&](frmExcel &form) {
@@ -593,14 +594,17 @@ private slots:
                 QVERIFY(form.pbaProgress->Caption() != QStringLiteral("Export complete"));
                 form.cmdCancel->click();
             },
-            QString(), &reports, 2);
-        QCOMPARE(reports.size(), 2);
+            QString(), &reports, 1);
+        QCOMPARE(reports.size(), 1);
         QCOMPARE(reports[0].function, QStringLiteral("frmExcel.InitStep"));
-        QCOMPARE(reports[1].function, QStringLiteral("DoExport"));
+        // Start had no workbook to write into: told, and nothing written.
+        QCOMPARE(ui.messageBoxes.size(), 1);
+        QVERIFY2(ui.messageBoxes[0].prompt.startsWith(QStringLiteral("Nothing was written.\r\n")),
+                 qPrintable(ui.messageBoxes[0].prompt));
         QCOMPARE(readFile(path("A.xlsx")), before);
     }
 
-    // A name the format refuses is reported and leaves no sheet behind.
+    // A name the format refuses is told and leaves no sheet behind.
     void refusedSheetNameAddsNothing()
     {
         writeBook(path("names.xlsx"), {{"Cover", {{1, 1, Value("cover")}}}});
@@ -608,6 +612,7 @@ private slots:
         QList<Report> reports;
         resutil::ResFile file;
         fill(file.Strings(), {{2057, 1, "one"}});
+        ui.answerMsgBox(win32::vbOK);
         runWizard(
             ui, file,
             [&](frmExcel &form) {
@@ -623,10 +628,13 @@ private slots:
                 QVERIFY(form.cmdFinish->isEnabled());
                 form.cmdFinish->click();
             },
-            QString(), &reports, 1);
-        QCOMPARE(reports.size(), 1);
-        QCOMPARE(reports[0].function, QStringLiteral("DoExport"));
-        QVERIFY2(reports[0].description.contains(QStringLiteral("a/b")), qPrintable(reports[0].description));
+            QString(), &reports, 0);
+        QVERIFY(reports.isEmpty());
+        QCOMPARE(ui.messageBoxes.size(), 1);
+        QVERIFY2(ui.messageBoxes[0].prompt.startsWith(QStringLiteral("Nothing was written.\r\n")),
+                 qPrintable(ui.messageBoxes[0].prompt));
+        QVERIFY2(ui.messageBoxes[0].prompt.contains(QStringLiteral("a/b")), qPrintable(ui.messageBoxes[0].prompt));
+        QCOMPARE(ui.messageBoxes[0].style, int(win32::vbExclamation));
         auto app = startExcel();
         QM_OPEN_BOOK(book, *app, path("names.xlsx"));
         QStringList names;
@@ -635,7 +643,8 @@ private slots:
         QCOMPARE(names, (QStringList{"Cover", "Good"}));
     }
 
-    // A save that fails after every cell was written shows no completion, and
+    // A save that fails after every cell was written (a missing folder, a
+    // folder in the file's place) is told plainly, shows no completion, and
     // Finish keeps the state it had before Start.
     void failedSaveShowsNoCompletion()
     {
@@ -645,6 +654,8 @@ private slots:
         fill(file.Strings(), {{2057, 1, "one"}, {2057, 2, "two"}});
         const QString book = path("saved.xlsx");
         QFile::remove(book);
+        ui.answerMsgBox(win32::vbOK);
+        ui.answerMsgBox(win32::vbOK);
         runWizard(
             ui, file,
             [&](frmExcel &form) {
@@ -671,10 +682,13 @@ private slots:
                 QCOMPARE(form.pbaProgress->bar()->text(), QStringLiteral("0%"));
                 form.cmdCancel->click();
             },
-            QString(), &reports, 2);
-        QCOMPARE(reports.size(), 2);
-        QCOMPARE(reports[0].function, QStringLiteral("DoExport"));
-        QCOMPARE(reports[1].function, QStringLiteral("DoExport"));
+            QString(), &reports, 0);
+        QVERIFY(reports.isEmpty());
+        QCOMPARE(ui.messageBoxes.size(), 2);
+        for (const auto &told : std::as_const(ui.messageBoxes)) {
+            QVERIFY2(told.prompt.startsWith(QStringLiteral("Nothing was written.\r\n")), qPrintable(told.prompt));
+            QCOMPARE(told.style, int(win32::vbExclamation));
+        }
         QVERIFY(QDir().rmdir(book));
     }
 

@@ -18,6 +18,7 @@
 #include <algorithm>
 
 using namespace wizardtest;
+using excel::Value;
 using win32::ScriptedInteraction;
 
 namespace {
@@ -440,6 +441,88 @@ private slots:
                      qPrintable(ui.messageBoxes[i].prompt));
             QCOMPARE(ui.messageBoxes[i].style, int(win32::vbExclamation));
         }
+        QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
+    }
+
+    // An export onto an existing file that is not a spreadsheet replaces it:
+    // the wizard asks first, for a typed name at Next, for a chosen one at
+    // Browse, and at Start for one that appeared since. No keeps every byte.
+    void anExistingFileIsReplacedOnlyWhenTheUserAgrees_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("text") << "ReadMe.txt";
+        QTest::newRow("CSV") << "Table.csv";
+        QTest::newRow("resource script") << "Strings.rc";
+    }
+    void anExistingFileIsReplacedOnlyWhenTheUserAgrees()
+    {
+        QFETCH(QString, name);
+        const QString target = path(name);
+        const QByteArray readMe = "Read me first.\n";
+        writeFile(target, readMe);
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        fill(file.Strings(), {{2057, 1, "Open"}});
+        const QString question =
+            QStringLiteral("The file %1 already exists. Replace it with the exported strings?").arg(QDir::toNativeSeparators(target));
+
+        ui.answerMsgBox(win32::vbNo);
+        run(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, false, target);
+            QCOMPARE(form.CurrentStep, 1);
+            form.cmdCancel->click();
+        });
+        QCOMPARE(readFile(target), readMe);
+        QCOMPARE(ui.messageBoxes.size(), 1);
+        QCOMPARE(ui.messageBoxes[0].prompt, question);
+        QCOMPARE(ui.messageBoxes[0].style, win32::vbYesNo | win32::vbExclamation | win32::vbDefaultButton2);
+
+        // Browse: No keeps the name there was, Yes takes the file and is not asked again.
+        ui.answerFileDialog(target);
+        ui.answerMsgBox(win32::vbNo);
+        ui.answerFileDialog(target);
+        ui.answerMsgBox(win32::vbYes);
+        run(ui, file, [&](frmExcel &form) {
+            form.optExport->click();
+            form.cmdNext->click();
+            const QString proposed = form.txtFilename->text();
+            form.cmdBrowse->click();
+            QCOMPARE(form.txtFilename->text(), proposed);
+            form.cmdBrowse->click();
+            QCOMPARE(form.txtFilename->text(), target);
+            QVERIFY(startAndFinish(form));
+        });
+        QCOMPARE(ui.messageBoxes.size(), 3);
+        QVERIFY(readFile(target) != readMe);
+
+        // A file that appears after the file step: Start asks, and No writes nothing.
+        QVERIFY(QFile::remove(target));
+        ui.answerMsgBox(win32::vbNo);
+        run(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, false, target);
+            QCOMPARE(form.CurrentStep, 2);
+            writeFile(target, readMe);
+            QVERIFY(!startAndFinish(form));
+        });
+        QCOMPARE(ui.messageBoxes.size(), 4);
+        QCOMPARE(ui.messageBoxes[3].prompt, question);
+        QCOMPARE(readFile(target), readMe);
+        QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
+    }
+
+    // Spreadsheets keep their other sheets: an export into one asks nothing.
+    void anExistingSpreadsheetIsWrittenIntoUnasked()
+    {
+        ScriptedInteraction ui;
+        resutil::ResFile file;
+        fill(file.Strings(), {{2057, 1, "Open"}});
+        const QString book = path("Kept.xlsx");
+        writeBook(book, {{"Cover", {{1, 1, Value("cover")}}}});
+        run(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, false, book);
+            QVERIFY(startAndFinish(form));
+        });
+        QVERIFY(ui.messageBoxes.isEmpty());
         QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
     }
 

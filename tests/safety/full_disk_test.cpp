@@ -258,11 +258,13 @@ private slots:
         editor.SftTree()->cellEditor()->setText(noise(3000, 7));
         QTest::keyClick(editor.SftTree()->cellEditor(), Qt::Key_Return);
         fillDisk();
+        m_user->answerMsgBox(win32::vbOK);
         editor.SaveResFile();
-        QCOMPARE(m_user->errors.size(), 1);
-        QVERIFY2(m_user->errors[0].startsWith(QStringLiteral("SaveResFile: ")), qPrintable(m_user->errors[0]));
-        checkFailure(m_user->errors[0], res, QStringLiteral("No space left on device"));
-        m_user->errors.clear();
+        // An expected failure: a plain message, no program error report.
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        const QString told = m_user->messageBoxes[0].prompt;
+        QVERIFY2(told.startsWith(QStringLiteral("The resource file could not be saved.")), qPrintable(told));
+        checkFailure(told, res, QStringLiteral("No space left on device"));
         QCOMPARE(readFile(res), before);
         QVERIFY(editor.CurrentProject()->ResourceFile()->Changed());
         emptyDisk();

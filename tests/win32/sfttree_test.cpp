@@ -764,6 +764,51 @@ private slots:
         QVERIFY2(inked > 10, qPrintable(QString::number(inked)));
     }
 
+    // A status row's text runs across the row, past a narrow column 0 and
+    // beyond the last column, and is clicked wherever it is drawn.
+    void aSpanningRowShowsItsTextAcrossTheRow_data()
+    {
+        QTest::addColumn<int>("columns");
+        QTest::newRow("the ID column alone") << 1;
+        QTest::newRow("with language columns") << 3;
+    }
+    void aSpanningRowShowsItsTextAcrossTheRow()
+    {
+        QFETCH(int, columns);
+        SftTree tree;
+        tree.resize(500, 120);
+        tree.setColumnCount(columns);
+        for (int column = 0; column < columns; ++column)
+            tree.setColumnWidthTwips(column, 900);  // 60 pixels each
+        const int row = tree.addSpanningItem(QStringLiteral("The resource file could not be read."));
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        const QRect cell = tree.visualRect(tree.viewIndex(row, 0));
+        QCOMPARE(cell.left(), 0);
+        QCOMPARE(cell.width(), tree.viewport()->width());
+        const int y = cell.center().y();
+        QCOMPARE(tree.indexAt(QPoint(50, y)), tree.viewIndex(row, 0));
+        QCOMPARE(tree.indexAt(QPoint(400, y)), tree.viewIndex(row, 0));
+        // Ink right of the first column: the text goes on where a cell would cut it.
+        const QImage shown = tree.viewport()->grab().toImage();
+        const QColor base = tree.palette().color(QPalette::Base);
+        int inked = 0;
+        for (int x = 70; x < tree.viewport()->width(); ++x) {
+            for (int line = cell.top() + 1; line < cell.bottom(); ++line) {
+                const QColor pixel = shown.pixelColor(x * shown.width() / tree.viewport()->width(),
+                                                      line * shown.height() / tree.viewport()->height());
+                if (qAbs(pixel.lightness() - base.lightness()) > 80)
+                    ++inked;
+            }
+        }
+        QVERIFY2(inked > 20, qPrintable(QString::number(inked)));
+        // An ordinary row added later is a row of cells again.
+        const int plain = tree.addItem(QStringLiteral("7"));
+        QCOMPARE(tree.visualRect(tree.viewIndex(plain, 0)).width(), 60);
+        tree.clear();
+        QCOMPARE(tree.visualRect(tree.viewIndex(tree.addItem(QStringLiteral("8")), 0)).width(), 60);
+    }
+
     void columnsKeepTheirOrderWithColumn0First()
     {
         SftTree tree;

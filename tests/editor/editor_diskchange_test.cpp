@@ -1,0 +1,177 @@
+#include "tests/editor/EditorFixture.h"
+
+#include "platform/win32/SftTreeCellEditor.h"
+
+#include <QUndoStack>
+#include <QtTest>
+
+using namespace editortest;
+
+// Saving a resource file that another program (a second host, `quillmark
+// set`) changed since the editor read it: the user is asked first, and keeps
+// their version, takes the other one, or saves nothing. Saves and creations
+// that fail are told plainly, without a program error report.
+class EditorDiskChangeTest : public EditorFixture {
+    Q_OBJECT
+private:
+    QString res() const { return path("P.res"); }
+    const QList<Entry> mine{{2057, 1, "Uno"}, {2057, 2, "Two"}};
+    const QList<Entry> theirs{{2057, 1, "One"}, {2057, 2, "Zwei"}, {2057, 3, "Three"}};
+
+    void type(qint32 id, const QString &text)
+    {
+        const int row = grid().findItemData(id);
+        QVERIFY(row >= 0);
+        m_editor->SftTree_ItemClick(row, columnOf(2057), win32::SftTree::AreaCellText, win32::SftTree::LeftButton, 0);
+        QVERIFY(grid().isEditing());
+        grid().cellEditor()->setText(text);
+        QVERIFY(grid().endEdit(true));
+    }
+    // The project shows One and Two, the user typed Uno, and another program then saved its own version.
+    void editWhileAnotherProgramSaves()
+    {
+        show({{2057, 1, "One"}, {2057, 2, "Two"}});
+        type(1, QStringLiteral("Uno"));
+        writeRes(res(), theirs);
+    }
+    QString question(int choiceId) const
+    {
+        return LgvStringModule::lgv_string(630) + '\n' + QDir::toNativeSeparators(res()) + '\n'
+               + LgvStringModule::lgv_string(choiceId);
+    }
+    QList<Entry> shown()
+    {
+        QList<Entry> entries;
+        for (int row = 0; row < grid().itemCount(); ++row)
+            entries.append({2057, grid().itemData(row), grid().cellText(row, columnOf(2057))});
+        return entries;
+    }
+    static bool same(const QList<Entry> &a, const QList<Entry> &b)
+    {
+        if (a.size() != b.size())
+            return false;
+        for (qsizetype i = 0; i < a.size(); ++i)
+            if (a[i].localeId != b[i].localeId || a[i].id != b[i].id || a[i].text != b[i].text)
+                return false;
+        return true;
+    }
+
+private slots:
+    void init() { setUpEditor(); }
+    void cleanup() { tearDownEditor(); }
+
+    void aSaveOverAChangedFileAsksFirst_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("Yes keeps mine") << int(win32::vbYes);
+        QTest::newRow("No reloads theirs") << int(win32::vbNo);
+        QTest::newRow("Cancel saves nothing") << int(win32::vbCancel);
+    }
+    void aSaveOverAChangedFileAsksFirst()
+    {
+        QFETCH(int, answer);
+        editWhileAnotherProgramSaves();
+        m_user->answerMsgBox(answer);
+        m_editor->SaveResFile();
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QCOMPARE(m_user->messageBoxes[0].prompt, question(631));
+        QCOMPARE(m_user->messageBoxes[0].style,
+                 win32::vbYesNoCancel | win32::vbExclamation | win32::vbDefaultButton3);
+        QCOMPARE(m_user->messageBoxes[0].title, QStringLiteral("Quill Resource String Editor"));
+        if (answer == win32::vbYes) {
+            QVERIFY(same(readRes(res()), mine));
+            QVERIFY(!file().Changed());
+        } else if (answer == win32::vbNo) {
+            QVERIFY(same(readRes(res()), theirs));
+            QVERIFY(same(shown(), theirs));
+            QVERIFY(!file().Changed());
+            QCOMPARE(m_editor->CurrentProject()->UndoStack()->count(), 0);
+        } else {
+            QVERIFY(same(readRes(res()), theirs));
+            QVERIFY(same(shown(), mine));
+            QVERIFY(file().Changed());
+        }
+        // What is on disk now is the version the editor knows: the next save asks nothing.
+        if (answer == win32::vbCancel)
+            m_user->answerMsgBox(win32::vbYes);
+        type(2, QStringLiteral("Dos"));
+        m_editor->SaveResFile();
+        type(2, QStringLiteral("Deux"));
+        m_editor->SaveResFile();
+        QCOMPARE(m_user->messageBoxes.size(), answer == win32::vbCancel ? 2 : 1);
+        QCOMPARE(textIn(readRes(res()), 2057, 2), QStringLiteral("Deux"));
+    }
+
+    // A file that is gone holds nothing to lose: saving writes it again, unasked.
+    void aFileRemovedSinceReadingIsSavedWithoutAQuestion()
+    {
+        show({{2057, 1, "One"}});
+        type(1, QStringLiteral("Uno"));
+        QVERIFY(QFile::remove(res()));
+        m_editor->SaveResFile();
+        QVERIFY(m_user->messageBoxes.isEmpty());
+        QCOMPARE(textIn(readRes(res()), 2057, 1), QStringLiteral("Uno"));
+    }
+
+    // Closing: Yes to saving, then the question about the other version;
+    // Cancel keeps the project open, No closes it and leaves their file.
+    void closingAfterAnotherProgramSavedAsksBeforeWritingOverIt_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("mayClose");
+        QTest::addColumn<bool>("mineOnDisk");
+        QTest::newRow("Yes") << int(win32::vbYes) << true << true;
+        QTest::newRow("No") << int(win32::vbNo) << true << false;
+        QTest::newRow("Cancel") << int(win32::vbCancel) << false << false;
+    }
+    void closingAfterAnotherProgramSavedAsksBeforeWritingOverIt()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, mayClose);
+        QFETCH(bool, mineOnDisk);
+        editWhileAnotherProgramSaves();
+        m_user->answerMsgBox(win32::vbYes);
+        m_user->answerMsgBox(answer);
+        QCOMPARE(m_editor->QueryClose({m_editor->CurrentProject()->Project()}, false), mayClose);
+        QCOMPARE(m_user->messageBoxes.size(), 2);
+        QCOMPARE(m_user->messageBoxes[1].prompt, question(632));
+        QCOMPARE(m_user->messageBoxes[1].style, win32::vbYesNoCancel | win32::vbExclamation | win32::vbDefaultButton3);
+        QVERIFY(same(readRes(res()), mineOnDisk ? mine : theirs));
+        QCOMPARE(file().Changed(), !mineOnDisk);
+        // Closing the project for good when the host gives no choice: Yes and No only.
+        if (!mayClose) {
+            m_user->answerMsgBox(win32::vbYes);
+            m_user->answerMsgBox(win32::vbNo);
+            m_editor->SaveChangedResourceFiles();
+            QCOMPARE(m_user->messageBoxes.size(), 4);
+            QCOMPARE(m_user->messageBoxes[3].style, win32::vbYesNo | win32::vbExclamation);
+            QVERIFY(same(readRes(res()), theirs));
+        }
+    }
+
+    // A file that cannot be written is told plainly, and the edits stay.
+    void aFailedSaveIsToldAndKeepsTheEdits()
+    {
+        show({{2057, 1, "One"}});
+        type(1, QStringLiteral("Uno"));
+        // A folder in the file's place cannot be written over, not even by root.
+        QVERIFY(QFile::remove(res()));
+        QVERIFY(QDir().mkdir(res()));
+        m_user->answerMsgBox(win32::vbOK);
+        m_editor->SaveResFile();
+        QVERIFY(m_user->errors.isEmpty());
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        const QString told = m_user->messageBoxes[0].prompt;
+        QVERIFY2(told.startsWith(LgvStringModule::lgv_string(633) + '\n' + QDir::toNativeSeparators(res())),
+                 qPrintable(told));
+        QCOMPARE(m_user->messageBoxes[0].style, win32::vbOKOnly | win32::vbExclamation);
+        QVERIFY(file().Changed());
+        QCOMPARE(grid().cellText(0, columnOf(2057)), QStringLiteral("Uno"));
+        QVERIFY(QDir().rmdir(res()));
+        m_editor->SaveResFile();
+        QCOMPARE(textIn(readRes(res()), 2057, 1), QStringLiteral("Uno"));
+    }
+};
+
+QTEST_MAIN(EditorDiskChangeTest)
+#include "editor_diskchange_test.moc"
