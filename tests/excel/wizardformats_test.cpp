@@ -490,6 +490,8 @@ private slots:
             QCOMPARE(form.txtFilename->text(), proposed);
             form.cmdBrowse->click();
             QCOMPARE(form.txtFilename->text(), target);
+            form.cmdNext->click();
+            QCOMPARE(form.CurrentStep, 2);
             QVERIFY(startAndFinish(form));
         });
         QCOMPARE(ui.messageBoxes.size(), 3);
