@@ -18,7 +18,6 @@
 #include <algorithm>
 
 using namespace wizardtest;
-using excel::Value;
 using win32::ScriptedInteraction;
 
 namespace {
@@ -509,22 +508,6 @@ private slots:
         QCOMPARE(ui.messageBoxes.size(), 4);
         QCOMPARE(ui.messageBoxes[3].prompt, question);
         QCOMPARE(readFile(target), readMe);
-        QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
-    }
-
-    // Spreadsheets keep their other sheets: an export into one asks nothing.
-    void anExistingSpreadsheetIsWrittenIntoUnasked()
-    {
-        ScriptedInteraction ui;
-        resutil::ResFile file;
-        fill(file.Strings(), {{2057, 1, "Open"}});
-        const QString book = path("Kept.xlsx");
-        writeBook(book, {{"Cover", {{1, 1, Value("cover")}}}});
-        run(ui, file, [&](frmExcel &form) {
-            goToWorksheetStep(form, false, book);
-            QVERIFY(startAndFinish(form));
-        });
-        QVERIFY(ui.messageBoxes.isEmpty());
         QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
     }
 
