@@ -117,6 +117,8 @@ void docResourceEditor::CreateFindActions()
 
     m_mnuMissingOnly = command("mnuMissingOnly", QKeySequence());
     m_mnuMissingOnly->setCheckable(true);
+    // Chosen from the menu with the window closed: the window comes back to show the rows.
+    connect(m_mnuMissingOnly, &QAction::triggered, this, [this] { ShowOwnWindow(); });
     connect(m_mnuMissingOnly, &QAction::toggled, this, [this](bool on) {
         if (on && !m_findBarOpen)
             ShowFindBar();
