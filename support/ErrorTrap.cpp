@@ -2,10 +2,16 @@
 
 #include "platform/win32/Interaction.h"
 #include "support/frmError.h"
+#include "uistrings/LibraryMessages.h"
 
 #include <new>
 
 namespace qm {
+
+void raiseLibraryFailure(const QString &lead, const QString &libraryMessage)
+{
+    raiseExpected(lead + QStringLiteral("\n") + LibraryMessages::Shown(libraryMessage));
+}
 
 bool trap(const char *name, const std::function<void()> &body, const std::function<QString()> &details,
           std::source_location where)

@@ -84,21 +84,24 @@ inline void check(Status status, std::source_location where = std::source_locati
     throw ExpectedFailure(message);
 }
 
-// Unwraps a library result, or ends the current procedure with a plain message:
-// `lead` (what could not be done, in the user's language), then the library's
-// own sentence naming the file and the reason.
+// Ends the current procedure with a plain message: `lead` (what could not be
+// done, in the user's language), then the library's own sentence naming the
+// file and the reason, in the user's language too.
+[[noreturn]] void raiseLibraryFailure(const QString &lead, const QString &libraryMessage);
+
+// Unwraps a library result, or ends the current procedure with that message.
 template<class T>
 T checkExpected(Result<T> result, const QString &lead)
 {
     if (!result.ok())
-        raiseExpected(lead + QStringLiteral("\n") + result.error().message);
+        raiseLibraryFailure(lead, result.error().message);
     return std::move(result).value();
 }
 
 inline void checkExpected(Status status, const QString &lead)
 {
     if (!status.ok())
-        raiseExpected(lead + QStringLiteral("\n") + status.error().message);
+        raiseLibraryFailure(lead, status.error().message);
 }
 
 // Runs body under the trap of procedure `name`. `details` supplies the report's

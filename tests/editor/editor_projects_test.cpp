@@ -308,6 +308,17 @@ private slots:
                      .arg(QDir::toNativeSeparators(m_betaRes)));
         QCOMPARE(m_user->messageBoxes[0].style, win32::vbOKOnly | win32::vbExclamation);
         QVERIFY(!editor.CurrentProject()->Initialised());
+        // In German, the library's part too.
+        LgvStringModule::SetUILanguage(1031, QString());
+        m_user->answerMsgBox(win32::vbOK);
+        choose(editor, "Alpha");
+        choose(editor, "Beta");
+        LgvStringModule::SetUILanguage(2057, QString());
+        QCOMPARE(m_user->messageBoxes.size(), 2);
+        const QString german = m_user->messageBoxes[1].prompt;
+        QVERIFY2(german.startsWith(QStringLiteral("Die Resourcendatei konnte nicht gelesen werden.\n")), qPrintable(german));
+        QVERIFY2(german.contains(QDir::toNativeSeparators(m_betaRes)) && !german.contains(QStringLiteral("cannot")),
+                 qPrintable(german));
         writeRes(m_betaRes, {{2057, 7, "Seven"}});
         choose(editor, "Alpha");
         choose(editor, "Beta");  // not initialised: read again
