@@ -55,7 +55,7 @@ void clsProject::Init(bool tellReadFailure)
             m_resourceFile->setFileName(fileName);
             m_unreadable = true;
             // Taken before reading: a write while the file is read counts as a change.
-            m_diskStamp = FileStamp::of(fileName);
+            m_diskStamp = qm::FileStamp::of(fileName);
             const qm::Status loaded = m_resourceFile->Load();
             if (!loaded && !tellReadFailure)
                 return;
@@ -78,7 +78,7 @@ void clsProject::CreateResourceFile(const QString &FileName)
         auto file = std::make_unique<resutil::ResFile>();
         file->setFileName(FileName);
         qm::checkExpected(file->Create(), lgv_string(kNotCreated));
-        m_diskStamp = FileStamp::of(FileName);
+        m_diskStamp = qm::FileStamp::of(FileName);
         m_undoStack->clear();
         m_resourceFile = std::move(file);
         qm::check(m_project->VBComponents()->AddFile(FileName, false));
@@ -91,7 +91,7 @@ qm::Status clsProject::SaveResourceFile()
         return qm::makeError(QStringLiteral("The project has no resource file to save."));
     if (auto saved = m_resourceFile->Save(0); !saved)
         return saved;
-    m_diskStamp = FileStamp::of(m_resourceFile->FileName());
+    m_diskStamp = qm::FileStamp::of(m_resourceFile->FileName());
     return {};
 }
 
@@ -99,7 +99,7 @@ bool clsProject::ResourceFileChangedOnDisk() const
 {
     if (!m_resourceFile)
         return false;
-    const FileStamp now = FileStamp::of(m_resourceFile->FileName());
+    const qm::FileStamp now = qm::FileStamp::of(m_resourceFile->FileName());
     return now.exists && now != m_diskStamp;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/FileStamp.h"
+#include "platform/common/FileStamp.h"
 #include "platform/common/Result.h"
 #include "platform/vbide/VBProject.h"
 
@@ -80,7 +80,7 @@ private:
     QUndoStack *m_undoStack = nullptr;
     bool m_initialised = false;
     bool m_unreadable = false;
-    FileStamp m_diskStamp;  // the version of the file read or last written
+    qm::FileStamp m_diskStamp;  // the version of the file read or last written
     bool m_closeApproved = false;
     qint32 m_sourceLanguageChoice = 0;
     std::unique_ptr<LgvRuntime::RuntimeSupport> lgv_RuntimeSupport;
