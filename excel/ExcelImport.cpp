@@ -38,6 +38,19 @@ qm::Result<QString> cellText(const excel::Range &range, int row, int column)
 
 } // namespace
 
+qm::Error noStringsIn(const QString &table, const QString &from, const QString &to)
+{
+    return qm::makeError(QStringLiteral("%1: its used range %2:%3 holds no string: the locale IDs stand in row 2 from "
+                                        "column 2 on and the string IDs in column 1 from row 3 on. Nothing is imported.")
+                             .arg(table, from, to));
+}
+
+qm::Error noLanguageRead(const QString &table)
+{
+    return qm::makeError(QStringLiteral("%1: no column has a locale ID that can be read (row 2). Nothing is imported.")
+                             .arg(table));
+}
+
 QString localeIdMessage(int column)
 {
     return lgv_string(546) + crlf + lgv_string(542) + QStringLiteral("2") + crlf + lgv_string(543)
@@ -69,6 +82,9 @@ qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, Tran
                                  .arg(sheet.Name(), cellAddress(used.Row(), used.Column()),
                                       cellAddress(used.Row() + rows - 1, used.Column() + columns - 1),
                                       QString::number(bodyCells), QString::number(MaxImportCells)));
+    if (rows < 3 || columns < 2)
+        return at(noStringsIn(QStringLiteral("Sheet \"%1\"").arg(sheet.Name()), cellAddress(used.Row(), used.Column()),
+                              cellAddress(used.Row() + rows - 1, used.Column() + columns - 1)));
 
     feedback.setProgressCaption(lgv_string(488));
     int progress = 0;
@@ -80,6 +96,7 @@ qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, Tran
     sink.expect(qMax<qint64>(bodyCells, 0));
     // Each row's ID, read once for all its columns.
     std::vector<std::optional<qint32>> ids(size_t(qMax(rows, 0)) + 1);
+    bool anyColumn = false;
     for (int c = 2; c <= columns; ++c) {
         if (feedback.stopRequested())
             return transferStopped();
@@ -90,6 +107,7 @@ qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, Tran
             feedback.setProgressValue(progress);
             continue;
         }
+        anyColumn = true;
         const QString languageName = used.Text(1, c);
         feedback.setProgressCaption(languageName);
         for (int r = 3; r <= rows; ++r) {
@@ -111,6 +129,8 @@ qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, Tran
             feedback.setProgressValue(++progress);
         }
     }
+    if (!anyColumn)
+        return at(noLanguageRead(QStringLiteral("Sheet \"%1\"").arg(sheet.Name())));
     return {};
 }
 

@@ -41,7 +41,9 @@ public:
 // column by column, addressing cells from the used range's top left cell.
 // A locale ID that cannot be read skips its column with a message; a text
 // that cannot be read becomes an empty text with a message. Any other
-// failure (no such sheet, a string ID that is not a number) fails the read.
+// failure (no such sheet, a string ID that is not a number) fails the read,
+// and so does a sheet that gives no entry at all (no body cells, or no
+// column with a locale ID): an import never empties a file by reading nothing.
 // `sheet` receives the sheet read, when found.
 qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const QString &sheetName,
                                                      TransferFeedback &feedback,
@@ -63,6 +65,11 @@ void completeImport(resutil::ResStrings &strings, std::vector<ImportedString> en
 // the read completed, so a failed import leaves them as they were.
 qm::Status importStrings(excel::Workbook &book, const QString &sheetName, resutil::ResStrings &strings,
                          TransferFeedback &feedback, excel::Worksheet **sheet = nullptr);
+
+// The refusals of a table that holds nothing to import: it would otherwise
+// empty the file. `table` names it ("Sheet \"Project1\"").
+qm::Error noStringsIn(const QString &table, const QString &from, const QString &to);
+qm::Error noLanguageRead(const QString &table);
 
 // The two messages of the import, joined by CR LF as the message box shows them.
 QString localeIdMessage(int column);

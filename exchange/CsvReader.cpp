@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace exchange {
 
 namespace {
@@ -76,9 +78,10 @@ struct Parser {
         std::vector<QString> fields;
         const int startLine = line;
         for (;;) {
-            if (fields.size() >= size_t(MaxGridColumns)) {
-                *error = QStringLiteral("line %1 has more than %2 fields, more than a sheet has columns")
-                             .arg(startLine).arg(MaxGridColumns);
+            if (fields.size() >= size_t(MaxCsvFields)) {
+                *error = QStringLiteral("line %1 has more than %2 fields, more than a table of string IDs and "
+                                        "every locale has columns")
+                             .arg(startLine).arg(MaxCsvFields);
                 return fields;
             }
             QString field;
@@ -134,30 +137,41 @@ struct Parser {
     }
 };
 
+// The separator of comma, semicolon and tab that splits the file into a
+// table: its first record has at least two fields, its first records read
+// without a fault, and most of them have as many fields as the first. Rows
+// of other lengths do not rule a separator out: a short row is a row with
+// empty cells at its end. None fits: a comma, and the read says why.
 QChar detectSeparator(const QString &text)
 {
     static const QChar candidates[] = {u',', u';', u'\t'};
+    constexpr int kSampled = 64;
     QChar best = u',';
+    int bestAgreeing = 0;
     size_t bestFields = 0;
     for (QChar candidate : candidates) {
         Parser parser{text, candidate};
-        size_t fields = 0;
-        bool consistent = true;
-        for (int r = 0; r < 20 && !parser.atEnd(); ++r) {
+        size_t first = 0;
+        int agreeing = 0;
+        bool broken = false;
+        for (int r = 0; r < kSampled && !parser.atEnd(); ++r) {
             QString error;
             const size_t n = parser.record(&error).size();
             if (!error.isEmpty()) {
-                consistent = false;
+                broken = true;
                 break;
             }
             if (r == 0)
-                fields = n;
-            else if (n != fields)
-                consistent = false;
+                first = n;
+            if (n == first)
+                ++agreeing;
         }
-        if (consistent && fields > bestFields) {
+        if (broken || first < 2)
+            continue;
+        if (agreeing > bestAgreeing || (agreeing == bestAgreeing && first > bestFields)) {
             best = candidate;
-            bestFields = fields;
+            bestAgreeing = agreeing;
+            bestFields = first;
         }
     }
     return best;
@@ -165,7 +179,7 @@ QChar detectSeparator(const QString &text)
 
 } // namespace
 
-qm::Result<Grid> readCsv(const QByteArray &bytes, QChar separator)
+qm::Result<Grid> readCsv(const QByteArray &bytes, QChar separator, QChar *detected)
 {
     auto decoded = decode(bytes);
     if (!decoded)
@@ -173,6 +187,9 @@ qm::Result<Grid> readCsv(const QByteArray &bytes, QChar separator)
     const QString &text = decoded.value();
     if (separator.isNull())
         separator = detectSeparator(text);
+    if (detected)
+        *detected = separator;
+    const qint64 maxCells = std::max(MaxStoredGridCells, qint64(bytes.size()));
 
     Grid grid;
     Parser parser{text, separator};
@@ -186,9 +203,9 @@ qm::Result<Grid> readCsv(const QByteArray &bytes, QChar separator)
         while (!fields.empty() && fields.back().isEmpty())
             fields.pop_back();
         cells += qint64(fields.size());
-        if (cells > MaxStoredGridCells)
+        if (cells > maxCells)
             return qm::makeError(QStringLiteral("line %1: the file holds more than %2 cells, the most one file may hold to be read")
-                                     .arg(parser.line).arg(MaxStoredGridCells));
+                                     .arg(parser.line).arg(maxCells));
         if (qint64(grid.rows.size()) >= MaxGridRows)
             return qm::makeError(QStringLiteral("line %1: the file has more than %2 records, more than a sheet has rows")
                                      .arg(parser.line).arg(MaxGridRows));

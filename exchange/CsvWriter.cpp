@@ -20,14 +20,17 @@ bool needsGuard(const QString &text)
     }
 }
 
-bool needsQuotes(const QString &text, QChar separator)
+// Any of the separators a reader may guess is quoted, not only the one in
+// use: outside quotes only the real separator then occurs, and the guess
+// cannot go wrong on a file written here.
+bool needsQuotes(const QString &text)
 {
     if (text.isEmpty())
         return false;
     if (text.front() == u' ' || text.back() == u' ')
         return true;
     for (QChar c : text)
-        if (c == separator || c == u'"' || c == u'\r' || c == u'\n')
+        if (c == u',' || c == u';' || c == u'\t' || c == u'"' || c == u'\r' || c == u'\n')
             return true;
     return false;
 }
@@ -68,7 +71,7 @@ qm::Status writeCsv(const Grid &grid, QChar separator, ByteSink &out)
                                          .arg(ExcelTransfer::cellAddress(int(r) + 1, c + 1), cell.text.left(40))
                                          .arg(cell.text[bad].unicode(), 4, 16, QLatin1Char('0')));
             const bool guard = needsGuard(cell.text);
-            const bool quoted = needsQuotes(cell.text, separator);
+            const bool quoted = needsQuotes(cell.text);
             if (quoted)
                 out << '"';
             if (guard)

@@ -76,6 +76,11 @@ qm::Status exportOds(const resutil::ResStrings &strings, const QString &path, co
 {
     Grid grid = layoutStrings(strings, languageName, feedback);
     grid.name = options.sheetName.isEmpty() ? QStringLiteral("Sheet1") : options.sheetName;
+    // What the sheet cannot hold is not written: it could not be read back.
+    if (grid.columnCount() > MaxGridColumns)
+        return onFile(path, QStringLiteral("the table has %1 columns (the string IDs and %2 languages); an .ods sheet "
+                                           "holds at most %3")
+                                .arg(grid.columnCount()).arg(grid.columnCount() - 1).arg(MaxGridColumns));
     QByteArray existing;
     const qm::FileStamp stamp = qm::FileStamp::of(path);
     if (stamp.exists) {
@@ -226,6 +231,9 @@ qm::Result<Imported> importFile(const QString &path, const resutil::ResStrings &
         auto read = readRc(bytes.value(), path, options.includes);
         if (!read)
             return onFile(path, read.errorString());
+        // Its strings replace all others: a script without any would empty the file.
+        if (read->entries.empty())
+            return onFile(path, QStringLiteral("the script defines no string (no STRINGTABLE entry). Nothing is imported."));
         imported.entries = std::move(read->entries);
         imported.messages = read->notes;
         break;

@@ -19,8 +19,8 @@ namespace exchange {
 qm::Result<QByteArray> writeOds(const Grid &grid, const QByteArray *existing);
 
 // The sheet `sheetName` (empty: the first) of an .ods file. Bounded: the
-// inflated size by the zip reader, the cells by MaxStoredGridCells, however many
-// repeats a row or cell claims.
+// inflated size by the zip reader, the cells as a workbook's are (more for a
+// file of more than 10 MB, in proportion), however many repeats a row or cell claims.
 qm::Result<Grid> readOds(const QByteArray &bytes, const QString &path, const QString &sheetName);
 qm::Result<QStringList> readOdsSheetNames(const QByteArray &bytes, const QString &path);
 

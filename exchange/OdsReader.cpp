@@ -1,5 +1,6 @@
 #include "exchange/OdsFormat.h"
 
+#include "platform/excel/ReadBudget.h"
 #include "platform/excel/TextArena.h"
 #include "platform/excel/XmlParser.h"
 #include "platform/excel/ZipArchive.h"
@@ -52,6 +53,7 @@ class ContentHandler : public excel::backend::XmlParser::Handler {
 public:
     QString wanted;       // empty: the first sheet
     bool namesOnly = false;
+    qint64 maxCells = MaxStoredGridCells;
     QStringList names;
     Grid grid;
     bool found = false;
@@ -210,8 +212,8 @@ private:
             return;
         }
         m_cells += qint64(m_rowCells.size()) * m_rowRepeats;
-        if (m_cells > MaxStoredGridCells) {
-            fault = QStringLiteral("the sheet holds more than %1 cells, the most one file may hold to be read").arg(MaxStoredGridCells);
+        if (m_cells > maxCells) {
+            fault = QStringLiteral("the sheet holds more than %1 cells, the most a file of its size may hold to be read").arg(maxCells);
             return;
         }
         grid.rows.resize(size_t(m_row));
@@ -237,6 +239,8 @@ qm::Status readContent(const QByteArray &bytes, ContentHandler &handler)
     if (!bytes.startsWith("PK\x03\x04"))
         return qm::makeError(QStringLiteral("is not an OpenDocument spreadsheet (not a zip archive)"));
     auto reader = excel::backend::ZipReader::open(bytes);
+    if (!reader && reader.errorString().startsWith(QLatin1String("the package")))
+        return reader.error();
     if (!reader)
         return qm::makeError(QStringLiteral("is not an OpenDocument spreadsheet (its zip archive is broken)"));
     auto mime = reader->readAll(QStringLiteral("mimetype"));
@@ -259,6 +263,7 @@ qm::Result<Grid> readOds(const QByteArray &bytes, const QString &path, const QSt
     (void)path;
     ContentHandler handler;
     handler.wanted = sheetName;
+    handler.maxCells = excel::backend::ReadLimits::forFile(bytes.size()).cells;
     if (auto read = readContent(bytes, handler); !read)
         return read.error();
     if (!handler.found)

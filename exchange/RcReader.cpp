@@ -20,8 +20,9 @@ namespace {
 
 using rc::Token;
 
-// Headers and scripts larger than this are not read.
-constexpr qint64 kMaxScriptBytes = qint64(64) << 20;
+// Headers and scripts larger than this are not read: as much as an import
+// loads, so that a script written from any table reads back.
+constexpr qint64 kMaxScriptBytes = qint64(512) << 20;
 constexpr int kMaxIncludeDepth = 8;
 
 // The language and sublanguage names of winnt.h that scripts use most.
@@ -404,7 +405,7 @@ private:
                     return failAt(m_token.line, stringError);
                 advance();
             }
-            int &seen = linesOf(locale)[size_t(*id)];
+            int &seen = m_seen[(quint64(quint32(locale)) << 32) | quint32(*id)];
             if (seen != 0)
                 return failAt(line, QStringLiteral("the string ID %1 in language %2 was already defined at line %3")
                                         .arg(*id).arg(locale).arg(seen));
@@ -502,15 +503,10 @@ private:
     int m_language = 0x0409; // what the compilers assume without a LANGUAGE statement
     int m_depth = 0;
     QHash<QByteArray, qint64> m_defines;
-    // The line where each string ID of a language was defined, 0 before.
-    std::vector<int> &linesOf(qint32 locale)
-    {
-        std::vector<int> &lines = m_seen[locale];
-        if (lines.empty())
-            lines.assign(0x10000, 0);
-        return lines;
-    }
-    std::map<qint32, std::vector<int>> m_seen;
+    // The line where each string of a language was defined, 0 before; by
+    // string, not a table per language, which would make a script of many
+    // one-string languages cost far more than its size.
+    QHash<quint64, int> m_seen;
     QString m_text;
     excel::backend::TextArena m_arena;
     std::optional<qm::Error> m_pendingError;

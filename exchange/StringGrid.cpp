@@ -91,6 +91,12 @@ bool used(const GridCell &cell)
     return cell.kind == GridCell::Kind::Number || (cell.kind == GridCell::Kind::Text && !cell.text.isEmpty());
 }
 
+// A CSV file's one table has no name.
+QString tableName(const Grid &grid)
+{
+    return grid.name.isEmpty() ? QStringLiteral("The table") : QStringLiteral("Sheet \"%1\"").arg(grid.name);
+}
+
 } // namespace
 
 qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &grid, TransferFeedback &feedback)
@@ -121,6 +127,9 @@ qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &gr
                                  .arg(grid.name, ExcelTransfer::cellAddress(top, left),
                                       ExcelTransfer::cellAddress(bottom, right), QString::number(bodyCells),
                                       QString::number(MaxGridCells)));
+    if (rows < 3 || columns < 2)
+        return ExcelTransfer::noStringsIn(tableName(grid), ExcelTransfer::cellAddress(top, left),
+                                          ExcelTransfer::cellAddress(bottom, right));
 
     feedback.setProgressCaption(lgv_string(488));
     int progress = 0;
@@ -134,6 +143,7 @@ qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &gr
     // The string IDs are read once, not once per column: a failure still
     // names the first bad cell of the first column read.
     std::vector<qint32> ids;
+    bool anyColumn = false;
     for (int c = 2; c <= columns; ++c) {
         auto localeId = ExcelTransfer::toLong(valueOf(at(2, c)));
         if (!localeId) {
@@ -142,6 +152,7 @@ qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &gr
             feedback.setProgressValue(progress);
             continue;
         }
+        anyColumn = true;
         const QString languageName = textOf(at(1, c));
         feedback.setProgressCaption(languageName);
         if (ids.empty()) {
@@ -161,6 +172,8 @@ qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &gr
                 return transferStopped();
         }
     }
+    if (!anyColumn)
+        return ExcelTransfer::noLanguageRead(tableName(grid));
     return entries;
 }
 

@@ -41,8 +41,9 @@ struct SheetRef {
 // sheet when it is first asked for.
 class BiffReader : public SheetSource {
 public:
-    BiffReader(Workbook &book, QByteArray stream, bool biff5, const QString &path)
-        : m_book(book), m_stream(std::move(stream)), m_biff5(biff5), m_path(path) {}
+    BiffReader(Workbook &book, QByteArray stream, bool biff5, const QString &path, qint64 fileBytes)
+        : m_book(book), m_stream(std::move(stream)), m_biff5(biff5), m_path(path),
+          m_limits(ReadLimits::forFile(fileBytes)), m_budget(m_limits) {}
 
     // The globals; the sheet list and the cell formats go into the workbook
     // unless it has them already (after a save).
@@ -83,7 +84,7 @@ private:
         Record r;
         if (!recordAt(m_stream, 0, &r) || r.type != 0x0809)
             return qm::makeError(QStringLiteral("the workbook stream does not begin with a BOF record"));
-        const ReadLimits &limits = ReadLimits::current();
+        const ReadLimits &limits = m_limits;
         formats.clear();
         SstReader sst;
         bool inSst = false;
@@ -306,6 +307,7 @@ private:
     const QByteArray m_stream;
     const bool m_biff5;
     const QString m_path;
+    const ReadLimits m_limits;
     ReadBudget m_budget;
     bool m_sharedText = false; // the text in put() is a shared string, counted once
     CodePage m_codePage;
@@ -325,7 +327,7 @@ qm::Status readXls(Workbook &book, const QByteArray &bytes, const QString &path)
     const unsigned version = bofVersion(stream.value());
     if (version != Biff8 && version != Biff5)
         return fail(QStringLiteral("is not an Excel 5.0 to 2003 workbook (BIFF5 or BIFF8); older .xls files cannot be read"));
-    auto reader = std::make_unique<BiffReader>(book, std::move(stream).value(), version == Biff5, path);
+    auto reader = std::make_unique<BiffReader>(book, std::move(stream).value(), version == Biff5, path, bytes.size());
     if (auto read = reader->open(false); !read)
         return fail(read.errorString());
     book.setSheetSource(std::move(reader));
@@ -339,7 +341,8 @@ void relinkXlsSheets(Workbook &book)
     if (!stream)
         return;
     const unsigned version = bofVersion(stream.value());
-    auto reader = std::make_unique<BiffReader>(book, std::move(stream).value(), version == Biff5, book.FullName());
+    auto reader = std::make_unique<BiffReader>(book, std::move(stream).value(), version == Biff5, book.FullName(),
+                                               book.sourceBytes.size());
     if (reader->open(true))
         book.setSheetSource(std::move(reader));
 }

@@ -57,13 +57,13 @@ namespace {
 
 class RelsHandler : public XmlParser::Handler {
 public:
-    explicit RelsHandler(const QString &source) : m_source(source) {}
+    RelsHandler(const QString &source, qint64 limit) : m_source(source), m_limit(limit) {}
     void startElement(const char *name, const char **attributes) override
     {
         if (!isElement(name, "Relationship"))
             return;
-        if (rels.size() >= ReadLimits::current().relationships) {
-            fault = pastLimit(QStringLiteral("relationships in one part"), ReadLimits::current().relationships);
+        if (rels.size() >= m_limit) {
+            fault = pastLimit(QStringLiteral("relationships in one part"), m_limit);
             return;
         }
         Relationship r;
@@ -79,15 +79,17 @@ public:
 
 private:
     QString m_source;
+    qint64 m_limit;
 };
 
 class WorkbookHandler : public XmlParser::Handler {
 public:
+    explicit WorkbookHandler(qint64 limit) : m_limit(limit) {}
     void startElement(const char *name, const char **attributes) override
     {
         if (isElement(name, "sheet")) {
-            if (sheets.size() >= ReadLimits::current().sheets) {
-                fault = pastLimit(QStringLiteral("sheets"), ReadLimits::current().sheets);
+            if (sheets.size() >= m_limit) {
+                fault = pastLimit(QStringLiteral("sheets"), m_limit);
                 return;
             }
             SheetEntry e;
@@ -103,6 +105,9 @@ public:
     void endElement(const char *) override {}
     QList<SheetEntry> sheets;
     bool date1904 = false;
+
+private:
+    qint64 m_limit;
 };
 
 } // namespace
@@ -115,7 +120,7 @@ qm::Result<QList<Relationship>> readRelationships(ZipReader &zip, const QString 
     auto bytes = zip.readAll(relsPart);
     if (!bytes)
         return bytes.error();
-    RelsHandler handler(sourcePart);
+    RelsHandler handler(sourcePart, ReadLimits::forFile(zip.archiveSize()).relationships);
     XmlParser parser(handler, relsPart);
     if (auto parsed = parser.parse(bytes.value()); !parsed)
         return parsed.error();
@@ -144,7 +149,7 @@ qm::Result<PackageInfo> readPackageInfo(ZipReader &zip)
     auto bytes = zip.readAll(info.workbookPart);
     if (!bytes)
         return bytes.error();
-    WorkbookHandler handler;
+    WorkbookHandler handler(ReadLimits::forFile(zip.archiveSize()).sheets);
     XmlParser parser(handler, info.workbookPart);
     if (auto parsed = parser.parse(bytes.value()); !parsed)
         return parsed.error();

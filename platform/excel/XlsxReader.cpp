@@ -246,8 +246,8 @@ qm::Status readCellFormats(ZipReader &zip, const QString &part, CellFormatTable 
             const char *local = localName(name);
             if (sameName(local, "cellXfs")) {
                 inCellXfs = true;
-            } else if ((sameName(local, "numFmt") || sameName(local, "xf")) && ++elements > ReadLimits::current().cellFormats) {
-                fault = pastLimit(QStringLiteral("cell formats"), ReadLimits::current().cellFormats);
+            } else if ((sameName(local, "numFmt") || sameName(local, "xf")) && ++elements > maxFormats) {
+                fault = pastLimit(QStringLiteral("cell formats"), maxFormats);
             } else if (sameName(local, "numFmt")) {
                 const char *id = attribute(attributes, "numFmtId");
                 const char *code = attribute(attributes, "formatCode");
@@ -275,9 +275,10 @@ qm::Status readCellFormats(ZipReader &zip, const QString &part, CellFormatTable 
             }
         }
         CellFormat current;
-        int elements = 0;
+        qint64 elements = 0, maxFormats = 0;
     } handler;
     handler.table = &formats;
+    handler.maxFormats = ReadLimits::forFile(zip.archiveSize()).cellFormats;
     formats.clear();
     XmlParser parser(handler, part);
     auto parsed = parser.parse(bytes.value());
@@ -294,7 +295,8 @@ qm::Status readCellFormats(ZipReader &zip, const QString &part, CellFormatTable 
 class XlsxSheets : public SheetSource {
 public:
     XlsxSheets(Workbook &book, ZipReader zip, const QString &path, const QString &stringsPart)
-        : m_book(book), m_zip(std::move(zip)), m_path(path), m_stringsPart(stringsPart) {}
+        : m_book(book), m_zip(std::move(zip)), m_path(path), m_stringsPart(stringsPart),
+          m_budget(ReadLimits::forFile(m_zip.archiveSize())) {}
 
     qm::Status load(Worksheet &sheet) override
     {

@@ -2,6 +2,9 @@
 
 #include "platform/common/AtomicFile.h"
 #include "platform/excel/DeflateStream.h"
+#include "platform/excel/ReadBudget.h"
+
+#include <QSet>
 
 #include <zip.h>
 #include <libdeflate.h>
@@ -25,6 +28,32 @@ QString zipError(zip_error_t *error)
 
 qint64 ZipReader::inflateLimit = ZipReader::MaxInflatedBytes;
 
+namespace {
+
+// The name of a member that another one has as well, letter case aside.
+QString repeatedName(zip_t *zip)
+{
+    QSet<QString> seen;
+    const zip_int64_t n = zip_get_num_entries(zip, 0);
+    for (zip_int64_t i = 0; i < n; ++i) {
+        const char *name = zip_get_name(zip, zip_uint64_t(i), 0);
+        if (!name)
+            continue;
+        const QString stored = QString::fromUtf8(name);
+        if (seen.contains(stored.toLower()))
+            return stored;
+        seen.insert(stored.toLower());
+    }
+    return QString();
+}
+
+} // namespace
+
+ZipReader::ZipReader(zip_t *zip, qint64 archiveSize)
+    : m_zip(zip), m_archiveSize(archiveSize), m_inflateLimit(scaledToFile(inflateLimit, archiveSize))
+{
+}
+
 qm::Result<ZipReader> ZipReader::open(const QByteArray &bytes)
 {
     zip_error_t error;
@@ -43,10 +72,17 @@ qm::Result<ZipReader> ZipReader::open(const QByteArray &bytes)
         return qm::makeError(QStringLiteral("is not a valid .xlsx file (broken zip archive: %1)").arg(message));
     }
     zip_error_fini(&error);
-    return ZipReader(zip);
+    ZipReader reader(zip, bytes.size());
+    if (const QString twice = repeatedName(zip); !twice.isEmpty())
+        return qm::makeError(QStringLiteral("the package holds the part %1 twice (two zip members of that name), "
+                                            "and which one to read cannot be told; it is not read")
+                                 .arg(twice));
+    return std::move(reader);
 }
 
-ZipReader::ZipReader(ZipReader &&other) noexcept : m_zip(other.m_zip), m_inflated(other.m_inflated)
+ZipReader::ZipReader(ZipReader &&other) noexcept
+    : m_zip(other.m_zip), m_archiveSize(other.m_archiveSize), m_inflateLimit(other.m_inflateLimit),
+      m_inflated(other.m_inflated)
 {
     other.m_zip = nullptr;
 }
@@ -104,8 +140,8 @@ qm::Status ZipReader::read(const QString &name, const std::function<qm::Status(c
         if (n == 0)
             break;
         m_inflated += n;
-        if (m_inflated > inflateLimit) {
-            result = qm::makeError(QStringLiteral("the archive inflates to more than %1 bytes; it is not read").arg(inflateLimit));
+        if (m_inflated > m_inflateLimit) {
+            result = qm::makeError(QStringLiteral("the archive inflates to more than %1 bytes; it is not read").arg(m_inflateLimit));
             break;
         }
         next = std::async(policy, inflateInto, pieces[1 - current].get());

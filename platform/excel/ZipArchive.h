@@ -21,14 +21,17 @@ class SpilledStream;
 
 // Reads members of a zip archive held in memory. Every member name stays a
 // name: nothing from inside the archive is ever used as a file path.
-// Decompression is bounded per archive, whatever sizes the archive claims.
+// Decompression is bounded per archive, whatever sizes the archive claims:
+// by inflateLimit for an archive of up to 10 MB, in proportion beyond.
 class ZipReader {
 public:
     static constexpr qint64 MaxInflatedBytes = qint64(256) << 20;
     // The bound in force; tests lower it to try it without gigabytes.
     static qint64 inflateLimit;
 
-    // `bytes` must outlive the reader.
+    // `bytes` must outlive the reader. An archive holding two members of
+    // one name (letter case aside, as package part names go) is refused:
+    // which of them is the part cannot be told.
     static qm::Result<ZipReader> open(const QByteArray &bytes);
     ZipReader(ZipReader &&other) noexcept;
     ~ZipReader();
@@ -41,10 +44,14 @@ public:
     // meanwhile: sink must not use the reader.
     qm::Status read(const QString &name, const std::function<qm::Status(const char *, size_t)> &sink);
     qm::Result<QByteArray> readAll(const QString &name);
+    // The archive's size in bytes, which the readers' limits are scaled by.
+    qint64 archiveSize() const { return m_archiveSize; }
 
 private:
-    explicit ZipReader(zip_t *zip) : m_zip(zip) {}
+    ZipReader(zip_t *zip, qint64 archiveSize);
     zip_t *m_zip = nullptr;
+    qint64 m_archiveSize = 0;
+    qint64 m_inflateLimit = 0;
     qint64 m_inflated = 0;
 };
 

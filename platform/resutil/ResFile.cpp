@@ -177,4 +177,21 @@ qm::Status ResFile::Save(int flags)
     return {};
 }
 
+qm::Status ResFile::Check() const
+{
+    if (m_fileName.isEmpty())
+        return qm::makeError(QStringLiteral("No resource file name is set."));
+    if (!m_unreadable.isEmpty() && absolute(m_fileName) == m_unreadable)
+        return fileError(m_fileName, QStringLiteral("not saved: the file could not be read, so it is not written over"));
+    ResContent content;
+    content.leadEntry = &m_leadEntry;
+    content.others = &m_others;
+    content.stringsAt = m_stringsAt;
+    content.tableFields = &m_tableFields;
+    content.strings = &m_strings;
+    if (auto layout = layOut(content); !layout.ok())
+        return fileError(m_fileName, QStringLiteral("not saved: ") + layout.errorString());
+    return {};
+}
+
 } // namespace resutil

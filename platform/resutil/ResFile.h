@@ -36,6 +36,8 @@ public:
     // texts longer than 65535 UTF-16 units, two different texts for one
     // string ID and locale) and then writes nothing. Empty texts are not stored.
     qm::Status Save(int flags = 0);
+    // What Save would refuse, with the same message, without writing anything.
+    qm::Status Check() const;
 
     // Always the same object.
     ResStrings &Strings() { return m_strings; }

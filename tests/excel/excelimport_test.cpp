@@ -61,13 +61,6 @@ private slots:
             << QList<CellSpec>{{1, 2, Value("n")}, {2, 2, Value(2057)}, {3, 1, Value(1)}, {3, 2, Value(0.5)}, {4, 1, Value(2)},
                                {4, 2, Value(12)}}
             << QList<Entry>{{2057, 1, "0.5"}, {2057, 2, "12"}} << 2;
-        QTest::newRow("one column only") << QList<CellSpec>{{3, 1, Value(1)}, {4, 1, Value(2)}} << QList<Entry>{}
-                                         << 0;
-        QTest::newRow("two rows only") << QList<CellSpec>{{1, 2, Value("n")}, {2, 2, Value(2057)}}
-                                       << QList<Entry>{} << 0;
-        QTest::newRow("one row: negative maximum shown as 0")
-            << QList<CellSpec>{{1, 2, Value("a")}, {1, 3, Value("b")}} << QList<Entry>{} << 0;
-        QTest::newRow("empty sheet") << QList<CellSpec>{} << QList<Entry>{} << 0;
         // Row 1 is empty, so the used range starts at row 2: row 3 is taken for the locale IDs.
         QTest::newRow("first row empty: read shifted")
             << QList<CellSpec>{{2, 2, Value(2057)}, {3, 1, Value(7)}, {3, 2, Value(100)}, {4, 1, Value(8)},
@@ -96,6 +89,40 @@ private slots:
         QCOMPARE(feedback.captions.last(), QStringLiteral("Import complete"));
         QVERIFY(feedback.messages.isEmpty());
         QVERIFY(strings.Changed());
+    }
+
+    // A sheet that gives no entry would empty the file: it is refused, and
+    // the strings stay as they were.
+    void tablesWithoutStringsAreRefused_data()
+    {
+        QTest::addColumn<QList<CellSpec>>("cells");
+        QTest::addColumn<QString>("refusal");
+        const QString none = QStringLiteral("holds no string");
+        QTest::newRow("one column only") << QList<CellSpec>{{3, 1, Value(1)}, {4, 1, Value(2)}} << none;
+        QTest::newRow("two rows only") << QList<CellSpec>{{1, 2, Value("n")}, {2, 2, Value(2057)}} << none;
+        QTest::newRow("one row") << QList<CellSpec>{{1, 2, Value("a")}, {1, 3, Value("b")}} << none;
+        QTest::newRow("empty sheet") << QList<CellSpec>{} << none;
+        QTest::newRow("no locale ID can be read")
+            << QList<CellSpec>{{1, 2, Value("n")}, {2, 2, Value("German")}, {2, 3, Value::error(excel::CellError::NA)},
+                               {3, 1, Value(1)}}
+            << QStringLiteral("no column has a locale ID that can be read");
+    }
+    void tablesWithoutStringsAreRefused()
+    {
+        QFETCH(QList<CellSpec>, cells);
+        QFETCH(QString, refusal);
+        auto app = startExcel();
+        excel::Workbook *book = bookWith(*app, cells);
+        resutil::ResStrings strings;
+        fill(strings, {{1033, 99, "kept"}});
+        strings.setChanged(false);
+        RecordingFeedback feedback;
+        const qm::Status status = importStrings(*book, QStringLiteral("Project1"), strings, feedback);
+        QVERIFY(!status.ok());
+        QVERIFY2(status.errorString().startsWith(QStringLiteral("Sheet \"Project1\": ")) && status.errorString().contains(refusal),
+                 qPrintable(status.errorString()));
+        QCOMPARE(entriesOf(strings), (QList<Entry>{{1033, 99, "kept"}}));
+        QVERIFY(!strings.Changed());
     }
 
     void languageNameIsTheProgressCaption()

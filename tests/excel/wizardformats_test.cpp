@@ -511,6 +511,36 @@ private slots:
         QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
     }
 
+    // A short last row gives empty cells, and a file the separator guess
+    // finds no table in is refused: neither empties the grid.
+    void raggedTablesKeepTheStrings()
+    {
+        ScriptedInteraction ui;
+        ui.answerMsgBox(win32::vbOK);
+        resutil::ResFile file;
+        const QList<Entry> before{{1033, 1, "old"}, {1033, 3, "three"}, {1031, 2, "alt"}};
+        fill(file.Strings(), before);
+        file.Strings().setChanged(false);
+        writeFile(path("single.csv"), "1\r\n2\r\n3\r\n");
+        run(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, true, path("single.csv"));
+            QVERIFY(!startAndFinish(form));
+            form.cmdCancel->click();
+        });
+        QCOMPARE(entriesOf(file.Strings()), before);
+        QCOMPARE(ui.messageBoxes.size(), 1);
+        QVERIFY2(ui.messageBoxes[0].prompt.contains(QStringLiteral("holds no string")), qPrintable(ui.messageBoxes[0].prompt));
+
+        writeFile(path("ragged.csv"), ",English (United States),German (Germany)\r\n,1033,1031\r\n1,hello,hallo\r\n2,world\r\n");
+        run(ui, file, [&](frmExcel &form) {
+            goToWorksheetStep(form, true, path("ragged.csv"));
+            QVERIFY(startAndFinish(form));
+        });
+        QCOMPARE(entriesOf(file.Strings()),
+                 (QList<Entry>{{1033, 1, "hello"}, {1033, 2, "world"}, {1031, 1, "hallo"}, {1031, 2, ""}}));
+        QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
+    }
+
     // The import's notes (units the project does not know) are shown once, at the end.
     void importNotesAreShown()
     {

@@ -1,7 +1,13 @@
 #include "platform/excel/ZipArchive.h"
 
 #include "platform/common/AtomicFile.h"
+#include "exchange/OdsZip.h"
+#include "platform/excel/Application.h"
+#include "platform/excel/Constants.h"
 #include "platform/excel/DeflateStream.h"
+#include "platform/excel/ReadBudget.h"
+#include "platform/excel/Workbook.h"
+#include "platform/excel/Workbooks.h"
 #include "tests/testlib/TestFiles.h"
 
 #include "tests/testlib/TestEnvironment.h"
@@ -158,6 +164,63 @@ private slots:
             QVERIFY(!again.ok());
             QVERIFY2(again.errorString().contains(QStringLiteral("inflates")), qPrintable(again.errorString()));
         }
+    }
+
+    // Beyond the size the limits are set for, the bound grows with the archive.
+    void theBoundGrowsWithTheArchive()
+    {
+        TestEnvironment env;
+        const QByteArray archive = archiveOf(QStringLiteral("part.xml"), sheetLikeText(4 << 20));
+        const qint64 limit = ZipReader::inflateLimit;
+        const qint64 fileBytes = ReadLimits::current().fileBytes;
+        ZipReader::inflateLimit = 3 << 20;
+        QList<bool> read;
+        for (const qint64 base : {archive.size(), archive.size() / 2}) {
+            ReadLimits::current().fileBytes = base;
+            read << ZipReader::open(archive)->readAll(QStringLiteral("part.xml")).ok();
+        }
+        ZipReader::inflateLimit = limit;
+        ReadLimits::current().fileBytes = fileBytes;
+        QCOMPARE(read, (QList<bool>{false, true}));
+    }
+
+    // Which of two members of one name is the part cannot be told: the
+    // archive is refused, naming it, by the workbook reader too.
+    void aMemberNamedTwiceIsRefused_data()
+    {
+        QTest::addColumn<QString>("second");
+        QTest::newRow("the same name") << "xl/worksheets/sheet1.xml";
+        QTest::newRow("another letter case") << "XL/Worksheets/Sheet1.xml";
+    }
+    void aMemberNamedTwiceIsRefused()
+    {
+        TestEnvironment env;
+        QFETCH(QString, second);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("twice.xlsx"));
+        auto app = excel::Application::Create().value();
+        excel::Workbook *book = app->Workbooks().Add(excel::xlWBATWorksheet).value();
+        QVERIFY(book->SaveAs(file).ok());
+        const QByteArray made = readFile(file);
+        auto reader = ZipReader::open(made);
+        QVERIFY(reader.ok());
+        exchange::OdsZipWriter rebuilt;
+        for (const QString &name : reader->names()) {
+            rebuilt.add(name, reader->readAll(name).value());
+            if (name == QLatin1String("xl/worksheets/sheet1.xml"))
+                rebuilt.add(second, QByteArray("<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/"
+                                               "main\"><sheetData/></worksheet>"));
+        }
+        const QByteArray twice = rebuilt.finish();
+        writeFile(file, twice);
+
+        auto refused = ZipReader::open(twice);
+        QVERIFY(!refused.ok());
+        QVERIFY2(refused.errorString().contains(second), qPrintable(refused.errorString()));
+        auto opened = app->Workbooks().Open(file);
+        QVERIFY(!opened.ok());
+        QVERIFY2(opened.errorString().startsWith(file) && opened.errorString().contains(QStringLiteral("twice")),
+                 qPrintable(opened.errorString()));
     }
 };
 

@@ -132,6 +132,7 @@ def main():
     text_file(p("short-rows.csv"), chain(b"ID,en\r\n2057\r\n", repeat(b"1,\n", ten // 3 - 10)))
     text_file(p("strings.rc"), chain(b"STRINGTABLE\nBEGIN\n", (b'%d ""\n' % (i % 65536) for i in range(ten // 9)), b"END\n"))
     text_file(p("tables.rc"), repeat(b'STRINGTABLE{1""}', ten // 16))
+    text_file(p("languages.rc"), (b'LANGUAGE %d,%d\nSTRINGTABLE{1""}\n' % (p_, s_) for s_ in range(64) for p_ in range(1, 1024)))
     text_file(p("units.po"), chain(b'msgid ""\nmsgstr "Language: de-DE\\n"\n\n',
                                    (b'msgctxt "%d"\nmsgid ""\nmsgstr ""\n\n' % i for i in range(1, ten // 40))))
     text_file(p("units.xlf"), chain(b'<xliff version="1.2" xmlns="urn:oasis:names:tc:xliff:document:1.2">'

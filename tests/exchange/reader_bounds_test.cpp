@@ -124,11 +124,12 @@ private slots:
         QTest::newRow("ods: repeated rows") << "repeated-rows.ods" << "S1" << "beyond row 1048576";
         QTest::newRow("ods: repeated cells") << "repeated-cells.ods" << "S1" << "more than 4000000 cells";
         QTest::newRow("ods: empty cells") << "empty-cells.ods" << "S1" << "inflates to more than";
-        QTest::newRow("csv: one record of separators") << "separators.csv" << "--separator=," << "more than 16384 fields";
+        QTest::newRow("csv: one record of separators") << "separators.csv" << "--separator=," << "more than 65537 fields";
         QTest::newRow("csv: empty records") << "rows.csv" << "" << "more than 1048576 records";
         QTest::newRow("csv: short records") << "short-rows.csv" << "" << "more than 1048576 records";
         QTest::newRow("rc: one table") << "strings.rc" << "" << "already defined";
         QTest::newRow("rc: many tables") << "tables.rc" << "" << "already defined";
+        QTest::newRow("rc: a string in each of many languages") << "languages.rc" << "" << QString();
         QTest::newRow("po: units") << "units.po" << "" << QString();
         QTest::newRow("xliff: units") << "units.xlf" << "" << QString();
         QTest::newRow("xliff: nesting") << "deep.xlf" << "" << "nested more than 512 deep";

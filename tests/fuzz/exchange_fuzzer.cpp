@@ -1,7 +1,9 @@
 // The exchange formats beside the workbooks. The input's first line names
-// the format (csv, tsv, semicolon, ods, rc, xliff, xliff12, po), the rest is
-// the file. Whatever reads is written and read again: the same cells, the
-// same strings or the same translations.
+// the format (csv, tsv, semicolon, guessed, ods, rc, xliff, xliff12, po), the
+// rest is the file. Whatever reads is written and read again: the same cells,
+// the same strings or the same translations. A "guessed" CSV file is read
+// with its separator guessed, and a table written with any separator is
+// read back with that separator guessed.
 #include "exchange/CsvFormat.h"
 #include "exchange/OdsFormat.h"
 #include "exchange/PoFormat.h"
@@ -63,6 +65,27 @@ void csv(const QByteArray &bytes, QChar separator)
     if (!again)
         fuzz::broken("a written CSV file does not read", again.errorString());
     compareGrids(grid.value(), again.value());
+}
+
+void guessed(const QByteArray &bytes)
+{
+    auto grid = readCsv(bytes, QChar());
+    // One column holds no separator to guess from.
+    if (!grid || grid->columnCount() < 2)
+        return;
+    for (const QChar separator : {QChar(u','), QChar(u';'), QChar(u'\t')}) {
+        auto written = writtenBy([&](excel::backend::ByteSink &out) { return writeCsv(grid.value(), separator, out); });
+        if (!written)
+            return;
+        QChar detected;
+        auto again = readCsv(*written, QChar(), &detected);
+        if (!again)
+            fuzz::broken("a written CSV file does not read with its separator guessed", again.errorString());
+        if (detected != separator)
+            fuzz::broken("the separator of a written CSV file is guessed wrong",
+                         QString(separator) + QStringLiteral(" -> ") + QString(detected));
+        compareGrids(grid.value(), again.value());
+    }
 }
 
 void ods(const QByteArray &bytes)
@@ -179,6 +202,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         csv(file, QChar(u'\t'));
     else if (format == QLatin1String("semicolon"))
         csv(file, QChar(u';'));
+    else if (format == QLatin1String("guessed"))
+        guessed(file);
     else if (format == QLatin1String("ods"))
         ods(file);
     else if (format == QLatin1String("rc"))

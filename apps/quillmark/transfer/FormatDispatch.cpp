@@ -100,13 +100,13 @@ int importOther(const QString &inPath, const QString &resPath, exchange::Format 
         return fail(imported.error());
     const bool json = arguments.has(QStringLiteral("--json"));
     const QByteArray out = json ? importJson(imported->entries, imported->messages, feedback.progressMaximum) : QByteArray();
-    if (!arguments.has(QStringLiteral("--dry-run"))) {
-        ExcelTransfer::replaceStrings(file.Strings(), std::move(imported->entries));
-        if (arguments.has(QStringLiteral("-o")))
-            file.setFileName(arguments.value(QStringLiteral("-o")));
-        if (auto status = file.Save(0); !status.ok())
-            return fail(status.error());
-    }
+    // A dry run does all the import does but write: it refuses what the import refuses.
+    ExcelTransfer::replaceStrings(file.Strings(), std::move(imported->entries));
+    if (arguments.has(QStringLiteral("-o")))
+        file.setFileName(arguments.value(QStringLiteral("-o")));
+    const bool dryRun = arguments.has(QStringLiteral("--dry-run"));
+    if (auto status = dryRun ? file.Check() : file.Save(0); !status.ok())
+        return fail(status.error());
     if (json)
         return writeResult(resPath, out);
     for (QString message : imported->messages)

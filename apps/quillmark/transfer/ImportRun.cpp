@@ -7,7 +7,6 @@
 #include "platform/common/AtomicFile.h"
 #include "platform/excel/Application.h"
 #include "platform/resutil/ResFile.h"
-#include "platform/resutil/ResScan.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QFileInfo>
@@ -37,9 +36,8 @@ int importBook(const ImportOptions &options)
 {
     resutil::ResFile file;
     file.setFileName(options.resPath);
-    // A dry run only checks that the file can be read: its strings would all be replaced.
-    const auto loaded = options.dryRun ? resutil::scanResFile(options.resPath, [](quint16, quint16, QStringView) {})
-                                       : file.Load();
+    // A dry run does all the import does but write: it refuses what the import refuses.
+    const auto loaded = file.Load();
     if (!loaded.ok())
         return cli::fail(loaded.error());
     auto app = excel::Application::Create();
@@ -51,8 +49,8 @@ int importBook(const ImportOptions &options)
         return cli::failOn(options.bookPath, book.errorString());
 
     // The entries go where they are needed as they are read, none kept: into
-    // the file's strings (the file is only saved when the read completed) and
-    // into the JSON result.
+    // the file's strings (the file is only saved, or checked, when the read
+    // completed) and into the JSON result.
     struct Destinations : ExcelTransfer::StringSink {
         resutil::ResStrings *strings = nullptr;
         cli::ImportJsonWriter *json = nullptr;
@@ -74,19 +72,16 @@ int importBook(const ImportOptions &options)
         }
     } destinations;
     cli::ImportJsonWriter json;
-    if (!options.dryRun)
-        destinations.strings = &file.Strings();
+    destinations.strings = &file.Strings();
     if (options.json)
         destinations.json = &json;
     RecordingFeedback feedback;
     if (auto read = ExcelTransfer::readStringsInto(*book.value(), options.sheetName, feedback, destinations); !read)
         return cli::failOn(options.bookPath, read.errorString());
-    if (!options.dryRun) {
-        if (!options.outPath.isEmpty())
-            file.setFileName(options.outPath);
-        if (auto status = file.Save(0); !status.ok())
-            return cli::fail(status.error());
-    }
+    if (!options.outPath.isEmpty())
+        file.setFileName(options.outPath);
+    if (auto status = options.dryRun ? file.Check() : file.Save(0); !status.ok())
+        return cli::fail(status.error());
     if (options.json)
         return cli::writeResult(options.resPath, json.finish(feedback.messages, feedback.progressMaximum));
     return printMessages(options.bookPath, feedback);
