@@ -3,7 +3,8 @@
 # each command beside its peer in the same run, interleaved: start-up against
 # windres, .xlsx export against XlsxWriter's constant-memory mode, import
 # --dry-run against openpyxl's read-only mode, and the export of 65,536 x 32
-# (whose memory must not grow with the strings). Prints wall time and peak memory
+# (whose memory must not grow with the strings) and its import, which the
+# readers' limits, grown with the file, let through. Prints wall time and peak memory
 # (the median of RUNS runs), file sizes and the machine's load.
 #   compare_cli.sh [BUILD-DIR] [RUNS]   (default: build-rel, a release build; 5)
 set -euo pipefail
@@ -63,6 +64,7 @@ for ((i = 0; i < runs; i++)); do
   measure export "$bin/quillmark" export "$res" "$work/out.xlsx" --sheet big
   rm -f "$work/out32.xlsx"
   measure export32 "$bin/quillmark" export "$res32" "$work/out32.xlsx" --sheet big
+  measure import32 "$bin/quillmark" import "$work/out32.xlsx" "$res32" --sheet big --dry-run
   measure xlsxwriter /usr/bin/python3 "$work/peers.py" write "$work/peer.xlsx" "$work/rows.json"
   measure import "$bin/quillmark" import "$work/out.xlsx" "$res" --sheet big --dry-run
   measure openpyxl /usr/bin/python3 "$work/peers.py" read "$work/out.xlsx"
@@ -70,7 +72,7 @@ for ((i = 0; i < runs; i++)); do
 done
 median() { sort -n -k"$2" "$work/$1" | awk -v k="$2" '{ v[NR] = $k } END { print v[int((NR + 1) / 2)] }'; }
 printf '%-28s %10s %12s\n' command "median s" "peak MB"
-for name in export export32 xlsxwriter import openpyxl dump; do
+for name in export export32 import32 xlsxwriter import openpyxl dump; do
   printf '%-28s %10s %12.1f\n' "$name" "$(median $name 1)" "$(echo "$(median $name 2) / 1024" | bc -l)"
 done
 echo "export $(median export 1) s vs XlsxWriter (constant memory) $(median xlsxwriter 1) s;" \
