@@ -38,17 +38,19 @@ qm::Result<QString> cellText(const excel::Range &range, int row, int column)
 
 } // namespace
 
-qm::Error noStringsIn(const QString &table, const QString &from, const QString &to)
+qm::Error noStringsIn(const QString &sheetName, const QString &from, const QString &to)
 {
-    return qm::makeError(QStringLiteral("%1: its used range %2:%3 holds no string: the locale IDs stand in row 2 from "
-                                        "column 2 on and the string IDs in column 1 from row 3 on. Nothing is imported.")
-                             .arg(table, from, to));
+    return qm::makeError(QStringLiteral("Sheet \"%1\": its used range %2:%3 holds no string: the locale IDs stand in "
+                                        "row 2 from column 2 on and the string IDs in column 1 from row 3 on. Nothing "
+                                        "is imported.")
+                             .arg(sheetName, from, to));
 }
 
-qm::Error noLanguageRead(const QString &table)
+qm::Error noLanguageRead(const QString &sheetName)
 {
-    return qm::makeError(QStringLiteral("%1: no column has a locale ID that can be read (row 2). Nothing is imported.")
-                             .arg(table));
+    return qm::makeError(QStringLiteral("Sheet \"%1\": no column has a locale ID that can be read (row 2). Nothing "
+                                        "is imported.")
+                             .arg(sheetName));
 }
 
 QString localeIdMessage(int column)
@@ -83,7 +85,7 @@ qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, Tran
                                       cellAddress(used.Row() + rows - 1, used.Column() + columns - 1),
                                       QString::number(bodyCells), QString::number(MaxImportCells)));
     if (rows < 3 || columns < 2)
-        return at(noStringsIn(QStringLiteral("Sheet \"%1\"").arg(sheet.Name()), cellAddress(used.Row(), used.Column()),
+        return at(noStringsIn(sheet.Name(), cellAddress(used.Row(), used.Column()),
                               cellAddress(used.Row() + rows - 1, used.Column() + columns - 1)));
 
     feedback.setProgressCaption(lgv_string(488));
@@ -130,7 +132,7 @@ qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, Tran
         }
     }
     if (!anyColumn)
-        return at(noLanguageRead(QStringLiteral("Sheet \"%1\"").arg(sheet.Name())));
+        return at(noLanguageRead(sheet.Name()));
     return {};
 }
 

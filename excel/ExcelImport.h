@@ -67,9 +67,9 @@ qm::Status importStrings(excel::Workbook &book, const QString &sheetName, resuti
                          TransferFeedback &feedback, excel::Worksheet **sheet = nullptr);
 
 // The refusals of a table that holds nothing to import: it would otherwise
-// empty the file. `table` names it ("Sheet \"Project1\"").
-qm::Error noStringsIn(const QString &table, const QString &from, const QString &to);
-qm::Error noLanguageRead(const QString &table);
+// empty the file.
+qm::Error noStringsIn(const QString &sheetName, const QString &from, const QString &to);
+qm::Error noLanguageRead(const QString &sheetName);
 
 // The two messages of the import, joined by CR LF as the message box shows them.
 QString localeIdMessage(int column);

@@ -81,7 +81,7 @@ struct Parser {
             if (fields.size() >= size_t(MaxCsvFields)) {
                 *error = QStringLiteral("line %1 has more than %2 fields, more than a table of string IDs and "
                                         "every locale has columns")
-                             .arg(startLine).arg(MaxCsvFields);
+                             .arg(QString::number(startLine), QString::number(MaxCsvFields));
                 return fields;
             }
             QString field;
@@ -205,7 +205,7 @@ qm::Result<Grid> readCsv(const QByteArray &bytes, QChar separator, QChar *detect
         cells += qint64(fields.size());
         if (cells > maxCells)
             return qm::makeError(QStringLiteral("line %1: the file holds more than %2 cells, the most one file may hold to be read")
-                                     .arg(parser.line).arg(maxCells));
+                                     .arg(QString::number(parser.line), QString::number(maxCells)));
         if (qint64(grid.rows.size()) >= MaxGridRows)
             return qm::makeError(QStringLiteral("line %1: the file has more than %2 records, more than a sheet has rows")
                                      .arg(parser.line).arg(MaxGridRows));

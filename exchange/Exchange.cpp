@@ -80,7 +80,8 @@ qm::Status exportOds(const resutil::ResStrings &strings, const QString &path, co
     if (grid.columnCount() > MaxGridColumns)
         return onFile(path, QStringLiteral("the table has %1 columns (the string IDs and %2 languages); an .ods sheet "
                                            "holds at most %3")
-                                .arg(grid.columnCount()).arg(grid.columnCount() - 1).arg(MaxGridColumns));
+                                .arg(QString::number(grid.columnCount()), QString::number(grid.columnCount() - 1),
+                                     QString::number(MaxGridColumns)));
     QByteArray existing;
     const qm::FileStamp stamp = qm::FileStamp::of(path);
     if (stamp.exists) {

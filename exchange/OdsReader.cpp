@@ -213,7 +213,7 @@ private:
         }
         m_cells += qint64(m_rowCells.size()) * m_rowRepeats;
         if (m_cells > maxCells) {
-            fault = QStringLiteral("the sheet holds more than %1 cells, the most a file of its size may hold to be read").arg(maxCells);
+            fault = QStringLiteral("the sheet holds more than %1 cells, the most one file may hold to be read").arg(maxCells);
             return;
         }
         grid.rows.resize(size_t(m_row));

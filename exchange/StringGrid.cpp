@@ -91,12 +91,6 @@ bool used(const GridCell &cell)
     return cell.kind == GridCell::Kind::Number || (cell.kind == GridCell::Kind::Text && !cell.text.isEmpty());
 }
 
-// A CSV file's one table has no name.
-QString tableName(const Grid &grid)
-{
-    return grid.name.isEmpty() ? QStringLiteral("The table") : QStringLiteral("Sheet \"%1\"").arg(grid.name);
-}
-
 } // namespace
 
 qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &grid, TransferFeedback &feedback)
@@ -128,7 +122,7 @@ qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &gr
                                       ExcelTransfer::cellAddress(bottom, right), QString::number(bodyCells),
                                       QString::number(MaxGridCells)));
     if (rows < 3 || columns < 2)
-        return ExcelTransfer::noStringsIn(tableName(grid), ExcelTransfer::cellAddress(top, left),
+        return ExcelTransfer::noStringsIn(grid.name, ExcelTransfer::cellAddress(top, left),
                                           ExcelTransfer::cellAddress(bottom, right));
 
     feedback.setProgressCaption(lgv_string(488));
@@ -173,7 +167,7 @@ qm::Result<std::vector<ExcelTransfer::ImportedString>> readLayout(const Grid &gr
         }
     }
     if (!anyColumn)
-        return ExcelTransfer::noLanguageRead(tableName(grid));
+        return ExcelTransfer::noLanguageRead(grid.name);
     return entries;
 }
 

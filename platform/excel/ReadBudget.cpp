@@ -27,7 +27,7 @@ ReadLimits ReadLimits::forFile(qint64 fileBytes)
 
 QString pastLimit(const QString &what, qint64 limit)
 {
-    return QStringLiteral("the workbook holds more than %1 %2, the most a file of its size may hold to be read; it is not read")
+    return QStringLiteral("the workbook holds more than %1 %2, the most one file may hold to be read; it is not read")
         .arg(limit)
         .arg(what);
 }

@@ -505,7 +505,7 @@ private slots:
         limits.cells = saved;
         QCOMPARE(reports.size(), 1);
         QCOMPARE(reports[0].function, QStringLiteral("DoImport"));
-        QVERIFY2(reports[0].description.contains(QStringLiteral("more than 5 cells, the most a file of its size may hold")),
+        QVERIFY2(reports[0].description.contains(QStringLiteral("more than 5 cells, the most one file may hold")),
                  qPrintable(reports[0].description));
         QCOMPARE(entriesOf(file.Strings()), before);
         QVERIFY(!file.Changed());
