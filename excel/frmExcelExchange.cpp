@@ -45,7 +45,8 @@ constexpr int kNothingImported = 810;
 constexpr int kChooseAnotherFile = 811;
 constexpr int kImportNotes = 812;
 constexpr int kMoreNotes = 813;
-constexpr int kReplaceFile = 635;  // "The file %0 already exists. Replace it with the exported strings?"
+constexpr int kReplaceFile = 635;   // "The file %0 already exists. Replace it with the exported strings?"
+constexpr int kReplaceTables = 636; // an .rc keeps everything but its string tables
 
 bool fileExists(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
 
@@ -102,7 +103,8 @@ bool frmExcel::mayReplace(const QString &fileName)
     const std::optional<exchange::Format> format = exchange::formatForFileName(fileName);
     if (!format || exchange::hasSheets(*format))
         return true;
-    const QString question = SubstituteParameters(lgv_string(kReplaceFile), QDir::toNativeSeparators(fileName));
+    const int questionId = *format == exchange::Format::Rc ? kReplaceTables : kReplaceFile;
+    const QString question = SubstituteParameters(lgv_string(questionId), QDir::toNativeSeparators(fileName));
     if (win32::interaction().msgBox(question, win32::vbYesNo | win32::vbExclamation | win32::vbDefaultButton2, kTitle)
         != win32::vbYes)
         return false;

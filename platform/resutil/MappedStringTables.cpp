@@ -32,6 +32,7 @@ std::unique_ptr<MappedStringTables> MappedStringTables::open(const QString &path
     if (Q_BYTE_ORDER != Q_LITTLE_ENDIAN)
         return nullptr; // texts are used in place
     std::unique_ptr<MappedStringTables> tables(new MappedStringTables);
+    tables->m_path = path;
     // A file this reader refuses is loaded instead, which says why.
     auto opened = qm::openInputFile(tables->m_file, path, MaxResFileBytes, QStringLiteral("resource files"), QIODevice::Unbuffered);
     if (!opened || opened.value() <= 0)

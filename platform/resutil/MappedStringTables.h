@@ -32,7 +32,7 @@ public:
     const std::vector<qint32> &ids() const { return m_ids; }
     const std::vector<qint32> &locales() const { return m_locales; }
     qsizetype count() const { return m_count; }
-    QString fileName() const { return m_file.fileName(); }
+    QString fileName() const { return m_path; }
 
     // The text of id in the language locales()[column], null where there is
     // none, valid until a text of another table of that column is asked for.
@@ -64,6 +64,7 @@ private:
     void readTable(Column &column, int name);
     void letGo(qint64 upTo);
 
+    QString m_path; // a file opened by its descriptor has no name of its own
     QFile m_file;
     const uchar *m_bytes = nullptr;
     qint64 m_size = 0;

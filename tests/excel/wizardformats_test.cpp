@@ -448,22 +448,26 @@ private slots:
     // Browse, and at Start for one that appeared since. No keeps every byte.
     void anExistingFileIsReplacedOnlyWhenTheUserAgrees_data()
     {
+        const QString replace = QStringLiteral("The file %1 already exists. Replace it with the exported strings?");
+        const QString tables = QStringLiteral("The script %1 already exists. Replace its string tables with the "
+                                              "exported strings? Its other resources and lines are kept.");
         QTest::addColumn<QString>("name");
-        QTest::newRow("text") << "ReadMe.txt";
-        QTest::newRow("CSV") << "Table.csv";
-        QTest::newRow("resource script") << "Strings.rc";
+        QTest::addColumn<QString>("asked");
+        QTest::newRow("text") << "ReadMe.txt" << replace;
+        QTest::newRow("CSV") << "Table.csv" << replace;
+        QTest::newRow("resource script") << "Strings.rc" << tables;
     }
     void anExistingFileIsReplacedOnlyWhenTheUserAgrees()
     {
         QFETCH(QString, name);
+        QFETCH(QString, asked);
         const QString target = path(name);
         const QByteArray readMe = "Read me first.\n";
         writeFile(target, readMe);
         ScriptedInteraction ui;
         resutil::ResFile file;
         fill(file.Strings(), {{2057, 1, "Open"}});
-        const QString question =
-            QStringLiteral("The file %1 already exists. Replace it with the exported strings?").arg(QDir::toNativeSeparators(target));
+        const QString question = asked.arg(QDir::toNativeSeparators(target));
 
         ui.answerMsgBox(win32::vbNo);
         run(ui, file, [&](frmExcel &form) {
