@@ -95,7 +95,7 @@ private slots:
             if (writer.process->state() != QProcess::NotRunning)
                 QVERIFY(writer.process->waitForFinished(-1));
             collect(writer);
-            QCOMPARE(writer.process->exitCode(), 0);
+            QVERIFY2(writer.process->exitCode() == 0, qPrintable(QString::fromUtf8(writer.process->readAllStandardError())));
             QCOMPARE(writer.next, kValues);
         }
         QVERIFY2(kills > 0, "no writer was killed");
