@@ -20,7 +20,7 @@
 // What is not a regular file (a FIFO, a device, a folder) is neither read
 // nor replaced, and the readers refuse a file larger than they take before
 // reading a byte of it: each with a message naming the file and what it is.
-class SpecialFilesTest : public QObject {
+class NonRegularFilesTest : public QObject {
     Q_OBJECT
 private:
     TestEnvironment m_env;
@@ -173,5 +173,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(SpecialFilesTest)
-#include "special_files_test.moc"
+QTEST_GUILESS_MAIN(NonRegularFilesTest)
+#include "nonregular_files_test.moc"
