@@ -1,13 +1,13 @@
 #include "platform/win32/RegistryStore.h"
 
 #include "platform/common/AtomicFile.h"
+#include "platform/common/FileLock.h"
 #include "platform/win32/RegistryFile.h"
 #include "platform/win32/RegistryTree.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QMutex>
 
 #include <sys/stat.h>
@@ -135,12 +135,16 @@ LONG modify(const std::function<LONG(RegistryTree &, bool *changed)> &change)
         s.problem = QStringLiteral("The settings folder %1 could not be created.").arg(QDir::toNativeSeparators(folder));
         return ERROR_ACCESS_DENIED;
     }
-    QLockFile lock(s.path + QStringLiteral(".lock"));
-    lock.setStaleLockTime(30000);
-    if (!lock.tryLock(20000)) {
-        s.problem = QStringLiteral("The settings file %1 is locked by another program; the change was not saved.")
-                        .arg(QDir::toNativeSeparators(s.path));
-        return ERROR_CANTWRITE;
+    qm::FileLock lock(s.path + QStringLiteral(".lock"));
+    if (!lock.lock(20000)) {
+        if (lock.timedOut())
+            s.problem = QStringLiteral("The settings file %1 is locked by another program; the change was not saved.")
+                            .arg(QDir::toNativeSeparators(s.path));
+        else
+            s.problem = QStringLiteral("The lock file of the settings file %1 could not be opened: %2. The change was "
+                                       "not saved.")
+                            .arg(QDir::toNativeSeparators(s.path), lock.problem());
+        return lock.timedOut() ? ERROR_CANTWRITE : ERROR_ACCESS_DENIED;
     }
     reload(s);
     if (s.unreadable)

@@ -1,3 +1,4 @@
+#include "platform/common/FileLock.h"
 #include "platform/win32/Registry.h"
 #include "platform/win32/RegistryStore.h"
 #include "tests/testlib/TestEnvironment.h"
@@ -12,6 +13,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace win32;
 
@@ -118,6 +120,49 @@ private slots:
                 QCOMPARE(data, dataFor(name));
             }
         win32::RegCloseKey(key);
+    }
+
+    // A writer killed after it made the lock file and before it wrote into it
+    // left an empty one behind: the next writer goes ahead at once.
+    void aLockLeftByADeadWriterDoesNotStopTheNext()
+    {
+        const QString lockPath = m_env.registryFile() + QStringLiteral(".lock");
+        QFile left(lockPath);
+        QVERIFY(left.open(QIODevice::WriteOnly));
+        left.close();
+        HKEY key = 0;
+        QCOMPARE(win32::RegCreateKeyEx(HKEY_CURRENT_USER, kKey, 0, QString(), REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                       nullptr, &key, nullptr),
+                 ERROR_SUCCESS);
+        const QByteArray data = dataFor(QStringLiteral("after"));
+        QCOMPARE(win32::RegSetValueEx(key, QStringLiteral("after"), 0, REG_BINARY,
+                                      reinterpret_cast<const BYTE *>(data.constData()), DWORD(data.size())),
+                 ERROR_SUCCESS);
+        win32::RegCloseKey(key);
+    }
+
+    void theLockExcludesAnotherHolderUntilReleased()
+    {
+        const QString lockPath = m_env.registryFile() + QStringLiteral(".other-lock");
+        qm::FileLock first(lockPath);
+        qm::FileLock second(lockPath);
+        QVERIFY(first.lock(0));
+        QVERIFY(!second.lock(30));
+        QVERIFY(second.timedOut());
+        first.unlock();
+        QVERIFY2(second.lock(0), qPrintable(second.problem()));
+        QVERIFY(QFileInfo::exists(lockPath));
+    }
+
+    // Something that is not a file in the lock's place is named, never waited on.
+    void aFifoInPlaceOfTheLockIsRefused()
+    {
+        const QString lockPath = m_env.registryFile() + QStringLiteral(".fifo-lock");
+        QCOMPARE(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
+        qm::FileLock lock(lockPath);
+        QVERIFY(!lock.lock(1000));
+        QVERIFY(!lock.timedOut());
+        QCOMPARE(lock.problem(), QStringLiteral("it is not a regular file"));
     }
 };
 
