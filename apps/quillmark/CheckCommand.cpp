@@ -2,8 +2,11 @@
 #include "Console.h"
 #include "EscapedText.h"
 
+#include "checks/ReferenceChecks.h"
 #include "checks/StringTableChecks.h"
+#include "coderefs/ProjectCode.h"
 #include "platform/resutil/ResFile.h"
+#include "platform/vbide/VbpFile.h"
 
 #include <string>
 
@@ -18,17 +21,32 @@ std::string plainText(const QString &text)
 }
 
 // LOCALE<TAB>ID<TAB>RULE<TAB>TEXT, one line per problem.
-std::string plainReport(const std::vector<checks::StringProblem> &problems)
+// The problems of the code's references, after those of the translations.
+struct CodeProblems {
+    coderefs::CodeReferences references;
+    std::vector<checks::ReferenceProblem> problems;
+};
+
+std::string referenceId(const checks::ReferenceProblem &p)
+{
+    return p.id >= 0 ? std::to_string(p.id) : plainText(p.name);
+}
+
+std::string plainReport(const std::vector<checks::StringProblem> &problems, const CodeProblems &code)
 {
     std::string out;
     for (const checks::StringProblem &p : problems) {
         out += std::to_string(p.localeId) + '\t' + std::to_string(p.id) + '\t' + checks::ruleKey(p.problem.rule) + '\t' +
                plainText(checks::describe(p.problem)) + '\n';
     }
+    for (const checks::ReferenceProblem &p : code.problems) {
+        out += std::to_string(p.localeId) + '\t' + referenceId(p) + '\t' + checks::referenceRuleKey(p.rule) + '\t' +
+               plainText(checks::describe(p, code.references)) + '\n';
+    }
     return out;
 }
 
-std::string jsonReport(qint32 source, const std::vector<checks::StringProblem> &problems)
+std::string jsonReport(qint32 source, const std::vector<checks::StringProblem> &problems, const CodeProblems &code)
 {
     std::string out = "{\"source\": " + std::to_string(source) + ", \"problems\": [";
     bool first = true;
@@ -40,6 +58,18 @@ std::string jsonReport(qint32 source, const std::vector<checks::StringProblem> &
         cli::appendJsonString(out, checks::describe(p.problem));
         out += '}';
     }
+    for (const checks::ReferenceProblem &p : code.problems) {
+        out += first ? "" : ", ";
+        first = false;
+        out += "{\"locale\": " + std::to_string(p.localeId) + ", \"id\": ";
+        if (p.id >= 0)
+            out += std::to_string(p.id);
+        else
+            cli::appendJsonString(out, p.name);
+        out += std::string(", \"rule\": \"") + checks::referenceRuleKey(p.rule) + "\", \"text\": ";
+        cli::appendJsonString(out, checks::describe(p, code.references));
+        out += '}';
+    }
     out += "]}\n";
     return out;
 }
@@ -48,6 +78,8 @@ int run(const cli::Arguments &arguments)
 {
     if (arguments.positional().size() != 1)
         return cli::usageError(QStringLiteral("check needs exactly one FILE.res (see quillmark check --help)"));
+    if (arguments.has(QStringLiteral("--unused")) && !arguments.has(QStringLiteral("--project")))
+        return cli::usageError(QStringLiteral("check --unused needs --project PROJECT.vbp, whose code tells what is used"));
     const QString path = arguments.positional().first();
     std::optional<qint32> chosen;
     if (arguments.has(QStringLiteral("--source"))) {
@@ -73,21 +105,40 @@ int run(const cli::Arguments &arguments)
         return cli::fail(path, QStringLiteral("--source %1: the file has no strings in that language").arg(*chosen));
     const qint32 source = chosen ? *chosen : checks::defaultSourceLanguage(languages);
 
+    CodeProblems code;
+    if (arguments.has(QStringLiteral("--project"))) {
+        qm::Result<std::unique_ptr<vbide::VbpFile>> project = vbide::VbpFile::read(arguments.value(QStringLiteral("--project")));
+        if (!project)
+            return cli::fail(project.error());
+        code.references = coderefs::readProjectReferences(**project);
+        code.problems = checks::checkReferences(file.Strings(), file.OtherResources(), source, code.references,
+                                                arguments.has(QStringLiteral("--unused")));
+    }
+
     const std::vector<checks::StringProblem> problems = checks::checkStrings(file.Strings(), source);
-    const std::string report = arguments.has(QStringLiteral("--json")) ? jsonReport(source, problems) : plainReport(problems);
+    const std::string report = arguments.has(QStringLiteral("--json")) ? jsonReport(source, problems, code) : plainReport(problems, code);
     if (!cli::writeOut(QByteArrayView(report.data(), qsizetype(report.size()))))
         return cli::fail(path, QStringLiteral("the report could not be written to standard output"));
-    if (problems.empty())
+    const std::size_t total = problems.size() + code.problems.size();
+    if (total == 0)
         return cli::ExitSuccess;
-    return cli::fail(path, problems.size() == 1
-                               ? QStringLiteral("1 problem in the translations of locale %1").arg(source)
-                               : QStringLiteral("%1 problems in the translations of locale %2").arg(problems.size()).arg(source));
+    if (code.problems.empty())
+        return cli::fail(path, problems.size() == 1
+                                   ? QStringLiteral("1 problem in the translations of locale %1").arg(source)
+                                   : QStringLiteral("%1 problems in the translations of locale %2").arg(problems.size()).arg(source));
+    if (problems.empty())
+        return cli::fail(path, code.problems.size() == 1
+                                   ? QStringLiteral("1 problem in the code's resource references")
+                                   : QStringLiteral("%1 problems in the code's resource references").arg(code.problems.size()));
+    return cli::fail(path, QStringLiteral("%1 problems: %2 in the translations of locale %3, %4 in the code's resource references")
+                               .arg(QString::number(total), QString::number(problems.size()), QString::number(source),
+                                    QString::number(code.problems.size())));
 }
 
 const cli::Command command{
     "check",
     "check the translations for placeholders, breaks, spaces and access keys",
-    "Usage: quillmark check FILE.res [--source LOCALE] [--json]\n"
+    "Usage: quillmark check FILE.res [--source LOCALE] [--project PROJECT.vbp [--unused]] [--json]\n"
     "Compares every language's texts with those of the source language (default:\n"
     "2057 English (United Kingdom) when the file has it, else its first language;\n"
     "a neutral LOCALE such as de names the file's first language of that family)\n"
@@ -98,13 +149,20 @@ const cli::Command command{
     "  spaces       leading or trailing spaces that differ from the source\n"
     "  access-key   an & access key in one text and not in the other (&& is a plain &)\n"
     "  empty        no translation for a source text\n"
+    "With --project, the code of the project's members is read too (see quillmark\n"
+    "refs) and, after the problems above, sorted by ID:\n"
+    "  missing-id   an ID the code uses that no language has (LOCALE 0), or that the\n"
+    "               source language lacks (LOCALE the source); a LoadResData or\n"
+    "               LoadResPicture resource the file lacks (ID its name when named)\n"
+    "  unused       with --unused: a string ID no LoadResString uses (LOCALE 0); off\n"
+    "               by default, since a program may compute its IDs\n"
     "Without --json: one line per problem, LOCALE<TAB>ID<TAB>RULE<TAB>TEXT, sorted by\n"
     "  locale, then ID. With --json: {\"source\": 2057, \"problems\": [{\"locale\": 1031,\n"
     "  \"id\": 102, \"rule\": \"placeholder\", \"text\": \"%1 is missing\"}, ...]}.\n"
     "Exit status 1 when there is at least one problem (or the file cannot be read),\n"
     "0 when there is none, so a build can stop on a broken translation.\n",
-    {QStringLiteral("--json")},
-    {QStringLiteral("--source")},
+    {QStringLiteral("--json"), QStringLiteral("--unused")},
+    {QStringLiteral("--source"), QStringLiteral("--project")},
     run,
 };
 const cli::RegisterCommand registered{command};

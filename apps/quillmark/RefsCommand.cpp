@@ -1,0 +1,175 @@
+#include "Command.h"
+#include "Console.h"
+#include "EscapedText.h"
+
+#include "coderefs/ProjectCode.h"
+#include "platform/resutil/ResFile.h"
+#include "platform/vbide/VbpFile.h"
+
+#include <QDir>
+#include <QSet>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+std::string utf8(const QString &text)
+{
+    std::string out(cli::kEscapedBytesPerUnit * std::size_t(text.size()), '\0');
+    char *end = cli::putEscaped<false>(out.data(), text);
+    out.resize(std::size_t(end - out.data()));
+    return out;
+}
+
+struct Report {
+    const coderefs::CodeReferences &references;
+    QString folder;                  // the project's, for the members' paths
+    QList<qint32> fileIds;           // the string IDs of the project's resource file, ascending
+    bool hasResFile = false;
+
+    QString fileOf(int member) const
+    {
+        const QString path = references.members[member].path;
+        return path.isEmpty() ? references.members[member].name : QDir(folder).relativeFilePath(path);
+    }
+    static QString idOf(const coderefs::ResourceUse &use) { return use.id >= 0 ? QString::number(use.id) : use.name; }
+};
+
+// One line per use, unresolved call, use count and warning, each led by its kind:
+// use ID CALL FILE LINE EXPRESSION / unresolved CALL FILE LINE EXPRESSION REASON / count ID USES / warning TEXT.
+std::string plainReport(const Report &report)
+{
+    std::string out;
+    for (const coderefs::ResourceUse &use : report.references.uses)
+        out += "use\t" + utf8(Report::idOf(use)) + '\t' + coderefs::callName(use.call) + '\t' + utf8(report.fileOf(use.member)) +
+               '\t' + std::to_string(use.line) + '\t' + utf8(use.expression) + '\n';
+    for (const coderefs::UnresolvedCall &call : report.references.unresolved)
+        out += std::string("unresolved\t") + coderefs::callName(call.call) + '\t' + utf8(report.fileOf(call.member)) + '\t' +
+               std::to_string(call.line) + '\t' + utf8(call.expression) + '\t' + utf8(call.reason) + '\n';
+    for (const qint32 id : report.fileIds)
+        out += "count\t" + std::to_string(id) + '\t' + std::to_string(report.references.stringUseCount(id)) + '\n';
+    for (const QString &warning : report.references.warnings)
+        out += "warning\t" + utf8(warning) + '\n';
+    return out;
+}
+
+std::string jsonReport(const Report &report)
+{
+    std::string out = "{\"uses\": [";
+    const char *separator = "";
+    for (const coderefs::ResourceUse &use : report.references.uses) {
+        out += separator;
+        separator = ", ";
+        out += "{\"id\": ";
+        if (use.id >= 0)
+            out += std::to_string(use.id);
+        else
+            cli::appendJsonString(out, use.name);
+        out += std::string(", \"call\": \"") + coderefs::callName(use.call) + "\", \"file\": ";
+        cli::appendJsonString(out, report.fileOf(use.member));
+        out += ", \"line\": " + std::to_string(use.line) + ", \"expression\": ";
+        cli::appendJsonString(out, use.expression);
+        out += '}';
+    }
+    out += "], \"unresolved\": [";
+    separator = "";
+    for (const coderefs::UnresolvedCall &call : report.references.unresolved) {
+        out += separator;
+        separator = ", ";
+        out += std::string("{\"call\": \"") + coderefs::callName(call.call) + "\", \"file\": ";
+        cli::appendJsonString(out, report.fileOf(call.member));
+        out += ", \"line\": " + std::to_string(call.line) + ", \"expression\": ";
+        cli::appendJsonString(out, call.expression);
+        out += ", \"reason\": ";
+        cli::appendJsonString(out, call.reason);
+        out += '}';
+    }
+    out += "], \"counts\": ";
+    if (!report.hasResFile) {
+        out += "null";
+    } else {
+        out += '{';
+        separator = "";
+        for (const qint32 id : report.fileIds) {
+            out += separator;
+            separator = ", ";
+            out += '"' + std::to_string(id) + "\": " + std::to_string(report.references.stringUseCount(id));
+        }
+        out += '}';
+    }
+    out += ", \"warnings\": [";
+    separator = "";
+    for (const QString &warning : report.references.warnings) {
+        out += separator;
+        separator = ", ";
+        cli::appendJsonString(out, warning);
+    }
+    out += "]}\n";
+    return out;
+}
+
+int run(const cli::Arguments &arguments)
+{
+    if (arguments.positional().size() != 1)
+        return cli::usageError(QStringLiteral("refs needs exactly one PROJECT.vbp (see quillmark refs --help)"));
+    const QString path = arguments.positional().first();
+    qm::Result<std::unique_ptr<vbide::VbpFile>> project = vbide::VbpFile::read(path);
+    if (!project)
+        return cli::fail(project.error());
+    const coderefs::CodeReferences references = coderefs::readProjectReferences(**project);
+
+    Report report{references, (*project)->folder(), {}, false};
+    for (const vbide::VbpComponent &component : (*project)->components()) {
+        if (component.type != vbide::vbext_ct_ResFile)
+            continue;
+        if (!component.exists)
+            return cli::fail(path, QStringLiteral("the resource file %1 was not found (looked for %2)")
+                                       .arg(component.writtenPath, QDir::toNativeSeparators(component.path)));
+        resutil::ResFile file;
+        file.setFileName(component.path);
+        if (auto status = file.Load(); !status.ok())
+            return cli::fail(status.error());
+        QSet<qint32> ids;
+        file.Strings().Peek([&](const resutil::ResStrings::Peeked &entry) {
+            if (!entry.text.isEmpty())
+                ids.insert(entry.id);
+        });
+        report.fileIds = ids.values();
+        std::sort(report.fileIds.begin(), report.fileIds.end());
+        report.hasResFile = true;
+        break;
+    }
+    const std::string out = arguments.has(QStringLiteral("--json")) ? jsonReport(report) : plainReport(report);
+    return cli::writeResult(path, QByteArrayView(out.data(), qsizetype(out.size())));
+}
+
+const cli::Command command{
+    "refs",
+    "list where the project's code reads its resources, and how often each string is used",
+    "Usage: quillmark refs PROJECT.vbp [--json]\n"
+    "Reads the code of every form, module, class, user control, property page,\n"
+    "user document and designer the project lists, finds its LoadResString,\n"
+    "LoadResData and LoadResPicture calls and resolves their IDs: numbers (101,\n"
+    "&H65), constants (Public Const IDS_TITLE As Long = 116, in the member or a\n"
+    "module), Enum members, and sums of these (IDS_BASE + 3). Lines count from 1\n"
+    "in the member's file; files are named relative to the project's folder.\n"
+    "Without --json, one line per item, its kind first:\n"
+    "  use<TAB>ID<TAB>CALL<TAB>FILE<TAB>LINE<TAB>EXPRESSION\n"
+    "  unresolved<TAB>CALL<TAB>FILE<TAB>LINE<TAB>EXPRESSION<TAB>REASON   (a variable,\n"
+    "             a function: the call counts as a use of no ID)\n"
+    "  count<TAB>ID<TAB>USES     for every string ID of the project's resource file\n"
+    "  warning<TAB>TEXT          a member that was not read\n"
+    "With --json: {\"uses\": [{\"id\": 116, \"call\": \"LoadResString\", \"file\":\n"
+    "  \"frmMain.frm\", \"line\": 40, \"expression\": \"IDS_TITLE\"}, ...], \"unresolved\":\n"
+    "  [{\"call\", \"file\", \"line\", \"expression\", \"reason\"}, ...], \"counts\": {\"101\":\n"
+    "  2, ...} (null without a resource file), \"warnings\": [...]}.\n"
+    "A resource named by a string (LoadResData(\"LOGO\", \"PNG\")) has its name as ID.\n"
+    "See quillmark check --project for the IDs the file lacks.\n",
+    {QStringLiteral("--json")},
+    {},
+    run,
+};
+const cli::RegisterCommand registered{command};
+
+} // namespace
