@@ -130,6 +130,9 @@ std::vector<ReferenceProblem> checkReferences(const resutil::ResStrings &strings
         }
     }
     std::stable_sort(problems.begin(), problems.end(), [](const ReferenceProblem &a, const ReferenceProblem &b) {
+        // Numbers first, then names.
+        if ((a.id < 0) != (b.id < 0))
+            return a.id >= 0;
         if (a.id != b.id)
             return a.id < b.id;
         return a.name < b.name;

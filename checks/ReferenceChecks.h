@@ -40,7 +40,8 @@ QString describe(const ReferenceProblem &problem, const coderefs::CodeReferences
 // MissingId for every string ID the code uses that no language has, or that
 // the source language lacks; for every LoadResData/LoadResPicture resource
 // the file lacks. With `unused`, Unused for every string ID of the file no
-// code uses (off by default: a program may compute its IDs). Sorted by ID.
+// code uses (off by default: a program may compute its IDs). Sorted by ID,
+// resources named by strings last.
 std::vector<ReferenceProblem> checkReferences(const resutil::ResStrings &strings,
                                               const QList<resutil::ResResource> &otherResources, qint32 sourceLocale,
                                               const coderefs::CodeReferences &references, bool unused);

@@ -4,6 +4,7 @@
 // comments (' and Rem) and preprocessor lines (#If) left out, strings kept as
 // one token each, so that nothing inside a string or a comment looks like code.
 
+#include <QString>
 #include <QStringView>
 
 #include <functional>

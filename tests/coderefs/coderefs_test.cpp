@@ -276,7 +276,7 @@ private slots:
         writeFile(dir.filePath(QStringLiteral("Модуль.bas")),
                   cyrillic(QStringLiteral("Attribute VB_Name = \"modRu\"\r\nPublic Const IDS_ЗАГОЛОВОК = 3\r\n"
                                           "x = LoadResString(IDS_ЗАГОЛОВОК)\r\n")));
-        const qm::Result<CodeReferences> references = coderefs::readProjectReferences(dir.filePath(QStringLiteral("Проект.vbp")));
+        qm::Result<CodeReferences> references = coderefs::readProjectReferences(dir.filePath(QStringLiteral("Проект.vbp")));
         QVERIFY2(references.ok(), qPrintable(references.errorString()));
         QCOMPARE(summary(*references), QStringList{"LoadResString 3 modRu:3 IDS_ЗАГОЛОВОК"});
     }
@@ -285,7 +285,7 @@ private slots:
     // and every string of its resource file is used.
     void demo()
     {
-        const qm::Result<CodeReferences> references = coderefs::readProjectReferences(QStringLiteral(QM_SOURCE_DIR "/demo/Demo.vbp"));
+        qm::Result<CodeReferences> references = coderefs::readProjectReferences(QStringLiteral(QM_SOURCE_DIR "/demo/Demo.vbp"));
         QVERIFY2(references.ok(), qPrintable(references.errorString()));
         QCOMPARE(summary(*references).filter(QStringLiteral("unresolved")), QStringList());
         QCOMPARE(references->warnings, QStringList());

@@ -57,20 +57,29 @@ sed -i 's/LoadResString(IDS_SETTINGS)/LoadResString(IDS_SETTINGS + 5)/' "$P/frmM
 line=$(grep -n 'IDS_SETTINGS + 5' "$P/frmMain.frm" | cut -d: -f1)
 expect 0 "$Q" set "$P/Demo.res" 2057 200 'Nobody reads me'
 expect 1 "$Q" check "$P/Demo.res" --project "$P/Demo.vbp"
-[ "$(cat "$WORK/out")" = $'0\t120\tmissing-id\tused in frmMain.frm line '"$line"$', but no language of the file has it' ] \
+# The new string lacks its translations; the code's problems come after those.
+[ "$(grep -c $'\t200\tempty\t' "$WORK/out")" = 9 ] || fail "empty: $(cat "$WORK/out")"
+[ "$(tail -n 1 "$WORK/out")" = $'0\t120\tmissing-id\tused in frmMain.frm line '"$line"$', but no language of the file has it' ] \
   || fail "missing-id: $(cat "$WORK/out")"
-[ "$(cat "$WORK/err")" = "quillmark: $P/Demo.res: 1 problem in the code's resource references" ] || fail "summary: $(cat "$WORK/err")"
+[ "$(cat "$WORK/err")" = "quillmark: $P/Demo.res: 10 problems: 9 in the translations of locale 2057, 1 in the code's resource references" ] || fail "summary: $(cat "$WORK/err")"
 expect 1 "$Q" check "$P/Demo.res" --project "$P/Demo.vbp" --unused --json
 python3 - "$WORK/out" <<'PY' || fail "check --json: $(cat "$WORK/out")"
 import json, sys
 report = json.load(open(sys.argv[1]))
-rules = sorted((p["rule"], p["id"], p["locale"]) for p in report["problems"])
+rules = sorted((p["rule"], p["id"], p["locale"]) for p in report["problems"] if p["rule"] != "empty")
 # 115 is no longer used: IDS_SETTINGS + 5 asks for 120.
 assert rules == [("missing-id", 120, 0), ("unused", 115, 0), ("unused", 200, 0)], rules
 PY
 expect 0 "$Q" refs "$P/Demo.vbp"
 grep -q $'^count\t200\t0$' "$WORK/out" || fail "count of an unused string: $(cat "$WORK/out")"
+grep -q $'^count\t115\t0$' "$WORK/out" || fail "count of a string no longer used: $(cat "$WORK/out")"
+
 grep -q $'^use\t120\tLoadResString\tfrmMain.frm\t'"$line"$'\tIDS_SETTINGS + 5$' "$WORK/out" || fail "use of 120: $(cat "$WORK/out")"
+
+# Only the code's problems: the form asks for 120 alone.
+expect 0 "$Q" remove "$P/Demo.res" --id 200
+expect 1 "$Q" check "$P/Demo.res" --project "$P/Demo.vbp"
+[ "$(cat "$WORK/err")" = "quillmark: $P/Demo.res: 1 problem in the code's resource references" ] || fail "summary: $(cat "$WORK/err")"
 
 # A call the code alone does not tell is listed apart, and a member that is gone is a warning.
 printf 'Attribute VB_Name = "modMain"\r\nPublic Sub Main()\r\n  MsgBox LoadResString(GetId())\r\nEnd Sub\r\n' >"$P/modMain.bas"
