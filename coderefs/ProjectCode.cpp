@@ -39,22 +39,44 @@ bool isAscii(const QByteArray &bytes)
 
 } // namespace
 
-QString decodeMember(const QByteArray &bytes, const QByteArray &projectCodePage)
+QByteArray membersCodePage(const QList<QByteArray> &contents, const QByteArray &projectCodePage)
+{
+    if (!projectCodePage.isEmpty())
+        return projectCodePage;
+    // Enough text to tell a code page; telling it per member would cost more than reading them.
+    constexpr qsizetype Enough = 256 * 1024;
+    QByteArray pooled;
+    for (const QByteArray &bytes : contents) {
+        if (pooled.size() >= Enough)
+            break;
+        if (!isAscii(bytes))
+            pooled += bytes;
+    }
+    return pooled.isEmpty() ? QByteArray("windows-1252") : vbide::detectCodePage(pooled, {}, QString());
+}
+
+QString decodeMember(const QByteArray &bytes, const QByteArray &codePage)
 {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);
-    const QByteArray codec = vbide::detectCodePage(bytes, {}, QString(), projectCodePage);
-    QStringDecoder decode(codec.constData());
-    if (!decode.isValid())
-        decode = QStringDecoder("windows-1252");
-    return decode(bytes);
+    QStringDecoder decode(codePage.constData());
+    if (decode.isValid()) {
+        QString text = decode(bytes);
+        if (!decode.hasError())
+            return text;
+    }
+    // A member from another Windows than the others: its own text tells.
+    QStringDecoder own(vbide::detectCodePage(bytes, {}, QString()).constData());
+    if (!own.isValid())
+        own = QStringDecoder("windows-1252");
+    return own(bytes);
 }
 
 CodeReferences readMembers(const QList<CodeMember> &members, const QByteArray &projectCodePage)
 {
-    QList<MemberCode> code;
+    QList<CodeMember> read;
+    QList<QByteArray> contents;
     QStringList warnings;
-    code.reserve(members.size());
     for (const CodeMember &member : members) {
         const QString shown = member.writtenPath.isEmpty() ? QDir::toNativeSeparators(member.path) : member.writtenPath;
         if (member.path.isEmpty()) {
@@ -70,7 +92,15 @@ CodeReferences readMembers(const QList<CodeMember> &members, const QByteArray &p
             warnings.append(QStringLiteral("%1 is not Visual Basic code: it holds binary data; it was not read.").arg(shown));
             continue;
         }
-        code.append(MemberCode{member, decodeMember(*bytes, projectCodePage)});
+        read.append(member);
+        contents.append(std::move(*bytes));
+    }
+    const QByteArray codePage = membersCodePage(contents, projectCodePage);
+    QList<MemberCode> code;
+    code.reserve(read.size());
+    for (qsizetype i = 0; i < read.size(); ++i) {
+        code.append(MemberCode{read[i], decodeMember(contents[i], codePage)});
+        contents[i] = QByteArray();
     }
     CodeReferences references = findReferences(code);
     references.warnings = warnings + references.warnings;

@@ -16,11 +16,15 @@ class VbpFile;
 
 namespace coderefs {
 
-// A member file's text. A member file records its code page nowhere: the
-// project's code page when it reads the file (projectCodePage, empty when the
-// project file says nothing about it), else the one its text suggests, else
-// Windows-1252, as the host reads project files.
-QString decodeMember(const QByteArray &bytes, const QByteArray &projectCodePage);
+// The code page of a project's members. A member file records it nowhere,
+// and Visual Basic writes every member in the code page of the Windows it ran
+// on: the project's code page when its file tells one (projectCodePage, empty
+// when the project file is ASCII), else the one the members' text suggests,
+// else Windows-1252, as the host reads project files.
+QByteArray membersCodePage(const QList<QByteArray> &contents, const QByteArray &projectCodePage);
+// A member file's text in codePage; in the code page its own text suggests
+// when codePage does not read it.
+QString decodeMember(const QByteArray &bytes, const QByteArray &codePage);
 
 // The resource calls of the members (their path set; a member without a file,
 // or one that cannot be read, becomes a warning).

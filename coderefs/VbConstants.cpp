@@ -85,6 +85,17 @@ QString stringValue(QStringView quoted)
     return body.toString().replace(QStringLiteral("\"\""), QStringLiteral("\""));
 }
 
+QString dotted(const std::vector<QString> &path)
+{
+    QStringList parts(path.begin(), path.end());
+    return parts.join(u'.');
+}
+
+Value notDeclared(const std::vector<QString> &path)
+{
+    return Value::failed(QStringLiteral("%1 is not a constant or Enum member of the project").arg(dotted(path)));
+}
+
 QString lower(QStringView text)
 {
     return text.toString().toLower();
@@ -259,7 +270,8 @@ Scope VbConstants::readStatement(const std::vector<Token> &statement, Scope scop
         return scope;
     }
 
-    std::size_t at = 0;
+    // A line number or a label first: "10 Const ...", "Start: Const ..." (the label ends at its colon).
+    std::size_t at = statement[0].kind == TokenKind::Number ? 1 : 0;
     bool isPrivate = false;
     bool isPublic = false;
     while (at < n && isVisibility(statement[at])) {
@@ -353,10 +365,10 @@ Value VbConstants::valueOf(qsizetype index, int depth)
     return value;
 }
 
-Value VbConstants::pick(const std::vector<qsizetype> &candidates, const QString &shown, int depth)
+Value VbConstants::pick(const std::vector<qsizetype> &candidates, const std::vector<QString> &path, int depth)
 {
     if (candidates.empty())
-        return Value::failed(QStringLiteral("%1 is not a constant or Enum member of the project").arg(shown));
+        return notDeclared(path);
     if (candidates.size() == 1)
         return valueOf(candidates.front(), depth + 1);
     // Declared in several members: Visual Basic refuses the name unless all agree.
@@ -372,15 +384,11 @@ Value VbConstants::pick(const std::vector<qsizetype> &candidates, const QString 
     }
     if (same)
         return first;
-    return Value::failed(QStringLiteral("%1 is declared in more than one place (%2)").arg(shown, where.join(QStringLiteral(", "))));
+    return Value::failed(QStringLiteral("%1 is declared in more than one place (%2)").arg(dotted(path), where.join(QStringLiteral(", "))));
 }
 
 Value VbConstants::lookup(const std::vector<QString> &path, Scope scope, int depth)
 {
-    QStringList shownParts;
-    for (const QString &part : path)
-        shownParts.append(part);
-    const QString shown = shownParts.join(u'.');
     const QString name = path.back().toLower();
     const auto it = m_byName.constFind(name);
     const std::vector<qsizetype> none;
@@ -400,7 +408,7 @@ Value VbConstants::lookup(const std::vector<QString> &path, Scope scope, int dep
             enumName = qualifier;
         }
         if (member == -2 || path.size() > 3)
-            return Value::failed(QStringLiteral("%1 is not a constant or Enum member of the project").arg(shown));
+            return notDeclared(path);
     }
     const auto fits = [&](const Symbol &symbol) {
         if (member >= 0 && symbol.scope.member != member)
@@ -428,16 +436,16 @@ Value VbConstants::lookup(const std::vector<QString> &path, Scope scope, int dep
         }
     }
     if (!local.empty())
-        return pick(local, shown, depth);
+        return pick(local, path, depth);
     if (!own.empty())
-        return pick(own, shown, depth);
+        return pick(own, path, depth);
     if (!everywhere.empty())
-        return pick(everywhere, shown, depth);
+        return pick(everywhere, path, depth);
     if (path.size() == 1 || (path.size() == 2 && path[0].compare(QLatin1StringView("VBRUN"), Qt::CaseInsensitive) == 0)) {
         if (const auto builtIn = builtIns().constFind(name); builtIn != builtIns().constEnd())
             return Value::ofNumber(*builtIn);
     }
-    return Value::failed(QStringLiteral("%1 is not a constant or Enum member of the project").arg(shown));
+    return notDeclared(path);
 }
 
 } // namespace coderefs

@@ -66,7 +66,7 @@ private:
     Value evaluate(std::span<const Token> expression, Scope scope, int depth);
     // Resolves the name of `path` (Name, Member.Name, Enum.Member, Member.Enum.Member).
     Value lookup(const std::vector<QString> &path, Scope scope, int depth);
-    Value pick(const std::vector<qsizetype> &candidates, const QString &shown, int depth);
+    Value pick(const std::vector<qsizetype> &candidates, const std::vector<QString> &path, int depth);
 
     std::vector<Member> m_members;
     std::vector<Symbol> m_symbols;

@@ -173,6 +173,8 @@ private slots:
         QTest::newRow("labels and statements after colons")
             << lf("Start: x = LoadResString(1): y = LoadResString(2)\n")
             << QStringList{"LoadResString 1 modA:2 1", "LoadResString 2 modA:2 2"};
+        QTest::newRow("line numbers") << lf("10 Const IDS_N = 4\n20 x = LoadResString(IDS_N)\n")
+                                      << QStringList{"LoadResString 4 modA:3 IDS_N"};
         QTest::newRow("a call without an ID") << lf("x = LoadResString()\n")
                                               << QStringList{"unresolved LoadResString modA:2  (the call has no ID)"};
         QTest::newRow("both branches of conditional compilation")
