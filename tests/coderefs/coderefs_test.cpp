@@ -180,6 +180,10 @@ private slots:
         QTest::newRow("both branches of conditional compilation")
             << lf("#Const DEBUG_IDS = 1\n#If DEBUG_IDS Then\nx = LoadResString(1)\n#Else\nx = LoadResString(2)\n#End If\n")
             << QStringList{"LoadResString 1 modA:4 1", "LoadResString 2 modA:6 2"};
+        QTest::newRow("broken code is read as far as it goes")
+            << lf("x = LoadResString(IDS_BASE\ns = \"LoadResString(1)\ny = LoadResString(2)\nConst = 5\nEnum\nz = LoadResString")
+            << QStringList{"LoadResString 1000 modA:2 IDS_BASE", "LoadResString 2 modA:4 2",
+                           "unresolved LoadResString modA:7  (the call has no ID)"};
         QTest::newRow("lone CR line ends") << lf("x = 1\ry = LoadResString(3)\r") << QStringList{"LoadResString 3 modA:3 3"};
     }
     void fragments()
