@@ -176,6 +176,16 @@ private:
 
     Value unary()
     {
+        // "((((" or "- - -" without end would take the stack.
+        if (++m_nesting > MaxNesting)
+            return Value::failed(QStringLiteral("the expression is nested too deeply"));
+        Value value = signedOperand();
+        --m_nesting;
+        return value;
+    }
+
+    Value signedOperand()
+    {
         if (accept(QLatin1StringView("+")))
             return unary();
         if (accept(QLatin1StringView("-"))) {
@@ -220,9 +230,12 @@ private:
         return m_lookup(path);
     }
 
+    static constexpr int MaxNesting = 200;
+
     std::span<const Token> m_tokens;
     const std::function<Value(const std::vector<QString> &)> &m_lookup;
     std::size_t m_at = 0;
+    int m_nesting = 0;
 };
 
 } // namespace
@@ -342,8 +355,10 @@ Value VbConstants::valueOf(qsizetype index, int depth)
     Symbol &symbol = m_symbols[std::size_t(index)];
     if (symbol.state == Symbol::Read)
         return symbol.value;
-    if (symbol.state == Symbol::Reading || depth > MaxDepth)
+    if (symbol.state == Symbol::Reading)
         return Value::failed(QStringLiteral("%1 is defined by itself").arg(symbol.shown));
+    if (depth > MaxDepth)
+        return Value::failed(QStringLiteral("%1 is defined through too many other constants").arg(symbol.shown));
     symbol.state = Symbol::Reading;
     Value value;
     if (symbol.first < symbol.last) {

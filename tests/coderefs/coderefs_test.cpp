@@ -184,6 +184,9 @@ private slots:
             << lf("x = LoadResString(IDS_BASE\ns = \"LoadResString(1)\ny = LoadResString(2)\nConst = 5\nEnum\nz = LoadResString")
             << QStringList{"LoadResString 1000 modA:2 IDS_BASE", "LoadResString 2 modA:4 2",
                            "unresolved LoadResString modA:7  (the call has no ID)"};
+        QTest::newRow("an expression nested past all reason")
+            << QStringLiteral("x = LoadResString(%1 1)\n").arg(QString(100000, u'(')) << QStringList{
+                   QStringLiteral("unresolved LoadResString modA:2 %1 1) (the expression is nested too deeply)").arg(QString(100000, u'('))};
         QTest::newRow("lone CR line ends") << lf("x = 1\ry = LoadResString(3)\r") << QStringList{"LoadResString 3 modA:3 3"};
     }
     void fragments()
