@@ -247,14 +247,33 @@ void VbConstants::addMember(const QString &name, bool standardModule)
     m_enum.clear();
 }
 
-void VbConstants::addSymbol(Symbol symbol, std::span<const Token> expression)
+qsizetype VbConstants::addSymbol(Symbol symbol, std::span<const Token> expression)
 {
+    // A name declared twice in one place is refused by Visual Basic; the first
+    // one stands, and lookups stay short however the code repeats itself.
+    const bool local = symbol.scope.procedure >= 0;
+    const auto localKey = std::make_pair(symbol.scope.procedure, symbol.name);
+    std::vector<qsizetype> &named = m_byName[symbol.name];
+    if (local) {
+        if (const auto found = m_local.constFind(localKey); found != m_local.constEnd())
+            return *found;
+    } else {
+        for (const qsizetype index : named) {
+            const Symbol &other = m_symbols[std::size_t(index)];
+            if (other.scope.member == symbol.scope.member && other.enumName == symbol.enumName)
+                return index;
+        }
+    }
     symbol.first = qsizetype(m_tokens.size());
     m_tokens.insert(m_tokens.end(), expression.begin(), expression.end());
     symbol.last = qsizetype(m_tokens.size());
     const qsizetype index = qsizetype(m_symbols.size());
-    m_byName[symbol.name].push_back(index);
+    if (local)
+        m_local.insert(localKey, index);
+    else
+        named.push_back(index);
     m_symbols.push_back(std::move(symbol));
+    return index;
 }
 
 Scope VbConstants::readStatement(const std::vector<Token> &statement, Scope scope)
@@ -278,8 +297,7 @@ Scope VbConstants::readStatement(const std::vector<Token> &statement, Scope scop
             expression = std::span<const Token>(statement).subspan(2);
         else
             member.previous = m_enumLast;
-        m_enumLast = qsizetype(m_symbols.size());
-        addSymbol(std::move(member), expression);
+        m_enumLast = addSymbol(std::move(member), expression);
         return scope;
     }
 
@@ -434,24 +452,21 @@ Value VbConstants::lookup(const std::vector<QString> &path, Scope scope, int dep
     };
 
     // The procedure's own constants, the member's, then those every member sees.
-    std::vector<qsizetype> local;
+    if (path.size() == 1 && scope.procedure >= 0) {
+        if (const auto local = m_local.constFind(std::make_pair(scope.procedure, name)); local != m_local.constEnd())
+            return valueOf(*local, depth + 1);
+    }
     std::vector<qsizetype> own;
     std::vector<qsizetype> everywhere;
     for (const qsizetype index : all) {
         const Symbol &symbol = m_symbols[std::size_t(index)];
         if (!fits(symbol))
             continue;
-        if (symbol.scope.member == scope.member) {
-            if (symbol.scope.procedure >= 0 && symbol.scope.procedure == scope.procedure)
-                local.push_back(index);
-            else if (symbol.scope.procedure < 0)
-                own.push_back(index);
-        } else if (symbol.visibleEverywhere) {
+        if (symbol.scope.member == scope.member)
+            own.push_back(index);
+        else if (symbol.visibleEverywhere)
             everywhere.push_back(index);
-        }
     }
-    if (!local.empty())
-        return pick(local, path, depth);
     if (!own.empty())
         return pick(own, path, depth);
     if (!everywhere.empty())

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace coderefs {
@@ -61,7 +62,8 @@ private:
         bool standardModule = false;
     };
 
-    void addSymbol(Symbol symbol, std::span<const Token> expression);
+    // The symbol's index; the earlier one's for a name already declared in its place.
+    qsizetype addSymbol(Symbol symbol, std::span<const Token> expression);
     Value valueOf(qsizetype symbol, int depth);
     Value evaluate(std::span<const Token> expression, Scope scope, int depth);
     // Resolves the name of `path` (Name, Member.Name, Enum.Member, Member.Enum.Member).
@@ -71,7 +73,8 @@ private:
     std::vector<Member> m_members;
     std::vector<Symbol> m_symbols;
     std::vector<Token> m_tokens; // the expressions of the symbols
-    QHash<QString, std::vector<qsizetype>> m_byName;
+    QHash<QString, std::vector<qsizetype>> m_byName;            // outside procedures
+    QHash<std::pair<int, QString>, qsizetype> m_local;         // (procedure, name)
     QHash<QString, int> m_memberByName;
     // Reading an Enum: its name, visibility, and the member declared last.
     QString m_enum;

@@ -161,6 +161,9 @@ private slots:
         QTest::newRow("a constant defined by itself")
             << lf("Const IDS_A = IDS_B\nConst IDS_B = IDS_A + 1\nx = LoadResString(IDS_A)\n")
             << QStringList{"unresolved LoadResString modA:4 IDS_A (IDS_A is defined by itself)"};
+        QTest::newRow("a name declared twice in one place: the first stands")
+            << lf("Const IDS_D = 1\nConst IDS_D = 2\nSub A()\n  Const IDS_E = 3\n  Const IDS_E = 4\n  x = LoadResString(IDS_D + IDS_E)\nEnd Sub\n")
+            << QStringList{"LoadResString 4 modA:7 IDS_D + IDS_E"};
         QTest::newRow("several constants on one line")
             << lf("Const A1 = 1, A2 = A1 + 1\nx = LoadResString(A2)\n") << QStringList{"LoadResString 2 modA:3 A2"};
         QTest::newRow("named arguments")
