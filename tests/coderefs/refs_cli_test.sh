@@ -46,6 +46,10 @@ grep -q $'^use\t111\tLoadResString\tClasses/clsGreeting.cls\t[0-9]*\tIDS_HELLO$'
 grep -q $'^count\t116\t' "$WORK/out" || fail "refs counts: $(cat "$WORK/out")"
 if grep -q '^unresolved' "$WORK/out"; then fail "demo has unresolved calls: $(cat "$WORK/out")"; fi
 
+# A project without a resource file counts nothing.
+expect 0 "$Q" refs "$DEMO/NoRes.vbp" --json
+[ "$(cat "$WORK/out")" = '{"uses": [], "unresolved": [], "counts": null, "warnings": []}' ] || fail "NoRes: $(cat "$WORK/out")"
+
 # The demo's code and its resource file agree.
 expect 0 "$Q" check "$DEMO/Demo.res" --project "$DEMO/Demo.vbp" --unused
 [ -s "$WORK/out" ] && fail "check --project of the demo: $(cat "$WORK/out")"
