@@ -177,6 +177,12 @@ qm::Status ResFile::Save(int flags)
     return {};
 }
 
+void ResFile::setOtherResources(QList<ResResource> others)
+{
+    m_others = std::move(others);
+    m_strings.setChanged(true);
+}
+
 qm::Status ResFile::Check() const
 {
     if (m_fileName.isEmpty())

@@ -51,6 +51,9 @@ public:
 
     // The resources other than string tables, in file order.
     const QList<ResResource> &OtherResources() const { return m_others; }
+    // Replaces them (with a merge's, say), each written with its header as
+    // read; the string tables stay where they stood among them. Marks the file changed.
+    void setOtherResources(QList<ResResource> others);
 
 private:
     void reset();

@@ -1,0 +1,101 @@
+#include "ChangeText.h"
+#include "Command.h"
+#include "Console.h"
+#include "ResVersion.h"
+
+#include "platform/common/AtomicFile.h"
+
+namespace {
+
+constexpr int kMerged = 0;
+constexpr int kConflicts = 1;
+constexpr int kTrouble = 2;
+
+int trouble(const qm::Error &error)
+{
+    cli::fail(error);
+    return kTrouble;
+}
+
+int run(const cli::Arguments &arguments)
+{
+    if (arguments.positional().size() != 3)
+        return cli::usageError(QStringLiteral("merge needs three resource files, BASE, OURS and THEIRS (see quillmark merge --help)"));
+    const QString &basePath = arguments.positional()[0];
+    const QString &oursPath = arguments.positional()[1];
+    const QString &theirsPath = arguments.positional()[2];
+    const bool toOther = arguments.has(QStringLiteral("-o"));
+    const QString outPath = toOther ? arguments.value(QStringLiteral("-o")) : oursPath;
+    if (auto status = qm::AtomicFile::checkTarget(outPath); !status.ok())
+        return trouble(status.error());
+
+    cli::ResVersion base;
+    cli::ResVersion ours;
+    cli::ResVersion theirs;
+    if (auto status = cli::readVersion(basePath, base, true); !status.ok())
+        return trouble(status.error());
+    if (auto status = cli::readVersion(oursPath, ours); !status.ok())
+        return trouble(status.error());
+    if (auto status = cli::readVersion(theirsPath, theirs); !status.ok())
+        return trouble(status.error());
+
+    // The result is ours with theirs' changes: ours' file keeps its layout.
+    const merge::MergeResult merged = merge::mergeVersions(base.version, ours.version, theirs.version);
+    const std::vector<merge::CellChange> changes = merge::diffStrings(ours.version.strings, merged.strings());
+    merge::applyChanges(ours.file.Strings(), changes);
+    QList<resutil::ResResource> others = merged.otherResources();
+    const bool othersChanged = !merge::diffResources(ours.version.others, others).empty();
+    if (othersChanged)
+        ours.file.setOtherResources(std::move(others));
+    if (toOther || !changes.empty() || othersChanged) {
+        ours.file.setFileName(outPath);
+        if (auto status = ours.file.Save(0); !status.ok())
+            return trouble(status.error());
+    }
+
+    for (const merge::CellConflict &conflict : merged.conflicts())
+        cli::writeErr(QStringLiteral("quillmark: %1\n").arg(cli::describeConflict(conflict)));
+    for (const merge::ResourceConflict &conflict : merged.resourceConflicts())
+        cli::writeErr(QStringLiteral("quillmark: %1\n").arg(cli::describeConflict(conflict)));
+    if (merged.clean())
+        return kMerged;
+    const std::size_t count = merged.conflicts().size() + merged.resourceConflicts().size();
+    cli::fail(outPath, count == 1 ? QStringLiteral("1 conflict, ours kept")
+                                  : QStringLiteral("%1 conflicts, ours kept in each").arg(QString::number(count)));
+    return kConflicts;
+}
+
+const cli::Command command{
+    "merge",
+    "merge two resource files changed from one base, cell by cell (a git merge driver)",
+    "Usage: quillmark merge BASE OURS THEIRS [-o OUT]\n"
+    "Merges the changes THEIRS made to BASE into OURS and writes the result into\n"
+    "OURS (or OUT), atomically. Strings merge cell by cell (a cell is one ID in one\n"
+    "locale): a cell changed on one side takes that change, a cell changed on both\n"
+    "to the same text takes it, and a cell changed on both to different texts, or\n"
+    "removed on one side and changed on the other, is a conflict. The other\n"
+    "resources (icons, version information, ...) merge whole: one changed on one\n"
+    "side is taken from that side, one changed on both differently is a conflict.\n"
+    "A conflict keeps OURS' version and is listed on standard error (ID, locale,\n"
+    "and the base, ours and theirs texts). An empty BASE (git's, when both sides\n"
+    "added the file) counts as a file without strings.\n"
+    "Exit status: 0 when merged cleanly, 1 when there were conflicts (the result\n"
+    "is written all the same), 2 when a file cannot be read or written or the\n"
+    "command line is wrong (then nothing is written).\n"
+    "\n"
+    "As git's merge and diff drivers for .res files, in .gitattributes:\n"
+    "  *.res merge=quillmark diff=quillmark\n"
+    "and once per repository (or with --global):\n"
+    "  git config merge.quillmark.name \"Quillmark resource file merge\"\n"
+    "  git config merge.quillmark.driver \"quillmark merge %O %A %B\"\n"
+    "  git config diff.quillmark.textconv \"quillmark dump --textconv\"\n"
+    "  git config diff.quillmark.cachetextconv true\n"
+    "git diff then shows changed strings as text (see quillmark dump --help), and\n"
+    "git merge merges the strings of two branches cell by cell.\n",
+    {},
+    {QStringLiteral("-o")},
+    run,
+};
+const cli::RegisterCommand registered{command};
+
+} // namespace

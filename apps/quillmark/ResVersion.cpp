@@ -1,0 +1,19 @@
+#include "ResVersion.h"
+
+#include <QFileInfo>
+
+namespace cli {
+
+qm::Status readVersion(const QString &path, ResVersion &version, bool emptyAllowed)
+{
+    version.file.setFileName(path);
+    if (const QFileInfo info(path); emptyAllowed && info.isFile() && info.size() == 0)
+        return {};
+    if (auto status = version.file.Load(); !status.ok())
+        return status;
+    version.version.strings = merge::StringTable::fromStrings(version.file.Strings());
+    version.version.others = version.file.OtherResources();
+    return {};
+}
+
+} // namespace cli
