@@ -15,10 +15,12 @@ struct Cursor {
     {
         return at < cells.size() && cells[at].localeId == localeId && cells[at].id == id;
     }
-    // The text at the key, moving past it, or null.
-    QString take(qint32 localeId, qint32 id)
+    // The text at the key, moving past it, or a null one. Not copied: most
+    // cells are the same on all three sides, and only one text is kept.
+    const QString &take(qint32 localeId, qint32 id)
     {
-        return has(localeId, id) ? cells[at++].text : QString();
+        static const QString none;
+        return has(localeId, id) ? cells[at++].text : none;
     }
 };
 
@@ -104,19 +106,19 @@ void mergeStrings(const StringTable &base, const StringTable &mine, const String
         qint32 localeId = 0;
         qint32 id = 0;
         nextKey(cursors, 3, localeId, id);
-        const QString baseText = cursors[0].take(localeId, id);
-        QString mineText = cursors[1].take(localeId, id);
-        QString theirsText = cursors[2].take(localeId, id);
+        const QString &baseText = cursors[0].take(localeId, id);
+        const QString &mineText = cursors[1].take(localeId, id);
+        const QString &theirsText = cursors[2].take(localeId, id);
         const std::optional<Side> side = resolvedSide(baseText, mineText, theirsText, sameText);
         if (!side) {
             conflictCells.push_back(cells.size());
             conflicts.push_back(CellConflict{localeId, id, baseText, mineText, theirsText, Side::Mine});
-            cells.push_back(Cell{localeId, id, std::move(mineText)});
+            cells.push_back(Cell{localeId, id, mineText});
             continue;
         }
-        QString &text = *side == Side::Mine ? mineText : theirsText;
+        const QString &text = *side == Side::Mine ? mineText : theirsText;
         if (!text.isEmpty())
-            cells.push_back(Cell{localeId, id, std::move(text)});
+            cells.push_back(Cell{localeId, id, text});
     }
 }
 

@@ -15,6 +15,8 @@ const char kToolHelp[] =
     "(1033) or hexadecimal (0x409), or a locale tag (en-US). \"--\" ends the options:\n"
     "every argument after it is taken as it is.\n"
     "Exit status: 0 on success, 1 when the work failed, 2 for a wrong command line.\n"
+    "(diff and merge, as diff and git's merge drivers do: 1 for a difference or a\n"
+    "conflict, 2 for any failure.)\n"
     "\n"
     "Commands:\n";
 
