@@ -82,8 +82,7 @@ struct Loaded {
         file.setFileName(path);
         if (!file.Load().ok())
             std::abort();
-        version.strings = merge::StringTable::fromStrings(file.Strings());
-        version.others = file.OtherResources();
+        version = merge::versionOf(file);
     }
 };
 

@@ -1,8 +1,15 @@
 #include "merge/ThreeWayMerge.h"
 
+#include "platform/resutil/ResFile.h"
+
 #include <map>
 
 namespace merge {
+
+Version versionOf(const resutil::ResFile &file)
+{
+    return Version{StringTable::fromStrings(file.Strings()), file.OtherResources()};
+}
 
 namespace {
 

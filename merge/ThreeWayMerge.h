@@ -10,6 +10,10 @@
 #include <optional>
 #include <vector>
 
+namespace resutil {
+class ResFile;
+}
+
 namespace merge {
 
 // One version of a resource file as the merge sees it.
@@ -17,6 +21,9 @@ struct Version {
     StringTable strings;
     QList<resutil::ResResource> others; // the resources other than string tables, in file order
 };
+
+// What a file holds now; the texts share its storage.
+Version versionOf(const resutil::ResFile &file);
 
 enum class Side { Mine, Theirs };
 
@@ -43,7 +50,8 @@ struct ResourceConflict {
 // The merge of two versions of a file against the one both came from. A cell
 // (or resource) changed on one side only takes that change; changed on both
 // to the same text it takes that text; changed on both differently it is a
-// conflict, which holds mine until the caller chooses otherwise.
+// conflict, which holds mine until the caller chooses otherwise. To bring
+// the merge into the strings in memory, apply diffStrings(mine, strings()).
 class MergeResult {
 public:
     bool clean() const { return m_conflicts.empty() && m_resourceConflicts.empty(); }

@@ -11,8 +11,7 @@ qm::Status readVersion(const QString &path, ResVersion &version, bool emptyAllow
         return {};
     if (auto status = version.file.Load(); !status.ok())
         return status;
-    version.version.strings = merge::StringTable::fromStrings(version.file.Strings());
-    version.version.others = version.file.OtherResources();
+    version.version = merge::versionOf(version.file);
     return {};
 }
 
