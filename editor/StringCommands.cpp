@@ -144,11 +144,7 @@ NewRowCommand::NewRowCommand(clsProject &project, StringView &view, int nameId, 
 {
 }
 
-void NewRowCommand::redo()
-{
-    if (!std::exchange(m_done, false))
-        m_view.ShowRow(m_project, m_id, true);
-}
+void NewRowCommand::redo() { m_view.ShowRow(m_project, m_id, true); }
 
 void NewRowCommand::undo() { m_view.ShowRow(m_project, m_id, false); }
 
@@ -158,10 +154,6 @@ NewLanguageCommand::NewLanguageCommand(clsProject &project, StringView &view, in
 {
 }
 
-void NewLanguageCommand::redo()
-{
-    if (!std::exchange(m_done, false))
-        m_view.ShowLanguage(m_project, m_localeId, m_name, true);
-}
+void NewLanguageCommand::redo() { m_view.ShowLanguage(m_project, m_localeId, m_name, true); }
 
 void NewLanguageCommand::undo() { m_view.ShowLanguage(m_project, m_localeId, m_name, false); }

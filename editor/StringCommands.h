@@ -89,7 +89,10 @@ private:
 // other state only, and swaps it in on each undo and redo.
 class ReplaceStringsCommand : public StringCommand {
 public:
-    // Made after the replacement: `before` is what the collection held.
+    // Made after the replacement: `before` is what the collection held. The
+    // wizard writes the import into the file itself, and putting the old
+    // state back only for the first redo to undo that again would cost the
+    // table's size twice, so the first redo finds the work done.
     ReplaceStringsCommand(clsProject &project, StringView &view, int nameId, QString nameArgument,
                           StringSnapshot before);
     void redo() override;
@@ -112,7 +115,6 @@ public:
 
 private:
     qint32 m_id;
-    bool m_done = true;
 };
 
 // A column for a new language, which holds no text yet.
@@ -126,5 +128,4 @@ public:
 private:
     qint32 m_localeId;
     QString m_name;
-    bool m_done = true;
 };

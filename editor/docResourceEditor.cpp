@@ -59,9 +59,7 @@ void docResourceEditor::UserDocument_Initialize()
         // The texts follow the current language from the start: the stored language
         // is set before the editor exists, so no later change would apply it.
         lgv_Load(true);
-        mLanguages.assign(kInitialLanguageRoom, LanguageColumn{});
-        mLanguageCount = 0;
-        mLastLanguage = -1;
+        mLanguages = LanguageTable(kInitialLanguageRoom);
         mProjects.clear();
         mNextProjectIndex = 0;
         LayoutControls();

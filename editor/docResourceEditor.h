@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/LanguageColumn.h"
+#include "editor/LanguageTable.h"
 #include "editor/StringCommands.h"
 #include "editor/RowFilter.h"
 #include "uistrings/LgvFormLocalisation.h"
@@ -89,10 +89,10 @@ public:
     clsProject *CurrentProject() const { return mCurrentProject; }
     const QList<clsProject *> &Projects() const { return mProjects; }
     qint32 NextProjectIndex() const { return mNextProjectIndex; }
-    const std::vector<LanguageColumn> &Languages() const { return mLanguages; }
-    int LanguageCount() const { return mLanguageCount; }
-    int LastLanguage() const { return mLastLanguage; }
-    int LanguageTableUpperBound() const { return static_cast<int>(mLanguages.size()) - 1; }
+    const LanguageTable &Languages() const { return mLanguages; }
+    int LanguageCount() const { return mLanguages.count(); }
+    int LastLanguage() const { return mLanguages.last(); }
+    int LanguageTableUpperBound() const { return mLanguages.upperBound(); }
     int MenuColumn() const { return mMenuColumn; }
     int MenuRow() const { return mMenuRow; }
     int MenuLanguage() const { return mMenuLanguage; }
@@ -251,9 +251,7 @@ private:
     clsProject *mCurrentProject = nullptr;
     QList<clsProject *> mProjects;
     qint32 mNextProjectIndex = 0;
-    std::vector<LanguageColumn> mLanguages;
-    int mLanguageCount = 0;
-    int mLastLanguage = -1;
+    LanguageTable mLanguages;
     int mMenuColumn = 0;
     int mMenuRow = 0;
     int mMenuLanguage = -1;
@@ -311,8 +309,6 @@ private:
     void RebuildGrid(bool keepEmpty, qint32 dropLocale = -1, qint32 keepLocale = -1,
                      const QString &keepName = QString());
     bool RowHasTexts(qint32 id) const;
-    int ColumnOfLocale(qint32 localeId) const;
-    void AppendLanguage(qint32 localeId, const QString &name);
     // Copy and paste (docResourceEditorClipboard.cpp).
     void CreateClipboardActions();
     void RefusePaste(const QString &reason);

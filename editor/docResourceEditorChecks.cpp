@@ -57,17 +57,12 @@ QString docResourceEditor::CheckRuleName(int rule)
 
 void docResourceEditor::UpdateSourceLanguage()
 {
-    QList<qint32> languages;
-    for (int i = 0; i <= mLastLanguage; ++i)
-        languages.append(mLanguages[i].LocaleID);
+    const QList<qint32> languages = mLanguages.locales();
     qint32 chosen = mCurrentProject ? mCurrentProject->SourceLanguageChoice() : 0;
     if (chosen == 0)
         chosen = GetStoredSourceLanguage(CurrentProjectFile());
     mSourceLocale = checks::sourceLanguage(languages, chosen);
-    mSourceColumn = -1;
-    for (int i = 0; i <= mLastLanguage; ++i)
-        if (mLanguages[i].LocaleID == mSourceLocale)
-            mSourceColumn = mLanguages[i].Column;
+    mSourceColumn = mLanguages.columnOf(mSourceLocale);
 }
 
 bool docResourceEditor::CellHasProblem(int Row, int Column) const
@@ -99,7 +94,7 @@ QString docResourceEditor::CellProblems(int Row, int Column) const
 void docResourceEditor::mnuUseAsSource_Click()
 {
     qm::trap("mnuUseAsSource_Click", [&] {
-        if (mMenuLanguage < 0 || mMenuLanguage > mLastLanguage)
+        if (mMenuLanguage < 0 || mMenuLanguage > mLanguages.last())
             return;
         const qint32 localeId = mLanguages[mMenuLanguage].LocaleID;
         // Kept with the project, and in the settings for its file once it has a name.

@@ -157,11 +157,7 @@ void docResourceEditor::PasteCells()
             bool texts = false;
             for (qsizetype field = byId ? 1 : 0; field < rows[line].size(); ++field) {
                 const int column = order[startVisual + static_cast<int>(field)];
-                qint32 locale = -1;
-                for (int i = 0; i <= mLastLanguage; ++i) {
-                    if (mLanguages[i].Column == column)
-                        locale = mLanguages[i].LocaleID;
-                }
+                const qint32 locale = mLanguages.localeOf(column);
                 if (locale < 0)
                     continue;
                 const QString &text = rows[line][field];

@@ -120,12 +120,11 @@ void docResourceEditor::NewResString()
             message(lgv_string(549), win32::vbExclamation);
             return;
         }
-        int row = -1;
-        AddLineInitFonts(static_cast<qint32>(newId), row);
+        PushStringCommand(new NewRowCommand(*mCurrentProject, *this, kNewStringStep, static_cast<qint32>(newId)));
         // The new row is selected and its first language cell opened for typing.
+        const int row = m_sftTree->findItemData(static_cast<qint32>(newId));
         if (row < 0)
             return;
-        PushStringCommand(new NewRowCommand(*mCurrentProject, *this, kNewStringStep, static_cast<qint32>(newId)));
         m_sftTree->selectRow(row);
         const int column = m_sftTree->firstEditableColumn();
         if (m_sftTree->columnEditable(column)) {
@@ -150,16 +149,13 @@ void docResourceEditor::AddLanguage()
             message(lgv_string(550), win32::vbExclamation);
             return;
         }
-        for (int i = 0; i <= mLastLanguage; ++i) {
-            if (mLanguages[i].LocaleID == localeId) {
-                message(lgv_string(512), win32::vbExclamation);
-                return;
-            }
+        if (mLanguages.contains(localeId)) {
+            message(lgv_string(512), win32::vbExclamation);
+            return;
         }
-        RebuildGrid(true, -1, localeId, localeName);
         PushStringCommand(new NewLanguageCommand(*mCurrentProject, *this, kAddLanguageStep, localeId, localeName));
         // The new column is brought into view, its first cell current.
-        const int column = ColumnOfLocale(localeId);
+        const int column = mLanguages.columnOf(localeId);
         m_sftTree->scrollToColumn(column);
         m_sftTree->setCurrentCell(m_sftTree->itemAtPosition(0), column);
         m_sftTree->setFocus(Qt::OtherFocusReason);
@@ -193,14 +189,14 @@ void docResourceEditor::RemoveLanguage()
         form.Form_Load();
         QListWidget *list = form.LanguageList();
         list->clear();
-        for (int i = 0; i <= mLastLanguage; ++i) {
+        for (int i = 0; i <= mLanguages.last(); ++i) {
             auto *item = new QListWidgetItem(mLanguages[i].LanguageName, list);
             item->setData(Qt::UserRole, i);
         }
         int langIndex = -1;
         const int result = form.RemoveLanguage(langIndex);
         form.Form_Unload();
-        if (result != 1 || langIndex < 0 || langIndex > mLastLanguage)
+        if (result != 1 || langIndex < 0 || langIndex > mLanguages.last())
             return;
         PushStringCommand(new RemoveEntriesCommand(*mCurrentProject, *this, kRemoveLanguageStep,
                                                    mLanguages[langIndex].LanguageName, RemoveEntriesCommand::ByLocale,
@@ -212,7 +208,7 @@ void docResourceEditor::mnuRemoveLanguage_Click()
 {
     qm::trap("mnuRemoveLanguage_Click", [&] {
         const int index = mMenuLanguage;
-        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile() || index < 0 || index > mLastLanguage)
+        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile() || index < 0 || index > mLanguages.last())
             return;
         const LanguageColumn &language = mLanguages[index];
         const QString question =
@@ -228,7 +224,7 @@ void docResourceEditor::mnuChangeFont_Click()
 {
     qm::trap("mnuChangeFont_Click", [&] {
         const int index = mMenuLanguage;
-        if (index < 0 || index > mLastLanguage)
+        if (index < 0 || index > mLanguages.last())
             return;
         LanguageColumn &language = mLanguages[index];
         const QString sample = mMenuRow == -1 ? QString() : m_sftTree->cellText(mMenuRow, mMenuColumn);

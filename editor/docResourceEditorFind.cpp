@@ -198,10 +198,7 @@ void docResourceEditor::ApplyRowFilter()
 
 std::vector<int> docResourceEditor::LanguageColumns() const
 {
-    std::vector<int> columns;
-    for (int i = 0; i <= mLastLanguage; ++i)
-        columns.push_back(mLanguages[i].Column);
-    return columns;
+    return mLanguages.columns();
 }
 
 RowFilter::Predicate docResourceEditor::FilterPredicate(RowFilter::Kind kind) const
@@ -220,7 +217,7 @@ RowFilter::Predicate docResourceEditor::FilterPredicate(RowFilter::Kind kind) co
         if (scope == -1) {
             columns = LanguageColumns();
             columns.insert(columns.begin(), 0);
-        } else if (const int column = ColumnOfLocale(scope); column > 0) {
+        } else if (const int column = mLanguages.columnOf(scope); column > 0) {
             columns.push_back(column);
         }
         return textPredicate(matcher, std::move(columns));
@@ -253,7 +250,7 @@ std::vector<int> docResourceEditor::ShownRows(const win32::SftTreeModel &grid) c
     RowOrder order;
     order.descending = m_sortDescending;
     if (m_sortLocale != -1) {
-        order.column = ColumnOfLocale(m_sortLocale);
+        order.column = mLanguages.columnOf(m_sortLocale);
         // Compared as the language itself sorts: German, Swedish, Japanese each their own way.
         const QString tag = win32::LCIDToLocaleName(static_cast<win32::LCID>(m_sortLocale));
         order.locale = tag.isEmpty() ? QLocale::system() : QLocale(tag);
@@ -303,7 +300,7 @@ bool docResourceEditor::FindNext(bool backwards)
         }
         // The cells looked at, left to right as the columns are shown.
         const qint32 scope = m_findBar->scopeLocale();
-        const int scopeColumn = scope == -1 ? -1 : ColumnOfLocale(scope);
+        const int scopeColumn = scope == -1 ? -1 : mLanguages.columnOf(scope);
         std::vector<int> columns;
         for (int column : m_sftTree->columnOrder()) {
             if (scopeColumn == -1 || column == scopeColumn)
@@ -345,7 +342,7 @@ void docResourceEditor::SortRows(qint32 locale, bool descending)
 {
     qm::trap("SortRows", [&] {
         ShowOwnWindow();
-        m_sortLocale = locale != -1 && ColumnOfLocale(locale) > 0 ? locale : -1;
+        m_sortLocale = locale != -1 && mLanguages.columnOf(locale) > 0 ? locale : -1;
         m_sortDescending = descending;
         UpdateSortChecks();
         ApplyRowFilter();
@@ -355,11 +352,7 @@ void docResourceEditor::SortRows(qint32 locale, bool descending)
 void docResourceEditor::SftTree_HeaderClick(int column)
 {
     qm::trap("SftTree_HeaderClick", [&] {
-        qint32 locale = -1;
-        for (int i = 0; i <= mLastLanguage; ++i) {
-            if (mLanguages[i].Column == column)
-                locale = mLanguages[i].LocaleID;
-        }
+        const qint32 locale = mLanguages.localeOf(column);
         if (column != 0 && locale == -1)
             return;
         // The same column again turns the order round.
@@ -372,10 +365,10 @@ void docResourceEditor::UpdateFindLanguages()
     if (!m_findBar)
         return;
     QList<QPair<qint32, QString>> languages;
-    for (int i = 0; i <= mLastLanguage; ++i)
-        languages.append({mLanguages[i].LocaleID, mLanguages[i].LanguageName});
+    for (const LanguageColumn &language : mLanguages)
+        languages.append({language.LocaleID, language.LanguageName});
     m_findBar->setLanguages(languages);
-    if (m_sortLocale != -1 && ColumnOfLocale(m_sortLocale) < 0)
+    if (m_sortLocale != -1 && mLanguages.columnOf(m_sortLocale) < 0)
         m_sortLocale = -1;
     UpdateSortMenu();
 }
@@ -395,8 +388,8 @@ void docResourceEditor::UpdateSortMenu()
         connect(action, &QAction::triggered, this, [this, locale] { SortRows(locale, m_sortDescending); });
     };
     entry(lgv_string(kResourceIdCaption), -1);
-    for (int i = 0; i <= mLastLanguage; ++i)
-        entry(mLanguages[i].LanguageName, mLanguages[i].LocaleID);
+    for (const LanguageColumn &language : mLanguages)
+        entry(language.LanguageName, language.LocaleID);
     m_mnuSort->addSeparator();
     m_mnuSort->addAction(m_mnuSortDescending);
     UpdateSortChecks();
@@ -407,7 +400,7 @@ void docResourceEditor::UpdateSortChecks()
     for (QAction *action : m_sortGroup->actions())
         action->setChecked(action->data().toInt() == m_sortLocale);
     m_mnuSortDescending->setChecked(m_sortDescending);
-    const int column = m_sortLocale == -1 ? 0 : ColumnOfLocale(m_sortLocale);
+    const int column = m_sortLocale == -1 ? 0 : mLanguages.columnOf(m_sortLocale);
     m_sftTree->setSortIndicator(column, m_sortDescending);
 }
 

@@ -4,7 +4,6 @@
 
 #include "editor/ColumnLayout.h"
 #include "editor/clsProject.h"
-#include "languages/modUtilFonts.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/VBProject.h"
 #include "platform/win32/Interaction.h"
@@ -23,7 +22,6 @@ using LgvStringModule::lgv_string;
 using win32::SftTree;
 
 namespace {
-constexpr int LOCALE_SLANGUAGE = 2;
 constexpr int kLanguageColumnWidth = 3500;
 constexpr int kLanguageColumnMinWidth = 500;
 constexpr int kLanguageColumnFittedMinWidth = 1800;
@@ -65,24 +63,10 @@ void docResourceEditor::EnableDisableButtons()
 void docResourceEditor::InitLanguageTable(clsProject *project)
 {
     qm::trap("InitLanguageTable", [&] {
-        if (!project->HasResourceFile()) {
-            mLanguageCount = 0;
-            mLastLanguage = -1;
-        } else {
-            const QList<qint32> languages = project->ResourceFile()->Languages();
-            mLanguageCount = static_cast<int>(languages.size());
-            mLastLanguage = mLanguageCount - 1;
-            if (mLastLanguage > LanguageTableUpperBound())
-                mLanguages.resize(static_cast<std::size_t>(mLanguageCount) + 10 + 1);
-            for (int i = 0; i < mLanguageCount; ++i) {
-                LanguageColumn &language = mLanguages[i];
-                language.LocaleID = languages[i];
-                language.LanguageName = modUtil::GetLocaleInfoString(languages[i], LOCALE_SLANGUAGE);
-                language.Column = i + 1;
-                language.DefaultFont = modUtil::GetDefaultFontForLocale(languages[i]);
-                language.FontName = modUtil::GetStoredLanguageFont(languages[i], language.DefaultFont);
-            }
-        }
+        if (!project->HasResourceFile())
+            mLanguages.clear();
+        else
+            mLanguages.assign(project->ResourceFile()->Languages());
         SetColumns();
     });
 }
@@ -91,10 +75,9 @@ void docResourceEditor::SetColumns()
 {
     qm::trap("SetColumns", [&] {
         m_sftTree->clear();
-        m_sftTree->setColumnCount(mLanguageCount + 1);
+        m_sftTree->setColumnCount(mLanguages.count() + 1);
         const int width = FittedLanguageColumnWidth();
-        for (int i = 0; i <= mLastLanguage; ++i) {
-            const LanguageColumn &language = mLanguages[i];
+        for (const LanguageColumn &language : mLanguages) {
             m_sftTree->setColumnCaption(language.Column, language.LanguageName);
             m_sftTree->setColumnMinWidthTwips(language.Column, kLanguageColumnMinWidth);
             m_sftTree->setColumnWidthTwips(language.Column, width);
@@ -104,12 +87,10 @@ void docResourceEditor::SetColumns()
         // The order and widths the user left this project's columns in.
         QList<int> order;
         for (const ColumnPlacement &placement : GetStoredColumnLayout(CurrentProjectFile())) {
-            for (int i = 0; i <= mLastLanguage; ++i) {
-                if (mLanguages[i].LocaleID == placement.LocaleID) {
-                    order.append(mLanguages[i].Column);
-                    m_sftTree->setColumnWidthTwips(mLanguages[i].Column, placement.WidthTwips);
-                    break;
-                }
+            const int column = mLanguages.columnOf(placement.LocaleID);
+            if (column >= 0) {
+                order.append(column);
+                m_sftTree->setColumnWidthTwips(column, placement.WidthTwips);
             }
         }
         m_sftTree->setColumnOrder(order);
@@ -123,7 +104,7 @@ void docResourceEditor::SetColumns()
 // than a readable one.
 int docResourceEditor::FittedLanguageColumnWidth() const
 {
-    const int shown = std::min(mLanguageCount, kLanguagesShownAtOnce);
+    const int shown = std::min(mLanguages.count(), kLanguagesShownAtOnce);
     if (shown == 0)
         return kLanguageColumnWidth;
     const int room = m_sftTree->viewport()->width() - m_sftTree->header()->sectionSize(0);
@@ -141,12 +122,8 @@ void docResourceEditor::StoreColumnLayout()
     qm::trap("StoreColumnLayout", [&] {
         QList<ColumnPlacement> columns;
         for (int column : m_sftTree->columnOrder()) {
-            for (int i = 0; i <= mLastLanguage; ++i) {
-                if (mLanguages[i].Column == column) {
-                    columns.append({mLanguages[i].LocaleID, m_sftTree->columnWidthTwips(column)});
-                    break;
-                }
-            }
+            if (const qint32 locale = mLanguages.localeOf(column); locale >= 0)
+                columns.append({locale, m_sftTree->columnWidthTwips(column)});
         }
         ::StoreColumnLayout(CurrentProjectFile(), columns);
     });
@@ -193,13 +170,7 @@ void docResourceEditor::ShowResourceStrings(clsProject *project)
                 AddLineInitFonts(entry->ID(), row);
             if (entry->LocaleID() != locale) {
                 locale = entry->LocaleID();
-                column = -1;
-                for (int i = 0; i <= mLastLanguage; ++i) {
-                    if (mLanguages[i].LocaleID == locale) {
-                        column = mLanguages[i].Column;
-                        break;
-                    }
-                }
+                column = mLanguages.columnOf(locale);
             }
             if (column < 0) {
                 win32::interaction().msgBox(QStringLiteral("Internal Error - Failed to find column for language ") +
@@ -229,12 +200,7 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
                 m_mnuUseAsSource->setEnabled(false);
                 m_mnuUseAsSource->setChecked(false);
             } else {
-                for (int i = 0; i <= mLastLanguage; ++i) {
-                    if (mLanguages[i].Column == Column) {
-                        mMenuLanguage = i;
-                        break;
-                    }
-                }
+                mMenuLanguage = mLanguages.indexOfColumn(Column);
                 if (mMenuLanguage >= 0) {
                     const QString &name = mLanguages[mMenuLanguage].LanguageName;
                     m_mnuRemoveLanguage->setText(lgv_string(517) + name);
@@ -265,15 +231,10 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
 void docResourceEditor::SftTree_AfterEdit(QString &NewText, int Row, int Column)
 {
     qm::trap("SftTree_AfterEdit", [&] {
-        const LanguageColumn *language = nullptr;
-        for (int i = 0; i <= mLastLanguage; ++i) {
-            if (mLanguages[i].Column == Column) {
-                language = &mLanguages[i];
-                break;
-            }
-        }
-        if (!language)
+        const int index = mLanguages.indexOfColumn(Column);
+        if (index < 0)
             return;
+        const LanguageColumn *language = &mLanguages[index];
         const qint32 id = m_sftTree->itemData(Row);
         const QString current = m_sftTree->cellText(Row, Column);
         if (NewText == current)

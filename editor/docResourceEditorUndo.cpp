@@ -5,7 +5,6 @@
 
 #include "editor/CommandTip.h"
 #include "editor/clsProject.h"
-#include "languages/modUtilFonts.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/win32/SftTree.h"
 #include "support/ErrorTrap.h"
@@ -138,20 +137,11 @@ void docResourceEditor::SyncChangedMark(clsProject &project)
     project.ResourceFile()->Strings().setChanged(changed);
 }
 
-int docResourceEditor::ColumnOfLocale(qint32 localeId) const
-{
-    for (int i = 0; i <= mLastLanguage; ++i) {
-        if (mLanguages[i].LocaleID == localeId)
-            return mLanguages[i].Column;
-    }
-    return -1;
-}
-
 bool docResourceEditor::RowHasTexts(qint32 id) const
 {
     const resutil::ResStrings &strings = mCurrentProject->ResourceFile()->Strings();
-    for (int i = 0; i <= mLastLanguage; ++i) {
-        if (strings.Find(mLanguages[i].LocaleID, id))
+    for (const LanguageColumn &language : mLanguages) {
+        if (strings.Find(language.LocaleID, id))
             return true;
     }
     return false;
@@ -163,12 +153,9 @@ void docResourceEditor::ShowTexts(clsProject &project, const std::vector<std::pa
     if (&project != mCurrentProject)
         return;
     const resutil::ResStrings &strings = project.ResourceFile()->Strings();
-    QHash<qint32, int> columns;
-    for (int i = 0; i <= mLastLanguage; ++i)
-        columns.insert(mLanguages[i].LocaleID, mLanguages[i].Column);
     bool added = false;
     for (const auto &[localeId, id] : cells) {
-        const int column = columns.value(localeId, -1);
+        const int column = mLanguages.columnOf(localeId);
         if (column < 0) {
             RebuildGrid(true);  // a language the grid does not show (any more)
             return;
@@ -210,7 +197,9 @@ void docResourceEditor::ShowRow(clsProject &project, qint32 id, bool shown)
     if (shown && row < 0) {
         int added = -1;
         AddLineInitFonts(id, added);
-        m_sftTree->sortById();
+        // A new ID after the last stays at the end where the rows are filtered or sorted.
+        if (added > 0 && m_sftTree->itemData(added - 1) > id)
+            m_sftTree->sortById();
     } else if (!shown && row >= 0 && !RowHasTexts(id))
         m_sftTree->removeItem(row);
 }
@@ -225,21 +214,6 @@ void docResourceEditor::ShowLanguage(clsProject &project, qint32 localeId, const
         RebuildGrid(true, localeId);
 }
 
-void docResourceEditor::AppendLanguage(qint32 localeId, const QString &name)
-{
-    // The table grows as it does when a project with many languages is shown.
-    if (mLanguageCount > LanguageTableUpperBound())
-        mLanguages.resize(static_cast<std::size_t>(mLanguageCount) + 10 + 1);
-    LanguageColumn &language = mLanguages[mLanguageCount];
-    language.LocaleID = localeId;
-    language.LanguageName = name;
-    language.Column = mLanguageCount + 1;
-    language.DefaultFont = modUtil::GetDefaultFontForLocale(localeId);
-    language.FontName = modUtil::GetStoredLanguageFont(localeId, language.DefaultFont);
-    ++mLanguageCount;
-    mLastLanguage = mLanguageCount - 1;
-}
-
 void docResourceEditor::RebuildGrid(bool keepEmpty, qint32 dropLocale, qint32 keepLocale, const QString &keepName)
 {
     clsProject *project = mCurrentProject;
@@ -247,10 +221,9 @@ void docResourceEditor::RebuildGrid(bool keepEmpty, qint32 dropLocale, qint32 ke
     const QList<qint32> fileLanguages = strings.Languages();
     // What the user sees that the file does not hold yet: languages and rows without texts.
     QList<std::pair<qint32, QString>> emptyLanguages;
-    for (int i = 0; keepEmpty && i <= mLastLanguage; ++i) {
-        const qint32 locale = mLanguages[i].LocaleID;
-        if (locale != dropLocale && !fileLanguages.contains(locale))
-            emptyLanguages.append({locale, mLanguages[i].LanguageName});
+    for (const LanguageColumn &language : mLanguages) {
+        if (keepEmpty && language.LocaleID != dropLocale && !fileLanguages.contains(language.LocaleID))
+            emptyLanguages.append({language.LocaleID, language.LanguageName});
     }
     if (keepLocale >= 0 && !fileLanguages.contains(keepLocale)
         && std::none_of(emptyLanguages.cbegin(), emptyLanguages.cend(),
@@ -267,18 +240,14 @@ void docResourceEditor::RebuildGrid(bool keepEmpty, qint32 dropLocale, qint32 ke
     }
     const int currentRow = m_sftTree->currentRow();
     const qint32 currentId = currentRow >= 0 ? m_sftTree->itemData(currentRow) : -1;
-    qint32 currentLocale = -1;
-    for (int i = 0; i <= mLastLanguage; ++i) {
-        if (mLanguages[i].Column == m_sftTree->currentColumn())
-            currentLocale = mLanguages[i].LocaleID;
-    }
+    const qint32 currentLocale = mLanguages.localeOf(m_sftTree->currentColumn());
     const int vertical = m_sftTree->verticalScrollBar()->value();
     const int horizontal = m_sftTree->horizontalScrollBar()->value();
 
     InitLanguageTable(project);
     if (!emptyLanguages.isEmpty()) {
         for (const auto &[locale, name] : emptyLanguages)
-            AppendLanguage(locale, name);
+            mLanguages.append(locale, name);
         SetColumns();
     }
     ShowResourceStrings(project);
@@ -292,7 +261,7 @@ void docResourceEditor::RebuildGrid(bool keepEmpty, qint32 dropLocale, qint32 ke
     }
 
     const int row = currentId >= 0 ? m_sftTree->findItemData(currentId) : -1;
-    const int column = currentLocale >= 0 ? ColumnOfLocale(currentLocale) : (m_sftTree->columnCount() > 0 ? 0 : -1);
+    const int column = currentLocale >= 0 ? mLanguages.columnOf(currentLocale) : (m_sftTree->columnCount() > 0 ? 0 : -1);
     if (row >= 0 && column >= 0)
         m_sftTree->setCurrentCell(row, column);
     m_sftTree->verticalScrollBar()->setValue(vertical);
