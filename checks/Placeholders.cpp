@@ -97,7 +97,7 @@ Placeholders findPlaceholders(QStringView text)
                 ++i;
                 continue;
             }
-            found.named.append({QStringLiteral("{%1}").arg(index), text.sliced(i, end - i).toString()});
+            found.named.append({QStringLiteral("{%1}").arg(index), text.sliced(i, end - i).toString(), i});
             i = end;
             continue;
         }
@@ -107,7 +107,7 @@ Placeholders findPlaceholders(QStringView text)
         }
         const QChar next = text[i + 1];
         if (next == u'%') {
-            found.named.append({QStringLiteral("%%"), QStringLiteral("%%")});
+            found.named.append({QStringLiteral("%%"), QStringLiteral("%%"), i});
             i += 2;
             continue;
         }
@@ -117,13 +117,13 @@ Placeholders findPlaceholders(QStringView text)
                 QString key = text.sliced(i, digitsEnd + 1 - i).toString();
                 const qsizetype end = printfConversion(text, digitsEnd + 1, key);
                 if (end > 0) {
-                    found.named.append({key, text.sliced(i, end - i).toString()});
+                    found.named.append({key, text.sliced(i, end - i).toString(), i});
                     i = end;
                     continue;
                 }
             }
             const QString written = text.sliced(i, 2).toString();
-            found.named.append({written, written});
+            found.named.append({written, written, i});
             i += 2;
             continue;
         }
@@ -133,7 +133,7 @@ Placeholders findPlaceholders(QStringView text)
             ++i;
             continue;
         }
-        found.sequential.append({key, text.sliced(i, end - i).toString()});
+        found.sequential.append({key, text.sliced(i, end - i).toString(), i});
         i = end;
     }
     return found;

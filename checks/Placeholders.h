@@ -11,6 +11,7 @@ namespace checks {
 struct Placeholder {
     QString key;     // what must match: "%1", "{0}", "%2$s", "%%", "%ld", "%*d"
     QString written; // as it stands in the text: "{0:N2}", "%-8ld"
+    qsizetype at = 0; // where written starts in the text
 };
 
 struct Placeholders {

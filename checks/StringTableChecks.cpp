@@ -1,5 +1,7 @@
 #include "checks/StringTableChecks.h"
 
+#include "checks/ConsistencyChecks.h"
+
 #include "platform/resutil/ResStrings.h"
 
 #include <algorithm>
@@ -47,6 +49,13 @@ std::vector<StringProblem> checkStrings(const resutil::ResStrings &strings, qint
             for (Problem &problem : checkTranslation(*source.text, translation))
                 problems.push_back({localeId, source.id, std::move(problem)});
         }
+    }
+    std::vector<StringProblem> inconsistent = checkConsistency(strings, sourceLocale);
+    if (!inconsistent.empty()) {
+        problems.insert(problems.end(), std::make_move_iterator(inconsistent.begin()), std::make_move_iterator(inconsistent.end()));
+        std::stable_sort(problems.begin(), problems.end(), [](const StringProblem &a, const StringProblem &b) {
+            return a.localeId != b.localeId ? a.localeId < b.localeId : a.id < b.id;
+        });
     }
     return problems;
 }

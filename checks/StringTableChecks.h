@@ -30,7 +30,7 @@ struct StringProblem {
 
 // Every problem of every language against sourceLocale, for each string ID with
 // a source text, sorted by locale ID, then string ID (an ID the language lacks
-// is an empty translation).
+// is an empty translation), with the inconsistencies of checkConsistency.
 std::vector<StringProblem> checkStrings(const resutil::ResStrings &strings, qint32 sourceLocale);
 
 } // namespace checks

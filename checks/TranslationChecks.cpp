@@ -173,6 +173,8 @@ const char *ruleKey(Rule rule)
         return "access-key";
     case Rule::Empty:
         return "empty";
+    case Rule::Inconsistent:
+        return "inconsistent";
     }
     return "";
 }
@@ -197,6 +199,10 @@ QString describe(const Problem &problem)
                    : QStringLiteral("access key %1 that the source does not have").arg(problem.token);
     case Rule::Empty:
         return QStringLiteral("no translation");
+    case Rule::Inconsistent:
+        return problem.finding == Finding::Differs
+                   ? QStringLiteral("translated otherwise than string %1, which has the same source text").arg(problem.token)
+                   : QStringLiteral("translated the same as string %1, whose source text differs").arg(problem.token);
     }
     return {};
 }

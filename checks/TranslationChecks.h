@@ -17,8 +17,9 @@ enum class Rule : quint8 {
     Spaces,       // leading or trailing
     AccessKey,    // a single & before a character; && is a plain ampersand
     Empty,        // no translation for a source text
+    Inconsistent, // across the file's strings (ConsistencyChecks.h), never from checkTranslation
 };
-inline constexpr int kRuleCount = 5;
+inline constexpr int kRuleCount = 6;
 
 enum class Finding : quint8 {
     Missing,  // in the source, not in the translation
@@ -27,12 +28,15 @@ enum class Finding : quint8 {
     Count,    // line breaks
     Leading,  // spaces at the start
     Trailing, // spaces at the end
+    Differs,  // Inconsistent: the same source text translated otherwise in another string
+    Shared,   // Inconsistent: another source text translated the same
 };
 
 struct Problem {
     Rule rule;
     Finding finding;
-    QString token;       // the placeholder or access key as written (Order: the source's sequence)
+    QString token;       // the placeholder or access key as written (Order: the source's sequence;
+                         // Inconsistent: the other string's ID)
     int count = 0;       // LineBreaks: the translation's
     int sourceCount = 0; // LineBreaks: the source's
     bool operator==(const Problem &) const = default;
@@ -44,7 +48,8 @@ QList<Problem> checkTranslation(QStringView source, QStringView translation);
 // Whether checkTranslation would find anything, without describing it.
 bool hasProblem(QStringView source, QStringView translation);
 
-// The rule's key for scripts: "placeholder", "line-breaks", "spaces", "access-key", "empty".
+// The rule's key for scripts: "placeholder", "line-breaks", "spaces", "access-key", "empty",
+// "inconsistent".
 const char *ruleKey(Rule rule);
 // A short English description: "%1 is missing", "2 line breaks, the source has 1".
 QString describe(const Problem &problem);

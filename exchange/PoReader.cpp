@@ -141,6 +141,8 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes, bool takeFuzzy)
                 return qm::makeError(QStringLiteral("the file is in %1; only UTF-8 PO files are read").arg(charset));
             read.targetTag = headerField(header.value(), QStringLiteral("Language"));
             read.targetLocale = headerField(header.value(), QStringLiteral("X-Quillmark-Target-Locale")).toInt();
+            if (const int source = headerField(header.value(), QStringLiteral("X-Quillmark-Source-Locale")).toInt(); source > 0)
+                read.sourceTag = localeTag(source);
             return {};
         }
         ReadUnit unit;
@@ -155,6 +157,14 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes, bool takeFuzzy)
             if (!id)
                 return id.error();
             unit.id = id.value();
+        }
+        if (entry.context) {
+            auto source = utf8(*entry.id, entry.line, arena);
+            if (!source)
+                return source.error();
+            unit.source = source.value();
+        } else {
+            unit.source = unit.id;
         }
         auto target = utf8(*entry.str, entry.line, arena);
         if (!target)

@@ -37,6 +37,7 @@ Translation collectUnits(const resutil::ResStrings &strings, qint32 sourceLocale
 // A unit as read from a file: the ID as written, with the line it came from.
 struct ReadUnit {
     QString id;
+    QString source; // the source text the file gives with it
     std::optional<QString> target;
     int line = 0;
 };

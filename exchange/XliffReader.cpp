@@ -74,10 +74,11 @@ public:
             m_unit.line = line();
             const char *id = attribute(attributes, "id");
             m_unit.id = QString::fromUtf8(id ? id : "");
-        } else if (m_unitDepth > 0 && std::strcmp(local, "target") == 0) {
+        } else if (m_unitDepth > 0 && (std::strcmp(local, "target") == 0 || std::strcmp(local, "source") == 0)) {
             // 1.2: a target of the unit itself, not of an alt-trans; 2.0: of a segment or ignorable.
             if (m_depth == m_unitDepth + (v12 ? 1 : 2) && (v12 || m_inSegment)) {
                 m_capture = m_depth;
+                m_capturingSource = local[0] == 's';
                 m_text.clear();
                 m_utf8.clear();
             }
@@ -97,7 +98,10 @@ public:
                 m_text = m_arena.fromUtf8(m_utf8.data(), m_utf8.size());
             else
                 takeBytes();
-            m_unit.target = m_unit.target ? *m_unit.target + m_text : m_text;
+            if (m_capturingSource)
+                m_unit.source += m_text;
+            else
+                m_unit.target = m_unit.target ? *m_unit.target + m_text : m_text;
         } else if (m_unitDepth == m_depth) {
             m_unitDepth = 0;
             read.units.push_back(std::move(m_unit));
@@ -135,6 +139,7 @@ private:
     const QByteArray &m_bytes;
     int m_depth = 0, m_unitDepth = 0, m_capture = 0;
     bool m_inSegment = false;
+    bool m_capturingSource = false;
     ReadUnit m_unit;
     QString m_text;
     std::string m_utf8;

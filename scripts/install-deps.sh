@@ -10,7 +10,7 @@ BUILD_PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
   libicu-dev libzip-dev libexpat1-dev libgsf-1-dev zlib1g-dev libdeflate-dev
-  libfontconfig-dev libgl-dev ccache
+  libfontconfig-dev libgl-dev ccache libsqlite3-dev
 )
 RUN_PACKAGES=(
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk fonts-noto-ui-core

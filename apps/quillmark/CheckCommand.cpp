@@ -137,7 +137,7 @@ int run(const cli::Arguments &arguments)
 
 const cli::Command command{
     "check",
-    "check the translations for placeholders, breaks, spaces and access keys",
+    "check the translations for placeholders, breaks, spaces, access keys and consistency",
     "Usage: quillmark check FILE.res [--source LOCALE] [--project PROJECT.vbp [--unused]] [--json]\n"
     "Compares every language's texts with those of the source language (default:\n"
     "2057 English (United Kingdom) when the file has it, else its first language;\n"
@@ -149,6 +149,8 @@ const cli::Command command{
     "  spaces       leading or trailing spaces that differ from the source\n"
     "  access-key   an & access key in one text and not in the other (&& is a plain &)\n"
     "  empty        no translation for a source text\n"
+    "  inconsistent the same source text translated otherwise in another string, or\n"
+    "               another source text translated the same (names that string's ID)\n"
     "With --project, the code of the project's members is read too (see quillmark\n"
     "refs) and, after the problems above, sorted by ID:\n"
     "  missing-id   an ID the code uses that no language has (LOCALE 0), or that the\n"

@@ -36,7 +36,8 @@ bool writeOut(const QByteArray &bytes)
 
 bool writeOut(QByteArrayView bytes)
 {
-    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) == std::size_t(bytes.size());
+    // fwrite must not be given the null data of an empty view.
+    const bool written = bytes.isEmpty() || std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) == std::size_t(bytes.size());
     return std::fflush(stdout) == 0 && written;
 }
 

@@ -14,6 +14,7 @@ int runInTransferModule(const char *command, const Arguments &arguments);
 // The commands' work, in the module.
 int runExport(const Arguments &arguments);
 int runImport(const Arguments &arguments);
+int runMemoryAdd(const Arguments &arguments); // memory add FILE...
 
 } // namespace cli
 
