@@ -52,6 +52,8 @@ int Statement::step() { return m_stmt ? sqlite3_step(m_stmt) : m_prepared; }
 
 void Statement::reset()
 {
+    if (!m_stmt)
+        return;
     sqlite3_reset(m_stmt);
     sqlite3_clear_bindings(m_stmt);
 }

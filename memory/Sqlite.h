@@ -58,6 +58,19 @@ private:
     int m_prepared = 0;
 };
 
+// Resets a statement when it goes out of scope, so that a statement kept for
+// later holds no read transaction (and no old snapshot) meanwhile.
+class Reset {
+public:
+    explicit Reset(Statement &statement) : m_statement(statement) {}
+    ~Reset() { m_statement.reset(); }
+    Reset(const Reset &) = delete;
+    Reset &operator=(const Reset &) = delete;
+
+private:
+    Statement &m_statement;
+};
+
 // Whether a result code means the file is not a sound database.
 bool isDamage(int code);
 // Whether it means another connection holds the lock.

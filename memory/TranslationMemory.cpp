@@ -20,10 +20,13 @@ namespace memory {
 namespace {
 
 constexpr int kSchemaVersion = 1;
-// How many sources the trigram filter hands to the edit distance, and how
-// many of the text's trigrams it asks for.
-constexpr int kCandidates = 200;
-constexpr int kQueryTrigrams = 48;
+// The trigram filter reads the lists of the text's rarest trigrams, at most
+// kProbes of them and no more than about kPostings entries (but at least
+// three lists), and hands the kCandidates sources that share the most of
+// them to the edit distance.
+constexpr int kProbes = 12;
+constexpr qint64 kPostings = 20000;
+constexpr std::size_t kCandidates = 200;
 
 const char kSchema[] =
     "CREATE TABLE IF NOT EXISTS sources(id INTEGER PRIMARY KEY, locale INTEGER NOT NULL, text TEXT NOT NULL,"
@@ -38,9 +41,8 @@ const char kSchema[] =
 
 QString folderOf(const QString &path) { return QFileInfo(path).absolutePath(); }
 
-// "abc" OR "bcd" ...: the distinct trigrams of key, at most kQueryTrigrams of
-// them spread over the text.
-QString trigramQuery(const QString &key)
+// The distinct trigrams of key, as the trigram tokenizer folds them.
+QStringList trigramsOf(const QString &key)
 {
     QStringList grams;
     QSet<QString> seen;
@@ -51,12 +53,10 @@ QString trigramQuery(const QString &key)
             grams.append(gram);
         }
     }
-    QStringList picked;
-    const qsizetype step = std::max<qsizetype>(1, (grams.size() + kQueryTrigrams - 1) / kQueryTrigrams);
-    for (qsizetype i = 0; i < grams.size(); i += step)
-        picked.append(u'"' + QString(grams[i]).replace(u'"', QStringLiteral("\"\"")) + u'"');
-    return picked.join(QStringLiteral(" OR "));
+    return grams;
 }
+
+QString phrase(const QString &gram) { return u'"' + QString(gram).replace(u'"', QStringLiteral("\"\"")) + u'"'; }
 
 } // namespace
 
@@ -74,6 +74,14 @@ QString TranslationMemory::defaultPath()
 TranslationMemory::TranslationMemory(QString path) : m_path(std::move(path)), m_db(std::make_unique<sql::Database>()) {}
 
 TranslationMemory::~TranslationMemory() = default;
+
+sql::Statement &TranslationMemory::statement(const char *sql)
+{
+    std::unique_ptr<sql::Statement> &kept = m_statements[sql];
+    if (!kept || kept->prepared() != SQLITE_OK)
+        kept = std::make_unique<sql::Statement>(*m_db, sql);
+    return *kept;
+}
 
 qm::Error TranslationMemory::failure(int code, const QString &what)
 {
@@ -147,9 +155,17 @@ qm::Status TranslationMemory::prepare(int busyTimeoutMs)
     if (const int code = m_db->exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON");
         code != SQLITE_OK)
         return failure(code, QStringLiteral("setting it up"));
+    // How many sources hold each trigram, for the fuzzy lookup to start from the rarest.
+    const auto countTrigrams = [&]() -> qm::Status {
+        if (const int code = m_db->exec("CREATE VIRTUAL TABLE IF NOT EXISTS temp.source_trigram_counts"
+                                        " USING fts5vocab(main, source_trigrams, row)");
+            code != SQLITE_OK)
+            return failure(code, QStringLiteral("setting it up"));
+        return {};
+    };
     // A memory made before is only read from here on: opening it takes no lock a writer holds.
     if (version == kSchemaVersion)
-        return {};
+        return countTrigrams();
     if (const int code = m_db->exec("BEGIN IMMEDIATE"); code != SQLITE_OK)
         return failure(code, QStringLiteral("setting it up"));
     int code = m_db->exec(kSchema);
@@ -162,7 +178,7 @@ qm::Status TranslationMemory::prepare(int busyTimeoutMs)
         m_db->exec("ROLLBACK");
         return error;
     }
-    return {};
+    return countTrigrams();
 }
 
 qm::Result<AddResult> TranslationMemory::add(const std::vector<Entry> &entries)
@@ -288,14 +304,11 @@ qm::Result<std::vector<Suggestion>> TranslationMemory::lookup(qint32 sourceLocal
     if (wanted.key.isEmpty() || options.limit <= 0)
         return found;
 
-    struct Candidate {
-        qint64 id;
-        QString text;
-        int percent;
-    };
     std::vector<Candidate> candidates;
     {
-        sql::Statement exact(*m_db, "SELECT id, text FROM sources WHERE locale = ? AND norm = ?");
+        sql::Statement &exact = statement("SELECT id, text FROM sources WHERE locale = ? AND norm = ?");
+        const sql::Reset resetExact(exact);
+        exact.reset();
         exact.bind(1, sourceLocale);
         exact.bind(2, wanted.key);
         int code;
@@ -305,28 +318,28 @@ qm::Result<std::vector<Suggestion>> TranslationMemory::lookup(qint32 sourceLocal
             return failure(code, QStringLiteral("looking up"));
     }
     const int minMatch = std::clamp(options.minMatch, 1, 100);
-    if (minMatch < 100 && wanted.key.size() >= 3) {
-        sql::Statement fuzzy(*m_db, "SELECT s.id, s.text, s.norm FROM (SELECT rowid AS id FROM source_trigrams"
-                                    " WHERE source_trigrams MATCH ? ORDER BY rank LIMIT ?) AS g"
-                                    " JOIN sources AS s ON s.id = g.id WHERE s.locale = ?");
-        fuzzy.bind(1, trigramQuery(wanted.key));
-        fuzzy.bind(2, kCandidates);
-        fuzzy.bind(3, sourceLocale);
-        int code;
-        while ((code = fuzzy.step()) == SQLITE_ROW) {
-            const QString norm = fuzzy.text(2);
-            if (norm == wanted.key)
-                continue; // already an exact match
-            if (const int percent = matchPercent(wanted.key, norm, minMatch); percent >= minMatch)
-                candidates.push_back({fuzzy.integer(0), fuzzy.text(1), percent});
+    // Enough exact matches leave no place for a fuzzy one.
+    qsizetype exactTranslations = 0;
+    if (!candidates.empty()) {
+        sql::Statement &count = statement("SELECT count(*) FROM entries WHERE source_id = ? AND target_locale = ?");
+        const sql::Reset resetCount(count);
+        for (const Candidate &c : candidates) {
+            count.reset();
+            count.bind(1, c.id);
+            count.bind(2, targetLocale);
+            if (const int code = count.step(); code != SQLITE_ROW)
+                return failure(code, QStringLiteral("looking up"));
+            exactTranslations += count.integer(0);
         }
-        if (code != SQLITE_DONE)
-            return failure(code, QStringLiteral("looking up"));
     }
+    if (minMatch < 100 && wanted.key.size() >= 3 && exactTranslations < options.limit)
+        if (auto status = addFuzzyCandidates(sourceLocale, wanted.key, minMatch, candidates); !status.ok())
+            return status.error();
 
-    sql::Statement translations(*m_db, "SELECT e.target_text, f.path, e.string_id, e.changed FROM entries AS e"
-                                       " LEFT JOIN files AS f ON f.id = e.file_id"
-                                       " WHERE e.source_id = ? AND e.target_locale = ?");
+    sql::Statement &translations = statement("SELECT e.target_text, f.path, e.string_id, e.changed FROM entries AS e"
+                                             " LEFT JOIN files AS f ON f.id = e.file_id"
+                                             " WHERE e.source_id = ? AND e.target_locale = ?");
+    const sql::Reset resetTranslations(translations);
     if (translations.prepared() != SQLITE_OK)
         return failure(translations.prepared(), QStringLiteral("looking up"));
     for (const Candidate &candidate : candidates) {
@@ -370,6 +383,73 @@ qm::Result<std::vector<Suggestion>> TranslationMemory::lookup(qint32 sourceLocal
             break;
     }
     return best;
+}
+
+qm::Status TranslationMemory::addFuzzyCandidates(qint32 sourceLocale, const QString &key, int minMatch,
+                                                  std::vector<Candidate> &candidates)
+{
+    struct Gram {
+        QString text;
+        qint64 documents;
+    };
+    std::vector<Gram> grams;
+    {
+        sql::Statement &documents = statement("SELECT doc FROM temp.source_trigram_counts WHERE term = ?");
+        const sql::Reset resetDocuments(documents);
+        for (const QString &gram : trigramsOf(key)) {
+            documents.reset();
+            documents.bind(1, gram);
+            const int code = documents.step();
+            if (code == SQLITE_ROW)
+                grams.push_back({gram, documents.integer(0)});
+            else if (code != SQLITE_DONE)
+                return failure(code, QStringLiteral("looking up"));
+        }
+    }
+    std::sort(grams.begin(), grams.end(), [](const Gram &a, const Gram &b) { return a.documents < b.documents; });
+
+    QHash<qint64, int> shared; // source -> how many of the probed trigrams it has
+    sql::Statement &postings = statement("SELECT rowid FROM source_trigrams WHERE source_trigrams MATCH ?");
+    const sql::Reset resetPostings(postings);
+    qint64 read = 0;
+    for (std::size_t i = 0; i < grams.size() && int(i) < kProbes; ++i) {
+        if (i >= 3 && read + grams[i].documents > kPostings)
+            break;
+        read += grams[i].documents;
+        postings.reset();
+        postings.bind(1, phrase(grams[i].text));
+        int code;
+        while ((code = postings.step()) == SQLITE_ROW)
+            ++shared[postings.integer(0)];
+        if (code != SQLITE_DONE)
+            return failure(code, QStringLiteral("looking up"));
+    }
+    std::vector<std::pair<int, qint64>> ranked;
+    ranked.reserve(std::size_t(shared.size()));
+    for (auto it = shared.constBegin(); it != shared.constEnd(); ++it)
+        ranked.push_back({it.value(), it.key()});
+    const std::size_t keep = std::min(kCandidates, ranked.size());
+    std::partial_sort(ranked.begin(), ranked.begin() + std::ptrdiff_t(keep), ranked.end(),
+                      [](const auto &a, const auto &b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
+
+    sql::Statement &source = statement("SELECT text, norm FROM sources WHERE id = ? AND locale = ?");
+    const sql::Reset resetSource(source);
+    for (std::size_t i = 0; i < keep; ++i) {
+        source.reset();
+        source.bind(1, ranked[i].second);
+        source.bind(2, sourceLocale);
+        const int code = source.step();
+        if (code == SQLITE_DONE)
+            continue;
+        if (code != SQLITE_ROW)
+            return failure(code, QStringLiteral("looking up"));
+        const QString norm = source.text(1);
+        if (norm == key)
+            continue; // an exact match, found before
+        if (const int percent = matchPercent(key, norm, minMatch); percent >= minMatch)
+            candidates.push_back({ranked[i].second, source.text(0), percent});
+    }
+    return {};
 }
 
 qm::Result<Stats> TranslationMemory::stats()

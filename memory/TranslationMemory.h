@@ -12,6 +12,7 @@
 #include <QStringView>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,7 @@ namespace memory {
 
 namespace sql {
 class Database;
+class Statement;
 }
 
 struct Entry {
@@ -103,12 +105,23 @@ public:
     static qm::Result<QString> moveAside(const QString &path);
 
 private:
+    struct Candidate {
+        qint64 id; // of the source
+        QString text;
+        int percent;
+    };
+
     explicit TranslationMemory(QString path);
+    // The sources like key by their trigrams, scored by edit distance.
+    qm::Status addFuzzyCandidates(qint32 sourceLocale, const QString &key, int minMatch, std::vector<Candidate> &candidates);
     qm::Status prepare(int busyTimeoutMs);
     qm::Error failure(int code, const QString &what);
+    // The statement for sql, prepared once per connection.
+    sql::Statement &statement(const char *sql);
 
     QString m_path;
     std::unique_ptr<sql::Database> m_db;
+    std::map<const char *, std::unique_ptr<sql::Statement>> m_statements; // closed before m_db
     Failure m_failure = Failure::None;
 };
 
