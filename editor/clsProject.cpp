@@ -1,5 +1,12 @@
 #include "editor/clsProject.h"
 
+#include "checks/StringTableChecks.h"
+#include "editor/SourceLanguageSetting.h"
+#include "editor/docResourceEditor.h"
+#include "platform/win32/Interaction.h"
+#include "reviewstate/ReviewStates.h"
+#include "uistrings/LibraryMessages.h"
+
 #include "platform/resutil/ResFile.h"
 #include "platform/runtime/RuntimeSupport.h"
 #include "platform/vbide/ComponentType.h"
@@ -16,6 +23,7 @@ using LgvStringModule::lgv_string;
 namespace {
 constexpr int kUnreadableResourceFile = 551;  // "The resource file could not be read."
 constexpr int kNotCreated = 634;              // "The resource file could not be created."
+constexpr int kStatesUnreadable = 900;        // "The review states kept beside the resource file cannot be read, ..."
 } // namespace
 
 clsProject::clsProject(QObject *parent) : QObject(parent), m_undoStack(new QUndoStack(this))
@@ -53,6 +61,8 @@ void clsProject::Init(bool tellReadFailure)
         if (!fileName.isEmpty()) {
             m_resourceFile = std::make_unique<resutil::ResFile>();
             m_resourceFile->setFileName(fileName);
+            // Read and written with the file, so that every save keeps them.
+            reviewstate::ReviewStates::attach(*m_resourceFile);
             m_unreadable = true;
             // Taken before reading: a write while the file is read counts as a change.
             m_diskStamp = qm::FileStamp::of(fileName);
@@ -61,6 +71,11 @@ void clsProject::Init(bool tellReadFailure)
                 return;
             qm::checkExpected(loaded, lgv_string(kUnreadableResourceFile));
             m_unreadable = false;
+            const reviewstate::ReviewStates *states = reviewstate::ReviewStates::of(*m_resourceFile);
+            if (states && !states->readable() && tellReadFailure)
+                win32::interaction().msgBox(lgv_string(kStatesUnreadable) + QLatin1Char(' ') +
+                                                LibraryMessages::Shown(states->problem()),
+                                            win32::vbExclamation, QString::fromUtf8(docResourceEditor::kMessageTitle));
         }
         m_initialised = true;
     });
@@ -77,6 +92,7 @@ void clsProject::CreateResourceFile(const QString &FileName)
         // creation leaves it without one and the user can try again.
         auto file = std::make_unique<resutil::ResFile>();
         file->setFileName(FileName);
+        reviewstate::ReviewStates::attach(*file);
         qm::checkExpected(file->Create(), lgv_string(kNotCreated));
         m_diskStamp = qm::FileStamp::of(FileName);
         m_undoStack->clear();
@@ -89,6 +105,12 @@ qm::Status clsProject::SaveResourceFile()
 {
     if (!m_resourceFile)
         return qm::makeError(QStringLiteral("The project has no resource file to save."));
+    // The states' source hashes are of the language the checks use.
+    if (auto *states = reviewstate::ReviewStates::of(*m_resourceFile)) {
+        const qint32 chosen = m_sourceLanguageChoice != 0 ? m_sourceLanguageChoice
+                                                          : GetStoredSourceLanguage(m_project ? m_project->FileName() : QString());
+        states->setSourceLanguage(checks::sourceLanguage(m_resourceFile->Languages(), chosen));
+    }
     if (auto saved = m_resourceFile->Save(0); !saved)
         return saved;
     m_diskStamp = qm::FileStamp::of(m_resourceFile->FileName());

@@ -163,6 +163,9 @@ qm::Status exportFile(const resutil::ResStrings &strings, const QString &path, c
         feedback.setProgressCaption(LgvStringModule::lgv_string(485));
         Translation translation = collectUnits(strings, options.sourceLocale, options.targetLocale);
         translation.original = options.original;
+        if (options.describeUnit)
+            for (TranslationUnit &unit : translation.units)
+                options.describeUnit(unit);
         written = options.format == Format::Po
                       ? writePo(translation, file.sink())
                       : writeXliff(translation, options.format == Format::Xliff2 ? XliffVersion::V20 : XliffVersion::V12,
@@ -253,6 +256,8 @@ qm::Result<Imported> importFile(const QString &path, const resutil::ResStrings &
         imported.targetLocale = target.value();
         imported.entries = applyTranslation(current, target.value(), read.value(), &imported.messages);
         imported.messages += read->notes;
+        for (const ReadUnit *unit : takenUnits(current, read.value()))
+            imported.units.push_back(Imported::UnitInfo{unit->id.toInt(), unit->state, unit->note});
         break;
     }
     }

@@ -4,10 +4,13 @@
 #include "excel/ExcelImport.h"
 #include "excel/TransferFeedback.h"
 #include "exchange/ExchangeFormat.h"
+#include "exchange/TranslationUnits.h"
 #include "platform/common/Result.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 #include <vector>
 
@@ -27,6 +30,8 @@ struct Options {
     QStringList includes;     // .rc: headers or folders for #define'd names
     bool useFuzzy = false;    // PO import: fuzzy entries are taken as final translations
     QString original;         // the resource file's name, written into the file
+    // XLIFF, PO export: fills in each unit's state, notes and limit.
+    std::function<void(TranslationUnit &unit)> describeUnit;
 };
 
 // The format of path: `forced` when given, else its extension's; an
@@ -46,6 +51,14 @@ struct Imported {
     std::vector<ExcelTransfer::ImportedString> entries;
     QStringList messages;
     qint32 targetLocale = 0; // the translator formats' language
+    // The translator formats: what the file says of each string ID whose
+    // text was taken, in the file's order.
+    struct UnitInfo {
+        qint32 id;
+        std::optional<UnitState> state;
+        QString note;
+    };
+    std::vector<UnitInfo> units;
 };
 
 // Reads path completely; `current` is the table the translator formats

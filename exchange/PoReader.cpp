@@ -12,6 +12,7 @@ struct Entry {
     std::optional<QByteArray> context, id, str;
     bool fuzzy = false;
     int line = 0;
+    QByteArray note; // the translator's comments ("# "), one line each
 };
 
 // The body of one "..." string with its escapes resolved, as bytes.
@@ -117,6 +118,7 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes, bool takeFuzzy)
     Entry current;
     QByteArray *open = nullptr; // the string that continuation lines extend
     bool pendingFuzzy = false;
+    QByteArray pendingNote;
     int obsolete = 0;
     bool obsoleteContextOpen = false; // a "#~ msgctxt" whose "#~ msgid" is still to come
     int fuzzyLeftOut = 0, firstFuzzyLine = 0;
@@ -174,8 +176,14 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes, bool takeFuzzy)
                 firstFuzzyLine = entry.line;
             return {};
         }
-        if (!target->isEmpty())
+        if (!target->isEmpty()) {
             unit.target = target.value();
+            // Only fuzzy says something: a plain entry is what its text is.
+            if (entry.fuzzy)
+                unit.state = UnitState::NeedsReview;
+        }
+        if (!entry.note.isEmpty())
+            unit.note = QString::fromUtf8(entry.note);
         read.units.push_back(std::move(unit));
         return {};
     };
@@ -216,6 +224,7 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes, bool takeFuzzy)
                 if (word == "msgctxt" || word == "msgid") {
                     obsoleteContextOpen = word == "msgctxt";
                     pendingFuzzy = false;
+                    pendingNote.clear();
                 }
                 continue;
             }
@@ -223,6 +232,12 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes, bool takeFuzzy)
                 for (const QByteArray &flag : trimmed.sliced(2).toByteArray().split(','))
                     if (flag.trimmed() == "fuzzy")
                         pendingFuzzy = true;
+            // "# text" (or a bare "#"): the translator's own comment.
+            if (trimmed.size() == 1 || trimmed[1] == ' ' || trimmed[1] == '\t') {
+                const QByteArrayView text = line.trimmed().sliced(1);
+                pendingNote += (pendingNote.isEmpty() ? QByteArray() : QByteArray("\n")) +
+                               (text.startsWith(' ') ? text.sliced(1) : text).toByteArray();
+            }
             continue;
         }
         if (trimmed.startsWith('"')) {
@@ -270,6 +285,8 @@ qm::Result<ReadTranslation> readPo(const QByteArray &bytes, bool takeFuzzy)
             current.line = lineNo;
             current.fuzzy = pendingFuzzy;
             pendingFuzzy = false;
+            current.note = std::move(pendingNote);
+            pendingNote.clear();
         }
         *slot = piece.value();
         open = &slot->value();

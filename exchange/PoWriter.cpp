@@ -61,6 +61,21 @@ void appendString(ByteSink &out, std::string_view keyword, QStringView text)
     }
 }
 
+// A comment of one line per line of text (prefix "# " for the translator's,
+// "#. " for one to translators).
+void comments(ByteSink &out, std::string_view prefix, const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        out.append(prefix.data(), prefix.size());
+        appendUtf8(out, line.toString().replace(QChar(0), QChar::ReplacementCharacter));
+        out << '\n';
+    }
+}
+
 qm::Status check(qint32 id, const QString &text, const char *what)
 {
     if (const qsizetype at = text.indexOf(QChar(0)); at >= 0)
@@ -107,7 +122,12 @@ qm::Status writePo(const Translation &translation, ByteSink &out)
         out << "\\n\"\n";
     }
     for (const TranslationUnit &unit : translation.units) {
-        out << "\nmsgctxt \"";
+        out << '\n';
+        comments(out, "# ", unit.note);
+        comments(out, "#. ", unit.comment);
+        if (unit.state == UnitState::NeedsReview && unit.target)
+            out << "#, fuzzy\n";
+        out << "msgctxt \"";
         out.appendInt(unit.id);
         out << "\"\n";
         appendString(out, "msgid", unit.source);

@@ -107,6 +107,22 @@ std::vector<ExcelTransfer::ImportedString> applyTranslation(const resutil::ResSt
     return entries;
 }
 
+std::vector<const ReadUnit *> takenUnits(const resutil::ResStrings &current, const ReadTranslation &read)
+{
+    IdTable<char> known(0), seen(0);
+    current.Peek([&](const resutil::ResStrings::Peeked &entry) { known[entry.id] = 1; });
+    std::vector<const ReadUnit *> taken;
+    for (const ReadUnit &unit : read.units) {
+        bool ok = false;
+        const qint32 id = unit.id.toInt(&ok, 10);
+        if (!ok || unit.id.front().isSpace() || unit.id.back().isSpace() || !known.value(id) || seen.value(id))
+            continue;
+        seen[id] = 1;
+        taken.push_back(&unit);
+    }
+    return taken;
+}
+
 QString localeTag(qint32 localeId)
 {
     return win32::LCIDToLocaleName(win32::LCID(localeId));

@@ -15,12 +15,22 @@ class ResStrings;
 
 namespace exchange {
 
+// What a translator file says of a translation beyond its text (XLIFF's
+// state, PO's fuzzy flag).
+enum class UnitState : quint8 { New, Translated, NeedsReview, Approved };
+
 // One string ID as the translator formats carry it: the source text and
-// the target text (none: not translated).
+// the target text (none: not translated), and optionally the translation's
+// state, a translator's note, a comment for translators and a maximum length
+// in characters (0: none).
 struct TranslationUnit {
     qint32 id = 0;
     QString source;
     std::optional<QString> target;
+    std::optional<UnitState> state;
+    QString note;
+    QString comment;
+    int maxLength = 0;
 };
 
 // What a translator file holds: one target language.
@@ -40,6 +50,8 @@ struct ReadUnit {
     QString source; // the source text the file gives with it
     std::optional<QString> target;
     int line = 0;
+    std::optional<UnitState> state; // as the file says, when it says
+    QString note;                   // the translator's
 };
 struct ReadTranslation {
     QString sourceTag, targetTag; // as the file names them
@@ -56,6 +68,10 @@ struct ReadTranslation {
 // leaves that ID without a text in the target language.
 std::vector<ExcelTransfer::ImportedString> applyTranslation(const resutil::ResStrings &current, qint32 targetLocale,
                                                             const ReadTranslation &read, QStringList *messages);
+
+// The units applyTranslation takes, in the file's order: the first of each
+// ID `current` knows.
+std::vector<const ReadUnit *> takenUnits(const resutil::ResStrings &current, const ReadTranslation &read);
 
 // "en-GB" for 2057; empty when unknown.
 QString localeTag(qint32 localeId);

@@ -14,6 +14,35 @@ using excel::backend::attribute;
 using excel::backend::isElement;
 using excel::backend::localName;
 
+// 2.0's state and subState, or 1.2's state of a target. What needs translating
+// or review again needs review; what is signed off or final is approved.
+std::optional<UnitState> stateOf(const char *state, const char *subState, bool v12)
+{
+    if (!state)
+        return std::nullopt;
+    const QByteArrayView s(state);
+    if (v12) {
+        if (s == "new")
+            return UnitState::New;
+        if (s.startsWith("needs-"))
+            return UnitState::NeedsReview;
+        if (s == "translated")
+            return UnitState::Translated;
+        if (s == "signed-off" || s == "final")
+            return UnitState::Approved;
+        return std::nullopt;
+    }
+    if (subState && QByteArrayView(subState) == "quillmark:needs-review")
+        return UnitState::NeedsReview;
+    if (s == "initial")
+        return UnitState::New;
+    if (s == "translated")
+        return UnitState::Translated;
+    if (s == "reviewed" || s == "final")
+        return UnitState::Approved;
+    return std::nullopt;
+}
+
 class XliffHandler : public excel::backend::XmlParser::Handler {
 public:
     explicit XliffHandler(const QByteArray &bytes) : m_bytes(bytes) {}
@@ -79,12 +108,27 @@ public:
             if (m_depth == m_unitDepth + (v12 ? 1 : 2) && (v12 || m_inSegment)) {
                 m_capture = m_depth;
                 m_capturingSource = local[0] == 's';
+                m_capturesNote = false;
+                m_text.clear();
+                m_utf8.clear();
+                if (v12 && !m_capturingSource && !m_unit.state)
+                    m_unit.state = stateOf(attribute(attributes, "state"), nullptr, true);
+            }
+        } else if (m_unitDepth > 0 && std::strcmp(local, "note") == 0) {
+            // The translator's note: 1.2's from="translator", 2.0's category="translator" in <notes>.
+            const char *by = attribute(attributes, v12 ? "from" : "category");
+            if (m_depth == m_unitDepth + (v12 ? 1 : 2) && by && QByteArrayView(by) == "translator" && m_unit.note.isEmpty()) {
+                m_capture = m_depth;
+                m_capturingSource = false;
+                m_capturesNote = true;
                 m_text.clear();
                 m_utf8.clear();
             }
         } else if (!v12 && m_unitDepth > 0 && m_depth == m_unitDepth + 1
                    && (std::strcmp(local, "segment") == 0 || std::strcmp(local, "ignorable") == 0)) {
             m_inSegment = true;
+            if (!m_unit.state)
+                m_unit.state = stateOf(attribute(attributes, "state"), attribute(attributes, "subState"), false);
         }
     }
 
@@ -100,6 +144,8 @@ public:
                 takeBytes();
             if (m_capturingSource)
                 m_unit.source += m_text;
+            else if (m_capturesNote)
+                m_unit.note = m_text;
             else
                 m_unit.target = m_unit.target ? *m_unit.target + m_text : m_text;
         } else if (m_unitDepth == m_depth) {
@@ -140,6 +186,7 @@ private:
     int m_depth = 0, m_unitDepth = 0, m_capture = 0;
     bool m_inSegment = false;
     bool m_capturingSource = false;
+    bool m_capturesNote = false;
     ReadUnit m_unit;
     QString m_text;
     std::string m_utf8;

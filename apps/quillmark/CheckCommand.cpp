@@ -1,13 +1,17 @@
 #include "Command.h"
 #include "Console.h"
 #include "EscapedText.h"
+#include "ReviewStatesCli.h"
 
 #include "checks/ReferenceChecks.h"
 #include "checks/StringTableChecks.h"
 #include "coderefs/ProjectCode.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/VbpFile.h"
+#include "reviewstate/ReviewStates.h"
+#include "reviewstate/StateChecks.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -18,6 +22,30 @@ std::string plainText(const QString &text)
     char *end = cli::putEscaped<false>(out.data(), text);
     out.resize(std::size_t(end - out.data()));
     return out;
+}
+
+// A problem of the checks or of the review states, as reported.
+struct Reported {
+    qint32 localeId;
+    qint32 id;
+    const char *rule;
+    QString text;
+};
+
+// Both lists by locale, then ID; for one string the checks' problems first.
+std::vector<Reported> merged(const std::vector<checks::StringProblem> &problems,
+                             const std::vector<reviewstate::StateProblem> &stateProblems)
+{
+    std::vector<Reported> all;
+    all.reserve(problems.size() + stateProblems.size());
+    for (const checks::StringProblem &p : problems)
+        all.push_back({p.localeId, p.id, checks::ruleKey(p.problem.rule), checks::describe(p.problem)});
+    for (const reviewstate::StateProblem &p : stateProblems)
+        all.push_back({p.localeId, p.id, reviewstate::problemKey(p.kind), reviewstate::describe(p)});
+    std::stable_sort(all.begin(), all.end(), [](const Reported &a, const Reported &b) {
+        return a.localeId != b.localeId ? a.localeId < b.localeId : a.id < b.id;
+    });
+    return all;
 }
 
 // LOCALE<TAB>ID<TAB>RULE<TAB>TEXT, one line per problem.
@@ -32,13 +60,11 @@ std::string referenceId(const checks::ReferenceProblem &p)
     return p.id >= 0 ? std::to_string(p.id) : plainText(p.name);
 }
 
-std::string plainReport(const std::vector<checks::StringProblem> &problems, const CodeProblems &code)
+std::string plainReport(const std::vector<Reported> &problems, const CodeProblems &code)
 {
     std::string out;
-    for (const checks::StringProblem &p : problems) {
-        out += std::to_string(p.localeId) + '\t' + std::to_string(p.id) + '\t' + checks::ruleKey(p.problem.rule) + '\t' +
-               plainText(checks::describe(p.problem)) + '\n';
-    }
+    for (const Reported &p : problems)
+        out += std::to_string(p.localeId) + '\t' + std::to_string(p.id) + '\t' + p.rule + '\t' + plainText(p.text) + '\n';
     for (const checks::ReferenceProblem &p : code.problems) {
         out += std::to_string(p.localeId) + '\t' + referenceId(p) + '\t' + checks::referenceRuleKey(p.rule) + '\t' +
                plainText(checks::describe(p, code.references)) + '\n';
@@ -46,16 +72,16 @@ std::string plainReport(const std::vector<checks::StringProblem> &problems, cons
     return out;
 }
 
-std::string jsonReport(qint32 source, const std::vector<checks::StringProblem> &problems, const CodeProblems &code)
+std::string jsonReport(qint32 source, const std::vector<Reported> &problems, const CodeProblems &code)
 {
     std::string out = "{\"source\": " + std::to_string(source) + ", \"problems\": [";
     bool first = true;
-    for (const checks::StringProblem &p : problems) {
+    for (const Reported &p : problems) {
         out += first ? "" : ", ";
         first = false;
         out += "{\"locale\": " + std::to_string(p.localeId) + ", \"id\": " + std::to_string(p.id) + ", \"rule\": \"" +
-               checks::ruleKey(p.problem.rule) + "\", \"text\": ";
-        cli::appendJsonString(out, checks::describe(p.problem));
+               p.rule + "\", \"text\": ";
+        cli::appendJsonString(out, p.text);
         out += '}';
     }
     for (const checks::ReferenceProblem &p : code.problems) {
@@ -90,8 +116,10 @@ int run(const cli::Arguments &arguments)
 
     resutil::ResFile file;
     file.setFileName(path);
+    reviewstate::ReviewStates *states = cli::attachStates(file);
     if (auto status = file.Load(); !status.ok())
         return cli::fail(status.error());
+    cli::reportStates(file);
     const QList<qint32> languages = file.Languages();
     // A neutral locale (de) stands for the file's first language of its family (1031).
     if (chosen && !languages.contains(*chosen) && (*chosen & ~0x3FF) == 0) {
@@ -103,7 +131,9 @@ int run(const cli::Arguments &arguments)
     }
     if (chosen && !languages.contains(*chosen))
         return cli::fail(path, QStringLiteral("--source %1: the file has no strings in that language").arg(*chosen));
-    const qint32 source = chosen ? *chosen : checks::defaultSourceLanguage(languages);
+    // The project's source language is the one its review states name.
+    const qint32 source = chosen ? *chosen : states->sourceLanguage();
+    states->setSourceLanguage(source);
 
     CodeProblems code;
     if (arguments.has(QStringLiteral("--project"))) {
@@ -115,7 +145,8 @@ int run(const cli::Arguments &arguments)
                                                 arguments.has(QStringLiteral("--unused")));
     }
 
-    const std::vector<checks::StringProblem> problems = checks::checkStrings(file.Strings(), source);
+    const std::vector<Reported> problems =
+        merged(checks::checkStrings(file.Strings(), source), reviewstate::checkStates(*states));
     const std::string report = arguments.has(QStringLiteral("--json")) ? jsonReport(source, problems, code) : plainReport(problems, code);
     if (!cli::writeOut(QByteArrayView(report.data(), qsizetype(report.size()))))
         return cli::fail(path, QStringLiteral("the report could not be written to standard output"));
@@ -140,7 +171,8 @@ const cli::Command command{
     "check the translations for placeholders, breaks, spaces, access keys and consistency",
     "Usage: quillmark check FILE.res [--source LOCALE] [--project PROJECT.vbp [--unused]] [--json]\n"
     "Compares every language's texts with those of the source language (default:\n"
-    "2057 English (United Kingdom) when the file has it, else its first language;\n"
+    "the one the state file names, else 2057 English (United Kingdom) when the file\n"
+    "has it, else its first language;\n"
     "a neutral LOCALE such as de names the file's first language of that family)\n"
     "and lists what would break the program at run time:\n"
     "  placeholder  %1..%9, printf's %s/%d/%ld/%% and .NET's {0} missing or added\n"
@@ -151,6 +183,9 @@ const cli::Command command{
     "  empty        no translation for a source text\n"
     "  inconsistent the same source text translated otherwise in another string, or\n"
     "               another source text translated the same (names that string's ID)\n"
+    "and what the review states kept beside it (FILE.res.state) tell:\n"
+    "  outdated     the source text changed since the translation was made\n"
+    "  too-long     longer than the string's maximum length, in characters\n"
     "With --project, the code of the project's members is read too (see quillmark\n"
     "refs) and, after the problems above, sorted by ID:\n"
     "  missing-id   an ID the code uses that no language has (LOCALE 0), or that the\n"

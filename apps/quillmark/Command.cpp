@@ -1,5 +1,6 @@
 #include "Command.h"
 #include "Console.h"
+#include "ReviewStatesCli.h"
 
 #include "platform/common/AtomicFile.h"
 #include "platform/resutil/ResFile.h"
@@ -46,8 +47,10 @@ int editResFile(const QString &path, const Arguments &arguments, const std::func
             return fail(status.error());
     resutil::ResFile file;
     file.setFileName(path);
+    attachStates(file);
     if (auto status = file.Load(); !status.ok())
         return fail(status.error());
+    reportStates(file);
     if (const int status = edit(file); status != 0)
         return status;
     if (arguments.has(QStringLiteral("-o")))

@@ -2,6 +2,7 @@
 #include "Console.h"
 
 #include "platform/resutil/ResFile.h"
+#include "reviewstate/ReviewStates.h"
 
 namespace {
 
@@ -23,6 +24,11 @@ int run(const cli::Arguments &arguments)
             entry->setText(positional[3]);
         else
             file.Strings().Add(*locale, *id, positional[3]);
+        // What is set is translated; a changed source text leaves the other
+        // languages' texts of the ID needing review.
+        if (auto *states = reviewstate::ReviewStates::of(file); states && states->readable() && !positional[3].isEmpty())
+            if (auto marked = states->markTranslated(*locale, *id); !marked)
+                return cli::fail(path, marked.errorString());
         return 0;
     });
 }
@@ -36,7 +42,9 @@ const cli::Command command{
     "decimal (1033) or hexadecimal (0x409), or a locale tag (en-US).\n"
     "A TEXT that starts with \"-\" follows \"--\": set F.res 1033 1 -- -text.\n"
     "The format has no empty string: an empty TEXT means the string is not stored.\n"
-    "Every other resource of the file is kept unchanged.\n",
+    "Every other resource of the file is kept unchanged. The text set is marked\n"
+    "translated in the review states (FILE.res.state); when it is a source text,\n"
+    "the other languages' texts of that ID need review.\n",
     {},
     {QStringLiteral("-o")},
     run,

@@ -154,6 +154,7 @@ void AtomicFile::discard()
     if (!m_temporary.isEmpty())
         ::unlink(QFile::encodeName(m_temporary).constData());
     m_temporary.clear();
+    m_prepared = false;
 }
 
 void AtomicFile::cancel()
@@ -226,6 +227,7 @@ Status AtomicFile::createTemporary(const QString &folder, const QString &fileNam
 Status AtomicFile::write(QByteArrayView bytes)
 {
     m_failedToOpen = false;
+    m_prepared = false;
     if (m_fd < 0)
         return fail(QStringLiteral("the file was not opened for writing"));
     const char *at = bytes.constData();
@@ -245,12 +247,26 @@ Status AtomicFile::write(QByteArrayView bytes)
     return {};
 }
 
-Status AtomicFile::commit()
+Status AtomicFile::prepare()
 {
     m_failedToOpen = false;
     if (m_fd < 0)
         return fail(QStringLiteral("the file was not opened for writing"));
     if (::fsync(m_fd) != 0) {
+        const int error = errno;
+        discard();
+        return failWith(error);
+    }
+    m_prepared = true;
+    return {};
+}
+
+Status AtomicFile::commit()
+{
+    m_failedToOpen = false;
+    if (m_fd < 0)
+        return fail(QStringLiteral("the file was not opened for writing"));
+    if (!m_prepared && ::fsync(m_fd) != 0) {
         const int error = errno;
         discard();
         return failWith(error);

@@ -40,8 +40,17 @@ public:
 
     Status open();
     Status write(QByteArrayView bytes);
+    // Syncs the new bytes to disk, so that commit() has only to put them in
+    // place; for committing several files together (a crash before commit
+    // leaves the complete temporary file at temporaryPath()).
+    Status prepare();
     Status commit();
     void cancel();
+
+    // The temporary file while open, else empty.
+    const QString &temporaryPath() const { return m_temporary; }
+    // The file that commit() replaces (a symbolic link followed), once open.
+    const QString &targetPath() const { return m_target; }
 
     // The temporary file's descriptor while open, else -1.
     int handle() const { return m_fd; }
@@ -67,6 +76,7 @@ private:
     QString m_problem;
     bool m_failedToOpen = false;
     bool m_inPlace = false;
+    bool m_prepared = false;
     dev_t m_device = 0; // the replaced file, so that a copy in place goes to it alone
     ino_t m_inode = 0;
 };

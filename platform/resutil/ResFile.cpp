@@ -5,6 +5,7 @@
 #include "platform/resutil/ByteCursor.h"
 #include "platform/resutil/DiskWriter.h"
 #include "platform/resutil/FileBuffer.h"
+#include "platform/resutil/PairedSave.h"
 #include "platform/resutil/ResLimits.h"
 #include "platform/resutil/ResReader.h"
 #include "platform/resutil/ResWriter.h"
@@ -32,19 +33,31 @@ qm::Error fileError(const QString &path, const QString &what)
     return qm::makeError(QDir::toNativeSeparators(path) + QStringLiteral(": ") + what);
 }
 
+qm::Status produce(const ResLayout &layout, const PutBytes &put, int fd)
+{
+    DiskWriter disk(fd);
+    return writeRes(layout, [&](QByteArrayView bytes) -> qm::Status {
+        if (auto status = put(bytes); !status)
+            return status;
+        disk.written(bytes.size());
+        return {};
+    });
+}
+
 qm::Status writeAtomically(const QString &path, const ResLayout &layout)
 {
     qm::AtomicFile file(path);
     if (auto opened = file.open(); !opened)
         return opened;
-    DiskWriter disk(file.handle());
     qm::Status failed;
-    const auto status = writeRes(layout, [&](QByteArrayView bytes) -> qm::Status {
-        if (failed = file.write(bytes); !failed)
-            return qm::makeError(file.problem());
-        disk.written(bytes.size());
-        return {};
-    });
+    const auto status = produce(
+        layout,
+        [&](QByteArrayView bytes) -> qm::Status {
+            if (failed = file.write(bytes); !failed)
+                return qm::makeError(file.problem());
+            return {};
+        },
+        file.handle());
     if (!failed)
         return failed;
     if (!status.ok()) {
@@ -68,10 +81,30 @@ void ResFile::reset()
 
 qm::Status ResFile::Load()
 {
+    m_loaded = false;
+    const qm::Status status = load();
+    m_loaded = status.ok();
+    if (m_companion)
+        m_companion->loaded(m_fileName, m_strings, m_loaded);
+    return status;
+}
+
+void ResFile::setCompanion(std::unique_ptr<ResCompanion> companion)
+{
+    m_companion = std::move(companion);
+    if (m_companion)
+        m_companion->loaded(m_fileName, m_strings, m_loaded);
+}
+
+qm::Status ResFile::load()
+{
     reset();
     if (m_fileName.isEmpty())
         return qm::makeError(QStringLiteral("No resource file name is set."));
     m_unreadable = absolute(m_fileName);
+    // A save that a crash cut short is finished (or undone) first; should that
+    // fail, the file is read as it is and the journal stays for a later try.
+    (void)finishInterruptedSave(m_fileName);
 
     // A file whose string tables come in key order, as writers put them, is
     // read in one pass; any other, or one with a fault, again in two, which
@@ -151,6 +184,9 @@ qm::Status ResFile::Create()
         return status;
     reset();
     m_unreadable.clear();
+    m_loaded = true;
+    if (m_companion)
+        m_companion->loaded(m_fileName, m_strings, true);
     return {};
 }
 
@@ -171,9 +207,29 @@ qm::Status ResFile::Save(int flags)
     auto layout = layOut(content);
     if (!layout.ok())
         return fileError(m_fileName, QStringLiteral("not saved: ") + layout.errorString());
-    if (auto status = writeAtomically(m_fileName, layout.value()); !status.ok())
+    if (auto finished = finishInterruptedSave(m_fileName); !finished)
+        return fileError(m_fileName, QStringLiteral("not saved: an earlier save of it was interrupted and cannot be finished: %1")
+                                         .arg(finished.errorString()));
+    std::optional<ResCompanion::Contents> beside;
+    if (m_companion) {
+        auto contents = m_companion->saving(m_fileName, m_strings);
+        if (!contents)
+            return fileError(m_fileName, QStringLiteral("not saved: ") + contents.errorString());
+        beside = std::move(contents.value());
+    }
+    if (beside) {
+        const ResLayout &laidOut = layout.value();
+        if (auto status = saveTogether(
+                m_fileName, [&](const PutBytes &put, int fd) { return produce(laidOut, put, fd); }, beside->path,
+                beside->bytes);
+            !status.ok())
+            return status;
+    } else if (auto status = writeAtomically(m_fileName, layout.value()); !status.ok()) {
         return status;
+    }
     m_strings.setChanged(false);
+    if (m_companion)
+        m_companion->saved(m_fileName);
     return {};
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "platform/common/Result.h"
+#include "platform/resutil/ResCompanion.h"
 #include "platform/resutil/ResResource.h"
 #include "platform/resutil/ResStrings.h"
 
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace resutil {
@@ -49,6 +51,12 @@ public:
     bool Changed() const { return m_strings.Changed(); }
     void SetChanged() { m_strings.setChanged(true); }
 
+    // What is kept beside the file (see ResCompanion): read after every Load
+    // and Create, written with every Save. Installing one reads it for the
+    // file as loaded.
+    void setCompanion(std::unique_ptr<ResCompanion> companion);
+    ResCompanion *Companion() const { return m_companion.get(); }
+
     // The resources other than string tables, in file order.
     const QList<ResResource> &OtherResources() const { return m_others; }
     // Replaces them (with a merge's, say), each written with its header as
@@ -57,6 +65,7 @@ public:
 
 private:
     void reset();
+    qm::Status load();
 
     QString m_fileName;
     ResStrings m_strings;
@@ -65,6 +74,8 @@ private:
     qsizetype m_stringsAt = -1; // index among m_others before which the string tables stand; -1: at the end
     std::vector<StringTableFields> m_tableFields; // as read, sorted by key
     QString m_unreadable; // file whose Load failed
+    bool m_loaded = false;
+    std::unique_ptr<ResCompanion> m_companion;
 };
 
 } // namespace resutil

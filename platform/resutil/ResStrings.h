@@ -96,6 +96,9 @@ public:
     void adoptBuffer(QString buffer);
     // Appends an entry whose text is size units at offset in the adopted buffer.
     void AddStored(quint16 localeId, quint16 id, qsizetype offset, qsizetype size);
+    // The adopted buffer (shared, not copied): a text whose characters lie in
+    // it at the place they were read to is still the text as read.
+    const QString &LoadedBuffer() const { return m_buffer; }
 
     bool Changed() const { return m_changed; }
     void setChanged(bool changed) { m_changed = changed; }

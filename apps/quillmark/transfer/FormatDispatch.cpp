@@ -6,6 +6,8 @@
 #include "exchange/Exchange.h"
 #include "exchange/TranslationUnits.h"
 #include "platform/resutil/ResFile.h"
+#include "ReviewStatesCli.h"
+#include "reviewstate/ReviewStates.h"
 
 #include <QFileInfo>
 
@@ -22,6 +24,52 @@ std::optional<exchange::Format> chosenFormat(const QString &path, const Argument
 }
 
 namespace {
+
+std::optional<exchange::UnitState> unitState(reviewstate::State state)
+{
+    switch (state) {
+    case reviewstate::State::New: return exchange::UnitState::New;
+    case reviewstate::State::Translated: return exchange::UnitState::Translated;
+    case reviewstate::State::NeedsReview: return exchange::UnitState::NeedsReview;
+    case reviewstate::State::Approved: return exchange::UnitState::Approved;
+    }
+    return std::nullopt;
+}
+
+// What the translator formats carry of the review states.
+void describeUnits(reviewstate::ReviewStates &states, exchange::Options &options)
+{
+    states.setSourceLanguage(options.sourceLocale);
+    const qint32 target = options.targetLocale;
+    options.describeUnit = [&states, target](exchange::TranslationUnit &unit) {
+        if (unit.target)
+            unit.state = unitState(states.state(target, unit.id));
+        unit.note = states.note(target, unit.id);
+        unit.comment = states.comment(unit.id);
+        unit.maxLength = states.maxLength(unit.id);
+    };
+}
+
+// An import's states: what the file says, for the texts it gave.
+qm::Status applyStates(reviewstate::ReviewStates &states, qint32 target, const exchange::Imported &imported)
+{
+    for (const exchange::Imported::UnitInfo &unit : imported.units) {
+        if (!unit.note.isEmpty())
+            if (auto noted = states.setNote(target, unit.id, unit.note); !noted)
+                return noted;
+        if (!unit.state)
+            continue;
+        qm::Status marked;
+        switch (*unit.state) {
+        case exchange::UnitState::New: marked = states.markNew(target, unit.id); break;
+        case exchange::UnitState::Translated: marked = states.markTranslated(target, unit.id); break;
+        case exchange::UnitState::NeedsReview: marked = states.markNeedsReview(target, unit.id); break;
+        case exchange::UnitState::Approved: marked = states.approve(target, unit.id); break;
+        }
+        (void)marked; // a unit whose text did not come in has no state to mark
+    }
+    return {};
+}
 
 // Options from the arguments; false after a message.
 bool readOptions(const QString &path, exchange::Format format, const Arguments &arguments, const QString &resPath,
@@ -76,8 +124,13 @@ int exportOther(const QString &resPath, const QString &outPath, exchange::Format
         options.sheetName = QFileInfo(resPath).completeBaseName();
     resutil::ResFile file;
     file.setFileName(resPath);
+    reviewstate::ReviewStates *states = attachStates(file);
     if (auto status = file.Load(); !status.ok())
         return fail(status.error());
+    if (exchange::isTranslation(format)) {
+        reportStates(file);
+        describeUnits(*states, options);
+    }
     RecordingFeedback feedback;
     if (auto status = exchange::exportFile(file.Strings(), outPath, options, ExcelTransfer::languageName, feedback); !status)
         return fail(status.error());
@@ -92,8 +145,10 @@ int importOther(const QString &inPath, const QString &resPath, exchange::Format 
     options.useFuzzy = arguments.has(QStringLiteral("--use-fuzzy"));
     resutil::ResFile file;
     file.setFileName(resPath);
+    reviewstate::ReviewStates *states = attachStates(file);
     if (auto status = file.Load(); !status.ok())
         return fail(status.error());
+    reportStates(file);
     RecordingFeedback feedback;
     auto imported = exchange::importFile(inPath, file.Strings(), options, feedback);
     if (!imported)
@@ -101,7 +156,11 @@ int importOther(const QString &inPath, const QString &resPath, exchange::Format 
     const bool json = arguments.has(QStringLiteral("--json"));
     const QByteArray out = json ? importJson(imported->entries, imported->messages, feedback.progressMaximum) : QByteArray();
     // A dry run does all the import does but write: it refuses what the import refuses.
+    const qint32 target = imported->targetLocale;
     ExcelTransfer::replaceStrings(file.Strings(), std::move(imported->entries));
+    if (states->readable() && target != 0)
+        if (auto applied = applyStates(*states, target, imported.value()); !applied)
+            return fail(resPath, applied.errorString());
     if (arguments.has(QStringLiteral("-o")))
         file.setFileName(arguments.value(QStringLiteral("-o")));
     const bool dryRun = arguments.has(QStringLiteral("--dry-run"));

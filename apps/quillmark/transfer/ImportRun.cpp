@@ -7,6 +7,7 @@
 #include "platform/common/AtomicFile.h"
 #include "platform/excel/Application.h"
 #include "platform/resutil/ResFile.h"
+#include "ReviewStatesCli.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QFileInfo>
@@ -36,10 +37,12 @@ int importBook(const ImportOptions &options)
 {
     resutil::ResFile file;
     file.setFileName(options.resPath);
+    cli::attachStates(file);
     // A dry run does all the import does but write: it refuses what the import refuses.
     const auto loaded = file.Load();
     if (!loaded.ok())
         return cli::fail(loaded.error());
+    cli::reportStates(file);
     auto app = excel::Application::Create();
     if (!app)
         return cli::fail(options.bookPath,

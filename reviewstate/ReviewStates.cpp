@@ -1,0 +1,541 @@
+#include "reviewstate/ReviewStates.h"
+
+#include "checks/StringTableChecks.h"
+#include "platform/common/InputFile.h"
+#include "platform/resutil/ResFile.h"
+#include "platform/resutil/ResStrings.h"
+#include "reviewstate/StateFileFormat.h"
+#include "reviewstate/TextHash.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+#include <algorithm>
+
+namespace reviewstate {
+
+namespace {
+
+constexpr qint64 kMaxStateFileBytes = qint64(1) << 30;
+
+struct Current {
+    quint32 key;
+    QStringView text;
+};
+
+// The strings' texts by key, the earliest of a key held twice.
+std::vector<Current> currentTexts(const resutil::ResStrings &strings)
+{
+    std::vector<Current> texts;
+    texts.reserve(std::size_t(strings.Count()));
+    std::size_t sortedUpTo = 0;
+    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        if (entry.text.isEmpty())
+            return;
+        texts.push_back(Current{cellKey(entry.localeId, entry.id), entry.text});
+        if (sortedUpTo == texts.size() - 1 && (sortedUpTo == 0 || texts[sortedUpTo - 1].key < texts[sortedUpTo].key))
+            ++sortedUpTo;
+    });
+    // Entries added since the file was read follow the sorted ones.
+    if (sortedUpTo < texts.size()) {
+        const auto byKey = [](const Current &a, const Current &b) { return a.key < b.key; };
+        std::stable_sort(texts.begin() + qsizetype(sortedUpTo), texts.end(), byKey);
+        std::inplace_merge(texts.begin(), texts.begin() + qsizetype(sortedUpTo), texts.end(), byKey);
+        texts.erase(std::unique(texts.begin(), texts.end(), [](const Current &a, const Current &b) { return a.key == b.key; }),
+                    texts.end());
+    }
+    return texts;
+}
+
+qm::Error unreadable(const QString &problem)
+{
+    return qm::makeError(QStringLiteral("the review states cannot be changed: %1").arg(problem));
+}
+
+} // namespace
+
+ReviewStates *ReviewStates::attach(resutil::ResFile &file)
+{
+    if (ReviewStates *attached = of(file))
+        return attached;
+    auto states = std::make_unique<ReviewStates>(file.Strings());
+    ReviewStates *raw = states.get();
+    file.setCompanion(std::move(states));
+    return raw;
+}
+
+ReviewStates *ReviewStates::of(const resutil::ResFile &file)
+{
+    return dynamic_cast<ReviewStates *>(file.Companion());
+}
+
+QString ReviewStates::pathFor(const QString &resPath)
+{
+    if (resPath.isEmpty())
+        return {};
+    const QFileInfo info(resPath);
+    const QString name = info.fileName() + QStringLiteral(".state");
+    const long longest = ::pathconf(QFile::encodeName(info.absolutePath()).constData(), _PC_NAME_MAX);
+    if (QFile::encodeName(name).size() > (longest > 0 ? longest : 255))
+        return {};
+    return QDir(info.path()).filePath(name);
+}
+
+ReviewStates::ReviewStates(const resutil::ResStrings &strings) : m_strings(strings) {}
+
+void ReviewStates::loaded(const QString &resPath, const resutil::ResStrings &strings, bool readable)
+{
+    m_problem.clear();
+    m_hadFile = false;
+    m_dirty = false;
+    m_table = StateTable();
+    m_buffer = strings.LoadedBuffer();
+    m_sourceAtLoad.clear();
+    m_hasSourceAtLoad.clear();
+    m_sourceOfHashes = 0;
+    const QString path = pathFor(resPath);
+    m_writtenPath = path;
+    if (!readable || path.isEmpty() || !QFileInfo::exists(path))
+        return;
+    m_hadFile = true;
+    QFile file;
+    auto opened = qm::openInputFile(file, path, kMaxStateFileBytes, QStringLiteral("review state files"));
+    if (!opened) {
+        m_problem = QStringLiteral("%1: cannot be read: %2").arg(QDir::toNativeSeparators(path), opened.errorString());
+        return;
+    }
+    auto bytes = qm::readInputFile(file, opened.value(), kMaxStateFileBytes);
+    if (!bytes) {
+        m_problem = QStringLiteral("%1: cannot be read: %2").arg(QDir::toNativeSeparators(path), bytes.errorString());
+        return;
+    }
+    auto table = parseStateFile(bytes.value(), path);
+    if (!table) {
+        m_problem = table.errorString();
+        return;
+    }
+    m_table = std::move(table.value());
+
+    // Where each text lay when read: one that still lies there is unchanged.
+    const QChar *base = m_buffer.constData();
+    const qsizetype bufferSize = m_buffer.size();
+    auto cell = m_table.cells.begin();
+    const auto place = [&](Cell &target, QStringView text) {
+        const QChar *at = reinterpret_cast<const QChar *>(text.utf16());
+        if (bufferSize == 0 || at < base || at + text.size() > base + bufferSize)
+            return;
+        target.loadedAt = quint32(at - base);
+        target.loadedLength = quint16(text.size());
+        target.flags |= Cell::HasLoaded;
+    };
+    bool inOrder = true;
+    quint32 last = 0;
+    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        const quint32 key = cellKey(entry.localeId, entry.id);
+        if (key < last)
+            inOrder = false;
+        last = key;
+        if (!inOrder)
+            return;
+        while (cell != m_table.cells.end() && cell->key < key)
+            ++cell;
+        if (cell != m_table.cells.end() && cell->key == key && !(cell->flags & Cell::HasLoaded))
+            place(*cell, entry.text);
+    });
+    if (!inOrder) {
+        for (Cell &c : m_table.cells)
+            if (const resutil::ResString *entry = strings.Find(localeOf(c.key), idOf(c.key)))
+                place(c, entry->Text());
+    }
+}
+
+void ReviewStates::setSourceLanguage(qint32 localeId)
+{
+    m_sourceChoice = localeId;
+}
+
+qint32 ReviewStates::sourceLanguage() const
+{
+    const QList<qint32> languages = m_strings.Languages();
+    if (m_sourceChoice != 0 && languages.contains(m_sourceChoice))
+        return m_sourceChoice;
+    if (m_table.source != 0 && languages.contains(m_table.source))
+        return m_table.source;
+    return checks::defaultSourceLanguage(languages);
+}
+
+const Cell *ReviewStates::find(quint32 key) const
+{
+    const auto at = std::lower_bound(m_table.cells.begin(), m_table.cells.end(), key,
+                                     [](const Cell &cell, quint32 k) { return cell.key < k; });
+    return at != m_table.cells.end() && at->key == key ? &*at : nullptr;
+}
+
+Cell *ReviewStates::find(quint32 key)
+{
+    return const_cast<Cell *>(std::as_const(*this).find(key));
+}
+
+// A line written for a text other than the one read (another program changed
+// it since): translated, from the source text as read.
+void ReviewStates::verify(Cell &cell, QStringView loadedText)
+{
+    if (cell.has(Cell::Verified))
+        return;
+    cell.flags |= Cell::Verified;
+    const quint32 hash = textHash(loadedText);
+    if (cell.has(Cell::HasText) && cell.text == hash)
+        return;
+    const bool hadText = cell.has(Cell::HasText);
+    cell.text = hash;
+    cell.flags |= Cell::HasText;
+    m_dirty = true;
+    if (!hadText)
+        return;
+    cell.state = State::Translated;
+    const qint32 id = idOf(cell.key);
+    // m_sourceAtLoad is current: refresh() and state() make it so first.
+    if (std::size_t(id) < m_hasSourceAtLoad.size() && m_hasSourceAtLoad[std::size_t(id)]) {
+        cell.source = m_sourceAtLoad[std::size_t(id)];
+        cell.flags |= Cell::HasSource;
+    }
+}
+
+void ReviewStates::refresh(bool verifyAll)
+{
+    if (!readable())
+        return;
+    const qint32 source = sourceLanguage();
+    const bool rebase = m_table.source != 0 && m_table.source != source;
+    const std::vector<Current> texts = currentTexts(m_strings);
+    const QChar *base = m_buffer.constData();
+    const auto asRead = [&](const Cell &cell, QStringView text) {
+        return cell.has(Cell::HasLoaded) && reinterpret_cast<const QChar *>(text.utf16()) == base + cell.loadedAt &&
+               text.size() == cell.loadedLength;
+    };
+    const auto loadedText = [&](const Cell &cell) { return QStringView(base + cell.loadedAt, cell.loadedLength); };
+
+    // The source texts as read, for lines another program made stale.
+    if (m_sourceOfHashes != source) {
+        m_sourceAtLoad.assign(65536, 0);
+        m_hasSourceAtLoad.assign(65536, false);
+        for (const Cell &cell : m_table.cells)
+            if (localeOf(cell.key) == source && cell.has(Cell::HasLoaded)) {
+                m_sourceAtLoad[std::size_t(idOf(cell.key))] = textHash(loadedText(cell));
+                m_hasSourceAtLoad[std::size_t(idOf(cell.key))] = true;
+            }
+        for (const Current &current : texts)
+            if (localeOf(current.key) == source && !m_hasSourceAtLoad[std::size_t(idOf(current.key))]) {
+                m_sourceAtLoad[std::size_t(idOf(current.key))] = textHash(current.text);
+                m_hasSourceAtLoad[std::size_t(idOf(current.key))] = true;
+            }
+        m_sourceOfHashes = source;
+    }
+
+    // The source texts now, and which IDs and languages the file still has.
+    std::vector<quint32> sourceNow(65536, 0);
+    std::vector<bool> hasSourceNow(65536, false), idPresent(65536, false);
+    QList<qint32> languages;
+    {
+        auto cell = std::lower_bound(m_table.cells.begin(), m_table.cells.end(), cellKey(source, 0),
+                                     [](const Cell &c, quint32 k) { return c.key < k; });
+        for (const Current &current : texts) {
+            idPresent[std::size_t(idOf(current.key))] = true;
+            if (languages.isEmpty() || languages.back() != localeOf(current.key))
+                languages.append(localeOf(current.key));
+            if (localeOf(current.key) != source)
+                continue;
+            while (cell != m_table.cells.end() && cell->key < current.key)
+                ++cell;
+            const std::size_t id = std::size_t(idOf(current.key));
+            hasSourceNow[id] = true;
+            const bool known = cell != m_table.cells.end() && cell->key == current.key;
+            sourceNow[id] = known && asRead(*cell, current.text) && cell->has(Cell::Verified) ? cell->text
+                                                                                               : textHash(current.text);
+        }
+    }
+
+    std::vector<Cell> merged;
+    merged.reserve(std::max(texts.size(), m_table.cells.size()));
+    auto cell = m_table.cells.begin();
+    const auto end = m_table.cells.end();
+    const auto keepMissing = [&](Cell c) {
+        // A cell without a text keeps its line only for what it says beyond the state.
+        const bool present = idPresent[std::size_t(idOf(c.key))] && languages.contains(localeOf(c.key));
+        if (present && m_table.cellFields.contains(c.key)) {
+            if (c.state != State::New || c.has(Cell::HasText) || c.has(Cell::HasLoaded))
+                m_dirty = true;
+            c.state = State::New;
+            c.flags = quint8(c.flags & Cell::HasSource);
+            merged.push_back(c);
+            return;
+        }
+        m_table.cellFields.remove(c.key);
+        m_dirty = true;
+    };
+    for (const Current &current : texts) {
+        while (cell != end && cell->key < current.key)
+            keepMissing(*cell++);
+        const std::size_t id = std::size_t(idOf(current.key));
+        const bool hasSource = hasSourceNow[id];
+        if (cell == end || cell->key != current.key) {
+            Cell added;
+            added.key = current.key;
+            added.text = textHash(current.text);
+            added.source = sourceNow[id];
+            added.flags = quint8(Cell::HasText | Cell::Verified | (hasSource ? Cell::HasSource : 0));
+            merged.push_back(added);
+            m_dirty = true;
+            continue;
+        }
+        Cell c = *cell++;
+        bool changed = !asRead(c, current.text);
+        quint32 hash = 0;
+        if (changed) {
+            hash = textHash(current.text);
+            changed = !(c.has(Cell::HasText) && c.text == hash);
+            if (!changed)
+                c.flags = quint8((c.flags & ~Cell::HasLoaded) | Cell::Verified);
+        } else if (verifyAll) {
+            verify(c, loadedText(c));
+        }
+        if (changed) {
+            // Typed, imported or set by another program: translated, from the source as it is.
+            c.state = State::Translated;
+            c.text = hash;
+            c.source = sourceNow[id];
+            c.flags = quint8(Cell::HasText | Cell::Verified | (hasSource ? Cell::HasSource : 0));
+            merged.push_back(c);
+            m_dirty = true;
+            continue;
+        }
+        if (rebase || !c.has(Cell::HasSource) || !c.has(Cell::HasText)) {
+            if (c.has(Cell::HasLoaded))
+                verify(c, loadedText(c));
+            c.source = sourceNow[id];
+            c.flags = quint8((c.flags & ~Cell::HasSource) | (hasSource ? Cell::HasSource : 0));
+            m_dirty = true;
+        } else if (hasSource && c.source != sourceNow[id] &&
+                   (c.state == State::Translated || c.state == State::Approved)) {
+            if (c.has(Cell::HasLoaded))
+                verify(c, loadedText(c));
+            if (c.source != sourceNow[id] && (c.state == State::Translated || c.state == State::Approved)) {
+                c.state = State::NeedsReview;
+                m_dirty = true;
+            }
+        }
+        merged.push_back(c);
+    }
+    while (cell != end)
+        keepMissing(*cell++);
+    m_table.cells = std::move(merged);
+
+    const auto gone = std::remove_if(m_table.strings.begin(), m_table.strings.end(), [&](const StringInfo &info) {
+        return !idPresent[std::size_t(info.id)] || info.fields.isEmpty();
+    });
+    if (gone != m_table.strings.end()) {
+        m_table.strings.erase(gone, m_table.strings.end());
+        m_dirty = true;
+    }
+    if (m_table.source != source) {
+        m_table.source = source;
+        m_dirty = true;
+    }
+}
+
+State ReviewStates::state(qint32 localeId, qint32 id)
+{
+    const resutil::ResString *entry = m_strings.Find(localeId, id);
+    if (!entry || entry->Text().isEmpty())
+        return State::New;
+    Cell *cell = readable() ? find(cellKey(localeId, id)) : nullptr;
+    if (!cell)
+        return State::Translated;
+    const QChar *base = m_buffer.constData();
+    const QString &text = entry->Text();
+    const bool asRead = cell->has(Cell::HasLoaded) && text.constData() == base + cell->loadedAt &&
+                        text.size() == cell->loadedLength;
+    if (!asRead && !(cell->has(Cell::HasText) && cell->text == textHash(text)))
+        return State::Translated;
+    if (asRead && !cell->has(Cell::Verified)) {
+        if (m_sourceOfHashes != sourceLanguage())
+            refresh();
+        cell = find(cellKey(localeId, id));
+        if (!cell)
+            return State::Translated;
+        verify(*cell, QStringView(base + cell->loadedAt, cell->loadedLength));
+    }
+    if (cell->state != State::Translated && cell->state != State::Approved)
+        return cell->state;
+    const qint32 source = sourceLanguage();
+    if (m_table.source != 0 && m_table.source != source)
+        return cell->state;
+    const resutil::ResString *sourceEntry = m_strings.Find(source, id);
+    if (!sourceEntry || sourceEntry->Text().isEmpty() || !cell->has(Cell::HasSource))
+        return cell->state;
+    return cell->source == textHash(sourceEntry->Text()) ? cell->state : State::NeedsReview;
+}
+
+QString ReviewStates::textOf(quint32 key) const
+{
+    const resutil::ResString *entry = m_strings.Find(localeOf(key), idOf(key));
+    return entry ? entry->Text() : QString();
+}
+
+QString ReviewStates::note(qint32 localeId, qint32 id) const
+{
+    const auto fields = m_table.cellFields.constFind(cellKey(localeId, id));
+    return fields == m_table.cellFields.cend() ? QString() : fieldValue(*fields, "note");
+}
+
+const StringInfo *ReviewStates::info(qint32 id) const
+{
+    const auto at = std::lower_bound(m_table.strings.begin(), m_table.strings.end(), id,
+                                     [](const StringInfo &info, qint32 i) { return info.id < i; });
+    return at != m_table.strings.end() && at->id == id ? &*at : nullptr;
+}
+
+QString ReviewStates::comment(qint32 id) const
+{
+    const StringInfo *string = info(id);
+    return string ? fieldValue(string->fields, "comment") : QString();
+}
+
+int ReviewStates::maxLength(qint32 id) const
+{
+    const StringInfo *string = info(id);
+    if (!string)
+        return 0;
+    bool ok = false;
+    const int limit = fieldValue(string->fields, "max-length").toInt(&ok);
+    return ok && limit > 0 ? limit : 0;
+}
+
+qm::Status ReviewStates::writable() const
+{
+    if (!readable())
+        return unreadable(m_problem);
+    return {};
+}
+
+qm::Status ReviewStates::setState(qint32 localeId, qint32 id, State state)
+{
+    if (auto ok = writable(); !ok)
+        return ok;
+    const resutil::ResString *entry = m_strings.Find(localeId, id);
+    if (!entry || entry->Text().isEmpty())
+        return qm::makeError(QStringLiteral("locale %1 has no text for string %2").arg(QString::number(localeId), QString::number(id)));
+    if (!find(cellKey(localeId, id)))
+        refresh();
+    Cell *cell = find(cellKey(localeId, id));
+    if (!cell)
+        return qm::makeError(QStringLiteral("locale %1 has no text for string %2").arg(QString::number(localeId), QString::number(id)));
+    const resutil::ResString *sourceEntry = m_strings.Find(sourceLanguage(), id);
+    const bool hasSource = sourceEntry && !sourceEntry->Text().isEmpty();
+    cell->state = state;
+    cell->text = textHash(entry->Text());
+    cell->source = hasSource ? textHash(sourceEntry->Text()) : 0;
+    const QChar *base = m_buffer.constData();
+    const bool asRead = cell->has(Cell::HasLoaded) && entry->Text().constData() == base + cell->loadedAt &&
+                        entry->Text().size() == cell->loadedLength;
+    cell->flags = quint8(Cell::HasText | Cell::Verified | (hasSource ? Cell::HasSource : 0) | (asRead ? Cell::HasLoaded : 0));
+    if (m_table.source == 0)
+        m_table.source = sourceLanguage();
+    m_dirty = true;
+    return {};
+}
+
+qm::Status ReviewStates::markTranslated(qint32 localeId, qint32 id) { return setState(localeId, id, State::Translated); }
+qm::Status ReviewStates::markNeedsReview(qint32 localeId, qint32 id) { return setState(localeId, id, State::NeedsReview); }
+qm::Status ReviewStates::markNew(qint32 localeId, qint32 id) { return setState(localeId, id, State::New); }
+qm::Status ReviewStates::approve(qint32 localeId, qint32 id) { return setState(localeId, id, State::Approved); }
+
+qm::Status ReviewStates::setNote(qint32 localeId, qint32 id, const QString &note)
+{
+    if (auto ok = writable(); !ok)
+        return ok;
+    const quint32 key = cellKey(localeId, id);
+    if (!find(key)) {
+        if (!m_strings.Languages().contains(localeId))
+            return qm::makeError(QStringLiteral("the file has no strings in locale %1").arg(localeId));
+        if (note.isEmpty())
+            return {};
+        refresh();
+    }
+    QByteArray fields = m_table.cellFields.value(key);
+    setFieldValue(fields, "note", note);
+    if (fields.isEmpty())
+        m_table.cellFields.remove(key);
+    else
+        m_table.cellFields.insert(key, fields);
+    if (!find(key)) {
+        Cell cell;
+        cell.key = key;
+        cell.state = State::New;
+        m_table.cells.insert(std::lower_bound(m_table.cells.begin(), m_table.cells.end(), key,
+                                              [](const Cell &c, quint32 k) { return c.key < k; }),
+                             cell);
+    }
+    m_dirty = true;
+    return {};
+}
+
+StringInfo *ReviewStates::info(qint32 id, bool create)
+{
+    const auto at = std::lower_bound(m_table.strings.begin(), m_table.strings.end(), id,
+                                     [](const StringInfo &info, qint32 i) { return info.id < i; });
+    if (at != m_table.strings.end() && at->id == id)
+        return &*at;
+    if (!create)
+        return nullptr;
+    return &*m_table.strings.insert(at, StringInfo{id, {}});
+}
+
+qm::Status ReviewStates::setComment(qint32 id, const QString &comment)
+{
+    if (auto ok = writable(); !ok)
+        return ok;
+    if (StringInfo *string = info(id, !comment.isEmpty())) {
+        setFieldValue(string->fields, "comment", comment);
+        m_dirty = true;
+    }
+    return {};
+}
+
+qm::Status ReviewStates::setMaxLength(qint32 id, int maxLength)
+{
+    if (auto ok = writable(); !ok)
+        return ok;
+    if (maxLength < 0)
+        return qm::makeError(QStringLiteral("a maximum length of %1 characters is not possible").arg(maxLength));
+    if (StringInfo *string = info(id, maxLength > 0)) {
+        setFieldValue(string->fields, "max-length", maxLength > 0 ? QString::number(maxLength) : QString());
+        m_dirty = true;
+    }
+    return {};
+}
+
+qm::Result<std::optional<resutil::ResCompanion::Contents>> ReviewStates::saving(const QString &resPath,
+                                                                               const resutil::ResStrings &)
+{
+    const QString path = pathFor(resPath);
+    if (!readable() || path.isEmpty())
+        return std::optional<Contents>();
+    refresh();
+    // Nothing to change: the file stays as it is (and keeps its time).
+    if (!m_dirty && m_hadFile && QFileInfo(path) == QFileInfo(m_writtenPath))
+        return std::optional<Contents>();
+    return std::optional<Contents>(Contents{path, writeStateFile(m_table)});
+}
+
+void ReviewStates::saved(const QString &resPath)
+{
+    m_dirty = false;
+    m_hadFile = true;
+    m_writtenPath = pathFor(resPath);
+}
+
+} // namespace reviewstate

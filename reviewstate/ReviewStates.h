@@ -1,0 +1,107 @@
+#pragma once
+
+#include "platform/resutil/ResCompanion.h"
+#include "reviewstate/StateTable.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace resutil {
+class ResFile;
+class ResStrings;
+}
+
+namespace reviewstate {
+
+// The review states of one resource file's translations, kept in NAME.res.state
+// beside it (StateFileFormat.h) and written with every save of the file.
+//
+// The rules: a text without a line of its own is translated (a file without
+// states opens as before). A text that differs from the one its line was
+// written for was changed since (by this program or another): translated,
+// from the source text as it is now. A translated or approved text whose
+// source text has changed since it was made (its source hash differs from
+// the hash of the project's source-language text) needs review, whoever
+// changed the source. A cell without a text is new.
+//
+// A state file that cannot be read is told by problem() and left as it is:
+// saves then write the resource file alone.
+class ReviewStates : public resutil::ResCompanion {
+public:
+    // The states of file, read now and again after every Load and Create.
+    static ReviewStates *attach(resutil::ResFile &file);
+    // The states attached to file, or nullptr.
+    static ReviewStates *of(const resutil::ResFile &file);
+    // NAME.res.state beside resPath; empty when that name is longer than the
+    // folder allows (such a file has no states).
+    static QString pathFor(const QString &resPath);
+
+    explicit ReviewStates(const resutil::ResStrings &strings);
+
+    // Why the state file could not be read ("PATH: line 3: ..."); empty when it
+    // could, or when there is none.
+    const QString &problem() const { return m_problem; }
+    bool readable() const { return m_problem.isEmpty(); }
+    // Whether the file had a state file when it was read.
+    bool hadStateFile() const { return m_hadFile; }
+
+    // The project's source language; 0 (the default) takes the one the state
+    // file names, else English (United Kingdom) when the file has it, else its
+    // first language.
+    void setSourceLanguage(qint32 localeId);
+    qint32 sourceLanguage() const;
+
+    State state(qint32 localeId, qint32 id);
+    // The text of a cell now (empty when it has none).
+    QString textOf(quint32 key) const;
+    QString note(qint32 localeId, qint32 id) const;
+    QString comment(qint32 id) const;
+    // 0: no limit.
+    int maxLength(qint32 id) const;
+
+    // Transitions. Each fails for a cell without a text (a missing translation
+    // cannot be approved) and when the state file could not be read.
+    qm::Status markTranslated(qint32 localeId, qint32 id);
+    qm::Status markNeedsReview(qint32 localeId, qint32 id);
+    qm::Status markNew(qint32 localeId, qint32 id);
+    qm::Status approve(qint32 localeId, qint32 id);
+    qm::Status setNote(qint32 localeId, qint32 id, const QString &note);
+    qm::Status setComment(qint32 id, const QString &comment);
+    qm::Status setMaxLength(qint32 id, int maxLength);
+
+    // Brings every state up to date with the texts as they are now; with
+    // verifyAll, also every line another program may have made stale.
+    void refresh(bool verifyAll = false);
+    // After refresh(true): every cell's state, by locale, then string ID
+    // (cells without a line are translated; cells without a text, new).
+    const std::vector<Cell> &cells() const { return m_table.cells; }
+
+    // ResCompanion
+    void loaded(const QString &resPath, const resutil::ResStrings &strings, bool readable) override;
+    qm::Result<std::optional<Contents>> saving(const QString &resPath, const resutil::ResStrings &strings) override;
+    void saved(const QString &resPath) override;
+
+private:
+    qm::Status setState(qint32 localeId, qint32 id, State state);
+    qm::Status writable() const;
+    Cell *find(quint32 key);
+    const Cell *find(quint32 key) const;
+    void verify(Cell &cell, QStringView text);
+    StringInfo *info(qint32 id, bool create);
+    const StringInfo *info(qint32 id) const;
+
+    const resutil::ResStrings &m_strings;
+    QString m_problem;
+    bool m_hadFile = false;
+    QString m_writtenPath; // the state file read or last written
+    bool m_dirty = false;
+    qint32 m_sourceChoice = 0;
+    StateTable m_table;
+    QString m_buffer;                    // the texts as read; kept so that loadedAt stays valid
+    std::vector<quint32> m_sourceAtLoad; // by string ID: hash of the source text as read; 0 and no bit: none
+    std::vector<bool> m_hasSourceAtLoad;
+    qint32 m_sourceOfHashes = 0;         // the language m_sourceAtLoad is of
+};
+
+} // namespace reviewstate

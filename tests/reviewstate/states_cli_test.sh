@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# The review states through quillmark: states_cli_test.sh QUILLMARK
+set -u
+Q=$1
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+failures=0
+
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect() { # expect STATUS COMMAND...
+  local status=$1; shift
+  "$@" >"$WORK/out" 2>"$WORK/err"
+  local got=$?
+  [ "$got" = "$status" ] || fail "exit $got, expected $status: $* ($(cat "$WORK/err"))"
+}
+same() { [ "$(cat "$1")" = "$2" ] || fail "got [$(cat "$1")] expected [$2]"; }
+has() { grep -q -- "$2" "$1" || fail "no [$2] in $1: $(cat "$1")"; }
+hasnt() { ! grep -q -- "$2" "$1" || fail "[$2] in $1: $(cat "$1")"; }
+
+F=$WORK/app.res
+S=$F.state
+expect 0 "$Q" create "$F"
+for id in 1 2 3; do
+  expect 0 "$Q" set "$F" 2057 $id "Text $id"
+  expect 0 "$Q" set "$F" 1031 $id "Text $id de"
+  expect 0 "$Q" set "$F" 1036 $id "Texte $id"
+done
+[ -f "$S" ] || fail "no state file beside $F"
+head -1 "$S" | grep -q $'^quillmark-review-states\t1\tsource=2057$' || fail "header: $(head -1 "$S")"
+[ "$(grep -c $'\ttranslated\t' "$S")" = 9 ] || fail "nine translated lines: $(cat "$S")"
+
+# Nothing outdated yet.
+expect 0 "$Q" check "$F"
+expect 0 "$Q" stats "$F"
+same "$WORK/out" $'locale\tstrings\ttranslated\tneeds-review\tapproved\tnew\tmissing\twords\ttranslated-words\tneeds-review-words\tapproved-words\tnew-words\tmissing-words\n1031\t3\t3\t0\t0\t0\t0\t6\t6\t0\t0\t0\t0\n1036\t3\t3\t0\t0\t0\t0\t6\t6\t0\t0\t0\t0'
+
+# A changed source text: both translations are outdated, and the state file
+# says so in one line per changed cell.
+cp "$S" "$WORK/before.state"
+expect 0 "$Q" set "$F" 2057 1 "Text one"
+[ "$(diff "$WORK/before.state" "$S" | grep -c '^>')" = 3 ] || fail "diff after a source change: $(diff "$WORK/before.state" "$S")"
+expect 1 "$Q" check "$F"
+same "$WORK/out" $'1031\t1\toutdated\tthe source text changed since it was translated\n1036\t1\toutdated\tthe source text changed since it was translated'
+same "$WORK/err" "quillmark: $F: 2 problems in the translations of locale 2057"
+expect 1 "$Q" check "$F" --json
+has "$WORK/out" '"rule": "outdated"'
+expect 0 "$Q" stats "$F" --json
+python3 - "$WORK/out" <<'PY' || fail "stats --json: $(cat "$WORK/out")"
+import json, sys
+r = json.load(open(sys.argv[1]))
+assert r["source"] == 2057 and r["strings"] == {"strings": 3, "words": 6}, r
+de = r["languages"][0]
+assert de["locale"] == 1031 and de["needs-review"] == {"strings": 1, "words": 2} and de["translated"]["strings"] == 2, de
+PY
+
+# Approving one, then the rest of a language.
+expect 0 "$Q" approve "$F" --lang 1031 --id 1
+expect 1 "$Q" check "$F"
+same "$WORK/out" $'1036\t1\toutdated\tthe source text changed since it was translated'
+expect 0 "$Q" approve "$F" --lang fr-FR
+expect 0 "$Q" check "$F"
+[ "$(grep -c $'^1036\t[0-9]*\tapproved\t' "$S")" = 3 ] || fail "French approved: $(cat "$S")"
+# A translation typed again is translated, no longer approved.
+cp "$S" "$WORK/before.state"
+expect 0 "$Q" set "$F" 1036 2 "Deuxième"
+[ "$(diff "$WORK/before.state" "$S" | grep -c '^>')" = 1 ] || fail "diff after one translation: $(diff "$WORK/before.state" "$S")"
+grep -q $'^1036\t2\ttranslated\t' "$S" || fail "typed text not translated: $(cat "$S")"
+
+# Refusals.
+expect 2 "$Q" approve "$F"
+expect 2 "$Q" approve "$F" --lang 1031 --id x
+expect 1 "$Q" approve "$F" --lang 1049
+same "$WORK/err" "quillmark: $F: --lang 1049: the file has no strings in that language"
+expect 1 "$Q" approve "$F" --lang 1031 --id 9
+same "$WORK/err" "quillmark: $F: locale 1031 has no text for string 9"
+
+# A maximum length, as a person writes it into the state file.
+sed -i $'1a*\t2\tmax-length=8' "$S"
+expect 1 "$Q" check "$F"
+same "$WORK/out" $'1031\t2\ttoo-long\t9 characters, at most 8'
+expect 0 "$Q" set "$F" 1031 2 "Kurz"
+expect 0 "$Q" check "$F"
+has "$S" $'^\\*\t2\tmax-length=8$'
+
+# The exchange formats carry the states, and bring them back.
+expect 0 "$Q" set "$F" 2057 3 "Text three"
+expect 0 "$Q" export "$F" "$WORK/de.xlf" --target 1031
+has "$WORK/de.xlf" '<unit id="2" name="2" slr:sizeRestriction="8">'
+has "$WORK/de.xlf" '<segment state="final">'
+has "$WORK/de.xlf" '<segment state="translated" subState="quillmark:needs-review">'
+expect 0 "$Q" export "$F" "$WORK/de12.xlf" --target 1031 --format xliff12
+has "$WORK/de12.xlf" 'maxwidth="8" size-unit="char"'
+has "$WORK/de12.xlf" '<target state="needs-review-translation">Text 3 de</target>'
+expect 0 "$Q" export "$F" "$WORK/de.po" --target 1031
+grep -B3 '^msgctxt "3"' "$WORK/de.po" | grep -q '^#, fuzzy$' || fail "PO without fuzzy: $(cat "$WORK/de.po")"
+grep -B3 '^msgctxt "1"' "$WORK/de.po" | grep -q 'fuzzy' && fail "approved as fuzzy: $(cat "$WORK/de.po")"
+# Approved in the file, then the PO file's fuzzy entry taken back: needs review again.
+expect 0 "$Q" approve "$F" --lang 1031
+expect 0 "$Q" check "$F"
+expect 0 "$Q" import "$WORK/de.po" "$F" --use-fuzzy
+grep -q $'^1031\t3\tneeds-review\t' "$S" || fail "PO fuzzy not needs-review: $(cat "$S")"
+expect 0 "$Q" approve "$F" --lang 1031
+sed -i 's/state="signed-off"/state="needs-translation"/' "$WORK/de12.xlf"
+expect 0 "$Q" import "$WORK/de12.xlf" "$F"
+grep -q $'^1031\t3\tneeds-review\t' "$S" || fail "XLIFF needs-review-translation: $(cat "$S")"
+grep -q $'^1031\t1\tneeds-review\t' "$S" || fail "XLIFF needs-translation: $(cat "$S")"
+grep -q $'^1031\t2\ttranslated\t' "$S" || fail "XLIFF translated: $(cat "$S")"
+
+# Languages and IDs the file no longer has lose their lines.
+expect 0 "$Q" remove "$F" --lang 1036
+hasnt "$S" $'^1036\t'
+expect 0 "$Q" remove "$F" --id 3
+hasnt "$S" $'\t3\t'
+
+# A state file that cannot be read: told in one line, left as it is.
+printf 'quillmark-review-states\t1\n1031\t1\tsomething\t-\t-\n' >"$S"
+cp "$S" "$WORK/broken.state"
+expect 0 "$Q" set "$F" 1031 1 "Neu"
+[ "$(wc -l <"$WORK/err")" = 1 ] || fail "warning of more than one line: $(cat "$WORK/err")"
+has "$WORK/err" "app.res.state: line 2: \"something\" is not a state"
+cmp -s "$S" "$WORK/broken.state" || fail "the broken state file was changed"
+expect 1 "$Q" approve "$F" --lang 1031
+cmp -s "$S" "$WORK/broken.state" || fail "the broken state file was changed by approve"
+expect 0 "$Q" stats "$F"
+has "$WORK/out" $'^1031\t2\t2\t'
+
+expect 0 "$Q" stats --help
+has "$WORK/out" '^Usage: quillmark stats FILE.res'
+expect 0 "$Q" --help
+has "$WORK/out" '^  approve '
+
+if [ "$failures" != 0 ]; then echo "$failures failure(s)"; exit 1; fi
+echo "all passed"
