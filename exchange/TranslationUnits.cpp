@@ -18,7 +18,8 @@ Translation collectUnits(const resutil::ResStrings &strings, qint32 sourceLocale
         qint32 &slot = unitOf[entry.id];
         if (slot < 0) {
             slot = qint32(units.size());
-            units.push_back(TranslationUnit{entry.id, QString(), std::nullopt});
+            units.emplace_back();
+            units.back().id = entry.id;
         }
         if (entry.text.isEmpty())
             return;

@@ -206,8 +206,8 @@ void ReviewStates::verify(Cell &cell, QStringView loadedText)
 
 void ReviewStates::refresh(bool verifyAll)
 {
-    if (!readable())
-        return;
+    // Without a readable state file every text counts as translated: the
+    // table is empty, and nothing is written back.
     const qint32 source = sourceLanguage();
     const bool rebase = m_table.source != 0 && m_table.source != source;
     const std::vector<Current> texts = currentTexts(m_strings);
@@ -312,12 +312,16 @@ void ReviewStates::refresh(bool verifyAll)
             m_dirty = true;
             continue;
         }
-        if (rebase || !c.has(Cell::HasSource) || !c.has(Cell::HasText)) {
+        const bool sourceUnknown = hasSource && !c.has(Cell::HasSource);
+        if (rebase || sourceUnknown || !c.has(Cell::HasText)) {
             if (c.has(Cell::HasLoaded))
                 verify(c, loadedText(c));
-            c.source = sourceNow[id];
-            c.flags = quint8((c.flags & ~Cell::HasSource) | (hasSource ? Cell::HasSource : 0));
-            m_dirty = true;
+            if (rebase || sourceUnknown) {
+                // Made from the source as it is: nothing says otherwise.
+                c.source = sourceNow[id];
+                c.flags = quint8((c.flags & ~Cell::HasSource) | (hasSource ? Cell::HasSource : 0));
+                m_dirty = true;
+            }
         } else if (hasSource && c.source != sourceNow[id] &&
                    (c.state == State::Translated || c.state == State::Approved)) {
             if (c.has(Cell::HasLoaded))

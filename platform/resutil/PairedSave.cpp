@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace resutil {
@@ -111,14 +112,16 @@ qm::Status saveTogether(const QString &resPath, const ResProducer &produce, cons
     step(SaveStep::BothWritten);
 
     const QString journal = saveJournalPath(resPath);
-    const QString record = QStringLiteral("%1\n%2\n%3\n%4\n%5\n")
+    const QString record = QStringLiteral("%1\n%2\n%3\n%4\n%5\n%6\n")
                                .arg(QLatin1String(kJournalHeader), QFileInfo(resPath).fileName(),
-                                    hex(fingerprint.digest()), side.temporaryPath(), QFileInfo(companionPath).fileName());
+                                    hex(fingerprint.digest()), side.temporaryPath(), QFileInfo(companionPath).fileName(),
+                                    res.temporaryPath());
     if (auto written = qm::writeFileAtomically(journal, record.toUtf8()); !written)
         return written;
     step(SaveStep::JournalWritten);
     if (auto committed = res.commit(); !committed) {
-        // The old resource file may still be in place; the journal decides on the next read.
+        // Nothing to finish: the companion's new file goes with this object.
+        ::unlink(QFile::encodeName(journal).constData());
         return committed;
     }
     step(SaveStep::ResInPlace);
@@ -146,19 +149,22 @@ qm::Status finishInterruptedSave(const QString &resPath)
         return qm::Status();
     };
     // Another resource file's journal (a name cut to fit) is not this one's.
-    if (lines.size() < 5 || lines[0] != QLatin1String(kJournalHeader))
+    if (lines.size() < 6 || lines[0] != QLatin1String(kJournalHeader))
         return drop();
     if (lines[1] != QFileInfo(resPath).fileName())
         return {};
     const QString temporary = lines[3];
     const QString companion = QDir(QFileInfo(resPath).absolutePath()).filePath(lines[4]);
     // Only a file of our own making beside the companion is ever moved.
-    const QString temporaryName = QFileInfo(temporary).fileName();
-    const QString linkedTo = QFileInfo(companion).canonicalFilePath();
-    if (lines[4].contains(QLatin1Char('/')) || !temporaryName.startsWith(QLatin1Char('.')) ||
-        !temporaryName.endsWith(QLatin1String(".tmp")) ||
-        folderOf(temporary) != folderOf(linkedTo.isEmpty() ? companion : linkedTo))
+    const auto ours = [](const QString &file, const QString &beside) {
+        const QString name = QFileInfo(file).fileName();
+        const QString linkedTo = QFileInfo(beside).canonicalFilePath();
+        return name.startsWith(QLatin1Char('.')) && name.endsWith(QLatin1String(".tmp")) &&
+               folderOf(file) == folderOf(linkedTo.isEmpty() ? beside : linkedTo);
+    };
+    if (lines[4].contains(QLatin1Char('/')) || !ours(temporary, companion))
         return drop();
+    const QString resTemporary = lines[5];
     if (!QFileInfo::exists(temporary))
         return drop(); // already in place
     auto current = readWhole(resPath, MaxResFileBytes, QStringLiteral("resource files"));
@@ -174,6 +180,12 @@ qm::Status finishInterruptedSave(const QString &resPath)
             return fileError(temporary, QStringLiteral("cannot be read: %1").arg(bytes.errorString()));
         if (auto written = qm::writeFileAtomically(companion, bytes.value()); !written)
             return written;
+    } else if (struct stat info {}; ours(resTemporary, resPath) &&
+               ::stat(QFile::encodeName(resPath).constData(), &info) == 0 && info.st_nlink == 1 &&
+               info.st_uid == ::geteuid()) {
+        // The new resource file was never put in place (and, the file being
+        // renamed over rather than copied into, was not half copied either).
+        ::unlink(QFile::encodeName(resTemporary).constData());
     }
     ::unlink(QFile::encodeName(temporary).constData());
     return drop();

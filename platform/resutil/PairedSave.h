@@ -24,7 +24,7 @@ using ResProducer = std::function<qm::Status(const PutBytes &put, int fd)>;
 
 enum class SaveStep {
     BothWritten,    // both new files synced, nothing in place yet
-    JournalWritten, // the step is decided: a crash from here on ends with both new files
+    JournalWritten, // the journal names them; both old files still in place
     ResInPlace,     // the resource file is the new one, its companion still the old
 };
 

@@ -1,3 +1,4 @@
+#include "editor/clsProject.h"
 #include "platform/resutil/PairedSave.h"
 #include "platform/resutil/ResFile.h"
 #include "reviewstate/ReviewStates.h"
@@ -5,7 +6,12 @@
 #include "reviewstate/StateFileFormat.h"
 #include "reviewstate/StateStats.h"
 #include "reviewstate/TextHash.h"
+#include "platform/vbide/VBE.h"
+#include "platform/vbide/VBProject.h"
+#include "platform/vbide/VBProjects.h"
+#include "platform/win32/ScriptedInteraction.h"
 #include "tests/testlib/TestEnvironment.h"
+#include "uistrings/LgvStringModule.h"
 
 #include <QDir>
 #include <QFile>
@@ -352,7 +358,7 @@ private slots:
         QTest::addColumn<int>("step");
         QTest::addColumn<bool>("newAfter");
         QTest::newRow("both written") << int(resutil::SaveStep::BothWritten) << false;
-        QTest::newRow("journal written") << int(resutil::SaveStep::JournalWritten) << true;
+        QTest::newRow("journal written") << int(resutil::SaveStep::JournalWritten) << false;
         QTest::newRow("resource file in place") << int(resutil::SaveStep::ResInPlace) << true;
     }
     void crashBetweenTheTwoWrites()
@@ -401,13 +407,64 @@ private slots:
         QCOMPARE(readFile(stateFile), newAfter ? newStates : oldStates);
         QCOMPARE(res.states->state(kGerman, 1), State::Translated);
         QVERIFY(!QFileInfo::exists(resutil::saveJournalPath(file)));
-        // No temporary file is left behind once the step was decided.
+        // No temporary file is left behind once the journal named them.
         const QStringList left = QDir(m_dir.path()).entryList({QStringLiteral(".Crash*")}, QDir::Files | QDir::Hidden);
-        QVERIFY2(newAfter ? left.isEmpty() : true, qPrintable(left.join(QLatin1Char(' '))));
+        QVERIFY2(step == int(resutil::SaveStep::BothWritten) || left.isEmpty(), qPrintable(left.join(QLatin1Char(' '))));
         // And the next save works as ever.
         setText(*res.file, kFrench, 1, QStringLiteral("Encore"));
         QVERIFY(res.file->Save().ok());
         QVERIFY(readFile(stateFile).contains(hashOf(QStringLiteral("Encore"))));
+    }
+
+    // The editor's save (the project's) keeps the state file, though the
+    // editor shows no states; one it cannot read is told once and kept.
+    void editorSaveKeepsTheStates()
+    {
+        const QString file = plainFile(QStringLiteral("Editor.res"));
+        {
+            Opened res = open(file);
+            QVERIFY(res.states->approve(kGerman, 1).ok());
+            QVERIFY(res.states->setNote(kGerman, 2, QStringLiteral("kept")).ok());
+            QVERIFY(res.file->Save().ok());
+        }
+        win32::ScriptedInteraction user;
+        vbide::VBE vbe;
+        auto project = vbe.VBProjects()->AddFromFile(file);
+        QVERIFY2(project, qPrintable(project.errorString()));
+        {
+            clsProject editing;
+            editing.setProject(project.value());
+            editing.Init();
+            QVERIFY(editing.HasReadableResourceFile());
+            QVERIFY(ReviewStates::of(*editing.ResourceFile()));
+            setText(*editing.ResourceFile(), kEnglish, 1, QStringLiteral("New source"));
+            setText(*editing.ResourceFile(), kFrench, 2, QStringLiteral("Nouveau"));
+            QVERIFY(editing.SaveResourceFile().ok());
+        }
+        const QByteArray saved = readFile(file + QStringLiteral(".state"));
+        QVERIFY(saved.contains("1031\t1\tneeds-review\t"));
+        QVERIFY(saved.contains("1031\t2\ttranslated\t" + hashOf(QStringLiteral("Text 2")) + '\t' +
+                               hashOf(QStringLiteral("Text 2 de")) + "\tnote=kept\n"));
+        QVERIFY(saved.contains("1036\t2\ttranslated\t" + hashOf(QStringLiteral("Text 2")) + '\t' + hashOf(QStringLiteral("Nouveau"))));
+        QVERIFY(user.messageBoxes.isEmpty());
+
+        const QByteArray broken = "quillmark-review-states\t7\n";
+        writeFile(file + QStringLiteral(".state"), broken);
+        clsProject editing;
+        editing.setProject(project.value());
+        LgvStringModule::setCurrentUILanguage(1031);
+        editing.Init();
+        LgvStringModule::setCurrentUILanguage(2057);
+        QVERIFY(editing.HasReadableResourceFile());
+        QCOMPARE(user.messageBoxes.size(), 1);
+        QVERIFY2(user.messageBoxes[0].prompt.startsWith(QStringLiteral("Die Prüfzustände neben der Resourcendatei")),
+                 qPrintable(user.messageBoxes[0].prompt));
+        QVERIFY2(user.messageBoxes[0].prompt.contains(QStringLiteral("Zeile 1: die Formatversion 7 ist neuer")),
+                 qPrintable(user.messageBoxes[0].prompt));
+        QVERIFY(!user.messageBoxes[0].prompt.contains(u'\n'));
+        setText(*editing.ResourceFile(), kGerman, 3, QStringLiteral("Drei"));
+        QVERIFY(editing.SaveResourceFile().ok());
+        QCOMPARE(readFile(file + QStringLiteral(".state")), broken);
     }
 
     void statistics()

@@ -96,6 +96,9 @@ grep -B3 '^msgctxt "3"' "$WORK/de.po" | grep -q '^#, fuzzy$' || fail "PO without
 grep -B3 '^msgctxt "1"' "$WORK/de.po" | grep -q 'fuzzy' && fail "approved as fuzzy: $(cat "$WORK/de.po")"
 # Approved in the file, then the PO file's fuzzy entry taken back: needs review again.
 expect 0 "$Q" approve "$F" --lang 1031
+expect 1 "$Q" check "$F"
+same "$WORK/out" $'1036\t3\toutdated\tthe source text changed since it was translated'
+expect 0 "$Q" approve "$F" --lang 1036 --id 3
 expect 0 "$Q" check "$F"
 expect 0 "$Q" import "$WORK/de.po" "$F" --use-fuzzy
 grep -q $'^1031\t3\tneeds-review\t' "$S" || fail "PO fuzzy not needs-review: $(cat "$S")"
