@@ -124,10 +124,12 @@ void ReviewStates::loaded(const QString &resPath, const resutil::ResStrings &str
     const qsizetype bufferSize = m_buffer.size();
     auto cell = m_table.cells.begin();
     const auto place = [&](Cell &target, QStringView text) {
-        const QChar *at = reinterpret_cast<const QChar *>(text.utf16());
-        if (bufferSize == 0 || at < base || at + text.size() > base + bufferSize)
+        // Addresses as numbers: the text may lie anywhere, not only in the buffer.
+        const auto at = reinterpret_cast<quintptr>(text.utf16());
+        const auto start = reinterpret_cast<quintptr>(base);
+        if (bufferSize == 0 || at < start || at + 2 * quintptr(text.size()) > start + 2 * quintptr(bufferSize))
             return;
-        target.loadedAt = quint32(at - base);
+        target.loadedAt = quint32((at - start) / 2);
         target.loadedLength = quint16(text.size());
         target.flags |= Cell::HasLoaded;
     };
