@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 
@@ -48,13 +49,26 @@ bool hash(QByteArrayView field, quint32 &value, bool &present)
         return true;
     if (field.size() != 8)
         return false;
-    value = 0;
-    for (const char c : field) {
-        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (digit < 0)
-            return false;
-        value = value << 4 | quint32(digit);
+    // A table: most of a large file's bytes are hashes.
+    static constexpr auto digits = [] {
+        std::array<qint8, 256> table{};
+        table.fill(-1);
+        for (int i = 0; i < 10; ++i)
+            table['0' + i] = qint8(i);
+        for (int i = 0; i < 6; ++i)
+            table['a' + i] = qint8(10 + i);
+        return table;
+    }();
+    quint32 result = 0;
+    int bad = 0;
+    for (int i = 0; i < 8; ++i) {
+        const qint8 digit = digits[static_cast<unsigned char>(field[i])];
+        bad |= digit;
+        result = result << 4 | quint32(digit & 0xF);
     }
+    if (bad < 0)
+        return false;
+    value = result;
     present = true;
     return true;
 }
@@ -79,18 +93,6 @@ bool validFields(QByteArrayView fields)
         at = end + 1;
     }
     return true;
-}
-
-void appendHex(QByteArray &out, bool present, quint32 value)
-{
-    if (!present) {
-        out += '-';
-        return;
-    }
-    char digits[8];
-    for (int i = 7; i >= 0; --i, value >>= 4)
-        digits[i] = "0123456789abcdef"[value & 0xF];
-    out.append(digits, 8);
 }
 
 void appendNumber(QByteArray &out, quint32 value)
@@ -254,7 +256,7 @@ qm::Result<StateTable> parseStateFile(QByteArrayView bytes, const QString &path)
 QByteArray writeStateFile(const StateTable &table)
 {
     QByteArray out;
-    out.reserve(qsizetype(64 + table.strings.size() * 40 + table.cells.size() * 40));
+    out.reserve(qsizetype(64 + table.strings.size() * 40 + table.cells.size() * 44));
     out += kHeader;
     out += '\t';
     appendNumber(out, kStateFormatVersion);
@@ -274,16 +276,31 @@ QByteArray writeStateFile(const StateTable &table)
         out += info.fields;
         out += '\n';
     }
+    // The cells' lines are laid out by hand: they are most of a large file.
+    char line[96];
     for (const Cell &cell : table.cells) {
-        appendNumber(out, quint32(localeOf(cell.key)));
-        out += '\t';
-        appendNumber(out, quint32(idOf(cell.key)));
-        out += '\t';
-        out += stateName(cell.state);
-        out += '\t';
-        appendHex(out, cell.has(Cell::HasSource), cell.source);
-        out += '\t';
-        appendHex(out, cell.has(Cell::HasText), cell.text);
+        char *at = line;
+        at = std::to_chars(at, line + 6, quint32(localeOf(cell.key))).ptr;
+        *at++ = '\t';
+        at = std::to_chars(at, at + 6, quint32(idOf(cell.key))).ptr;
+        *at++ = '\t';
+        const char *state = stateName(cell.state);
+        const std::size_t length = std::strlen(state);
+        std::memcpy(at, state, length);
+        at += length;
+        for (const auto &[present, value] : {std::pair{cell.has(Cell::HasSource), cell.source},
+                                            std::pair{cell.has(Cell::HasText), cell.text}}) {
+            *at++ = '\t';
+            if (!present) {
+                *at++ = '-';
+                continue;
+            }
+            quint32 v = value;
+            for (int i = 7; i >= 0; --i, v >>= 4)
+                at[i] = "0123456789abcdef"[v & 0xF];
+            at += 8;
+        }
+        out.append(line, at - line);
         if (!table.cellFields.isEmpty()) {
             const auto fields = table.cellFields.constFind(cell.key);
             if (fields != table.cellFields.cend() && !fields->isEmpty()) {
