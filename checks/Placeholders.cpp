@@ -1,5 +1,8 @@
 #include "checks/Placeholders.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace checks {
 
 namespace {
@@ -137,6 +140,35 @@ Placeholders findPlaceholders(QStringView text)
         i = end;
     }
     return found;
+}
+
+} // namespace checks
+
+namespace checks {
+
+QList<TextSpan> placeholderSpans(QStringView text)
+{
+    QList<TextSpan> spans;
+    if (!text.contains(u'%') && !text.contains(u'{'))
+        return spans;
+    const Placeholders found = findPlaceholders(text);
+    QList<QString> written;
+    for (const QList<Placeholder> *list : {&found.named, &found.sequential})
+        for (const Placeholder &p : *list)
+            if (!written.contains(p.written))
+                written.append(p.written);
+    // The longest first, so that "%1" does not take the start of "%1$s".
+    std::sort(written.begin(), written.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    std::vector<bool> taken(std::size_t(text.size()), false);
+    for (const QString &w : written)
+        for (qsizetype at = text.indexOf(w); at >= 0; at = text.indexOf(w, at + 1)) {
+            if (std::any_of(taken.begin() + at, taken.begin() + at + w.size(), [](bool t) { return t; }))
+                continue;
+            std::fill(taken.begin() + at, taken.begin() + at + w.size(), true);
+            spans.append({at, w.size()});
+        }
+    std::sort(spans.begin(), spans.end(), [](const TextSpan &a, const TextSpan &b) { return a.start < b.start; });
+    return spans;
 }
 
 } // namespace checks

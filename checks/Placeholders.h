@@ -29,3 +29,14 @@ struct Placeholders {
 Placeholders findPlaceholders(QStringView text);
 
 } // namespace checks
+
+namespace checks {
+
+struct TextSpan {
+    qsizetype start;
+    qsizetype length;
+};
+// Where the placeholders stand in text, in text order, each occurrence once.
+QList<TextSpan> placeholderSpans(QStringView text);
+
+} // namespace checks

@@ -103,7 +103,8 @@ QString icuDisplayName(const QString &tag, const QString &displayTag)
 
 QString displayName(const LocaleRow &row, LCID displayLanguage)
 {
-    if ((displayLanguage & 0x3ff) == 0x09 || row.lcid == LOCALE_INVARIANT)
+    // The pseudo-locales (qps-ploc...) have their English names in every language, as in Windows.
+    if ((displayLanguage & 0x3ff) == 0x09 || row.lcid == LOCALE_INVARIANT || row.tag.startsWith(QLatin1String("qps-")))
         return row.englishName;
     const QString displayTag = table().byLcid.value(displayLanguage).tag;
     const QString name = icuDisplayName(row.tag.section(QLatin1Char('_'), 0, 0), displayTag.section(QLatin1Char('_'), 0, 0));
