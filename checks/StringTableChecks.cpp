@@ -1,6 +1,7 @@
 #include "checks/StringTableChecks.h"
 
 #include "checks/ConsistencyChecks.h"
+#include "checks/EndPunctuation.h"
 
 #include "platform/resutil/ResStrings.h"
 
@@ -41,13 +42,18 @@ std::vector<StringProblem> checkStrings(const resutil::ResStrings &strings, qint
     for (const qint32 localeId : languages) {
         if (localeId == sourceLocale)
             continue;
+        // The Windows pseudo-locales (qps-ploc, qps-ploca, qps-plocm) hold generated texts
+        // whose brackets and padding stand where the punctuation would.
+        const bool pseudoLocale = localeId == 0x0501 || localeId == 0x05FE || localeId == 0x09FF;
         for (const Source &source : sources) {
             const resutil::ResString *entry = strings.Find(localeId, source.id);
             const QStringView translation = entry ? QStringView(entry->Text()) : QStringView();
-            if (!hasProblem(*source.text, translation))
-                continue;
-            for (Problem &problem : checkTranslation(*source.text, translation))
-                problems.push_back({localeId, source.id, std::move(problem)});
+            if (hasProblem(*source.text, translation))
+                for (Problem &problem : checkTranslation(*source.text, translation))
+                    problems.push_back({localeId, source.id, std::move(problem)});
+            if (!pseudoLocale)
+                if (std::optional<Problem> problem = checkPunctuation(*source.text, sourceLocale, translation, localeId))
+                    problems.push_back({localeId, source.id, std::move(*problem)});
         }
     }
     std::vector<StringProblem> inconsistent = checkConsistency(strings, sourceLocale);

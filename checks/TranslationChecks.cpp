@@ -175,6 +175,12 @@ const char *ruleKey(Rule rule)
         return "empty";
     case Rule::Inconsistent:
         return "inconsistent";
+    case Rule::Punctuation:
+        return "punctuation";
+    case Rule::Spelling:
+        return "spelling";
+    case Rule::Width:
+        return "width";
     }
     return "";
 }
@@ -203,6 +209,21 @@ QString describe(const Problem &problem)
         return problem.finding == Finding::Differs
                    ? QStringLiteral("translated otherwise than string %1, which has the same source text").arg(problem.token)
                    : QStringLiteral("translated the same as string %1, whose source text differs").arg(problem.token);
+    case Rule::Punctuation:
+        if (problem.finding == Finding::Unpaired)
+            return QStringLiteral("no opening %1 for the closing %2")
+                .arg(problem.token, problem.token == QStringLiteral("¿") ? QStringLiteral("?") : QStringLiteral("!"));
+        return problem.finding == Finding::Missing
+                   ? QStringLiteral("ends in no punctuation, the source ends in \"%1\"").arg(problem.token)
+                   : QStringLiteral("ends in \"%1\", the source in no punctuation").arg(problem.token);
+    case Rule::Spelling:
+        if (problem.finding == Finding::NoDictionary)
+            return QStringLiteral("No dictionary for %1").arg(problem.token);
+        return QStringLiteral("\"%1\" is not in the dictionary").arg(problem.token);
+    case Rule::Width:
+        return problem.line > 0
+                   ? QStringLiteral("line %1 is %2 pixels wide, the source's %3").arg(problem.line).arg(problem.count).arg(problem.sourceCount)
+                   : QStringLiteral("%1 pixels wide, the source %2").arg(problem.count).arg(problem.sourceCount);
     }
     return {};
 }
