@@ -10,11 +10,13 @@ BUILD_PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
   libicu-dev libzip-dev libexpat1-dev libgsf-1-dev zlib1g-dev libdeflate-dev
-  libfontconfig-dev libgl-dev ccache libsqlite3-dev
+  libfontconfig-dev libgl-dev ccache libsqlite3-dev libhunspell-dev
 )
 RUN_PACKAGES=(
   fonts-dejavu-core fonts-noto-core fonts-noto-cjk fonts-noto-ui-core
   xvfb imagemagick x11-utils qt6-translations-l10n
+  hunspell-en-gb hunspell-en-us hunspell-de-de hunspell-fr hunspell-es
+  hunspell-it hunspell-pt-br hunspell-nl hunspell-pl hunspell-ru
 )
 TEST_PACKAGES=(
   clang libclang-rt-14-dev llvm binutils-mingw-w64-x86-64
