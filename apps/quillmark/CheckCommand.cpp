@@ -2,6 +2,7 @@
 #include "Console.h"
 #include "EscapedText.h"
 #include "ReviewStatesCli.h"
+#include "FitModule.h"
 
 #include "checks/ReferenceChecks.h"
 #include "checks/StringTableChecks.h"
@@ -10,6 +11,9 @@
 #include "platform/vbide/VbpFile.h"
 #include "reviewstate/ReviewStates.h"
 #include "reviewstate/StateChecks.h"
+#include "spelling/SpellingCheck.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <string>
@@ -107,6 +111,16 @@ int run(const cli::Arguments &arguments)
     if (arguments.has(QStringLiteral("--unused")) && !arguments.has(QStringLiteral("--project")))
         return cli::usageError(QStringLiteral("check --unused needs --project PROJECT.vbp, whose code tells what is used"));
     const QString path = arguments.positional().first();
+    if (arguments.has(QStringLiteral("--factor")) && !arguments.has(QStringLiteral("--fit")))
+        return cli::usageError(QStringLiteral("check --factor needs --fit, whose rule it sets"));
+    // 0: the project's setting, else the default.
+    double factor = 0;
+    if (arguments.has(QStringLiteral("--factor"))) {
+        bool ok = false;
+        factor = arguments.value(QStringLiteral("--factor")).toDouble(&ok);
+        if (!ok || !(factor >= 1.0 && factor <= 10.0))
+            return cli::usageError(QStringLiteral("--factor \"%1\" is not a number from 1 to 10").arg(arguments.value(QStringLiteral("--factor"))));
+    }
     std::optional<qint32> chosen;
     if (arguments.has(QStringLiteral("--source"))) {
         chosen = cli::parseLocale(arguments.value(QStringLiteral("--source")));
@@ -145,8 +159,20 @@ int run(const cli::Arguments &arguments)
                                                 arguments.has(QStringLiteral("--unused")));
     }
 
-    const std::vector<Reported> problems =
-        merged(checks::checkStrings(file.Strings(), source), reviewstate::checkStates(*states));
+    std::vector<checks::StringProblem> found = checks::checkStrings(file.Strings(), source);
+    if (arguments.has(QStringLiteral("--spelling"))) {
+        spelling::SpellCheckers checkers;
+        std::vector<checks::StringProblem> misspelt = spelling::checkSpelling(file.Strings(), source, checkers);
+        found.insert(found.end(), std::make_move_iterator(misspelt.begin()), std::make_move_iterator(misspelt.end()));
+    }
+    if (arguments.has(QStringLiteral("--fit"))) {
+        QString error;
+        const QString projectFile =
+            arguments.has(QStringLiteral("--project")) ? QFileInfo(arguments.value(QStringLiteral("--project"))).absoluteFilePath() : QString();
+        if (!cli::checkWidthsInFitModule(file.Strings(), source, factor, projectFile, found, error))
+            return cli::fail(path, error);
+    }
+    const std::vector<Reported> problems = merged(found, reviewstate::checkStates(*states));
     const std::string report = arguments.has(QStringLiteral("--json")) ? jsonReport(source, problems, code) : plainReport(problems, code);
     if (!cli::writeOut(QByteArrayView(report.data(), qsizetype(report.size()))))
         return cli::fail(path, QStringLiteral("the report could not be written to standard output"));
@@ -168,8 +194,9 @@ int run(const cli::Arguments &arguments)
 
 const cli::Command command{
     "check",
-    "check the translations for placeholders, breaks, spaces, access keys and consistency",
-    "Usage: quillmark check FILE.res [--source LOCALE] [--project PROJECT.vbp [--unused]] [--json]\n"
+    "check the translations for placeholders, breaks, spaces, access keys, consistency, punctuation",
+    "Usage: quillmark check FILE.res [--source LOCALE] [--project PROJECT.vbp [--unused]]\n"
+    "                      [--spelling] [--fit [--factor N]] [--json]\n"
     "Compares every language's texts with those of the source language (default:\n"
     "the one the state file names, else 2057 English (United Kingdom) when the file\n"
     "has it, else its first language;\n"
@@ -183,9 +210,21 @@ const cli::Command command{
     "  empty        no translation for a source text\n"
     "  inconsistent the same source text translated otherwise in another string, or\n"
     "               another source text translated the same (names that string's ID)\n"
+    "  punctuation  the source ends in . : ? ! or an ellipsis and the translation in\n"
+    "               none of its language's equivalents (Greek ;, Arabic \u061F, the\n"
+    "               full-width \u3002\uFF1F\uFF01\uFF1A, Spanish \u00BF...?), or the other way round\n"
     "and what the review states kept beside it (FILE.res.state) tell:\n"
     "  outdated     the source text changed since the translation was made\n"
     "  too-long     longer than the string's maximum length, in characters\n"
+    "With --spelling (off by default, since it depends on the dictionaries installed):\n"
+    "  spelling     a word the language's Hunspell dictionary (de-DE: de_DE, else de)\n"
+    "               and the user's own word list do not hold; words with digits,\n"
+    "               in capitals or also in the source text are left alone, as are\n"
+    "               placeholders and the & of access keys. A language without a\n"
+    "               dictionary is named once, with ID 0 (\"No dictionary for ...\").\n"
+    "With --fit (the fonts the grid draws each language in, without a window):\n"
+    "  width        a line of the translation more than N times as wide as the\n"
+    "               source's (N from --factor, else the project's setting, else 1.3)\n"
     "With --project, the code of the project's members is read too (see quillmark\n"
     "refs) and, after the problems above, sorted by ID:\n"
     "  missing-id   an ID the code uses that no language has (LOCALE 0), or that the\n"
@@ -198,8 +237,8 @@ const cli::Command command{
     "  \"id\": 102, \"rule\": \"placeholder\", \"text\": \"%1 is missing\"}, ...]}.\n"
     "Exit status 1 when there is at least one problem (or the file cannot be read),\n"
     "0 when there is none, so a build can stop on a broken translation.\n",
-    {QStringLiteral("--json"), QStringLiteral("--unused")},
-    {QStringLiteral("--source"), QStringLiteral("--project")},
+    {QStringLiteral("--json"), QStringLiteral("--unused"), QStringLiteral("--spelling"), QStringLiteral("--fit")},
+    {QStringLiteral("--source"), QStringLiteral("--project"), QStringLiteral("--factor")},
     run,
 };
 const cli::RegisterCommand registered{command};
