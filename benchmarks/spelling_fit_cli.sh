@@ -6,7 +6,7 @@ Q=$1
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 export XDG_CONFIG_HOME=$WORK/config XDG_DATA_HOME=$WORK/data QM_REGISTRY_FILE=$WORK/registry.reg
-python3 - "$WORK/big.tsv" <<'PY'
+python3 - "$WORK/big.tsv" "$(dirname "$0")/../platform/win32/data/locales.tsv" <<'PY'
 import sys
 locales = [2057, 1031, 1036, 1040, 1034, 1043, 1049, 1032, 1041, 2052, 1025, 1037]
 dicts = {2057: "en_GB", 1031: "de_DE", 1036: "fr_FR", 1040: "it_IT", 1034: "es_ES", 1043: "nl_NL", 1049: "ru_RU"}
@@ -26,7 +26,14 @@ def vocabulary(lcid):
     return words
 vocab = {l: vocabulary(l) for l in locales}
 with open(sys.argv[1], "w", encoding="utf-8", newline="") as out:
-    out.write("\ufeff\t" + "\t".join(str(l) for l in locales) + "\r\n")
+    names = {}
+    with open(sys.argv[2], encoding="utf-8") as table:
+        for line in table:
+            f = line.rstrip("\n").split("\t")
+            if f[0].isdigit():
+                names[int(f[0])] = f[6]
+    # As the tool exports a table: the languages' names, then their locale IDs.
+    out.write("\ufeff\t" + "\t".join(names[l] for l in locales) + "\r\n")
     out.write("\t" + "\t".join(str(l) for l in locales) + "\r\n")
     for i in range(65536):
         row = [str(i)]
