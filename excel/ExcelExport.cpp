@@ -128,7 +128,7 @@ qm::Status writeRows(ExportTarget &target, const std::vector<qint32> &ids, const
 {
     const int rows = ids.empty() ? 0 : 2 + int(ids.size());
     const int columns = 1 + int(locales.size());
-    excel::SheetStream stream(*target.worksheet, rows, columns);
+    excel::SheetStream stream(*target.worksheet, rows, columns, excel::formatForFileName(target.fileName));
     for (size_t c = 0; c < locales.size(); ++c) {
         const QString name = languageName ? languageName(locales[c]) : QString();
         if (auto written = stream.Set(1, int(c) + 2, excel::Value(name)); !written)
@@ -261,9 +261,10 @@ qm::Status exportWith(ExportTarget &target, TableSize size, qsizetype count, Tra
     return {};
 }
 
+// A new workbook of either format is written as a stream.
 bool streamsInto(const ExportTarget &target)
 {
-    return target.fileMissing && excel::formatForFileName(target.fileName) == excel::FileFormat::Xlsx;
+    return target.fileMissing;
 }
 
 } // namespace
@@ -281,7 +282,7 @@ qm::Status exportTables(ExportTarget &target, resutil::MappedStringTables &table
                         TransferFeedback &feedback)
 {
     if (!streamsInto(target))
-        return qm::makeError(QStringLiteral("%1: tables read from a file are written only into a new .xlsx workbook")
+        return qm::makeError(QStringLiteral("%1: tables read from a file are written only into a new workbook")
                                  .arg(target.fileName));
     const TableSize size = tables.count() == 0 ? TableSize{}
                                                : TableSize{2 + qint64(tables.ids().size()), 1 + qint64(tables.locales().size())};

@@ -54,9 +54,9 @@ using LanguageNamer = std::function<QString(qint32 localeId)>;
 // failing step here.
 qm::Status exportStrings(ExportTarget &target, const resutil::ResStrings &strings, const LanguageNamer &languageName,
                          TransferFeedback &feedback);
-// The same from a file's tables read in place, into a new .xlsx workbook
-// only (target.fileMissing, a .xlsx name): memory then follows neither the
-// resource file nor the table.
+// The same from a file's tables read in place, into a new workbook only
+// (target.fileMissing): memory then follows neither the resource file nor
+// the table.
 qm::Status exportTables(ExportTarget &target, resutil::MappedStringTables &tables, const LanguageNamer &languageName,
                         TransferFeedback &feedback);
 

@@ -23,8 +23,8 @@ constexpr int kLevel = 3;
 // A stream kept on disk goes there in pieces of about this size.
 constexpr qsizetype kSpillAt = qsizetype(1) << 20;
 
-// A file that has no name, so nothing is left behind whatever happens; -1
-// where none can be made.
+} // namespace
+
 int unnamedTemporaryFile()
 {
     const QByteArray folder = QFile::encodeName(QDir::tempPath());
@@ -39,7 +39,6 @@ int unnamedTemporaryFile()
         ::unlink(name.constData());
     return fd;
 }
-} // namespace
 
 SpilledStream::~SpilledStream()
 {

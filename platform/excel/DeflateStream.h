@@ -9,6 +9,10 @@
 
 namespace excel::backend {
 
+// A file that has no name, so nothing is left behind whatever happens; -1
+// where none can be made.
+int unnamedTemporaryFile();
+
 // A finished raw deflate stream kept in an unnamed temporary file, which
 // goes with the last reference to it.
 class SpilledStream {

@@ -2,6 +2,7 @@
 
 #include "platform/common/AtomicFile.h"
 #include "platform/excel/Backends.h"
+#include "platform/excel/XlsParts.h"
 
 #include <QFileInfo>
 
@@ -60,14 +61,16 @@ qm::Status Workbook::Save(const CommitCheck &commitWanted)
     return write(m_path, fromFile() ? sourceFormat : formatForFileName(m_path), commitWanted);
 }
 
-// A new .xlsx package goes into the file as it is made: nothing reads its
-// bytes afterwards, so they are not kept.
+// A new file goes into the file as it is made: nothing reads its bytes
+// afterwards, so they are not kept.
 qm::Status Workbook::writeNew(const QString &fileName, const CommitCheck &commitWanted)
 {
+    const FileFormat format = formatForFileName(fileName); // a new workbook's is its name's
     qm::AtomicFile file(fileName);
     if (auto opened = file.open(); !opened)
         return opened;
-    if (auto written = backend::writeNewXlsx(*this, file); !written) {
+    const qm::Status written = format == FileFormat::Xls ? backend::writeNewXls(*this, file) : backend::writeNewXlsx(*this, file);
+    if (!written) {
         file.cancel();
         return file.problem().isEmpty() ? qm::makeError(QStringLiteral("%1: %2").arg(fileName, written.errorString())) : written;
     }
@@ -105,13 +108,18 @@ qm::Status Workbook::write(const QString &fileName, FileFormat format, const Com
 {
     if (m_sheets.Count() == 0)
         return qm::makeError(QStringLiteral("%1: a workbook needs at least one sheet").arg(fileName));
-    for (int i = 1; i <= m_sheets.Count(); ++i)
-        if (format != FileFormat::Xlsx && m_sheets.at(i)->streamedPart)
+    for (int i = 1; i <= m_sheets.Count(); ++i) {
+        const auto &part = m_sheets.at(i)->streamedPart;
+        if (part && !part->biff && format != FileFormat::Xlsx)
             return qm::makeError(QStringLiteral("%1: sheet \"%2\" was written as an .xlsx stream and is saved only as .xlsx")
                                      .arg(fileName, m_sheets.at(i)->Name()));
+        if (part && part->biff && (format != FileFormat::Xls || fromFile()))
+            return qm::makeError(QStringLiteral("%1: sheet \"%2\" was written as an .xls stream and is saved only as a new .xls file")
+                                     .arg(fileName, m_sheets.at(i)->Name()));
+    }
     if (auto limits = backend::checkLimits(*this, format); !limits)
         return qm::makeError(QStringLiteral("%1: %2").arg(fileName, limits.errorString()));
-    if (format == FileFormat::Xlsx && !fromFile())
+    if (!fromFile())
         return writeNew(fileName, commitWanted);
     qm::Result<QByteArray> bytes = format == FileFormat::Xls ? backend::writeXls(*this) : backend::writeXlsx(*this);
     if (!bytes)

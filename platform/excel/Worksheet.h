@@ -19,15 +19,22 @@ class Workbook;
 
 namespace backend {
 class SpilledStream;
+namespace biff {
+class SstWriter;
+}
 }
 
 // A sheet's part as SheetStream wrote it: deflated (in memory, or spilled
-// to a temporary file), with its size and CRC-32.
+// to a temporary file), with its size and CRC-32. For a new .xls file
+// (`biff`) the same fields hold the sheet's BIFF8 substream as it is, its
+// texts in the shared string table `strings` of the workbook's streamed sheets.
 struct StreamedPart {
     QByteArray deflated;
     std::shared_ptr<const backend::SpilledStream> spilled;
     std::uint64_t size = 0;
     std::uint32_t crc = 0;
+    bool biff = false;
+    std::shared_ptr<backend::biff::SstWriter> strings;
 };
 
 // One worksheet of a workbook.

@@ -147,7 +147,7 @@ private slots:
     }
 
     // A file's tables read in place export the very workbook its loaded
-    // collection does, progress included; they go into new .xlsx books only.
+    // collection does, progress included; they go into new books only.
     void tablesReadInPlaceGiveTheSameWorkbook()
     {
         const QString res = path("inplace.res");
@@ -180,11 +180,23 @@ private slots:
         QCOMPARE(inPlaceFeedback.progressMaximum, 5);
         QCOMPARE(inPlaceFeedback.progressValue, collectionFeedback.progressValue);
 
-        ExportTarget xls(app->Workbooks());
+        // So do they for a new .xls book; an existing book is not theirs to write.
+        ExportTarget xls(app->Workbooks()), xlsFromCollection(app->Workbooks());
         xls.fileName = path("inplace.xls");
-        xls.sheetName = QStringLiteral("Project1");
-        QVERIFY(!ExcelTransfer::exportTables(xls, *tables, testLanguageName, inPlaceFeedback).ok());
-        QVERIFY(!QFile::exists(xls.fileName));
+        xlsFromCollection.fileName = path("loaded.xls");
+        for (auto *target : {&xls, &xlsFromCollection}) {
+            target->sheetName = QStringLiteral("Project1");
+            target->fileMissing = true;
+        }
+        QVERIFY(exportStrings(xlsFromCollection, loaded.Strings(), testLanguageName, collectionFeedback).ok());
+        const qm::Status xlsStatus = ExcelTransfer::exportTables(xls, *tables, testLanguageName, inPlaceFeedback);
+        QVERIFY2(xlsStatus.ok(), qPrintable(xlsStatus.errorString()));
+        QCOMPARE(readFile(xls.fileName), readFile(xlsFromCollection.fileName));
+        ExportTarget existing(app->Workbooks());
+        existing.fileName = path("inplace.xls");
+        existing.sheetName = QStringLiteral("Project1");
+        existing.fileMissing = false;
+        QVERIFY(!ExcelTransfer::exportTables(existing, *tables, testLanguageName, inPlaceFeedback).ok());
 
         // A file changed in place meanwhile is told, and nothing is written.
         auto again = resutil::MappedStringTables::open(res);

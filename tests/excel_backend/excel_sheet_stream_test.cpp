@@ -1,5 +1,6 @@
 #include "platform/excel/Application.h"
 #include "platform/excel/Constants.h"
+#include "platform/excel/BiffSstWriter.h"
 #include "platform/excel/SheetStream.h"
 
 #include "tests/testlib/TestEnvironment.h"
@@ -97,6 +98,99 @@ private slots:
                     QVERIFY2(got->Parent().formats().at(gotCell->xf) == want->Parent().formats().at(wantCell->xf),
                              qPrintable(where));
             }
+    }
+
+    // A new .xls sheet written as a stream is byte for byte the file the
+    // same cells written through Cells make, and holds no cells itself.
+    void streamedXlsIsTheFileCellsMake()
+    {
+        constexpr int rows = 40000, columns = 5;
+        Worksheet *byCells = newSheet();
+        Worksheet *streamed = newSheet();
+        SheetStream stream(*streamed, rows, columns, FileFormat::Xls);
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 1; c <= columns; ++c) {
+                const Value v = cellAt(r, c);
+                QVERIFY(byCells->Cells().Set(r, c, v).ok());
+                const qm::Status set = stream.Set(r, c, v);
+                QVERIFY2(set.ok(), qPrintable(set.errorString()));
+            }
+        QVERIFY(!stream.Set(rows, columns + 1, Value(1)).ok());
+        QVERIFY(stream.finish().ok());
+        QVERIFY(streamed->streamedPart && streamed->streamedPart->biff && streamed->data().cellCount() == 0);
+        QVERIFY(byCells->Parent().SaveAs(path(QStringLiteral("cells.xls"))).ok());
+        for (const QString name : {QStringLiteral("streamed.xls"), QStringLiteral("again.xls")}) {
+            const qm::Status saved = streamed->Parent().SaveAs(path(name));
+            QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
+            QFile want(path(QStringLiteral("cells.xls"))), got(path(name));
+            QVERIFY(want.open(QIODevice::ReadOnly) && got.open(QIODevice::ReadOnly));
+            QVERIFY(want.size() > 1 << 20);
+            QVERIFY2(got.readAll() == want.readAll(), qPrintable(name));
+        }
+        const qm::Status asXlsx = streamed->Parent().SaveAs(path(QStringLiteral("streamed.xlsx")));
+        QVERIFY(!asXlsx.ok());
+        QVERIFY2(asXlsx.errorString().contains(QStringLiteral("saved only as a new .xls file")), qPrintable(asXlsx.errorString()));
+        const Worksheet *read = reopened(path(QStringLiteral("streamed.xls")));
+        QVERIFY(read);
+        QCOMPARE(read->Cells().Value(rows, 1), Value(double(rows)));
+        QCOMPARE(read->Cells().Text(rows, 4), cellAt(rows, 4).text());
+    }
+
+    // Two streamed sheets of one workbook share one string table, and a
+    // sheet of cells beside them adds its texts without changing it.
+    void streamedXlsSheetsShareTheirStrings()
+    {
+        Worksheet *first = newSheet();
+        Workbook &book = first->Parent();
+        Worksheet *second = book.Worksheets().Add().value();
+        Worksheet *third = book.Worksheets().Add().value();
+        for (Worksheet *sheet : {first, second}) {
+            SheetStream stream(*sheet, 2, 2, FileFormat::Xls);
+            QVERIFY(stream.Set(1, 1, Value(QStringLiteral("shared"))).ok());
+            QVERIFY(stream.Set(2, 2, Value(sheet == first ? QStringLiteral("one") : QStringLiteral("two"))).ok());
+            QVERIFY(stream.finish().ok());
+        }
+        QVERIFY(first->streamedPart->strings == second->streamedPart->strings);
+        QCOMPARE(first->streamedPart->strings->size(), 3u);
+        QVERIFY(third->Cells().Set(1, 1, Value(QStringLiteral("cells"))).ok());
+        for (const QString name : {QStringLiteral("shared.xls"), QStringLiteral("shared2.xls")}) {
+            const qm::Status saved = book.SaveAs(path(name));
+            QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
+            QCOMPARE(first->streamedPart->strings->size(), 3u);
+            QCOMPARE(first->streamedPart->strings->references(), 4u);
+        }
+        auto reread = m_app->Workbooks().Open(path(QStringLiteral("shared2.xls")));
+        QVERIFY(reread);
+        QCOMPARE(reread.value()->Worksheets().Count(), 3);
+        QStringList texts;
+        for (int i = 1; i <= 3; ++i) {
+            auto sheet = reread.value()->Worksheets().Item(i);
+            QVERIFY(sheet);
+            texts << sheet.value()->Cells().Text(1, 1) << sheet.value()->Cells().Text(2, 2);
+        }
+        QCOMPARE(texts, (QStringList{"shared", "one", "shared", "two", "cells", ""}));
+    }
+
+    // The string table holds its texts as the file stores them: the bytes it
+    // keeps follow the characters, not one object per text, and equal texts
+    // are kept once.
+    void stringTableHoldsLittleMoreThanItsCharacters()
+    {
+        constexpr int count = 200000;
+        backend::biff::SstWriter sst(count);
+        for (int i = 0; i < count; ++i)
+            QCOMPARE(sst.index(QStringLiteral("Text %1").arg(i, 7, 10, QLatin1Char('0'))), std::uint32_t(i));
+        QCOMPARE(sst.index(QStringLiteral("Text %1").arg(17, 7, 10, QLatin1Char('0'))), 17u);
+        QCOMPARE(sst.index(QStringLiteral("Grüße")), std::uint32_t(count));
+        QCOMPARE(sst.index(QStringLiteral("Grüße")), std::uint32_t(count));
+        QCOMPARE(sst.index(QString::fromUtf8("\u3042")), std::uint32_t(count + 1));
+        QCOMPARE(sst.size(), std::uint32_t(count + 2));
+        QCOMPARE(sst.references(), std::uint32_t(count + 4));
+        // 12 characters a text, stored in one byte each.
+        QVERIFY2(sst.heldBytes() < std::size_t(count) * 64, qPrintable(QString::number(sst.heldBytes())));
+        const QByteArray records = sst.records(100);
+        QCOMPARE(qint64(records.size()), sst.recordsSize());
+        QVERIFY(records.contains(QByteArray("Text 0199999")));
     }
 
     // Cells come in order and within the extent given; a refused cell

@@ -19,11 +19,11 @@ namespace {
 
 int exportBook(const QString &resPath, const QString &bookPath, const QString &sheetName)
 {
-    // A new .xlsx workbook is written from the file's tables in place; any
-    // other target, or a file that reader refuses, takes the full load.
+    // A new workbook is written from the file's tables in place; an existing
+    // one, or a file that reader refuses, takes the full load.
     const bool fileMissing = !QFileInfo(bookPath).isFile();
     std::unique_ptr<resutil::MappedStringTables> tables;
-    if (fileMissing && excel::formatForFileName(bookPath) == excel::FileFormat::Xlsx)
+    if (fileMissing)
         tables = resutil::MappedStringTables::open(resPath);
     resutil::ResFile file;
     if (!tables) {
