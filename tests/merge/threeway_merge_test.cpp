@@ -10,10 +10,10 @@ using merge::Side;
 namespace {
 
 // "1033:1=File 1031:1=Datei": cells as LOCALE:ID=TEXT, separated by spaces.
-merge::StringTable table(const QString &spec)
+merge::StringTable table(const QString &text)
 {
     std::vector<merge::Cell> cells;
-    for (const QString &item : spec.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (const QString &item : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const qsizetype colon = item.indexOf(QLatin1Char(':'));
         const qsizetype equals = item.indexOf(QLatin1Char('='));
         cells.push_back(merge::Cell{item.left(colon).toInt(), item.mid(colon + 1, equals - colon - 1).toInt(),
@@ -22,7 +22,7 @@ merge::StringTable table(const QString &spec)
     return merge::StringTable::fromCells(std::move(cells));
 }
 
-QString spec(const merge::StringTable &strings)
+QString shorthand(const merge::StringTable &strings)
 {
     QStringList items;
     for (const merge::Cell &cell : strings.cells())
@@ -31,19 +31,19 @@ QString spec(const merge::StringTable &strings)
 }
 
 // A conflict as "LOCALE:ID base/mine/theirs", "-" for no text.
-QString spec(const merge::CellConflict &c)
+QString shorthand(const merge::CellConflict &c)
 {
     const auto text = [](const QString &t) { return t.isNull() ? QStringLiteral("-") : t; };
     return QStringLiteral("%1:%2 %3/%4/%5")
         .arg(QString::number(c.localeId), QString::number(c.id), text(c.base), text(c.mine), text(c.theirs));
 }
 
-QStringList conflictSpecs(const merge::MergeResult &result)
+QStringList conflictTexts(const merge::MergeResult &result)
 {
-    QStringList specs;
+    QStringList texts;
     for (const merge::CellConflict &c : result.conflicts())
-        specs.append(spec(c));
-    return specs;
+        texts.append(shorthand(c));
+    return texts;
 }
 
 merge::Version version(const QString &strings, QList<resutil::ResResource> others = {})
@@ -52,9 +52,9 @@ merge::Version version(const QString &strings, QList<resutil::ResResource> other
 }
 
 // "3/1/1033=data": TYPE/NAME/LANGUAGE=DATA, a name in letters is a named one.
-resutil::ResResource resource(const QString &spec)
+resutil::ResResource resource(const QString &item)
 {
-    const QStringList parts = spec.section(QLatin1Char('='), 0, 0).split(QLatin1Char('/'));
+    const QStringList parts = item.section(QLatin1Char('='), 0, 0).split(QLatin1Char('/'));
     const auto name = [](const QString &text) {
         bool number = false;
         const ushort ordinal = text.toUShort(&number);
@@ -64,19 +64,19 @@ resutil::ResResource resource(const QString &spec)
     r.type = name(parts[0]);
     r.name = name(parts[1]);
     r.fields.language = parts[2].toUShort();
-    r.data = spec.section(QLatin1Char('='), 1).toUtf8();
+    r.data = item.section(QLatin1Char('='), 1).toUtf8();
     return r;
 }
 
-QList<resutil::ResResource> resources(const QString &specs)
+QList<resutil::ResResource> resources(const QString &texts)
 {
     QList<resutil::ResResource> list;
-    for (const QString &item : specs.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+    for (const QString &item : texts.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         list.append(resource(item));
     return list;
 }
 
-QString spec(const QList<resutil::ResResource> &list)
+QString shorthand(const QList<resutil::ResResource> &list)
 {
     QStringList items;
     for (const resutil::ResResource &r : list)
@@ -160,15 +160,15 @@ private slots:
         QFETCH(QString, merged);
         QFETCH(QStringList, conflicts);
         const merge::MergeResult result = merge::mergeVersions(version(base), version(mine), version(theirs));
-        QCOMPARE(spec(result.strings()), merged);
-        QCOMPARE(conflictSpecs(result), conflicts);
+        QCOMPARE(shorthand(result.strings()), merged);
+        QCOMPARE(conflictTexts(result), conflicts);
         QCOMPARE(result.clean(), conflicts.isEmpty());
         // The same merge seen from the other side: theirs' changes are the
         // mirror image, and every conflict is the same cell.
         const merge::MergeResult mirrored = merge::mergeVersions(version(base), version(theirs), version(mine));
         QCOMPARE(mirrored.conflicts().size(), result.conflicts().size());
         if (result.clean())
-            QCOMPARE(spec(mirrored.strings()), merged);
+            QCOMPARE(shorthand(mirrored.strings()), merged);
     }
 
     void chosenSidesChangeOnlyTheirCells()
@@ -177,21 +177,21 @@ private slots:
         const merge::Version mine = version("1033:1=File! 1033:2=Open 1033:4=Exit 1033:5=New");
         const merge::Version theirs = version("1033:1=File? 1033:2=Öffnen 1033:3=Store 1033:5=Neu");
         merge::MergeResult result = merge::mergeVersions(base, mine, theirs);
-        QCOMPARE(conflictSpecs(result), (QStringList{"1033:1 File/File!/File?", "1033:3 Save/-/Store", "1033:4 Quit/Exit/-",
+        QCOMPARE(conflictTexts(result), (QStringList{"1033:1 File/File!/File?", "1033:3 Save/-/Store", "1033:4 Quit/Exit/-",
                                                      "1033:5 -/New/Neu"}));
-        QCOMPARE(spec(result.strings()), QStringLiteral("1033:1=File! 1033:2=Öffnen 1033:4=Exit 1033:5=New"));
+        QCOMPARE(shorthand(result.strings()), QStringLiteral("1033:1=File! 1033:2=Öffnen 1033:4=Exit 1033:5=New"));
         result.choose(1, Side::Theirs); // brings back the cell mine removed
         result.choose(2, Side::Theirs); // removes the cell theirs removed
-        QCOMPARE(spec(result.strings()), QStringLiteral("1033:1=File! 1033:2=Öffnen 1033:3=Store 1033:5=New"));
+        QCOMPARE(shorthand(result.strings()), QStringLiteral("1033:1=File! 1033:2=Öffnen 1033:3=Store 1033:5=New"));
         QCOMPARE(result.conflicts()[2].chosen, Side::Theirs);
         result.choose(2, Side::Mine);
-        QCOMPARE(spec(result.strings()), QStringLiteral("1033:1=File! 1033:2=Öffnen 1033:3=Store 1033:4=Exit 1033:5=New"));
+        QCOMPARE(shorthand(result.strings()), QStringLiteral("1033:1=File! 1033:2=Öffnen 1033:3=Store 1033:4=Exit 1033:5=New"));
         result.chooseAll(Side::Theirs);
-        QCOMPARE(spec(result.strings()), QStringLiteral("1033:1=File? 1033:2=Öffnen 1033:3=Store 1033:5=Neu"));
+        QCOMPARE(shorthand(result.strings()), QStringLiteral("1033:1=File? 1033:2=Öffnen 1033:3=Store 1033:5=Neu"));
         result.chooseAll(Side::Mine);
-        QCOMPARE(spec(result.strings()), QStringLiteral("1033:1=File! 1033:2=Öffnen 1033:4=Exit 1033:5=New"));
+        QCOMPARE(shorthand(result.strings()), QStringLiteral("1033:1=File! 1033:2=Öffnen 1033:4=Exit 1033:5=New"));
         // The conflicts still tell all three versions, whatever was chosen.
-        QCOMPARE(spec(result.conflicts()[0]), QStringLiteral("1033:1 File/File!/File?"));
+        QCOMPARE(shorthand(result.conflicts()[0]), QStringLiteral("1033:1 File/File!/File?"));
     }
 
     void otherResourcesMerge_data()
@@ -235,13 +235,13 @@ private slots:
         const QString strings = QStringLiteral("1033:1=File");
         merge::MergeResult result = merge::mergeVersions(version(strings, resources(base)), version(strings, resources(mine)),
                                                          version(strings, resources(theirs)));
-        QCOMPARE(spec(result.otherResources()), merged);
+        QCOMPARE(shorthand(result.otherResources()), merged);
         QVERIFY(result.conflicts().empty());
         QCOMPARE(result.clean(), theirsChosen.isEmpty());
         if (!result.clean()) {
             QCOMPARE(int(result.resourceConflicts().size()), 1);
             result.chooseAll(Side::Theirs);
-            QCOMPARE(spec(result.otherResources()), theirsChosen);
+            QCOMPARE(shorthand(result.otherResources()), theirsChosen);
             QCOMPARE(result.resourceConflicts().front().chosen, Side::Theirs);
         }
     }
@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(changes.size(), std::size_t(1));
         QCOMPARE(changes.front().key.occurrence, 1);
         const merge::MergeResult result = merge::mergeVersions(version("", two("b")), version("", two("b")), version("", two("c")));
-        QCOMPARE(spec(result.otherResources()), QStringLiteral("3/1/1033=a 3/1/1033=c"));
+        QCOMPARE(shorthand(result.otherResources()), QStringLiteral("3/1/1033=a 3/1/1033=c"));
     }
 
     void differencesAndTheirApplication()
@@ -285,9 +285,9 @@ private slots:
         strings.Add(1031, 1, QStringLiteral("Datei (copy)")); // a second entry for one cell
         strings.Add(1033, 2, QStringLiteral("Open"));
         // The first entry of a cell counts, as Find gives it; the order is the keys'.
-        QCOMPARE(spec(merge::StringTable::fromStrings(strings)), spec(before));
+        QCOMPARE(shorthand(merge::StringTable::fromStrings(strings)), shorthand(before));
         merge::applyChanges(strings, changes);
-        QCOMPARE(spec(merge::StringTable::fromStrings(strings)), spec(after));
+        QCOMPARE(shorthand(merge::StringTable::fromStrings(strings)), shorthand(after));
         QCOMPARE(strings.Count(), 4);
         QVERIFY(!strings.Find(1031, 1));
     }
@@ -299,14 +299,14 @@ private slots:
         strings.Add(1033, 2, QStringLiteral(""));
         strings.Add(1033, 3, QStringLiteral("x"));
         const merge::StringTable fromStrings = merge::StringTable::fromStrings(strings);
-        QCOMPARE(spec(fromStrings), QStringLiteral("1033:3=x"));
+        QCOMPARE(shorthand(fromStrings), QStringLiteral("1033:3=x"));
         QVERIFY(fromStrings.text(1033, 2).isNull());
         QCOMPARE(fromStrings.text(1033, 3), QStringLiteral("x"));
         // Mine emptied a text: a removal, which theirs' change meets as a conflict.
         std::vector<merge::Cell> mineCells{{1033, 1, QStringLiteral("")}};
         const merge::MergeResult result = merge::mergeVersions(version("1033:1=a"), merge::Version{merge::StringTable::fromCells(mineCells), {}},
                                                                version("1033:1=b"));
-        QCOMPARE(conflictSpecs(result), QStringList{"1033:1 a/-/b"});
+        QCOMPARE(conflictTexts(result), QStringList{"1033:1 a/-/b"});
     }
 };
 
