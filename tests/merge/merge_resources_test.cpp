@@ -1,9 +1,9 @@
 #include "platform/resutil/ResFile.h"
 #include "tests/resutil/ResBuilder.h"
+#include "tests/testlib/PeerPrograms.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -14,19 +14,9 @@ class MergeResourcesTest : public QObject {
     std::unique_ptr<TestEnvironment> m_env;
     QTemporaryDir m_dir;
 
-    struct Run {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
+    using Run = peers::Run;
 
-    Run quillmark(const QStringList &args)
-    {
-        QProcess process;
-        process.start(QStringLiteral(QM_BINARY_DIR "/bin/quillmark"), args);
-        [&] { QVERIFY2(process.waitForFinished(-1), "quillmark did not finish"); }();
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-    }
+    static Run quillmark(const QStringList &args) { return peers::run(QStringLiteral(QM_BINARY_DIR "/bin/quillmark"), args); }
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
