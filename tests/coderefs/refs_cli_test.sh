@@ -3,24 +3,7 @@
 set -u
 Q=$1
 DEMO=$2
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-failures=0
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# expect STATUS COMMAND...: the exit status, and on failure exactly one "quillmark: " line on standard error.
-expect() {
-  local status=$1; shift
-  "$@" >"$WORK/out" 2>"$WORK/err"
-  local got=$?
-  if [ "$got" != "$status" ]; then fail "exit $got, expected $status: $* ($(cat "$WORK/err"))"; return; fi
-  if [ "$status" != 0 ]; then
-    if [ "$(wc -l <"$WORK/err")" != 1 ] || ! grep -q '^quillmark: ' "$WORK/err"; then fail "error output of $*: $(cat "$WORK/err")"; fi
-  elif [ -s "$WORK/err" ]; then
-    fail "unexpected error output of $*: $(cat "$WORK/err")"
-  fi
-}
+. "$(dirname "$0")/../testlib/cli_expect.sh"
 
 # The demo: every call resolves, every string of Demo.res is used, every use has the five keys.
 expect 0 "$Q" refs "$DEMO/Demo.vbp" --json
