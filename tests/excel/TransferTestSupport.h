@@ -56,15 +56,15 @@ inline QString testLanguageName(qint32 localeId)
 }
 
 // A sheet filled cell by cell: {row, column, value}.
-struct CellSpec {
+struct SheetCell {
     int row;
     int column;
     excel::Value value;
 };
 
-inline void setCells(excel::Worksheet &sheet, const QList<CellSpec> &cells)
+inline void setCells(excel::Worksheet &sheet, const QList<SheetCell> &cells)
 {
-    for (const CellSpec &c : cells)
+    for (const SheetCell &c : cells)
         QVERIFY2(sheet.Cells().Set(c.row, c.column, c.value).ok(), qPrintable(QString::number(c.row)));
 }
 

@@ -54,7 +54,7 @@ inline qint32 runWizard(win32::ScriptedInteraction &ui, resutil::ResFile &file,
 }
 
 // A workbook on disk with the given sheets, each filled with its cells.
-inline void writeBook(const QString &file, const QList<QPair<QString, QList<CellSpec>>> &sheets)
+inline void writeBook(const QString &file, const QList<QPair<QString, QList<SheetCell>>> &sheets)
 {
     auto app = startExcel();
     excel::Workbook *book = app->Workbooks().Add(excel::xlWBATWorksheet).value();

@@ -10,7 +10,7 @@ using ExcelTransfer::importStrings;
 using ExcelTransfer::readStrings;
 using excel::Value;
 
-Q_DECLARE_METATYPE(QList<CellSpec>)
+Q_DECLARE_METATYPE(QList<SheetCell>)
 Q_DECLARE_METATYPE(QList<Entry>)
 
 class ExcelImportTest : public QObject {
@@ -18,7 +18,7 @@ class ExcelImportTest : public QObject {
 
     TestEnvironment m_env;
 
-    static excel::Workbook *bookWith(excel::Application &app, const QList<CellSpec> &cells,
+    static excel::Workbook *bookWith(excel::Application &app, const QList<SheetCell> &cells,
                                      const QString &name = QStringLiteral("Project1"))
     {
         excel::Workbook *book = app.Workbooks().Add(excel::xlWBATWorksheet).value();
@@ -33,47 +33,47 @@ private slots:
     // Each row: the sheet's cells, the entries the import makes, its progress maximum.
     void readsColumnByColumn_data()
     {
-        QTest::addColumn<QList<CellSpec>>("cells");
+        QTest::addColumn<QList<SheetCell>>("cells");
         QTest::addColumn<QList<Entry>>("expected");
         QTest::addColumn<int>("progressMaximum");
 
         QTest::newRow("worked example")
-            << QList<CellSpec>{{1, 2, Value("English")}, {1, 3, Value("German")}, {2, 2, Value(2057)},
+            << QList<SheetCell>{{1, 2, Value("English")}, {1, 3, Value("German")}, {2, 2, Value(2057)},
                                {2, 3, Value(1031)},      {3, 1, Value(10)},         {4, 1, Value(11)},
                                {3, 2, Value("Yes")},     {3, 3, Value("Ja")},       {4, 2, Value("No")}}
             << QList<Entry>{{2057, 10, "Yes"}, {2057, 11, "No"}, {1031, 10, "Ja"}, {1031, 11, ""}} << 4;
         QTest::newRow("empty ID cell is ID 0")
-            << QList<CellSpec>{{1, 2, Value("n")}, {2, 2, Value(2057)}, {3, 1, Value(5)}, {4, 2, Value("no id")},
+            << QList<SheetCell>{{1, 2, Value("n")}, {2, 2, Value(2057)}, {3, 1, Value(5)}, {4, 2, Value("no id")},
                                {3, 2, Value("a")}}
             << QList<Entry>{{2057, 5, "a"}, {2057, 0, "no id"}} << 2;
         QTest::newRow("empty locale cell is locale 0")
-            << QList<CellSpec>{{1, 3, Value("name")}, {2, 2, Value(2057)}, {3, 1, Value(1)}, {3, 3, Value("x")}}
+            << QList<SheetCell>{{1, 3, Value("name")}, {2, 2, Value(2057)}, {3, 1, Value(1)}, {3, 3, Value("x")}}
             << QList<Entry>{{2057, 1, ""}, {0, 1, "x"}} << 2;
         QTest::newRow("IDs as text and halves to even")
-            << QList<CellSpec>{{1, 2, Value("n")}, {2, 2, Value(" 1031 ")}, {3, 1, Value(2.5)}, {4, 1, Value(3.5)},
+            << QList<SheetCell>{{1, 2, Value("n")}, {2, 2, Value(" 1031 ")}, {3, 1, Value(2.5)}, {4, 1, Value(3.5)},
                                {5, 1, Value("1e2")},   {6, 1, Value(-0.5)}}
             << QList<Entry>{{1031, 2, ""}, {1031, 4, ""}, {1031, 100, ""}, {1031, 0, ""}} << 4;
         QTest::newRow("literal formula text comes back without the apostrophe")
-            << QList<CellSpec>{{1, 2, Value("n")}, {2, 2, Value(2057)}, {3, 1, Value(1)}, {3, 2, Value("'=SUM(A1)")},
+            << QList<SheetCell>{{1, 2, Value("n")}, {2, 2, Value(2057)}, {3, 1, Value(1)}, {3, 2, Value("'=SUM(A1)")},
                                {4, 1, Value(2)},    {4, 2, Value("''q")}}
             << QList<Entry>{{2057, 1, "=SUM(A1)"}, {2057, 2, "'q"}} << 2;
         QTest::newRow("number in a text column in its displayed form")
-            << QList<CellSpec>{{1, 2, Value("n")}, {2, 2, Value(2057)}, {3, 1, Value(1)}, {3, 2, Value(0.5)}, {4, 1, Value(2)},
+            << QList<SheetCell>{{1, 2, Value("n")}, {2, 2, Value(2057)}, {3, 1, Value(1)}, {3, 2, Value(0.5)}, {4, 1, Value(2)},
                                {4, 2, Value(12)}}
             << QList<Entry>{{2057, 1, "0.5"}, {2057, 2, "12"}} << 2;
         // Row 1 is empty, so the used range starts at row 2: row 3 is taken for the locale IDs.
         QTest::newRow("first row empty: read shifted")
-            << QList<CellSpec>{{2, 2, Value(2057)}, {3, 1, Value(7)}, {3, 2, Value(100)}, {4, 1, Value(8)},
+            << QList<SheetCell>{{2, 2, Value(2057)}, {3, 1, Value(7)}, {3, 2, Value(100)}, {4, 1, Value(8)},
                                {4, 2, Value("eight")}}
             << QList<Entry>{{100, 8, "eight"}} << 1;
         // Column A is empty as well: the used range starts at B2.
         QTest::newRow("first row and column empty: read shifted")
-            << QList<CellSpec>{{2, 3, Value("n")}, {3, 3, Value(2057)}, {4, 2, Value(7)}, {4, 3, Value("seven")}}
+            << QList<SheetCell>{{2, 3, Value("n")}, {3, 3, Value(2057)}, {4, 2, Value(7)}, {4, 3, Value("seven")}}
             << QList<Entry>{{2057, 7, "seven"}} << 1;
     }
     void readsColumnByColumn()
     {
-        QFETCH(QList<CellSpec>, cells);
+        QFETCH(QList<SheetCell>, cells);
         QFETCH(QList<Entry>, expected);
         QFETCH(int, progressMaximum);
         auto app = startExcel();
@@ -95,21 +95,21 @@ private slots:
     // the strings stay as they were.
     void tablesWithoutStringsAreRefused_data()
     {
-        QTest::addColumn<QList<CellSpec>>("cells");
+        QTest::addColumn<QList<SheetCell>>("cells");
         QTest::addColumn<QString>("refusal");
         const QString none = QStringLiteral("holds no string");
-        QTest::newRow("one column only") << QList<CellSpec>{{3, 1, Value(1)}, {4, 1, Value(2)}} << none;
-        QTest::newRow("two rows only") << QList<CellSpec>{{1, 2, Value("n")}, {2, 2, Value(2057)}} << none;
-        QTest::newRow("one row") << QList<CellSpec>{{1, 2, Value("a")}, {1, 3, Value("b")}} << none;
-        QTest::newRow("empty sheet") << QList<CellSpec>{} << none;
+        QTest::newRow("one column only") << QList<SheetCell>{{3, 1, Value(1)}, {4, 1, Value(2)}} << none;
+        QTest::newRow("two rows only") << QList<SheetCell>{{1, 2, Value("n")}, {2, 2, Value(2057)}} << none;
+        QTest::newRow("one row") << QList<SheetCell>{{1, 2, Value("a")}, {1, 3, Value("b")}} << none;
+        QTest::newRow("empty sheet") << QList<SheetCell>{} << none;
         QTest::newRow("no locale ID can be read")
-            << QList<CellSpec>{{1, 2, Value("n")}, {2, 2, Value("German")}, {2, 3, Value::error(excel::CellError::NA)},
+            << QList<SheetCell>{{1, 2, Value("n")}, {2, 2, Value("German")}, {2, 3, Value::error(excel::CellError::NA)},
                                {3, 1, Value(1)}}
             << QStringLiteral("no column has a locale ID that can be read");
     }
     void tablesWithoutStringsAreRefused()
     {
-        QFETCH(QList<CellSpec>, cells);
+        QFETCH(QList<SheetCell>, cells);
         QFETCH(QString, refusal);
         auto app = startExcel();
         excel::Workbook *book = bookWith(*app, cells);

@@ -48,7 +48,7 @@ class FrmExcelTest : public QObject {
                                      expectedReports);
     }
 
-    static QList<CellSpec> exampleSheet()
+    static QList<SheetCell> exampleSheet()
     {
         return {{1, 2, Value("English")}, {1, 3, Value("German")}, {2, 2, Value(2057)}, {2, 3, Value(1031)},
                 {3, 1, Value(10)},        {4, 1, Value(11)},       {3, 2, Value("Yes")}, {3, 3, Value("Ja")},
@@ -445,7 +445,7 @@ private slots:
     // A failed import is reported and leaves the strings exactly as they were.
     void importFailureKeepsTheStrings()
     {
-        QList<CellSpec> sheet = exampleSheet();
+        QList<SheetCell> sheet = exampleSheet();
         sheet.append({4, 1, Value("eleven")});
         sheet.append({2, 4, Value("Swedish")});
         sheet.append({3, 4, Value("Ja")});
@@ -513,7 +513,7 @@ private slots:
 
     void importMessageForAnUnreadableLocale()
     {
-        QList<CellSpec> sheet = exampleSheet();
+        QList<SheetCell> sheet = exampleSheet();
         sheet.append({2, 4, Value("Swedish")});
         sheet.append({3, 4, Value("Ja")});
         writeBook(path("word.xlsx"), {{"Project1", sheet}});

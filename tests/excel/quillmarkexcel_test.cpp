@@ -51,7 +51,7 @@ class QuillmarkExcelTest : public QObject {
         return entriesOf(res.Strings());
     }
 
-    void writeBook(const QString &file, const QString &sheetName, const QList<CellSpec> &cells)
+    void writeBook(const QString &file, const QString &sheetName, const QList<SheetCell> &cells)
     {
         auto app = startExcel();
         excel::Workbook *book = app->Workbooks().Add(excel::xlWBATWorksheet).value();
@@ -60,7 +60,7 @@ class QuillmarkExcelTest : public QObject {
         QVERIFY(book->SaveAs(file).ok());
     }
 
-    static QList<CellSpec> exampleSheet()
+    static QList<SheetCell> exampleSheet()
     {
         return {{1, 2, Value("English")}, {1, 3, Value("German")}, {2, 2, Value(2057)}, {2, 3, Value(1031)},
                 {3, 1, Value(10)},        {4, 1, Value(11)},       {3, 2, Value("Yes")}, {3, 3, Value("Ja")},
@@ -131,7 +131,7 @@ private slots:
 
     void messagesInJson()
     {
-        QList<CellSpec> cells = exampleSheet();
+        QList<SheetCell> cells = exampleSheet();
         cells.append({2, 3, Value("German")});
         writeBook(path("msg.xlsx"), "Project1", cells);
         writeRes(path("p.res"), {});
@@ -174,7 +174,7 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, mentions);
         QFETCH(int, status);
-        QList<CellSpec> cells = exampleSheet();
+        QList<SheetCell> cells = exampleSheet();
         cells.append({4, 1, Value("eleven")});
         writeBook(path("bad.xlsx"), "Project1", cells);
         writeRes(path("good.res"), {{2057, 1, "keep"}});

@@ -58,7 +58,7 @@ class ImportKeepsStringsTest : public QObject {
     }
 
     // A workbook with those cells on sheet "a", saved through the back end.
-    QByteArray xlsxOf(const QList<CellSpec> &cells)
+    QByteArray xlsxOf(const QList<SheetCell> &cells)
     {
         auto app = startExcel();
         excel::Workbook *book = app->Workbooks().Add(excel::xlWBATWorksheet).value();
