@@ -1,5 +1,6 @@
 #include "editor/docResourceEditor.h"
 
+#include "editor/EditorCommands.h"
 #include "editor/FindBar.h"
 #include "editor/clsProject.h"
 #include "platform/resutil/ResFile.h"
@@ -25,8 +26,6 @@ using LgvStringModule::lgv_string;
 
 namespace {
 constexpr int kInitialLanguageRoom = 11;  // indices 0 to 10
-constexpr int vbYesNoCancel = 3;
-constexpr int kRefreshDropsChanges = 616;
 constexpr int kNotSaved = 633;  // "The resource file could not be saved; ..."
 }
 
@@ -164,14 +163,10 @@ void docResourceEditor::ProjectsEvents_ItemRemoved(vbide::VBProject *VBProject)
         }
         if (!project)
             return;
-        // Asked already when the host let the add-in decide before closing the project.
-        if (!project->CloseApproved() && HasUnsavedChanges(*project)) {
-            // A failed save keeps the project's entry, with its edits.
-            if (win32::interaction().msgBox(SaveQuestion(*project), win32::vbYesNo, QString::fromUtf8(kMessageTitle)) ==
-                    win32::vbYes
-                && !SaveBeforeClose(*project, false))
-                return;
-        }
+        // Asked already when the host let the add-in decide before closing the
+        // project. A failed save keeps the project's entry, with its edits.
+        if (!project->CloseApproved() && !MaybeSave(*project, SaveChoice::SaveOrDrop))
+            return;
         project->setProject(nullptr);
         mProjects.removeOne(project);
         const int entry = ProjectListEntry(project->Index());
@@ -249,11 +244,7 @@ void docResourceEditor::Refresh()
         if (!mCurrentProject)
             return;
         // Reading the file again drops what was typed since the last save: only when the user agrees.
-        if (HasUnsavedChanges(*mCurrentProject)
-            && win32::interaction().msgBox(lgv_string(kRefreshDropsChanges) + QLatin1Char('\n')
-                                               + mCurrentProject->ResourceFile()->FileName(),
-                                           win32::vbYesNo | win32::vbExclamation,
-                                           QString::fromUtf8(kMessageTitle)) != win32::vbYes)
+        if (!MaybeSave(*mCurrentProject, SaveChoice::DropOrKeep))
             return;
         mCurrentProject->Init();
         ProjectSelect(mCurrentProject);
@@ -266,11 +257,9 @@ void docResourceEditor::SaveChangedResourceFiles()
     qm::trap("SaveChangedResourceFiles", [&] {
         CommitPendingEdit();
         for (clsProject *project : std::as_const(mProjects)) {
-            if (project->CloseApproved() || !HasUnsavedChanges(*project))
-                continue;
-            if (win32::interaction().msgBox(SaveQuestion(*project), win32::vbYesNo, QString::fromUtf8(kMessageTitle)) ==
-                win32::vbYes)
-                SaveBeforeClose(*project, false);
+            // The add-in goes whatever the answer; a failed save has been told.
+            if (!project->CloseApproved())
+                MaybeSave(*project, SaveChoice::SaveOrDrop);
         }
         UpdateUnsavedMarks();
     });
@@ -289,16 +278,8 @@ bool docResourceEditor::QueryClose(const QList<vbide::VBProject *> &hostProjects
                 closing.append(project);
         }
         for (clsProject *project : std::as_const(closing)) {
-            if (!HasUnsavedChanges(*project)) {
-                project->setCloseApproved(true);
-                continue;
-            }
-            const int answer = win32::interaction().msgBox(SaveQuestion(*project), vbYesNoCancel,
-                                                           QString::fromUtf8(kMessageTitle));
             // A failed save keeps everything open, with the edits, so the user can retry.
-            if (answer == win32::vbCancel || (answer == win32::vbYes && !SaveBeforeClose(*project, true)))
-                break;
-            if (answer != win32::vbYes && answer != win32::vbNo)
+            if (!MaybeSave(*project, SaveChoice::SaveDropOrStay))
                 break;
             project->setCloseApproved(true);
         }
@@ -315,11 +296,6 @@ bool docResourceEditor::QueryClose(const QList<vbide::VBProject *> &hostProjects
 bool docResourceEditor::HasUnsavedChanges(const clsProject &project)
 {
     return project.HasResourceFile() && project.ResourceFile()->Changed();
-}
-
-QString docResourceEditor::SaveQuestion(const clsProject &project)
-{
-    return lgv_string(510) + QLatin1Char('\n') + project.ResourceFile()->FileName();
 }
 
 bool docResourceEditor::SaveBeforeClose(clsProject &project, bool canStayOpen)

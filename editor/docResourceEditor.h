@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/CellNotes.h"
+#include "editor/FindController.h"
 #include "editor/LanguageTable.h"
 #include "editor/StringCommands.h"
 #include "editor/RowFilter.h"
@@ -11,9 +13,13 @@
 #include <QWidget>
 
 #include <memory>
+#include <span>
 #include <vector>
 
+class EditorCommands;
 class FindBar;
+struct EditorCommand;
+struct ProjectState;
 class QAction;
 class QActionGroup;
 class QCheckBox;
@@ -45,6 +51,8 @@ class docResourceEditor : public QWidget, public LgvFormLocalisation, private St
     Q_OBJECT
 public:
     static constexpr const char *kMessageTitle = "Quill Resource String Editor";
+    // The editor's commands, in the order of its menu in the host.
+    static std::span<const EditorCommand> Commands();
     // The toolbar's keys, left to right; empty entries are separators.
     static const QStringList &ToolbarKeys();
 
@@ -97,8 +105,8 @@ public:
     int MenuRow() const { return mMenuRow; }
     int MenuLanguage() const { return mMenuLanguage; }
     // The language the translations are checked against (0 when there is none) and its column (-1).
-    qint32 SourceLanguage() const { return mSourceLocale; }
-    int SourceColumn() const { return mSourceColumn; }
+    qint32 SourceLanguage() const { return m_cellNotes.sourceLocale(); }
+    int SourceColumn() const { return m_cellNotes.sourceColumn(); }
 
     // The translation checks on the grid's texts: whether the cell breaks a
     // rule against the source language's cell of its row, and what it breaks,
@@ -115,28 +123,30 @@ public:
     QProgressBar *pbaProgress() const { return m_pbaProgress; }
     win32::SftTree *SftTree() const { return m_sftTree; }
     QMenu *mnuColumnMenu() const { return m_mnuColumnMenu; }
-    QAction *mnuRemoveLanguage() const { return m_mnuRemoveLanguage; }
-    QAction *mnuChangeFont() const { return m_mnuChangeFont; }
-    QAction *mnuRemoveResourceString() const { return m_mnuRemoveResourceString; }
-    QAction *mnuAddLanguage() const { return m_mnuAddLanguage; }
-    QAction *mnuAddResourceString() const { return m_mnuAddResourceString; }
-    QAction *mnuUseAsSource() const { return m_mnuUseAsSource; }
+    // The action of a command (EditorCommand::Id).
+    QAction *command(int id) const;
+    QAction *mnuRemoveLanguage() const;
+    QAction *mnuChangeFont() const;
+    QAction *mnuRemoveResourceString() const;
+    QAction *mnuAddLanguage() const;
+    QAction *mnuAddResourceString() const;
+    QAction *mnuUseAsSource() const;
     // The editor's menu in the host's menu bar ("Strings"): the toolbar's
     // commands, the same actions, and Find; nullptr in a host without a menu bar.
     vbide::CommandBarPopup *CommandMenu() const;
-    QAction *mnuFind() const { return m_mnuFind; }
+    QAction *mnuFind() const;
     // Undo and redo of the current project's steps; copy and paste of the grid's cells.
-    QAction *mnuUndo() const { return m_mnuUndo; }
-    QAction *mnuRedo() const { return m_mnuRedo; }
-    QAction *mnuCopy() const { return m_mnuCopy; }
-    QAction *mnuPaste() const { return m_mnuPaste; }
+    QAction *mnuUndo() const;
+    QAction *mnuRedo() const;
+    QAction *mnuCopy() const;
+    QAction *mnuPaste() const;
     QUndoGroup *UndoGroup() const { return m_undoGroup; }
 
     // Find and filter: the bar above the grid, the rows it shows, their order.
     FindBar *findBar() const { return m_findBar; }
-    QAction *mnuFindNext() const { return m_mnuFindNext; }
-    QAction *mnuFindPrevious() const { return m_mnuFindPrevious; }
-    QAction *mnuMissingOnly() const { return m_mnuMissingOnly; }
+    QAction *mnuFindNext() const;
+    QAction *mnuFindPrevious() const;
+    QAction *mnuMissingOnly() const;
     QMenu *mnuSort() const { return m_mnuSort; }
     void ShowFindBar();
     // Closing shows every row again; the text stays for F3.
@@ -149,8 +159,8 @@ public:
     bool FindNext(bool backwards);
     // Orders the rows by a language's texts, or by ID for locale -1.
     void SortRows(qint32 locale, bool descending);
-    qint32 SortLocale() const { return m_sortLocale; }
-    bool SortDescending() const { return m_sortDescending; }
+    qint32 SortLocale() const { return m_find.sortLocale(); }
+    bool SortDescending() const { return m_find.sortDescending(); }
     // Rows of the language column with no text, as its header's tooltip gives them.
     int MissingCount(int column) const;
 
@@ -188,8 +198,13 @@ private:
     void UserDocument_Initialize();
     void UserDocument_Terminate();
     void CreateControls();
+    void CreateCommands();
     void CreateToolbar();
     void CreateColumnMenu();
+    // What the commands are enabled by; a command that edits needs commandEnabled(ReadableFile, ...).
+    ProjectState CurrentProjectState() const;
+    // The current project when its resource file can be edited, else nullptr.
+    clsProject *EditableProject() const;
     void LayoutControls();
     QString CurrentProjectFile() const;
     int FittedLanguageColumnWidth() const;
@@ -208,10 +223,9 @@ private:
     void CreateGridKeys();
     void CreateFindBar();
     void CreateFindActions();
-    // The predicate of one kind of row filter as the bar sets it now; null when off.
-    RowFilter::Predicate FilterPredicate(RowFilter::Kind kind) const;
+    // What the bar asks for now.
+    FindCriteria FindCriteriaNow() const;
     std::vector<int> ShownRows(const win32::SftTreeModel &grid) const;
-    std::vector<int> LanguageColumns() const;
     void UpdateFindStatus();
     // After the language columns change: the bar's scopes, the sort menu.
     void UpdateFindLanguages();
@@ -235,6 +249,14 @@ private:
     int ProjectListEntry(qint32 index) const;
     static bool HasUnsavedChanges(const clsProject &project);
     static QString SaveQuestion(const clsProject &project);
+    // The questions before unsaved changes go: at Refresh, Yes drops them and
+    // No keeps them; at a close, Yes saves and No drops them, with Cancel where
+    // the close can still be stopped.
+    enum class SaveChoice { DropOrKeep, SaveOrDrop, SaveDropOrStay };
+    // Asks about the project's unsaved changes, if it has any, and saves when
+    // told to. True when the work that asked may go on: nothing was unsaved,
+    // the changes were saved, or the user chose to drop them.
+    static bool MaybeSave(clsProject &project, SaveChoice choice);
     // What the question about a resource file another program changed offers:
     // at a save, Yes keeps mine (writes over it), No reloads theirs, Cancel
     // saves nothing; at a close, Yes writes over it and No drops mine, with
@@ -255,39 +277,24 @@ private:
     int mMenuColumn = 0;
     int mMenuRow = 0;
     int mMenuLanguage = -1;
-    qint32 mSourceLocale = 0;
-    int mSourceColumn = -1;
+    CellNotes m_cellNotes;
     QPointer<vbide::VBProjectsEvents> ProjectsEvents;
 
     QToolBar *m_toolbar = nullptr;
     QComboBox *m_cboProjects = nullptr;
     QProgressBar *m_pbaProgress = nullptr;
     win32::SftTree *m_sftTree = nullptr;
+    std::unique_ptr<EditorCommands> m_commands;
     QMenu *m_mnuColumnMenu = nullptr;
-    QAction *m_mnuRemoveLanguage = nullptr;
-    QAction *m_mnuChangeFont = nullptr;
-    QAction *m_mnuSep1 = nullptr;
-    QAction *m_mnuRemoveResourceString = nullptr;
-    QAction *m_mnuSep2 = nullptr;
-    QAction *m_mnuAddLanguage = nullptr;
-    QAction *m_mnuAddResourceString = nullptr;
-    QAction *m_mnuUseAsSource = nullptr;
-    QAction *m_mnuFind = nullptr;
     FindBar *m_findBar = nullptr;
     QCheckBox *m_chkProblems = nullptr;  // the find bar's "Problems" toggle
     bool m_findBarOpen = false;
-    QAction *m_mnuFindNext = nullptr;
-    QAction *m_mnuFindPrevious = nullptr;
-    QAction *m_mnuMissingOnly = nullptr;
     QMenu *m_mnuSort = nullptr;
     QActionGroup *m_sortGroup = nullptr;
     QAction *m_mnuSortDescending = nullptr;
-    qint32 m_sortLocale = -1;  // -1: by ID
-    bool m_sortDescending = false;
-    std::vector<int> m_missingCounts;  // per grid column
+    FindController m_find;
+    FindController::MissingCounts m_missingCounts;
     bool m_missingCountsPending = false;
-    QAction *m_keyInsertString = nullptr;  // Insert in the grid
-    QAction *m_keyDeleteRow = nullptr;     // Delete on the ID column, the rows' header
     // Undo (docResourceEditorUndo.cpp).
     void CreateUndoActions();
     void UpdateUndoActions();
@@ -310,14 +317,9 @@ private:
                      const QString &keepName = QString());
     bool RowHasTexts(qint32 id) const;
     // Copy and paste (docResourceEditorClipboard.cpp).
-    void CreateClipboardActions();
     void RefusePaste(const QString &reason);
 
     QUndoGroup *m_undoGroup = nullptr;
-    QAction *m_mnuUndo = nullptr;
-    QAction *m_mnuRedo = nullptr;
-    QAction *m_mnuCopy = nullptr;
-    QAction *m_mnuPaste = nullptr;
     QPointer<vbide::CommandBarPopup> m_commandMenu;
     bool m_listingProjects = false;
     bool m_selectingAutomatically = false;  // SelectOnlyProject, not the user, chose the project

@@ -1,6 +1,8 @@
-// Dispatch from the toolbar and the column menu to the editing commands.
+// The editor's commands, one entry each, and the dispatch of the toolbar to them.
 #include "editor/docResourceEditor.h"
 
+#include "editor/EditorCommands.h"
+#include "editor/clsProject.h"
 #include "support/ErrorTrap.h"
 #include "support/HelpModule.h"
 #include "support/frmAbout.h"
@@ -9,47 +11,143 @@
 
 #include <QAction>
 
+namespace {
+using E = docResourceEditor;
+using C = EditorCommand;
+constexpr auto NoKey = QKeySequence::UnknownKey;
+constexpr auto Editor = Qt::WidgetWithChildrenShortcut;
+constexpr auto Window = Qt::WindowShortcut;
+constexpr auto Grid = Qt::WidgetShortcut;
+constexpr unsigned Toolbar = InToolbar | InStringsMenu;
+constexpr unsigned Menu = InStringsMenu;
+constexpr unsigned Column = InColumnMenu;
+constexpr Qt::Key None = Qt::Key(0);
+} // namespace
+
+std::span<const EditorCommand> docResourceEditor::Commands()
+{
+    // In the order of the host's menu; the toolbar's 17 positions are the
+    // toolbar commands with a separator before each group.
+    // clang-format off
+    static const EditorCommand table[] = {
+        {C::Undo, "mnuUndo", Menu, false, nullptr, 0, nullptr, 762, "&Undo", NoKey, "Ctrl+Z",
+         Editor, false, CommandNeeds::Editor, false, false, None, [](E &e) { e.Undo(); }},
+        {C::Redo, "mnuRedo", Menu, false, nullptr, 0, nullptr, 763, "Re&do", NoKey, "Ctrl+Shift+Z; Ctrl+Y",
+         Editor, false, CommandNeeds::Editor, false, false, None, [](E &e) { e.Redo(); }},
+        {C::Copy, "mnuCopy", Menu, true, nullptr, 0, nullptr, 771, "C&opy", QKeySequence::Copy, nullptr,
+         Grid, true, CommandNeeds::Nothing, false, false, None, [](E &e) { e.CopyCells(); }},
+        {C::Paste, "mnuPaste", Menu, false, nullptr, 0, nullptr, 772, "Past&e", QKeySequence::Paste, nullptr,
+         Grid, true, CommandNeeds::Nothing, false, false, None, [](E &e) { e.PasteCells(); }},
+
+        {C::Refresh, "refresh", Toolbar, true, "refresh", 493, "Read the resource file again", 601, "&Refresh",
+         NoKey, "F5", Editor, false, CommandNeeds::Project, true, false, None, [](E &e) { e.Refresh(); }},
+        {C::NewFile, "new", Toolbar, true, "new", 494, "Create resource file for this project", 602,
+         "Ne&w Resource File...", NoKey, nullptr, Editor, false, CommandNeeds::ProjectWithoutFile, true, false, None,
+         [](E &e) { e.NewResFile(); }},
+        {C::Save, "save", Toolbar, false, "save", 495, "Save to the resource file", 603, "&Save Resource File",
+         QKeySequence::Save, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None,
+         [](E &e) { e.SaveResFile(); }},
+        {C::NewString, "insertstring", Toolbar, true, "insertrow", 496, "Add a new resource string", 604,
+         "New S&tring", QKeySequence::New, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false,
+         Qt::Key_Insert, [](E &e) { e.NewResString(); }},
+        {C::AddLanguage, "addlanguage", Toolbar, false, "resourcestring", 497, "Add string table for a new language",
+         605, "Add &Language...", NoKey, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None,
+         [](E &e) { e.AddLanguage(); }},
+        {C::RemoveString, "deletestring", Toolbar, true, "deleterow", 498, "Delete resource string", 606,
+         "Remo&ve String", NoKey, "Ctrl+Del", Editor, false, CommandNeeds::ReadableFile, true, false,
+         Qt::Key_Delete, [](E &e) { e.DelResString(); }},
+        {C::RemoveLanguage, "removelanguage", Toolbar, false, "deletestringtable", 499,
+         "Remove language table for language", 607, "Remove Lan&guage...", NoKey, nullptr, Editor, false,
+         CommandNeeds::ReadableFile, true, false, None, [](E &e) { e.RemoveLanguage(); }},
+        {C::Excel, "excel", Toolbar, true, "excel", 452, "Excel Import/Export", 608, "E&xcel Import/Export...",
+         NoKey, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None,
+         [](E &e) { e.ExcelImportExport(); }},
+
+        {C::Find, "mnuFind", Menu, true, nullptr, 0, nullptr, 609, "&Find...", QKeySequence::Find, nullptr,
+         Window, false, CommandNeeds::Nothing, false, false, None, [](E &e) { e.ShowFindBar(); }},
+        {C::FindNext, "mnuFindNext", Menu, false, nullptr, 0, nullptr, 655, "Find &Next", NoKey, "F3",
+         Window, false, CommandNeeds::Nothing, false, false, None, [](E &e) { e.FindNext(false); }},
+        {C::FindPrevious, "mnuFindPrevious", Menu, false, nullptr, 0, nullptr, 656, "Find Prev&ious", NoKey,
+         "Shift+F3", Window, false, CommandNeeds::Nothing, false, false, None, [](E &e) { e.FindNext(true); }},
+        // Checked or not, the find bar's toggle follows it; chosen with the window closed, the window comes back.
+        {C::MissingOnly, "mnuMissingOnly", Menu, false, nullptr, 0, nullptr, 659,
+         "Show &Missing Translations Only", NoKey, nullptr, Editor, false, CommandNeeds::Nothing, false, true, None,
+         [](E &e) { e.ShowOwnWindow(); }},
+        {C::SortBy, "mnuSortBy", Menu, false, nullptr, 0, nullptr, 657, "Sort &By", NoKey, nullptr,
+         Editor, false, CommandNeeds::Nothing, false, false, None, nullptr},
+
+        {C::Properties, "properties", Toolbar, true, "properties", 500,
+         "Set properties of the Quill Resource String Editor", 610, "&Properties...", NoKey, nullptr, Editor, false,
+         CommandNeeds::Nothing, false, false, None, [](E &e) { ShowPropertiesDialog(&e); }},
+        {C::About, "info", Toolbar, false, "info", 501, "About the Quill Resource String Editor", 611,
+         "&About Quill Resource String Editor", NoKey, nullptr, Editor, false, CommandNeeds::Nothing, false, false,
+         None, [](E &e) { ShowAboutDialog(&e); }},
+        {C::Help, "help", Toolbar, false, "help", 138, "Help", 612, "&Help", QKeySequence::HelpContents, nullptr,
+         Editor, false, CommandNeeds::Nothing, false, false, None,
+         [](E &e) { HelpModule::HtmlHelp(&e, HelpModule::HH_DISPLAY_TOPIC); }},
+        {C::ChangeLanguage, "switch", Toolbar, false, "switch", 461, "Change Language", 613, "&Change Language...",
+         NoKey, nullptr, Editor, false, CommandNeeds::Nothing, false, false, None,
+         [](E &) { LanguageSelect::ShowDialog(false); }},
+
+        // The column menu's items are never disabled but for the clicked
+        // column; their commands test for a readable file themselves.
+        {C::ColumnRemoveLanguage, "mnuRemoveLanguage", Column, false, nullptr, 0, nullptr, 27, "Remove Language",
+         NoKey, nullptr, Editor, false, CommandNeeds::Nothing, false, false, None,
+         [](E &e) { e.mnuRemoveLanguage_Click(); }},
+        {C::ColumnChangeFont, "mnuChangeFont", Column, false, nullptr, 0, nullptr, 505, "Change Font for Language",
+         NoKey, nullptr, Editor, false, CommandNeeds::Nothing, false, false, None,
+         [](E &e) { e.mnuChangeFont_Click(); }},
+        {C::ColumnUseAsSource, "mnuUseAsSource", Column, false, nullptr, 0, nullptr, 734, "Use as Source Language",
+         NoKey, nullptr, Editor, false, CommandNeeds::Nothing, false, true, None,
+         [](E &e) { e.mnuUseAsSource_Click(); }},
+        {C::ColumnRemoveString, "mnuRemoveResourceString", Column, true, nullptr, 0, nullptr, 507,
+         "Remove Resource String", NoKey, nullptr, Editor, false, CommandNeeds::Nothing, false, false, None,
+         [](E &e) { e.mnuRemoveResourceString_Click(); }},
+        {C::ColumnAddLanguage, "mnuAddLanguage", Column, true, nullptr, 0, nullptr, 87, "Add Language", NoKey,
+         nullptr, Editor, false, CommandNeeds::Nothing, false, false, None, [](E &e) { e.mnuAddLanguage_Click(); }},
+        {C::ColumnAddString, "mnuAddResourceString", Column, false, nullptr, 0, nullptr, 508, "Add Resource String",
+         NoKey, nullptr, Editor, false, CommandNeeds::Nothing, false, false, None,
+         [](E &e) { e.mnuAddResourceString_Click(); }},
+    };
+    // clang-format on
+    static_assert(std::size(table) == EditorCommand::Count);
+    return table;
+}
+
 void docResourceEditor::toolbar_ButtonClick(QAction *Button)
 {
     qm::trap("toolbar_ButtonClick", [&] {
-        if (!Button)
+        const EditorCommand *command = Button ? m_commands->find(Button->data().toString()) : nullptr;
+        if (!command || !(command->places & InToolbar))
             return;
-        const QString key = Button->data().toString();
         // From the host's menu with the window closed: the user sees what the
         // command does to the grid. The dialogs of their own need no grid.
-        static const QStringList ownDialogs{QStringLiteral("properties"), QStringLiteral("info"),
-                                            QStringLiteral("help"), QStringLiteral("switch")};
-        if (!key.isEmpty() && !ownDialogs.contains(key))
+        if (command->showsGrid)
             ShowOwnWindow();
         // A text still being typed belongs to the file the command works on.
-        if (!key.isEmpty())
-            CommitPendingEdit();
-        if (key == QLatin1String("refresh"))
-            Refresh();
-        else if (key == QLatin1String("new"))
-            NewResFile();
-        else if (key == QLatin1String("save"))
-            SaveResFile();
-        else if (key == QLatin1String("insertstring"))
-            NewResString();
-        else if (key == QLatin1String("addlanguage"))
-            AddLanguage();
-        else if (key == QLatin1String("deletestring"))
-            DelResString();
-        else if (key == QLatin1String("removelanguage"))
-            RemoveLanguage();
-        else if (key == QLatin1String("excel"))
-            ExcelImportExport();
-        else if (key == QLatin1String("properties"))
-            ShowPropertiesDialog(this);
-        else if (key == QLatin1String("info"))
-            ShowAboutDialog(this);
-        else if (key == QLatin1String("help"))
-            HelpModule::HtmlHelp(this, HelpModule::HH_DISPLAY_TOPIC);
-        else if (key == QLatin1String("switch"))
-            LanguageSelect::ShowDialog(false);
+        CommitPendingEdit();
+        command->run(*this);
     });
     UpdateUnsavedMarks();
+}
+
+ProjectState docResourceEditor::CurrentProjectState() const
+{
+    const bool selected = mCurrentProject != nullptr;
+    return {selected, selected && mCurrentProject->HasResourceFile(),
+            selected && mCurrentProject->HasReadableResourceFile()};
+}
+
+clsProject *docResourceEditor::EditableProject() const
+{
+    return commandEnabled(CommandNeeds::ReadableFile, CurrentProjectState()) ? mCurrentProject : nullptr;
+}
+
+void docResourceEditor::EnableDisableButtons()
+{
+    qm::trap("EnableDisableButtons", [&] {
+        m_commands->updateEnabled(CurrentProjectState());
+    });
 }
 
 void docResourceEditor::mnuRemoveResourceString_Click() { DelResString(); }

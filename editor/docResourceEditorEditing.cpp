@@ -70,7 +70,7 @@ void docResourceEditor::NewResFile()
 void docResourceEditor::SaveResFile()
 {
     qm::trap("SaveResFile", [&] {
-        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
+        if (!EditableProject())
             return;
         if (mCurrentProject->ResourceFileChangedOnDisk()) {
             const int answer = AskAboutChangeOnDisk(*mCurrentProject, DiskChangeChoice::KeepMineOrReload);
@@ -108,7 +108,7 @@ void docResourceEditor::SaveResFile()
 void docResourceEditor::NewResString()
 {
     qm::trap("NewResString", [&] {
-        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
+        if (!EditableProject())
             return;
         qint64 newId = 0;
         for (int row = 0; row < m_sftTree->itemCount(); ++row) {
@@ -139,7 +139,7 @@ void docResourceEditor::NewResString()
 void docResourceEditor::AddLanguage()
 {
     qm::trap("AddLanguage", [&] {
-        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
+        if (!EditableProject())
             return;
         int localeId = -1;
         QString localeName;
@@ -165,7 +165,7 @@ void docResourceEditor::AddLanguage()
 void docResourceEditor::DelResString()
 {
     qm::trap("DelResString", [&] {
-        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
+        if (!EditableProject())
             return;
         const int row = m_sftTree->selectedRow();
         if (row == -1) {
@@ -183,7 +183,7 @@ void docResourceEditor::DelResString()
 void docResourceEditor::RemoveLanguage()
 {
     qm::trap("RemoveLanguage", [&] {
-        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
+        if (!EditableProject())
             return;
         frmRemoveLanguage form(this);
         form.Form_Load();
@@ -208,7 +208,7 @@ void docResourceEditor::mnuRemoveLanguage_Click()
 {
     qm::trap("mnuRemoveLanguage_Click", [&] {
         const int index = mMenuLanguage;
-        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile() || index < 0 || index > mLanguages.last())
+        if (!EditableProject() || index < 0 || index > mLanguages.last())
             return;
         const LanguageColumn &language = mLanguages[index];
         const QString question =

@@ -19,7 +19,7 @@ void docResourceEditor::ExcelImportExport()
 {
     qm::trap("ExcelImportExport", [&] {
         // The "excel" button is enabled only for a project with a resource file.
-        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
+        if (!EditableProject())
             return;
         vbide::VBProject *project = mCurrentProject->Project();
         resutil::ResFile &file = *mCurrentProject->ResourceFile();

@@ -1,12 +1,11 @@
-// Find and filter: the find bar above the grid, the rows it shows (a text,
-// missing translations), finding the next matching cell, the rows' order, and
-// the marks and header tips of missing translations.
+// Find and filter: the find bar above the grid and its menu commands, and the
+// marks and header tips of missing translations; what is shown, found and
+// counted is the FindController's.
 #include "editor/docResourceEditor.h"
 
+#include "editor/EditorCommands.h"
 #include "editor/FindBar.h"
-#include "editor/RowOrder.h"
 #include "editor/clsProject.h"
-#include "platform/win32/Nls.h"
 #include "platform/win32/SftTree.h"
 #include "support/ErrorTrap.h"
 #include "uistrings/LgvStringModule.h"
@@ -19,8 +18,6 @@
 #include <QMenu>
 #include <QTimer>
 
-#include <algorithm>
-#include <numeric>
 
 using LgvStringModule::lgv_string;
 using LgvStringModule::SubstituteParameters;
@@ -33,11 +30,8 @@ constexpr int kBadExpression = 649;      // "Invalid regular expression: %0 (at 
 constexpr int kNotFound = 650;           // "Not found"
 constexpr int kMissingCell = 653;        // "Missing translation"
 constexpr int kMissingInColumn = 654;    // "Missing translations: %0"
-constexpr int kFindNext = 655;           // "Find &Next"
-constexpr int kFindPrevious = 656;       // "Find Prev&ious"
 constexpr int kSortBy = 657;             // "Sort &By"
 constexpr int kDescending = 658;         // "&Descending"
-constexpr int kMissingOnly = 659;        // "Show &Missing Translations Only"
 constexpr int kIdColumnTip = 661;        // "%0 strings, %1 with missing translations"
 constexpr int kProblemsOnly = 735;       // "Problems"
 constexpr int kProblemsOnlyTip = 736;    // "Show only the strings whose translations break a check"
@@ -61,10 +55,11 @@ void docResourceEditor::CreateFindBar()
     connect(m_findBar, &FindBar::rowsRearranged, this, &docResourceEditor::LayoutControls);
     m_chkProblems = m_findBar->addFilterToggle(QStringLiteral("chkProblems"), lgv_string(kProblemsOnly));
     connect(m_findBar->missingTranslations(), &QCheckBox::toggled, this, [this](bool on) {
-        if (m_mnuMissingOnly->isChecked() != on)
-            m_mnuMissingOnly->setChecked(on);
+        if (mnuMissingOnly()->isChecked() != on)
+            mnuMissingOnly()->setChecked(on);
     });
 
+    m_find.setProblemRule([this](const win32::SftTreeModel &grid, int row) { return m_cellNotes.rowHasProblems(grid, row); });
     m_sftTree->setRowRule([this](const win32::SftTreeModel &grid) { return ShownRows(grid); });
     m_sftTree->grid().setCellRoles([this](int row, int column, int role) { return CellRole(row, column, role); });
     connect(m_sftTree, &SftTree::HeaderClick, this, &docResourceEditor::SftTree_HeaderClick);
@@ -96,30 +91,7 @@ void docResourceEditor::CreateFindBar()
 
 void docResourceEditor::CreateFindActions()
 {
-    m_mnuFind->setEnabled(true);
-    connect(m_mnuFind, &QAction::triggered, this, &docResourceEditor::ShowFindBar);
-
-    const auto command = [this](const char *name, const QKeySequence &key) {
-        auto *action = new QAction(this);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(key);
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(action);
-        return action;
-    };
-    m_mnuFindNext = command("mnuFindNext", QKeySequence(Qt::Key_F3));
-    m_mnuFindPrevious = command("mnuFindPrevious", QKeySequence(Qt::SHIFT | Qt::Key_F3));
-    // Finding is asked for from anywhere in the window: the explorer, the menu, the grid.
-    for (QAction *find : {m_mnuFind, m_mnuFindNext, m_mnuFindPrevious})
-        find->setShortcutContext(Qt::WindowShortcut);
-    connect(m_mnuFindNext, &QAction::triggered, this, [this] { FindNext(false); });
-    connect(m_mnuFindPrevious, &QAction::triggered, this, [this] { FindNext(true); });
-
-    m_mnuMissingOnly = command("mnuMissingOnly", QKeySequence());
-    m_mnuMissingOnly->setCheckable(true);
-    // Chosen from the menu with the window closed: the window comes back to show the rows.
-    connect(m_mnuMissingOnly, &QAction::triggered, this, [this] { ShowOwnWindow(); });
-    connect(m_mnuMissingOnly, &QAction::toggled, this, [this](bool on) {
+    connect(mnuMissingOnly(), &QAction::toggled, this, [this](bool on) {
         if (on && !m_findBarOpen)
             ShowFindBar();
         m_findBar->missingTranslations()->setChecked(on);
@@ -127,12 +99,13 @@ void docResourceEditor::CreateFindActions()
 
     m_mnuSort = new QMenu(this);
     m_mnuSort->setObjectName(QStringLiteral("mnuSort"));
+    command(EditorCommand::SortBy)->setMenu(m_mnuSort);
     m_sortGroup = new QActionGroup(this);
     m_mnuSortDescending = new QAction(this);
     m_mnuSortDescending->setObjectName(QStringLiteral("mnuSortDescending"));
     m_mnuSortDescending->setCheckable(true);
     connect(m_mnuSortDescending, &QAction::triggered, this,
-            [this](bool on) { SortRows(m_sortLocale, on); });
+            [this](bool on) { SortRows(m_find.sortLocale(), on); });
     UpdateSortMenu();
     UpdateFindTexts();
 }
@@ -140,9 +113,6 @@ void docResourceEditor::CreateFindActions()
 void docResourceEditor::UpdateFindTexts()
 {
     m_findBar->updateTexts();
-    m_mnuFindNext->setText(lgv_string(kFindNext));
-    m_mnuFindPrevious->setText(lgv_string(kFindPrevious));
-    m_mnuMissingOnly->setText(lgv_string(kMissingOnly));
     m_chkProblems->setText(lgv_string(kProblemsOnly));
     m_chkProblems->setToolTip(lgv_string(kProblemsOnlyTip));
     m_mnuSort->setTitle(lgv_string(kSortBy));
@@ -180,7 +150,7 @@ void docResourceEditor::CloseFindBar()
                 toggle->setChecked(false);
             }
         }
-        m_mnuMissingOnly->setChecked(false);
+        mnuMissingOnly()->setChecked(false);
         LayoutControls();
         ApplyRowFilter();
         if (hadFocus)
@@ -196,68 +166,22 @@ void docResourceEditor::ApplyRowFilter()
     });
 }
 
-std::vector<int> docResourceEditor::LanguageColumns() const
+FindCriteria docResourceEditor::FindCriteriaNow() const
 {
-    return mLanguages.columns();
-}
-
-RowFilter::Predicate docResourceEditor::FilterPredicate(RowFilter::Kind kind) const
-{
-    if (!m_findBarOpen)
-        return nullptr;
-    switch (kind) {
-    case RowFilter::Text: {
-        if (!m_findBar->filterRows()->isChecked())
-            return nullptr;
-        const TextMatcher matcher = m_findBar->matcher();
-        if (matcher.isEmpty() || !matcher.isValid())
-            return nullptr;
-        const qint32 scope = m_findBar->scopeLocale();
-        std::vector<int> columns;
-        if (scope == -1) {
-            columns = LanguageColumns();
-            columns.insert(columns.begin(), 0);
-        } else if (const int column = mLanguages.columnOf(scope); column > 0) {
-            columns.push_back(column);
-        }
-        return textPredicate(matcher, std::move(columns));
-    }
-    case RowFilter::Missing:
-        return m_findBar->missingTranslations()->isChecked() ? missingPredicate(LanguageColumns()) : nullptr;
-    case RowFilter::Problems:
-        if (!m_chkProblems->isChecked())
-            return nullptr;
-        return [this](const win32::SftTreeModel &, int row) { return RowHasProblems(row); };
-    default:
-        return nullptr;
-    }
+    FindCriteria criteria;
+    criteria.open = m_findBarOpen;
+    criteria.text = m_findBar->findText()->text();
+    criteria.options = m_findBar->options();
+    criteria.scopeLocale = m_findBar->scopeLocale();
+    criteria.filterRows = m_findBar->filterRows()->isChecked();
+    criteria.missingOnly = m_findBar->missingTranslations()->isChecked();
+    criteria.problemsOnly = m_chkProblems->isChecked();
+    return criteria;
 }
 
 std::vector<int> docResourceEditor::ShownRows(const win32::SftTreeModel &grid) const
 {
-    RowFilter filter;
-    for (int kind = 0; kind < RowFilter::KindCount; ++kind) {
-        if (RowFilter::Predicate predicate = FilterPredicate(RowFilter::Kind(kind)))
-            filter.set(RowFilter::Kind(kind), std::move(predicate));
-    }
-    std::vector<int> rows;
-    if (filter.isActive()) {
-        rows = filter.rows(grid);
-    } else {
-        rows.resize(static_cast<std::size_t>(grid.rowCount()));
-        std::iota(rows.begin(), rows.end(), 0);
-    }
-    RowOrder order;
-    order.descending = m_sortDescending;
-    if (m_sortLocale != -1) {
-        order.column = mLanguages.columnOf(m_sortLocale);
-        // Compared as the language itself sorts: German, Swedish, Japanese each their own way.
-        const QString tag = win32::LCIDToLocaleName(static_cast<win32::LCID>(m_sortLocale));
-        order.locale = tag.isEmpty() ? QLocale::system() : QLocale(tag);
-    }
-    if (!order.isDefault())
-        sortRows(rows, grid, order);
-    return rows;
+    return m_find.shownRows(grid, FindCriteriaNow());
 }
 
 void docResourceEditor::UpdateFindStatus()
@@ -289,7 +213,8 @@ bool docResourceEditor::FindNext(bool backwards)
     qm::trap("FindNext", [&] {
         ShowOwnWindow();
         CommitPendingEdit();
-        const TextMatcher matcher = m_findBar->matcher();
+        const FindCriteria criteria = FindCriteriaNow();
+        const TextMatcher matcher = criteria.matcher();
         if (matcher.isEmpty()) {
             ShowFindBar();
             return;
@@ -298,42 +223,22 @@ bool docResourceEditor::FindNext(bool backwards)
             UpdateFindStatus();
             return;
         }
-        // The cells looked at, left to right as the columns are shown.
-        const qint32 scope = m_findBar->scopeLocale();
-        const int scopeColumn = scope == -1 ? -1 : mLanguages.columnOf(scope);
-        std::vector<int> columns;
-        for (int column : m_sftTree->columnOrder()) {
-            if (scopeColumn == -1 || column == scopeColumn)
-                columns.push_back(column);
-        }
-        const int rows = m_sftTree->shownItemCount();
-        const auto width = static_cast<qint64>(columns.size());
-        const qint64 cells = rows * width;
-        if (cells == 0)
+        std::vector<int> shown(static_cast<std::size_t>(m_sftTree->shownItemCount()));
+        for (int position = 0; position < m_sftTree->shownItemCount(); ++position)
+            shown[static_cast<std::size_t>(position)] = m_sftTree->itemAtPosition(position);
+        const FindController::Found next =
+            m_find.findNext(m_sftTree->grid(), criteria, shown, m_sftTree->columnOrder(),
+                            {m_sftTree->currentRow(), m_sftTree->currentColumn()}, backwards);
+        if (next.outcome == FindController::Found::NoCells)
             return;
-        const int currentRow = m_sftTree->currentRow();
-        const auto currentColumn = std::find(columns.begin(), columns.end(), m_sftTree->currentColumn());
-        qint64 start = -1;
-        if (currentRow >= 0 && currentColumn != columns.end())
-            start = m_sftTree->positionOfItem(currentRow) * width + (currentColumn - columns.begin());
-        else if (backwards)
-            start = cells;
-        const win32::SftTreeModel &grid = m_sftTree->grid();
-        for (qint64 step = 1; step <= cells; ++step) {
-            const qint64 cell = ((backwards ? start - step : start + step) % cells + cells) % cells;
-            const int row = m_sftTree->itemAtPosition(static_cast<int>(cell / width));
-            const int column = columns[static_cast<std::size_t>(cell % width)];
-            if (!grid.hasItemData(row) || !matcher.matches(grid.cellTextRef(row, column)))
-                continue;
-            m_sftTree->selectRow(row);
-            m_sftTree->setCurrentCell(row, column);
-            found = true;
-            break;
-        }
-        if (found)
+        found = next.outcome == FindController::Found::Match;
+        if (found) {
+            m_sftTree->selectRow(next.cell.row);
+            m_sftTree->setCurrentCell(next.cell.row, next.cell.column);
             UpdateFindStatus();
-        else
+        } else {
             m_findBar->setStatus(lgv_string(kNotFound), true);
+        }
     });
     return found;
 }
@@ -342,8 +247,7 @@ void docResourceEditor::SortRows(qint32 locale, bool descending)
 {
     qm::trap("SortRows", [&] {
         ShowOwnWindow();
-        m_sortLocale = locale != -1 && mLanguages.columnOf(locale) > 0 ? locale : -1;
-        m_sortDescending = descending;
+        m_find.sortBy(locale, descending);
         UpdateSortChecks();
         ApplyRowFilter();
     });
@@ -352,11 +256,8 @@ void docResourceEditor::SortRows(qint32 locale, bool descending)
 void docResourceEditor::SftTree_HeaderClick(int column)
 {
     qm::trap("SftTree_HeaderClick", [&] {
-        const qint32 locale = mLanguages.localeOf(column);
-        if (column != 0 && locale == -1)
-            return;
-        // The same column again turns the order round.
-        SortRows(locale, locale == m_sortLocale ? !m_sortDescending : false);
+        if (m_find.headerClicked(column))
+            SortRows(m_find.sortLocale(), m_find.sortDescending());
     });
 }
 
@@ -364,12 +265,11 @@ void docResourceEditor::UpdateFindLanguages()
 {
     if (!m_findBar)
         return;
-    QList<QPair<qint32, QString>> languages;
+    QList<QPair<qint32, QString>> scopes;
     for (const LanguageColumn &language : mLanguages)
-        languages.append({language.LocaleID, language.LanguageName});
-    m_findBar->setLanguages(languages);
-    if (m_sortLocale != -1 && mLanguages.columnOf(m_sortLocale) < 0)
-        m_sortLocale = -1;
+        scopes.append({language.LocaleID, language.LanguageName});
+    m_findBar->setLanguages(scopes);
+    m_find.setLanguages(mLanguages);
     UpdateSortMenu();
 }
 
@@ -383,12 +283,12 @@ void docResourceEditor::UpdateSortMenu()
         QAction *action = m_mnuSort->addAction(text);
         action->setCheckable(true);
         action->setData(locale);
-        action->setChecked(locale == m_sortLocale);
+        action->setChecked(locale == m_find.sortLocale());
         m_sortGroup->addAction(action);
-        connect(action, &QAction::triggered, this, [this, locale] { SortRows(locale, m_sortDescending); });
+        connect(action, &QAction::triggered, this, [this, locale] { SortRows(locale, m_find.sortDescending()); });
     };
     entry(lgv_string(kResourceIdCaption), -1);
-    for (const LanguageColumn &language : mLanguages)
+    for (const LanguageColumn &language : m_find.languages())
         entry(language.LanguageName, language.LocaleID);
     m_mnuSort->addSeparator();
     m_mnuSort->addAction(m_mnuSortDescending);
@@ -398,49 +298,34 @@ void docResourceEditor::UpdateSortMenu()
 void docResourceEditor::UpdateSortChecks()
 {
     for (QAction *action : m_sortGroup->actions())
-        action->setChecked(action->data().toInt() == m_sortLocale);
-    m_mnuSortDescending->setChecked(m_sortDescending);
-    const int column = m_sortLocale == -1 ? 0 : mLanguages.columnOf(m_sortLocale);
-    m_sftTree->setSortIndicator(column, m_sortDescending);
+        action->setChecked(action->data().toInt() == m_find.sortLocale());
+    m_mnuSortDescending->setChecked(m_find.sortDescending());
+    m_sftTree->setSortIndicator(m_find.sortColumn(), m_find.sortDescending());
 }
 
 int docResourceEditor::MissingCount(int column) const
 {
-    return column >= 0 && column < static_cast<int>(m_missingCounts.size()) ? m_missingCounts[column] : 0;
+    const std::vector<int> &counts = m_missingCounts.perColumn;
+    return column >= 0 && column < static_cast<int>(counts.size()) ? counts[static_cast<std::size_t>(column)] : 0;
 }
 
 void docResourceEditor::UpdateMissingCounts()
 {
     m_missingCountsPending = false;
     UpdateFindStatus();  // a row added a moment ago has its ID now
-    const win32::SftTreeModel &grid = m_sftTree->grid();
-    const std::vector<int> columns = LanguageColumns();
-    m_missingCounts.assign(static_cast<std::size_t>(std::max(grid.columnCount(), 0)), 0);
-    int strings = 0;
-    int rowsMissing = 0;
-    for (int row = 0; row < grid.rowCount(); ++row) {
-        if (!grid.hasItemData(row))
-            continue;
-        ++strings;
-        bool missing = false;
-        for (int column : columns) {
-            if (column < grid.columnCount() && grid.cellTextRef(row, column).isEmpty()) {
-                ++m_missingCounts[column];
-                missing = true;
-            }
-        }
-        rowsMissing += missing ? 1 : 0;
-    }
+    win32::SftTreeModel &grid = m_sftTree->grid();
+    m_missingCounts = m_find.countMissing(grid);
+    const std::vector<int> columns = mLanguages.columns();
     for (int column : columns) {
         if (column < grid.columnCount())
-            m_sftTree->grid().setColumnToolTip(
-                column, SubstituteParameters(lgv_string(kMissingInColumn), QString::number(m_missingCounts[column])));
+            grid.setColumnToolTip(column, SubstituteParameters(lgv_string(kMissingInColumn),
+                                                               QString::number(MissingCount(column))));
     }
     if (grid.columnCount() > 0 && !columns.empty())
-        m_sftTree->grid().setColumnToolTip(0, SubstituteParameters(lgv_string(kIdColumnTip), QString::number(strings),
-                                                                   QString::number(rowsMissing)));
+        grid.setColumnToolTip(0, SubstituteParameters(lgv_string(kIdColumnTip), QString::number(m_missingCounts.strings),
+                                                      QString::number(m_missingCounts.rowsMissing)));
     else if (grid.columnCount() > 0)
-        m_sftTree->grid().setColumnToolTip(0, QString());
+        grid.setColumnToolTip(0, QString());
 }
 
 QVariant docResourceEditor::CellRole(int row, int column, int role) const

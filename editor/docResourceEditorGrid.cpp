@@ -46,20 +46,6 @@ private:
 };
 } // namespace
 
-void docResourceEditor::EnableDisableButtons()
-{
-    qm::trap("EnableDisableButtons", [&] {
-        const bool selected = mCurrentProject != nullptr;
-        const bool hasFile = selected && mCurrentProject->HasResourceFile();
-        // A file that could not be read is shown, never edited: saving it would write over it.
-        const bool editable = selected && mCurrentProject->HasReadableResourceFile();
-        toolbarButton(QStringLiteral("refresh"))->setEnabled(selected);
-        toolbarButton(QStringLiteral("new"))->setEnabled(selected && !hasFile);
-        for (const char *key : {"save", "insertstring", "addlanguage", "deletestring", "removelanguage", "excel"})
-            toolbarButton(QString::fromLatin1(key))->setEnabled(editable);
-    });
-}
-
 void docResourceEditor::InitLanguageTable(clsProject *project)
 {
     qm::trap("InitLanguageTable", [&] {
@@ -193,30 +179,30 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
             mMenuRow = Row;
             mMenuLanguage = -1;
             if (Column < 1) {
-                m_mnuRemoveLanguage->setText(lgv_string(239));
-                m_mnuRemoveLanguage->setEnabled(false);
-                m_mnuChangeFont->setText(lgv_string(505));
-                m_mnuChangeFont->setEnabled(false);
-                m_mnuUseAsSource->setEnabled(false);
-                m_mnuUseAsSource->setChecked(false);
+                mnuRemoveLanguage()->setText(lgv_string(239));
+                mnuRemoveLanguage()->setEnabled(false);
+                mnuChangeFont()->setText(lgv_string(505));
+                mnuChangeFont()->setEnabled(false);
+                mnuUseAsSource()->setEnabled(false);
+                mnuUseAsSource()->setChecked(false);
             } else {
                 mMenuLanguage = mLanguages.indexOfColumn(Column);
                 if (mMenuLanguage >= 0) {
                     const QString &name = mLanguages[mMenuLanguage].LanguageName;
-                    m_mnuRemoveLanguage->setText(lgv_string(517) + name);
-                    m_mnuRemoveLanguage->setEnabled(true);
-                    m_mnuChangeFont->setText(lgv_string(518) + name);
-                    m_mnuChangeFont->setEnabled(true);
-                    m_mnuUseAsSource->setEnabled(true);
-                    m_mnuUseAsSource->setChecked(mLanguages[mMenuLanguage].LocaleID == mSourceLocale);
+                    mnuRemoveLanguage()->setText(lgv_string(517) + name);
+                    mnuRemoveLanguage()->setEnabled(true);
+                    mnuChangeFont()->setText(lgv_string(518) + name);
+                    mnuChangeFont()->setEnabled(true);
+                    mnuUseAsSource()->setEnabled(true);
+                    mnuUseAsSource()->setChecked(mLanguages[mMenuLanguage].LocaleID == SourceLanguage());
                 } else {
                     win32::interaction().msgBox(
                         QStringLiteral("Internal error - Failed to find language index for column ") +
                             QString::number(Column),
                         win32::vbOKOnly, QStringLiteral("Quill Resource Editor"));
-                    m_mnuRemoveLanguage->setEnabled(false);
-                    m_mnuChangeFont->setEnabled(false);
-                    m_mnuUseAsSource->setEnabled(false);
+                    mnuRemoveLanguage()->setEnabled(false);
+                    mnuChangeFont()->setEnabled(false);
+                    mnuUseAsSource()->setEnabled(false);
                 }
             }
             m_mnuColumnMenu->popup(m_sftTree->lastClickPosition());
@@ -239,7 +225,7 @@ void docResourceEditor::SftTree_AfterEdit(QString &NewText, int Row, int Column)
         const QString current = m_sftTree->cellText(Row, Column);
         if (NewText == current)
             return;
-        if (!mCurrentProject || !mCurrentProject->HasReadableResourceFile())
+        if (!EditableProject())
             qm::raise(QStringLiteral("There is no resource file to store the text in."));
         const resutil::ResString *entry = mCurrentProject->ResourceFile()->Strings().Find(language->LocaleID, id);
         std::vector<TextChange> change{{language->LocaleID, id, entry ? std::optional(entry->Text()) : std::nullopt, NewText}};

@@ -1,7 +1,9 @@
 // The editor's menu in the host's menu bar, added through the host's command
-// bars as an add-in adds its menu entries: the toolbar's own actions, in the
-// toolbar's order and groups, after Undo, Redo, Copy and Paste, and Find.
+// bars as an add-in adds its menu entries: the commands' own actions, in the
+// order and groups of the command table.
 #include "editor/docResourceEditor.h"
+
+#include "editor/EditorCommands.h"
 
 #include "platform/vbide/CommandBar.h"
 #include "platform/vbide/CommandBarControl.h"
@@ -17,13 +19,11 @@
 #include <QAction>
 #include <QDockWidget>
 #include <QMenu>
-#include <QToolBar>
 
 using LgvStringModule::lgv_string;
 
 namespace {
 constexpr int kMenuTitle = 600;  // "&Strings"
-constexpr int kFindText = 609;   // "&Find..."
 
 // The position of the host's "Add-Ins" menu in its menu bar; 0 when it has none.
 int addInsPosition(vbide::CommandBars &bars, vbide::CommandBar &menuBar)
@@ -57,27 +57,7 @@ void docResourceEditor::AddCommandMenu()
         if (!m_commandMenu)
             qm::raise(QStringLiteral("The host's menu bar did not accept a menu."));
         m_commandMenu->menu()->setObjectName(QStringLiteral("mnuStrings"));
-        vbide::CommandBarControls *entries = m_commandMenu->Controls();
-        for (QAction *command : {m_mnuUndo, m_mnuRedo})
-            entries->AddAction(command);
-        entries->AddAction(m_mnuCopy)->setBeginGroup(true);
-        entries->AddAction(m_mnuPaste);
-        bool group = true;
-        for (QAction *button : m_toolbar->actions()) {
-            if (button->isSeparator()) {
-                group = true;
-                continue;
-            }
-            if (button->data().toString() == QLatin1String("properties")) {
-                entries->AddAction(m_mnuFind)->setBeginGroup(true);
-                for (QAction *find : {m_mnuFindNext, m_mnuFindPrevious, m_mnuMissingOnly, m_mnuSort->menuAction()})
-                    entries->AddAction(find);
-                group = true;
-            }
-            vbide::CommandBarControl *entry = entries->AddAction(button);
-            entry->setBeginGroup(group);
-            group = false;
-        }
+        m_commands->fillCommandBar(*m_commandMenu->Controls());
         UpdateCommandMenuTexts();
     });
 }
@@ -103,7 +83,6 @@ void docResourceEditor::RemoveCommandMenu()
 
 void docResourceEditor::UpdateCommandMenuTexts()
 {
-    m_mnuFind->setText(lgv_string(kFindText));
     if (m_commandMenu)
         m_commandMenu->setCaption(lgv_string(kMenuTitle));
 }

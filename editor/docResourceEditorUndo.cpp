@@ -51,18 +51,6 @@ void setTextWithKey(QAction &action, const QString &text)
 void docResourceEditor::CreateUndoActions()
 {
     m_undoGroup = new QUndoGroup(this);
-    const auto command = [this](const char *name, const QList<QKeySequence> &keys, void (docResourceEditor::*run)()) {
-        auto *action = new QAction(this);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcuts(keys);
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        connect(action, &QAction::triggered, this, run);
-        addAction(action);
-        return action;
-    };
-    m_mnuUndo = command("mnuUndo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &docResourceEditor::Undo);
-    m_mnuRedo = command("mnuRedo", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
-                        &docResourceEditor::Redo);
     connect(m_undoGroup, &QUndoGroup::indexChanged, this, &docResourceEditor::UpdateUndoActions);
     connect(m_undoGroup, &QUndoGroup::activeStackChanged, this, &docResourceEditor::UpdateUndoActions);
     connect(m_undoGroup, &QUndoGroup::cleanChanged, this, &docResourceEditor::UpdateUndoActions);
@@ -74,10 +62,10 @@ void docResourceEditor::UpdateUndoActions()
     const QUndoStack *stack = m_undoGroup->activeStack();
     const bool canUndo = stack && stack->canUndo();
     const bool canRedo = stack && stack->canRedo();
-    m_mnuUndo->setEnabled(canUndo);
-    m_mnuRedo->setEnabled(canRedo);
-    setTextWithKey(*m_mnuUndo, menuText(kUndoStep, kUndoNothing, canUndo, canUndo ? stack->undoText() : QString()));
-    setTextWithKey(*m_mnuRedo, menuText(kRedoStep, kRedoNothing, canRedo, canRedo ? stack->redoText() : QString()));
+    mnuUndo()->setEnabled(canUndo);
+    mnuRedo()->setEnabled(canRedo);
+    setTextWithKey(*mnuUndo(), menuText(kUndoStep, kUndoNothing, canUndo, canUndo ? stack->undoText() : QString()));
+    setTextWithKey(*mnuRedo(), menuText(kRedoStep, kRedoNothing, canRedo, canRedo ? stack->redoText() : QString()));
 }
 
 void docResourceEditor::RetranslateUndoSteps()

@@ -22,6 +22,8 @@ constexpr int kSavedOneString = 618;  // "Saved %1 (1 string)."
 constexpr int kChangedOnDisk = 630;   // "The resource file was changed on disk by another program ..."
 constexpr int kKeepMineOrReload = 631;
 constexpr int kKeepMineOrDrop = 632;
+constexpr int kSaveChanges = 510;          // "Save changes to resource file."
+constexpr int kRefreshDropsChanges = 616;  // "... Read it again from disk and drop them?"
 } // namespace
 
 QString docResourceEditor::ProjectListText(const clsProject &project) const
@@ -77,4 +79,35 @@ int docResourceEditor::AskAboutChangeOnDisk(const clsProject &project, DiskChang
     const int style = choice == DiskChangeChoice::KeepMineOrDrop ? win32::vbYesNo
                                                                   : win32::vbYesNoCancel | win32::vbDefaultButton3;
     return win32::interaction().msgBox(text, style | win32::vbExclamation, QString::fromUtf8(kMessageTitle));
+}
+
+QString docResourceEditor::SaveQuestion(const clsProject &project)
+{
+    return lgv_string(kSaveChanges) + QLatin1Char('\n') + project.ResourceFile()->FileName();
+}
+
+bool docResourceEditor::MaybeSave(clsProject &project, SaveChoice choice)
+{
+    if (!HasUnsavedChanges(project))
+        return true;
+    const QString title = QString::fromUtf8(kMessageTitle);
+    switch (choice) {
+    case SaveChoice::DropOrKeep:
+        return win32::interaction().msgBox(lgv_string(kRefreshDropsChanges) + QLatin1Char('\n')
+                                               + project.ResourceFile()->FileName(),
+                                           win32::vbYesNo | win32::vbExclamation, title) == win32::vbYes;
+    case SaveChoice::SaveOrDrop:
+        return win32::interaction().msgBox(SaveQuestion(project), win32::vbYesNo, title) != win32::vbYes
+               || SaveBeforeClose(project, false);
+    case SaveChoice::SaveDropOrStay:
+        switch (win32::interaction().msgBox(SaveQuestion(project), win32::vbYesNoCancel, title)) {
+        case win32::vbYes:
+            return SaveBeforeClose(project, true);
+        case win32::vbNo:
+            return true;
+        default:
+            return false;  // Cancel, or the box closed
+        }
+    }
+    return false;
 }

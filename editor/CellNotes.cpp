@@ -1,0 +1,85 @@
+#include "editor/CellNotes.h"
+
+#include "checks/StringTableChecks.h"
+#include "checks/TranslationChecks.h"
+#include "editor/LanguageTable.h"
+#include "platform/win32/SftTreeModel.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QStringList>
+
+using LgvStringModule::lgv_string;
+using LgvStringModule::SubstituteParameters;
+
+namespace {
+constexpr int kRuleNames = 720;  // 720 to 724, in the order of checks::Rule
+constexpr int kPlaceholderMissing = 725;
+constexpr int kPlaceholderAdded = 726;
+constexpr int kPlaceholderOrder = 727;
+constexpr int kLineBreakCount = 728;
+constexpr int kLeadingSpaces = 729;
+constexpr int kTrailingSpaces = 730;
+constexpr int kAccessKeyMissing = 731;
+constexpr int kAccessKeyAdded = 732;
+constexpr int kNoTranslation = 733;
+} // namespace
+
+void CellNotes::setLanguages(const LanguageTable &languages, qint32 chosen)
+{
+    m_sourceLocale = checks::sourceLanguage(languages.locales(), chosen);
+    m_sourceColumn = languages.columnOf(m_sourceLocale);
+}
+
+bool CellNotes::cellHasProblem(const win32::SftTreeModel &grid, int row, int column) const
+{
+    if (m_sourceColumn < 1 || column < 1 || column == m_sourceColumn || !grid.hasItemData(row))
+        return false;
+    return checks::hasProblem(grid.cellTextRef(row, m_sourceColumn), grid.cellTextRef(row, column));
+}
+
+bool CellNotes::rowHasProblems(const win32::SftTreeModel &grid, int row) const
+{
+    for (int column = 1; column < grid.columnCount(); ++column) {
+        if (cellHasProblem(grid, row, column))
+            return true;
+    }
+    return false;
+}
+
+QString CellNotes::cellProblems(const win32::SftTreeModel &grid, int row, int column) const
+{
+    if (!cellHasProblem(grid, row, column))
+        return {};
+    QStringList lines;
+    for (const checks::Problem &problem :
+         checks::checkTranslation(grid.cellTextRef(row, m_sourceColumn), grid.cellTextRef(row, column)))
+        lines << ruleName(int(problem.rule)) + QStringLiteral(": ") + problemText(problem);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString CellNotes::ruleName(int rule)
+{
+    return lgv_string(kRuleNames + rule);
+}
+
+QString CellNotes::problemText(const checks::Problem &problem)
+{
+    using checks::Finding;
+    switch (problem.rule) {
+    case checks::Rule::Placeholders:
+        if (problem.finding == Finding::Order)
+            return SubstituteParameters(lgv_string(kPlaceholderOrder), problem.token);
+        return SubstituteParameters(lgv_string(problem.finding == Finding::Missing ? kPlaceholderMissing : kPlaceholderAdded),
+                                    problem.token);
+    case checks::Rule::LineBreaks:
+        return SubstituteParameters(lgv_string(kLineBreakCount), problem.count, problem.sourceCount);
+    case checks::Rule::Spaces:
+        return lgv_string(problem.finding == Finding::Leading ? kLeadingSpaces : kTrailingSpaces);
+    case checks::Rule::AccessKey:
+        return SubstituteParameters(lgv_string(problem.finding == Finding::Missing ? kAccessKeyMissing : kAccessKeyAdded),
+                                    problem.token);
+    case checks::Rule::Empty:
+        return lgv_string(kNoTranslation);
+    }
+    return {};
+}

@@ -1,0 +1,165 @@
+#include "editor/EditorCommands.h"
+
+#include "editor/CommandTip.h"
+#include "editor/ToolbarIcons.h"
+#include "platform/vbide/CommandBarControl.h"
+#include "platform/vbide/CommandBarControls.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QToolBar>
+
+using LgvStringModule::lgv_string;
+
+bool commandEnabled(CommandNeeds needs, const ProjectState &state)
+{
+    switch (needs) {
+    case CommandNeeds::Project:
+        return state.selected;
+    case CommandNeeds::ProjectWithoutFile:
+        return state.selected && !state.hasFile;
+    case CommandNeeds::ReadableFile:
+        return state.selected && state.hasFile && state.readable;
+    case CommandNeeds::Nothing:
+    case CommandNeeds::Editor:
+        break;
+    }
+    return true;
+}
+
+QList<QKeySequence> EditorCommand::shortcuts() const
+{
+    QList<QKeySequence> list;
+    if (standardKey != QKeySequence::UnknownKey)
+        list = QKeySequence::keyBindings(standardKey);
+    if (keys)
+        list += QKeySequence::listFromString(QString::fromLatin1(keys), QKeySequence::PortableText);
+    return list;
+}
+
+EditorCommands::EditorCommands(std::span<const EditorCommand> table, QWidget &editor, QWidget &grid,
+                               Dispatch dispatch)
+    : m_table(table), m_actions(EditorCommand::Count, nullptr), m_gridKeys(EditorCommand::Count, nullptr)
+{
+    for (const EditorCommand &command : m_table) {
+        QWidget &owner = command.onGrid ? grid : editor;
+        auto *action = new QAction(&owner);
+        m_actions[command.id] = action;
+        action->setObjectName(QString::fromLatin1(command.key));
+        action->setData(QString::fromLatin1(command.key));
+        if (command.image)
+            action->setIcon(ToolbarIcon(QString::fromLatin1(command.image)));
+        action->setCheckable(command.checkable);
+        action->setShortcuts(command.shortcuts());
+        action->setShortcutContext(command.context);
+        setTexts(command, QString::fromUtf8(command.tip ? command.tip : ""), QString::fromUtf8(command.text));
+        if (command.run) {
+            QObject::connect(action, &QAction::triggered, &owner,
+                             [dispatch, &command, action] { dispatch(command, action); });
+        }
+        if (!action->shortcuts().isEmpty())
+            owner.addAction(action);  // so that its keys act there
+
+        if (command.gridKey) {
+            // A key of the grid itself: in the cell editor inside it, the key edits the text.
+            auto *key = new QAction(&grid);
+            key->setObjectName(QStringLiteral("gridKey_") + QString::fromLatin1(command.key));
+            key->setShortcut(QKeySequence(command.gridKey));
+            key->setShortcutContext(Qt::WidgetShortcut);
+            QObject::connect(key, &QAction::triggered, action, [action] {
+                if (action->isEnabled())
+                    action->trigger();
+            });
+            grid.addAction(key);
+            m_gridKeys[command.id] = key;
+        }
+    }
+}
+
+QAction *EditorCommands::action(EditorCommand::Id id) const
+{
+    return id >= 0 && id < EditorCommand::Count ? m_actions[id] : nullptr;
+}
+
+const EditorCommand *EditorCommands::find(const QString &key) const
+{
+    if (key.isEmpty())
+        return nullptr;
+    for (const EditorCommand &command : m_table) {
+        if (key == QLatin1String(command.key))
+            return &command;
+    }
+    return nullptr;
+}
+
+QAction *EditorCommands::gridKey(EditorCommand::Id id) const
+{
+    return id >= 0 && id < EditorCommand::Count ? m_gridKeys[id] : nullptr;
+}
+
+void EditorCommands::fillToolbar(QToolBar &toolbar) const
+{
+    int position = 1;
+    for (const EditorCommand &command : m_table) {
+        if (!(command.places & InToolbar))
+            continue;
+        if (command.beginGroup && position > 1) {
+            QAction *separator = toolbar.addSeparator();
+            separator->setObjectName(QStringLiteral("separator%1").arg(position));
+            ++position;
+        }
+        toolbar.addAction(m_actions[command.id]);
+        ++position;
+    }
+}
+
+void EditorCommands::fillMenu(QMenu &menu, CommandPlace place, const QString &separatorName) const
+{
+    int separators = 0;
+    for (const EditorCommand &command : m_table) {
+        if (!(command.places & place))
+            continue;
+        if (command.beginGroup && !menu.actions().isEmpty())
+            menu.addSeparator()->setObjectName(separatorName + QString::number(++separators));
+        menu.addAction(m_actions[command.id]);
+    }
+}
+
+void EditorCommands::fillCommandBar(vbide::CommandBarControls &controls) const
+{
+    bool first = true;
+    for (const EditorCommand &command : m_table) {
+        if (!(command.places & InStringsMenu))
+            continue;
+        vbide::CommandBarControl *entry = controls.AddAction(m_actions[command.id]);
+        entry->setBeginGroup(command.beginGroup && !first);
+        first = false;
+    }
+}
+
+void EditorCommands::updateEnabled(const ProjectState &state) const
+{
+    for (const EditorCommand &command : m_table) {
+        if (command.needs != CommandNeeds::Nothing && command.needs != CommandNeeds::Editor)
+            m_actions[command.id]->setEnabled(commandEnabled(command.needs, state));
+    }
+}
+
+void EditorCommands::retranslate() const
+{
+    for (const EditorCommand &command : m_table)
+        setTexts(command, command.tipId ? lgv_string(command.tipId) : QString(), lgv_string(command.textId));
+}
+
+void EditorCommands::setTexts(const EditorCommand &command, const QString &tip, const QString &text) const
+{
+    QAction &action = *m_actions[command.id];
+    action.setText(text);
+    if (command.tipId == 0)
+        return;
+    // The toolbar shows the tip, and names its button by it; the menus show the menu text.
+    action.setIconText(tip);
+    action.setStatusTip(tip);
+    action.setToolTip(commandTip(tip, action.shortcut()));
+}
