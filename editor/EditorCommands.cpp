@@ -40,12 +40,13 @@ QList<QKeySequence> EditorCommand::shortcuts() const
 
 EditorCommands::EditorCommands(std::span<const EditorCommand> table, QWidget &editor, QWidget &grid,
                                Dispatch dispatch)
-    : m_table(table), m_actions(EditorCommand::Count, nullptr), m_gridKeys(EditorCommand::Count, nullptr)
+    : m_table(table), m_actions(table.size(), nullptr), m_gridKeys(table.size(), nullptr)
 {
-    for (const EditorCommand &command : m_table) {
+    for (std::size_t index = 0; index < m_table.size(); ++index) {
+        const EditorCommand &command = m_table[index];
         QWidget &owner = command.onGrid ? grid : editor;
         auto *action = new QAction(&owner);
-        m_actions[command.id] = action;
+        m_actions[index] = action;
         action->setObjectName(QString::fromLatin1(command.key));
         action->setData(QString::fromLatin1(command.key));
         if (command.image)
@@ -72,14 +73,32 @@ EditorCommands::EditorCommands(std::span<const EditorCommand> table, QWidget &ed
                     action->trigger();
             });
             grid.addAction(key);
-            m_gridKeys[command.id] = key;
+            m_gridKeys[index] = key;
         }
     }
 }
 
+int EditorCommands::indexOf(EditorCommand::Id id) const
+{
+    if (id == EditorCommand::Unnamed)
+        return -1;
+    for (std::size_t index = 0; index < m_table.size(); ++index) {
+        if (m_table[index].id == id)
+            return static_cast<int>(index);
+    }
+    return -1;
+}
+
 QAction *EditorCommands::action(EditorCommand::Id id) const
 {
-    return id >= 0 && id < EditorCommand::Count ? m_actions[id] : nullptr;
+    const int index = indexOf(id);
+    return index >= 0 ? m_actions[static_cast<std::size_t>(index)] : nullptr;
+}
+
+QAction *EditorCommands::action(const EditorCommand &command) const
+{
+    const auto index = static_cast<std::size_t>(&command - m_table.data());
+    return index < m_table.size() ? m_actions[index] : nullptr;
 }
 
 const EditorCommand *EditorCommands::find(const QString &key) const
@@ -95,7 +114,8 @@ const EditorCommand *EditorCommands::find(const QString &key) const
 
 QAction *EditorCommands::gridKey(EditorCommand::Id id) const
 {
-    return id >= 0 && id < EditorCommand::Count ? m_gridKeys[id] : nullptr;
+    const int index = indexOf(id);
+    return index >= 0 ? m_gridKeys[static_cast<std::size_t>(index)] : nullptr;
 }
 
 void EditorCommands::fillToolbar(QToolBar &toolbar) const
@@ -109,7 +129,7 @@ void EditorCommands::fillToolbar(QToolBar &toolbar) const
             separator->setObjectName(QStringLiteral("separator%1").arg(position));
             ++position;
         }
-        toolbar.addAction(m_actions[command.id]);
+        toolbar.addAction(action(command));
         ++position;
     }
 }
@@ -122,7 +142,7 @@ void EditorCommands::fillMenu(QMenu &menu, CommandPlace place, const QString &se
             continue;
         if (command.beginGroup && !menu.actions().isEmpty())
             menu.addSeparator()->setObjectName(separatorName + QString::number(++separators));
-        menu.addAction(m_actions[command.id]);
+        menu.addAction(action(command));
     }
 }
 
@@ -132,7 +152,7 @@ void EditorCommands::fillCommandBar(vbide::CommandBarControls &controls) const
     for (const EditorCommand &command : m_table) {
         if (!(command.places & InStringsMenu))
             continue;
-        vbide::CommandBarControl *entry = controls.AddAction(m_actions[command.id]);
+        vbide::CommandBarControl *entry = controls.AddAction(action(command));
         entry->setBeginGroup(command.beginGroup && !first);
         first = false;
     }
@@ -142,7 +162,7 @@ void EditorCommands::updateEnabled(const ProjectState &state) const
 {
     for (const EditorCommand &command : m_table) {
         if (command.needs != CommandNeeds::Nothing && command.needs != CommandNeeds::Editor)
-            m_actions[command.id]->setEnabled(commandEnabled(command.needs, state));
+            action(command)->setEnabled(commandEnabled(command.needs, state));
     }
 }
 
@@ -154,7 +174,7 @@ void EditorCommands::retranslate() const
 
 void EditorCommands::setTexts(const EditorCommand &command, const QString &tip, const QString &text) const
 {
-    QAction &action = *m_actions[command.id];
+    QAction &action = *this->action(command);
     action.setText(text);
     if (command.tipId == 0)
         return;

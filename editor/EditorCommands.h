@@ -55,7 +55,7 @@ struct EditorCommand {
         Properties, About, Help, ChangeLanguage,
         ColumnRemoveLanguage, ColumnChangeFont, ColumnUseAsSource, ColumnRemoveString, ColumnAddLanguage,
         ColumnAddString,
-        Count
+        Unnamed  // a command that no code asks for by name: the toolbar and the menus run it by its entry
     };
 
     Id id;
@@ -93,7 +93,10 @@ public:
     EditorCommands(std::span<const EditorCommand> table, QWidget &editor, QWidget &grid, Dispatch dispatch);
 
     std::span<const EditorCommand> table() const { return m_table; }
+    // The action of a named command, or nullptr.
     QAction *action(EditorCommand::Id id) const;
+    // The action of one of the table's entries.
+    QAction *action(const EditorCommand &command) const;
     // The command of a dispatch key, or nullptr.
     const EditorCommand *find(const QString &key) const;
     // The grid's own key for a command, or nullptr.
@@ -114,6 +117,8 @@ private:
     void setTexts(const EditorCommand &command, const QString &tip, const QString &text) const;
 
     std::span<const EditorCommand> m_table;
-    std::vector<QAction *> m_actions;   // by Id
-    std::vector<QAction *> m_gridKeys;  // by Id
+    int indexOf(EditorCommand::Id id) const;
+
+    std::vector<QAction *> m_actions;   // by position in the table
+    std::vector<QAction *> m_gridKeys;  // by position in the table
 };

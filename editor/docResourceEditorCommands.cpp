@@ -110,7 +110,6 @@ std::span<const EditorCommand> docResourceEditor::Commands()
          [](E &e) { e.mnuAddResourceString_Click(); }},
     };
     // clang-format on
-    static_assert(std::size(table) == EditorCommand::Count);
     return table;
 }
 

@@ -154,7 +154,7 @@ void docResourceEditor::CreateToolbar()
 QAction *docResourceEditor::toolbarButton(const QString &key) const
 {
     const EditorCommand *found = m_commands->find(key);
-    return found && (found->places & InToolbar) ? m_commands->action(found->id) : nullptr;
+    return found && (found->places & InToolbar) ? m_commands->action(*found) : nullptr;
 }
 
 void docResourceEditor::CreateColumnMenu()

@@ -57,6 +57,7 @@ private slots:
         for (const EditorCommand &command : docResourceEditor::Commands()) {
             QVERIFY2(!keys.contains(command.key), command.key);
             keys.insert(command.key);
+            QVERIFY2(command.id == EditorCommand::Unnamed || !ids.contains(command.id), command.key);
             ids.insert(command.id);
             QVERIFY2(command.places != 0, command.key);
             QVERIFY2(command.textId > 0, command.key);
@@ -64,7 +65,8 @@ private slots:
             QCOMPARE(bool(command.places & InToolbar), command.image != nullptr);
             QCOMPARE(bool(command.places & InToolbar), command.tipId != 0);
         }
-        QCOMPARE(ids.size(), int(EditorCommand::Count));
+        for (int id = 0; id < EditorCommand::Unnamed; ++id)
+            QVERIFY2(ids.contains(id), qPrintable(QString::number(id)));
     }
 
     void whatEnablesACommand_data()
@@ -172,6 +174,34 @@ private slots:
                  (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}));
     }
 
+    // A command no code names still gets its own action, button and dispatch.
+    void unnamedCommandsAreEntriesLikeAnyOther()
+    {
+        static const EditorCommand table[] = {
+            {EditorCommand::Unnamed, "first", InToolbar, false, "help", 138, "Help", 612, "&Help",
+             QKeySequence::UnknownKey, nullptr, Qt::WidgetWithChildrenShortcut, false, CommandNeeds::ReadableFile,
+             false, false, Qt::Key(0), [](docResourceEditor &) {}},
+            {EditorCommand::Unnamed, "second", InToolbar | InStringsMenu, true, "info", 501, "About", 611, "&About",
+             QKeySequence::UnknownKey, "Ctrl+Alt+I", Qt::WidgetWithChildrenShortcut, false, CommandNeeds::Nothing,
+             false, false, Qt::Key(0), [](docResourceEditor &) {}},
+        };
+        QWidget editor;
+        QWidget grid(&editor);
+        QStringList ran;
+        EditorCommands commands(table, editor, grid, [&](const EditorCommand &command, QAction *) { ran << command.key; });
+        QToolBar toolbar;
+        commands.fillToolbar(toolbar);
+        QCOMPARE(names(toolbar.actions()), (QStringList{"first", "-", "second"}));
+        commands.updateEnabled({true, true, false});
+        QVERIFY(!toolbar.actions()[0]->isEnabled());
+        QVERIFY(toolbar.actions()[2]->isEnabled());
+        QVERIFY(editor.actions().contains(toolbar.actions()[2]));  // its key acts in the editor
+        QVERIFY(!editor.actions().contains(toolbar.actions()[0]));
+        toolbar.actions()[2]->trigger();
+        QCOMPARE(ran, QStringList{"second"});
+        QCOMPARE(commands.find("second"), &table[1]);
+    }
+
     // Exactly the key a button has is its command; case counts.
     void theDispatchKeyIsExact()
     {
@@ -200,7 +230,8 @@ private slots:
         QVERIFY(save->toolTip().contains(QLatin1String("S")));  // with its key
         c.commands.retranslate();
         for (const EditorCommand &command : c.commands.table())
-            QCOMPARE(c.action(command.id)->text(), lgv_string(command.textId));
+            QCOMPARE(c.commands.action(command)->text(), lgv_string(command.textId));
+        QVERIFY(!c.commands.action(EditorCommand::Unnamed));
     }
 };
 
