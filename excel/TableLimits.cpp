@@ -40,21 +40,29 @@ excel::FileFormat formatOf(const excel::Workbook &book)
     return book.fromFile() ? book.sourceFormat : excel::formatForFileName(book.FullName());
 }
 
-QString tableDoesNotFit(TableSize size, excel::FileFormat format)
+QList<UiText> tableDoesNotFitTexts(TableSize size, excel::FileFormat format)
 {
     const SheetLimits limits = limitsOf(format);
     if (size.rows <= limits.rows && size.columns <= limits.columns)
-        return QString();
-    QString message = SubstituteParameters(lgv_string(570), size.rows, size.columns, limits.name, limits.rows,
-                                           limits.columns);
+        return {};
+    const auto number = [](qint64 value) { return QString::number(value); };
+    QList<UiText> texts{uiString(570, {number(size.rows), number(size.columns), limits.name, number(limits.rows),
+                                       number(limits.columns)})};
     // The formats a new file can have, largest last.
     const SheetLimits largest = limitsOf(excel::FileFormat::Xlsx);
     if (format != excel::FileFormat::Xlsx && size.rows <= largest.rows && size.columns <= largest.columns)
-        message += QStringLiteral("\r\n")
-            + SubstituteParameters(lgv_string(571), largest.name, largest.rows, largest.columns);
+        texts.append(uiString(571, {largest.name, number(largest.rows), number(largest.columns)}));
     else
-        message += QStringLiteral("\r\n") + lgv_string(572);
-    return message;
+        texts.append(uiString(572));
+    return texts;
+}
+
+QString tableDoesNotFit(TableSize size, excel::FileFormat format)
+{
+    QStringList lines;
+    for (const UiText &text : tableDoesNotFitTexts(size, format))
+        lines.append(SubstituteParameters(lgv_string(text.id), text.values));
+    return lines.join(QStringLiteral("\r\n"));
 }
 
 } // namespace ExcelTransfer

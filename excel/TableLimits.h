@@ -1,5 +1,6 @@
 #pragma once
 
+#include "excel/UiText.h"
 #include "platform/excel/Workbook.h"
 
 #include <QString>
@@ -34,5 +35,7 @@ excel::FileFormat formatOf(const excel::Workbook &book);
 // that names the table's size, the format's limits and the format that can
 // hold the table.
 QString tableDoesNotFit(TableSize size, excel::FileFormat format);
+// The same message as its UI strings: none when the table fits.
+QList<UiText> tableDoesNotFitTexts(TableSize size, excel::FileFormat format);
 
 } // namespace ExcelTransfer
