@@ -1,28 +1,18 @@
 #include "excel/frmExcel.h"
 
 #include "excel/CaptionedProgressBar.h"
-#include "excel/ExcelExport.h"
-#include "excel/ExcelImport.h"
 #include "excel/LanguageName.h"
-#include "excel/TableLimits.h"
-#include "exchange/Exchange.h"
-#include "platform/excel/Application.h"
-#include "platform/excel/Workbook.h"
-#include "platform/excel/Worksheet.h"
+#include "excel/UiTextShown.h"
+#include "excel/WizardTransfer.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
-#include "support/Globals.h"
-#include "support/HelpModule.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QHash>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,21 +22,10 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include <utility>
-
 using LgvStringModule::lgv_string;
-using LgvStringModule::SubstituteParameters;
+using wizard::TransferDirection;
 
 namespace {
-
-const QString kTitle = QStringLiteral("Quill Resource String Editor");
-const QString kCrLf = QStringLiteral("\r\n");
-constexpr int kNothingWritten = 809;  // "Nothing was written."
-// The workbooks first, then every other format the extension may name.
-const QString kFilter = QStringLiteral(
-    "Excel Files (*.xls *.xlsx)|*.xls;*.xlsx|OpenDocument Spreadsheets (*.ods)|*.ods|"
-    "CSV and Tab-Separated Text (*.csv *.tsv *.txt)|*.csv;*.tsv;*.txt|Resource Scripts (*.rc)|*.rc|"
-    "XLIFF Files (*.xlf *.xliff)|*.xlf;*.xliff|Gettext PO Files (*.po)|*.po|All Files (*.*)|*.*");
 
 constexpr int kPanelWidth = 600;
 constexpr int kPanelHeight = 280;
@@ -55,40 +34,6 @@ constexpr int kButtonHeight = 28;
 constexpr int kMargin = 12;
 constexpr int kGap = 6;
 
-bool fileExists(const QString &path) { return !path.isEmpty() && QFileInfo(path).isFile(); }
-
-// The export goes into the file as it is now: a workbook another program
-// wrote since it was read here (or since the last Start wrote it), or one
-// that appeared where there was none, is read again; an earlier run that
-// failed leaves its copy stale as well.
-qm::Status readAgainIfChanged(ExcelTransfer::ExportTarget &target, bool stale)
-{
-    const bool exists = fileExists(target.fileName);
-    bool again = stale && !target.fileMissing;
-    if (target.workbook && !target.workbook->FullName().isEmpty())
-        again = again || target.workbook->changedOnDisk();
-    else if (target.fileMissing)
-        again = exists;
-    if (!again || (target.fileMissing && !exists))
-        return {};
-    auto book = target.books.Open(target.fileName);
-    if (!book)
-        return book.error();
-    target.workbook = book.value();
-    target.fileMissing = false;
-    return {};
-}
-
-// "Name (*.x)|*.x|..." as the file dialog's list of "Name (*.x)" entries.
-QStringList dialogFilters(const QString &filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        filters.append(parts[i]);
-    return filters;
-}
-
 template<class Widget>
 Widget *named(Widget *widget, const char *name)
 {
@@ -96,29 +41,21 @@ Widget *named(Widget *widget, const char *name)
     return widget;
 }
 
-// Restores the normal pointer however the run ends. The busy pointer, as the
-// window still takes input (Cancel) while the transfer runs.
-class Hourglass {
-public:
-    Hourglass() { QGuiApplication::setOverrideCursor(Qt::BusyCursor); }
-    ~Hourglass() { QGuiApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass &) = delete;
-    Hourglass &operator=(const Hourglass &) = delete;
-};
+QString languageLabel(qint32 localeId)
+{
+    const QString name = ExcelTransfer::languageName(localeId);
+    return name.isEmpty() ? QString::number(localeId) : QStringLiteral("%1 (%2)").arg(name, QString::number(localeId));
+}
 
-// Progress and messages of a run, shown on the wizard.
-class WizardFeedback : public TransferFeedback {
-public:
-    explicit WizardFeedback(CaptionedProgressBar &bar) : m_bar(bar) {}
-    void setProgressCaption(const QString &caption) override { m_bar.SetCaption(caption); }
-    void setProgressMaximum(int maximum) override { m_bar.SetMax(maximum); }
-    void setProgressMinimum(int minimum) override { m_bar.SetMin(minimum); }
-    void setProgressValue(int value) override { m_bar.SetValue(value); }
-    void showMessage(const QString &text) override { win32::interaction().msgBox(text, win32::vbOKOnly, kTitle); }
-
-private:
-    CaptionedProgressBar &m_bar;
-};
+// Fills a language box with the locales offered and chooses one (0: none).
+void showLocales(QComboBox &box, const QList<qint32> &locales, qint32 chosen)
+{
+    const QSignalBlocker quiet(&box);
+    box.clear();
+    for (qint32 localeId : locales)
+        box.addItem(languageLabel(localeId), localeId);
+    box.setCurrentIndex(chosen != 0 ? box.findData(chosen) : -1);
+}
 
 } // namespace
 
@@ -127,6 +64,7 @@ frmExcel::frmExcel(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("frmExcel"));
     setModal(true);
     buildControls();
+    connectControls();
 }
 
 frmExcel::~frmExcel() = default;
@@ -239,7 +177,10 @@ void frmExcel::buildControls()
     for (QPushButton *button : {cmdBrowse, cmdUseProjectName, cmdStart, cmdCancel, cmdHelp, cmdBack, cmdFinish})
         button->setAutoDefault(false);
     cmdNext->setDefault(true);
+}
 
+void frmExcel::connectControls()
+{
     connect(optImport, &QRadioButton::toggled, this, [this](bool on) { if (on) optImport_Click(); });
     connect(optExport, &QRadioButton::toggled, this, [this](bool on) { if (on) optExport_Click(); });
     connect(txtFilename, &QLineEdit::textChanged, this, [this] { txtFilename_Change(); });
@@ -248,6 +189,8 @@ void frmExcel::buildControls()
     connect(cboWorksheetList, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (index >= 0)
             cboWorksheetList_Click();
+        else
+            takeSheetName(*cboWorksheetList);
     });
     connect(cboWorksheetCombo, &QComboBox::activated, this, [this] { cboWorksheetCombo_Click(); });
     connect(cboWorksheetCombo, &QComboBox::editTextChanged, this, [this] { cboWorksheetCombo_Change(); });
@@ -259,6 +202,7 @@ void frmExcel::buildControls()
     connect(cmdFinish, &QPushButton::clicked, this, [this] { cmdFinish_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(cmdHelp, &QPushButton::clicked, this, [this] { cmdHelp_Click(); });
+    connect(chkUseFuzzy, &QCheckBox::toggled, this, [this] { chkUseFuzzy_Click(); });
 }
 
 qint32 frmExcel::ShowExcelDialog(const QString &ProjectName, const QString &ProjectDir, resutil::ResFile &RFile,
@@ -267,30 +211,28 @@ qint32 frmExcel::ShowExcelDialog(const QString &ProjectName, const QString &Proj
     qint32 result = 0;
     qm::trap("ShowExcelDialog", [&] {
         frmExcel form;
-        form.Result = 2;
-        form.ProjectName = ProjectName;
+        form.m_state.Result = 2;
+        form.m_state.ProjectName = ProjectName;
+        form.m_state.ProjectSourceLocale = SourceLocale > 0 ? SourceLocale : 2057;
+        form.m_state.OriginalName = QFileInfo(RFile.FileName()).fileName();
         form.RFile = &RFile;
-        form.SourceLocale = SourceLocale > 0 ? SourceLocale : 2057;
-        auto app = excel::Application::Create();
-        if (!app) {
-            win32::interaction().msgBox(lgv_string(476) + kCrLf + lgv_string(477), win32::vbExclamation, kTitle);
+        auto transfer = wizard::WizardTransfer::Start();
+        if (!transfer) {
+            form.showMessage({{uiString(476), uiString(477)}, win32::vbExclamation});
             return;
         }
-        form.ExcelApp = std::move(app).value();
+        form.m_transfer = std::move(transfer).value();
         form.Form_Load();
         form.txtFilename->setText(ProjectDir + QDir::separator() + ProjectName + QStringLiteral(".xls"));
-        for (bool &initialised : form.StepInitialised)
-            initialised = false;
+        form.m_state.StepInitialised.fill(false);
         form.SetStep(0);
 
         win32::interaction().execDialog(form);
 
-        result = form.Result;
-        form.Worksheet = nullptr;
-        form.Workbook = nullptr;
-        form.ExcelApp->Quit();
-        form.ExcelApp.reset();
-        form.WorksheetBox = nullptr;
+        result = form.m_state.Result;
+        // The back end ends, and every workbook it held goes unsaved.
+        form.m_transfer->Quit();
+        form.m_transfer.reset();
         form.RFile = nullptr;
         form.Form_Unload();
     });
@@ -352,491 +294,87 @@ void frmExcel::lgv_UpdateControls()
     cboSourceLanguage->setAccessibleName(QString(lblSourceLanguage->text()).remove(u'&').remove(u':'));
     chkUseFuzzy->setText(lgv_string(820));
     chkUseFuzzy->setAccessibleName(QString(chkUseFuzzy->text()).remove(u'&'));
-    setSheetStepTexts();
+    showSheetStepTexts();
 }
 
-bool frmExcel::OkToGotoNextStep()
+QComboBox *frmExcel::WorksheetBox() const
 {
-    bool ok = false;
-    qm::trap("frmExcel.OkToGotoNextStep", [&] {
-        switch (CurrentStep) {
-        case 0:
-            ok = optImport->isChecked() || optExport->isChecked();
-            break;
-        case 1:
-            ok = !txtFilename->text().isEmpty() && (!optImport->isChecked() || fileExists(txtFilename->text()));
-            break;
-        case 2:
-            ok = sheetStepComplete();
-            break;
-        default:
-            ok = false;
-        }
-    });
-    return ok;
+    switch (m_state.Direction) {
+    case TransferDirection::Import:
+        return cboWorksheetList;
+    case TransferDirection::Export:
+        return cboWorksheetCombo;
+    case TransferDirection::None:
+        break;
+    }
+    return nullptr;
 }
 
-int frmExcel::GetNextStep()
+void frmExcel::showDirection()
 {
-    int next = 0;
-    qm::trap("frmExcel.GetNextStep", [&] {
-        static const int nextOf[StepCount] = {1, 2, 3, 3};
-        next = CurrentStep >= 0 && CurrentStep < StepCount ? nextOf[CurrentStep] : 0;
-    });
-    return next;
-}
-
-int frmExcel::GetPrevStep()
-{
-    int previous = 0;
-    qm::trap("frmExcel.GetPrevStep", [&] {
-        static const int previousOf[StepCount] = {0, 0, 1, 2};
-        previous = CurrentStep >= 0 && CurrentStep < StepCount ? previousOf[CurrentStep] : 0;
-    });
-    return previous;
-}
-
-void frmExcel::InitStep(int /*Step*/)
-{
-    qm::trap("frmExcel.InitStep", [&] {
-        switch (CurrentStep) {
-        case 0:
-            // Radio buttons cannot be cleared while they exclude each other.
-            for (QRadioButton *option : {optImport, optExport}) {
-                option->setAutoExclusive(false);
-                option->setChecked(false);
-                option->setAutoExclusive(true);
-            }
-            break;
-        case 2: {
-            if (!WorksheetBox)
-                qm::raise(QStringLiteral("No direction has been chosen."));
-            // What an earlier preparation found goes first, so a failure here
-            // leaves no workbook and no sheet name for Start to use.
-            Workbook = nullptr;
-            Worksheet = nullptr;
-            WorkbookStale = false;
-            TableFits = true;
-            cmdUseProjectName->setEnabled(false);
-            {
-                const QSignalBlocker quiet(WorksheetBox);
-                WorksheetBox->clear();
-                WorksheetBox->setCurrentIndex(-1);
-                if (WorksheetBox->isEditable())
-                    WorksheetBox->setEditText(QString());
-            }
-            const QString fileName = txtFilename->text();
-            TransferFormat = exchange::formatForFileName(fileName);
-            setSheetStepTexts();
-            if (!TransferFormat) {
-                win32::interaction().msgBox(SubstituteParameters(lgv_string(800), fileName), win32::vbExclamation,
-                                            kTitle);
-                return;
-            }
-            if (!exchange::hasSheets(*TransferFormat)) {
-                if (!initExchangeStep(fileName))
-                    return;
-                break;
-            }
-            const bool workbook = exchange::isWorkbook(*TransferFormat);
-            int projectSheet = -1;
-            {
-                const QSignalBlocker quiet(WorksheetBox);
-                FileMissing = !fileExists(fileName);
-                if (!FileMissing) {
-                    QStringList names;
-                    excel::Workbook *opened = nullptr;
-                    if (workbook) {
-                        opened = qm::check(ExcelApp->Workbooks().Open(fileName));
-                        // Only the names: a sheet is read when the transfer asks for it.
-                        names = opened->Worksheets().Names();
-                    } else {
-                        auto read = exchange::odsSheetNames(fileName);
-                        if (!read) {
-                            refuse(QString(), read.errorString());
-                            return;
-                        }
-                        names = read.value();
-                    }
-                    for (const QString &name : names) {
-                        WorksheetBox->addItem(name);
-                        if (name == ProjectName && projectSheet < 0)
-                            projectSheet = WorksheetBox->count() - 1;
-                    }
-                    Workbook = opened;
-                }
-                // Filling a box selects its first entry; the user (or the project's name) chooses.
-                WorksheetBox->setCurrentIndex(-1);
-                if (WorksheetBox->isEditable())
-                    WorksheetBox->setEditText(QString());
-            }
-            if (optImport->isChecked()) {
-                if (FileMissing) {
-                    win32::interaction().msgBox(lgv_string(478), win32::vbOKOnly, kTitle);
-                } else {
-                    cmdUseProjectName->setEnabled(projectSheet >= 0);
-                    if (projectSheet >= 0)
-                        WorksheetBox->setCurrentIndex(projectSheet);
-                    else
-                        win32::interaction().msgBox(lgv_string(479) + kCrLf + lgv_string(480), win32::vbExclamation,
-                                                    kTitle);
-                }
-            } else {
-                WorksheetBox->setEditText(ProjectName);
-                cmdUseProjectName->setEnabled(true);
-                // An .ods sheet holds every table a resource file can have.
-                if (!workbook)
-                    break;
-                // Found now, not after the whole table was written.
-                const excel::FileFormat format =
-                    Workbook ? ExcelTransfer::formatOf(*Workbook) : excel::formatForFileName(fileName);
-                const QString tooLarge =
-                    RFile ? ExcelTransfer::tableDoesNotFit(ExcelTransfer::exportedSize(RFile->Strings()), format)
-                          : QString();
-                TableFits = tooLarge.isEmpty();
-                if (!TableFits)
-                    win32::interaction().msgBox(tooLarge, win32::vbExclamation, kTitle);
-            }
-            break;
-        }
-        default:
-            break;
-        }
-        StepInitialised[CurrentStep] = true;
-    });
-}
-
-void frmExcel::SetStep(int StepIndex)
-{
-    qm::trap("frmExcel.SetStep", [&] {
-        if (StepIndex < 0 || StepIndex >= StepCount)
-            qm::raise(QStringLiteral("There is no step %1.").arg(StepIndex));
-        CurrentStep = StepIndex;
-        for (int i = 0; i < StepCount; ++i)
-            Step[i]->setVisible(i == CurrentStep);
-        Step[CurrentStep]->raise();
-        if (!StepInitialised[CurrentStep])
-            InitStep(CurrentStep);
-        cmdBack->setEnabled(CurrentStep > 0);
-        cmdNext->setEnabled(OkToGotoNextStep());
-        cmdFinish->setEnabled(false);
-    });
-}
-
-void frmExcel::setDirectionCaptions(int titleId, int startId)
-{
-    lgv_SetText(*cmdStart, startId);
+    const TransferDirection direction = m_state.Direction;
+    lgv_SetText(*cmdStart, wizard::startCaptionId(direction));
     for (int i = 1; i < StepCount; ++i) {
-        lgv_SetText(*lblTitle[i], titleId);
+        lgv_SetText(*lblTitle[i], wizard::titleId(direction));
         Step[i]->setAccessibleName(lblTitle[i]->text());
     }
-}
-
-void frmExcel::chooseDirection(bool import)
-{
-    StepInitialised[2] = false;
-    cmdNext->setEnabled(OkToGotoNextStep());
-    setDirectionCaptions(import ? 484 : 482, import ? 483 : 481);
-    WorksheetBox = import ? cboWorksheetList : cboWorksheetCombo;
-    QComboBox *other = import ? cboWorksheetCombo : cboWorksheetList;
-    WorksheetBox->show();
-    other->hide();
-}
-
-void frmExcel::optImport_Click()
-{
-    qm::trap("optImport_Click", [&] { chooseDirection(true); });
-}
-
-void frmExcel::optExport_Click()
-{
-    qm::trap("optExport_Click", [&] { chooseDirection(false); });
-}
-
-void frmExcel::txtFilename_Change()
-{
-    qm::trap("txtFilename_Change", [&] {
-        StepInitialised[2] = false;
-        cmdNext->setEnabled(OkToGotoNextStep());
-    });
-}
-
-void frmExcel::cmdBrowse_Click()
-{
-    qm::trap("cmdBrowse_Click", [&] {
-        const bool import = optImport->isChecked();
-        dlgExcelFile.FileName = txtFilename->text();
-        dlgExcelFile.Flags = import ? OFN_FILEMUSTEXIST | OFN_HIDEREADONLY : OFN_HIDEREADONLY;
-        dlgExcelFile.Filter = kFilter;
-        win32::FileDialogRequest request;
-        request.initialPath = dlgExcelFile.FileName;
-        request.filters = dialogFilters(dlgExcelFile.Filter);
-        request.confirmOverwrite = false;
-        request.fileMustExist = (dlgExcelFile.Flags & OFN_FILEMUSTEXIST) != 0;
-        const QString chosen = import ? win32::interaction().getOpenFileName(request)
-                                      : win32::interaction().getSaveFileName(request);
-        // The dialog cannot tell a spreadsheet, whose other sheets stay, from a
-        // file the export replaces: the wizard asks about the latter itself.
-        if (chosen.isEmpty() || !mayReplace(chosen))
-            return;
-        dlgExcelFile.FileName = chosen;
-        txtFilename->setText(chosen);
-    });
-}
-
-void frmExcel::cmdUseProjectName_Click()
-{
-    qm::trap("cmdUseProjectName_Click", [&] {
-        if (!WorksheetBox)
-            return;
-        if (WorksheetBox->isEditable()) {
-            WorksheetBox->setEditText(ProjectName);
-        } else {
-            const int index = WorksheetBox->findText(ProjectName, Qt::MatchExactly | Qt::MatchCaseSensitive);
-            if (index >= 0)
-                WorksheetBox->setCurrentIndex(index);
-        }
-        cmdNext->setEnabled(OkToGotoNextStep());
-    });
-}
-
-void frmExcel::cboWorksheetList_Click()
-{
-    qm::trap("cboWorksheetList_Click", [&] { cmdNext->setEnabled(OkToGotoNextStep()); });
-}
-
-void frmExcel::cboWorksheetCombo_Click()
-{
-    qm::trap("cboWorksheetCombo_Click", [&] { cmdNext->setEnabled(OkToGotoNextStep()); });
-}
-
-void frmExcel::cboWorksheetCombo_Change()
-{
-    qm::trap("cboWorksheetCombo_Change", [&] { cmdNext->setEnabled(OkToGotoNextStep()); });
-}
-
-void frmExcel::cmdBack_Click()
-{
-    qm::trap("cmdBack_Click", [&] { SetStep(GetPrevStep()); });
-}
-
-void frmExcel::cmdNext_Click()
-{
-    qm::trap("cmdNext_Click", [&] {
-        if (!OkToGotoNextStep())
-            return;
-        // A name whose extension names no format goes no further.
-        if (CurrentStep == 1 && !exchange::formatForFileName(txtFilename->text())) {
-            win32::interaction().msgBox(SubstituteParameters(lgv_string(800), txtFilename->text()),
-                                        win32::vbExclamation, kTitle);
-            txtFilename->setFocus();
-            return;
-        }
-        if (CurrentStep == 1 && !mayReplace(txtFilename->text())) {
-            txtFilename->setFocus();
-            return;
-        }
-        SetStep(GetNextStep());
-    });
-}
-
-void frmExcel::cmdStart_Click()
-{
-    qm::trap("cmdStart_Click", [&] {
-        if (m_run)
-            return;
-        const Hourglass hourglass;
-        const bool finishBefore = cmdFinish->isEnabled();
-        bool completed = false;
-        {
-            const RunningControls running(*this);
-            if (optImport->isChecked()) {
-                completed = DoImport();
-                // A stopped import changed nothing.
-                if (!m_lastRunStopped) {
-                    ImportRan = true;
-                    Result = 1;
-                }
-            } else {
-                completed = DoExport();
-            }
-        }
-        // Only a completed run may look finished.
-        if (!completed)
-            pbaProgress->Reset();
-        cmdFinish->setEnabled(completed || finishBefore);
-        closeIfAsked();
-    });
-}
-
-void frmExcel::cmdFinish_Click()
-{
-    qm::trap("cmdFinish_Click", [&] { hide(); });
-}
-
-void frmExcel::cmdCancel_Click()
-{
-    qm::trap("cmdCancel_Click", [&] {
-        if (m_run) {
-            // The run stops at its next cell; the wizard closes once it has.
-            m_closeAfterRun = CloseAfterRun::Cancel;
-            m_run->requestStop();
-            return;
-        }
-        // After an import the strings are the workbook's, so the editor must show them again.
-        Result = ImportRan ? 1 : 2;
-        hide();
-    });
-}
-
-void frmExcel::cmdHelp_Click()
-{
-    qm::trap("cmdHelp_Click", [&] { HelpModule::HtmlHelp(this, HelpModule::HH_HELP_CONTEXT, HelpModule::kTopicExcel); });
-}
-
-// While a transfer runs, only Cancel, Help and the close box act.
-frmExcel::RunningControls::RunningControls(frmExcel &form) : m_form(form)
-{
-    for (QPushButton *button : {form.cmdStart, form.cmdBack, form.cmdNext, form.cmdFinish})
-        button->setEnabled(false);
-}
-
-frmExcel::RunningControls::~RunningControls()
-{
-    m_form.cmdStart->setEnabled(true);
-    m_form.cmdBack->setEnabled(m_form.CurrentStep > 0);
-    m_form.cmdNext->setEnabled(m_form.OkToGotoNextStep());
-}
-
-qm::Status frmExcel::runTransfer(const TransferRun::Job &job)
-{
-    TransferRun run(*pbaProgress, kTitle);
-    m_run = &run;
-    m_lastRunStopped = false;
-    struct Forget {
-        frmExcel &form;
-        ~Forget() { form.m_run = nullptr; }
-    } forget{*this};
-    const qm::Status status = run.run(job);
-    m_lastRunStopped = run.stopRequested();
-    return status;
-}
-
-void frmExcel::closeIfAsked()
-{
-    const CloseAfterRun close = std::exchange(m_closeAfterRun, CloseAfterRun::No);
-    if (close == CloseAfterRun::Cancel)
-        cmdCancel_Click();
-    else if (close == CloseAfterRun::Close)
-        this->close();
-}
-
-void frmExcel::closeEvent(QCloseEvent *event)
-{
-    if (m_run) {
-        event->ignore();
-        m_closeAfterRun = CloseAfterRun::Close;
-        m_run->requestStop();
-        return;
+    if (QComboBox *box = WorksheetBox()) {
+        box->show();
+        (box == cboWorksheetList ? cboWorksheetCombo : cboWorksheetList)->hide();
     }
-    QDialog::closeEvent(event);
 }
 
-void frmExcel::reject()
+void frmExcel::showNext() { cmdNext->setEnabled(OkToGotoNextStep()); }
+
+void frmExcel::showSheetStep()
 {
-    if (m_run) {
-        m_closeAfterRun = CloseAfterRun::Close;
-        m_run->requestStop();
-        return;
+    const wizard::SheetStep &offer = m_state.Offer;
+    cmdUseProjectName->setEnabled(offer.UseProjectName);
+    if (QComboBox *box = WorksheetBox()) {
+        const QSignalBlocker quiet(box);
+        box->clear();
+        box->addItems(offer.SheetNames);
+        // Filling a box selects its first entry; the user (or the project's name) chooses.
+        const int chosen = box->findText(m_state.SheetName, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        box->setCurrentIndex(box->isEditable() ? -1 : chosen);
+        if (box->isEditable())
+            box->setEditText(m_state.SheetName);
     }
-    QDialog::reject();
-}
-
-bool frmExcel::DoExport()
-{
-    if (!TransferFormat || !exchange::isWorkbook(*TransferFormat))
-        return exportOther();
-    if (!ExcelApp || !RFile) {
-        qm::trap("DoExport", [] { qm::raise(QStringLiteral("The wizard has no workbook application or resource file.")); });
-        return false;
+    lblSourceLanguage->setVisible(offer.OffersSource);
+    cboSourceLanguage->setVisible(offer.OffersSource);
+    chkUseFuzzy->setVisible(offer.OffersFuzzy);
+    {
+        const QSignalBlocker quiet(chkUseFuzzy);
+        chkUseFuzzy->setChecked(m_state.UseFuzzy);
     }
-    ExcelTransfer::ExportTarget target(ExcelApp->Workbooks());
-    bool stopped = false;
-    bool refused = false;
-    const bool completed = qm::trap(
-        "DoExport",
-        [&] {
-            target.workbook = Workbook;
-            target.fileMissing = FileMissing;
-            target.fileName = txtFilename->text();
-            target.sheetName = WorksheetBox ? WorksheetBox->currentText() : ProjectName;
-            const bool stale = WorkbookStale && Workbook;
-            // Names come from this thread's locale data; the run only looks them up.
-            QHash<qint32, QString> names;
-            for (qint32 localeId : RFile->Strings().Languages())
-                names.insert(localeId, ExcelTransfer::languageName(localeId));
-            const resutil::ResStrings &strings = RFile->Strings();
-            const qm::Status status = runTransfer([&](TransferFeedback &feedback) -> qm::Status {
-                if (auto current = readAgainIfChanged(target, stale); !current)
-                    return current;
-                return ExcelTransfer::exportStrings(
-                    target, strings, [&names](qint32 localeId) { return names.value(localeId); }, feedback);
-            });
-            Workbook = target.workbook;
-            Worksheet = target.worksheet;
-            FileMissing = target.fileMissing;
-            // A failed or stopped run may have added or cleared a sheet in
-            // memory; the next run starts again from the file, which it left
-            // as it was.
-            if (!FileMissing && Workbook)
-                WorkbookStale = !status;
-            stopped = !status && m_lastRunStopped;
-            if (status || stopped)
-                return;
-            // A file that cannot be opened or saved (read-only, a full disk, a
-            // missing folder) is told plainly; a cell that could not be
-            // written is reported with the cell.
-            if (target.details().isEmpty()) {
-                refuse(lgv_string(kNothingWritten), status.errorString());
-                refused = true;
-                return;
-            }
-            qm::raise(status.error().message, status.error().where);
-        },
-        [&] { return target.details(); });
-    return completed && !stopped && !refused;
+    showLocales(*cboSourceLanguage, offer.SourceLocales, m_state.SourceLocale);
+    showTargetLanguages();
 }
 
-bool frmExcel::DoImport()
+void frmExcel::showTargetLanguages()
 {
-    if (!TransferFormat || !exchange::isWorkbook(*TransferFormat))
-        return importOther();
-    bool stopped = false;
-    const bool completed = qm::trap("DoImport", [&] {
-        if (!RFile)
-            qm::raise(QStringLiteral("The wizard has no resource file."));
-        if (!Workbook)
-            qm::raise(QStringLiteral("%1: the workbook is not open.").arg(txtFilename->text()));
-        excel::Workbook &book = *Workbook;
-        const QString sheetName = WorksheetBox ? WorksheetBox->currentText() : ProjectName;
-        // The run reads into its own list; the strings change only once it is complete.
-        std::vector<ExcelTransfer::ImportedString> entries;
-        excel::Worksheet *sheet = nullptr;
-        const qm::Status status = runTransfer([&](TransferFeedback &feedback) -> qm::Status {
-            auto read = ExcelTransfer::readStrings(book, sheetName, feedback, &sheet);
-            if (!read)
-                return read.error();
-            entries = std::move(read).value();
-            return {};
-        });
-        Worksheet = sheet;
-        stopped = m_lastRunStopped;
-        if (stopped)
-            return;
-        if (!status)
-            qm::raise(status.error().message, status.error().where);
-        WizardFeedback feedback(*pbaProgress);
-        ExcelTransfer::completeImport(RFile->Strings(), std::move(entries), feedback);
-    });
-    return completed && !stopped;
+    showLocales(*cboTargetLanguage, m_state.Offer.TargetLocales, m_state.TargetLocale);
+    showSheetStepTexts();
+}
+
+void frmExcel::showSheetStepTexts()
+{
+    const std::optional<exchange::Format> &format = m_state.Format;
+    lgv_SetText(*lblSubtitle[2], wizard::sheetStepSubtitleId(format));
+    fraWorksheet->setVisible(!format || exchange::hasSheets(*format));
+    fraLanguages->setVisible(format && exchange::isTranslation(*format));
+    const QString note = m_state.Offer.Note ? shownText(*m_state.Offer.Note) : QString();
+    lblSheetNote->setText(note);
+    lblSheetNote->setAccessibleName(note);
+    lblSheetNote->setVisible(!note.isEmpty());
+}
+
+void frmExcel::showMessage(const UiMessage &message)
+{
+    win32::interaction().msgBox(shownText(message), message.style, QString::fromLatin1(kMessageTitle));
+}
+
+void frmExcel::refuse(int leadId, const QString &libraryReason)
+{
+    showMessage({{uiString(leadId), libraryText(libraryReason)}, win32::vbExclamation});
 }

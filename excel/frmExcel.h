@@ -1,14 +1,14 @@
 #pragma once
 
 #include "excel/TransferRun.h"
-#include "exchange/ExchangeFormat.h"
+#include "excel/UiText.h"
+#include "excel/WizardState.h"
 #include "uistrings/LgvFormLocalisation.h"
 
 #include <QDialog>
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 class CaptionedProgressBar;
 class QCheckBox;
@@ -18,13 +18,11 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace excel {
-class Application;
-class Workbook;
-class Worksheet;
-} // namespace excel
 namespace resutil {
 class ResFile;
+}
+namespace wizard {
+class WizardTransfer;
 }
 
 // The import/export wizard: exchanges the string tables of one project's
@@ -33,6 +31,10 @@ class ResFile;
 // format: workbooks and OpenDocument spreadsheets offer their sheets in the
 // third step, translator files (XLIFF, PO) ask for their languages there,
 // and CSV files and resource scripts have nothing to choose.
+//
+// The window lays out the steps and shows what its state (wizard::WizardState)
+// and the third step's preparation (wizard::prepareSheetStep) say; the
+// transfer (wizard::WizardTransfer) holds the workbook and runs Start.
 class frmExcel : public QDialog, public LgvFormLocalisation {
     Q_OBJECT
 public:
@@ -55,8 +57,6 @@ public:
     bool DoExport();
     bool DoImport();
     void lgv_UpdateControls() override;
-    // True while Start's export or import is under way.
-    bool TransferRunning() const { return m_run != nullptr; }
 
     void Form_Load();
     void Form_Unload();
@@ -70,12 +70,22 @@ public:
     void cboWorksheetCombo_Change();
     void cboTargetLanguage_Click();
     void cboSourceLanguage_Click();
+    void chkUseFuzzy_Click();
     void cmdBack_Click();
     void cmdNext_Click();
     void cmdStart_Click();
     void cmdFinish_Click();
     void cmdCancel_Click();
     void cmdHelp_Click();
+
+    const wizard::WizardState &State() const { return m_state; }
+    // The transfer of the open wizard; none before ShowExcelDialog started it.
+    const wizard::WizardTransfer *Transfer() const { return m_transfer.get(); }
+    // The worksheet box of the chosen direction: the list for an import, the
+    // editable box for an export; none before a direction is chosen.
+    QComboBox *WorksheetBox() const;
+    // True while Start's export or import is under way.
+    bool TransferRunning() const { return m_run != nullptr; }
 
     // The file dialog's settings as Browse prepares them.
     struct FileDialogSettings {
@@ -84,34 +94,7 @@ public:
         QString Filter;
     };
 
-    static constexpr int StepCount = 4;
-    static constexpr int OFN_HIDEREADONLY = 0x4;
-    static constexpr int OFN_FILEMUSTEXIST = 0x1000;
-
-    // Wizard state.
-    qint32 Result = 2;
-    int CurrentStep = 0;
-    QString ProjectName;
-    resutil::ResFile *RFile = nullptr;
-    std::unique_ptr<excel::Application> ExcelApp;
-    excel::Workbook *Workbook = nullptr;
-    excel::Worksheet *Worksheet = nullptr;
-    bool FileMissing = false;
-    QComboBox *WorksheetBox = nullptr;
-    bool StepInitialised[StepCount] = {};
-    // The opened workbook was changed in memory by a run that did not
-    // complete: the next export reads it from its file again.
-    bool WorkbookStale = false;
-    // The export's table fits a worksheet of the chosen file's format.
-    bool TableFits = true;
-    // An import has run since the wizard opened: whatever closes the wizard,
-    // the editor shows the strings again.
-    bool ImportRan = false;
-    // The format of the file, as its name's extension says when the third
-    // step was prepared; none for an extension that names no format.
-    std::optional<exchange::Format> TransferFormat;
-    // The language translator files are exported from.
-    qint32 SourceLocale = 2057;
+    static constexpr int StepCount = wizard::StepCount;
 
     // Controls.
     QWidget *Step[StepCount] = {};
@@ -160,29 +143,33 @@ private:
         frmExcel &m_form;
     };
     enum class CloseAfterRun { No, Cancel, Close };
+    static constexpr const char *kMessageTitle = "Quill Resource String Editor";
+
+    void buildControls();
+    void connectControls();
+    // What the state says, shown.
+    void showDirection();
+    void showNext();
+    void showSheetStep();
+    void showSheetStepTexts();
+    void showTargetLanguages();
+    void showMessage(const UiMessage &message);
+    // A run that wrote or changed nothing: what was not done, then the library's reason.
+    void refuse(int leadId, const QString &libraryReason);
+    // The choice of the worksheet box, when it is the direction's.
+    void takeSheetName(const QComboBox &box);
+    // Before an export replaces an existing file that keeps no other sheets:
+    // asks, once for each name. False on No.
+    bool mayReplace(const QString &fileName);
 
     qm::Status runTransfer(const TransferRun::Job &job);
     void closeIfAsked();
-    void buildControls();
-    void chooseDirection(bool import);
-    void setDirectionCaptions(int titleId, int startId);
-    void setSheetStepTexts();
-    // The third step for the formats that are not workbooks; false when it
-    // could not be prepared (the user was told why).
-    bool initExchangeStep(const QString &fileName);
-    void fillTargetLanguages();
-    bool sheetStepComplete() const;
-    bool exportOther();
-    bool importOther();
-    // `libraryReason` is a library's message, shown in the UI language.
-    void refuse(const QString &lead, const QString &libraryReason);
-    // Before an export replaces an existing file that keeps no other sheets
-    // (all but the spreadsheets): asks, once for each name. False on No.
-    bool mayReplace(const QString &fileName);
+
+    wizard::WizardState m_state;
+    std::unique_ptr<wizard::WizardTransfer> m_transfer;
+    resutil::ResFile *RFile = nullptr;
 
     TransferRun *m_run = nullptr; // the run under way
-    int m_sheetNoteId = 0;        // the UI string lblSheetNote shows, 0 for none
     bool m_lastRunStopped = false;
     CloseAfterRun m_closeAfterRun = CloseAfterRun::No;
-    QString m_replaceApproved;    // the existing file the user agreed to replace
 };

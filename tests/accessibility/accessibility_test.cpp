@@ -591,10 +591,10 @@ private slots:
             walk("file name");
             form.txtFilename->setText(book);
             form.cmdNext->click();
-            QCOMPARE(form.CurrentStep, 2);
+            QCOMPARE(form.State().CurrentStep, 2);
             walk("worksheet");
             form.cmdNext->click();
-            QCOMPARE(form.CurrentStep, 3);
+            QCOMPARE(form.State().CurrentStep, 3);
             walk("start");
             if (!import) {
                 form.cmdStart->click();

@@ -303,7 +303,7 @@ private slots:
             auto &form = dynamic_cast<frmExcel &>(wizard);
             form.optExport->click();
             form.cmdNext->click();
-            QCOMPARE(form.CurrentStep, 1);
+            QCOMPARE(form.State().CurrentStep, 1);
             whenModalShown(
                 [&](QWidget &dialog) {
                     filters = dynamic_cast<QFileDialog &>(dialog).nameFilters();
@@ -323,7 +323,7 @@ private slots:
                 },
                 &wizard);
             form.cmdNext->click();
-            stepAfterRefusal = form.CurrentStep;
+            stepAfterRefusal = form.State().CurrentStep;
             perform(wizard, Escape, nullptr);
         });
         QCOMPARE(frmExcel::ShowExcelDialog(QStringLiteral("P"), dir.path(), file), 2);

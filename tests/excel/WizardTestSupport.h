@@ -4,6 +4,7 @@
 
 #include "TransferTestSupport.h"
 
+#include "excel/WizardTransfer.h"
 #include "excel/frmExcel.h"
 #include "platform/excel/Constants.h"
 #include "platform/resutil/ResFile.h"

@@ -96,7 +96,7 @@ private slots:
             ran = true;
             QCOMPARE(form.windowTitle(), QStringLiteral("Quill Resource String Editor - Excel Import/Export"));
             QCOMPARE(form.txtFilename->text(), m_dir.path() + QStringLiteral("/Project1.xls"));
-            QCOMPARE(form.CurrentStep, 0);
+            QCOMPARE(form.State().CurrentStep, 0);
             QVERIFY(!form.Step[0]->isHidden());
             for (int i = 1; i < frmExcel::StepCount; ++i) {
                 QVERIFY(form.Step[i]->isHidden());
@@ -154,8 +154,8 @@ private slots:
             for (int i = 1; i < frmExcel::StepCount; ++i)
                 QCOMPARE(form.lblTitle[i]->text(), title);
             QCOMPARE(form.cmdStart->text(), start);
-            QCOMPARE(form.WorksheetBox, import ? form.cboWorksheetList : form.cboWorksheetCombo);
-            QVERIFY(!form.WorksheetBox->isHidden());
+            QCOMPARE(form.WorksheetBox(), import ? form.cboWorksheetList : form.cboWorksheetCombo);
+            QVERIFY(!form.WorksheetBox()->isHidden());
             QVERIFY((import ? form.cboWorksheetCombo : form.cboWorksheetList)->isHidden());
 
             // A language change puts the generic captions back.
@@ -176,7 +176,7 @@ private slots:
         runWizard(ui, file, [&](frmExcel &form) {
             form.optImport->click();
             form.cmdNext->click();
-            QCOMPARE(form.CurrentStep, 1);
+            QCOMPARE(form.State().CurrentStep, 1);
             QVERIFY(form.cmdBack->isEnabled());
             QVERIFY(!form.cmdNext->isEnabled()); // Project1.xls does not exist
             form.txtFilename->setText(path("exists.xlsx"));
@@ -185,7 +185,7 @@ private slots:
             QVERIFY(!form.cmdNext->isEnabled());
             form.optExport->click();
             form.cmdBack->click();
-            QCOMPARE(form.CurrentStep, 0);
+            QCOMPARE(form.State().CurrentStep, 0);
             QVERIFY(form.optExport->isChecked()); // step 0 is prepared once per opening
             form.cmdNext->click();
             QVERIFY(form.cmdNext->isEnabled()); // export takes any name
@@ -241,8 +241,8 @@ private slots:
             form.optExport->click();
             form.cmdNext->click();
             form.cmdNext->click();
-            QCOMPARE(form.CurrentStep, 2);
-            QVERIFY(form.FileMissing);
+            QCOMPARE(form.State().CurrentStep, 2);
+            QVERIFY(form.State().FileMissing);
             QCOMPARE(form.cboWorksheetCombo->count(), 0);
             QCOMPARE(form.cboWorksheetCombo->currentText(), QStringLiteral("Project1"));
             QVERIFY(form.cmdNext->isEnabled());
@@ -254,7 +254,7 @@ private slots:
             QCOMPARE(form.cboWorksheetCombo->currentText(), QStringLiteral("Project1"));
             QVERIFY(form.cmdNext->isEnabled());
             form.cmdNext->click();
-            QCOMPARE(form.CurrentStep, 3);
+            QCOMPARE(form.State().CurrentStep, 3);
             QVERIFY(!form.cmdNext->isEnabled());
             QVERIFY(!form.cmdFinish->isEnabled());
             form.cmdStart->click();
@@ -291,7 +291,7 @@ private slots:
         fill(file.Strings(), {{2057, 1, "one"}});
         runWizard(ui, file, [&](frmExcel &form) {
             goToWorksheetStep(form, false, path("two.xlsx"));
-            QVERIFY(!form.FileMissing);
+            QVERIFY(!form.State().FileMissing);
             QCOMPARE(form.cboWorksheetCombo->count(), 2);
             QCOMPARE(form.cboWorksheetCombo->itemText(1), QStringLiteral("Data"));
             QCOMPARE(form.cboWorksheetCombo->currentText(), QStringLiteral("Project1"));
@@ -320,7 +320,7 @@ private slots:
         fill(file.Strings(), {{1036, 5, "gone"}});
         const qint32 result = runWizard(ui, file, [&](frmExcel &form) {
             goToWorksheetStep(form, true, path("import.xlsx"));
-            QCOMPARE(form.CurrentStep, 2);
+            QCOMPARE(form.State().CurrentStep, 2);
             QCOMPARE(form.cboWorksheetList->count(), 2);
             QCOMPARE(form.cboWorksheetList->currentText(), QStringLiteral("Project1"));
             QVERIFY(form.cmdUseProjectName->isEnabled());
@@ -396,21 +396,21 @@ private slots:
         runWizard(ui, file, [&](frmExcel &form) {
             goToWorksheetStep(form, true, path("switch.xlsx"));
             QCOMPARE(form.cboWorksheetList->count(), 1);
-            excel::Workbook *first = form.Workbook;
+            excel::Workbook *first = form.Transfer()->Workbook();
             form.cmdBack->click();
             form.cmdNext->click();
-            QCOMPARE(form.Workbook, first); // no second opening
+            QCOMPARE(form.Transfer()->Workbook(), first); // no second opening
             form.cmdBack->click();
             form.cmdBack->click();
             form.optExport->click();
-            QVERIFY(!form.StepInitialised[2]);
+            QVERIFY(!form.State().StepInitialised[2]);
             form.cmdNext->click();
             form.cmdNext->click();
-            QCOMPARE(form.WorksheetBox, form.cboWorksheetCombo);
+            QCOMPARE(form.WorksheetBox(), form.cboWorksheetCombo);
             QVERIFY(!form.cboWorksheetCombo->isHidden());
             QVERIFY(form.cboWorksheetList->isHidden());
             QCOMPARE(form.cboWorksheetCombo->count(), 1);
-            QVERIFY(form.Workbook != first);
+            QVERIFY(form.Transfer()->Workbook() != first);
         });
     }
 
@@ -547,8 +547,8 @@ private slots:
             ui, file,
             [&](frmExcel &form) {
                 goToWorksheetStep(form, true, path("broken.xlsx"));
-                QCOMPARE(form.CurrentStep, 2);
-                QVERIFY(!form.StepInitialised[2]);
+                QCOMPARE(form.State().CurrentStep, 2);
+                QVERIFY(!form.State().StepInitialised[2]);
                 QVERIFY(!form.cmdNext->isEnabled());
                 form.cmdBack->click();
                 form.cmdNext->click(); // prepared again: reported again
@@ -575,12 +575,12 @@ private slots:
             ui, file,
             [&](frmExcel &form) {
                 goToWorksheetStep(form, false, path("A.xlsx"));
-                QVERIFY(form.Workbook);
+                QVERIFY(form.Transfer()->Workbook());
                 form.cmdBack->click();
                 form.txtFilename->setText(path("B.xlsx"));
                 form.cmdNext->click();
-                QCOMPARE(form.CurrentStep, 2);
-                QVERIFY(!form.Workbook);
+                QCOMPARE(form.State().CurrentStep, 2);
+                QVERIFY(!form.Transfer()->Workbook());
                 QVERIFY(form.cboWorksheetCombo->currentText().isEmpty());
                 QCOMPARE(form.cboWorksheetCombo->count(), 0);
                 QVERIFY(!form.cmdNext->isEnabled());

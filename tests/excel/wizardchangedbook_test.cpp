@@ -95,10 +95,10 @@ private slots:
             ui, res,
             [&](frmExcel &form) {
                 goToWorksheetStep(form, false, file);
-                QCOMPARE(form.FileMissing, !existed);
+                QCOMPARE(form.State().FileMissing, !existed);
                 otherProgramAddsSheet(file, QStringLiteral("Theirs"));
                 form.cmdNext->click();
-                QCOMPARE(form.CurrentStep, 3);
+                QCOMPARE(form.State().CurrentStep, 3);
                 form.cmdStart->click();
                 QCOMPARE(form.pbaProgress->Caption(), QStringLiteral("Export complete"));
                 expected << QStringLiteral("Theirs") << QStringLiteral("Project1");

@@ -74,20 +74,20 @@ class WizardFormatsTest : public QObject {
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     qint32 run(ScriptedInteraction &ui, resutil::ResFile &file, const std::function<void(frmExcel &)> &drive,
-               qint32 sourceLocale = 2057)
+               qint32 sourceLocale = 2057, const QString &projectName = QStringLiteral("Project1"))
     {
         ui.answerDialog([&drive](QDialog &dialog) {
             drive(dynamic_cast<frmExcel &>(dialog));
             return int(QDialog::Accepted);
         });
-        return frmExcel::ShowExcelDialog(QStringLiteral("Project1"), m_dir.path(), file, sourceLocale);
+        return frmExcel::ShowExcelDialog(projectName, m_dir.path(), file, sourceLocale);
     }
 
     // Start on step 3, then Finish; true when the run completed.
     static bool startAndFinish(frmExcel &form)
     {
         form.cmdNext->click();
-        if (form.CurrentStep != 3)
+        if (form.State().CurrentStep != 3)
             return false;
         form.cmdStart->click();
         const bool completed = form.cmdFinish->isEnabled();
@@ -131,7 +131,7 @@ private slots:
         fill(source.Strings(), sourceTable());
         const qint32 exported = run(ui, source, [&](frmExcel &form) {
             goToWorksheetStep(form, false, path(name));
-            QCOMPARE(form.CurrentStep, 2);
+            QCOMPARE(form.State().CurrentStep, 2);
             QCOMPARE(form.fraWorksheet->isHidden(), !sheets);
             QVERIFY(form.fraLanguages->isHidden());
             QCOMPARE(form.lblSheetNote->isHidden(), note.isEmpty());
@@ -176,7 +176,7 @@ private slots:
         fill(file.Strings(), {{2057, 1, "one"}});
         run(ui, file, [&](frmExcel &form) {
             goToWorksheetStep(form, false, ods);
-            QVERIFY(form.FileMissing);
+            QVERIFY(form.State().FileMissing);
             form.cboWorksheetCombo->setEditText(QStringLiteral("Cover"));
             QVERIFY(startAndFinish(form));
         });
@@ -192,16 +192,18 @@ private slots:
         // A sheet named unlike the project: the workbooks' message, and the user picks.
         resutil::ResFile target;
         ui.answerMsgBox(win32::vbOK);
-        run(ui, target, [&](frmExcel &form) {
-            form.ProjectName = QStringLiteral("Other");
-            goToWorksheetStep(form, true, ods);
-            QCOMPARE(ui.messageBoxes.size(), 1);
-            QCOMPARE(ui.messageBoxes[0].prompt, QStringLiteral("The file does not contain a worksheet with the\r\n"
-                                                               "same name as the Visual Basic project."));
-            QVERIFY(!form.cmdNext->isEnabled());
-            form.cboWorksheetList->setCurrentIndex(1);
-            QVERIFY(startAndFinish(form));
-        });
+        run(
+            ui, target,
+            [&](frmExcel &form) {
+                goToWorksheetStep(form, true, ods);
+                QCOMPARE(ui.messageBoxes.size(), 1);
+                QCOMPARE(ui.messageBoxes[0].prompt, QStringLiteral("The file does not contain a worksheet with the\r\n"
+                                                                   "same name as the Visual Basic project."));
+                QVERIFY(!form.cmdNext->isEnabled());
+                form.cboWorksheetList->setCurrentIndex(1);
+                QVERIFY(startAndFinish(form));
+            },
+            2057, QStringLiteral("Other"));
         QCOMPARE(entriesOf(target.Strings()), (QList<Entry>{{2057, 1, "one"}}));
         QVERIFY2(ui.unexpected.isEmpty(), qPrintable(ui.unexpected.join('\n')));
     }
@@ -362,10 +364,10 @@ private slots:
             form.txtFilename->setText(file);
             QVERIFY(form.cmdNext->isEnabled()); // Next says why, rather than doing nothing
             form.cmdNext->click();
-            QCOMPARE(form.CurrentStep, 1);
+            QCOMPARE(form.State().CurrentStep, 1);
             // Nor does the third step take it when shown directly.
             form.SetStep(2);
-            QVERIFY(!form.StepInitialised[2]);
+            QVERIFY(!form.State().StepInitialised[2]);
             QVERIFY(!form.cmdNext->isEnabled());
             // An existing file of that kind is no better for an import.
             form.cmdBack->click();
@@ -374,7 +376,7 @@ private slots:
             form.cmdNext->click();
             form.txtFilename->setText(path("import." + QFileInfo(name).suffix()));
             form.cmdNext->click();
-            QCOMPARE(form.CurrentStep, 1);
+            QCOMPARE(form.State().CurrentStep, 1);
             form.cmdCancel->click();
         });
         LgvRuntime::RuntimeSupport().SetLanguage(2057, QString());
@@ -420,8 +422,8 @@ private slots:
         for (const char *name : {"broken.po", "broken.ods"})
             run(ui, file, [&](frmExcel &form) {
                 goToWorksheetStep(form, true, path(QString::fromLatin1(name)));
-                QCOMPARE(form.CurrentStep, 2);
-                QVERIFY(!form.StepInitialised[2]);
+                QCOMPARE(form.State().CurrentStep, 2);
+                QVERIFY(!form.State().StepInitialised[2]);
                 QVERIFY(!form.cmdNext->isEnabled());
                 form.cmdCancel->click();
             });
@@ -472,7 +474,7 @@ private slots:
         ui.answerMsgBox(win32::vbNo);
         run(ui, file, [&](frmExcel &form) {
             goToWorksheetStep(form, false, target);
-            QCOMPARE(form.CurrentStep, 1);
+            QCOMPARE(form.State().CurrentStep, 1);
             form.cmdCancel->click();
         });
         QCOMPARE(readFile(target), readMe);
@@ -494,7 +496,7 @@ private slots:
             form.cmdBrowse->click();
             QCOMPARE(form.txtFilename->text(), target);
             form.cmdNext->click();
-            QCOMPARE(form.CurrentStep, 2);
+            QCOMPARE(form.State().CurrentStep, 2);
             QVERIFY(startAndFinish(form));
         });
         QCOMPARE(ui.messageBoxes.size(), 3);
@@ -505,7 +507,7 @@ private slots:
         ui.answerMsgBox(win32::vbNo);
         run(ui, file, [&](frmExcel &form) {
             goToWorksheetStep(form, false, target);
-            QCOMPARE(form.CurrentStep, 2);
+            QCOMPARE(form.State().CurrentStep, 2);
             writeFile(target, readMe);
             QVERIFY(!startAndFinish(form));
         });

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "excel/UiText.h"
+
+#include <QString>
+
+// A UI string in the current UI language with its values put in, or a
+// library's message put into that language.
+QString shownText(const UiText &text);
+// A message box's lines, joined by CR LF.
+QString shownText(const UiMessage &message);
