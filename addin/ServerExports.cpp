@@ -4,7 +4,7 @@
 #include "editor/docResourceEditor.h"
 #include "platform/vbide/ComRegistration.h"
 #include "platform/vbide/InprocServer.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 #include "support/REG_MODULE.h"
 
 #include <QByteArray>

@@ -6,7 +6,7 @@
 #include "editor/FindBar.h"
 #include "editor/RowOrder.h"
 #include "editor/clsProject.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 #include "platform/win32/SftTree.h"
 #include "support/ErrorTrap.h"
 #include "uistrings/LgvStringModule.h"

@@ -1,7 +1,7 @@
 #include "excel/LanguageName.h"
 
 #include "languages/LocaleInfoString.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 
 namespace ExcelTransfer {
 

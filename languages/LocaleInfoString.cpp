@@ -1,6 +1,6 @@
 #include "languages/LocaleInfoString.h"
 
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 
 #include <vector>
 

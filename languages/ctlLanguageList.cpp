@@ -3,7 +3,7 @@
 #include "languages/modUtilFonts.h"
 #include "platform/runtime/LocaleInfo.h"
 #include "platform/win32/Interaction.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 #include "support/ErrorTrap.h"
 #include "support/modUtilLanguage.h"
 #include "uistrings/LgvStringModule.h"

@@ -6,7 +6,7 @@
 #include "platform/excel/Worksheet.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/VbpFile.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"
 

@@ -11,7 +11,7 @@
 // objects for the same key always agree.
 
 #include "platform/common/Result.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 
 #include <QStringList>
 #include <QVariant>

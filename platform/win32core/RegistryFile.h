@@ -3,7 +3,7 @@
 // Reading and writing the "Windows Registry Editor Version 5.00" text form.
 
 #include "platform/common/Result.h"
-#include "platform/win32/RegistryTree.h"
+#include "platform/win32core/RegistryTree.h"
 
 #include <QByteArray>
 #include <QString>

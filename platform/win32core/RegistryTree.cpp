@@ -1,4 +1,4 @@
-#include "platform/win32/RegistryTree.h"
+#include "platform/win32core/RegistryTree.h"
 
 namespace win32 {
 

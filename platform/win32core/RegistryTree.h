@@ -2,7 +2,7 @@
 
 // The in-memory form of the settings store: one tree of keys per root.
 
-#include "platform/win32/RegistryStore.h"
+#include "platform/win32core/RegistryStore.h"
 
 #include <QList>
 #include <QString>

@@ -11,7 +11,7 @@
 // failure kept in lastProblem(); it is never written over.
 
 #include "platform/common/Result.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 // National language support: the Win32 locale calls over the locale table
 // shipped with the library (data/locales.tsv).
 
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 
 #include <QList>
 #include <QString>

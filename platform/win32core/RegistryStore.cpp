@@ -1,9 +1,9 @@
-#include "platform/win32/RegistryStore.h"
+#include "platform/win32core/RegistryStore.h"
 
 #include "platform/common/AtomicFile.h"
 #include "platform/common/FileLock.h"
-#include "platform/win32/RegistryFile.h"
-#include "platform/win32/RegistryTree.h"
+#include "platform/win32core/RegistryFile.h"
+#include "platform/win32core/RegistryTree.h"
 
 #include <QDir>
 #include <QFile>

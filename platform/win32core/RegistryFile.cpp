@@ -1,4 +1,4 @@
-#include "platform/win32/RegistryFile.h"
+#include "platform/win32core/RegistryFile.h"
 
 #include <QStringDecoder>
 
