@@ -16,7 +16,7 @@
 #include "support/ErrorTrap.h"
 #include "support/Globals.h"
 #include "support/REG_MODULE.h"
-#include "uistrings/LanguageSelect.h"
+#include "support/LanguageSelect.h"
 #include "uistrings/LgvStringModule.h"
 
 using namespace win32;

@@ -2,7 +2,7 @@
 
 #include "excel/TransferRun.h"
 #include "exchange/ExchangeFormat.h"
-#include "uistrings/LgvFormLocalisation.h"
+#include "support/LgvFormLocalisation.h"
 
 #include <QDialog>
 #include <QString>

@@ -8,7 +8,7 @@
 #include "platform/resutil/ResFile.h"
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "platform/win32/Interaction.h"
 #include "support/frmError.h"
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
 
 #include <new>
 

@@ -4,7 +4,7 @@
 #include "support/ErrorTrap.h"
 #include "support/Globals.h"
 #include "uistrings/LgvStringModule.h"
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
 
 #include <QApplication>
 #include <QClipboard>

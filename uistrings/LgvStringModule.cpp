@@ -1,10 +1,9 @@
 #include "uistrings/LgvStringModule.h"
 #include "uistrings/UILanguageListener.h"
 
+#include "platform/common/ProcedureError.h"
 #include "platform/runtime/LocaleInfo.h"
 #include "platform/runtime/ResourceReader.h"
-#include "support/ErrorTrap.h"
-#include "support/Globals.h"
 
 #include <memory>
 

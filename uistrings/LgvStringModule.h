@@ -8,10 +8,15 @@
 #include <QStringList>
 
 #include <concepts>
+#include <memory>
 
 namespace LgvRuntime {
+class LocaleInfo;
 class ResourceReader;
 }
+
+// Names locales in a given UI language; set by the add-in's connection.
+extern std::shared_ptr<LgvRuntime::LocaleInfo> LocaleInfo;
 
 namespace LgvStringModule {
 

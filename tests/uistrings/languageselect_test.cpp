@@ -4,7 +4,7 @@
 #include "platform/win32/ScriptedInteraction.h"
 #include "support/Globals.h"
 #include "tests/testlib/TestEnvironment.h"
-#include "uistrings/LanguageSelect.h"
+#include "support/LanguageSelect.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "platform/resutil/ResFile.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -120,7 +120,7 @@ private slots:
                 missing << QStringLiteral("%1: %2").arg(literal.file, text);
         }
         missing.removeDuplicates();
-        QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("no German text in uistrings/LibraryMessages.de for:\n")
+        QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("no German text in support/LibraryMessages.de for:\n")
                                                + missing.join(u'\n')));
     }
 

@@ -1,4 +1,4 @@
-#include "uistrings/LgvFormLocalisation.h"
+#include "support/LgvFormLocalisation.h"
 
 #include "support/ErrorTrap.h"
 

@@ -1,4 +1,4 @@
-#include "uistrings/QtTranslations.h"
+#include "support/QtTranslations.h"
 
 #include "uistrings/UILanguageListener.h"
 

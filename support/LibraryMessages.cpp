@@ -1,4 +1,4 @@
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
 
 #include "platform/win32/MessageTranslator.h"
 #include "uistrings/LgvStringModule.h"

@@ -1,4 +1,4 @@
-#include "uistrings/LanguageSelect.h"
+#include "support/LanguageSelect.h"
 
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
