@@ -3,7 +3,7 @@
 #include "excel/frmExcel.h"
 
 #include "excel/CaptionedProgressBar.h"
-#include "excel/LanguageName.h"
+#include "transfer/LanguageName.h"
 #include "exchange/Exchange.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/win32/Interaction.h"

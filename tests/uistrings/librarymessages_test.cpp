@@ -16,7 +16,9 @@ using namespace LibraryMessages;
 namespace {
 
 // The libraries whose messages the add-in shows.
-const char *const kLibraryFolders[] = {"platform/common", "platform/resutil", "platform/excel", "exchange", "reviewstate"};
+const char *const kLibraryFolders[] = {"platform/common",     "platform/resutil",    "platform/excel",
+                                       "platform/excel/io",   "platform/excel/model", "platform/excel/xlsx",
+                                       "platform/excel/biff", "exchange",             "reviewstate"};
 const char *const kLibraryFiles[] = {"platform/win32/HtmlHelpSet.cpp"};
 // Number format codes of the workbooks, not words.
 const char *const kNotMessages[] = {"NumberFormat.cpp"};

@@ -2,8 +2,8 @@
 #include "FormatDispatch.h"
 #include "WorkbookFailure.h"
 
-#include "excel/ExcelExport.h"
-#include "excel/LanguageName.h"
+#include "transfer/ExcelExport.h"
+#include "transfer/LanguageName.h"
 #include "platform/common/AtomicFile.h"
 #include "platform/excel/Application.h"
 #include "platform/resutil/MappedStringTables.h"

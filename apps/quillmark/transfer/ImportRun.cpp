@@ -3,7 +3,7 @@
 #include "WorkbookFailure.h"
 #include "ImportJson.h"
 
-#include "excel/ExcelImport.h"
+#include "transfer/ExcelImport.h"
 #include "platform/common/AtomicFile.h"
 #include "platform/excel/Application.h"
 #include "platform/resutil/ResFile.h"
