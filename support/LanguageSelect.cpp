@@ -33,7 +33,7 @@ void LanguageSelect::ShowDialog(bool IsStartup)
         LanguageSelect form;
         form.Form_Load();
         if (IsStartup) {
-            const int langId = GetValueWithDefault(key, QStringLiteral("LangId"), 2057).toInt();
+            const int langId = GetValueWithDefault(key, QStringLiteral("LangId"), kEnglishUILanguage).toInt();
             const QString langName = GetValueWithDefault(key, QStringLiteral("LangName"), QString()).toString();
             SetUILanguage(langId, langName);
             form.lgv_RenewRuntimeSupport();

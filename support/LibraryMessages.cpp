@@ -13,7 +13,6 @@
 namespace LibraryMessages {
 namespace {
 
-constexpr int kGerman = 1031;
 constexpr const char *kCatalogue = ":/Quillmark/LibraryMessages.de";
 // A message holds messages of lower layers; deeper than this it is left alone.
 constexpr int kMaxNesting = 8;
@@ -187,7 +186,7 @@ Translation translate(const QString &text, int depth, QHash<QString, Translation
 
 QString Shown(const QString &english)
 {
-    return LgvStringModule::CurrentUILanguage() == kGerman ? German(english) : english;
+    return LgvStringModule::CurrentUILanguage() == LgvStringModule::kGermanUILanguage ? German(english) : english;
 }
 
 QString German(const QString &english)

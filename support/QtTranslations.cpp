@@ -1,5 +1,6 @@
 #include "support/QtTranslations.h"
 
+#include "uistrings/LgvStringModule.h"
 #include "uistrings/UILanguageListener.h"
 
 #include <QCoreApplication>
@@ -73,7 +74,7 @@ void Apply(int languageId)
     if (!QCoreApplication::instance())
         return;
     Installed &state = installed();
-    const bool german = languageId == 1031;
+    const bool german = languageId == LgvStringModule::kGermanUILanguage;
     if (german == bool(state.platform))
         return;
     if (!german) {

@@ -32,6 +32,10 @@ void ReopenUIStrings();
 // The string reader, created on first use.
 LgvRuntime::ResourceReader &StringReader();
 
+// The UI languages.
+inline constexpr int kEnglishUILanguage = 2057; // English (United Kingdom)
+inline constexpr int kGermanUILanguage = 1031;  // German (Germany)
+
 // 0 until a language is set; afterwards 2057 or 1031.
 int CurrentUILanguage();
 // Sets CurrentUILanguage to 2057 unless LanguageID is a UI language; the name is not used.

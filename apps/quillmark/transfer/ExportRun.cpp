@@ -71,7 +71,7 @@ int runExport(const Arguments &arguments)
                                                                     : QFileInfo(positional[0]).completeBaseName();
     if (auto status = qm::AtomicFile::checkTarget(positional[1]); !status.ok())
         return cli::fail(status.error());
-    LgvStringModule::setCurrentUILanguage(2057);
+    LgvStringModule::setCurrentUILanguage(LgvStringModule::kEnglishUILanguage);
     const auto format = cli::chosenFormat(positional[1], arguments);
     if (!format)
         return 1;
