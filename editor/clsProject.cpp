@@ -9,7 +9,7 @@
 
 #include "platform/resutil/ResFile.h"
 #include "platform/runtime/RuntimeSupport.h"
-#include "platform/vbide/ComponentType.h"
+#include "platform/vbproject/ComponentType.h"
 #include "platform/vbide/VBComponent.h"
 #include "platform/vbide/VBComponents.h"
 #include "platform/vbide/VBProject.h"

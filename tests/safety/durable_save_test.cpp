@@ -5,7 +5,7 @@
 #include "platform/excel/model/Workbook.h"
 #include "platform/excel/model/Worksheet.h"
 #include "platform/resutil/ResFile.h"
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/VbpFile.h"
 #include "platform/win32core/Registry.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"

@@ -6,7 +6,7 @@
 #include "platform/vbide/HostWindow.h"
 #include "platform/vbide/InprocServer.h"
 #include "platform/vbide/VBE.h"
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/VbpFile.h"
 #include "platform/win32core/Registry.h"
 #include "platform/win32core/RegistryStore.h"
 #include "platform/win32/SftTree.h"

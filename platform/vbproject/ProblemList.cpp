@@ -1,4 +1,4 @@
-#include "platform/vbide/ProblemList.h"
+#include "platform/vbproject/ProblemList.h"
 
 namespace vbide {
 

@@ -1,4 +1,4 @@
-#include "platform/vbide/WindowsPath.h"
+#include "platform/vbproject/WindowsPath.h"
 
 #include <QDir>
 #include <QFileInfo>

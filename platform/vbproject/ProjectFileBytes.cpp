@@ -1,4 +1,4 @@
-#include "platform/vbide/ProjectFileBytes.h"
+#include "platform/vbproject/ProjectFileBytes.h"
 
 #include "platform/common/InputFile.h"
 

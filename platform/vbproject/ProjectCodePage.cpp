@@ -1,6 +1,6 @@
-#include "platform/vbide/ProjectCodePage.h"
+#include "platform/vbproject/ProjectCodePage.h"
 
-#include "platform/vbide/WindowsPath.h"
+#include "platform/vbproject/WindowsPath.h"
 
 #include <QStringDecoder>
 

@@ -1,8 +1,8 @@
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/VbpFile.h"
 
-#include "platform/vbide/ProjectCodePage.h"
-#include "platform/vbide/ProjectFileBytes.h"
-#include "platform/vbide/WindowsPath.h"
+#include "platform/vbproject/ProjectCodePage.h"
+#include "platform/vbproject/ProjectFileBytes.h"
+#include "platform/vbproject/WindowsPath.h"
 #include "platform/common/AtomicFile.h"
 #include "platform/common/InputFile.h"
 

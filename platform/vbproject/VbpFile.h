@@ -4,8 +4,8 @@
 // rewrites only the lines that changed and keeps every other byte.
 
 #include "platform/common/Result.h"
-#include "platform/vbide/ComponentType.h"
-#include "platform/vbide/ProblemList.h"
+#include "platform/vbproject/ComponentType.h"
+#include "platform/vbproject/ProblemList.h"
 
 #include <QByteArray>
 #include <QList>
