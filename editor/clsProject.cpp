@@ -5,7 +5,7 @@
 #include "editor/docResourceEditor.h"
 #include "platform/win32/Interaction.h"
 #include "reviewstate/ReviewStates.h"
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
 
 #include "platform/resutil/ResFile.h"
 #include "platform/runtime/RuntimeSupport.h"
