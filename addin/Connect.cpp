@@ -12,11 +12,11 @@
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/Window.h"
 #include "platform/vbide/Windows.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 #include "support/ErrorTrap.h"
 #include "support/Globals.h"
 #include "support/REG_MODULE.h"
-#include "uistrings/LanguageSelect.h"
+#include "support/LanguageSelect.h"
 #include "uistrings/LgvStringModule.h"
 
 using namespace win32;

@@ -2,6 +2,7 @@
 
 #include "platform/vbide/IDTExtensibility2.h"
 #include "platform/vbide/IDTQueryClose.h"
+#include "support/ProductTitle.h"
 
 #include <QObject>
 #include <QPointer>
@@ -24,7 +25,7 @@ class Connect : public QObject, public vbide::IDTExtensibility2, public vbide::I
 public:
     static constexpr const char *ProgID = "Quillmark.Connect";
     static constexpr const char *EditorProgID = "Quillmark.docResourceEditor";
-    static constexpr const char *Caption = "Quill Resource String Editor";
+    static constexpr const char *Caption = qm::kProductTitle;
     static constexpr const char *GuidPosition = "{64BCB040-A947-11d5-BF0A-0020182C1E5C}";
     static constexpr const char *SettingsKey = "Software\\Corvane\\Quillmark";
 

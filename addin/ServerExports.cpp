@@ -4,15 +4,15 @@
 #include "editor/docResourceEditor.h"
 #include "platform/vbide/ComRegistration.h"
 #include "platform/vbide/InprocServer.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 #include "support/REG_MODULE.h"
+#include "support/ProductTitle.h"
 
 #include <QByteArray>
 
 namespace {
 constexpr const char *kConnectClsid = "{64BCB041-A947-11D5-BF0A-0020182C1E5C}";
 constexpr const char *kEditorClsid = "{64BCB042-A947-11D5-BF0A-0020182C1E5C}";
-constexpr const char *kDisplayName = "Quill Resource String Editor";
 constexpr const char *kDescription = "Resource string editor with support for non western character sets";
 
 // A user's choice of when the add-in loads survives registering again.
@@ -70,7 +70,7 @@ extern "C" __attribute__((visibility("default"))) int DllRegisterServer(void)
     const bool ok =
         vbide::registerClass(QLatin1String(Connect::ProgID), QLatin1String(kConnectClsid), library).ok() &&
         vbide::registerClass(QLatin1String(Connect::EditorProgID), QLatin1String(kEditorClsid), library).ok() &&
-        vbide::registerAddIn(QLatin1String(Connect::ProgID), QString::fromUtf8(kDisplayName),
+        vbide::registerAddIn(QLatin1String(Connect::ProgID), qm::productTitle(),
                              QString::fromUtf8(kDescription), loadBehaviorToRegister())
             .ok() &&
         showEditorOnFirstStart();

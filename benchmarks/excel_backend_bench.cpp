@@ -2,7 +2,7 @@
 // the wizard does it: every cell written with one assignment, every body
 // cell read back by its displayed text. Compare with excel_backend_compare.py.
 #include "platform/excel/Application.h"
-#include "platform/excel/Constants.h"
+#include "platform/excel/model/Constants.h"
 
 #include <QDir>
 #include <QTemporaryDir>

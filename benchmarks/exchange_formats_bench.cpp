@@ -5,11 +5,11 @@
 //
 //     exchange_formats_bench [--benchmark_repetitions=3]
 
-#include "excel/ExcelExport.h"
-#include "excel/ExcelImport.h"
+#include "transfer/ExcelExport.h"
+#include "transfer/ExcelImport.h"
 #include "exchange/Exchange.h"
 #include "platform/excel/Application.h"
-#include "platform/excel/Workbook.h"
+#include "platform/excel/model/Workbook.h"
 #include "platform/resutil/ResStrings.h"
 #include "uistrings/LgvStringModule.h"
 

@@ -8,10 +8,10 @@
 //     QT_QPA_PLATFORM=offscreen undo_bench
 #include "editor/clsProject.h"
 #include "editor/docResourceEditor.h"
-#include "excel/ExcelExport.h"
+#include "transfer/ExcelExport.h"
 #include "excel/frmExcel.h"
 #include "platform/excel/Application.h"
-#include "platform/excel/Workbook.h"
+#include "platform/excel/model/Workbook.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/runtime/LocaleInfo.h"
 #include "platform/vbide/VBE.h"

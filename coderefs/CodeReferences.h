@@ -4,7 +4,7 @@
 // LoadResString, LoadResData and LoadResPicture, its ID argument resolved to a
 // number (or a resource name) where the code alone tells it.
 
-#include "platform/vbide/ComponentType.h"
+#include "platform/vbproject/ComponentType.h"
 
 #include <QHash>
 #include <QList>

@@ -1,8 +1,8 @@
 #include "coderefs/ProjectCode.h"
 
-#include "platform/vbide/ProjectCodePage.h"
-#include "platform/vbide/ProjectFileBytes.h"
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/ProjectCodePage.h"
+#include "platform/vbproject/ProjectFileBytes.h"
+#include "platform/vbproject/VbpFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "editor/ColumnLayout.h"
 
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 #include "support/ErrorTrap.h"
 #include "support/REG_MODULE.h"
 

@@ -1,7 +1,7 @@
 #include "editor/FindController.h"
 
 #include "editor/RowOrder.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 #include "platform/win32/SftTreeModel.h"
 
 #include <algorithm>

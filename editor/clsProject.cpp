@@ -5,11 +5,11 @@
 #include "editor/docResourceEditor.h"
 #include "platform/win32/Interaction.h"
 #include "reviewstate/ReviewStates.h"
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
 
 #include "platform/resutil/ResFile.h"
 #include "platform/runtime/RuntimeSupport.h"
-#include "platform/vbide/ComponentType.h"
+#include "platform/vbproject/ComponentType.h"
 #include "platform/vbide/VBComponent.h"
 #include "platform/vbide/VBComponents.h"
 #include "platform/vbide/VBProject.h"

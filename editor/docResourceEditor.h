@@ -5,7 +5,7 @@
 #include "editor/LanguageTable.h"
 #include "editor/StringCommands.h"
 #include "editor/RowFilter.h"
-#include "uistrings/LgvFormLocalisation.h"
+#include "support/LgvFormLocalisation.h"
 
 #include <QList>
 #include <QPointer>

@@ -7,7 +7,7 @@
 #include "support/HelpModule.h"
 #include "support/frmAbout.h"
 #include "support/frmProperties.h"
-#include "uistrings/LanguageSelect.h"
+#include "support/LanguageSelect.h"
 
 #include <QAction>
 

@@ -1,6 +1,6 @@
 #include "excel/SheetStep.h"
 
-#include "excel/TableLimits.h"
+#include "transfer/TableLimits.h"
 #include "excel/WizardState.h"
 #include "excel/WizardTransfer.h"
 #include "exchange/Exchange.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "excel/TransferFeedback.h"
+#include "transfer/TransferFeedback.h"
 #include "platform/common/Result.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 #include "excel/UiTextShown.h"
 
 #include "uistrings/LgvStringModule.h"
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
 
 #include <QStringList>
 

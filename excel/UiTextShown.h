@@ -1,6 +1,6 @@
 #pragma once
 
-#include "excel/UiText.h"
+#include "transfer/UiText.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "excel/SheetStep.h"
-#include "excel/UiText.h"
+#include "transfer/UiText.h"
 #include "exchange/ExchangeFormat.h"
 
 #include <QList>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "excel/ExcelExport.h"
-#include "excel/TransferFeedback.h"
-#include "excel/UiText.h"
+#include "transfer/ExcelExport.h"
+#include "transfer/TransferFeedback.h"
+#include "transfer/UiText.h"
 #include "exchange/Exchange.h"
 #include "platform/common/Result.h"
-#include "platform/excel/Workbook.h"
+#include "platform/excel/model/Workbook.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,9 +1,9 @@
 #include "excel/frmExcel.h"
 
 #include "excel/CaptionedProgressBar.h"
-#include "excel/LanguageName.h"
 #include "excel/UiTextShown.h"
 #include "excel/WizardTransfer.h"
+#include "transfer/LanguageName.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "excel/TransferRun.h"
-#include "excel/UiText.h"
+#include "transfer/UiText.h"
 #include "excel/WizardState.h"
-#include "uistrings/LgvFormLocalisation.h"
+#include "support/LgvFormLocalisation.h"
 
 #include <QDialog>
 #include <QString>

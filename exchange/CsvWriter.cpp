@@ -1,6 +1,6 @@
 #include "exchange/CsvFormat.h"
 
-#include "excel/CellConversion.h"
+#include "transfer/CellConversion.h"
 #include "exchange/TextChecks.h"
 #include "exchange/Utf8Writer.h"
 

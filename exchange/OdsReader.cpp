@@ -1,9 +1,9 @@
 #include "exchange/OdsFormat.h"
 
-#include "platform/excel/ReadBudget.h"
-#include "platform/excel/TextArena.h"
-#include "platform/excel/XmlParser.h"
-#include "platform/excel/ZipArchive.h"
+#include "platform/excel/io/ReadBudget.h"
+#include "platform/excel/io/TextArena.h"
+#include "platform/excel/io/XmlParser.h"
+#include "platform/excel/io/ZipArchive.h"
 
 #include <QStringDecoder>
 

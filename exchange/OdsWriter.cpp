@@ -1,12 +1,12 @@
 #include "exchange/OdsFormat.h"
 
-#include "excel/CellConversion.h"
+#include "transfer/CellConversion.h"
 #include "exchange/OdsZip.h"
 #include "exchange/TextChecks.h"
 #include "exchange/Utf8Writer.h"
-#include "platform/excel/DeflateStream.h"
-#include "platform/excel/XmlParser.h"
-#include "platform/excel/ZipArchive.h"
+#include "platform/excel/io/DeflateStream.h"
+#include "platform/excel/io/XmlParser.h"
+#include "platform/excel/io/ZipArchive.h"
 
 #include <cstring>
 

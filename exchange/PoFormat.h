@@ -2,7 +2,7 @@
 
 #include "exchange/TranslationUnits.h"
 #include "platform/common/Result.h"
-#include "platform/excel/ByteSink.h"
+#include "platform/excel/io/ByteSink.h"
 
 #include <QByteArray>
 

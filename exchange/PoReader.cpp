@@ -1,6 +1,6 @@
 #include "exchange/PoFormat.h"
 
-#include "platform/excel/TextArena.h"
+#include "platform/excel/io/TextArena.h"
 
 #include <optional>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "excel/ExcelImport.h"
+#include "transfer/ExcelImport.h"
 #include "platform/common/Result.h"
-#include "platform/excel/ByteSink.h"
+#include "platform/excel/io/ByteSink.h"
 
 #include <QByteArray>
 #include <QString>

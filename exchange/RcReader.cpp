@@ -2,7 +2,7 @@
 
 #include "exchange/RcLexer.h"
 #include "platform/common/InputFile.h"
-#include "platform/excel/TextArena.h"
+#include "platform/excel/io/TextArena.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "exchange/StringGrid.h"
 
-#include "excel/CellConversion.h"
+#include "transfer/CellConversion.h"
 #include "exchange/IdTable.h"
 #include "platform/resutil/ResStrings.h"
 #include "uistrings/LgvStringModule.h"

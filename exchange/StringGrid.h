@@ -1,8 +1,8 @@
 #pragma once
 
-#include "excel/ExcelExport.h"
-#include "excel/ExcelImport.h"
-#include "excel/TransferFeedback.h"
+#include "transfer/ExcelExport.h"
+#include "transfer/ExcelImport.h"
+#include "transfer/TransferFeedback.h"
 #include "platform/common/Result.h"
 
 #include <QString>

@@ -3,7 +3,7 @@
 #include "exchange/IdTable.h"
 #include "platform/resutil/LargeAllocation.h"
 #include "platform/resutil/ResStrings.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 
 #include <algorithm>
 

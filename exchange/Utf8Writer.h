@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/excel/ByteSink.h"
+#include "platform/excel/io/ByteSink.h"
 
 #include <QChar>
 #include <QString>

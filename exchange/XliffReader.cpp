@@ -1,7 +1,7 @@
 #include "exchange/XliffFormat.h"
 
-#include "platform/excel/TextArena.h"
-#include "platform/excel/XmlParser.h"
+#include "platform/excel/io/TextArena.h"
+#include "platform/excel/io/XmlParser.h"
 
 #include <cstring>
 #include <string>

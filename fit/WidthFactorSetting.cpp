@@ -1,7 +1,7 @@
 #include "fit/WidthFactorSetting.h"
 
 #include "fit/TextWidth.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 
 #include <cmath>
 

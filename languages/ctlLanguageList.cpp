@@ -3,9 +3,10 @@
 #include "languages/modUtilFonts.h"
 #include "platform/runtime/LocaleInfo.h"
 #include "platform/win32/Interaction.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 #include "support/ErrorTrap.h"
 #include "support/modUtilLanguage.h"
+#include "support/ProductTitle.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QAbstractItemView>
@@ -21,7 +22,7 @@
 
 namespace {
 constexpr int kGap = 6;
-const QString kTitle = QStringLiteral("Quill Resource String Editor");
+const QString kTitle = qm::productTitle();
 } // namespace
 
 ctlLanguageList::LocaleInfoFactory &ctlLanguageList::localeInfoFactory()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "uistrings/LgvFormLocalisation.h"
+#include "support/LgvFormLocalisation.h"
 
 #include <QDialog>
 

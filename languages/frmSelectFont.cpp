@@ -4,6 +4,7 @@
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
 #include "support/HelpModule.h"
+#include "support/ProductTitle.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -17,7 +18,7 @@ using LgvStringModule::lgv_string;
 
 namespace {
 
-const QString kTitle = QStringLiteral("Quill Resource String Editor");
+const QString kTitle = qm::productTitle();
 
 QPushButton *makeButton(QWidget *parent, const char *name)
 {

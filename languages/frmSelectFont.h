@@ -3,7 +3,7 @@
 // The font selection dialog: every installed font family with its character
 // set and a sample drawn in it.
 
-#include "uistrings/LgvFormLocalisation.h"
+#include "support/LgvFormLocalisation.h"
 
 #include <QDialog>
 #include <QString>

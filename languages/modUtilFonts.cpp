@@ -1,7 +1,7 @@
 #include "languages/modUtilFonts.h"
 
-#include "platform/win32/Nls.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Nls.h"
+#include "platform/win32core/Registry.h"
 #include "support/ErrorTrap.h"
 #include "platform/win32/FontEnum.h"
 #include "support/REG_MODULE.h"

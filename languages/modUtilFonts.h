@@ -3,7 +3,7 @@
 // Locale information and the display font of each language: the default by
 // code page, and the user's own choice stored per locale.
 
-#include "languages/LocaleInfoString.h"
+#include "uistrings/LocaleInfoString.h"
 
 #include <QString>
 

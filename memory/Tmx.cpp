@@ -2,7 +2,7 @@
 
 #include "platform/common/AtomicFile.h"
 #include "platform/common/InputFile.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 
 #include <QDateTime>
 #include <QFile>

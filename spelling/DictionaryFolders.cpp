@@ -1,6 +1,6 @@
 #include "spelling/DictionaryFolders.h"
 
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 
 #include <QDir>
 #include <QFileInfo>

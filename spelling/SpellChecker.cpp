@@ -1,7 +1,7 @@
 #include "spelling/SpellChecker.h"
 
 #include "platform/common/AtomicFile.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 #include "spelling/DictionaryFolders.h"
 
 #include <hunspell.hxx>

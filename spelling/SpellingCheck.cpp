@@ -2,7 +2,7 @@
 
 #include "platform/resutil/ResString.h"
 #include "platform/resutil/ResStrings.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 
 #include <QMap>
 

@@ -2,7 +2,8 @@
 
 #include "platform/win32/Interaction.h"
 #include "support/frmError.h"
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
+#include "support/ProductTitle.h"
 
 #include <new>
 
@@ -21,8 +22,7 @@ bool trap(const char *name, const std::function<void()> &body, const std::functi
         body();
         return true;
     } catch (const ExpectedFailure &failure) {
-        win32::interaction().msgBox(failure.message(), win32::vbOKOnly | win32::vbExclamation,
-                                    QStringLiteral("Quill Resource String Editor"));
+        win32::interaction().msgBox(failure.message(), win32::vbOKOnly | win32::vbExclamation, productTitle());
     } catch (const ProcedureError &error) {
         ShowError(QString::fromUtf8(name), error.line(), error.description(), detailText());
     } catch (const std::bad_alloc &) {

@@ -2,21 +2,18 @@
 
 // The shared globals of the add-in: set by the connection, read everywhere else.
 
+#include "uistrings/LgvStringModule.h" // LocaleInfo, which the UI strings read
+
 #include <QString>
 
 #include <memory>
 
 class docResourceEditor;
-namespace LgvRuntime {
-class LocaleInfo;
-}
 
 // "Version 1.02.0034" for the library version 1.2.34.
 extern QString VersionText;
 // The editor inside the tool window; not owned here.
 extern docResourceEditor *EditorInstance;
-// Names locales in a given UI language.
-extern std::shared_ptr<LgvRuntime::LocaleInfo> LocaleInfo;
 // The help file of the library (LibraryHelpFilePath() once connected).
 extern QString HelpFilePath;
 

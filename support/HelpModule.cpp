@@ -11,13 +11,12 @@ namespace HelpModule {
 
 namespace {
 
-constexpr int kGerman = 1031;
 
 } // namespace
 
 QString LocalizedHelpFile(const QString &helpFile, int uiLanguage)
 {
-    if (uiLanguage != kGerman)
+    if (uiLanguage != LgvStringModule::kGermanUILanguage)
         return helpFile;
     // The German help set has the same name, in the folder "de" beside the English one.
     const QFileInfo english(helpFile);

@@ -5,7 +5,7 @@
 // true). A missing value yields the default; unexpected failures are reported
 // through the error trap and yield the empty result.
 
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 
 #include <QString>
 

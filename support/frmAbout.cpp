@@ -4,6 +4,7 @@
 #include "support/ErrorTrap.h"
 #include "support/Globals.h"
 #include "support/HelpModule.h"
+#include "support/ProductTitle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,7 +14,7 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString kProductName = QStringLiteral("Quill Resource String Editor");
+const QString kProductName = qm::productTitle();
 // Room a title bar takes beside its caption: the window icon and three buttons.
 constexpr int kTitleBarButtons = 160;
 }

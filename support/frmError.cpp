@@ -1,10 +1,12 @@
 #include "support/frmError.h"
 
+#include "platform/common/LineBreak.h"
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
 #include "support/Globals.h"
 #include "uistrings/LgvStringModule.h"
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
+#include "support/ProductTitle.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,7 +19,7 @@
 #include <QVBoxLayout>
 
 const QString frmError::SupportAddress = QStringLiteral("support@corvane.com");
-const QString frmError::MailSubject = QStringLiteral("Quill Resource String Editor Error");
+const QString frmError::MailSubject = qm::productTitle() + QStringLiteral(" Error");
 
 namespace {
 
@@ -161,7 +163,7 @@ QString frmError::MailText()
 {
     QString text;
     qm::trap("MailText", [&] {
-        const QString crlf = QStringLiteral("\r\n");
+        const QString crlf = qm::crlf();
         text = QStringLiteral("An error occured in the Quill Resource String Editor Add-In:") + crlf + crlf
              + QStringLiteral("Version: ") + lblVersion->text() + crlf
              + QStringLiteral("Function: ") + lblFunction->text() + crlf
@@ -193,10 +195,10 @@ void frmError::OfferReportCopy()
 {
     qm::trap("OfferReportCopy", [&] {
         const QString prompt = LgvStringModule::SubstituteParameters(LgvStringModule::lgv_string(560), SupportAddress);
-        if (win32::interaction().msgBox(prompt, win32::vbYesNo | win32::vbExclamation, QStringLiteral("Quill Resource String Editor")) != win32::vbYes)
+        if (win32::interaction().msgBox(prompt, win32::vbYesNo | win32::vbExclamation, qm::productTitle()) != win32::vbYes)
             return;
         QString report = MailText();
-        report.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        report.replace(qm::crlf(), QStringLiteral("\n"));
         QGuiApplication::clipboard()->setText(report);
     });
 }
@@ -206,9 +208,9 @@ void frmError::cmdEmail_Click()
     qm::trap("cmdEmail_Click", [&] {
         // Every line break, also one inside a description, goes into the mail as CR LF.
         QString body = MailText();
-        body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        body.replace(qm::crlf(), QStringLiteral("\n"));
         body.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        body.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        body.replace(QLatin1Char('\n'), qm::crlf());
         // Without a mail program the shell shows nothing, so the report says so itself.
         if (!OpenEmail(SupportAddress, MailSubject, body))
             OfferReportCopy();

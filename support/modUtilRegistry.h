@@ -4,7 +4,7 @@
 // created on demand, with typed values (1 string, 4 32-bit number).
 // Unexpected failures are reported through the error trap.
 
-#include "platform/win32/RegistryObjects.h"
+#include "platform/win32core/RegistryObjects.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,10 +1,9 @@
 #include "uistrings/LgvStringModule.h"
 #include "uistrings/UILanguageListener.h"
 
+#include "platform/common/ProcedureError.h"
 #include "platform/runtime/LocaleInfo.h"
 #include "platform/runtime/ResourceReader.h"
-#include "support/ErrorTrap.h"
-#include "support/Globals.h"
 
 #include <memory>
 
@@ -75,7 +74,7 @@ void SetUILanguageListener(UILanguageListener listener) { g_listener = listener;
 void SetUILanguage(int LanguageID, const QString &Language)
 {
     Q_UNUSED(Language);
-    g_currentUILanguage = 2057;
+    g_currentUILanguage = kEnglishUILanguage;
     for (int id : GetUILanguages()) {
         if (id == LanguageID) {
             g_currentUILanguage = LanguageID;
@@ -85,13 +84,13 @@ void SetUILanguage(int LanguageID, const QString &Language)
     languageSet();
 }
 
-QList<int> GetUILanguages() { return {2057, 1031}; }
+QList<int> GetUILanguages() { return {kEnglishUILanguage, kGermanUILanguage}; }
 
 QString GetUILanguageName(int localeId)
 {
     switch (localeId) {
-    case 2057: return QStringLiteral("English (United Kingdom)");
-    case 1031: return QStringLiteral("German (Germany)");
+    case kEnglishUILanguage: return QStringLiteral("English (United Kingdom)");
+    case kGermanUILanguage: return QStringLiteral("German (Germany)");
     default: return QStringLiteral("Invalid Language Index");
     }
 }

@@ -8,10 +8,15 @@
 #include <QStringList>
 
 #include <concepts>
+#include <memory>
 
 namespace LgvRuntime {
+class LocaleInfo;
 class ResourceReader;
 }
+
+// Names locales in a given UI language; set by the add-in's connection.
+extern std::shared_ptr<LgvRuntime::LocaleInfo> LocaleInfo;
 
 namespace LgvStringModule {
 
@@ -26,6 +31,10 @@ void InitUIStrings();
 void ReopenUIStrings();
 // The string reader, created on first use.
 LgvRuntime::ResourceReader &StringReader();
+
+// The UI languages.
+inline constexpr int kEnglishUILanguage = 2057; // English (United Kingdom)
+inline constexpr int kGermanUILanguage = 1031;  // German (Germany)
 
 // 0 until a language is set; afterwards 2057 or 1031.
 int CurrentUILanguage();

@@ -8,7 +8,7 @@
 #include "platform/vbide/HostWindow.h"
 #include "platform/vbide/InprocServer.h"
 #include "platform/win32/Interaction.h"
-#include "platform/win32/RegistryStore.h"
+#include "platform/win32core/RegistryStore.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "ChangeText.h"
 #include "EscapedText.h"
 
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 
 #include <optional>
 #include <string_view>

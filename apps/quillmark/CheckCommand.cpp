@@ -8,7 +8,7 @@
 #include "checks/StringTableChecks.h"
 #include "coderefs/ProjectCode.h"
 #include "platform/resutil/ResFile.h"
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/VbpFile.h"
 #include "reviewstate/ReviewStates.h"
 #include "reviewstate/StateChecks.h"
 #include "spelling/SpellingCheck.h"

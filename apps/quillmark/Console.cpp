@@ -1,6 +1,6 @@
 #include "Console.h"
 
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 
 #include <QCommandLineParser>
 #include <QDir>

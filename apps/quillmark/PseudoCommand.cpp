@@ -3,7 +3,7 @@
 
 #include "checks/StringTableChecks.h"
 #include "platform/resutil/ResFile.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 #include "pseudo/PseudoLocale.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "coderefs/ProjectCode.h"
 #include "platform/resutil/ResFile.h"
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/VbpFile.h"
 
 #include <QDir>
 #include <QSet>

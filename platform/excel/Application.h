@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/common/Result.h"
-#include "platform/excel/Workbooks.h"
+#include "platform/excel/model/Workbooks.h"
 
 #include <memory>
 

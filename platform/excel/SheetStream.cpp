@@ -1,14 +1,14 @@
 #include "platform/excel/SheetStream.h"
 
-#include "platform/excel/Backends.h"
-#include "platform/excel/ByteSink.h"
-#include "platform/excel/Cells.h"
-#include "platform/excel/Constants.h"
-#include "platform/excel/DeflateStream.h"
-#include "platform/excel/Workbook.h"
-#include "platform/excel/Worksheet.h"
-#include "platform/excel/XlsParts.h"
-#include "platform/excel/XlsxParts.h"
+#include "platform/excel/xlsx/Xlsx.h"
+#include "platform/excel/io/ByteSink.h"
+#include "platform/excel/model/Cells.h"
+#include "platform/excel/model/Constants.h"
+#include "platform/excel/io/DeflateStream.h"
+#include "platform/excel/model/Workbook.h"
+#include "platform/excel/model/Worksheet.h"
+#include "platform/excel/biff/XlsParts.h"
+#include "platform/excel/xlsx/XlsxParts.h"
 
 #include <cerrno>
 #include <cstring>

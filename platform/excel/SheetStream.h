@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/common/Result.h"
-#include "platform/excel/Value.h"
-#include "platform/excel/Workbook.h"
+#include "platform/excel/model/Value.h"
+#include "platform/excel/model/Workbook.h"
 
 #include <memory>
 

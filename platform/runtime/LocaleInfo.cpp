@@ -1,6 +1,6 @@
 #include "platform/runtime/LocaleInfo.h"
 
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 
 #include <unicode/uloc.h>
 

@@ -2,7 +2,7 @@
 
 #include "platform/vbide/AddIn.h"
 #include "platform/vbide/ComRegistration.h"
-#include "platform/win32/RegistryStore.h"
+#include "platform/win32core/RegistryStore.h"
 
 #include <algorithm>
 

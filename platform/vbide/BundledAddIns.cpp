@@ -1,7 +1,7 @@
 #include "platform/vbide/BundledAddIns.h"
 
 #include "platform/vbide/InprocServer.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 
 #include <QCoreApplication>
 #include <QDir>

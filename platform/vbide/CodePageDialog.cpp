@@ -1,6 +1,6 @@
 #include "platform/vbide/CodePageDialog.h"
 
-#include "platform/vbide/ProjectCodePage.h"
+#include "platform/vbproject/ProjectCodePage.h"
 
 #include <QDialogButtonBox>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "platform/vbide/HostRegistry.h"
 
-#include "platform/win32/RegistryObjects.h"
-#include "platform/win32/RegistryStore.h"
+#include "platform/win32core/RegistryObjects.h"
+#include "platform/win32core/RegistryStore.h"
 
 namespace vbide::reg {
 

@@ -3,7 +3,7 @@
 // Small typed reads and writes of the settings store for the host's own keys.
 
 #include "platform/common/Result.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,14 +1,14 @@
 #include "platform/vbide/ProjectExplorer.h"
 
 #include "platform/vbide/Events.h"
-#include "platform/vbide/ProjectCodePage.h"
+#include "platform/vbproject/ProjectCodePage.h"
 #include "platform/vbide/VBComponent.h"
 #include "platform/vbide/VBComponents.h"
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProject.h"
 #include "platform/vbide/VBProjects.h"
 #include "platform/vbide/VBProjectsEvents.h"
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/VbpFile.h"
 
 #include <QFileInfo>
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/vbide/ComponentType.h"
+#include "platform/vbproject/ComponentType.h"
 
 #include <QObject>
 #include <QString>

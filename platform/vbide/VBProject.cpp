@@ -2,7 +2,7 @@
 
 #include "platform/vbide/VBComponents.h"
 #include "platform/vbide/VBProjectsEvents.h"
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/VbpFile.h"
 
 #include <QRegularExpression>
 

@@ -2,7 +2,7 @@
 
 #include "platform/vbide/VBProject.h"
 #include "platform/vbide/VBProjectsEvents.h"
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/VbpFile.h"
 
 #include <QDir>
 #include <QFileInfo>

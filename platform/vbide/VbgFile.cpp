@@ -1,9 +1,9 @@
 #include "platform/vbide/VbgFile.h"
 
-#include "platform/vbide/ProblemList.h"
-#include "platform/vbide/ProjectCodePage.h"
-#include "platform/vbide/ProjectFileBytes.h"
-#include "platform/vbide/WindowsPath.h"
+#include "platform/vbproject/ProblemList.h"
+#include "platform/vbproject/ProjectCodePage.h"
+#include "platform/vbproject/ProjectFileBytes.h"
+#include "platform/vbproject/WindowsPath.h"
 
 #include <QDir>
 #include <QFileInfo>

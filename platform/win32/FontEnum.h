@@ -3,7 +3,7 @@
 // GDI font enumeration over the installed font families (fontconfig through
 // Qt's font database), with the LOGFONT character sets each family covers.
 
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 
 #include <QList>
 #include <QString>

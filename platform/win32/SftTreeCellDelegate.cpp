@@ -1,5 +1,6 @@
 #include "platform/win32/SftTreeCellDelegate.h"
 
+#include "platform/common/LineBreak.h"
 #include "platform/win32/SftTreeModel.h"
 
 #include <QAbstractItemView>
@@ -21,7 +22,7 @@ QString SftTreeCellDelegate::oneLine(const QString &text)
 {
     QString line = text;
     const QChar mark(kLineBreakMark);
-    line.replace(QLatin1String("\r\n"), QString(mark));
+    line.replace(qm::crlf(), QString(mark));
     for (QChar lineBreak : {QChar(u'\n'), QChar(u'\r'), QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator)})
         line.replace(lineBreak, mark);
     return line;

@@ -1,5 +1,7 @@
 #include "platform/win32/SftTreeCellEditor.h"
 
+#include "platform/common/LineBreak.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -12,13 +14,13 @@ namespace win32 {
 namespace {
 QString lineBreakStyleOf(const QString &text)
 {
-    if (text.contains(QLatin1String("\r\n")))
-        return QStringLiteral("\r\n");
+    if (text.contains(qm::crlf()))
+        return qm::crlf();
     if (text.contains(QLatin1Char('\n')))
         return QStringLiteral("\n");
     if (text.contains(QLatin1Char('\r')))
         return QStringLiteral("\r");
-    return QStringLiteral("\r\n");
+    return qm::crlf();
 }
 } // namespace
 
@@ -39,7 +41,7 @@ void SftTreeCellEditor::setText(const QString &text)
     m_original = text;
     m_lineBreak = lineBreakStyleOf(text);
     QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(qm::crlf(), QLatin1String("\n"));
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     m_cutting = true;  // what the file holds is never cut
     setPlainText(shown);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/common/LineBreak.h"
+
 #include <QString>
 #include <QTextEdit>
 
@@ -34,7 +36,7 @@ private:
 
     QString m_original;
     QString m_shown;
-    QString m_lineBreak = QStringLiteral("\r\n");
+    QString m_lineBreak = qm::crlf();
     int m_maxLength = 32767;
     bool m_cutting = false;
 };

@@ -1,5 +1,7 @@
 #include "platform/win32/SftTreeModel.h"
 
+#include "platform/common/LineBreak.h"
+
 #include <algorithm>
 #include <numeric>
 
@@ -48,7 +50,7 @@ QVariant SftTreeModel::data(const QModelIndex &index, int role) const
         if (role != Qt::ToolTipRole || (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))))
             return note.isEmpty() ? QVariant() : QVariant(note);
         QString lines = text;
-        lines.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        lines.replace(qm::crlf(), QLatin1String("\n"));
         lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
         return note.isEmpty() ? lines : lines + QStringLiteral("\n\n") + note;
     }

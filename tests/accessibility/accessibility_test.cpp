@@ -23,7 +23,7 @@
 #include "tests/editor/EditorTestSupport.h"
 #include "tests/testlib/EventRounds.h"
 #include "tests/testlib/TestEnvironment.h"
-#include "uistrings/LanguageSelect.h"
+#include "support/LanguageSelect.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QAbstractButton>

@@ -12,7 +12,7 @@
 #include "platform/vbide/VBProjects.h"
 #include "platform/vbide/Window.h"
 #include "platform/vbide/Windows.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 #include "platform/runtime/ResourceReader.h"
 #include "platform/runtime/RuntimeSupport.h"
 #include "platform/win32/SftTree.h"

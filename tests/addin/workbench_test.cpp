@@ -10,7 +10,7 @@
 #include "platform/vbide/InprocServer.h"
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProjects.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
 #include "support/Globals.h"

@@ -3,7 +3,7 @@
 #include "tests/testlib/ShownDialogs.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
-#include "uistrings/QtTranslations.h"
+#include "support/QtTranslations.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -24,7 +24,7 @@
 #include "tests/testlib/ShownDialogs.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"
-#include "uistrings/LanguageSelect.h"
+#include "support/LanguageSelect.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QAction>

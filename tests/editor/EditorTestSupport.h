@@ -8,7 +8,7 @@
 #include "support/frmError.h"
 #include "support/modUtilRegistry.h"
 #include "tests/testlib/TestFiles.h"
-#include "uistrings/LanguageSelect.h"
+#include "support/LanguageSelect.h"
 
 #include <QDialog>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProject.h"
 #include "platform/vbide/VBProjects.h"
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/VbpFile.h"
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
 #include "tests/editor/EditorTestSupport.h"

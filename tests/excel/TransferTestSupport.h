@@ -2,10 +2,10 @@
 
 // Helpers shared by the export, import and round-trip tests.
 
-#include "excel/ExcelImport.h"
+#include "transfer/ExcelImport.h"
 #include "platform/excel/Application.h"
-#include "platform/excel/Workbook.h"
-#include "platform/excel/Worksheet.h"
+#include "platform/excel/model/Workbook.h"
+#include "platform/excel/model/Worksheet.h"
 #include "platform/resutil/ResStrings.h"
 #include "tests/testlib/TestFiles.h"
 

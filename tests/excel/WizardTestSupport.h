@@ -6,7 +6,7 @@
 
 #include "excel/WizardTransfer.h"
 #include "excel/frmExcel.h"
-#include "platform/excel/Constants.h"
+#include "platform/excel/model/Constants.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/win32/ScriptedInteraction.h"
 #include "support/frmError.h"

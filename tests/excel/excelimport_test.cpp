@@ -1,6 +1,6 @@
 #include "TransferTestSupport.h"
 
-#include "platform/excel/Constants.h"
+#include "platform/excel/model/Constants.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 

@@ -1,7 +1,7 @@
 #include "TransferTestSupport.h"
 
-#include "excel/ExcelExport.h"
-#include "platform/excel/Constants.h"
+#include "transfer/ExcelExport.h"
+#include "platform/excel/model/Constants.h"
 #include "platform/resutil/ResFile.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"

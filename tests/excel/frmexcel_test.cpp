@@ -2,8 +2,8 @@
 
 #include "excel/CaptionedProgressBar.h"
 #include "excel/frmExcel.h"
-#include "platform/excel/Constants.h"
-#include "platform/excel/ReadBudget.h"
+#include "platform/excel/model/Constants.h"
+#include "platform/excel/io/ReadBudget.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/runtime/RuntimeSupport.h"
 #include "platform/win32/ScriptedInteraction.h"

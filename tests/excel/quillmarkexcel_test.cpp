@@ -1,6 +1,6 @@
 #include "TransferTestSupport.h"
 
-#include "platform/excel/Constants.h"
+#include "platform/excel/model/Constants.h"
 #include "platform/resutil/ResFile.h"
 #include "tests/resutil/ResBuilder.h"
 #include "tests/testlib/TestEnvironment.h"

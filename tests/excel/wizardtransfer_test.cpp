@@ -4,7 +4,7 @@
 #include "excel/WizardState.h"
 #include "excel/WizardTransfer.h"
 #include "exchange/Exchange.h"
-#include "platform/excel/Constants.h"
+#include "platform/excel/model/Constants.h"
 #include "platform/win32/Interaction.h"
 #include "tests/testlib/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 #include "platform/excel/Application.h"
-#include "platform/excel/BiffRecords.h"
-#include "platform/excel/Constants.h"
-#include "platform/excel/XlsParts.h"
+#include "platform/excel/biff/BiffRecords.h"
+#include "platform/excel/model/Constants.h"
+#include "platform/excel/biff/XlsParts.h"
 
 #include "tests/testlib/PeerPrograms.h"
 #include "tests/testlib/TestEnvironment.h"

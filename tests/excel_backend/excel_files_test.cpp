@@ -1,7 +1,7 @@
 #include "platform/excel/Application.h"
-#include "platform/excel/Constants.h"
-#include "platform/excel/OoxmlText.h"
-#include "platform/excel/ZipArchive.h"
+#include "platform/excel/model/Constants.h"
+#include "platform/excel/io/OoxmlText.h"
+#include "platform/excel/io/ZipArchive.h"
 
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"

@@ -1,6 +1,6 @@
 #include "platform/excel/Application.h"
-#include "platform/excel/Constants.h"
-#include "platform/excel/ZipArchive.h"
+#include "platform/excel/model/Constants.h"
+#include "platform/excel/io/ZipArchive.h"
 
 #include "tests/testlib/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 #include "platform/excel/Application.h"
-#include "platform/excel/Constants.h"
-#include "platform/excel/NumberFormat.h"
-#include "platform/excel/SheetData.h"
+#include "platform/excel/model/Constants.h"
+#include "platform/excel/model/NumberFormat.h"
+#include "platform/excel/model/SheetData.h"
 
 #include "tests/testlib/TestEnvironment.h"
 

@@ -1,5 +1,5 @@
 #include "platform/excel/Application.h"
-#include "platform/excel/Constants.h"
+#include "platform/excel/model/Constants.h"
 
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"

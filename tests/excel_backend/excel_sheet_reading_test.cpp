@@ -1,7 +1,7 @@
 #include "platform/excel/Application.h"
-#include "platform/excel/Constants.h"
-#include "platform/excel/ReadBudget.h"
-#include "platform/excel/Worksheet.h"
+#include "platform/excel/model/Constants.h"
+#include "platform/excel/io/ReadBudget.h"
+#include "platform/excel/model/Worksheet.h"
 
 #include "tests/testlib/TestEnvironment.h"
 

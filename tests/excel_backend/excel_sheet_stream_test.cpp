@@ -1,6 +1,6 @@
 #include "platform/excel/Application.h"
-#include "platform/excel/Constants.h"
-#include "platform/excel/BiffSstWriter.h"
+#include "platform/excel/model/Constants.h"
+#include "platform/excel/biff/BiffSstWriter.h"
 #include "platform/excel/SheetStream.h"
 
 #include "tests/testlib/TestEnvironment.h"

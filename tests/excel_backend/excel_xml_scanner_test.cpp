@@ -1,4 +1,4 @@
-#include "platform/excel/XmlParser.h"
+#include "platform/excel/io/XmlParser.h"
 
 #include "tests/testlib/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 #include "ExchangeTestSupport.h"
 
 #include "exchange/OdsFormat.h"
-#include "platform/excel/Constants.h"
+#include "platform/excel/model/Constants.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QProcess>

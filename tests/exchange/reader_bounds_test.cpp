@@ -1,6 +1,6 @@
 #include "platform/excel/Application.h"
-#include "platform/excel/BiffRecords.h"
-#include "platform/excel/XlsParts.h"
+#include "platform/excel/biff/BiffRecords.h"
+#include "platform/excel/biff/XlsParts.h"
 
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"

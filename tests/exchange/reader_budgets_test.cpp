@@ -1,8 +1,8 @@
 #include "ExchangeTestSupport.h"
 
-#include "excel/ExcelExport.h"
-#include "platform/excel/ReadBudget.h"
-#include "platform/excel/ZipArchive.h"
+#include "transfer/ExcelExport.h"
+#include "platform/excel/io/ReadBudget.h"
+#include "platform/excel/io/ZipArchive.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QFileInfo>

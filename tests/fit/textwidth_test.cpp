@@ -1,7 +1,7 @@
 #include "fit/TextWidth.h"
 #include "fit/WidthFactorSetting.h"
 #include "platform/resutil/ResStrings.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QFontDatabase>

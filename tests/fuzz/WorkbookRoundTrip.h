@@ -5,8 +5,8 @@
 // the same cells with that one changed.
 
 #include "platform/excel/Application.h"
-#include "platform/excel/Workbook.h"
-#include "platform/excel/Worksheet.h"
+#include "platform/excel/model/Workbook.h"
+#include "platform/excel/model/Worksheet.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <QStringList>

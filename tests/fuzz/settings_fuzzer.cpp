@@ -1,6 +1,6 @@
 // The settings file: whatever parses is formatted, and the formatted text
 // parses back to the same keys and values, byte for byte.
-#include "platform/win32/RegistryFile.h"
+#include "platform/win32core/RegistryFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Project files: whatever reads as a .vbp is renamed, saved and read again,
 // and keeps its components and every other byte; a .vbg reads the same twice.
 #include "platform/vbide/VbgFile.h"
-#include "platform/vbide/VbpFile.h"
+#include "platform/vbproject/VbpFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {

@@ -3,8 +3,8 @@
 // member). The package is otherwise one the product wrote itself, so the
 // fuzzing reaches the part readers instead of stopping at the zip layer.
 // The property is the one in WorkbookRoundTrip.h.
-#include "platform/excel/Cells.h"
-#include "platform/excel/Constants.h"
+#include "platform/excel/model/Cells.h"
+#include "platform/excel/model/Constants.h"
 #include "tests/fuzz/WorkbookRoundTrip.h"
 
 #include <QFile>

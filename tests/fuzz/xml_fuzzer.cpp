@@ -1,7 +1,7 @@
 // The XML scanner: the whole input and the same input cut into pieces give
 // the same verdict and the same events, and both agree with expat.
-#include "platform/excel/XmlParser.h"
-#include "platform/excel/XmlScanner.h"
+#include "platform/excel/io/XmlParser.h"
+#include "platform/excel/io/XmlScanner.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 #include <expat.h>

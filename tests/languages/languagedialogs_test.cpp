@@ -3,7 +3,7 @@
 #include "languages/frmRemoveLanguage.h"
 #include "platform/runtime/LocaleInfo.h"
 #include "platform/runtime/RuntimeSupport.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 #include "platform/win32/ScriptedInteraction.h"
 #include "support/Globals.h"
 #include "tests/testlib/TestEnvironment.h"

@@ -2,7 +2,7 @@
 #include "checks/StringTableChecks.h"
 #include "checks/TranslationChecks.h"
 #include "platform/resutil/ResStrings.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 #include "pseudo/PseudoLocale.h"
 
 #include <QtTest>

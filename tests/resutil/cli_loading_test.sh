@@ -23,7 +23,7 @@ loaded() {
   cat "$WORK"/ld.* | sed -n 's/^[[:space:]]*[0-9]*:[[:space:]]*file=\([^ ]*\) .*/\1/p' | sed 's|.*/||' | sort -u >"$WORK/$name"
 }
 
-WORKBOOK_LIBS='^lib(gsf|zip|expat|xml2|deflate|qm_excel|qm_transfer|qm_cli_transfer|Qt6Gui|Qt6Widgets)[.-]'
+WORKBOOK_LIBS='^lib(gsf|zip|expat|xml2|deflate|qm_excel|qm_transfer|qm_exchange|qm_cli_transfer|Qt6Gui|Qt6Widgets)[.-]'
 cp "$RES" "$WORK/a.res"
 loaded dump 0 "$Q" dump "$WORK/a.res"
 loaded set 0 "$Q" set "$WORK/a.res" 1033 1 'Hello'

@@ -1,5 +1,5 @@
 #include "platform/runtime/LocaleInfo.h"
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 
 #include <QSet>
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "platform/excel/Application.h"
-#include "platform/excel/Workbook.h"
-#include "platform/excel/Worksheet.h"
+#include "platform/excel/model/Workbook.h"
+#include "platform/excel/model/Worksheet.h"
 #include "platform/resutil/ResFile.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"

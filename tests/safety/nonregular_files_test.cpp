@@ -1,7 +1,7 @@
 #include "exchange/Exchange.h"
 #include "platform/common/AtomicFile.h"
 #include "platform/excel/Application.h"
-#include "platform/excel/Workbooks.h"
+#include "platform/excel/model/Workbooks.h"
 #include "platform/resutil/MappedStringTables.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/resutil/ResLimits.h"

@@ -1,6 +1,6 @@
 #include "platform/common/FileLock.h"
-#include "platform/win32/Registry.h"
-#include "platform/win32/RegistryStore.h"
+#include "platform/win32core/Registry.h"
+#include "platform/win32core/RegistryStore.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QCoreApplication>

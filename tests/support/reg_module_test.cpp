@@ -1,4 +1,4 @@
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 #include "platform/win32/ScriptedInteraction.h"
 #include "support/REG_MODULE.h"
 #include "support/modUtilRegistry.h"

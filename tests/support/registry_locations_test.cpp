@@ -8,11 +8,11 @@
 #include "platform/vbide/Window.h"
 #include "platform/vbide/Windows.h"
 #include "platform/runtime/LocaleInfo.h"
-#include "platform/win32/Registry.h"
+#include "platform/win32core/Registry.h"
 #include "platform/win32/ScriptedInteraction.h"
 #include "support/Globals.h"
 #include "tests/testlib/TestEnvironment.h"
-#include "uistrings/LanguageSelect.h"
+#include "support/LanguageSelect.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QListWidget>

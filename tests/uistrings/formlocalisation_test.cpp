@@ -1,6 +1,6 @@
 #include "platform/win32/ScriptedInteraction.h"
 #include "tests/testlib/TestEnvironment.h"
-#include "uistrings/LgvFormLocalisation.h"
+#include "support/LgvFormLocalisation.h"
 
 #include "support/ErrorTrap.h"
 

@@ -1,10 +1,10 @@
 #include "platform/runtime/LocaleInfo.h"
-#include "platform/win32/RegistryObjects.h"
-#include "platform/win32/RegistryStore.h"
+#include "platform/win32core/RegistryObjects.h"
+#include "platform/win32core/RegistryStore.h"
 #include "platform/win32/ScriptedInteraction.h"
 #include "support/Globals.h"
 #include "tests/testlib/TestEnvironment.h"
-#include "uistrings/LanguageSelect.h"
+#include "support/LanguageSelect.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #include "platform/resutil/ResFile.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
-#include "uistrings/LibraryMessages.h"
+#include "support/LibraryMessages.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -16,7 +16,9 @@ using namespace LibraryMessages;
 namespace {
 
 // The libraries whose messages the add-in shows.
-const char *const kLibraryFolders[] = {"platform/common", "platform/resutil", "platform/excel", "exchange", "reviewstate"};
+const char *const kLibraryFolders[] = {"platform/common",     "platform/resutil",    "platform/excel",
+                                       "platform/excel/io",   "platform/excel/model", "platform/excel/xlsx",
+                                       "platform/excel/biff", "exchange",             "reviewstate"};
 const char *const kLibraryFiles[] = {"platform/win32/HtmlHelpSet.cpp"};
 // Number format codes of the workbooks, not words.
 const char *const kNotMessages[] = {"NumberFormat.cpp"};
@@ -120,7 +122,7 @@ private slots:
                 missing << QStringLiteral("%1: %2").arg(literal.file, text);
         }
         missing.removeDuplicates();
-        QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("no German text in uistrings/LibraryMessages.de for:\n")
+        QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("no German text in support/LibraryMessages.de for:\n")
                                                + missing.join(u'\n')));
     }
 

@@ -1,7 +1,7 @@
-#include "platform/vbide/ProjectFileBytes.h"
+#include "platform/vbproject/ProjectFileBytes.h"
 #include "platform/vbide/VbgFile.h"
-#include "platform/vbide/VbpFile.h"
-#include "platform/vbide/WindowsPath.h"
+#include "platform/vbproject/VbpFile.h"
+#include "platform/vbproject/WindowsPath.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"
 

@@ -1,4 +1,4 @@
-#include "platform/win32/Nls.h"
+#include "platform/win32core/Nls.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QtTest>

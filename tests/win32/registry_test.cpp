@@ -1,6 +1,6 @@
-#include "platform/win32/Registry.h"
-#include "platform/win32/RegistryObjects.h"
-#include "platform/win32/RegistryStore.h"
+#include "platform/win32core/Registry.h"
+#include "platform/win32core/RegistryObjects.h"
+#include "platform/win32core/RegistryStore.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"
 

@@ -2,8 +2,8 @@
 #include "FormatDispatch.h"
 #include "WorkbookFailure.h"
 
-#include "excel/ExcelExport.h"
-#include "excel/LanguageName.h"
+#include "transfer/ExcelExport.h"
+#include "transfer/LanguageName.h"
 #include "platform/common/AtomicFile.h"
 #include "platform/excel/Application.h"
 #include "platform/resutil/MappedStringTables.h"
@@ -71,7 +71,7 @@ int runExport(const Arguments &arguments)
                                                                     : QFileInfo(positional[0]).completeBaseName();
     if (auto status = qm::AtomicFile::checkTarget(positional[1]); !status.ok())
         return cli::fail(status.error());
-    LgvStringModule::setCurrentUILanguage(2057);
+    LgvStringModule::setCurrentUILanguage(LgvStringModule::kEnglishUILanguage);
     const auto format = cli::chosenFormat(positional[1], arguments);
     if (!format)
         return 1;

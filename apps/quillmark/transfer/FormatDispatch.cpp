@@ -2,7 +2,7 @@
 
 #include "ImportJson.h"
 
-#include "excel/LanguageName.h"
+#include "transfer/LanguageName.h"
 #include "exchange/Exchange.h"
 #include "exchange/TranslationUnits.h"
 #include "platform/resutil/ResFile.h"

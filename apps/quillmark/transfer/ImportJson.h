@@ -1,6 +1,6 @@
 #pragma once
 
-#include "excel/ExcelImport.h"
+#include "transfer/ExcelImport.h"
 
 #include <QByteArray>
 #include <QStringList>

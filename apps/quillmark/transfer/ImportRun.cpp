@@ -3,7 +3,7 @@
 #include "WorkbookFailure.h"
 #include "ImportJson.h"
 
-#include "excel/ExcelImport.h"
+#include "transfer/ExcelImport.h"
 #include "platform/common/AtomicFile.h"
 #include "platform/excel/Application.h"
 #include "platform/resutil/ResFile.h"
@@ -110,7 +110,7 @@ int runImport(const Arguments &arguments)
     if (!options.dryRun && !options.outPath.isEmpty())
         if (auto status = qm::AtomicFile::checkTarget(options.outPath); !status.ok())
             return cli::fail(status.error());
-    LgvStringModule::setCurrentUILanguage(2057);
+    LgvStringModule::setCurrentUILanguage(LgvStringModule::kEnglishUILanguage);
     const auto format = cli::chosenFormat(options.bookPath, arguments);
     if (!format)
         return 1;
