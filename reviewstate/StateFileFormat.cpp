@@ -253,6 +253,34 @@ qm::Result<StateTable> parseStateFile(QByteArrayView bytes, const QString &path)
     return table;
 }
 
+void appendCellLine(QByteArray &out, const Cell &cell, const QByteArray *fields)
+{
+    // Laid out by hand: the cells' lines are most of a large file.
+    char line[48];
+    char *at = line;
+    const char *state = stateName(cell.state);
+    const std::size_t length = std::strlen(state);
+    std::memcpy(at, state, length);
+    at += length;
+    for (const auto &[present, value] : {std::pair{cell.has(Cell::HasSource), cell.source},
+                                        std::pair{cell.has(Cell::HasText), cell.text}}) {
+        *at++ = '\t';
+        if (!present) {
+            *at++ = '-';
+            continue;
+        }
+        quint32 v = value;
+        for (int i = 7; i >= 0; --i, v >>= 4)
+            at[i] = "0123456789abcdef"[v & 0xF];
+        at += 8;
+    }
+    out.append(line, at - line);
+    if (fields && !fields->isEmpty()) {
+        out += '\t';
+        out += *fields;
+    }
+}
+
 QByteArray writeStateFile(const StateTable &table)
 {
     QByteArray out;
@@ -276,38 +304,18 @@ QByteArray writeStateFile(const StateTable &table)
         out += info.fields;
         out += '\n';
     }
-    // The cells' lines are laid out by hand: they are most of a large file.
-    char line[96];
     for (const Cell &cell : table.cells) {
-        char *at = line;
-        at = std::to_chars(at, line + 6, quint32(localeOf(cell.key))).ptr;
-        *at++ = '\t';
-        at = std::to_chars(at, at + 6, quint32(idOf(cell.key))).ptr;
-        *at++ = '\t';
-        const char *state = stateName(cell.state);
-        const std::size_t length = std::strlen(state);
-        std::memcpy(at, state, length);
-        at += length;
-        for (const auto &[present, value] : {std::pair{cell.has(Cell::HasSource), cell.source},
-                                            std::pair{cell.has(Cell::HasText), cell.text}}) {
-            *at++ = '\t';
-            if (!present) {
-                *at++ = '-';
-                continue;
-            }
-            quint32 v = value;
-            for (int i = 7; i >= 0; --i, v >>= 4)
-                at[i] = "0123456789abcdef"[v & 0xF];
-            at += 8;
-        }
-        out.append(line, at - line);
+        appendNumber(out, quint32(localeOf(cell.key)));
+        out += '\t';
+        appendNumber(out, quint32(idOf(cell.key)));
+        out += '\t';
+        const QByteArray *fields = nullptr;
         if (!table.cellFields.isEmpty()) {
-            const auto fields = table.cellFields.constFind(cell.key);
-            if (fields != table.cellFields.cend() && !fields->isEmpty()) {
-                out += '\t';
-                out += *fields;
-            }
+            const auto found = table.cellFields.constFind(cell.key);
+            if (found != table.cellFields.cend())
+                fields = &*found;
         }
+        appendCellLine(out, cell, fields);
         out += '\n';
     }
     return out;

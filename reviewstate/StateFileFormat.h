@@ -26,6 +26,8 @@ inline constexpr int kStateFormatVersion = 1;
 // Reads a whole state file; path names it in a failure ("PATH: line 7: ...").
 qm::Result<StateTable> parseStateFile(QByteArrayView bytes, const QString &path);
 QByteArray writeStateFile(const StateTable &table);
+// One cell's line after its locale and ID: state, hashes, then fields (may be null).
+void appendCellLine(QByteArray &out, const Cell &cell, const QByteArray *fields);
 
 QByteArray escapeValue(const QString &value);
 QString unescapeValue(QByteArrayView value);

@@ -157,4 +157,24 @@ QString describeConflict(const merge::ResourceConflict &conflict)
              QString::number(key.language), what(conflict.mine), what(conflict.theirs));
 }
 
+QString describeConflict(const reviewstate::StateConflict &conflict)
+{
+    // The line's fields apart by spaces: a tab would not show.
+    const auto side = [](const char *name, const std::optional<QByteArray> &line) {
+        if (!line)
+            return QStringLiteral("%1 (none)").arg(QLatin1String(name));
+        return QStringLiteral("%1 \"%2\"").arg(QLatin1String(name), QString::fromUtf8(QByteArray(*line).replace('\t', ' ')));
+    };
+    QString where;
+    switch (conflict.kind) {
+    case reviewstate::StateConflict::Header: where = QStringLiteral("the header"); break;
+    case reviewstate::StateConflict::String: where = QStringLiteral("string %1").arg(conflict.id); break;
+    case reviewstate::StateConflict::Cell:
+        where = QStringLiteral("string %1, locale %2").arg(QString::number(conflict.id), locale(conflict.localeId));
+        break;
+    }
+    return QStringLiteral("conflict in the review state of %1: %2, %3, %4")
+        .arg(where, side("base", conflict.base), side("ours", conflict.ours), side("theirs", conflict.theirs));
+}
+
 } // namespace cli

@@ -2,6 +2,7 @@
 
 #include "merge/Differences.h"
 #include "merge/ThreeWayMerge.h"
+#include "reviewstate/StateFileMerge.h"
 
 #include <QString>
 
@@ -26,5 +27,6 @@ std::string diffJson(const std::vector<merge::CellChange> &strings, const std::v
 // One line for standard error, without the tool's prefix.
 QString describeConflict(const merge::CellConflict &conflict);
 QString describeConflict(const merge::ResourceConflict &conflict);
+QString describeConflict(const reviewstate::StateConflict &conflict);
 
 } // namespace cli

@@ -1,6 +1,7 @@
 #include "ChangeText.h"
 #include "Command.h"
 #include "Console.h"
+#include "MergeStates.h"
 #include "ResVersion.h"
 
 #include "platform/common/AtomicFile.h"
@@ -28,6 +29,8 @@ int run(const cli::Arguments &arguments)
     const QString outPath = toOther ? arguments.value(QStringLiteral("-o")) : oursPath;
     if (auto status = qm::AtomicFile::checkTarget(outPath); !status.ok())
         return trouble(status.error());
+    if (cli::isStateMerge(oursPath, theirsPath))
+        return cli::mergeStateFiles(basePath, oursPath, theirsPath, outPath, toOther);
 
     cli::ResVersion base;
     cli::ResVersion ours;
@@ -67,7 +70,7 @@ int run(const cli::Arguments &arguments)
 
 const cli::Command command{
     "merge",
-    "merge two resource files changed from one base, cell by cell (a git merge driver)",
+    "merge two resource files, or their state files, changed from one base (a git merge driver)",
     "Usage: quillmark merge BASE OURS THEIRS [-o OUT]\n"
     "Merges the changes THEIRS made to BASE into OURS and writes the result into\n"
     "OURS (or OUT), atomically. Strings merge cell by cell (a cell is one ID in one\n"
@@ -83,8 +86,18 @@ const cli::Command command{
     "is written all the same), 2 when a file cannot be read or written or the\n"
     "command line is wrong (then nothing is written).\n"
     "\n"
-    "As git's merge and diff drivers for .res files, in .gitattributes:\n"
+    "Review state files (NAME.res.state) merge the same way, line by line: a\n"
+    "translation's line changed on one side takes that change, on both\n"
+    "differently it is a conflict that keeps OURS' line; notes and other fields\n"
+    "merge by name. Where both sides changed a line but only one changed the\n"
+    "translation, the line comes from that side, as its text does in the resource\n"
+    "file's merge, so that a translation made from an older source text still\n"
+    "needs review.\n"
+    "\n"
+    "As git's merge and diff drivers for .res files and their states, in\n"
+    ".gitattributes:\n"
     "  *.res merge=quillmark diff=quillmark\n"
+    "  *.res.state merge=quillmark\n"
     "and once per repository (or with --global):\n"
     "  git config merge.quillmark.name \"Quillmark resource file merge\"\n"
     "  git config merge.quillmark.driver \"quillmark merge %O %A %B\"\n"

@@ -103,9 +103,39 @@ expect 2 "$Q" merge "$A" "$O"
 expect 2 "$Q" merge "$A" "$O" "$T" -o "$WORK"
 cmp -s "$O" "$WORK/before.res" || fail "a refused merge changed OURS"
 
+# merge of review state files: told by their first line, merged line by line.
+SB=$WORK/base.state
+SO=$WORK/ours.state
+ST=$WORK/theirs.state
+printf 'quillmark-review-states\t1\tsource=2057\n1031\t5\ttranslated\te0e0e0e0\td0d0d0d0\n1031\t6\ttranslated\te0e0e0e0\td6d6d6d6\n2057\t5\ttranslated\te0e0e0e0\te0e0e0e0\n' >"$SB"
+sed 's/^1031\t5\ttranslated/1031\t5\tapproved/' "$SB" >"$SO"
+sed 's/d6d6d6d6$/d6d6d6d6\tnote=Kurz/' "$SB" >"$ST"
+expect 0 "$Q" merge "$SB" "$SO" "$ST" -o "$WORK/merged.state"
+same "$WORK/err" ''
+same "$WORK/merged.state" "$(printf 'quillmark-review-states\t1\tsource=2057\n1031\t5\tapproved\te0e0e0e0\td0d0d0d0\n1031\t6\ttranslated\te0e0e0e0\td6d6d6d6\tnote=Kurz\n2057\t5\ttranslated\te0e0e0e0\te0e0e0e0')"
+sed 's/^1031\t5\ttranslated/1031\t5\tneeds-review/' "$SB" >"$ST"
+cp "$SO" "$WORK/before.state"
+expect 1 "$Q" merge "$SB" "$SO" "$ST"
+same "$WORK/err" "quillmark: conflict in the review state of string 5, locale 1031 (de-DE): base \"translated e0e0e0e0 d0d0d0d0\", ours \"approved e0e0e0e0 d0d0d0d0\", theirs \"needs-review e0e0e0e0 d0d0d0d0\"
+quillmark: $SO: 1 conflict, ours kept"
+cmp -s "$SO" "$WORK/before.state" || fail "a conflict changed OURS' state file: $(cat "$SO")"
+# A state file against a broken one, or one with two lines for a cell: 2, OURS untouched.
+printf 'quillmark-review-states\t1\n1031\t5\tbogus\t-\t-\n' >"$WORK/bad.state"
+expect 2 "$Q" merge "$SB" "$SO" "$WORK/bad.state"
+grep -q 'bad.state: line 2: "bogus" is not a state' "$WORK/err" || fail "a broken state file: $(cat "$WORK/err")"
+cat "$SB" <(tail -n 1 "$SB") >"$WORK/twice.state"
+expect 2 "$Q" merge "$SB" "$SO" "$WORK/twice.state"
+grep -q 'locale 2057, string 5 has a second line' "$WORK/err" || fail "a line twice: $(cat "$WORK/err")"
+expect 2 "$Q" merge "$SB" "$SO" "$A"
+cmp -s "$SO" "$WORK/before.state" || fail "a failed merge changed OURS' state file"
+: >"$WORK/empty.state"
+expect 0 "$Q" merge "$WORK/empty.state" "$SO" "$SO" -o "$WORK/added.state"
+cmp -s "$SO" "$WORK/added.state" || fail "both added the same state file: $(cat "$WORK/added.state")"
+
 # The help tells how to install both drivers.
 expect 0 "$Q" help merge
 has "$WORK/out" '  *.res merge=quillmark diff=quillmark'
+has "$WORK/out" '  *.res.state merge=quillmark'
 has "$WORK/out" '  git config merge.quillmark.driver "quillmark merge %O %A %B"'
 has "$WORK/out" '  git config diff.quillmark.textconv "quillmark dump --textconv"'
 
@@ -117,35 +147,64 @@ git init -q
 git config merge.quillmark.name "Quillmark resource file merge"
 git config merge.quillmark.driver "$Q merge %O %A %B"
 git config diff.quillmark.textconv "$Q dump --textconv"
-# set keeps review states beside the file; they have no merge driver yet, so
-# this repository holds the resource file alone.
-printf '*.res.state\n' >>"$R/.git/info/exclude"
-printf '*.res merge=quillmark diff=quillmark\n' >"$R/.gitattributes"
+printf '*.res merge=quillmark diff=quillmark\n*.res.state merge=quillmark\n' >"$R/.gitattributes"
 cp "$DEMO/Demo.res" "$R/Demo.res"
-git add .gitattributes Demo.res && git commit -qm "The demo" || fail "commit"
+# The review states beside it, one line for every translation.
+"$Q" approve "$R/Demo.res" --lang 1031 --id 104 || fail "approve"
+[ "$(wc -l <"$R/Demo.res.state")" = 161 ] || fail "not a full state file: $(cat "$R/Demo.res.state")"
+git add .gitattributes Demo.res Demo.res.state && git commit -qm "The demo" || fail "commit"
 change() { # change BRANCH LOCALE ID TEXT: a commit on BRANCH that sets one string
   git checkout -q "$1" && "$Q" set "$R/Demo.res" "$2" "$3" "$4" && git commit -qam "$1: $2 $3" || fail "commit on $1"
 }
-git branch left && git branch right && git branch clash
+git branch left && git branch right && git branch clash && git branch translate
 change left 2057 101 'File (left)'
 change right 1031 102 'Öffnen (right)'
 change clash 2057 101 'File (clash)'
+change translate 1031 101 'Datei (translate)'
+git checkout -q right && "$Q" approve "$R/Demo.res" --lang 1049 --id 103 && git commit -qam "right: approved" || fail "approve on right"
 
-# Different strings on two branches merge cleanly through the driver.
+# Different strings on two branches merge cleanly through the driver, their
+# states with them.
 git checkout -q left
+"$Q" check "$R/Demo.res" >"$WORK/left-check" 2>&1
 git merge -q --no-edit right >"$WORK/out" 2>&1 || fail "clean merge failed: $(cat "$WORK/out")"
 [ -z "$(git status --porcelain)" ] || fail "after the clean merge: $(git status --porcelain)"
 "$Q" dump "$R/Demo.res" >"$WORK/out"
 has "$WORK/out" $'2057\t101\tFile (left)'
 has "$WORK/out" $'1031\t102\tÖffnen (right)'
 [ "$(wc -l <"$WORK/out")" = 160 ] || fail "the merge lost or added strings: $(wc -l <"$WORK/out")"
+"$Q" stats "$R/Demo.res" >"$WORK/err" 2>&1 || fail "stats after the merge: $(cat "$WORK/err")"
+grep -q 'review state' "$WORK/err" && fail "the merged state file is not read: $(cat "$WORK/err")"
+"$Q" check "$R/Demo.res" >"$WORK/out" 2>&1
+# Left's source change still makes string 101 outdated in every language.
+[ "$(grep -c $'\t101\toutdated\t' "$WORK/out")" = 9 ] || fail "outdated after the merge: $(cat "$WORK/out")"
+[ "$(grep -c $'\t101\toutdated\t' "$WORK/left-check")" = 9 ] || fail "outdated on left: $(cat "$WORK/left-check")"
+grep -q $'^1049\t103\toutdated' "$WORK/out" && fail "right's approval of 1049 103 is lost: $(cat "$WORK/out")"
+grep -q $'^1031\t102\toutdated' "$WORK/out" && fail "right's translation needs review: $(cat "$WORK/out")"
+grep -qx $'1049\t103\tapproved\t[0-9a-f]*\t[0-9a-f]*' "$R/Demo.res.state" || fail "no approval in: $(grep $'^1049\t103' "$R/Demo.res.state")"
+
+# A translation of the old source text, merged with the new source text: the
+# text comes from the one branch, the source from the other, and it needs review.
+git merge -q --no-edit translate >"$WORK/out" 2>&1 || fail "merge of a translation failed: $(cat "$WORK/out")"
+[ -z "$(git status --porcelain)" ] || fail "after merging the translation: $(git status --porcelain)"
+"$Q" dump "$R/Demo.res" >"$WORK/out"
+has "$WORK/out" $'1031\t101\tDatei (translate)'
+has "$WORK/out" $'2057\t101\tFile (left)'
+"$Q" check "$R/Demo.res" >"$WORK/out" 2>&1
+grep -q $'^1031\t101\toutdated\t' "$WORK/out" || fail "the translation of the old source is not outdated: $(cat "$WORK/out")"
+git reset -q --hard HEAD~1
 
 # The same string on both: a conflict, the driver's exit 1, ours' text kept.
 git merge --no-edit clash >"$WORK/out" 2>&1 && fail "a conflicting merge succeeded"
 grep -q 'quillmark: conflict in string 101, locale 2057 (en-GB): base "File", ours "File (left)", theirs "File (clash)"' "$WORK/out" ||
   fail "git merge does not show the conflict: $(cat "$WORK/out")"
-grep -q 'CONFLICT (content): Merge conflict in Demo.res' "$WORK/out" || fail "git does not call it a conflict: $(cat "$WORK/out")"
-[ "$(git status --porcelain)" = "UU Demo.res" ] || fail "after the conflict: $(git status --porcelain)"
+grep -q 'CONFLICT (content): Merge conflict in Demo.res$' "$WORK/out" || fail "git does not call it a conflict: $(cat "$WORK/out")"
+# Its state line conflicts with it; the other languages' lines of 101 do not.
+grep -q 'quillmark: conflict in the review state of string 101, locale 2057 (en-GB): ' "$WORK/out" ||
+  fail "git merge does not show the state conflict: $(cat "$WORK/out")"
+[ "$(grep -c 'conflict in the review state' "$WORK/out")" = 1 ] || fail "state conflicts: $(cat "$WORK/out")"
+grep -q 'CONFLICT (content): Merge conflict in Demo.res.state' "$WORK/out" || fail "the state file is no conflict: $(cat "$WORK/out")"
+[ "$(git status --porcelain)" = "$(printf 'UU Demo.res\nUU Demo.res.state')" ] || fail "after the conflict: $(git status --porcelain)"
 "$Q" dump "$R/Demo.res" >"$WORK/out"
 has "$WORK/out" $'2057\t101\tFile (left)'
 has "$WORK/out" $'1031\t102\tÖffnen (right)'
@@ -153,12 +212,12 @@ git merge --abort
 
 # git diff shows the changed strings as text.
 "$Q" set "$R/Demo.res" 2057 103 'Save all' || fail "set"
-git diff >"$WORK/out" 2>&1 || fail "git diff failed"
+git diff -- Demo.res >"$WORK/out" 2>&1 || fail "git diff failed"
 grep -q 'Binary files' "$WORK/out" && fail "git diff calls the file binary"
 has "$WORK/out" "$(printf -- '-103\ten-GB\tSave')"
 has "$WORK/out" "$(printf -- '+103\ten-GB\tSave all')"
 [ "$(grep -c '^[-+][0-9]' "$WORK/out")" = 2 ] || fail "git diff shows more than the one string: $(cat "$WORK/out")"
-git log -p -n 3 >"$WORK/out" 2>&1 || fail "git log -p failed"
+git log -p -- Demo.res >"$WORK/out" 2>&1 || fail "git log -p failed"
 grep -q "$(printf '^+102\tde-DE\tÖffnen (right)$')" "$WORK/out" || fail "git log -p: $(cat "$WORK/out")"
 
 if [ "$failures" -gt 0 ]; then
