@@ -255,13 +255,29 @@ void ReviewStates::refresh(bool verifyAll)
             const std::size_t id = std::size_t(idOf(current.key));
             hasSourceNow[id] = true;
             const bool known = cell != m_table.cells.end() && cell->key == current.key;
-            sourceNow[id] = known && asRead(*cell, current.text) && cell->has(Cell::Verified) ? cell->text
-                                                                                               : textHash(current.text);
+            // A source text as read was hashed above.
+            if (known && asRead(*cell, current.text))
+                sourceNow[id] = cell->has(Cell::Verified) ? cell->text : m_sourceAtLoad[id];
+            else
+                sourceNow[id] = textHash(current.text);
         }
     }
 
+    // Usually every text has its line and every line its text: the lines are
+    // then brought up to date where they are, without a second table.
+    const bool inPlace = texts.size() == m_table.cells.size() &&
+                         std::equal(texts.begin(), texts.end(), m_table.cells.begin(),
+                                    [](const Current &text, const Cell &c) { return text.key == c.key; });
     std::vector<Cell> merged;
-    merged.reserve(std::max(texts.size(), m_table.cells.size()));
+    if (!inPlace)
+        merged.reserve(std::max(texts.size(), m_table.cells.size()));
+    std::size_t placed = 0;
+    const auto put = [&](const Cell &c) {
+        if (inPlace)
+            m_table.cells[placed++] = c;
+        else
+            merged.push_back(c);
+    };
     auto cell = m_table.cells.begin();
     const auto end = m_table.cells.end();
     const auto keepMissing = [&](Cell c) {
@@ -272,7 +288,7 @@ void ReviewStates::refresh(bool verifyAll)
                 m_dirty = true;
             c.state = State::New;
             c.flags = quint8(c.flags & Cell::HasSource);
-            merged.push_back(c);
+            put(c);
             return;
         }
         m_table.cellFields.remove(c.key);
@@ -289,7 +305,7 @@ void ReviewStates::refresh(bool verifyAll)
             added.text = textHash(current.text);
             added.source = sourceNow[id];
             added.flags = quint8(Cell::HasText | Cell::Verified | (hasSource ? Cell::HasSource : 0));
-            merged.push_back(added);
+            put(added);
             m_dirty = true;
             continue;
         }
@@ -310,7 +326,7 @@ void ReviewStates::refresh(bool verifyAll)
             c.text = hash;
             c.source = sourceNow[id];
             c.flags = quint8(Cell::HasText | Cell::Verified | (hasSource ? Cell::HasSource : 0));
-            merged.push_back(c);
+            put(c);
             m_dirty = true;
             continue;
         }
@@ -333,11 +349,12 @@ void ReviewStates::refresh(bool verifyAll)
                 m_dirty = true;
             }
         }
-        merged.push_back(c);
+        put(c);
     }
     while (cell != end)
         keepMissing(*cell++);
-    m_table.cells = std::move(merged);
+    if (!inPlace)
+        m_table.cells = std::move(merged);
 
     const auto gone = std::remove_if(m_table.strings.begin(), m_table.strings.end(), [&](const StringInfo &info) {
         return !idPresent[std::size_t(info.id)] || info.fields.isEmpty();

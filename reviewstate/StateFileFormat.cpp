@@ -1,6 +1,7 @@
 #include "reviewstate/StateFileFormat.h"
 
 #include <QDir>
+#include <QtEndian>
 
 #include <algorithm>
 #include <array>
@@ -41,6 +42,99 @@ std::optional<quint32> decimal(QByteArrayView field, quint32 largest)
     return value;
 }
 
+// A table: most of a large file's bytes are hashes.
+constexpr auto kHexDigits = [] {
+    std::array<qint8, 256> table{};
+    table.fill(-1);
+    for (int i = 0; i < 10; ++i)
+        table['0' + i] = qint8(i);
+    for (int i = 0; i < 6; ++i)
+        table['a' + i] = qint8(10 + i);
+    return table;
+}();
+
+// A decimal of 1 to 5 digits without a leading zero, at most 65535, then a tab.
+const char *quickNumber(const char *at, const char *end, quint32 &value)
+{
+    if (at == end || *at < '0' || *at > '9' || (*at == '0' && at + 1 < end && at[1] != '\t'))
+        return nullptr;
+    quint32 v = 0;
+    const char *const start = at;
+    while (at < end && *at >= '0' && *at <= '9' && at - start < 5)
+        v = v * 10 + quint32(*at++ - '0');
+    if (at == end || *at != '\t' || v > 0xFFFF)
+        return nullptr;
+    value = v;
+    return at + 1;
+}
+
+const char *quickHash(const char *at, const char *end, quint32 &value, bool &present)
+{
+    if (at < end && *at == '-') {
+        present = false;
+        return at + 1;
+    }
+    if (end - at < 8)
+        return nullptr;
+    // Eight digits at once: '0'-'9' are 0x30-0x39, 'a'-'f' 0x61-0x66.
+    quint64 word;
+    std::memcpy(&word, at, 8);
+    word = qFromBigEndian(word);
+    constexpr quint64 ones = 0x0101010101010101ULL;
+    const quint64 letter = (word >> 6) & ones;       // 1 in each byte with 0x40
+    const quint64 low = word & (0x0F * ones);
+    const bool valid = (word & (0xF0 * ones)) == 0x30 * ones + 0x30 * letter && // 0x3_ or 0x6_
+                       ((low + 6 * ones + 3 * letter) & (0x10 * ones)) == 0 &&  // digits to 9, letters to f
+                       (~(low + 0x10 * ones - letter) & (0x10 * ones)) == 0;    // letters from a
+    if (!valid)
+        return nullptr;
+    const quint64 nibbles = low + 9 * letter;
+    quint64 v = nibbles;
+    v = (v | (v >> 4)) & 0x00FF00FF00FF00FFULL;
+    v = (v | (v >> 8)) & 0x0000FFFF0000FFFFULL;
+    v = (v | (v >> 16)) & 0x00000000FFFFFFFFULL;
+    value = quint32(v);
+    present = true;
+    return at + 8;
+}
+
+// The usual cell line, LOCALE<TAB>ID<TAB>STATE<TAB>HASH<TAB>HASH and its line
+// break, read without splitting it; nullptr for any other line, which the
+// general reader then reads (and words what is wrong with it). Returns where
+// the next line starts.
+const char *quickCellLine(const char *at, const char *end, Cell &cell)
+{
+    quint32 locale = 0, id = 0;
+    if (!(at = quickNumber(at, end, locale)) || !(at = quickNumber(at, end, id)))
+        return nullptr;
+    static constexpr struct {
+        const char *name;
+        qsizetype length;
+        State state;
+    } kStates[] = {{"translated\t", 11, State::Translated}, {"approved\t", 9, State::Approved},
+                   {"needs-review\t", 13, State::NeedsReview}, {"new\t", 4, State::New}};
+    bool known = false;
+    for (const auto &candidate : kStates) {
+        if (end - at >= candidate.length && std::memcmp(at, candidate.name, std::size_t(candidate.length)) == 0) {
+            cell.state = candidate.state;
+            at += candidate.length;
+            known = true;
+            break;
+        }
+    }
+    bool hasSource = false, hasText = false;
+    if (!known || !(at = quickHash(at, end, cell.source, hasSource)) || at == end || *at++ != '\t' ||
+        !(at = quickHash(at, end, cell.text, hasText)))
+        return nullptr;
+    if (at < end && *at == '\r')
+        ++at;
+    if (at < end && *at++ != '\n')
+        return nullptr;
+    cell.key = cellKey(qint32(locale), qint32(id));
+    cell.flags = quint8((hasSource ? Cell::HasSource : 0) | (hasText ? Cell::HasText : 0));
+    return at;
+}
+
 // 8 lowercase hex digits, or "-".
 bool hash(QByteArrayView field, quint32 &value, bool &present)
 {
@@ -49,20 +143,10 @@ bool hash(QByteArrayView field, quint32 &value, bool &present)
         return true;
     if (field.size() != 8)
         return false;
-    // A table: most of a large file's bytes are hashes.
-    static constexpr auto digits = [] {
-        std::array<qint8, 256> table{};
-        table.fill(-1);
-        for (int i = 0; i < 10; ++i)
-            table['0' + i] = qint8(i);
-        for (int i = 0; i < 6; ++i)
-            table['a' + i] = qint8(10 + i);
-        return table;
-    }();
     quint32 result = 0;
     int bad = 0;
     for (int i = 0; i < 8; ++i) {
-        const qint8 digit = digits[static_cast<unsigned char>(field[i])];
+        const qint8 digit = kHexDigits[static_cast<unsigned char>(field[i])];
         bad |= digit;
         result = result << 4 | quint32(digit & 0xF);
     }
@@ -156,6 +240,20 @@ qm::Result<StateTable> parseStateFile(QByteArrayView bytes, const QString &path)
     table.cells.reserve(std::size_t(bytes.size() / 32));
     while (at < end) {
         ++lineNumber;
+        if (lineNumber > 1) {
+            Cell cell;
+            if (const char *next = quickCellLine(at, end, cell)) {
+                if (!table.cells.empty() && table.cells.back().key >= cell.key) {
+                    if (table.cells.back().key == cell.key)
+                        return failAt(lineNumber, QStringLiteral("locale %1, string %2 has a second line")
+                                                      .arg(QString::number(localeOf(cell.key)), QString::number(idOf(cell.key))));
+                    sorted = false;
+                }
+                table.cells.push_back(cell);
+                at = next;
+                continue;
+            }
+        }
         const char *newline = static_cast<const char *>(std::memchr(at, '\n', std::size_t(end - at)));
         const char *stop = newline ? newline : end;
         Line line{at, stop > at && stop[-1] == '\r' ? stop - 1 : stop};
@@ -253,28 +351,49 @@ qm::Result<StateTable> parseStateFile(QByteArrayView bytes, const QString &path)
     return table;
 }
 
-void appendCellLine(QByteArray &out, const Cell &cell, const QByteArray *fields)
+namespace {
+
+// The longest cell line without its fields: 65535<TAB>65535<TAB>needs-review<TAB>HASH<TAB>HASH<LF>.
+constexpr qsizetype kLongestCellLine = 5 + 1 + 5 + 1 + 12 + 1 + 8 + 1 + 8 + 1;
+
+// A cell's state and hashes, laid out by hand: the cells' lines are most of a large file.
+constexpr auto kHexPairs = [] {
+    std::array<char, 512> pairs{};
+    for (int i = 0; i < 256; ++i) {
+        pairs[std::size_t(2 * i)] = "0123456789abcdef"[i >> 4];
+        pairs[std::size_t(2 * i + 1)] = "0123456789abcdef"[i & 0xF];
+    }
+    return pairs;
+}();
+
+char *putHash(char *at, bool present, quint32 value)
 {
-    // Laid out by hand: the cells' lines are most of a large file.
-    char line[48];
-    char *at = line;
+    *at++ = '\t';
+    if (!present) {
+        *at++ = '-';
+        return at;
+    }
+    for (int shift = 24; shift >= 0; shift -= 8, at += 2)
+        std::memcpy(at, &kHexPairs[std::size_t(2 * ((value >> shift) & 0xFF))], 2);
+    return at;
+}
+
+char *putCell(char *at, const Cell &cell)
+{
     const char *state = stateName(cell.state);
     const std::size_t length = std::strlen(state);
     std::memcpy(at, state, length);
     at += length;
-    for (const auto &[present, value] : {std::pair{cell.has(Cell::HasSource), cell.source},
-                                        std::pair{cell.has(Cell::HasText), cell.text}}) {
-        *at++ = '\t';
-        if (!present) {
-            *at++ = '-';
-            continue;
-        }
-        quint32 v = value;
-        for (int i = 7; i >= 0; --i, v >>= 4)
-            at[i] = "0123456789abcdef"[v & 0xF];
-        at += 8;
-    }
-    out.append(line, at - line);
+    at = putHash(at, cell.has(Cell::HasSource), cell.source);
+    return putHash(at, cell.has(Cell::HasText), cell.text);
+}
+
+} // namespace
+
+void appendCellLine(QByteArray &out, const Cell &cell, const QByteArray *fields)
+{
+    char line[kLongestCellLine];
+    out.append(line, putCell(line, cell) - line);
     if (fields && !fields->isEmpty()) {
         out += '\t';
         out += *fields;
@@ -304,20 +423,48 @@ QByteArray writeStateFile(const StateTable &table)
         out += info.fields;
         out += '\n';
     }
+    // Written straight into the buffer, sized for the longest lines first.
+    qsizetype room = qsizetype(table.cells.size()) * kLongestCellLine;
+    for (const QByteArray &fields : table.cellFields)
+        room += 1 + fields.size();
+    const qsizetype used = out.size();
+    out.resize(used + room);
+    char *const start = out.data() + used;
+    char *at = start;
+    // The few cells with fields, walked beside the cells instead of looked up for each.
+    std::vector<quint32> withFields;
+    withFields.reserve(std::size_t(table.cellFields.size()));
+    for (auto it = table.cellFields.cbegin(); it != table.cellFields.cend(); ++it)
+        if (!it->isEmpty())
+            withFields.push_back(it.key());
+    std::sort(withFields.begin(), withFields.end());
+    auto nextFields = withFields.cbegin();
+    qint32 locale = -1;
+    char localeText[8];
+    std::size_t localeLength = 0;
     for (const Cell &cell : table.cells) {
-        appendNumber(out, quint32(localeOf(cell.key)));
-        out += '\t';
-        appendNumber(out, quint32(idOf(cell.key)));
-        out += '\t';
-        const QByteArray *fields = nullptr;
-        if (!table.cellFields.isEmpty()) {
-            const auto found = table.cellFields.constFind(cell.key);
-            if (found != table.cellFields.cend())
-                fields = &*found;
+        if (localeOf(cell.key) != locale) {
+            locale = localeOf(cell.key);
+            char *end = std::to_chars(localeText, localeText + 5, quint32(locale)).ptr;
+            *end++ = '\t';
+            localeLength = std::size_t(end - localeText);
         }
-        appendCellLine(out, cell, fields);
-        out += '\n';
+        std::memcpy(at, localeText, localeLength);
+        at += localeLength;
+        at = std::to_chars(at, at + 5, quint32(idOf(cell.key))).ptr;
+        *at++ = '\t';
+        at = putCell(at, cell);
+        while (nextFields != withFields.cend() && *nextFields < cell.key)
+            ++nextFields;
+        if (nextFields != withFields.cend() && *nextFields == cell.key) {
+            const QByteArray &fields = *table.cellFields.constFind(cell.key);
+            *at++ = '\t';
+            std::memcpy(at, fields.constData(), std::size_t(fields.size()));
+            at += fields.size();
+        }
+        *at++ = '\n';
     }
+    out.resize(used + (at - start));
     return out;
 }
 
