@@ -107,20 +107,21 @@ const char *quickCellLine(const char *at, const char *end, Cell &cell)
     quint32 locale = 0, id = 0;
     if (!(at = quickNumber(at, end, locale)) || !(at = quickNumber(at, end, id)))
         return nullptr;
-    static constexpr struct {
-        const char *name;
-        qsizetype length;
-        State state;
-    } kStates[] = {{"translated\t", 11, State::Translated}, {"approved\t", 9, State::Approved},
-                   {"needs-review\t", 13, State::NeedsReview}, {"new\t", 4, State::New}};
+    // Names of constant length compare inline.
+    const auto named = [&](const auto &name, State state) {
+        constexpr std::size_t length = sizeof name - 1;
+        if (end - at < qsizetype(length) || std::memcmp(at, name, length) != 0)
+            return false;
+        cell.state = state;
+        at += length;
+        return true;
+    };
     bool known = false;
-    for (const auto &candidate : kStates) {
-        if (end - at >= candidate.length && std::memcmp(at, candidate.name, std::size_t(candidate.length)) == 0) {
-            cell.state = candidate.state;
-            at += candidate.length;
-            known = true;
-            break;
-        }
+    switch (at < end ? *at : '\0') {
+    case 't': known = named("translated\t", State::Translated); break;
+    case 'a': known = named("approved\t", State::Approved); break;
+    case 'n': known = named("new\t", State::New) || named("needs-review\t", State::NeedsReview); break;
+    default: break;
     }
     bool hasSource = false, hasText = false;
     if (!known || !(at = quickHash(at, end, cell.source, hasSource)) || at == end || *at++ != '\t' ||
