@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Start-up of the command-line tool beside windres --version in the same run
-# (hyperfine -N, warm runs): --version, --help, check and dump of the demo's
+# (hyperfine -N, warm runs): --version, --help, check, dump and dump --json of the demo's
 # small .res, with the number of shared libraries each command loads and the
 # machine's load. A second folder of programs, an earlier build's bin/, is
 # measured in the same run for a before/after comparison.
@@ -19,7 +19,7 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp demo/Demo.res "$work/small.res"
-commands=("--version" "--help" "dump $work/small.res" "check $work/small.res")
+commands=("--version" "--help" "dump $work/small.res" "dump --json $work/small.res" "check $work/small.res")
 
 # The shared objects a run loads, as the dynamic loader reports them.
 libraries() {
@@ -48,7 +48,7 @@ printf '%-28s %12s %8s %10s' command "median ms" libs "x windres"
 [ -n "$earlier" ] && printf ' %14s %8s' "earlier ms" libs
 echo
 for command in "${commands[@]}"; do
-  name=${command%% *}
+  name=${command// $work\/small.res/}
   now=$(median "quillmark $command")
   printf '%-28s %12s %8s %10.2f' "quillmark $name" "$now" "$(libraries "$bin/quillmark" $command)" \
     "$(echo "$now / $windres" | bc -l)"

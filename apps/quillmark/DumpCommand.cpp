@@ -1,11 +1,15 @@
 #include "Command.h"
 #include "Console.h"
-#include "DumpFormat.h"
 #include "Textconv.h"
 
+#include "platform/resdump/DumpFile.h"
 #include "platform/resutil/ResScan.h"
 
-#include <QFileInfo>
+#include <QFile>
+
+#include <unistd.h>
+
+#include <cstring>
 
 namespace {
 
@@ -19,15 +23,22 @@ int run(const cli::Arguments &arguments)
             return cli::usageError(QStringLiteral("dump takes either --json or --textconv (see quillmark dump --help)"));
         return cli::dumpTextconv(path);
     }
-    // Read-only: the file is scanned, not loaded into an editable model.
-    // The UTF-8 text takes about as many bytes as the file's UTF-16.
-    cli::DumpWriter writer(arguments.has(QStringLiteral("--json")), QFileInfo(path).size());
-    QList<resutil::ResResource> others;
-    const auto status = resutil::scanResFile(
-        path, [&](quint16 localeId, quint16 id, QStringView text) { writer.addString(localeId, id, text); }, &others);
-    if (!status.ok())
+    // The program dumps a file it can on its own; here the rest, and the
+    // reason for a file that cannot be dumped, as the resource library gives it.
+    const auto form = arguments.has(QStringLiteral("--json")) ? resdump::DumpForm::Json : resdump::DumpForm::Lines;
+    int error = 0;
+    switch (resdump::dumpFile(QFile::encodeName(path).constData(), form, STDOUT_FILENO, error)) {
+    case resdump::DumpFileResult::Written:
+        return cli::ExitSuccess;
+    case resdump::DumpFileResult::WriteFailed:
+        return cli::fail(path, QStringLiteral("the output could not be written: %1")
+                                   .arg(error ? QString::fromLocal8Bit(std::strerror(error)) : QStringLiteral("write error")));
+    case resdump::DumpFileResult::NotTaken:
+        break;
+    }
+    if (const auto status = resutil::scanResFile(path, [](quint16, quint16, QStringView) {}); !status.ok())
         return cli::fail(status.error());
-    return cli::writeResult(path, writer.finish(others));
+    return cli::fail(path, QStringLiteral("cannot be dumped: it changed while it was read, or memory ran out"));
 }
 
 const cli::Command command{

@@ -1,9 +1,12 @@
-// The quillmark program: answers --version and --help on its own and leaves
-// every command to the tool's library, which it loads from beside itself (the build
-// tree) or from the package's private folder. It links neither Qt nor the C++
-// library, so a start that needs no command costs no more than a C program's.
+// The quillmark program: answers --version, --help and the dump of a
+// well-formed file on its own and leaves every other command (and every
+// failure to explain) to the tool's library, which it loads from beside itself
+// (the build tree) or from the package's private folder. It links neither Qt
+// nor the C++ library, so such a run costs no more than a C program's.
 #include "Tool.h"
 #include "ToolHelp.h"
+
+#include "platform/resdump/DumpFile.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -55,6 +58,75 @@ bool programFolder(char *folder, std::size_t size)
     return true;
 }
 
+// Whether text is UTF-8 the tool takes as an argument as it is: no overlong
+// forms, surrogates or noncharacters, and no leading byte order mark.
+bool plainUtf8(const char *text)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(text);
+    if (p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
+        return false;
+    while (*p) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        const int length = *p >= 0xF0 ? 4 : *p >= 0xE0 ? 3 : 2;
+        if (*p < 0xC2 || *p > 0xF4)
+            return false;
+        char32_t c = *p & (0x7F >> length);
+        for (int i = 1; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            c = c << 6 | (p[i] & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < least[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) || (c >= 0xFDD0 && c <= 0xFDEF) ||
+            (c & 0xFFFE) == 0xFFFE)
+            return false;
+        p += length;
+    }
+    return true;
+}
+
+// "dump FILE" and "dump FILE --json" (options anywhere, "--" before the file)
+// of a file the dump takes: done here, without the tool. False where the tool
+// is to do it: any other command line, and every failure but a failed write,
+// which it would say the same way; status is then untouched.
+bool dumpedHere(int argc, char **argv, int &status)
+{
+    const char *file = nullptr;
+    bool json = false;
+    bool optionsEnd = false;
+    for (int i = 2; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (!optionsEnd && std::strcmp(arg, "--") == 0) {
+            optionsEnd = true;
+        } else if (!optionsEnd && std::strcmp(arg, "--json") == 0) {
+            json = true;
+        } else if (file || (!optionsEnd && arg[0] == '-') || !plainUtf8(arg)) {
+            return false;
+        } else {
+            file = arg;
+        }
+    }
+    if (!file)
+        return false;
+    int error = 0;
+    switch (resdump::dumpFile(file, json ? resdump::DumpForm::Json : resdump::DumpForm::Lines, STDOUT_FILENO, error)) {
+    case resdump::DumpFileResult::NotTaken:
+        return false;
+    case resdump::DumpFileResult::Written:
+        status = 0;
+        return true;
+    case resdump::DumpFileResult::WriteFailed:
+        std::fprintf(stderr, "quillmark: %s: the output could not be written: %s\n", file,
+                     error ? std::strerror(error) : "write error");
+        status = 1;
+        return true;
+    }
+    return false;
+}
+
 int loadFailure(const char *what)
 {
     std::fprintf(stderr, "quillmark: the tool's library cannot be loaded: %s\n", what);
@@ -74,6 +146,8 @@ int main(int argc, char **argv)
         return printed(kVersionText);
     if (argc == 2 && isOneOf(argv[1], "--help", "-h", "help"))
         return printed(kToolHelp);
+    if (int status = 0; std::strcmp(argv[1], "dump") == 0 && dumpedHere(argc, argv, status))
+        return status;
 
     char folder[PATH_MAX];
     if (!programFolder(folder, sizeof folder))

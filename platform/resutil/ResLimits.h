@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/resdump/FileLimit.h"
+
 #include <QtGlobal>
 
 namespace resutil {
@@ -8,6 +10,6 @@ namespace resutil {
 // languages, well short of what would exhaust memory. Larger files (a sparse
 // file, a mistaken path) are refused before a byte is read, as is anything
 // that is not a regular file.
-constexpr qint64 MaxResFileBytes = qint64(1) << 30;
+constexpr qint64 MaxResFileBytes = resdump::kMaxResFileBytes;
 
 } // namespace resutil

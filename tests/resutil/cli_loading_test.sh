@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # How the quillmark program loads its commands: cli_loading_test.sh QUILLMARK DEMO.res
-# The commands on .res files never load the workbook libraries; export and
-# import load them; a missing library is a clear message and exit status 1,
+# The dump of a well-formed file loads nothing of the tool; the other commands
+# on .res files never load the workbook libraries; export and import load them; a missing library is a clear message and exit status 1,
 # wherever the program is started from.
 set -u
 Q=$1
@@ -26,10 +26,32 @@ loaded() {
 WORKBOOK_LIBS='^lib(gsf|zip|expat|xml2|deflate|qm_excel|qm_transfer|qm_exchange|qm_cli_transfer|Qt6Gui|Qt6Widgets)[.-]'
 cp "$RES" "$WORK/a.res"
 loaded dump 0 "$Q" dump "$WORK/a.res"
+loaded dumpjson 0 "$Q" dump --json "$WORK/a.res"
+loaded dashdump 0 "$Q" dump -- "$WORK/a.res"
+loaded baddump 1 "$Q" dump "$WORK/missing.res"
 loaded set 0 "$Q" set "$WORK/a.res" 1033 1 'Hello'
 loaded check 1 "$Q" check "$WORK/a.res"
 loaded help 0 "$Q" help dump
-for command in dump set help; do
+# The dump of a well-formed file is the program's own: neither Qt nor what Qt
+# stands on (ICU, glib), nor the tool's libraries. (The sanitizers' runtime
+# brings the C++ library; the program itself does not ask for it.)
+TOOL_LIBS='^lib(Qt6|icu|glib|gthread|pcre2|double-conversion|b2|zstd|sqlite3|hunspell|qm_)'
+if command -v readelf >/dev/null && readelf -d "$Q" | grep -q 'NEEDED.*libstdc++'; then
+  fail "the program needs the C++ library: $(readelf -d "$Q" | grep NEEDED | tr '\n' ' ')"
+fi
+for command in dump dumpjson dashdump; do
+  grep -q '^libc\.so' "$WORK/$command" || fail "$command: no libc in what was loaded, LD_DEBUG did not work: $(cat "$WORK/$command")"
+  if grep -Eq "$TOOL_LIBS" "$WORK/$command"; then
+    fail "$command loads the tool: $(grep -E "$TOOL_LIBS" "$WORK/$command" | tr '\n' ' ')"
+  fi
+done
+# A file it cannot dump is the tool's to explain.
+grep -q '^libqm_cli\.so' "$WORK/baddump" || fail "dump of a missing file did not load the tool: $(cat "$WORK/baddump" | tr '\n' ' ')"
+grep -q '^quillmark: .*missing.res: cannot be read: No such file or directory$' "$WORK/baddump.err" \
+  || fail "dump of a missing file: $(cat "$WORK/baddump.err")"
+cmp -s "$WORK/dump.out" "$WORK/dashdump.out" || fail "dump -- FILE printed something else than dump FILE"
+grep -q '^{"strings": \[\[' "$WORK/dumpjson.out" || fail "dump --json: $(head -c 200 "$WORK/dumpjson.out")"
+for command in baddump set help; do
   grep -q '^libQt6Core' "$WORK/$command" || fail "$command: no Qt Core in what was loaded, LD_DEBUG did not work: $(cat "$WORK/$command")"
   if grep -Eq "$WORKBOOK_LIBS" "$WORK/$command"; then
     fail "$command loads the workbook libraries: $(grep -E "$WORKBOOK_LIBS" "$WORK/$command" | tr '\n' ' ')"
@@ -69,12 +91,14 @@ cp "$Q" "$WORK/alone/quillmark"
 for option in --version --help; do
   "$WORK/alone/quillmark" $option >"$WORK/out" 2>&1 || fail "$option without the library: $(cat "$WORK/out")"
 done
-(cd "$BIN" && "$WORK/alone/quillmark" dump "$WORK/a.res") >"$WORK/out" 2>"$WORK/err"
+(cd "$BIN" && "$WORK/alone/quillmark" dump "$WORK/a.res") >"$WORK/out" 2>"$WORK/err" || fail "dump without the library: $(cat "$WORK/err")"
+cmp -s "$WORK/out" "$WORK/direct.out" || fail "dump without the library printed something else"
+(cd "$BIN" && "$WORK/alone/quillmark" set "$WORK/a.res" 1033 1 'x') >"$WORK/out" 2>"$WORK/err"
 status=$?
-[ "$status" = 1 ] || fail "dump without the library: exit $status, expected 1"
-[ -s "$WORK/out" ] && fail "dump without the library printed: $(cat "$WORK/out")"
+[ "$status" = 1 ] || fail "set without the library: exit $status, expected 1"
+[ -s "$WORK/out" ] && fail "set without the library printed: $(cat "$WORK/out")"
 grep -q "^quillmark: the tool's library libqm_cli.so is neither in $WORK/alone nor in $WORK/alone/" "$WORK/err" \
-  || fail "dump without the library: $(cat "$WORK/err")"
+  || fail "set without the library: $(cat "$WORK/err")"
 
 # The tool without its transfer module: the other commands work, export says it cannot run.
 cp "$Q" "$BIN/libqm_cli.so" "$WORK/alone/"
@@ -88,7 +112,7 @@ status=$?
 
 # A library that is not one: its loader's message, exit status 1.
 echo "not a library" >"$WORK/alone/libqm_cli.so"
-"$WORK/alone/quillmark" dump "$WORK/a.res" >/dev/null 2>"$WORK/err"
+"$WORK/alone/quillmark" dump "$WORK/missing.res" >/dev/null 2>"$WORK/err"
 status=$?
 [ "$status" = 1 ] || fail "dump with a broken library: exit $status, expected 1"
 grep -q "^quillmark: the tool's library cannot be loaded: $WORK/alone/libqm_cli.so: " "$WORK/err" \
