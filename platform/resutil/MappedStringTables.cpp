@@ -48,10 +48,9 @@ MappedStringTables::~MappedStringTables() = default;
 
 bool MappedStringTables::read()
 {
-    const char *base = reinterpret_cast<const char *>(m_bytes);
+    const QByteArrayView bytes(reinterpret_cast<const char *>(m_bytes), m_size);
     qint32 language = -1;
-    qint64 letGone = 0;
-    auto parsed = readSortedRes(QByteArrayView(base, m_size), [&](quint16 locale, quint16 id, const char *units, qsizetype) {
+    const auto add = [&](quint16 locale, quint16 id) {
         if (locale != language) {
             language = locale;
             m_locales.push_back(locale);
@@ -61,13 +60,48 @@ bool MappedStringTables::read()
             m_ids.push_back(id);
         }
         ++m_count;
-        if (const qint64 at = units - base; at - letGone >= kLetGoEvery) {
+    };
+    // Tables in key order, as writers put them, are read in one pass, the
+    // pages read let go behind it.
+    qint64 letGone = 0;
+    auto parsed = readSortedRes(bytes, [&](quint16 locale, quint16 id, const char *units, qsizetype) {
+        add(locale, id);
+        if (const qint64 at = units - bytes.data(); at - letGone >= kLetGoEvery) {
             letGo(at);
             letGone = at;
         }
     });
-    if (!parsed)
-        return false;
+    if (!parsed) {
+        // Any other order: the layout first, then the tables in key order,
+        // wherever they lie; every so often all pages are let go.
+        language = -1;
+        m_locales.clear();
+        m_ids.clear();
+        m_seen.reset();
+        m_count = 0;
+        letGo(m_size);
+        letGone = 0;
+        auto layout = readLayout(bytes, [&](qint64 end) {
+            if (end - letGone >= kLetGoEvery) {
+                letGo(end);
+                letGone = end;
+            }
+        });
+        if (!layout)
+            return false;
+        letGo(m_size);
+        qint64 read = 0;
+        const auto status = readStrings(bytes, layout.value(), [&](quint16 locale, quint16 id, const char *, qsizetype size) {
+            add(locale, id);
+            if (read += 2 * size; read >= kLetGoEvery) {
+                letGo(m_size);
+                read = 0;
+            }
+        });
+        if (!status.ok())
+            return false;
+        parsed = std::move(layout).value();
+    }
     m_tables.reserve(parsed->blocks.size());
     for (const StringBlock &block : parsed->blocks) {
         if (block.dataOffset % 2 != 0)
@@ -124,10 +158,13 @@ void MappedStringTables::readTable(Column &column, int name)
     const auto table = std::lower_bound(begin, end, key, [](const Table &t, quint32 k) { return t.key < k; });
     if (table == end || table->key != key)
         return;
-    // A language's tables lie one after the other, so a window read ahead
-    // mostly holds the next ones too.
+    // A language's tables mostly lie one after the other, so a window read
+    // ahead holds the next ones too; where the next one lies before, or far
+    // after, the table is read alone.
     if (table->offset < column.windowAt || table->offset + table->size > column.windowAt + column.windowBytes) {
-        const qint64 want = std::max<qint64>(table->size, m_windowSize);
+        const auto next = table + 1;
+        const bool ahead = next != end && next->offset > table->offset && next->offset + next->size <= table->offset + m_windowSize;
+        const qint64 want = ahead ? std::max<qint64>(table->size, m_windowSize) : table->size;
         if (qint64(column.window.size()) * 2 < want)
             column.window.resize(std::size_t(want + 1) / 2);
         const ssize_t got = ::pread(m_file.handle(), column.window.data(), std::size_t(want), table->offset);

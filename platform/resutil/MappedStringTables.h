@@ -15,15 +15,15 @@ namespace resutil {
 // through a mapping whose pages are let go as the check goes on, then texts
 // are read a window at a time, so memory does not follow the file's size.
 // The table comes in the order a loaded collection gives: languages
-// ascending, IDs in order of first occurrence.
+// ascending, IDs in order of first occurrence. The tables may lie in the
+// file in any order; in key order (as writers put them) it is read in one pass.
 //
 // The file must not shrink while open() reads it.
 class MappedStringTables {
 public:
     // The file's tables, or nullptr for a file this does not read: one that
-    // cannot be mapped, whose tables are not in key order (as writers put
-    // them), or that has a fault. Load such a file with ResFile, which reads
-    // any order and says what is wrong.
+    // cannot be mapped, or that has a fault (or tables at odd offsets). Load
+    // such a file with ResFile, which says what is wrong.
     static std::unique_ptr<MappedStringTables> open(const QString &path);
     ~MappedStringTables();
     MappedStringTables(const MappedStringTables &) = delete;

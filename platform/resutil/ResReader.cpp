@@ -118,7 +118,8 @@ bool allZero(QByteArrayView bytes, qint64 from)
 // The layout, and with visitInOrder each table's strings right after its
 // header, while its bytes are at hand. That takes the tables in key order:
 // inOrder is cleared, and the read given up, at the first one that is not.
-qm::Result<ParsedRes> readEntries(QByteArrayView bytes, const StringVisitor *visitInOrder, bool *inOrder)
+qm::Result<ParsedRes> readEntries(QByteArrayView bytes, const StringVisitor *visitInOrder, bool *inOrder,
+                                  const std::function<void(qint64)> &passed = {})
 {
     ParsedRes parsed;
     if (bytes.isEmpty())
@@ -180,6 +181,8 @@ qm::Result<ParsedRes> readEntries(QByteArrayView bytes, const StringVisitor *vis
             parsed.others.append(std::move(other));
         }
         offset = alignTo4(h.end());
+        if (passed)
+            passed(h.end());
     }
 
     std::sort(parsed.blocks.begin(), parsed.blocks.end(), [](const StringBlock &a, const StringBlock &b) { return a.key < b.key; });
@@ -188,9 +191,9 @@ qm::Result<ParsedRes> readEntries(QByteArrayView bytes, const StringVisitor *vis
 
 } // namespace
 
-qm::Result<ParsedRes> readLayout(QByteArrayView bytes)
+qm::Result<ParsedRes> readLayout(QByteArrayView bytes, const std::function<void(qint64)> &passed)
 {
-    return readEntries(bytes, nullptr, nullptr);
+    return readEntries(bytes, nullptr, nullptr, passed);
 }
 
 std::optional<ParsedRes> readSortedRes(QByteArrayView bytes, const StringVisitor &visit)

@@ -42,8 +42,9 @@ inline quint32 blockKey(quint16 language, quint16 blockName)
 using StringVisitor = std::function<void(quint16 language, quint16 id, const char *units, qsizetype size)>;
 
 // Checks every entry header and keeps what is not a text. Errors name the
-// offset and the fault, not the file.
-qm::Result<ParsedRes> readLayout(QByteArrayView bytes);
+// offset and the fault, not the file. passed, when given, is told the end of
+// each entry once read: bytes before it are not read again.
+qm::Result<ParsedRes> readLayout(QByteArrayView bytes, const std::function<void(qint64 end)> &passed = {});
 // Checks the string tables of a layout read from bytes and hands their strings
 // to visit: every string has been checked when visit sees it, but a later
 // fault may still fail the read.

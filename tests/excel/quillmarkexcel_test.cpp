@@ -96,8 +96,8 @@ private slots:
         QCOMPARE(readFile(path("proj.res")), before);
     }
 
-    // Tables out of key order take the full load, tables in order are read in
-    // place: both give the same workbook.
+    // Tables in key order are read in one pass, tables in any other order in
+    // two: both give the same workbook.
     void exportReadsTablesInAnyOrder()
     {
         const QByteArray one = ResBuilder::block({QStringLiteral("eins")}), two = ResBuilder::block({QStringLiteral("zwei")});

@@ -30,6 +30,19 @@ QByteArray threeLanguages()
         .bytes();
 }
 
+// The same tables, languages interleaved and names descending, as other tools may write them.
+QByteArray threeLanguagesInAnyOrder()
+{
+    return ResBuilder()
+        .entry(6, 4096, ResBuilder::block({{}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, text("last")}), 1041)
+        .entry(6, 3, ResBuilder::block({text("thirty-two")}), 1033)
+        .entry(6, 2500, ResBuilder::block({{}, text("far"), QString(4000, QChar(0x3042))}), 1031)
+        .entry(3, 7, QByteArray(40, 'i'), 1033)
+        .entry(6, 1, ResBuilder::block({{}, text("one"), text("two"), text("three")}), 1033)
+        .entry(6, 1, ResBuilder::block({text("null"), {}, text("'quoted")}), 1031)
+        .bytes();
+}
+
 } // namespace
 
 class MappedTablesTest : public QObject {
@@ -45,9 +58,16 @@ private slots:
         m_path = QDir(m_env->path()).filePath(QStringLiteral("tables.res"));
     }
 
+    void givesTheTableALoadedFileGives_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("tables in key order") << threeLanguages();
+        QTest::newRow("tables in any order") << threeLanguagesInAnyOrder();
+    }
     void givesTheTableALoadedFileGives()
     {
-        writeFile(m_path, threeLanguages());
+        QFETCH(QByteArray, bytes);
+        writeFile(m_path, bytes);
         resutil::ResFile loaded;
         loaded.setFileName(m_path);
         QVERIFY(loaded.Load().ok());
@@ -85,9 +105,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("loads");
-        QTest::newRow("tables out of order")
-            << ResBuilder().entry(6, 2, ResBuilder::block({text("b")}), 1033).entry(6, 1, ResBuilder::block({text("a")}), 1033).bytes()
-            << true;
+        QTest::newRow("a second table of one language and name")
+            << ResBuilder().entry(6, 2, ResBuilder::block({text("b")}), 1033).entry(6, 1, ResBuilder::block({text("a")}), 1033)
+                   .entry(6, 2, ResBuilder::block({text("c")}), 1033).bytes()
+            << false;
+        // Found only once the strings are read: data after the 16 strings of the first table.
+        QTest::newRow("tables in any order, a fault in a table")
+            << ResBuilder().entry(6, 2, ResBuilder::block({text("b")}), 1033)
+                   .entry(6, 1, ResBuilder::block({text("a")}) + QByteArray("x\0", 2), 1033).bytes()
+            << false;
         QByteArray cut = threeLanguages();
         cut.chop(40);
         QTest::newRow("cut off") << cut << false;
