@@ -22,6 +22,9 @@ namespace {
 // While the file is mapped, the pages read are let go this often.
 constexpr qint64 kLetGoEvery = qint64(8) << 20;
 constexpr qint64 kPage = 4096;
+// Read in key order, the tables of a file in another order are let go this
+// often: the pages a fault maps around each stay within a few megabytes.
+constexpr int kLetGoTables = 64;
 // What the windows of all languages may take, about.
 constexpr qint64 kWindowsTogether = qint64(4) << 20;
 
@@ -90,12 +93,16 @@ bool MappedStringTables::read()
         if (!layout)
             return false;
         letGo(m_size);
-        qint64 read = 0;
-        const auto status = readStrings(bytes, layout.value(), [&](quint16 locale, quint16 id, const char *, qsizetype size) {
+        // A language's tables may lie all over the file, each one a fault that
+        // maps the pages around it: let go after so many tables.
+        quint32 table = 0;
+        int tables = 0;
+        const auto status = readStrings(bytes, layout.value(), [&](quint16 locale, quint16 id, const char *, qsizetype) {
             add(locale, id);
-            if (read += 2 * size; read >= kLetGoEvery) {
-                letGo(m_size);
-                read = 0;
+            if (const quint32 key = blockKey(locale, quint16(id / 16 + 1)); key != table) {
+                table = key;
+                if (++tables % kLetGoTables == 0)
+                    letGo(m_size);
             }
         });
         if (!status.ok())
