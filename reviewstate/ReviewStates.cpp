@@ -92,7 +92,7 @@ void ReviewStates::loaded(const QString &resPath, const resutil::ResStrings &str
     m_hadFile = false;
     m_dirty = false;
     m_table = StateTable();
-    m_buffer = strings.LoadedBuffer();
+    m_buffer = QString();
     m_sourceAtLoad.clear();
     m_hasSourceAtLoad.clear();
     m_sourceOfHashes = 0;
@@ -118,6 +118,9 @@ void ReviewStates::loaded(const QString &resPath, const resutil::ResStrings &str
         return;
     }
     m_table = std::move(table.value());
+    // Kept only for the cells a state file places: without one, the texts as
+    // read would outlive the collection's own copy (an import replaces them all).
+    m_buffer = strings.LoadedBuffer();
 
     // Where each text lay when read: one that still lies there is unchanged.
     const QChar *base = m_buffer.constData();

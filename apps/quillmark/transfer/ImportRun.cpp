@@ -43,6 +43,9 @@ int importBook(const ImportOptions &options)
     if (!loaded.ok())
         return cli::fail(loaded.error());
     cli::reportStates(file);
+    // The sheet's strings replace the file's: these go before the sheet is
+    // read, so that the two are never held together.
+    file.Strings().Clear();
     auto app = excel::Application::Create();
     if (!app)
         return cli::fail(options.bookPath,
