@@ -51,7 +51,7 @@ for shape in "4096 12 ascending" "16384 12 ascending" "65536 12 ascending" "6553
   python3 "$work/res.py" "$(( ids > 65534 ? 65534 : ids ))" "$languages" "$order" "$xlsres"
   for build in "${builds[@]}"; do
     bin=$build/bin/quillmark
-    tag="$(basename "$build") $ids x $languages $order"
+    tag="$build $ids x $languages $order"
     rm -f "$work/out.xls" "$work/out.xlsx" "$work/back.res"
     [ "$languages" -le 255 ] && run "$tag .xls" "$bin" export "$xlsres" "$work/out.xls" --sheet big
     run "$tag .xlsx" "$bin" export "$res" "$work/out.xlsx" --sheet big

@@ -164,13 +164,13 @@ private slots:
     {
         const QString file = plainFile(QStringLiteral("Plain.res"));
         Opened res = open(file);
+        // Without a state file the states keep no hold on the texts as read:
+        // the collection's buffer goes with its texts (an import replaces them all).
+        QVERIFY(res.file->Strings().LoadedBuffer().isDetached());
         QVERIFY(res.states->readable());
         QVERIFY(!res.states->hadStateFile());
         QCOMPARE(res.states->state(kGerman, 1), State::Translated);
         QCOMPARE(res.states->state(kGerman, 9), State::New);
-        // Without a state file the states keep no hold on the texts as read:
-        // the collection's buffer goes with its texts (an import replaces them all).
-        QVERIFY(res.file->Strings().LoadedBuffer().isDetached());
         QVERIFY(res.file->Save().ok());
         const QList<QByteArray> lines = readFile(file + QStringLiteral(".state")).split('\n');
         QCOMPARE(lines.size(), 1 + 9 + 1);
@@ -179,8 +179,8 @@ private slots:
         QCOMPARE(lines[9].left(7), QByteArray("2057\t3\t"));
         // With one, they do, to tell an unchanged text by where it lies.
         Opened again = open(file);
-        QVERIFY(again.states->hadStateFile());
         QVERIFY(!again.file->Strings().LoadedBuffer().isDetached());
+        QVERIFY(again.states->hadStateFile());
     }
 
     // Every transition, and that each is kept across a save and a new reading.
