@@ -3,7 +3,7 @@
 #include "checks/StringTableChecks.h"
 #include "checks/TranslationChecks.h"
 #include "editor/LanguageTable.h"
-#include "platform/win32/SftTreeModel.h"
+#include "platform/win32/SftTreeSource.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QStringList>
@@ -30,14 +30,14 @@ void CellNotes::setLanguages(const LanguageTable &languages, qint32 chosen)
     m_sourceColumn = languages.columnOf(m_sourceLocale);
 }
 
-bool CellNotes::cellHasProblem(const win32::SftTreeModel &grid, int row, int column) const
+bool CellNotes::cellHasProblem(const win32::SftTreeSource &grid, int row, int column) const
 {
     if (m_sourceColumn < 1 || column < 1 || column == m_sourceColumn || !grid.hasItemData(row))
         return false;
-    return checks::hasProblem(grid.cellTextRef(row, m_sourceColumn), grid.cellTextRef(row, column));
+    return checks::hasProblem(grid.cellText(row, m_sourceColumn), grid.cellText(row, column));
 }
 
-bool CellNotes::rowHasProblems(const win32::SftTreeModel &grid, int row) const
+bool CellNotes::rowHasProblems(const win32::SftTreeSource &grid, int row) const
 {
     for (int column = 1; column < grid.columnCount(); ++column) {
         if (cellHasProblem(grid, row, column))
@@ -46,13 +46,13 @@ bool CellNotes::rowHasProblems(const win32::SftTreeModel &grid, int row) const
     return false;
 }
 
-QString CellNotes::cellProblems(const win32::SftTreeModel &grid, int row, int column) const
+QString CellNotes::cellProblems(const win32::SftTreeSource &grid, int row, int column) const
 {
     if (!cellHasProblem(grid, row, column))
         return {};
     QStringList lines;
     for (const checks::Problem &problem :
-         checks::checkTranslation(grid.cellTextRef(row, m_sourceColumn), grid.cellTextRef(row, column)))
+         checks::checkTranslation(grid.cellText(row, m_sourceColumn), grid.cellText(row, column)))
         lines << ruleName(int(problem.rule)) + QStringLiteral(": ") + problemText(problem);
     return lines.join(QLatin1Char('\n'));
 }

@@ -8,7 +8,7 @@ namespace checks {
 struct Problem;
 }
 namespace win32 {
-class SftTreeModel;
+class SftTreeSource;
 }
 
 // The notes a translation cell gets from the checks: which language the
@@ -23,9 +23,9 @@ public:
     qint32 sourceLocale() const { return m_sourceLocale; }  // 0: none
     int sourceColumn() const { return m_sourceColumn; }     // -1: none
 
-    bool cellHasProblem(const win32::SftTreeModel &grid, int row, int column) const;
-    bool rowHasProblems(const win32::SftTreeModel &grid, int row) const;
-    QString cellProblems(const win32::SftTreeModel &grid, int row, int column) const;
+    bool cellHasProblem(const win32::SftTreeSource &grid, int row, int column) const;
+    bool rowHasProblems(const win32::SftTreeSource &grid, int row) const;
+    QString cellProblems(const win32::SftTreeSource &grid, int row, int column) const;
 
     static QString ruleName(int rule);
     static QString problemText(const checks::Problem &problem);

@@ -2,7 +2,7 @@
 
 #include "editor/RowOrder.h"
 #include "platform/win32core/Nls.h"
-#include "platform/win32/SftTreeModel.h"
+#include "platform/win32/SftTreeSource.h"
 
 #include <algorithm>
 #include <numeric>
@@ -43,7 +43,7 @@ RowFilter::Predicate FindController::predicate(RowFilter::Kind kind, const FindC
     }
 }
 
-std::vector<int> FindController::shownRows(const win32::SftTreeModel &grid, const FindCriteria &criteria) const
+std::vector<int> FindController::shownRows(const win32::SftTreeSource &grid, const FindCriteria &criteria) const
 {
     RowFilter filter;
     for (int kind = 0; kind < RowFilter::KindCount; ++kind) {
@@ -70,7 +70,7 @@ std::vector<int> FindController::shownRows(const win32::SftTreeModel &grid, cons
     return rows;
 }
 
-FindController::Found FindController::findNext(const win32::SftTreeModel &grid,
+FindController::Found FindController::findNext(const win32::SftTreeSource &grid,
                                                              const FindCriteria &criteria,
                                                              const std::vector<int> &shown,
                                                              const QList<int> &columnOrder, Cell current,
@@ -100,7 +100,7 @@ FindController::Found FindController::findNext(const win32::SftTreeModel &grid,
         const qint64 cell = ((backwards ? start - step : start + step) % cells + cells) % cells;
         const int row = shown[static_cast<std::size_t>(cell / width)];
         const int column = columns[static_cast<std::size_t>(cell % width)];
-        if (grid.hasItemData(row) && matcher.matches(grid.cellTextRef(row, column)))
+        if (grid.hasItemData(row) && matcher.matches(grid.cellText(row, column)))
             return {Found::Match, {row, column}};
     }
     return {Found::NoMatch, {}};
@@ -121,7 +121,7 @@ bool FindController::headerClicked(int column)
     return true;
 }
 
-FindController::MissingCounts FindController::countMissing(const win32::SftTreeModel &grid) const
+FindController::MissingCounts FindController::countMissing(const win32::SftTreeSource &grid) const
 {
     MissingCounts counts;
     const std::vector<int> columns = m_languages.columns();
@@ -132,7 +132,7 @@ FindController::MissingCounts FindController::countMissing(const win32::SftTreeM
         ++counts.strings;
         bool missing = false;
         for (int column : columns) {
-            if (column < grid.columnCount() && grid.cellTextRef(row, column).isEmpty()) {
+            if (column < grid.columnCount() && grid.cellText(row, column).isEmpty()) {
                 ++counts.perColumn[static_cast<std::size_t>(column)];
                 missing = true;
             }

@@ -11,7 +11,7 @@
 #include <vector>
 
 namespace win32 {
-class SftTreeModel;
+class SftTreeSource;
 }
 
 // What the find bar asks for, as a value.
@@ -54,12 +54,12 @@ public:
     void setProblemRule(RowFilter::Predicate rule) { m_problemRule = std::move(rule); }
 
     // The grid's rows that pass the criteria, in the chosen order.
-    std::vector<int> shownRows(const win32::SftTreeModel &grid, const FindCriteria &criteria) const;
+    std::vector<int> shownRows(const win32::SftTreeSource &grid, const FindCriteria &criteria) const;
 
     // The next (previous) cell after the current one whose text matches,
     // wrapping around: over the rows as shown (`shown`, model rows) and the
     // columns as shown (`columnOrder`), in the scope's column only when there is one.
-    Found findNext(const win32::SftTreeModel &grid, const FindCriteria &criteria, const std::vector<int> &shown,
+    Found findNext(const win32::SftTreeSource &grid, const FindCriteria &criteria, const std::vector<int> &shown,
                                  const QList<int> &columnOrder, Cell current, bool backwards) const;
 
     // The order: by a language's texts, or by ID for locale -1 (also for a
@@ -72,7 +72,7 @@ public:
     // turns the order round. False for a column without a language.
     bool headerClicked(int column);
 
-    MissingCounts countMissing(const win32::SftTreeModel &grid) const;
+    MissingCounts countMissing(const win32::SftTreeSource &grid) const;
 
 private:
     RowFilter::Predicate predicate(RowFilter::Kind kind, const FindCriteria &criteria) const;

@@ -33,7 +33,7 @@ void LanguageTable::assign(const QList<qint32> &locales)
     if (count - 1 > upperBound())
         m_entries.resize(static_cast<std::size_t>(count) + kGrowth + 1);
     for (int i = 0; i < count; ++i)
-        (*this)[i] = languageColumn(locales[i], modUtil::GetLocaleInfoString(locales[i], LOCALE_SLANGUAGE), i + 1);
+        (*this)[i] = languageColumn(locales[i], nameOf(locales[i]), i + 1);
     m_count = count;
 }
 
@@ -43,6 +43,23 @@ void LanguageTable::append(qint32 localeId, const QString &name)
     (*this)[m_count] = languageColumn(localeId, name, m_count + 1);
     ++m_count;
 }
+
+void LanguageTable::insert(int index, qint32 localeId, const QString &name)
+{
+    if (index < 0 || index >= m_count) {
+        append(localeId, name);
+        return;
+    }
+    makeRoom(m_count);
+    for (int i = m_count; i > index; --i) {
+        (*this)[i] = std::move((*this)[i - 1]);
+        (*this)[i].Column = i + 1;
+    }
+    (*this)[index] = languageColumn(localeId, name, index + 1);
+    ++m_count;
+}
+
+QString LanguageTable::nameOf(qint32 localeId) { return modUtil::GetLocaleInfoString(localeId, LOCALE_SLANGUAGE); }
 
 bool LanguageTable::remove(qint32 localeId)
 {

@@ -18,6 +18,10 @@ public:
     void assign(const QList<qint32> &locales);
     // A language at the end, in the font chosen for it before.
     void append(qint32 localeId, const QString &name);
+    // The same at `index` (the end when out of range); the columns from there move right.
+    void insert(int index, qint32 localeId, const QString &name);
+    // The name a file's language is shown with.
+    static QString nameOf(qint32 localeId);
     // False when the table does not hold the language; the columns after it move left.
     bool remove(qint32 localeId);
     void clear();

@@ -1,7 +1,7 @@
 #include "editor/RowFilter.h"
 
 #include "editor/TextMatcher.h"
-#include "platform/win32/SftTreeModel.h"
+#include "platform/win32/SftTreeSource.h"
 
 #include <algorithm>
 
@@ -10,7 +10,7 @@ bool RowFilter::isActive() const
     return std::any_of(m_predicates.begin(), m_predicates.end(), [](const Predicate &p) { return bool(p); });
 }
 
-bool RowFilter::accepts(const win32::SftTreeModel &grid, int row) const
+bool RowFilter::accepts(const win32::SftTreeSource &grid, int row) const
 {
     if (!grid.hasItemData(row))
         return true;
@@ -18,7 +18,7 @@ bool RowFilter::accepts(const win32::SftTreeModel &grid, int row) const
                        [&](const Predicate &p) { return !p || p(grid, row); });
 }
 
-std::vector<int> RowFilter::rows(const win32::SftTreeModel &grid) const
+std::vector<int> RowFilter::rows(const win32::SftTreeSource &grid) const
 {
     std::vector<int> passing;
     const int count = grid.rowCount();
@@ -32,16 +32,16 @@ std::vector<int> RowFilter::rows(const win32::SftTreeModel &grid) const
 
 RowFilter::Predicate textPredicate(const TextMatcher &matcher, std::vector<int> columns)
 {
-    return [matcher, columns = std::move(columns)](const win32::SftTreeModel &grid, int row) {
+    return [matcher, columns = std::move(columns)](const win32::SftTreeSource &grid, int row) {
         return std::any_of(columns.begin(), columns.end(),
-                           [&](int column) { return matcher.matches(grid.cellTextRef(row, column)); });
+                           [&](int column) { return matcher.matches(grid.cellText(row, column)); });
     };
 }
 
 RowFilter::Predicate missingPredicate(std::vector<int> columns)
 {
-    return [columns = std::move(columns)](const win32::SftTreeModel &grid, int row) {
+    return [columns = std::move(columns)](const win32::SftTreeSource &grid, int row) {
         return std::any_of(columns.begin(), columns.end(),
-                           [&](int column) { return grid.cellTextRef(row, column).isEmpty(); });
+                           [&](int column) { return grid.cellText(row, column).isEmpty(); });
     };
 }

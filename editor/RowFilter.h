@@ -5,7 +5,7 @@
 #include <vector>
 
 namespace win32 {
-class SftTreeModel;
+class SftTreeSource;
 }
 
 // The rows the grid shows: those that pass every predicate switched on.
@@ -15,16 +15,16 @@ class RowFilter {
 public:
     enum Kind { Text, Missing, Problems, KindCount };
     // Whether a row of the grid (a model row) passes.
-    using Predicate = std::function<bool(const win32::SftTreeModel &grid, int row)>;
+    using Predicate = std::function<bool(const win32::SftTreeSource &grid, int row)>;
 
     void set(Kind kind, Predicate predicate) { m_predicates[kind] = std::move(predicate); }
     void clear(Kind kind) { m_predicates[kind] = nullptr; }
     bool has(Kind kind) const { return static_cast<bool>(m_predicates[kind]); }
     bool isActive() const;
 
-    bool accepts(const win32::SftTreeModel &grid, int row) const;
+    bool accepts(const win32::SftTreeSource &grid, int row) const;
     // The rows that pass, in the grid's order.
-    std::vector<int> rows(const win32::SftTreeModel &grid) const;
+    std::vector<int> rows(const win32::SftTreeSource &grid) const;
 
 private:
     std::array<Predicate, KindCount> m_predicates;

@@ -1,6 +1,6 @@
 #include "editor/RowOrder.h"
 
-#include "platform/win32/SftTreeModel.h"
+#include "platform/win32/SftTreeSource.h"
 
 #include <QCollator>
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-void sortById(std::vector<int> &rows, const win32::SftTreeModel &grid, bool descending)
+void sortById(std::vector<int> &rows, const win32::SftTreeSource &grid, bool descending)
 {
     // Rows without an ID (messages) stay in front.
     std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
@@ -23,7 +23,7 @@ void sortById(std::vector<int> &rows, const win32::SftTreeModel &grid, bool desc
 
 } // namespace
 
-void sortRows(std::vector<int> &rows, const win32::SftTreeModel &grid, const RowOrder &order)
+void sortRows(std::vector<int> &rows, const win32::SftTreeSource &grid, const RowOrder &order)
 {
     if (order.column <= 0) {
         sortById(rows, grid, order.descending);
@@ -35,7 +35,7 @@ void sortRows(std::vector<int> &rows, const win32::SftTreeModel &grid, const Row
     // One key per row, so that the sort compares bytes instead of collating each time.
     std::vector<std::optional<QCollatorSortKey>> keys(static_cast<std::size_t>(grid.rowCount()));
     for (int row : rows) {
-        const QString &text = grid.cellTextRef(row, order.column);
+        const QString text = grid.cellText(row, order.column);
         if (!text.isEmpty())
             keys[row].emplace(collator.sortKey(text));
     }

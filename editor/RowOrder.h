@@ -5,7 +5,7 @@
 #include <vector>
 
 namespace win32 {
-class SftTreeModel;
+class SftTreeSource;
 }
 
 // The order the grid shows its rows in: by ID (column 0), as the rows are
@@ -20,4 +20,4 @@ struct RowOrder {
     bool isDefault() const { return column == 0 && !descending; }
 };
 
-void sortRows(std::vector<int> &rows, const win32::SftTreeModel &grid, const RowOrder &order);
+void sortRows(std::vector<int> &rows, const win32::SftTreeSource &grid, const RowOrder &order);

@@ -9,35 +9,23 @@
 #include <optional>
 #include <vector>
 
+class StringTableModel;
 class clsProject;
 
-// What the grid must show after a step on a project's strings was done or
-// undone. The editor implements it; for a project not shown it does nothing.
-class StringView {
-public:
-    virtual ~StringView() = default;
-    // These texts changed; rows missing are added. Rows in `dropRows` that
-    // no longer hold any text go.
-    virtual void ShowTexts(clsProject &project, const std::vector<std::pair<qint32, qint32>> &cells,
-                           const QList<qint32> &dropRows) = 0;
-    virtual void ShowAllStrings(clsProject &project) = 0;
-    virtual void ShowRow(clsProject &project, qint32 id, bool shown) = 0;
-    virtual void ShowLanguage(clsProject &project, qint32 localeId, const QString &name, bool shown) = 0;
-};
-
-// One undoable step on a project's strings. Its name is a UI string with one
-// parameter, so it follows the UI language.
+// One undoable step on a project's strings, done and undone on the
+// project's table. Its name is a UI string with one parameter, so it follows
+// the UI language.
 class StringCommand : public QUndoCommand {
 public:
-    StringCommand(clsProject &project, StringView &view, int nameId, QString nameArgument);
+    StringCommand(clsProject &project, int nameId, QString nameArgument);
     // Whether the step changes the resource file (an empty new row or
     // language column does not).
     virtual bool ChangesFile() const { return true; }
     void Retranslate();
 
 protected:
+    StringTableModel &table() const;
     clsProject &m_project;
-    StringView &m_view;
 
 private:
     int m_nameId;
@@ -54,8 +42,8 @@ struct TextChange {
 
 class TextChangeCommand : public StringCommand {
 public:
-    // `newRows`: string IDs the step gives a row that had none.
-    TextChangeCommand(clsProject &project, StringView &view, int nameId, QString nameArgument,
+    // `newRows`: string IDs the step gives a row that had none; undone, they go.
+    TextChangeCommand(clsProject &project, int nameId, QString nameArgument,
                       std::vector<TextChange> changes, QList<qint32> newRows = {});
     void redo() override;
     void undo() override;
@@ -70,7 +58,7 @@ private:
 class RemoveEntriesCommand : public StringCommand {
 public:
     enum Key { ByStringId, ByLocale };
-    RemoveEntriesCommand(clsProject &project, StringView &view, int nameId, QString nameArgument, Key key,
+    RemoveEntriesCommand(clsProject &project, int nameId, QString nameArgument, Key key,
                          qint32 value);
     // Removing a language that has no texts yet leaves the file as it was.
     bool ChangesFile() const override { return m_changesFile; }
@@ -79,10 +67,11 @@ public:
 
 private:
     bool m_changesFile = true;
-    QString m_name;  // the language's, for its column
     Key m_key;
     qint32 m_value;
     std::vector<std::pair<std::size_t, StringRecord>> m_removed;  // with their positions
+    int m_languageIndex = -1;  // where the language's column was
+    QString m_languageName;
 };
 
 // A step that replaced the collection as a whole (an import). It keeps the
@@ -92,8 +81,8 @@ public:
     // Made after the replacement: `before` is what the collection held. The
     // wizard writes the import into the file itself, and putting the old
     // state back only for the first redo to undo that again would cost the
-    // table's size twice, so the first redo finds the work done.
-    ReplaceStringsCommand(clsProject &project, StringView &view, int nameId, QString nameArgument,
+    // table's size twice, so the first redo only shows what the file holds.
+    ReplaceStringsCommand(clsProject &project, int nameId, QString nameArgument,
                           StringSnapshot before);
     void redo() override;
     void undo() override;
@@ -108,7 +97,7 @@ private:
 // A row for a new string ID, which holds no text yet.
 class NewRowCommand : public StringCommand {
 public:
-    NewRowCommand(clsProject &project, StringView &view, int nameId, qint32 id);
+    NewRowCommand(clsProject &project, int nameId, qint32 id);
     bool ChangesFile() const override { return false; }
     void redo() override;
     void undo() override;
@@ -120,7 +109,7 @@ private:
 // A column for a new language, which holds no text yet.
 class NewLanguageCommand : public StringCommand {
 public:
-    NewLanguageCommand(clsProject &project, StringView &view, int nameId, qint32 localeId, QString name);
+    NewLanguageCommand(clsProject &project, int nameId, qint32 localeId, QString name);
     bool ChangesFile() const override { return false; }
     void redo() override;
     void undo() override;

@@ -2,6 +2,7 @@
 
 #include "checks/StringTableChecks.h"
 #include "editor/SourceLanguageSetting.h"
+#include "editor/StringTableModel.h"
 #include "editor/docResourceEditor.h"
 #include "platform/win32/Interaction.h"
 #include "reviewstate/ReviewStates.h"
@@ -41,14 +42,22 @@ clsProject::clsProject(QObject *parent) : QObject(parent), m_undoStack(new QUndo
 
 clsProject::~clsProject() = default;
 
-void clsProject::setResourceFile(std::unique_ptr<resutil::ResFile> file) { m_resourceFile = std::move(file); }
+void clsProject::setResourceFile(std::unique_ptr<resutil::ResFile> file) { setFile(std::move(file), false); }
+
+void clsProject::setFile(std::unique_ptr<resutil::ResFile> file, bool unreadable)
+{
+    m_table.reset();
+    m_resourceFile = std::move(file);
+    m_unreadable = unreadable;
+    if (m_resourceFile && !m_unreadable)
+        m_table = std::make_unique<StringTableModel>(m_resourceFile->Strings(), kInitialLanguageRoom);
+}
 
 void clsProject::Init(bool tellReadFailure)
 {
     qm::trap("Init", [&] {
         m_undoStack->clear();
-        m_resourceFile.reset();
-        m_unreadable = false;
+        setFile(nullptr, false);
         if (!m_project)
             qm::raise(QStringLiteral("The project is no longer open in the host."));
         QString fileName;
@@ -59,18 +68,17 @@ void clsProject::Init(bool tellReadFailure)
             }
         }
         if (!fileName.isEmpty()) {
-            m_resourceFile = std::make_unique<resutil::ResFile>();
-            m_resourceFile->setFileName(fileName);
+            auto file = std::make_unique<resutil::ResFile>();
+            file->setFileName(fileName);
             // Read and written with the file, so that every save keeps them.
-            reviewstate::ReviewStates::attach(*m_resourceFile);
-            m_unreadable = true;
+            reviewstate::ReviewStates::attach(*file);
             // Taken before reading: a write while the file is read counts as a change.
             m_diskStamp = qm::FileStamp::of(fileName);
-            const qm::Status loaded = m_resourceFile->Load();
+            const qm::Status loaded = file->Load();
+            setFile(std::move(file), !loaded);
             if (!loaded && !tellReadFailure)
                 return;
             qm::checkExpected(loaded, lgv_string(kUnreadableResourceFile));
-            m_unreadable = false;
             const reviewstate::ReviewStates *states = reviewstate::ReviewStates::of(*m_resourceFile);
             if (states && !states->readable() && tellReadFailure)
                 win32::interaction().msgBox(lgv_string(kStatesUnreadable) + QLatin1Char(' ') +
@@ -96,7 +104,7 @@ void clsProject::CreateResourceFile(const QString &FileName)
         qm::checkExpected(file->Create(), lgv_string(kNotCreated));
         m_diskStamp = qm::FileStamp::of(FileName);
         m_undoStack->clear();
-        m_resourceFile = std::move(file);
+        setFile(std::move(file), false);
         qm::check(m_project->VBComponents()->AddFile(FileName, false));
     });
 }

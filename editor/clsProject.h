@@ -17,6 +17,7 @@ namespace resutil {
 class ResFile;
 }
 class QUndoStack;
+class StringTableModel;
 
 // One project open in the host, paired with the resource file that belongs to it.
 // The resource file, with its unsaved edits, lives as long as this object.
@@ -40,6 +41,11 @@ public:
     // (missing, truncated, not a resource file): it can be shown, not edited.
     bool ResourceFileUnreadable() const { return m_resourceFile && m_unreadable; }
     bool HasReadableResourceFile() const { return m_resourceFile && !m_unreadable; }
+    // The grid's table over the readable resource file's strings, nullptr
+    // without one; made anew whenever the file is read again or created.
+    StringTableModel *Table() const { return m_table.get(); }
+    // The languages a table keeps room for before it grows.
+    static constexpr int kInitialLanguageRoom = 11;  // indices 0 to 10
 
     // Set when the user, asked before the host closes this project, agreed to
     // it (saved, or chose not to save): the close then asks nothing more.
@@ -76,7 +82,10 @@ public:
 private:
     QPointer<vbide::VBProject> m_project;
     qint32 m_index = 0;
+    void setFile(std::unique_ptr<resutil::ResFile> file, bool unreadable);
+
     std::unique_ptr<resutil::ResFile> m_resourceFile;
+    std::unique_ptr<StringTableModel> m_table;  // over m_resourceFile's strings: goes first
     QUndoStack *m_undoStack = nullptr;
     bool m_initialised = false;
     bool m_unreadable = false;

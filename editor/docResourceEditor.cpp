@@ -2,6 +2,7 @@
 
 #include "editor/EditorCommands.h"
 #include "editor/FindBar.h"
+#include "editor/StringTableModel.h"
 #include "editor/clsProject.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/Events.h"
@@ -25,11 +26,11 @@
 using LgvStringModule::lgv_string;
 
 namespace {
-constexpr int kInitialLanguageRoom = 11;  // indices 0 to 10
 constexpr int kNotSaved = 633;  // "The resource file could not be saved; ..."
 }
 
-docResourceEditor::docResourceEditor(QWidget *parent) : QWidget(parent)
+docResourceEditor::docResourceEditor(QWidget *parent)
+    : QWidget(parent), mNoLanguages(clsProject::kInitialLanguageRoom)
 {
     setObjectName(QStringLiteral("docResourceEditor"));
     setAccessibleName(QString::fromUtf8(kMessageTitle));
@@ -45,7 +46,7 @@ docResourceEditor::~docResourceEditor()
     // Nor ask it for rows or marks while the widgets go.
     QObject::disconnect(&m_sftTree->rowView(), nullptr, this, nullptr);
     QObject::disconnect(&m_sftTree->grid(), nullptr, this, nullptr);
-    m_sftTree->grid().setCellRoles({});
+    ShowTable(nullptr);
     m_sftTree->setRowRule({});
     RemoveCommandMenu();
     UserDocument_Terminate();
@@ -58,7 +59,6 @@ void docResourceEditor::UserDocument_Initialize()
         // The texts follow the current language from the start: the stored language
         // is set before the editor exists, so no later change would apply it.
         lgv_Load(true);
-        mLanguages = LanguageTable(kInitialLanguageRoom);
         mProjects.clear();
         mNextProjectIndex = 0;
         LayoutControls();
@@ -232,6 +232,7 @@ void docResourceEditor::ProjectClose()
     qm::trap("ProjectClose", [&] {
         mCurrentProject = nullptr;
         m_undoGroup->setActiveStack(nullptr);
+        ShowTable(nullptr);
         m_sftTree->clear();
         EnableDisableButtons();
         UpdateUnsavedMarks();

@@ -4,6 +4,7 @@
 #include "editor/FindController.h"
 #include "editor/LanguageTable.h"
 #include "editor/StringCommands.h"
+#include "editor/StringTableModel.h"
 #include "editor/RowFilter.h"
 #include "support/LgvFormLocalisation.h"
 
@@ -41,13 +42,13 @@ class VBProjectsEvents;
 } // namespace vbide
 namespace win32 {
 class SftTree;
-class SftTreeModel;
+class SftTreeSource;
 } // namespace win32
 
 // The editor: the document inside the add-in's tool window. It keeps one
 // project object per project open in the host, lists them, and shows the
 // selected project's string tables in the grid.
-class docResourceEditor : public QWidget, public LgvFormLocalisation, private StringView {
+class docResourceEditor : public QWidget, public LgvFormLocalisation {
     Q_OBJECT
 public:
     static constexpr const char *kMessageTitle = "Quill Resource String Editor";
@@ -97,10 +98,12 @@ public:
     clsProject *CurrentProject() const { return mCurrentProject; }
     const QList<clsProject *> &Projects() const { return mProjects; }
     qint32 NextProjectIndex() const { return mNextProjectIndex; }
-    const LanguageTable &Languages() const { return mLanguages; }
-    int LanguageCount() const { return mLanguages.count(); }
-    int LastLanguage() const { return mLanguages.last(); }
-    int LanguageTableUpperBound() const { return mLanguages.upperBound(); }
+    // The shown project's table (nullptr without a readable resource file) and its languages.
+    StringTableModel *Table() const;
+    const LanguageTable &Languages() const;
+    int LanguageCount() const { return Languages().count(); }
+    int LastLanguage() const { return Languages().last(); }
+    int LanguageTableUpperBound() const { return Languages().upperBound(); }
     int MenuColumn() const { return mMenuColumn; }
     int MenuRow() const { return mMenuRow; }
     int MenuLanguage() const { return mMenuLanguage; }
@@ -225,7 +228,7 @@ private:
     void CreateFindActions();
     // What the bar asks for now.
     FindCriteria FindCriteriaNow() const;
-    std::vector<int> ShownRows(const win32::SftTreeModel &grid) const;
+    std::vector<int> ShownRows(const win32::SftTreeSource &grid) const;
     void UpdateFindStatus();
     // After the language columns change: the bar's scopes, the sort menu.
     void UpdateFindLanguages();
@@ -233,6 +236,9 @@ private:
     void UpdateSortChecks();
     void UpdateFindTexts();
     void UpdateMissingCounts();
+    // Counts the missing translations again after the grid's texts or rows change.
+    void WatchForMissingCounts(const win32::SftTreeSource &grid);
+    void ScheduleMissingCounts();
     // The marks a cell gets beyond its text: a missing translation.
     QVariant CellRole(int row, int column, int role) const;
     void SftTree_HeaderClick(int column);
@@ -273,7 +279,14 @@ private:
     clsProject *mCurrentProject = nullptr;
     QList<clsProject *> mProjects;
     qint32 mNextProjectIndex = 0;
-    LanguageTable mLanguages;
+    const LanguageTable mNoLanguages;  // what Languages() gives without a table
+    QPointer<StringTableModel> mShownTable;
+    struct KeptPlace {
+        qint32 id = -1;
+        qint32 locale = -1;
+        int vertical = 0;
+        int horizontal = 0;
+    } mKeptPlace;
     int mMenuColumn = 0;
     int mMenuRow = 0;
     int mMenuLanguage = -1;
@@ -304,18 +317,12 @@ private:
     // The file counts as changed when a step that changes it lies between the
     // saved state and the current one.
     static void SyncChangedMark(clsProject &project);
-    void ShowTexts(clsProject &project, const std::vector<std::pair<qint32, qint32>> &cells,
-                   const QList<qint32> &dropRows) override;
-    void ShowAllStrings(clsProject &project) override;
-    void ShowRow(clsProject &project, qint32 id, bool shown) override;
-    void ShowLanguage(clsProject &project, qint32 localeId, const QString &name, bool shown) override;
-    // Fills the grid again from the file, keeping the current cell and the
-    // scroll position; with `keepEmpty` also the rows and languages without
-    // texts yet (but `dropLocale`), adding the language `keepLocale` when the
-    // file has none of it.
-    void RebuildGrid(bool keepEmpty, qint32 dropLocale = -1, qint32 keepLocale = -1,
-                     const QString &keepName = QString());
-    bool RowHasTexts(qint32 id) const;
+    // Around a change of the shown table's languages: the columns are laid
+    // out again, and the current cell and the scroll position kept.
+    void TableLanguagesAboutToChange();
+    void TableLanguagesChanged();
+    // Shows the table in the grid with the editor's notes and marks on it.
+    void ShowTable(StringTableModel *table);
     // Copy and paste (docResourceEditorClipboard.cpp).
     void RefusePaste(const QString &reason);
 

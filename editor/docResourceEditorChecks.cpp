@@ -20,35 +20,35 @@ void docResourceEditor::UpdateSourceLanguage()
     qint32 chosen = mCurrentProject ? mCurrentProject->SourceLanguageChoice() : 0;
     if (chosen == 0)
         chosen = GetStoredSourceLanguage(CurrentProjectFile());
-    m_cellNotes.setLanguages(mLanguages, chosen);
+    m_cellNotes.setLanguages(Languages(), chosen);
 }
 
 bool docResourceEditor::CellHasProblem(int Row, int Column) const
 {
-    return m_cellNotes.cellHasProblem(m_sftTree->grid(), Row, Column);
+    return m_cellNotes.cellHasProblem(m_sftTree->source(), Row, Column);
 }
 
 bool docResourceEditor::RowHasProblems(int Row) const
 {
-    return m_cellNotes.rowHasProblems(m_sftTree->grid(), Row);
+    return m_cellNotes.rowHasProblems(m_sftTree->source(), Row);
 }
 
 QString docResourceEditor::CellProblems(int Row, int Column) const
 {
-    return m_cellNotes.cellProblems(m_sftTree->grid(), Row, Column);
+    return m_cellNotes.cellProblems(m_sftTree->source(), Row, Column);
 }
 
 void docResourceEditor::mnuUseAsSource_Click()
 {
     qm::trap("mnuUseAsSource_Click", [&] {
-        if (mMenuLanguage < 0 || mMenuLanguage > mLanguages.last())
+        if (mMenuLanguage < 0 || mMenuLanguage > Languages().last())
             return;
-        const qint32 localeId = mLanguages[mMenuLanguage].LocaleID;
+        const qint32 localeId = Languages()[mMenuLanguage].LocaleID;
         // Kept with the project, and in the settings for its file once it has a name.
         if (mCurrentProject)
             mCurrentProject->setSourceLanguageChoice(localeId);
         StoreSourceLanguage(CurrentProjectFile(), localeId);
         UpdateSourceLanguage();
-        m_sftTree->grid().cellNotesChanged();
+        m_sftTree->source().cellNotesChanged();
     });
 }

@@ -71,7 +71,7 @@ void docResourceEditor::PasteCells()
         for (int position = 0; position < m_sftTree->shownItemCount(); ++position)
             input.shownIds.push_back(m_sftTree->itemData(m_sftTree->itemAtPosition(position)));
         input.maxTextLength = win32::SftTree::kMaxCellTextLength;
-        input.localeOf = [this](int column) { return mLanguages.localeOf(column); };
+        input.localeOf = [this](int column) { return Languages().localeOf(column); };
         input.textOf = [&strings](qint32 locale, qint32 id) -> std::optional<QString> {
             const resutil::ResString *entry = strings.Find(locale, id);
             return entry ? std::optional(entry->Text()) : std::nullopt;
@@ -83,7 +83,7 @@ void docResourceEditor::PasteCells()
             return;
         }
         if (!plan.changes.empty())
-            PushStringCommand(new TextChangeCommand(*project, *this, kPasteStep, QString(), std::move(plan.changes),
+            PushStringCommand(new TextChangeCommand(*project, kPasteStep, QString(), std::move(plan.changes),
                                                     plan.newRows));
         // The pasted block is left selected.
         const int top = m_sftTree->positionOfItem(m_sftTree->findItemData(plan.ids.first()));

@@ -181,6 +181,8 @@ void docResourceEditor::lgv_UpdateControls()
     m_pbaProgress->setToolTip(lgv_string(540));
 
     m_sftTree->setColumnCaption(0, lgv_string(492));
+    if (mShownTable)
+        mShownTable->setIdCaption(lgv_string(492));
     m_cboProjects->setPlaceholderText(lgv_string(kNoProjectSelected));
     nameTextlessControls(*this);
 

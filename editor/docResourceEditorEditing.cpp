@@ -3,6 +3,7 @@
 #include "editor/docResourceEditor.h"
 
 #include "editor/ProjectFolder.h"
+#include "editor/StringTableModel.h"
 #include "editor/clsProject.h"
 #include "languages/frmAddLanguage.h"
 #include "languages/frmRemoveLanguage.h"
@@ -110,17 +111,13 @@ void docResourceEditor::NewResString()
     qm::trap("NewResString", [&] {
         if (!EditableProject())
             return;
-        qint64 newId = 0;
-        for (int row = 0; row < m_sftTree->itemCount(); ++row) {
-            const qint64 id = m_sftTree->itemData(row);
-            if (id >= newId)
-                newId = id + 1;
-        }
+        const std::vector<qint32> &ids = Table()->ids();
+        const qint64 newId = ids.empty() ? 0 : qint64(ids.back()) + 1;
         if (newId > kMaxStringId) {
             message(lgv_string(549), win32::vbExclamation);
             return;
         }
-        PushStringCommand(new NewRowCommand(*mCurrentProject, *this, kNewStringStep, static_cast<qint32>(newId)));
+        PushStringCommand(new NewRowCommand(*mCurrentProject, kNewStringStep, static_cast<qint32>(newId)));
         // The new row is selected and its first language cell opened for typing.
         const int row = m_sftTree->findItemData(static_cast<qint32>(newId));
         if (row < 0)
@@ -149,13 +146,13 @@ void docResourceEditor::AddLanguage()
             message(lgv_string(550), win32::vbExclamation);
             return;
         }
-        if (mLanguages.contains(localeId)) {
+        if (Languages().contains(localeId)) {
             message(lgv_string(512), win32::vbExclamation);
             return;
         }
-        PushStringCommand(new NewLanguageCommand(*mCurrentProject, *this, kAddLanguageStep, localeId, localeName));
+        PushStringCommand(new NewLanguageCommand(*mCurrentProject, kAddLanguageStep, localeId, localeName));
         // The new column is brought into view, its first cell current.
-        const int column = mLanguages.columnOf(localeId);
+        const int column = Languages().columnOf(localeId);
         m_sftTree->scrollToColumn(column);
         m_sftTree->setCurrentCell(m_sftTree->itemAtPosition(0), column);
         m_sftTree->setFocus(Qt::OtherFocusReason);
@@ -175,7 +172,7 @@ void docResourceEditor::DelResString()
         const qint32 id = m_sftTree->itemData(row);
         if (message(lgv_string(514) + QString::number(id), win32::vbOKCancel) != win32::vbOK)
             return;
-        PushStringCommand(new RemoveEntriesCommand(*mCurrentProject, *this, kRemoveStringStep, QString::number(id),
+        PushStringCommand(new RemoveEntriesCommand(*mCurrentProject, kRemoveStringStep, QString::number(id),
                                                    RemoveEntriesCommand::ByStringId, id));
     });
 }
@@ -189,18 +186,18 @@ void docResourceEditor::RemoveLanguage()
         form.Form_Load();
         QListWidget *list = form.LanguageList();
         list->clear();
-        for (int i = 0; i <= mLanguages.last(); ++i) {
-            auto *item = new QListWidgetItem(mLanguages[i].LanguageName, list);
+        for (int i = 0; i <= Languages().last(); ++i) {
+            auto *item = new QListWidgetItem(Languages()[i].LanguageName, list);
             item->setData(Qt::UserRole, i);
         }
         int langIndex = -1;
         const int result = form.RemoveLanguage(langIndex);
         form.Form_Unload();
-        if (result != 1 || langIndex < 0 || langIndex > mLanguages.last())
+        if (result != 1 || langIndex < 0 || langIndex > Languages().last())
             return;
-        PushStringCommand(new RemoveEntriesCommand(*mCurrentProject, *this, kRemoveLanguageStep,
-                                                   mLanguages[langIndex].LanguageName, RemoveEntriesCommand::ByLocale,
-                                                   mLanguages[langIndex].LocaleID));
+        PushStringCommand(new RemoveEntriesCommand(*mCurrentProject, kRemoveLanguageStep,
+                                                   Languages()[langIndex].LanguageName, RemoveEntriesCommand::ByLocale,
+                                                   Languages()[langIndex].LocaleID));
     });
 }
 
@@ -208,14 +205,14 @@ void docResourceEditor::mnuRemoveLanguage_Click()
 {
     qm::trap("mnuRemoveLanguage_Click", [&] {
         const int index = mMenuLanguage;
-        if (!EditableProject() || index < 0 || index > mLanguages.last())
+        if (!EditableProject() || index < 0 || index > Languages().last())
             return;
-        const LanguageColumn &language = mLanguages[index];
+        const LanguageColumn &language = Languages()[index];
         const QString question =
             LgvStringModule::JoinMessageParts({lgv_string(233), language.LanguageName, lgv_string(515)});
         if (message(question, win32::vbOKCancel) != win32::vbOK)
             return;
-        PushStringCommand(new RemoveEntriesCommand(*mCurrentProject, *this, kRemoveLanguageStep, language.LanguageName,
+        PushStringCommand(new RemoveEntriesCommand(*mCurrentProject, kRemoveLanguageStep, language.LanguageName,
                                                    RemoveEntriesCommand::ByLocale, language.LocaleID));
     });
 }
@@ -224,15 +221,18 @@ void docResourceEditor::mnuChangeFont_Click()
 {
     qm::trap("mnuChangeFont_Click", [&] {
         const int index = mMenuLanguage;
-        if (index < 0 || index > mLanguages.last())
+        if (index < 0 || index > Languages().last())
             return;
-        LanguageColumn &language = mLanguages[index];
+        StringTableModel *table = Table();
+        if (!table)
+            return;
+        const LanguageColumn &language = Languages()[index];
         const QString sample = mMenuRow == -1 ? QString() : m_sftTree->cellText(mMenuRow, mMenuColumn);
         QString fontName = language.FontName;
         if (SelectFont(language.LanguageName, fontName, sample) != 1)
             return;
-        language.FontName = fontName;
-        m_sftTree->setColumnFont(language.Column, fontName);
-        modUtil::StoreLanguageFont(language.LocaleID, fontName);
+        const qint32 locale = language.LocaleID;
+        table->setLanguageFont(locale, fontName);
+        modUtil::StoreLanguageFont(locale, fontName);
     });
 }

@@ -5,6 +5,7 @@
 
 #include "editor/EditorCommands.h"
 #include "editor/FindBar.h"
+#include "editor/StringTableModel.h"
 #include "editor/clsProject.h"
 #include "platform/win32/SftTree.h"
 #include "support/ErrorTrap.h"
@@ -59,8 +60,8 @@ void docResourceEditor::CreateFindBar()
             mnuMissingOnly()->setChecked(on);
     });
 
-    m_find.setProblemRule([this](const win32::SftTreeModel &grid, int row) { return m_cellNotes.rowHasProblems(grid, row); });
-    m_sftTree->setRowRule([this](const win32::SftTreeModel &grid) { return ShownRows(grid); });
+    m_find.setProblemRule([this](const win32::SftTreeSource &grid, int row) { return m_cellNotes.rowHasProblems(grid, row); });
+    m_sftTree->setRowRule([this](const win32::SftTreeSource &grid) { return ShownRows(grid); });
     m_sftTree->grid().setCellRoles([this](int row, int column, int role) { return CellRole(row, column, role); });
     connect(m_sftTree, &SftTree::HeaderClick, this, &docResourceEditor::SftTree_HeaderClick);
 
@@ -72,21 +73,28 @@ void docResourceEditor::CreateFindBar()
     connect(shown, &QAbstractItemModel::rowsRemoved, this, &docResourceEditor::UpdateFindStatus);
 
     // The missing counts are taken once after a burst of changes.
-    const auto countLater = [this] {
-        if (std::exchange(m_missingCountsPending, true))
-            return;
-        QTimer::singleShot(0, this, &docResourceEditor::UpdateMissingCounts);
-    };
-    const win32::SftTreeModel *grid = &m_sftTree->grid();
-    connect(grid, &QAbstractItemModel::modelReset, this, countLater);
-    connect(grid, &QAbstractItemModel::rowsInserted, this, countLater);
-    connect(grid, &QAbstractItemModel::rowsRemoved, this, countLater);
-    connect(grid, &QAbstractItemModel::dataChanged, this,
+    WatchForMissingCounts(m_sftTree->grid());
+    CreateFindActions();
+}
+
+void docResourceEditor::ScheduleMissingCounts()
+{
+    if (std::exchange(m_missingCountsPending, true))
+        return;
+    QTimer::singleShot(0, this, &docResourceEditor::UpdateMissingCounts);
+}
+
+void docResourceEditor::WatchForMissingCounts(const win32::SftTreeSource &grid)
+{
+    const auto countLater = [this] { ScheduleMissingCounts(); };
+    connect(&grid, &QAbstractItemModel::modelReset, this, countLater);
+    connect(&grid, &QAbstractItemModel::rowsInserted, this, countLater);
+    connect(&grid, &QAbstractItemModel::rowsRemoved, this, countLater);
+    connect(&grid, &QAbstractItemModel::dataChanged, this,
             [countLater](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
                 if (roles.isEmpty() || roles.contains(Qt::DisplayRole) || roles.contains(Qt::UserRole))
                     countLater();
             });
-    CreateFindActions();
 }
 
 void docResourceEditor::CreateFindActions()
@@ -179,7 +187,7 @@ FindCriteria docResourceEditor::FindCriteriaNow() const
     return criteria;
 }
 
-std::vector<int> docResourceEditor::ShownRows(const win32::SftTreeModel &grid) const
+std::vector<int> docResourceEditor::ShownRows(const win32::SftTreeSource &grid) const
 {
     return m_find.shownRows(grid, FindCriteriaNow());
 }
@@ -195,7 +203,7 @@ void docResourceEditor::UpdateFindStatus()
                              true);
         return;
     }
-    const win32::SftTreeModel &grid = m_sftTree->grid();
+    const win32::SftTreeSource &grid = m_sftTree->source();
     int strings = 0;
     for (int row = 0; row < grid.rowCount(); ++row)
         strings += grid.hasItemData(row) ? 1 : 0;
@@ -227,7 +235,7 @@ bool docResourceEditor::FindNext(bool backwards)
         for (int position = 0; position < m_sftTree->shownItemCount(); ++position)
             shown[static_cast<std::size_t>(position)] = m_sftTree->itemAtPosition(position);
         const FindController::Found next =
-            m_find.findNext(m_sftTree->grid(), criteria, shown, m_sftTree->columnOrder(),
+            m_find.findNext(m_sftTree->source(), criteria, shown, m_sftTree->columnOrder(),
                             {m_sftTree->currentRow(), m_sftTree->currentColumn()}, backwards);
         if (next.outcome == FindController::Found::NoCells)
             return;
@@ -266,10 +274,10 @@ void docResourceEditor::UpdateFindLanguages()
     if (!m_findBar)
         return;
     QList<QPair<qint32, QString>> scopes;
-    for (const LanguageColumn &language : mLanguages)
+    for (const LanguageColumn &language : Languages())
         scopes.append({language.LocaleID, language.LanguageName});
     m_findBar->setLanguages(scopes);
-    m_find.setLanguages(mLanguages);
+    m_find.setLanguages(Languages());
     UpdateSortMenu();
 }
 
@@ -312,10 +320,13 @@ int docResourceEditor::MissingCount(int column) const
 void docResourceEditor::UpdateMissingCounts()
 {
     m_missingCountsPending = false;
+    // A transfer works on the texts: they are counted once it has ended.
+    if (mShownTable && mShownTable->held())
+        return;
     UpdateFindStatus();  // a row added a moment ago has its ID now
-    win32::SftTreeModel &grid = m_sftTree->grid();
+    win32::SftTreeSource &grid = m_sftTree->source();
     m_missingCounts = m_find.countMissing(grid);
-    const std::vector<int> columns = mLanguages.columns();
+    const std::vector<int> columns = Languages().columns();
     for (int column : columns) {
         if (column < grid.columnCount())
             grid.setColumnToolTip(column, SubstituteParameters(lgv_string(kMissingInColumn),
@@ -330,9 +341,9 @@ void docResourceEditor::UpdateMissingCounts()
 
 QVariant docResourceEditor::CellRole(int row, int column, int role) const
 {
-    const win32::SftTreeModel &grid = m_sftTree->grid();
+    const win32::SftTreeSource &grid = m_sftTree->source();
     if (column < 1 || !grid.hasItemData(row) || !m_sftTree->columnEditable(column) ||
-        !grid.cellTextRef(row, column).isEmpty())
+        !grid.cellText(row, column).isEmpty())
         return {};
     switch (role) {
     case Qt::BackgroundRole:

@@ -3,6 +3,7 @@
 #include "editor/docResourceEditor.h"
 
 #include "editor/ColumnLayout.h"
+#include "editor/StringTableModel.h"
 #include "editor/clsProject.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/VBProject.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QToolBar>
 
 #include <algorithm>
@@ -28,6 +30,7 @@ constexpr int kLanguageColumnFittedMinWidth = 1800;
 constexpr int kLanguagesShownAtOnce = 8;
 constexpr int kUnreadableResourceFile = 551;  // "The resource file could not be read."
 constexpr int kEditStringStep = 764;          // "Edit String %0"
+constexpr int kResourceIdCaption = 492;       // "Resource ID"
 
 // Switches the grid's redrawing on again however the fill ends.
 class RedrawGuard {
@@ -46,34 +49,89 @@ private:
 };
 } // namespace
 
+StringTableModel *docResourceEditor::Table() const
+{
+    return mCurrentProject ? mCurrentProject->Table() : nullptr;
+}
+
+const LanguageTable &docResourceEditor::Languages() const
+{
+    const StringTableModel *table = Table();
+    return table ? table->languages() : mNoLanguages;
+}
+
 void docResourceEditor::InitLanguageTable(clsProject *project)
 {
     qm::trap("InitLanguageTable", [&] {
-        if (!project->HasResourceFile())
-            mLanguages.clear();
-        else
-            mLanguages.assign(project->ResourceFile()->Languages());
+        // The languages are the project's table's, read with its file. The
+        // columns are set up before the grid shows it, so that its current
+        // cell starts on the first language.
         SetColumns();
+        ShowTable(project ? project->Table() : nullptr);
+    });
+}
+
+void docResourceEditor::ShowTable(StringTableModel *table)
+{
+    if (mShownTable && mShownTable != table) {
+        mShownTable->disconnect(this);
+        mShownTable->setCellNotes({});
+        mShownTable->setCellRoles({});
+    }
+    if (table && mShownTable != table) {
+        table->setIdCaption(lgv_string(kResourceIdCaption));
+        table->setCellNotes([this, table](int row, int column) { return m_cellNotes.cellProblems(*table, row, column); });
+        table->setCellRoles([this](int row, int column, int role) { return CellRole(row, column, role); });
+        connect(table, &StringTableModel::languagesAboutToChange, this, &docResourceEditor::TableLanguagesAboutToChange);
+        connect(table, &StringTableModel::languagesChanged, this, &docResourceEditor::TableLanguagesChanged);
+        WatchForMissingCounts(*table);
+    }
+    mShownTable = table;
+    m_sftTree->setSourceModel(table);
+    ScheduleMissingCounts();
+}
+
+void docResourceEditor::TableLanguagesAboutToChange()
+{
+    const int row = m_sftTree->currentRow();
+    mKeptPlace.id = row >= 0 ? m_sftTree->itemData(row) : -1;
+    mKeptPlace.locale = Languages().localeOf(m_sftTree->currentColumn());
+    mKeptPlace.vertical = m_sftTree->verticalScrollBar()->value();
+    mKeptPlace.horizontal = m_sftTree->horizontalScrollBar()->value();
+}
+
+void docResourceEditor::TableLanguagesChanged()
+{
+    qm::trap("TableLanguagesChanged", [&] {
+        SetColumns();
+        const int row = mKeptPlace.id >= 0 ? m_sftTree->findItemData(mKeptPlace.id) : -1;
+        const int column = mKeptPlace.locale >= 0 ? Languages().columnOf(mKeptPlace.locale)
+                                                  : (m_sftTree->columnCount() > 0 ? 0 : -1);
+        if (row >= 0 && column >= 0)
+            m_sftTree->setCurrentCell(row, column);
+        m_sftTree->verticalScrollBar()->setValue(mKeptPlace.vertical);
+        m_sftTree->horizontalScrollBar()->setValue(mKeptPlace.horizontal);
+        EnableDisableButtons();
     });
 }
 
 void docResourceEditor::SetColumns()
 {
     qm::trap("SetColumns", [&] {
-        m_sftTree->clear();
-        m_sftTree->setColumnCount(mLanguages.count() + 1);
+        const LanguageTable &languages = Languages();
+        if (m_sftTree->showsOwnModel())
+            m_sftTree->clear();
+        m_sftTree->setColumnCount(languages.count() + 1);
         const int width = FittedLanguageColumnWidth();
-        for (const LanguageColumn &language : mLanguages) {
-            m_sftTree->setColumnCaption(language.Column, language.LanguageName);
+        for (const LanguageColumn &language : languages) {
             m_sftTree->setColumnMinWidthTwips(language.Column, kLanguageColumnMinWidth);
             m_sftTree->setColumnWidthTwips(language.Column, width);
             m_sftTree->setColumnEditable(language.Column, true);
-            m_sftTree->setColumnFont(language.Column, language.FontName);
         }
         // The order and widths the user left this project's columns in.
         QList<int> order;
         for (const ColumnPlacement &placement : GetStoredColumnLayout(CurrentProjectFile())) {
-            const int column = mLanguages.columnOf(placement.LocaleID);
+            const int column = languages.columnOf(placement.LocaleID);
             if (column >= 0) {
                 order.append(column);
                 m_sftTree->setColumnWidthTwips(column, placement.WidthTwips);
@@ -90,7 +148,7 @@ void docResourceEditor::SetColumns()
 // than a readable one.
 int docResourceEditor::FittedLanguageColumnWidth() const
 {
-    const int shown = std::min(mLanguages.count(), kLanguagesShownAtOnce);
+    const int shown = std::min(Languages().count(), kLanguagesShownAtOnce);
     if (shown == 0)
         return kLanguageColumnWidth;
     const int room = m_sftTree->viewport()->width() - m_sftTree->header()->sectionSize(0);
@@ -108,7 +166,7 @@ void docResourceEditor::StoreColumnLayout()
     qm::trap("StoreColumnLayout", [&] {
         QList<ColumnPlacement> columns;
         for (int column : m_sftTree->columnOrder()) {
-            if (const qint32 locale = mLanguages.localeOf(column); locale >= 0)
+            if (const qint32 locale = Languages().localeOf(column); locale >= 0)
                 columns.append({locale, m_sftTree->columnWidthTwips(column)});
         }
         ::StoreColumnLayout(CurrentProjectFile(), columns);
@@ -118,55 +176,35 @@ void docResourceEditor::StoreColumnLayout()
 void docResourceEditor::AddLineInitFonts(qint32 ID, int &Row)
 {
     qm::trap("AddLineInitFonts", [&] {
-        // The row's cells take their language's font from their column.
-        Row = m_sftTree->addItem(QString::number(ID));
-        m_sftTree->setItemData(Row, ID);
+        // The row's cells take their language's font from the table's column.
+        StringTableModel *table = Table();
+        if (!table)
+            qm::raise(QStringLiteral("There is no resource file to add a string to."));
+        table->insertRow(ID);
+        Row = table->findItemData(ID);
     });
 }
 
 void docResourceEditor::ShowResourceStrings(clsProject *project)
 {
     qm::trap("ShowResourceStrings", [&] {
-        const RedrawGuard redraw(*m_sftTree);
-        if (!project->HasResourceFile()) {
-            m_sftTree->addSpanningItem(lgv_string(509));
+        if (!project->HasResourceFile() || project->ResourceFileUnreadable()) {
+            ShowTable(nullptr);
+            const RedrawGuard redraw(*m_sftTree);
+            m_sftTree->clear();
+            m_sftTree->addSpanningItem(lgv_string(project->HasResourceFile() ? kUnreadableResourceFile : 509));
             return;
         }
-        if (project->ResourceFileUnreadable()) {
-            m_sftTree->addSpanningItem(lgv_string(kUnreadableResourceFile));
-            return;
+        StringTableModel *table = project->Table();
+        if (mShownTable != table) {
+            SetColumns();
+            ShowTable(table);
         }
-        const resutil::ResStrings &strings = project->ResourceFile()->Strings();
-        // A row per string ID, and there are at most 65,536 of them.
-        m_sftTree->reserveItems(static_cast<int>(std::min<qsizetype>(strings.Count(), 65536)));
-        // A file lists a language's strings in order of their IDs, or an ID's
-        // languages one after another: the row is mostly the last one or the next.
-        const auto rowOf = [this](qint32 id, int last) {
-            for (int row : {last, last + 1})
-                if (row >= 0 && row < m_sftTree->itemCount() && m_sftTree->itemData(row) == id)
-                    return row;
-            return m_sftTree->itemCount() > 0 ? m_sftTree->findItemData(id) : -1;
-        };
-        int row = -1;
-        qint32 locale = -1;
-        int column = -1;
-        for (const resutil::ResString *entry : strings) {
-            row = rowOf(entry->ID(), row);
-            if (row < 0)
-                AddLineInitFonts(entry->ID(), row);
-            if (entry->LocaleID() != locale) {
-                locale = entry->LocaleID();
-                column = mLanguages.columnOf(locale);
-            }
-            if (column < 0) {
-                win32::interaction().msgBox(QStringLiteral("Internal Error - Failed to find column for language ") +
-                                                QString::number(entry->LocaleID()),
-                                            win32::vbOKOnly, QString::fromUtf8(kMessageTitle));
-                continue;
-            }
-            m_sftTree->setCellText(row, column, entry->Text());
-        }
-        m_sftTree->sortById();
+        // Entries another part of the program added to the file since get their rows here.
+        for (qint32 locale : table->addRowsOfNewEntries())
+            win32::interaction().msgBox(QStringLiteral("Internal Error - Failed to find column for language ") +
+                                            QString::number(locale),
+                                        win32::vbOKOnly, QString::fromUtf8(kMessageTitle));
     });
 }
 
@@ -186,15 +224,15 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
                 mnuUseAsSource()->setEnabled(false);
                 mnuUseAsSource()->setChecked(false);
             } else {
-                mMenuLanguage = mLanguages.indexOfColumn(Column);
+                mMenuLanguage = Languages().indexOfColumn(Column);
                 if (mMenuLanguage >= 0) {
-                    const QString &name = mLanguages[mMenuLanguage].LanguageName;
+                    const QString &name = Languages()[mMenuLanguage].LanguageName;
                     mnuRemoveLanguage()->setText(lgv_string(517) + name);
                     mnuRemoveLanguage()->setEnabled(true);
                     mnuChangeFont()->setText(lgv_string(518) + name);
                     mnuChangeFont()->setEnabled(true);
                     mnuUseAsSource()->setEnabled(true);
-                    mnuUseAsSource()->setChecked(mLanguages[mMenuLanguage].LocaleID == SourceLanguage());
+                    mnuUseAsSource()->setChecked(Languages()[mMenuLanguage].LocaleID == SourceLanguage());
                 } else {
                     win32::interaction().msgBox(
                         QStringLiteral("Internal error - Failed to find language index for column ") +
@@ -217,20 +255,19 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
 void docResourceEditor::SftTree_AfterEdit(QString &NewText, int Row, int Column)
 {
     qm::trap("SftTree_AfterEdit", [&] {
-        const int index = mLanguages.indexOfColumn(Column);
+        const int index = Languages().indexOfColumn(Column);
         if (index < 0)
             return;
-        const LanguageColumn *language = &mLanguages[index];
+        const qint32 locale = Languages()[index].LocaleID;
         const qint32 id = m_sftTree->itemData(Row);
         const QString current = m_sftTree->cellText(Row, Column);
         if (NewText == current)
             return;
         if (!EditableProject())
             qm::raise(QStringLiteral("There is no resource file to store the text in."));
-        const resutil::ResString *entry = mCurrentProject->ResourceFile()->Strings().Find(language->LocaleID, id);
-        std::vector<TextChange> change{{language->LocaleID, id, entry ? std::optional(entry->Text()) : std::nullopt, NewText}};
-        PushStringCommand(new TextChangeCommand(*mCurrentProject, *this, kEditStringStep, QString::number(id),
-                                                std::move(change)));
+        const QString before = mCurrentProject->ResourceFile()->Strings().TextOf(locale, id);
+        std::vector<TextChange> change{{locale, id, before.isNull() ? std::nullopt : std::optional(before), NewText}};
+        PushStringCommand(new TextChangeCommand(*mCurrentProject, kEditStringStep, QString::number(id), std::move(change)));
     });
 }
 

@@ -326,6 +326,12 @@ ResString *ResStrings::Find(qint32 localeId, qint32 id) const
     return position == EntryIndex::kNone ? nullptr : open(position);
 }
 
+QString ResStrings::TextOf(qint32 localeId, qint32 id) const
+{
+    const std::size_t position = m_index.find(localeId, id);
+    return position == EntryIndex::kNone ? QString() : TextAt(qsizetype(position));
+}
+
 QList<qint32> ResStrings::Languages() const
 {
     if (!m_languagesValid) {

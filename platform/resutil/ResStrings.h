@@ -74,6 +74,9 @@ public:
     // The entry with both keys, or nullptr. With several such entries, the
     // earliest added.
     ResString *Find(qint32 localeId, qint32 id) const;
+    // The text of that entry without making an entry object (shared, not
+    // copied); null when there is none.
+    QString TextOf(qint32 localeId, qint32 id) const;
     // Distinct locale IDs of the current entries, in order of first occurrence.
     QList<qint32> Languages() const;
 

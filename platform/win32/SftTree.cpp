@@ -48,7 +48,7 @@ bool typesCharacter(const QKeyEvent &event)
 } // namespace
 
 SftTree::SftTree(QWidget *parent)
-    : QTreeView(parent), m_model(new SftTreeModel(this)), m_rowView(new SftTreeRowView(m_model, this))
+    : QTreeView(parent), m_model(new SftTreeModel(this)), m_source(m_model), m_rowView(new SftTreeRowView(m_model, this))
 {
     setHeader(new SftTreeHeader(Qt::Horizontal, this));
     setModel(m_rowView);
@@ -76,6 +76,7 @@ SftTree::SftTree(QWidget *parent)
     connect(m_rowView, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_resetting = true; });
     connect(m_rowView, &QAbstractItemModel::modelReset, this, [this] {
         m_resetting = false;
+        fitColumnSettings();
         applyColumnSettings();
         applyColumnOrder();
         ensureCurrentCell();
@@ -103,6 +104,37 @@ SftTree::~SftTree()
     // The editor is a child of the viewport; stop its events reaching us while we go.
     m_editor->removeEventFilter(this);
     header()->viewport()->removeEventFilter(this);
+}
+
+void SftTree::setSourceModel(SftTreeSource *source)
+{
+    if (!source)
+        source = m_model;
+    if (source == m_source)
+        return;
+    closeEditor();
+    disconnect(m_sourceGone);
+    m_source = source;
+    m_source->setBaseFont(font());
+    m_rowView->setSource(source);
+    if (source != m_model)
+        m_sourceGone = connect(source, &QObject::destroyed, this, [this] {
+            // Nothing of the table may be read any more: not even to leave it.
+            m_source = m_model;
+            m_rowView->setSource(m_model);
+        });
+}
+
+void SftTree::fitColumnSettings()
+{
+    // Another table, or the same one with other columns: new columns start
+    // with the header's defaults until the owner sets them.
+    const auto count = static_cast<std::size_t>(columnCount());
+    if (m_columns.size() == count)
+        return;
+    m_columns.resize(count);
+    m_order.resize(count);
+    std::iota(m_order.begin(), m_order.end(), 0);
 }
 
 void SftTree::setColumnCount(int count)
@@ -168,7 +200,7 @@ void SftTree::setColumnCaption(int column, const QString &caption) { m_model->se
 
 void SftTree::setColumnWidthTwips(int column, int twips)
 {
-    if (column < 0 || column >= columnCount())
+    if (column < 0 || column >= static_cast<int>(m_columns.size()))
         return;
     m_columns[column].widthPixels = std::max(twipsToPixels(twips), 0);
     applyColumnSettings();
@@ -183,7 +215,7 @@ int SftTree::columnWidthTwips(int column) const
 
 void SftTree::setColumnMinWidthTwips(int column, int twips)
 {
-    if (column < 0 || column >= columnCount())
+    if (column < 0 || column >= static_cast<int>(m_columns.size()))
         return;
     m_columns[column].minWidthPixels = std::max(twipsToPixels(twips), 0);
     applyColumnSettings();
@@ -191,21 +223,21 @@ void SftTree::setColumnMinWidthTwips(int column, int twips)
 
 int SftTree::columnMinWidthTwips(int column) const
 {
-    if (column < 0 || column >= columnCount())
+    if (column < 0 || column >= static_cast<int>(m_columns.size()))
         return 0;
     return pixelsToTwips(m_columns[column].minWidthPixels);
 }
 
 void SftTree::setColumnEditable(int column, bool editable)
 {
-    if (column < 0 || column >= columnCount())
+    if (column < 0 || column >= static_cast<int>(m_columns.size()))
         return;
     m_columns[column].editable = editable;
 }
 
 bool SftTree::columnEditable(int column) const
 {
-    return column >= 0 && column < columnCount() && m_columns[column].editable;
+    return column >= 0 && column < static_cast<int>(m_columns.size()) && m_columns[column].editable;
 }
 
 void SftTree::clear()
@@ -324,7 +356,7 @@ void SftTree::recalcLayout()
 void SftTree::setEditFont(const QString &fontName)
 {
     m_editFontName = fontName;
-    m_editor->setFont(m_model->fontOf(fontName));
+    m_editor->setFont(m_source->fontOf(fontName));
 }
 
 bool SftTree::beginEdit(int row, int column)
@@ -338,8 +370,8 @@ bool SftTree::beginEdit(int row, int column)
     m_editing = true;
     m_editRow = row;
     m_editColumn = column;
-    m_editor->setFont(m_model->fontOf(m_editFontName));
-    m_editor->setText(m_model->cellText(row, column));
+    m_editor->setFont(m_source->fontOf(m_editFontName));
+    m_editor->setText(m_source->cellText(row, column));
     m_editor->selectAll();
     // The keyboard's cell follows the editor; a selected row follows it too.
     const QModelIndex cell = viewIndex(row, column);
@@ -364,7 +396,8 @@ bool SftTree::endEdit(bool accept)
     if (accept) {
         QString text = m_editor->text();
         emit AfterEdit(text, row, column);
-        m_model->setCellText(row, column, text);
+        if (showsOwnModel())
+            m_model->setCellText(row, column, text);
     }
     closeEditor();
     m_ending = false;
@@ -454,7 +487,7 @@ QRect SftTree::visualRect(const QModelIndex &index) const
 
 bool SftTree::spansRow(const QModelIndex &index) const
 {
-    return index.isValid() && m_model->rowSpanned(itemOf(index));
+    return index.isValid() && m_source->rowSpanned(itemOf(index));
 }
 
 void SftTree::scrollTo(const QModelIndex &index, ScrollHint hint)
@@ -552,8 +585,8 @@ void SftTree::mousePressEvent(QMouseEvent *event)
     }
     const QRect rect = visualRect(cell);
     const int row = itemOf(cell);
-    const QFont cellFont = m_model->fontOf(m_model->cellFont(row, cell.column()));
-    const int textWidth = QFontMetrics(cellFont).horizontalAdvance(m_model->cellText(row, cell.column()));
+    const QFont cellFont = m_source->fontOf(m_source->cellFont(row, cell.column()));
+    const int textWidth = QFontMetrics(cellFont).horizontalAdvance(m_source->cellText(row, cell.column()));
     const int area = pos.x() - rect.left() <= textWidth + kTextMargin ? AreaCellText : AreaCell;
     m_rangeClick = event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier);
     emit ItemClick(row, cell.column(), area, button, shift);

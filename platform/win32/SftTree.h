@@ -42,15 +42,25 @@ public:
     explicit SftTree(QWidget *parent = nullptr);
     ~SftTree() override;
 
+    // The grid's own table, which the row and cell setters below fill.
     SftTreeModel &grid() { return *m_model; }
     const SftTreeModel &grid() const { return *m_model; }
+    // What the grid shows: its own table, or an owner's (nullptr: its own
+    // again). The readers below read it; the owner changes its table itself,
+    // and a text typed into a cell reaches it only through AfterEdit. An
+    // owner's table that goes is replaced by the grid's own.
+    void setSourceModel(SftTreeSource *source);
+    SftTreeSource &source() { return *m_source; }
+    const SftTreeSource &source() const { return *m_source; }
+    bool showsOwnModel() const { return m_source == m_model; }
     const SftTreeRowView &rowView() const { return *m_rowView; }
 
-    // Columns.
+    // Columns. The count sizes the settings below and the grid's own table;
+    // an owner's table has the columns it has.
     void setColumnCount(int count);
-    int columnCount() const { return m_model->columnCount(); }
+    int columnCount() const { return m_source->columnCount(); }
     void setColumnCaption(int column, const QString &caption);
-    QString columnCaption(int column) const { return m_model->columnCaption(column); }
+    QString columnCaption(int column) const { return m_source->columnCaption(column); }
     void setColumnWidthTwips(int column, int twips);
     int columnWidthTwips(int column) const;
     void setColumnMinWidthTwips(int column, int twips);
@@ -77,14 +87,14 @@ public:
     // Makes room for this many rows at once, before a fill that adds them one by one.
     void reserveItems(int rows) { m_model->reserveRows(rows); }
     bool removeItem(int row);
-    int itemCount() const { return m_model->rowCount(); }
+    int itemCount() const { return m_source->rowCount(); }
     void setItemData(int row, qint32 value) { m_model->setItemData(row, value); }
-    qint32 itemData(int row) const { return m_model->itemData(row); }
-    int findItemData(qint32 value) const { return m_model->findItemData(value); }
+    qint32 itemData(int row) const { return m_source->itemData(row); }
+    int findItemData(qint32 value) const { return m_source->findItemData(value); }
     void setCellText(int row, int column, const QString &text) { m_model->setCellText(row, column, text); }
-    QString cellText(int row, int column) const { return m_model->cellText(row, column); }
+    QString cellText(int row, int column) const { return m_source->cellText(row, column); }
     void setCellFont(int row, int column, const QString &fontName) { m_model->setCellFont(row, column, fontName); }
-    QString cellFont(int row, int column) const { return m_model->cellFont(row, column); }
+    QString cellFont(int row, int column) const { return m_source->cellFont(row, column); }
     void setColumnFont(int column, const QString &fontName) { m_model->setColumnFont(column, fontName); }
     void sortById();
 
@@ -189,6 +199,7 @@ private:
         int minWidthPixels = 0;
         bool editable = false;
     };
+    void fitColumnSettings();
     void applyColumnSettings();
     void sectionResized(int column, int oldSize, int newSize);
     bool editorKeyPress(QKeyEvent *event);
@@ -209,6 +220,8 @@ private:
     static int buttonCode(Qt::MouseButton button);
 
     SftTreeModel *m_model;
+    SftTreeSource *m_source;
+    QMetaObject::Connection m_sourceGone;
     SftTreeRowView *m_rowView;
     std::vector<ColumnSettings> m_columns;
     bool m_redraw = true;

@@ -1,93 +1,15 @@
 #include "platform/win32/SftTreeModel.h"
 
-#include "platform/common/LineBreak.h"
-
 #include <algorithm>
 #include <numeric>
 
 namespace win32 {
 
-SftTreeModel::SftTreeModel(QObject *parent) : QAbstractTableModel(parent) {}
+SftTreeModel::SftTreeModel(QObject *parent) : SftTreeSource(parent) {}
 
 int SftTreeModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_rows; }
 
 int SftTreeModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_columns; }
-
-QVariant SftTreeModel::data(const QModelIndex &index, int role) const
-{
-    if (!index.isValid() || !validCell(index.row(), index.column()))
-        return {};
-    const std::size_t cell = cellIndex(index.row(), index.column());
-    switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole:
-    case Qt::AccessibleTextRole:
-        return m_texts[cell];
-    case Qt::FontRole: {
-        const quint16 id = fontIdAt(cell, index.column());
-        if (id == 0)
-            return {};
-        if (m_fontCache.size() <= id)
-            m_fontCache.resize(m_fontNames.size());
-        if (!m_fontCache[id])
-            m_fontCache[id] = fontOf(m_fontNames[id]);
-        return *m_fontCache[id];
-    }
-    case Qt::ToolTipRole:
-    case CellNoteRole:
-    case Qt::AccessibleDescriptionRole: {
-        // The owner's notes and marks, each on a line of its own.
-        QStringList notes;
-        if (const QString note = cellNote(index.row(), index.column()); !note.isEmpty())
-            notes.append(note);
-        if (role != CellNoteRole && m_cellRoles) {
-            if (const QString mark = m_cellRoles(index.row(), index.column(), role).toString(); !mark.isEmpty())
-                notes.append(mark);
-        }
-        const QString note = notes.join(QLatin1Char('\n'));
-        // A cell shows a text of several lines on one; its tip shows it as written.
-        const QString &text = m_texts[cell];
-        if (role != Qt::ToolTipRole || (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))))
-            return note.isEmpty() ? QVariant() : QVariant(note);
-        QString lines = text;
-        lines.replace(qm::crlf(), QLatin1String("\n"));
-        lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        return note.isEmpty() ? lines : lines + QStringLiteral("\n\n") + note;
-    }
-    case Qt::BackgroundRole:
-    case Qt::DecorationRole:
-        return m_cellRoles ? m_cellRoles(index.row(), index.column(), role) : QVariant();
-    case Qt::TextAlignmentRole:
-        // Arabic and Hebrew read from the right, so their cells line up there.
-        if (m_texts[cell].isRightToLeft())
-            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
-        return {};
-    case Qt::UserRole:
-        if (index.column() == 0 && m_hasItemData[index.row()])
-            return m_itemData[index.row()];
-        return {};
-    default:
-        return {};
-    }
-}
-
-QVariant SftTreeModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns)
-        return QAbstractTableModel::headerData(section, orientation, role);
-    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return m_captions[section];
-    if ((role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) && !m_columnTips[section].isEmpty())
-        return m_columnTips[section];
-    return {};
-}
-
-Qt::ItemFlags SftTreeModel::flags(const QModelIndex &index) const
-{
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-}
 
 void SftTreeModel::setColumns(int count)
 {
@@ -111,7 +33,7 @@ void SftTreeModel::setColumns(int count)
     m_fonts = std::move(fonts);
     m_columns = count;
     m_captions.resize(count);
-    m_columnTips.resize(count);
+    dropColumnToolTipsFrom(count);
     m_columnFonts.resize(static_cast<std::size_t>(count), 0);
     if (!m_bulk)
         endResetModel();
@@ -129,33 +51,6 @@ void SftTreeModel::setColumnCaption(int column, const QString &caption)
 QString SftTreeModel::columnCaption(int column) const
 {
     return column >= 0 && column < m_columns ? m_captions[column] : QString();
-}
-
-void SftTreeModel::setColumnToolTip(int column, const QString &tip)
-{
-    if (column < 0 || column >= m_columns || m_columnTips[column] == tip)
-        return;
-    m_columnTips[column] = tip;
-    if (!m_bulk)
-        emit headerDataChanged(Qt::Horizontal, column, column);
-}
-
-QString SftTreeModel::columnToolTip(int column) const
-{
-    return column >= 0 && column < m_columns ? m_columnTips[column] : QString();
-}
-
-void SftTreeModel::setCellRoles(CellRoles roles)
-{
-    m_cellRoles = std::move(roles);
-    cellRolesChanged();
-}
-
-void SftTreeModel::cellRolesChanged()
-{
-    if (!m_bulk && m_rows > 0 && m_columns > 0)
-        emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1),
-                         {Qt::BackgroundRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole, Qt::ToolTipRole});
 }
 
 void SftTreeModel::clearRows()
@@ -273,18 +168,12 @@ void SftTreeModel::setCellText(int row, int column, const QString &text)
     if (cell == text)
         return;
     cell = text;
-    cellChanged(row, column, Qt::DisplayRole);
+    emitTextChanged(row, column);
 }
 
 QString SftTreeModel::cellText(int row, int column) const
 {
     return validCell(row, column) ? m_texts[cellIndex(row, column)] : QString();
-}
-
-const QString &SftTreeModel::cellTextRef(int row, int column) const
-{
-    static const QString empty;
-    return validCell(row, column) ? m_texts[cellIndex(row, column)] : empty;
 }
 
 void SftTreeModel::setCellFont(int row, int column, const QString &fontName)
@@ -296,7 +185,10 @@ void SftTreeModel::setCellFont(int row, int column, const QString &fontName)
     if (cell == id)
         return;
     cell = id;
-    cellChanged(row, column, Qt::FontRole);
+    if (!m_bulk) {
+        const QModelIndex changed = index(row, column);
+        emit dataChanged(changed, changed, {Qt::FontRole});
+    }
 }
 
 QString SftTreeModel::cellFont(int row, int column) const
@@ -370,24 +262,6 @@ void SftTreeModel::sortById()
     }
 }
 
-void SftTreeModel::setCellNotes(CellNotes notes)
-{
-    m_cellNotes = std::move(notes);
-    cellNotesChanged();
-}
-
-QString SftTreeModel::cellNote(int row, int column) const
-{
-    return m_cellNotes && validCell(row, column) ? m_cellNotes(row, column) : QString();
-}
-
-void SftTreeModel::cellNotesChanged()
-{
-    if (!m_bulk && m_rows > 0 && m_columns > 0)
-        emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1),
-                         {CellNoteRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
-}
-
 void SftTreeModel::beginBulkUpdate()
 {
     if (m_bulk)
@@ -402,22 +276,6 @@ void SftTreeModel::endBulkUpdate()
         return;
     m_bulk = false;
     endResetModel();
-}
-
-void SftTreeModel::setBaseFont(const QFont &font)
-{
-    m_baseFont = font;
-    m_fontCache.clear();
-    if (!m_bulk && m_rows > 0 && m_columns > 0)
-        emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1), {Qt::FontRole});
-}
-
-QFont SftTreeModel::fontOf(const QString &fontName) const
-{
-    QFont font = m_baseFont;
-    if (!fontName.isEmpty())
-        font.setFamilies({fontName});
-    return font;
 }
 
 bool SftTreeModel::validCell(int row, int column) const
@@ -455,17 +313,6 @@ void SftTreeModel::rebuildIndex() const
             m_rowOfItemData.insert(m_itemData[row], row);
     }
     m_indexValid = true;
-}
-
-void SftTreeModel::cellChanged(int row, int column, int role)
-{
-    if (m_bulk)
-        return;
-    const QModelIndex cell = index(row, column);
-    emit dataChanged(cell, cell, {role});
-    if (m_cellNotes && role == Qt::DisplayRole)
-        emit dataChanged(index(row, 0), index(row, m_columns - 1),
-                         {CellNoteRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
 }
 
 } // namespace win32

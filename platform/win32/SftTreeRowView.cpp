@@ -1,17 +1,37 @@
 #include "platform/win32/SftTreeRowView.h"
 
-#include "platform/win32/SftTreeModel.h"
+#include "platform/win32/SftTreeSource.h"
 
 #include <algorithm>
 #include <numeric>
 
 namespace win32 {
 
-SftTreeRowView::SftTreeRowView(SftTreeModel *model, QObject *parent) : QAbstractProxyModel(parent), m_model(model)
+SftTreeRowView::SftTreeRowView(SftTreeSource *model, QObject *parent) : QAbstractProxyModel(parent), m_model(model)
 {
-    setSourceModel(model);
+    QAbstractProxyModel::setSourceModel(model);
     m_rows = chooseRows();
     rebuildPositions();
+    connectSource();
+}
+
+void SftTreeRowView::setSource(SftTreeSource *model)
+{
+    if (model == m_model)
+        return;
+    beginResetModel();
+    disconnect(m_model, nullptr, this, nullptr);
+    m_model = model;
+    QAbstractProxyModel::setSourceModel(model);
+    connectSource();
+    m_rows = chooseRows();
+    rebuildPositions();
+    endResetModel();
+}
+
+void SftTreeRowView::connectSource()
+{
+    SftTreeSource *model = m_model;
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
     connect(model, &QAbstractItemModel::modelReset, this, &SftTreeRowView::sourceReset);
     connect(model, &QAbstractItemModel::dataChanged, this, &SftTreeRowView::sourceDataChanged);
@@ -173,6 +193,8 @@ void SftTreeRowView::sourceRowsInserted(const QModelIndex &parent, int first, in
         m_rows.push_back(row);
     rebuildPositions();
     endInsertRows();
+    if (last + 1 < m_model->rowCount())
+        relayout();
 }
 
 void SftTreeRowView::sourceRowsAboutToBeRemoved(const QModelIndex &parent, int first, int last)

@@ -7,7 +7,7 @@
 
 namespace win32 {
 
-class SftTreeModel;
+class SftTreeSource;
 
 // Which of the grid's rows are shown, and in which order: a proxy over the
 // grid's model that holds its own index from shown position to model row.
@@ -15,15 +15,20 @@ class SftTreeModel;
 // The rows are chosen by the owner's rule, run again whenever the model is
 // refilled or reordered and when the owner asks (reapply). Between those
 // moments the shown rows stay as they are: a row whose text is edited keeps
-// its place, and a row the model gains is shown at the end, so that a new
-// string can be typed into whatever the rule says.
+// its place, and a row the model gains at its end is shown at the end, so
+// that a new string can be typed into whatever the rule says; a row it gains
+// elsewhere puts the rows through the rule again, as a reorder does.
 class SftTreeRowView : public QAbstractProxyModel {
     Q_OBJECT
 public:
     // Returns the model rows to show, in the order to show them.
-    using Rule = std::function<std::vector<int>(const SftTreeModel &model)>;
+    using Rule = std::function<std::vector<int>(const SftTreeSource &model)>;
 
-    explicit SftTreeRowView(SftTreeModel *model, QObject *parent = nullptr);
+    explicit SftTreeRowView(SftTreeSource *model, QObject *parent = nullptr);
+
+    // The table shown from now on, as one reset.
+    void setSource(SftTreeSource *model);
+    SftTreeSource *source() const { return m_model; }
 
     // An empty rule shows every row in the model's order.
     void setRule(Rule rule);
@@ -56,7 +61,9 @@ private:
     void sourceLayoutAboutToBeChanged();
     void sourceLayoutChanged();
 
-    SftTreeModel *m_model;
+    void connectSource();
+
+    SftTreeSource *m_model;
     Rule m_rule;
     std::vector<int> m_rows;       // shown position -> model row
     std::vector<int> m_positions;  // model row -> shown position, -1 when hidden

@@ -109,7 +109,7 @@ private slots:
         criteria.missingOnly = true;
         QCOMPARE(grid.ids(find.shownRows(grid.model, criteria)), (QList<qint32>{2, 3, -1}));
         criteria.problemsOnly = true;
-        find.setProblemRule([](const SftTreeModel &model, int row) { return model.itemData(row) == 3; });
+        find.setProblemRule([](const win32::SftTreeSource &model, int row) { return model.itemData(row) == 3; });
         QCOMPARE(grid.ids(find.shownRows(grid.model, criteria)), (QList<qint32>{3, -1}));
     }
 

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -72,7 +73,7 @@ private slots:
         QAction *excelButton = editor.toolbarButton(QStringLiteral("excel"));
         QVERIFY(excelButton && excelButton->isEnabled());
 
-        // Export: the wizard proposes the project's folder and name; the grid stays as it was.
+        // Export: the wizard proposes the project's folder and name; the grid is not filled again.
         QString proposed, sheetName;
         user.answerDialog([&](QDialog &dialog) {
             auto &form = dynamic_cast<frmExcel &>(dialog);
@@ -89,12 +90,15 @@ private slots:
             return int(QDialog::Accepted);
         });
         win32::SftTree *grid = editor.SftTree();
-        grid->setCellText(0, 1, QStringLiteral("not rebuilt"));
+        grid->setCurrentCell(1, 1);
+        QSignalSpy refills(grid->model(), &QAbstractItemModel::modelReset);
         editor.toolbar_ButtonClick(excelButton);
         QCOMPARE(proposed, path("P.xls"));
         QCOMPARE(sheetName, QStringLiteral("P"));
         QVERIFY(QFileInfo::exists(path("P.xlsx")));
-        QCOMPARE(grid->cellText(0, 1), QStringLiteral("not rebuilt"));
+        QCOMPARE(refills.size(), 0);
+        QCOMPARE(grid->currentRow(), 1);
+        QCOMPARE(grid->cellText(0, 1), QStringLiteral("Öffnen"));
         QVERIFY(!editor.CurrentProject()->ResourceFile()->Changed());
 
         // Someone changes a text in the workbook.

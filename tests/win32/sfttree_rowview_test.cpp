@@ -39,7 +39,7 @@ private:
         return ids;
     }
     // Even IDs, largest first.
-    static std::vector<int> evenDescending(const SftTreeModel &model)
+    static std::vector<int> evenDescending(const win32::SftTreeSource &model)
     {
         std::vector<int> rows;
         for (int row = model.rowCount() - 1; row >= 0; --row) {
@@ -67,7 +67,7 @@ private slots:
         QCOMPARE(tree.model()->index(0, 1).data().toString(), QStringLiteral("6/1"));
         QCOMPARE(tree.itemOf(tree.model()->index(2, 0)), tree.findItemData(2));
         // A rule naming a row twice or one out of range cannot break the index.
-        tree.setRowRule([](const SftTreeModel &) { return std::vector<int>{2, 2, -1, 99, 0}; });
+        tree.setRowRule([](const win32::SftTreeSource &) { return std::vector<int>{2, 2, -1, 99, 0}; });
         QCOMPARE(shownIds(tree), (QList<int>{3, 1}));
         tree.setRowRule({});
         QCOMPARE(shownIds(tree), (QList<int>{1, 2, 3, 4, 5, 6}));
@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(tree.currentColumn(), 2);
         QCOMPARE(tree.selectedRow(), tree.findItemData(4));
         // A row that goes out of view takes the selection with it.
-        tree.setRowRule([](const SftTreeModel &model) {
+        tree.setRowRule([](const win32::SftTreeSource &model) {
             std::vector<int> rows;
             for (int row = 0; row < model.rowCount(); ++row) {
                 if (model.itemData(row) % 2 == 1)
