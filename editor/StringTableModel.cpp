@@ -17,13 +17,16 @@ void StringTableModel::readRowsAndLanguages()
     m_ids.clear();
     m_ids.reserve(static_cast<std::size_t>(std::min<qsizetype>(m_strings.Count(), 65536)));
     m_strings.Peek([this](const resutil::ResStrings::Peeked &entry) {
-        // A file lists a language's strings by ID, so most IDs come in order.
-        if (m_ids.empty() || entry.id > m_ids.back())
+        // A file lists a language's strings by ID: the first language's come
+        // in order, and the others' are mostly there already.
+        if (m_ids.empty() || entry.id > m_ids.back()) {
             m_ids.push_back(entry.id);
-        else if (entry.id != m_ids.back())
-            m_ids.insert(std::lower_bound(m_ids.begin(), m_ids.end(), entry.id), entry.id);
+            return;
+        }
+        const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), entry.id);
+        if (*at != entry.id)
+            m_ids.insert(at, entry.id);
     });
-    m_ids.erase(std::unique(m_ids.begin(), m_ids.end()), m_ids.end());
     m_languages.assign(m_strings.Languages());
 }
 
