@@ -4,6 +4,9 @@
 // resource call every eighth line, as the editor reads it when a project is
 // selected.
 #include "coderefs/ProjectCode.h"
+#include "coderefs/ProjectUses.h"
+
+#include <QCoreApplication>
 
 #include <QDir>
 #include <QFile>
@@ -139,6 +142,35 @@ void ReadProjectReferences(benchmark::State &state)
     state.counters["lines"] = double(project.lines);
 }
 BENCHMARK(ReadProjectReferences)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The same reading as the editor does it: on its worker, from choosing the
+// project until the result is in the window's thread, which meanwhile goes
+// round its event loop (the rounds it had, to show that it never waited).
+void ReadInTheWindowsWorker(benchmark::State &state)
+{
+    static int argc = 1;
+    static char name[] = "coderefs_bench";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+    static GeneratedProject project;
+    qint64 rounds = 0;
+    qsizetype uses = 0;
+    for (auto _ : state) {
+        coderefs::ProjectUses reader;
+        reader.watch(project.vbp);
+        while (!reader.hasReferences()) {
+            QCoreApplication::processEvents();
+            ++rounds;
+        }
+        if (!reader.failure().isEmpty())
+            std::abort();
+        uses = reader.references().uses.size();
+    }
+    state.counters["uses"] = double(uses);
+    state.counters["lines"] = double(project.lines);
+    state.counters["window_rounds"] = benchmark::Counter(double(rounds), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(ReadInTheWindowsWorker)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 } // namespace
 

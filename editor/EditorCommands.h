@@ -55,6 +55,7 @@ struct EditorCommand {
         Properties, About, Help, ChangeLanguage,
         ColumnRemoveLanguage, ColumnChangeFont, ColumnUseAsSource, ColumnRemoveString, ColumnAddLanguage,
         ColumnAddString,
+        ShowUses, CheckUnused,
         Unnamed  // a command that no code asks for by name: the toolbar and the menus run it by its entry
     };
 

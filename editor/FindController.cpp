@@ -38,6 +38,8 @@ RowFilter::Predicate FindController::predicate(RowFilter::Kind kind, const FindC
         return criteria.missingOnly ? missingPredicate(m_languages.columns()) : nullptr;
     case RowFilter::Problems:
         return criteria.problemsOnly ? m_problemRule : nullptr;
+    case RowFilter::Unused:
+        return criteria.unusedOnly ? m_unusedRule : nullptr;
     default:
         return nullptr;
     }

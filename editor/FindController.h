@@ -23,6 +23,7 @@ struct FindCriteria {
     bool filterRows = false;  // only the rows that hold the text
     bool missingOnly = false;
     bool problemsOnly = false;
+    bool unusedOnly = false;  // only the strings no code of the project uses
 
     TextMatcher matcher() const { return TextMatcher(text, options); }
 };
@@ -52,6 +53,8 @@ public:
 
     // Whether a row breaks a check; used for "problems only".
     void setProblemRule(RowFilter::Predicate rule) { m_problemRule = std::move(rule); }
+    // Whether no code uses a row's string; used for "unused only".
+    void setUnusedRule(RowFilter::Predicate rule) { m_unusedRule = std::move(rule); }
 
     // The grid's rows that pass the criteria, in the chosen order.
     std::vector<int> shownRows(const win32::SftTreeSource &grid, const FindCriteria &criteria) const;
@@ -79,6 +82,7 @@ private:
 
     LanguageTable m_languages;
     RowFilter::Predicate m_problemRule;
+    RowFilter::Predicate m_unusedRule;
     qint32 m_sortLocale = -1;
     bool m_sortDescending = false;
 };

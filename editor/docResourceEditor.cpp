@@ -1,5 +1,6 @@
 #include "editor/docResourceEditor.h"
 
+#include "coderefs/ProjectUses.h"
 #include "editor/EditorCommands.h"
 #include "editor/FindBar.h"
 #include "editor/StringTableModel.h"
@@ -40,6 +41,8 @@ docResourceEditor::docResourceEditor(QWidget *parent)
 
 docResourceEditor::~docResourceEditor()
 {
+    // No reading of the code reports to a half-destroyed editor.
+    m_projectUses.reset();
     // The grid must not report a closing cell edit to a half-destroyed editor.
     m_sftTree->disconnect(this);
     m_sftTree->endEdit(false);
@@ -224,6 +227,7 @@ void docResourceEditor::ProjectSelect(clsProject *project)
         m_undoGroup->setActiveStack(project ? project->UndoStack() : nullptr);
         InitLanguageTable(project);
         ShowResourceStrings(project);
+        WatchProjectCode();
     });
 }
 
@@ -234,6 +238,7 @@ void docResourceEditor::ProjectClose()
         m_undoGroup->setActiveStack(nullptr);
         ShowTable(nullptr);
         m_sftTree->clear();
+        WatchProjectCode();
         EnableDisableButtons();
         UpdateUnsavedMarks();
     });

@@ -6,6 +6,7 @@
 #include "editor/StringCommands.h"
 #include "editor/StringTableModel.h"
 #include "editor/RowFilter.h"
+#include "editor/UseNotes.h"
 #include "support/LgvFormLocalisation.h"
 
 #include <QList>
@@ -31,6 +32,9 @@ class QToolBar;
 class QUndoGroup;
 class clsProject;
 
+namespace coderefs {
+class ProjectUses;
+}
 namespace resutil {
 class ResFile;
 }
@@ -118,6 +122,23 @@ public:
     bool RowHasProblems(int Row) const;
     QString CellProblems(int Row, int Column) const;
     static QString CheckRuleName(int rule);
+
+    // The code's uses of the strings (docResourceEditorUses.cpp): read on a
+    // worker thread for the selected project, again when its files change.
+    coderefs::ProjectUses &ProjectCode() const { return *m_projectUses; }
+    const UseNotes &Uses() const { return m_uses; }
+    // Lists the places that use the current string and opens the chosen one in the host.
+    void ShowUses();
+    bool CheckUnused() const { return m_uses.checkUnused(); }
+    // Switches the unused rule on or off, and keeps the choice.
+    void SetCheckUnused(bool on);
+    QAction *mnuShowUses() const;
+    QAction *mnuCheckUnused() const;
+    QCheckBox *chkUnused() const { return m_chkUnused; }
+    // The reference rules' note on an ID cell; empty for the other cells.
+    QString IdCellProblems(int Row) const;
+    // What the host's status bar was last told of the code's uses.
+    QString UsesStatus() const { return m_usesStatus; }
 
     // Controls.
     QToolBar *toolbar() const { return m_toolbar; }
@@ -239,8 +260,20 @@ private:
     // Counts the missing translations again after the grid's texts or rows change.
     void WatchForMissingCounts(const win32::SftTreeSource &grid);
     void ScheduleMissingCounts();
-    // The marks a cell gets beyond its text: a missing translation.
+    // The marks a cell gets beyond its text: a missing translation; on the ID, its uses.
     QVariant CellRole(int row, int column, int role) const;
+    QVariant IdCellRole(int row, int role) const;
+    // Uses (docResourceEditorUses.cpp).
+    void CreateUses();
+    void UpdateUsesTexts();
+    // Follows the current project's code.
+    void WatchProjectCode();
+    void ProjectCodeRead();
+    // The reference rules again over the shown strings: their notes, the rows of
+    // missing IDs, the status line.
+    void CheckUses();
+    // Removes the rows shown for missing IDs that are no longer missing, unless written into.
+    void DropMissingIdRows(StringTableModel &table, const std::vector<qint32> &missing);
     void SftTree_HeaderClick(int column);
     // A "*" after each project with unsaved strings in the list, and the window's
     // title (the current project) with its modified mark.
@@ -301,6 +334,12 @@ private:
     QMenu *m_mnuColumnMenu = nullptr;
     FindBar *m_findBar = nullptr;
     QCheckBox *m_chkProblems = nullptr;  // the find bar's "Problems" toggle
+    QCheckBox *m_chkUnused = nullptr;    // the find bar's "Unused strings" toggle
+    std::unique_ptr<coderefs::ProjectUses> m_projectUses;
+    UseNotes m_uses;
+    QString m_usesStatus;
+    std::vector<qint32> m_missingIdRows;  // rows shown for IDs the code uses and the file lacks
+    QPointer<StringTableModel> m_missingIdTable;  // the table they are in
     bool m_findBarOpen = false;
     QMenu *m_mnuSort = nullptr;
     QActionGroup *m_sortGroup = nullptr;

@@ -50,5 +50,6 @@ void docResourceEditor::mnuUseAsSource_Click()
         StoreSourceLanguage(CurrentProjectFile(), localeId);
         UpdateSourceLanguage();
         m_sftTree->source().cellNotesChanged();
+        CheckUses();
     });
 }

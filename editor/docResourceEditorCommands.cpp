@@ -108,6 +108,13 @@ std::span<const EditorCommand> docResourceEditor::Commands()
         {C::ColumnAddString, "mnuAddResourceString", Column, false, nullptr, 0, nullptr, 508, "Add Resource String",
          NoKey, nullptr, Editor, false, CommandNeeds::Nothing, false, false, None,
          [](E &e) { e.mnuAddResourceString_Click(); }},
+
+        // The code's uses of the strings: in the ID cell's menu too.
+        {C::ShowUses, "mnuShowUses", Menu | Column, true, nullptr, 0, nullptr, 842, "Show Uses...", NoKey,
+         "Shift+F12", Editor, false, CommandNeeds::ReadableFile, true, false, None, [](E &e) { e.ShowUses(); }},
+        {C::CheckUnused, "mnuCheckUnused", Menu, false, nullptr, 0, nullptr, 844, "Check for Unused Strings", NoKey,
+         nullptr, Editor, false, CommandNeeds::Nothing, false, true, None,
+         [](E &e) { e.SetCheckUnused(e.mnuCheckUnused()->isChecked()); }},
     };
     // clang-format on
     return table;

@@ -97,6 +97,7 @@ void docResourceEditor::CreateControls()
     CreateGridKeys();
     CreateUndoActions();
     CreateFindBar();
+    CreateUses();
     nameTextlessControls(*this);
 }
 

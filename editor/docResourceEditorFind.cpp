@@ -60,7 +60,10 @@ void docResourceEditor::CreateFindBar()
             mnuMissingOnly()->setChecked(on);
     });
 
-    m_find.setProblemRule([this](const win32::SftTreeSource &grid, int row) { return m_cellNotes.rowHasProblems(grid, row); });
+    // The translation checks' problems and, on the ID, the code's.
+    m_find.setProblemRule([this](const win32::SftTreeSource &grid, int row) {
+        return m_cellNotes.rowHasProblems(grid, row) || (grid.hasItemData(row) && m_uses.hasProblem(grid.itemData(row)));
+    });
     m_sftTree->setRowRule([this](const win32::SftTreeSource &grid) { return ShownRows(grid); });
     m_sftTree->grid().setCellRoles([this](int row, int column, int role) { return CellRole(row, column, role); });
     connect(m_sftTree, &SftTree::HeaderClick, this, &docResourceEditor::SftTree_HeaderClick);
@@ -128,6 +131,7 @@ void docResourceEditor::UpdateFindTexts()
     UpdateSortMenu();
     UpdateFindStatus();
     UpdateMissingCounts();
+    UpdateUsesTexts();
 }
 
 void docResourceEditor::ShowFindBar()
@@ -184,6 +188,7 @@ FindCriteria docResourceEditor::FindCriteriaNow() const
     criteria.filterRows = m_findBar->filterRows()->isChecked();
     criteria.missingOnly = m_findBar->missingTranslations()->isChecked();
     criteria.problemsOnly = m_chkProblems->isChecked();
+    criteria.unusedOnly = m_chkUnused && m_chkUnused->isChecked();
     return criteria;
 }
 
@@ -337,10 +342,14 @@ void docResourceEditor::UpdateMissingCounts()
                                                       QString::number(m_missingCounts.rowsMissing)));
     else if (grid.columnCount() > 0)
         grid.setColumnToolTip(0, QString());
+    // The reference rules follow the texts and rows too.
+    CheckUses();
 }
 
 QVariant docResourceEditor::CellRole(int row, int column, int role) const
 {
+    if (column == 0)
+        return IdCellRole(row, role);
     const win32::SftTreeSource &grid = m_sftTree->source();
     if (column < 1 || !grid.hasItemData(row) || !m_sftTree->columnEditable(column) ||
         !grid.cellText(row, column).isEmpty())

@@ -80,7 +80,9 @@ void docResourceEditor::ShowTable(StringTableModel *table)
     }
     if (table && mShownTable != table) {
         table->setIdCaption(lgv_string(kResourceIdCaption));
-        table->setCellNotes([this, table](int row, int column) { return m_cellNotes.cellProblems(*table, row, column); });
+        table->setCellNotes([this, table](int row, int column) {
+            return column == 0 ? IdCellProblems(row) : m_cellNotes.cellProblems(*table, row, column);
+        });
         table->setCellRoles([this](int row, int column, int role) { return CellRole(row, column, role); });
         connect(table, &StringTableModel::languagesAboutToChange, this, &docResourceEditor::TableLanguagesAboutToChange);
         connect(table, &StringTableModel::languagesChanged, this, &docResourceEditor::TableLanguagesChanged);
@@ -217,6 +219,9 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
             mMenuRow = Row;
             mMenuLanguage = -1;
             if (Column < 1) {
+                // A right click on an ID makes it the current string, the one Show Uses lists.
+                if (Row >= 0 && m_sftTree->source().hasItemData(Row))
+                    m_sftTree->setCurrentCell(Row, 0);
                 mnuRemoveLanguage()->setText(lgv_string(239));
                 mnuRemoveLanguage()->setEnabled(false);
                 mnuChangeFont()->setText(lgv_string(505));

@@ -3,13 +3,18 @@
 // The host's root object. Every object of the model is owned by the host and
 // keeps its identity: the same project is always the same VBProject pointer.
 
+#include "platform/common/Result.h"
+
+#include <QList>
 #include <QObject>
+#include <QPointer>
 
 class QMainWindow;
 
 namespace vbide {
 
 class Addins;
+class CodeViewer;
 class CommandBars;
 class Events;
 class VBProjects;
@@ -37,6 +42,12 @@ public:
     // shown for timeoutMs (0: until the next one).
     void ShowStatusText(const QString &text, int timeoutMs = 0);
 
+    // Host extension: shows a member's code at a line (from 1), read-only with
+    // the line marked, in the window that already shows that file or a new one.
+    qm::Status ShowCode(const QString &path, int line);
+    // The code windows open now.
+    QList<CodeViewer *> CodeViewers() const;
+
 signals:
     void statusTextShown(const QString &text, int timeoutMs);
 
@@ -47,6 +58,7 @@ private:
     vbide::CommandBars *m_commandBars;
     vbide::Windows *m_windows;
     vbide::Addins *m_addins;
+    QList<QPointer<CodeViewer>> m_codeViewers;
 };
 
 } // namespace vbide
