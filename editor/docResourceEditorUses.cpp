@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPixmap>
 
@@ -213,11 +214,11 @@ void docResourceEditor::DropMissingIdRows(StringTableModel &table, const std::ve
     for (qint32 id : m_missingIdRows) {
         if (table.findItemData(id) < 0)
             continue;
-        if (std::binary_search(missing.begin(), missing.end(), id))
+        // A row with a text the user wrote is a string of the file, and stays while it has one.
+        if (std::binary_search(missing.begin(), missing.end(), id) || table.rowHasTexts(id))
             kept.push_back(id);
-        else if (!table.rowHasTexts(id))
+        else
             table.removeRow(id);
-        // A row the user has written a text into is a string of the file now, and stays.
     }
     m_missingIdRows = std::move(kept);
 }

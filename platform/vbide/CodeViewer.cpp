@@ -39,7 +39,7 @@ CodeViewer::CodeViewer(QWidget *parent) : QWidget(parent, Qt::Window)
 qm::Status CodeViewer::open(const QString &path)
 {
     QFile file;
-    const qm::Result<qint64> size = qm::openInputFile(file, path, kLargestMember, QStringLiteral("code files"));
+    qm::Result<qint64> size = qm::openInputFile(file, path, kLargestMember, QStringLiteral("code files"));
     if (!size)
         return qm::makeError(QStringLiteral("%1 could not be read: %2").arg(QDir::toNativeSeparators(path), size.errorString()));
     qm::Result<QByteArray> bytes = qm::readInputFile(file, *size, kLargestMember);

@@ -26,6 +26,8 @@ public:
             std::unique_lock lock(m_mutex);
             ++m_started;
             m_changed.notify_all();
+            // Wakes the test's event loop, which waits for the start.
+            QMetaObject::invokeMethod(QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
             m_changed.wait(lock, [this] { return m_released > 0; });
             --m_released;
             CodeReferences references;
