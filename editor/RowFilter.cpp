@@ -33,15 +33,18 @@ std::vector<int> RowFilter::rows(const win32::SftTreeSource &grid) const
 RowFilter::Predicate textPredicate(const TextMatcher &matcher, std::vector<int> columns)
 {
     return [matcher, columns = std::move(columns)](const win32::SftTreeSource &grid, int row) {
-        return std::any_of(columns.begin(), columns.end(),
-                           [&](int column) { return matcher.matches(grid.cellText(row, column)); });
+        QString scratch;
+        return std::any_of(columns.begin(), columns.end(), [&](int column) {
+            return matcher.matches(grid.cellTextView(row, column, scratch));
+        });
     };
 }
 
 RowFilter::Predicate missingPredicate(std::vector<int> columns)
 {
     return [columns = std::move(columns)](const win32::SftTreeSource &grid, int row) {
+        QString scratch;
         return std::any_of(columns.begin(), columns.end(),
-                           [&](int column) { return grid.cellText(row, column).isEmpty(); });
+                           [&](int column) { return grid.cellTextView(row, column, scratch).isEmpty(); });
     };
 }

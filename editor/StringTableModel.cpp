@@ -62,6 +62,14 @@ QString StringTableModel::cellText(int row, int column) const
     return m_strings.TextOf(m_languages.localeOf(column), id);
 }
 
+QStringView StringTableModel::cellTextView(int row, int column, QString &scratch) const
+{
+    if (column != 0 && hasItemData(row) && column < columnCount() && !m_held)
+        return m_strings.TextViewOf(m_languages.localeOf(column), m_ids[std::size_t(row)]);
+    scratch = cellText(row, column);
+    return scratch;
+}
+
 QString StringTableModel::cellFont(int row, int column) const
 {
     if (!hasItemData(row) || column < 1 || column >= columnCount())

@@ -43,6 +43,7 @@ public:
     qint32 itemData(int row) const override;
     int findItemData(qint32 id) const override;
     QString cellText(int row, int column) const override;
+    QStringView cellTextView(int row, int column, QString &scratch) const override;
     QString cellFont(int row, int column) const override;
     QString columnCaption(int column) const override;
 

@@ -332,6 +332,12 @@ QString ResStrings::TextOf(qint32 localeId, qint32 id) const
     return position == EntryIndex::kNone ? QString() : TextAt(qsizetype(position));
 }
 
+QStringView ResStrings::TextViewOf(qint32 localeId, qint32 id) const
+{
+    const std::size_t position = m_index.find(localeId, id);
+    return position == EntryIndex::kNone ? QStringView() : peekAt(position).text;
+}
+
 QList<qint32> ResStrings::Languages() const
 {
     if (!m_languagesValid) {

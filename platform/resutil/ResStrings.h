@@ -77,6 +77,8 @@ public:
     // The text of that entry without making an entry object (shared, not
     // copied); null when there is none.
     QString TextOf(qint32 localeId, qint32 id) const;
+    // The same as a view, valid while the collection does not change: for scans.
+    QStringView TextViewOf(qint32 localeId, qint32 id) const;
     // Distinct locale IDs of the current entries, in order of first occurrence.
     QList<qint32> Languages() const;
 

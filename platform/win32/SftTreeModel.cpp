@@ -176,6 +176,11 @@ QString SftTreeModel::cellText(int row, int column) const
     return validCell(row, column) ? m_texts[cellIndex(row, column)] : QString();
 }
 
+QStringView SftTreeModel::cellTextView(int row, int column, QString &) const
+{
+    return validCell(row, column) ? QStringView(m_texts[cellIndex(row, column)]) : QStringView();
+}
+
 void SftTreeModel::setCellFont(int row, int column, const QString &fontName)
 {
     if (!validCell(row, column))

@@ -46,6 +46,7 @@ public:
     // Cells. Out-of-range addresses are ignored (set) or read as empty (get).
     void setCellText(int row, int column, const QString &text);
     QString cellText(int row, int column) const override;
+    QStringView cellTextView(int row, int column, QString &scratch) const override;
     void setCellFont(int row, int column, const QString &fontName);
     QString cellFont(int row, int column) const override;
     // The font of the column's cells that have none of their own.

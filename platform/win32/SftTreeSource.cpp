@@ -84,6 +84,12 @@ Qt::ItemFlags SftTreeSource::flags(const QModelIndex &index) const
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
+QStringView SftTreeSource::cellTextView(int row, int column, QString &scratch) const
+{
+    scratch = cellText(row, column);
+    return scratch;
+}
+
 QString SftTreeSource::cellNote(int row, int column) const
 {
     const bool valid = row >= 0 && row < rowCount() && column >= 0 && column < columnCount();

@@ -43,6 +43,9 @@ public:
     virtual int findItemData(qint32 value) const = 0;    // first row with that item data, or -1
     // Empty out of range. Shared, not copied, wherever the source can.
     virtual QString cellText(int row, int column) const = 0;
+    // The same for a scan over many cells: a view, valid until the source
+    // changes, into the source's own text or into `scratch`.
+    virtual QStringView cellTextView(int row, int column, QString &scratch) const;
     virtual QString cellFont(int row, int column) const = 0;  // empty: the grid's own font
     virtual QString columnCaption(int column) const = 0;
     // A row whose column 0 text is drawn across the whole row (a status text).

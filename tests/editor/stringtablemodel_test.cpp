@@ -48,6 +48,10 @@ private slots:
         QCOMPARE(seven.data().toString(), QStringLiteral("7"));
         QCOMPARE(seven.data(Qt::UserRole).toInt(), 7);
         QCOMPARE(table.index(1, 2).data().toString(), QStringLiteral("Sieben"));
+        QString scratch;
+        QCOMPARE(table.cellTextView(1, 2, scratch).toString(), QStringLiteral("Sieben"));
+        QCOMPARE(table.cellTextView(1, 0, scratch).toString(), QStringLiteral("7"));
+        QVERIFY(table.cellTextView(0, 3, scratch).isNull());
         QCOMPARE(table.index(0, 1).data(Qt::FontRole).value<QFont>().family(), table.languages()[0].FontName);
         QVERIFY(!table.index(0, 0).data(Qt::FontRole).isValid());
         QCOMPARE(table.findItemData(3), -1);
