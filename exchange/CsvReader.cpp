@@ -57,11 +57,9 @@ qm::Result<QString> decode(const QByteArray &bytes)
                                             "save the file as UTF-8 or UTF-16 with a byte order mark")
                                  .arg(bad)
                                  .arg(uchar(bytes[bad]), 2, 16, QLatin1Char('0')));
-    QString text = QString::fromUtf8(bytes.constData() + start, bytes.size() - start);
-    // fromUtf8 drops a byte order mark at the start; after the file's own one it is the first cell's first character.
-    if (bytes.mid(start, 3) == "\xEF\xBB\xBF" && !text.startsWith(QChar(0xFEFF)))
-        text.prepend(QChar(0xFEFF));
-    return text;
+    // After the file's own byte order mark, another one is the first cell's first character.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return QString(utf8(QByteArrayView(bytes).sliced(start)));
 }
 
 struct Parser {
