@@ -4,6 +4,7 @@
 #include "checks/TranslationChecks.h"
 #include "editor/LanguageTable.h"
 #include "platform/win32/SftTreeSource.h"
+#include "reviewstate/StateChecks.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QStringList>
@@ -22,6 +23,8 @@ constexpr int kTrailingSpaces = 730;
 constexpr int kAccessKeyMissing = 731;
 constexpr int kAccessKeyAdded = 732;
 constexpr int kNoTranslation = 733;
+constexpr int kTooLong = 1016;       // "Too long"
+constexpr int kTooLongBy = 1017;     // "%0 characters, at most %1"
 } // namespace
 
 void CellNotes::setLanguages(const LanguageTable &languages, qint32 chosen)
@@ -30,11 +33,26 @@ void CellNotes::setLanguages(const LanguageTable &languages, qint32 chosen)
     m_sourceColumn = languages.columnOf(m_sourceLocale);
 }
 
+bool CellNotes::checked(const win32::SftTreeSource &grid, int row, int column) const
+{
+    return m_sourceColumn >= 1 && column >= 1 && column != m_sourceColumn && grid.hasItemData(row);
+}
+
+int CellNotes::exceededLimit(const win32::SftTreeSource &grid, int row, int column) const
+{
+    const int limit = m_maxLength ? m_maxLength(grid.itemData(row)) : 0;
+    if (limit <= 0)
+        return 0;
+    QString scratch;
+    return reviewstate::characterCount(grid.cellTextView(row, column, scratch)) > limit ? limit : 0;
+}
+
 bool CellNotes::cellHasProblem(const win32::SftTreeSource &grid, int row, int column) const
 {
-    if (m_sourceColumn < 1 || column < 1 || column == m_sourceColumn || !grid.hasItemData(row))
+    if (!checked(grid, row, column))
         return false;
-    return checks::hasProblem(grid.cellText(row, m_sourceColumn), grid.cellText(row, column));
+    return checks::hasProblem(grid.cellText(row, m_sourceColumn), grid.cellText(row, column)) ||
+           exceededLimit(grid, row, column) > 0;
 }
 
 bool CellNotes::rowHasProblems(const win32::SftTreeSource &grid, int row) const
@@ -54,6 +72,12 @@ QString CellNotes::cellProblems(const win32::SftTreeSource &grid, int row, int c
     for (const checks::Problem &problem :
          checks::checkTranslation(grid.cellText(row, m_sourceColumn), grid.cellText(row, column)))
         lines << ruleName(int(problem.rule)) + QStringLiteral(": ") + problemText(problem);
+    if (const int limit = exceededLimit(grid, row, column); limit > 0) {
+        const QString text = grid.cellText(row, column);
+        lines << lgv_string(kTooLong) + QStringLiteral(": ") +
+                     SubstituteParameters(lgv_string(kTooLongBy), QString::number(reviewstate::characterCount(text)),
+                                          QString::number(limit));
+    }
     return lines.join(QLatin1Char('\n'));
 }
 

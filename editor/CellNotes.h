@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class LanguageTable;
 
 namespace checks {
@@ -23,6 +25,11 @@ public:
     qint32 sourceLocale() const { return m_sourceLocale; }  // 0: none
     int sourceColumn() const { return m_sourceColumn; }     // -1: none
 
+    // A string's maximum length in characters, 0 for none: a longer
+    // translation is a problem too.
+    using MaxLength = std::function<int(qint32 id)>;
+    void setMaxLength(MaxLength maxLength) { m_maxLength = std::move(maxLength); }
+
     bool cellHasProblem(const win32::SftTreeSource &grid, int row, int column) const;
     bool rowHasProblems(const win32::SftTreeSource &grid, int row) const;
     QString cellProblems(const win32::SftTreeSource &grid, int row, int column) const;
@@ -31,6 +38,11 @@ public:
     static QString problemText(const checks::Problem &problem);
 
 private:
+    bool checked(const win32::SftTreeSource &grid, int row, int column) const;
+    // The string's maximum length when the cell's text is longer, else 0.
+    int exceededLimit(const win32::SftTreeSource &grid, int row, int column) const;
+
+    MaxLength m_maxLength;
     qint32 m_sourceLocale = 0;
     int m_sourceColumn = -1;
 };

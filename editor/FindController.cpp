@@ -40,6 +40,8 @@ RowFilter::Predicate FindController::predicate(RowFilter::Kind kind, const FindC
         return criteria.problemsOnly ? m_problemRule : nullptr;
     case RowFilter::Unused:
         return criteria.unusedOnly ? m_unusedRule : nullptr;
+    case RowFilter::NeedsReview:
+        return criteria.needsReviewOnly ? m_needsReviewRule : nullptr;
     default:
         return nullptr;
     }

@@ -24,6 +24,7 @@ struct FindCriteria {
     bool missingOnly = false;
     bool problemsOnly = false;
     bool unusedOnly = false;  // only the strings no code of the project uses
+    bool needsReviewOnly = false;  // only the strings with a translation to review
 
     TextMatcher matcher() const { return TextMatcher(text, options); }
 };
@@ -55,6 +56,8 @@ public:
     void setProblemRule(RowFilter::Predicate rule) { m_problemRule = std::move(rule); }
     // Whether no code uses a row's string; used for "unused only".
     void setUnusedRule(RowFilter::Predicate rule) { m_unusedRule = std::move(rule); }
+    // Whether a row has a translation to review; used for "needs review only".
+    void setNeedsReviewRule(RowFilter::Predicate rule) { m_needsReviewRule = std::move(rule); }
 
     // The grid's rows that pass the criteria, in the chosen order.
     std::vector<int> shownRows(const win32::SftTreeSource &grid, const FindCriteria &criteria) const;
@@ -83,6 +86,7 @@ private:
     LanguageTable m_languages;
     RowFilter::Predicate m_problemRule;
     RowFilter::Predicate m_unusedRule;
+    RowFilter::Predicate m_needsReviewRule;
     qint32 m_sortLocale = -1;
     bool m_sortDescending = false;
 };

@@ -13,7 +13,7 @@ class SftTreeSource;
 // message rows, which have no item data) always pass.
 class RowFilter {
 public:
-    enum Kind { Text, Missing, Problems, Unused, KindCount };
+    enum Kind { Text, Missing, Problems, Unused, NeedsReview, KindCount };
     // Whether a row of the grid (a model row) passes.
     using Predicate = std::function<bool(const win32::SftTreeSource &grid, int row)>;
 

@@ -1,6 +1,7 @@
 #include "editor/StringTableModel.h"
 
 #include "platform/resutil/ResStrings.h"
+#include "reviewstate/ReviewStates.h"
 #include "support/ErrorTrap.h"
 
 #include <algorithm>
@@ -305,4 +306,26 @@ void StringTableModel::setHeld(bool held)
     m_held = held;
     if (rowCount() > 0 && columnCount() > 1)
         emit dataChanged(index(0, 1), index(rowCount() - 1, columnCount() - 1));
+}
+
+QVariant StringTableModel::data(const QModelIndex &index, int role) const
+{
+    if (role != ReviewStateRole)
+        return SftTreeSource::data(index, role);
+    const std::optional<reviewstate::State> state = index.isValid() ? reviewState(index.row(), index.column()) : std::nullopt;
+    return state ? QVariant(int(*state)) : QVariant();
+}
+
+std::optional<reviewstate::State> StringTableModel::reviewState(int row, int column) const
+{
+    if (!m_states || m_held || !hasItemData(row) || column < 1 || column >= columnCount())
+        return std::nullopt;
+    return m_states->state(m_languages.localeOf(column), m_ids[std::size_t(row)]);
+}
+
+void StringTableModel::reviewStatesChanged(qint32 id)
+{
+    if (const int row = findItemData(id); row >= 0)
+        emitRowChanged(row, {ReviewStateRole, Qt::DecorationRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole,
+                             CellNoteRole});
 }

@@ -14,6 +14,10 @@
 namespace resutil {
 class ResStrings;
 }
+namespace reviewstate {
+class ReviewStates;
+enum class State : quint8;
+}
 
 // The string grid's table over one project's resource file: a row per string
 // ID in ascending order, column 0 the ID and a column per language of the
@@ -25,6 +29,9 @@ class ResStrings;
 class StringTableModel : public win32::SftTreeSource {
     Q_OBJECT
 public:
+    // A language cell's review state (reviewstate::State as an int); none
+    // without review states, while held, and for the ID column.
+    static constexpr int ReviewStateRole = Qt::UserRole + 2;
     // Records removed from the strings, each with its position among them then.
     using Removed = std::vector<std::pair<std::size_t, StringRecord>>;
     struct RemovedLanguage {
@@ -46,6 +53,14 @@ public:
     QStringView cellTextView(int row, int column, QString &scratch) const override;
     QString cellFont(int row, int column) const override;
     QString columnCaption(int column) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+    // The review states kept beside the file; they go no earlier than the table.
+    void setReviewStates(reviewstate::ReviewStates *states) { m_states = states; }
+    reviewstate::ReviewStates *reviewStates() const { return m_held ? nullptr : m_states; }
+    std::optional<reviewstate::State> reviewState(int row, int column) const;
+    // A string's states, comment or maximum length changed: its row is drawn again.
+    void reviewStatesChanged(qint32 id);
 
     const LanguageTable &languages() const { return m_languages; }
     const resutil::ResStrings &strings() const { return m_strings; }
@@ -99,4 +114,5 @@ private:
     std::vector<qint32> m_ids;  // ascending; a row's ID is found by binary search
     QString m_idCaption;
     bool m_held = false;
+    reviewstate::ReviewStates *m_states = nullptr;
 };

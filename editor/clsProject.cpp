@@ -49,8 +49,10 @@ void clsProject::setFile(std::unique_ptr<resutil::ResFile> file, bool unreadable
     m_table.reset();
     m_resourceFile = std::move(file);
     m_unreadable = unreadable;
-    if (m_resourceFile && !m_unreadable)
+    if (m_resourceFile && !m_unreadable) {
         m_table = std::make_unique<StringTableModel>(m_resourceFile->Strings(), kInitialLanguageRoom);
+        m_table->setReviewStates(reviewstate::ReviewStates::of(*m_resourceFile));
+    }
 }
 
 void clsProject::Init(bool tellReadFailure)

@@ -140,6 +140,20 @@ public:
     // What the host's status bar was last told of the code's uses.
     QString UsesStatus() const { return m_usesStatus; }
 
+    // Review states (docResourceEditorStates.cpp). Marks the current
+    // translation approved and moves on to the next unfinished one.
+    void MarkDone();
+    // Moves to the next (previous) missing translation or one to review in the
+    // current language, among the rows shown; false when there is none.
+    bool GoToUnfinished(bool backwards);
+    // The comment for translators and the maximum length of the current string.
+    void EditStringNotes();
+    QCheckBox *chkNeedsReview() const;
+    // The strings done, to review and missing in a language column, as its header's tip gives them.
+    QString LanguageStatistics(int column) const;
+    // What the editor last told the host's status bar of the review states.
+    QString StateStatus() const { return m_stateStatus; }
+
     // Controls.
     QToolBar *toolbar() const { return m_toolbar; }
     QAction *toolbarButton(const QString &key) const;
@@ -275,6 +289,15 @@ private:
     // Removes the rows shown for missing IDs that are no longer missing, unless written into.
     void DropMissingIdRows(StringTableModel &table, const std::vector<qint32> &missing);
     void SftTree_HeaderClick(int column);
+    void CreateReviewStates();
+    void UpdateReviewTexts();
+    QVariant StateCellRole(int row, int column, int role) const;
+    // The comment and maximum length lines of a string's tip.
+    QString StringNotesText(qint32 id) const;
+    // The current language's figures in the status line, once after a burst of changes.
+    void ScheduleStateStatus();
+    void ShowStateStatus();
+    void ShowStatusLine(const QString &text);
     // A "*" after each project with unsaved strings in the list, and the window's
     // title (the current project) with its modified mark.
     void UpdateUnsavedMarks();
@@ -335,6 +358,9 @@ private:
     FindBar *m_findBar = nullptr;
     QCheckBox *m_chkProblems = nullptr;  // the find bar's "Problems" toggle
     QCheckBox *m_chkUnused = nullptr;    // the find bar's "Unused strings" toggle
+    QCheckBox *m_chkNeedsReview = nullptr;  // the find bar's "Needs review" toggle
+    QString m_stateStatus;
+    bool m_stateStatusPending = false;
     std::unique_ptr<coderefs::ProjectUses> m_projectUses;
     UseNotes m_uses;
     QString m_usesStatus;

@@ -6,6 +6,7 @@
 #include "editor/SourceLanguageSetting.h"
 #include "editor/clsProject.h"
 #include "platform/win32/SftTree.h"
+#include "reviewstate/ReviewStates.h"
 #include "support/ErrorTrap.h"
 
 #include <QAction>
@@ -21,6 +22,9 @@ void docResourceEditor::UpdateSourceLanguage()
     if (chosen == 0)
         chosen = GetStoredSourceLanguage(CurrentProjectFile());
     m_cellNotes.setLanguages(Languages(), chosen);
+    // Translations need review against the language they are checked against.
+    if (StringTableModel *table = Table(); table && table->reviewStates())
+        table->reviewStates()->setSourceLanguage(m_cellNotes.sourceLocale());
 }
 
 bool docResourceEditor::CellHasProblem(int Row, int Column) const

@@ -98,6 +98,7 @@ void docResourceEditor::CreateControls()
     CreateUndoActions();
     CreateFindBar();
     CreateUses();
+    CreateReviewStates();
     nameTextlessControls(*this);
 }
 

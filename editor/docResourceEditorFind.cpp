@@ -132,6 +132,7 @@ void docResourceEditor::UpdateFindTexts()
     UpdateFindStatus();
     UpdateMissingCounts();
     UpdateUsesTexts();
+    UpdateReviewTexts();
 }
 
 void docResourceEditor::ShowFindBar()
@@ -189,6 +190,7 @@ FindCriteria docResourceEditor::FindCriteriaNow() const
     criteria.missingOnly = m_findBar->missingTranslations()->isChecked();
     criteria.problemsOnly = m_chkProblems->isChecked();
     criteria.unusedOnly = m_chkUnused && m_chkUnused->isChecked();
+    criteria.needsReviewOnly = m_chkNeedsReview && m_chkNeedsReview->isChecked();
     return criteria;
 }
 
@@ -342,8 +344,9 @@ void docResourceEditor::UpdateMissingCounts()
                                                       QString::number(m_missingCounts.rowsMissing)));
     else if (grid.columnCount() > 0)
         grid.setColumnToolTip(0, QString());
-    // The reference rules follow the texts and rows too.
+    // The reference rules and the status line's figures follow the texts and rows too.
     CheckUses();
+    ScheduleStateStatus();
 }
 
 QVariant docResourceEditor::CellRole(int row, int column, int role) const
@@ -351,9 +354,10 @@ QVariant docResourceEditor::CellRole(int row, int column, int role) const
     if (column == 0)
         return IdCellRole(row, role);
     const win32::SftTreeSource &grid = m_sftTree->source();
-    if (column < 1 || !grid.hasItemData(row) || !m_sftTree->columnEditable(column) ||
-        !grid.cellText(row, column).isEmpty())
+    if (column < 1 || !grid.hasItemData(row) || !m_sftTree->columnEditable(column))
         return {};
+    if (!grid.cellText(row, column).isEmpty())
+        return StateCellRole(row, column, role);
     switch (role) {
     case Qt::BackgroundRole:
         return missingTint(m_sftTree->palette().color(QPalette::Base));

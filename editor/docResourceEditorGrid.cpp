@@ -77,6 +77,7 @@ void docResourceEditor::ShowTable(StringTableModel *table)
         mShownTable->disconnect(this);
         mShownTable->setCellNotes({});
         mShownTable->setCellRoles({});
+        mShownTable->setColumnNotes({});
     }
     if (table && mShownTable != table) {
         table->setIdCaption(lgv_string(kResourceIdCaption));
@@ -84,6 +85,7 @@ void docResourceEditor::ShowTable(StringTableModel *table)
             return column == 0 ? IdCellProblems(row) : m_cellNotes.cellProblems(*table, row, column);
         });
         table->setCellRoles([this](int row, int column, int role) { return CellRole(row, column, role); });
+        table->setColumnNotes([this](int column) { return LanguageStatistics(column); });
         connect(table, &StringTableModel::languagesAboutToChange, this, &docResourceEditor::TableLanguagesAboutToChange);
         connect(table, &StringTableModel::languagesChanged, this, &docResourceEditor::TableLanguagesChanged);
         WatchForMissingCounts(*table);

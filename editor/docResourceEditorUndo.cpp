@@ -51,6 +51,8 @@ void docResourceEditor::CreateUndoActions()
     connect(m_undoGroup, &QUndoGroup::indexChanged, this, &docResourceEditor::UpdateUndoActions);
     connect(m_undoGroup, &QUndoGroup::activeStackChanged, this, &docResourceEditor::UpdateUndoActions);
     connect(m_undoGroup, &QUndoGroup::cleanChanged, this, &docResourceEditor::UpdateUndoActions);
+    // A step may change review states without a text: the figures follow each one.
+    connect(m_undoGroup, &QUndoGroup::indexChanged, this, &docResourceEditor::ScheduleStateStatus);
     UpdateUndoActions();
 }
 

@@ -234,17 +234,27 @@ QString docResourceEditor::IdCellProblems(int Row) const
 QVariant docResourceEditor::IdCellRole(int row, int role) const
 {
     const win32::SftTreeSource &grid = m_sftTree->source();
-    if (!m_uses.known() || !grid.hasItemData(row))
+    if (!grid.hasItemData(row))
         return {};
     const qint32 id = grid.itemData(row);
+    // What the translators are told of the string comes first, then its uses.
+    const auto withNotes = [&](const QString &uses) -> QVariant {
+        const QString notes = StringNotesText(id);
+        const QString text = notes.isEmpty() ? uses : uses.isEmpty() ? notes : notes + QLatin1Char('\n') + uses;
+        return text.isEmpty() ? QVariant() : QVariant(text);
+    };
     switch (role) {
     case Qt::DecorationRole:
+        if (!m_uses.known())
+            return {};
         return useCountBadge(m_uses.useCount(id), m_sftTree->font(), m_sftTree->palette());
     case Qt::ToolTipRole:
-        return m_uses.usesText(id);
+        return withNotes(m_uses.known() ? m_uses.usesText(id) : QString());
     case Qt::AccessibleDescriptionRole:
-        return SubstituteParameters(lgv_string(kUseCount), QString::number(m_uses.useCount(id))) +
-               QStringLiteral(". ") + m_uses.usesText(id);
+        if (!m_uses.known())
+            return withNotes({});
+        return withNotes(SubstituteParameters(lgv_string(kUseCount), QString::number(m_uses.useCount(id))) +
+                         QStringLiteral(". ") + m_uses.usesText(id));
     default:
         return {};
     }

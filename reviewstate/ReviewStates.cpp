@@ -96,10 +96,16 @@ void ReviewStates::loaded(const QString &resPath, const resutil::ResStrings &str
     m_sourceAtLoad.clear();
     m_hasSourceAtLoad.clear();
     m_sourceOfHashes = 0;
+    m_loadedBase = nullptr;
+    m_loadedSize = 0;
     const QString path = pathFor(resPath);
     m_writtenPath = path;
-    if (!readable || path.isEmpty() || !QFileInfo::exists(path))
+    if (!readable)
         return;
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        rememberAsRead(strings);
+        return;
+    }
     m_hadFile = true;
     QFile file;
     auto opened = qm::openInputFile(file, path, kMaxStateFileBytes, QStringLiteral("review state files"));
@@ -155,6 +161,49 @@ void ReviewStates::loaded(const QString &resPath, const resutil::ResStrings &str
             if (const resutil::ResString *entry = strings.Find(localeOf(c.key), idOf(c.key)))
                 place(c, entry->Text());
     }
+    rememberAsRead(strings);
+}
+
+// A text without a line of its own was translated from the source text as
+// read: the source texts' hashes are taken now, before anything changes them.
+void ReviewStates::rememberAsRead(const resutil::ResStrings &strings)
+{
+    m_loadedBase = strings.LoadedBuffer().constData();
+    m_loadedSize = strings.LoadedBuffer().size();
+    const qint32 source = sourceLanguage();
+    m_sourceAtLoad.assign(65536, 0);
+    m_hasSourceAtLoad.assign(65536, false);
+    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        const std::size_t id = std::size_t(entry.id);
+        if (entry.localeId != source || m_hasSourceAtLoad[id])
+            return;
+        m_sourceAtLoad[id] = textHash(entry.text);
+        m_hasSourceAtLoad[id] = true;
+    });
+    m_sourceOfHashes = source;
+}
+
+bool ReviewStates::asLoaded(QStringView text) const
+{
+    // While the collection holds the buffer read, nothing else can lie in it.
+    const QString &buffer = m_strings.LoadedBuffer();
+    if (m_loadedBase == nullptr || buffer.constData() != m_loadedBase || buffer.size() != m_loadedSize)
+        return false;
+    const auto at = reinterpret_cast<quintptr>(text.utf16());
+    const auto start = reinterpret_cast<quintptr>(m_loadedBase);
+    return at >= start && at + 2 * quintptr(text.size()) <= start + 2 * quintptr(m_loadedSize);
+}
+
+State ReviewStates::stateWithoutLine(qint32 id, QStringView text)
+{
+    // A text changed since it was read is translated from the source as it is now.
+    if (!asLoaded(text) || m_sourceOfHashes != sourceLanguage() || std::size_t(id) >= m_hasSourceAtLoad.size() ||
+        !m_hasSourceAtLoad[std::size_t(id)])
+        return State::Translated;
+    const QStringView source = m_strings.TextViewOf(m_sourceOfHashes, id);
+    if (source.isEmpty() || asLoaded(source))
+        return State::Translated;
+    return textHash(source) == m_sourceAtLoad[std::size_t(id)] ? State::Translated : State::NeedsReview;
 }
 
 void ReviewStates::setSourceLanguage(qint32 localeId)
@@ -307,6 +356,12 @@ void ReviewStates::refresh(bool verifyAll)
             added.key = current.key;
             added.text = textHash(current.text);
             added.source = sourceNow[id];
+            // A text as read was translated from the source as read, which may have changed since.
+            if (hasSource && localeOf(current.key) != source && asLoaded(current.text) && m_hasSourceAtLoad[id]) {
+                added.source = m_sourceAtLoad[id];
+                if (added.source != sourceNow[id])
+                    added.state = State::NeedsReview;
+            }
             added.flags = quint8(Cell::HasText | Cell::Verified | (hasSource ? Cell::HasSource : 0));
             put(added);
             m_dirty = true;
@@ -374,15 +429,17 @@ void ReviewStates::refresh(bool verifyAll)
 
 State ReviewStates::state(qint32 localeId, qint32 id)
 {
-    const resutil::ResString *entry = m_strings.Find(localeId, id);
-    if (!entry || entry->Text().isEmpty())
+    // Views, not entries: asking every cell's state makes no entry objects.
+    const QStringView text = m_strings.TextViewOf(localeId, id);
+    if (text.isEmpty())
         return State::New;
-    Cell *cell = readable() ? find(cellKey(localeId, id)) : nullptr;
-    if (!cell)
+    if (!readable())
         return State::Translated;
+    Cell *cell = find(cellKey(localeId, id));
+    if (!cell)
+        return stateWithoutLine(id, text);
     const QChar *base = m_buffer.constData();
-    const QString &text = entry->Text();
-    const bool asRead = cell->has(Cell::HasLoaded) && text.constData() == base + cell->loadedAt &&
+    const bool asRead = cell->has(Cell::HasLoaded) && reinterpret_cast<const QChar *>(text.utf16()) == base + cell->loadedAt &&
                         text.size() == cell->loadedLength;
     if (!asRead && !(cell->has(Cell::HasText) && cell->text == textHash(text)))
         return State::Translated;
@@ -399,10 +456,10 @@ State ReviewStates::state(qint32 localeId, qint32 id)
     const qint32 source = sourceLanguage();
     if (m_table.source != 0 && m_table.source != source)
         return cell->state;
-    const resutil::ResString *sourceEntry = m_strings.Find(source, id);
-    if (!sourceEntry || sourceEntry->Text().isEmpty() || !cell->has(Cell::HasSource))
+    const QStringView sourceText = m_strings.TextViewOf(source, id);
+    if (sourceText.isEmpty() || !cell->has(Cell::HasSource))
         return cell->state;
-    return cell->source == textHash(sourceEntry->Text()) ? cell->state : State::NeedsReview;
+    return cell->source == textHash(sourceText) ? cell->state : State::NeedsReview;
 }
 
 QString ReviewStates::textOf(quint32 key) const
@@ -454,11 +511,16 @@ qm::Status ReviewStates::setState(qint32 localeId, qint32 id, State state)
     const resutil::ResString *entry = m_strings.Find(localeId, id);
     if (!entry || entry->Text().isEmpty())
         return qm::makeError(QStringLiteral("locale %1 has no text for string %2").arg(QString::number(localeId), QString::number(id)));
-    if (!find(cellKey(localeId, id)))
-        refresh();
-    Cell *cell = find(cellKey(localeId, id));
-    if (!cell)
-        return qm::makeError(QStringLiteral("locale %1 has no text for string %2").arg(QString::number(localeId), QString::number(id)));
+    // A text without a line gets one of its own; the others are left for the next save.
+    const quint32 key = cellKey(localeId, id);
+    Cell *cell = find(key);
+    if (!cell) {
+        const auto at = std::lower_bound(m_table.cells.begin(), m_table.cells.end(), key,
+                                         [](const Cell &c, quint32 k) { return c.key < k; });
+        Cell added;
+        added.key = key;
+        cell = &*m_table.cells.insert(at, added);
+    }
     const resutil::ResString *sourceEntry = m_strings.Find(sourceLanguage(), id);
     const bool hasSource = sourceEntry && !sourceEntry->Text().isEmpty();
     cell->state = state;
@@ -472,6 +534,27 @@ qm::Status ReviewStates::setState(qint32 localeId, qint32 id, State state)
         m_table.source = sourceLanguage();
     m_dirty = true;
     return {};
+}
+
+std::optional<Cell> ReviewStates::line(qint32 localeId, qint32 id) const
+{
+    const Cell *cell = find(cellKey(localeId, id));
+    return cell ? std::optional<Cell>(*cell) : std::nullopt;
+}
+
+void ReviewStates::restoreLine(qint32 localeId, qint32 id, const std::optional<Cell> &line)
+{
+    const quint32 key = cellKey(localeId, id);
+    const auto at = std::lower_bound(m_table.cells.begin(), m_table.cells.end(), key,
+                                     [](const Cell &c, quint32 k) { return c.key < k; });
+    const bool present = at != m_table.cells.end() && at->key == key;
+    if (line && present)
+        *at = *line;
+    else if (line)
+        m_table.cells.insert(at, *line);
+    else if (present)
+        m_table.cells.erase(at);
+    m_dirty = true;
 }
 
 qm::Status ReviewStates::markTranslated(qint32 localeId, qint32 id) { return setState(localeId, id, State::Translated); }

@@ -70,6 +70,11 @@ public:
     qm::Status setComment(qint32 id, const QString &comment);
     qm::Status setMaxLength(qint32 id, int maxLength);
 
+    // A cell's line as it is now (none: it has no line), and the same put back
+    // later, for undo: a state set and undone is the state it was, derived or not.
+    std::optional<Cell> line(qint32 localeId, qint32 id) const;
+    void restoreLine(qint32 localeId, qint32 id, const std::optional<Cell> &line);
+
     // Brings every state up to date with the texts as they are now; with
     // verifyAll, also every line another program may have made stale.
     void refresh(bool verifyAll = false);
@@ -88,6 +93,10 @@ private:
     Cell *find(quint32 key);
     const Cell *find(quint32 key) const;
     void verify(Cell &cell, QStringView text);
+    void rememberAsRead(const resutil::ResStrings &strings);
+    // Whether a text still lies where the file was read to: unchanged since.
+    bool asLoaded(QStringView text) const;
+    State stateWithoutLine(qint32 id, QStringView text);
     StringInfo *info(qint32 id, bool create);
     const StringInfo *info(qint32 id) const;
 
@@ -102,6 +111,8 @@ private:
     std::vector<quint32> m_sourceAtLoad; // by string ID: hash of the source text as read; 0 and no bit: none
     std::vector<bool> m_hasSourceAtLoad;
     qint32 m_sourceOfHashes = 0;         // the language m_sourceAtLoad is of
+    const QChar *m_loadedBase = nullptr; // the buffer the file was read to, while the strings hold it
+    qsizetype m_loadedSize = 0;
 };
 
 } // namespace reviewstate

@@ -27,8 +27,11 @@ constexpr int kTwipsPerPixel = 15;  // 96 dots per inch
 constexpr int kTextMargin = 6;      // the view's own padding left and right of a cell's text
 constexpr int kHandleWidth = 4;     // a header click this near a section edge resizes instead
 
+// Ctrl+Enter is left to the window's commands.
 bool opensCellEditor(const QKeyEvent &event)
 {
+    if (event.modifiers() & Qt::ControlModifier)
+        return false;
     return event.key() == Qt::Key_F2 || event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter;
 }
 

@@ -71,7 +71,9 @@ QVariant SftTreeSource::headerData(int section, Qt::Orientation orientation, int
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
         return columnCaption(section);
     if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole) {
-        const QString tip = m_columnTips.value(section);
+        QString tip = m_columnTips.value(section);
+        if (const QString notes = m_columnNotes ? m_columnNotes(section) : QString(); !notes.isEmpty())
+            tip = tip.isEmpty() ? notes : tip + QLatin1Char('\n') + notes;
         return tip.isEmpty() ? QVariant() : QVariant(tip);
     }
     return {};

@@ -54,6 +54,10 @@ public:
 
     void setColumnToolTip(int column, const QString &tip);
     QString columnToolTip(int column) const;
+    // What the owner adds to a column's tip when it is asked for (figures too
+    // costly to keep current on every change); empty for none.
+    using ColumnNotes = std::function<QString(int column)>;
+    void setColumnNotes(ColumnNotes notes) { m_columnNotes = std::move(notes); }
 
     void setCellNotes(CellNotes notes);
     // The owner's notes changed as a whole (another source language): every cell is drawn again.
@@ -81,6 +85,7 @@ private:
     void emitAllCellsChanged(const QList<int> &roles);
 
     QHash<int, QString> m_columnTips;
+    ColumnNotes m_columnNotes;
     CellNotes m_cellNotes;
     CellRoles m_cellRoles;
     QFont m_baseFont;

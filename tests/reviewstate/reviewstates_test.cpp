@@ -184,6 +184,35 @@ private slots:
     }
 
     // Every transition, and that each is kept across a save and a new reading.
+    // Without a state file every translation was made from the source text as
+    // read: a source changed before the first save still needs review after it.
+    void sourceChangedBeforeTheFirstSave()
+    {
+        const QString file = plainFile(QStringLiteral("Unsaved.res"));
+        Opened res = open(file);
+        setText(*res.file, 2057, 1, QStringLiteral("Text 1, changed"));
+        QCOMPARE(res.states->state(kGerman, 1), State::NeedsReview);
+        QCOMPARE(res.states->state(kGerman, 2), State::Translated);
+        // A state set and put back is what it was, derived from the texts again.
+        const std::optional<reviewstate::Cell> before = res.states->line(kGerman, 1);
+        QVERIFY(!res.states->hadStateFile());
+        QVERIFY(!before);
+        QVERIFY(res.states->approve(kGerman, 1).ok());
+        QCOMPARE(res.states->state(kGerman, 1), State::Approved);
+        res.states->restoreLine(kGerman, 1, before);
+        QCOMPARE(res.states->state(kGerman, 1), State::NeedsReview);
+        setText(*res.file, 2057, 1, QStringLiteral("Text 1"));
+        QCOMPARE(res.states->state(kGerman, 1), State::Translated);
+        setText(*res.file, 2057, 1, QStringLiteral("Text 1, changed"));
+
+        QVERIFY(res.file->Save().ok());
+        const QByteArray states = readFile(file + QStringLiteral(".state"));
+        QVERIFY(states.contains("1031\t1\tneeds-review\t" + hashOf(QStringLiteral("Text 1")) + '\t'));
+        Opened again = open(file);
+        QCOMPARE(again.states->state(kGerman, 1), State::NeedsReview);
+        QCOMPARE(again.states->state(kGerman, 2), State::Translated);
+    }
+
     void transitions()
     {
         const QString file = plainFile(QStringLiteral("T.res"));
