@@ -126,7 +126,8 @@ private slots:
         c.commands.fillMenu(column, InColumnMenu, QStringLiteral("mnuSep"));
         QCOMPARE(names(column.actions()),
                  (QStringList{"mnuRemoveLanguage", "mnuChangeFont", "mnuUseAsSource", "-", "mnuRemoveResourceString",
-                              "-", "mnuAddLanguage", "mnuAddResourceString", "-", "mnuShowUses"}));
+                              "-", "mnuAddLanguage", "mnuAddResourceString", "-", "mnuShowUses", "-", "mnuMarkDone",
+                              "mnuStringNotes"}));
         QCOMPARE(column.actions()[5]->objectName(), QStringLiteral("mnuSep2"));
 
         QMenu hostMenu;
@@ -136,7 +137,8 @@ private slots:
                  (QStringList{"mnuUndo", "mnuRedo", "-", "mnuCopy", "mnuPaste", "-", "refresh", "-", "new", "save", "-",
                               "insertstring", "addlanguage", "-", "deletestring", "removelanguage", "-", "excel", "-",
                               "mnuFind", "mnuFindNext", "mnuFindPrevious", "mnuMissingOnly", "mnuSortBy", "-",
-                              "properties", "info", "help", "switch", "-", "mnuShowUses", "mnuCheckUnused"}));
+                              "properties", "info", "help", "switch", "-", "mnuShowUses", "mnuCheckUnused", "-",
+                              "mnuMarkDone", "mnuNextUnfinished", "mnuPreviousUnfinished", "mnuStringNotes"}));
         QVERIFY(hostMenu.actions().contains(toolbar.actions().first()));
         QCOMPARE(c.editor.findChildren<QAction *>(QStringLiteral("save")).size(), 1);
     }

@@ -158,8 +158,9 @@ private slots:
         QCOMPARE(m_editor->MissingCount(german), 1);
         QCOMPARE(m_editor->MissingCount(french), 1);
         QCOMPARE(m_editor->MissingCount(english), 0);
-        QCOMPARE(grid().model()->headerData(german, Qt::Horizontal, Qt::ToolTipRole).toString(),
-                 QStringLiteral("Missing translations: 1"));
+        // The figures of the review states follow the count.
+        QVERIFY(grid().model()->headerData(german, Qt::Horizontal, Qt::ToolTipRole).toString().startsWith(
+            QStringLiteral("Missing translations: 1\n")));
         QCOMPARE(grid().model()->headerData(0, Qt::Horizontal, Qt::ToolTipRole).toString(),
                  QStringLiteral("5 strings, 2 with missing translations"));
 
