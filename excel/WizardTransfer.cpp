@@ -7,6 +7,8 @@
 #include "platform/excel/Application.h"
 #include "platform/excel/model/Worksheet.h"
 #include "platform/resutil/ResStrings.h"
+#include "exchange/UnitStates.h"
+#include "reviewstate/ReviewStates.h"
 #include "platform/win32/Interaction.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -110,14 +112,18 @@ excel::FileFormat WizardTransfer::SaveFormat(const QString &fileName) const
 }
 
 qm::Status WizardTransfer::Export(const WizardState &state, const resutil::ResStrings &strings,
-                                  const ExcelTransfer::LanguageNamer &languageName, TransferFeedback &feedback)
+                                  const ExcelTransfer::LanguageNamer &languageName, TransferFeedback &feedback,
+                                  reviewstate::ReviewStates *states)
 {
     m_details.clear();
     if (!state.Format)
         return noFormat(state);
     if (exchange::isWorkbook(*state.Format))
         return exportWorkbook(state, strings, languageName, feedback);
-    return exchange::exportFile(strings, state.FileName, exchangeOptions(state), languageName, feedback);
+    exchange::Options options = exchangeOptions(state);
+    if (states && states->readable() && exchange::isTranslation(*state.Format))
+        exchange::describeUnits(*states, options);
+    return exchange::exportFile(strings, state.FileName, options, languageName, feedback);
 }
 
 qm::Status WizardTransfer::exportWorkbook(const WizardState &state, const resutil::ResStrings &strings,
@@ -171,9 +177,13 @@ ExcelTransfer::LanguageNamer languageNames(const resutil::ResStrings &strings)
 }
 
 std::optional<UiMessage> completeImport(resutil::ResStrings &strings, exchange::Imported imported,
-                                        exchange::Format format, TransferFeedback &feedback)
+                                        exchange::Format format, TransferFeedback &feedback,
+                                        reviewstate::ReviewStates *states)
 {
     ExcelTransfer::completeImport(strings, std::move(imported.entries), feedback);
+    // A unit whose state cannot be kept still has its text: the states are an addition.
+    if (states && states->readable() && imported.targetLocale != 0)
+        (void)exchange::applyUnitStates(*states, imported.targetLocale, imported);
     if (exchange::isTabular(format) || imported.messages.isEmpty())
         return std::nullopt;
     UiMessage notes{{uiString(kImportNotes)}, win32::vbOKOnly};

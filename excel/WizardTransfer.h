@@ -20,6 +20,10 @@ namespace resutil {
 class ResStrings;
 }
 
+namespace reviewstate {
+class ReviewStates;
+}
+
 namespace wizard {
 
 struct WizardState;
@@ -48,8 +52,10 @@ public:
 
     // Writes every string into the chosen file. On failure, Details() names
     // the cell being written, if any.
+    // The translator formats carry the review states when there are any.
     qm::Status Export(const WizardState &state, const resutil::ResStrings &strings,
-                      const ExcelTransfer::LanguageNamer &languageName, TransferFeedback &feedback);
+                      const ExcelTransfer::LanguageNamer &languageName, TransferFeedback &feedback,
+                      reviewstate::ReviewStates *states = nullptr);
     // Reads the chosen sheet or file completely; nothing changes here.
     qm::Result<exchange::Imported> Import(const WizardState &state, const resutil::ResStrings &current,
                                           TransferFeedback &feedback);
@@ -81,8 +87,10 @@ ExcelTransfer::LanguageNamer languageNames(const resutil::ResStrings &strings);
 
 // The end of a complete import: the strings become the ones read, and the
 // progress says so. Returns the notes to show (none for the tables, whose
-// cell messages were shown while the file was read).
+// cell messages were shown while the file was read). The translator formats'
+// states (a PO entry marked fuzzy: to review) go into `states`.
 std::optional<UiMessage> completeImport(resutil::ResStrings &strings, exchange::Imported imported,
-                                        exchange::Format format, TransferFeedback &feedback);
+                                        exchange::Format format, TransferFeedback &feedback,
+                                        reviewstate::ReviewStates *states = nullptr);
 
 } // namespace wizard

@@ -5,6 +5,7 @@
 #include "excel/CaptionedProgressBar.h"
 #include "excel/WizardTransfer.h"
 #include "platform/resutil/ResFile.h"
+#include "reviewstate/ReviewStates.h"
 #include "platform/win32/Interaction.h"
 #include "support/ErrorTrap.h"
 
@@ -95,8 +96,13 @@ bool frmExcel::DoExport()
             const resutil::ResStrings &strings = RFile->Strings();
             const ExcelTransfer::LanguageNamer names = wizard::languageNames(strings);
             wizard::WizardTransfer &transfer = *m_transfer;
+            reviewstate::ReviewStates *states = reviewstate::ReviewStates::of(*RFile);
+            const qint32 checkedAgainst = states ? states->sourceLanguage() : 0;
             const qm::Status status = runTransfer(
-                [&](TransferFeedback &feedback) { return transfer.Export(choice, strings, names, feedback); });
+                [&](TransferFeedback &feedback) { return transfer.Export(choice, strings, names, feedback, states); });
+            // The states' source is the editor's again once the file has its own.
+            if (states)
+                states->setSourceLanguage(checkedAgainst);
             if (workbook)
                 m_state.FileMissing = transfer.FileMissing();
             if (status) {
@@ -151,7 +157,8 @@ bool frmExcel::DoImport()
         }
         WizardFeedback feedback(*pbaProgress, QString::fromLatin1(kMessageTitle));
         const std::optional<UiMessage> notes =
-            wizard::completeImport(RFile->Strings(), std::move(imported), *m_state.Format, feedback);
+            wizard::completeImport(RFile->Strings(), std::move(imported), *m_state.Format, feedback,
+                                   reviewstate::ReviewStates::of(*RFile));
         completed = true;
         if (notes)
             showMessage(*notes);

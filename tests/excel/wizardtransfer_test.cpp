@@ -4,6 +4,7 @@
 #include "excel/WizardState.h"
 #include "excel/WizardTransfer.h"
 #include "exchange/Exchange.h"
+#include "reviewstate/ReviewStates.h"
 #include "platform/excel/model/Constants.h"
 #include "platform/win32/Interaction.h"
 #include "tests/testlib/TestEnvironment.h"
@@ -176,6 +177,36 @@ private slots:
         QList<Entry> merged = entriesOf(changed);
         std::sort(merged.begin(), merged.end());
         QCOMPARE(merged, (QList<Entry>{{1031, 1, "Öffnen"}, {2057, 1, "Open"}, {2057, 2, "Close"}}));
+    }
+
+    // A translation to review leaves as one and comes back as one.
+    void reviewStatesTravelThroughTranslatorFiles()
+    {
+        const QString xlf = path("de.xlf");
+        resutil::ResStrings strings;
+        fill(strings, {{2057, 1, "Open"}, {2057, 2, "Close"}, {1031, 1, "Öffnen"}, {1031, 2, "Schließen"}});
+        reviewstate::ReviewStates states(strings);
+        states.setSourceLanguage(2057);
+        QVERIFY(states.markNeedsReview(1031, 2).ok());
+        auto transfer = startTransfer();
+        WizardState state = prepared(*transfer, TransferDirection::Export, xlf, strings);
+        state.TargetLocale = 1031;
+        RecordingFeedback feedback;
+        QVERIFY(transfer->Export(state, strings, testLanguageName, feedback, &states).ok());
+        QFile file(xlf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("needs-review"));
+
+        resutil::ResStrings changed;
+        fill(changed, {{2057, 1, "Open"}, {2057, 2, "Close"}});
+        reviewstate::ReviewStates changedStates(changed);
+        changedStates.setSourceLanguage(2057);
+        WizardState importing = prepared(*transfer, TransferDirection::Import, xlf, changed);
+        auto imported = transfer->Import(importing, changed, feedback);
+        QVERIFY2(imported.ok(), qPrintable(imported.errorString()));
+        completeImport(changed, std::move(imported).value(), exchange::Format::Xliff2, feedback, &changedStates);
+        QCOMPARE(changedStates.state(1031, 1), reviewstate::State::Translated);
+        QCOMPARE(changedStates.state(1031, 2), reviewstate::State::NeedsReview);
     }
 
     // The notes of a translator file's import are shown once, at most twenty

@@ -5,6 +5,7 @@
 #include "transfer/LanguageName.h"
 #include "exchange/Exchange.h"
 #include "exchange/TranslationUnits.h"
+#include "exchange/UnitStates.h"
 #include "platform/resutil/ResFile.h"
 #include "ReviewStatesCli.h"
 #include "reviewstate/ReviewStates.h"
@@ -24,52 +25,6 @@ std::optional<exchange::Format> chosenFormat(const QString &path, const Argument
 }
 
 namespace {
-
-std::optional<exchange::UnitState> unitState(reviewstate::State state)
-{
-    switch (state) {
-    case reviewstate::State::New: return exchange::UnitState::New;
-    case reviewstate::State::Translated: return exchange::UnitState::Translated;
-    case reviewstate::State::NeedsReview: return exchange::UnitState::NeedsReview;
-    case reviewstate::State::Approved: return exchange::UnitState::Approved;
-    }
-    return std::nullopt;
-}
-
-// What the translator formats carry of the review states.
-void describeUnits(reviewstate::ReviewStates &states, exchange::Options &options)
-{
-    states.setSourceLanguage(options.sourceLocale);
-    const qint32 target = options.targetLocale;
-    options.describeUnit = [&states, target](exchange::TranslationUnit &unit) {
-        if (unit.target)
-            unit.state = unitState(states.state(target, unit.id));
-        unit.note = states.note(target, unit.id);
-        unit.comment = states.comment(unit.id);
-        unit.maxLength = states.maxLength(unit.id);
-    };
-}
-
-// An import's states: what the file says, for the texts it gave.
-qm::Status applyStates(reviewstate::ReviewStates &states, qint32 target, const exchange::Imported &imported)
-{
-    for (const exchange::Imported::UnitInfo &unit : imported.units) {
-        if (!unit.note.isEmpty())
-            if (auto noted = states.setNote(target, unit.id, unit.note); !noted)
-                return noted;
-        if (!unit.state)
-            continue;
-        qm::Status marked;
-        switch (*unit.state) {
-        case exchange::UnitState::New: marked = states.markNew(target, unit.id); break;
-        case exchange::UnitState::Translated: marked = states.markTranslated(target, unit.id); break;
-        case exchange::UnitState::NeedsReview: marked = states.markNeedsReview(target, unit.id); break;
-        case exchange::UnitState::Approved: marked = states.approve(target, unit.id); break;
-        }
-        (void)marked; // a unit whose text did not come in has no state to mark
-    }
-    return {};
-}
 
 // Options from the arguments; false after a message.
 bool readOptions(const QString &path, exchange::Format format, const Arguments &arguments, const QString &resPath,
@@ -129,7 +84,7 @@ int exportOther(const QString &resPath, const QString &outPath, exchange::Format
         return fail(status.error());
     if (exchange::isTranslation(format)) {
         reportStates(file);
-        describeUnits(*states, options);
+        exchange::describeUnits(*states, options);
     }
     RecordingFeedback feedback;
     if (auto status = exchange::exportFile(file.Strings(), outPath, options, ExcelTransfer::languageName, feedback); !status)
@@ -159,7 +114,7 @@ int importOther(const QString &inPath, const QString &resPath, exchange::Format 
     const qint32 target = imported->targetLocale;
     ExcelTransfer::replaceStrings(file.Strings(), std::move(imported->entries));
     if (states->readable() && target != 0)
-        if (auto applied = applyStates(*states, target, imported.value()); !applied)
+        if (auto applied = exchange::applyUnitStates(*states, target, imported.value()); !applied)
             return fail(resPath, applied.errorString());
     if (arguments.has(QStringLiteral("-o")))
         file.setFileName(arguments.value(QStringLiteral("-o")));
