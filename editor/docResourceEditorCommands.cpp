@@ -116,17 +116,17 @@ std::span<const EditorCommand> docResourceEditor::Commands()
          nullptr, Editor, false, CommandNeeds::Nothing, false, true, None,
          [](E &e) { e.SetCheckUnused(e.mnuCheckUnused()->isChecked()); }},
 
-        {C::MarkDone, "mnuMarkDone", Menu | Column, true, nullptr, 0, nullptr, 1008, "Mark as &Done", NoKey,
+        {C::MarkDone, "mnuMarkDone", Menu | Column, true, nullptr, 0, nullptr, 1008, "Mar&k as Done", NoKey,
          "Ctrl+Return; Ctrl+Enter", Grid, true, CommandNeeds::ReadableFile, true, false, None,
          [](E &e) { e.MarkDone(); }},
-        {C::NextUnfinished, "mnuNextUnfinished", Menu, false, nullptr, 0, nullptr, 1009, "Next &Unfinished", NoKey,
+        {C::NextUnfinished, "mnuNextUnfinished", Menu, false, nullptr, 0, nullptr, 1009, "Next Unfinished", NoKey,
          "Ctrl+Shift+Down", Grid, true, CommandNeeds::ReadableFile, true, false, None,
          [](E &e) { e.GoToUnfinished(false); }},
         {C::PreviousUnfinished, "mnuPreviousUnfinished", Menu, false, nullptr, 0, nullptr, 1010,
-         "Pre&vious Unfinished", NoKey, "Ctrl+Shift+Up", Grid, true, CommandNeeds::ReadableFile, true, false, None,
+         "Previous Unfinished", NoKey, "Ctrl+Shift+Up", Grid, true, CommandNeeds::ReadableFile, true, false, None,
          [](E &e) { e.GoToUnfinished(true); }},
         {C::StringNotes, "mnuStringNotes", Menu | Column, false, nullptr, 0, nullptr, 1011,
-         "Notes for &Translators...", NoKey, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None,
+         "Notes for Translators...", NoKey, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None,
          [](E &e) { e.EditStringNotes(); }},
     };
     // clang-format on
