@@ -66,6 +66,7 @@ void DiskWatcher::rewatch()
 
 void DiskWatcher::check()
 {
+    ++m_checks;
     // A file that was replaced or made anew is watched again.
     rewatch();
     bool news = std::exchange(m_remind, false);

@@ -33,6 +33,8 @@ public:
     // Emits changed() again after the quiet time, news or not: for a change
     // that could not be dealt with when it came.
     void remindLater();
+    // How often the files were looked at after events: one look per burst.
+    int checks() const { return m_checks; }
 
 signals:
     void changed();
@@ -47,4 +49,5 @@ private:
     QStringList m_files;
     std::vector<qm::FileStamp> m_seen;  // per file
     bool m_remind = false;
+    int m_checks = 0;
 };

@@ -27,6 +27,7 @@ constexpr int kNoText = 1119;       // "(no text)"
 constexpr int kResource = 1120;     // "Resource %0 %1"
 constexpr int kBytes = 1121;        // "%0 bytes"
 constexpr int kNoResource = 1122;   // "(none)"
+constexpr int kColumns = 1123;      // "Columns of the conflicts"
 
 QString withoutAccessKey(QString text) { return text.remove(QLatin1Char('&')); }
 
@@ -75,6 +76,8 @@ MergeConflictsDialog::MergeConflictsDialog(const QString &fileName, merge::Merge
         headers.append(lgv_string(kHeaders + column));
     m_table->setHorizontalHeaderLabels(headers);
     m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setObjectName(QStringLiteral("hdrConflicts"));
+    m_table->horizontalHeader()->setAccessibleName(lgv_string(kColumns));
     m_table->horizontalHeader()->setStretchLastSection(false);
     for (const merge::CellConflict &conflict : result.conflicts()) {
         addRow(QString::number(conflict.id), LanguageTable::nameOf(conflict.localeId), shownText(conflict.base),
