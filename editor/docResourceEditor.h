@@ -401,6 +401,7 @@ private:
     // Without unsaved edits reads the files again, with them merges the file
     // on disk into them; conflicts wait for the save. Told in the status line.
     void FilesChangedOnDisk(clsProject &project);
+    void TakeInDiskChange(clsProject &project);
     void ReadAgainFromDisk(clsProject &project);
     // Merges the file on disk into the project's strings, cell by cell, as one
     // undo step. Conflicts are asked about in a dialog with `ask`; without it,

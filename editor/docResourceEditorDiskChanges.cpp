@@ -14,6 +14,7 @@
 #include "platform/vbide/VBE.h"
 #include "platform/win32/Interaction.h"
 #include "platform/win32/SftTree.h"
+#include "platform/win32/SftTreeCellEditor.h"
 #include "support/ErrorTrap.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -76,38 +77,59 @@ void docResourceEditor::FilesChangedOnDisk(clsProject &project)
     qm::trap("FilesChangedOnDisk", [&] {
         if (!project.HasResourceFile() || !project.DiskFilesChanged())
             return;
-        // Not while the user types into a cell, a transfer works on the
-        // strings or a dialog is open: once that is over.
-        const bool typing = &project == mCurrentProject && m_sftTree->isEditing();
+        // Not while a transfer works on the strings or a dialog is open, nor
+        // while the user types into a cell: once that is over.
+        const bool editing = &project == mCurrentProject && m_sftTree->isEditing();
+        const bool typing = editing && m_sftTree->cellEditor()->text()
+                                           != m_sftTree->cellText(m_sftTree->editRow(), m_sftTree->editColumn());
         if (typing || (project.Table() && project.Table()->held()) || QApplication::activeModalWidget()) {
             project.Watcher()->remindLater();
             return;
         }
-        if (!QFileInfo::exists(project.ResourceFile()->FileName())) {
-            ShowStatus(SubstituteParameters(lgv_string(kRemoved), shownPath(project)));
-            return;
+        // A cell open with nothing typed into it (Enter keeps it open) is opened again after.
+        qint32 editId = -1;
+        qint32 editLocale = -1;
+        if (editing) {
+            editId = m_sftTree->itemData(m_sftTree->editRow());
+            editLocale = Languages().localeOf(m_sftTree->editColumn());
+            m_sftTree->endEdit(false);
         }
-        if (project.ResourceFileUnreadable() || !HasUnsavedChanges(project)) {
-            ReadAgainFromDisk(project);
-            return;
+        TakeInDiskChange(project);
+        const int row = editId >= 0 ? m_sftTree->findItemData(editId) : -1;
+        const int column = editLocale >= 0 ? Languages().columnOf(editLocale) : -1;
+        if (&project == mCurrentProject && row >= 0 && column >= 0 && m_sftTree->columnEditable(column)) {
+            m_sftTree->setEditFont(m_sftTree->cellFont(row, column));
+            m_sftTree->beginEdit(row, column);
         }
-        const DiskMergeOutcome outcome = MergeWithDisk(project, false);
-        switch (outcome.result) {
-        case DiskMerge::Merged:
-            ShowStatus(SubstituteParameters(lgv_string(kMerged), shownPath(project)));
-            break;
-        case DiskMerge::Conflicts:
-            ShowStatus(SubstituteParameters(lgv_string(kConflictsWait), shownPath(project),
-                                            QString::number(outcome.conflicts)));
-            break;
-        case DiskMerge::Unreadable:
-            ShowStatus(SubstituteParameters(lgv_string(kUnreadable), shownPath(project), outcome.problem));
-            break;
-        case DiskMerge::Cancelled:
-            break;
-        }
-        UpdateUnsavedMarks();
     });
+}
+
+void docResourceEditor::TakeInDiskChange(clsProject &project)
+{
+    if (!QFileInfo::exists(project.ResourceFile()->FileName())) {
+        ShowStatus(SubstituteParameters(lgv_string(kRemoved), shownPath(project)));
+        return;
+    }
+    if (project.ResourceFileUnreadable() || !HasUnsavedChanges(project)) {
+        ReadAgainFromDisk(project);
+        return;
+    }
+    const DiskMergeOutcome outcome = MergeWithDisk(project, false);
+    switch (outcome.result) {
+    case DiskMerge::Merged:
+        ShowStatus(SubstituteParameters(lgv_string(kMerged), shownPath(project)));
+        break;
+    case DiskMerge::Conflicts:
+        ShowStatus(SubstituteParameters(lgv_string(kConflictsWait), shownPath(project),
+                                        QString::number(outcome.conflicts)));
+        break;
+    case DiskMerge::Unreadable:
+        ShowStatus(SubstituteParameters(lgv_string(kUnreadable), shownPath(project), outcome.problem));
+        break;
+    case DiskMerge::Cancelled:
+        break;
+    }
+    UpdateUnsavedMarks();
 }
 
 void docResourceEditor::ReadAgainFromDisk(clsProject &project)

@@ -160,6 +160,34 @@ private slots:
         QVERIFY(!file().Changed());
     }
 
+    // A cell open for typing (Enter keeps it open) does not hold the change
+    // up while nothing is typed in it; what is typed is waited for, and kept.
+    void anOpenCellWaitsOnlyForWhatIsTypedInIt()
+    {
+        show({{2057, 1, "One"}, {2057, 2, "Two"}});
+        const int row = grid().findItemData(1);
+        m_editor->SftTree_ItemClick(row, columnOf(2057), win32::SftTree::AreaCellText, win32::SftTree::LeftButton, 0);
+        QVERIFY(grid().isEditing());
+        writeRes(res(), {{2057, 1, "One"}, {2057, 2, "Zwei"}});
+        QM_TRY_COMPARE(cell(2), QStringLiteral("Zwei"));
+        QVERIFY(grid().isEditing());
+        QCOMPARE(grid().editRow(), row);
+        QCOMPARE(grid().editColumn(), columnOf(2057));
+
+        grid().cellEditor()->setText(QStringLiteral("Uno"));
+        const DiskWatcher &watcher = *m_editor->CurrentProject()->Watcher();
+        const int checks = watcher.checks();
+        writeRes(res(), {{2057, 1, "One"}, {2057, 2, "Deux"}});
+        QM_TRY_VERIFY(watcher.checks() > checks + 1);  // looked, and reminded
+        QCOMPARE(cell(2), QStringLiteral("Zwei"));
+        QCOMPARE(grid().cellEditor()->text(), QStringLiteral("Uno"));
+        QVERIFY(grid().endEdit(true));
+        QM_TRY_COMPARE(cell(2), QStringLiteral("Deux"));
+        QCOMPARE(cell(1), QStringLiteral("Uno"));
+        QVERIFY(file().Changed());
+        QVERIFY(m_statuses.contains(status(1101)));
+    }
+
     // Removed, the file's strings stay; made again, it is read again.
     void aFileRemovedAndMadeAgainIsReadAgain()
     {
