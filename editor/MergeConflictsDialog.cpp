@@ -78,7 +78,7 @@ MergeConflictsDialog::MergeConflictsDialog(const QString &fileName, merge::Merge
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setObjectName(QStringLiteral("hdrConflicts"));
     m_table->horizontalHeader()->setAccessibleName(lgv_string(kColumns));
-    m_table->horizontalHeader()->setStretchLastSection(false);
+    m_table->horizontalHeader()->setStretchLastSection(true);
     for (const merge::CellConflict &conflict : result.conflicts()) {
         addRow(QString::number(conflict.id), LanguageTable::nameOf(conflict.localeId), shownText(conflict.base),
                shownText(conflict.mine), shownText(conflict.theirs));
@@ -175,6 +175,8 @@ void MergeConflictsDialog::keep(merge::Side side, bool all)
             showChoice(row);
         }
     }
+    // A text turned bold needs more room.
+    m_table->resizeColumnsToContents();
     m_table->setFocus();
 }
 

@@ -179,6 +179,12 @@ docResourceEditor::DiskMergeOutcome docResourceEditor::MergeWithDisk(clsProject 
     if (const qm::Status loaded = disk.Load(); !loaded)
         return {DiskMerge::Unreadable, 0, loaded.errorString()};
     merge::Version theirs = merge::versionOf(disk);
+    // Only the state file changed: the strings in memory stay as they are, saved point included.
+    if (sameCells(theirs.strings, project.DiskVersion().strings)
+        && sameResources(theirs.others, project.DiskVersion().others)) {
+        project.TookInDiskVersion(std::move(theirs), stamp, stateStamp);
+        return {DiskMerge::Merged, 0, {}};
+    }
     const merge::Version mine = merge::versionOf(file);
     merge::MergeResult result = merge::mergeVersions(project.DiskVersion(), mine, theirs);
     const std::size_t conflicts = result.conflicts().size() + result.resourceConflicts().size();

@@ -5,6 +5,7 @@
 #include "tests/testlib/ShownDialogs.h"
 
 #include "platform/win32/SftTreeCellEditor.h"
+#include "reviewstate/ReviewStates.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QAbstractButton>
@@ -186,6 +187,27 @@ private slots:
         QCOMPARE(cell(1), QStringLiteral("Uno"));
         QVERIFY(file().Changed());
         QVERIFY(m_statuses.contains(status(1101)));
+    }
+
+    // The state file alone changed (another host approved a text): read again too.
+    void aChangedStateFileIsReadAgain()
+    {
+        show({{2057, 1, "One"}, {1031, 1, "Eins"}});
+        auto *states = reviewstate::ReviewStates::of(file());
+        QVERIFY(states);
+        QCOMPARE(states->state(1031, 1), reviewstate::State::Translated);
+        {
+            resutil::ResFile other;
+            other.setFileName(res());
+            reviewstate::ReviewStates *theirs = reviewstate::ReviewStates::attach(other);
+            QVERIFY(other.Load().ok());
+            QVERIFY(theirs->approve(1031, 1).ok());
+            other.SetChanged();
+            QVERIFY(other.Save(0).ok());
+        }
+        QM_TRY_COMPARE(states->state(1031, 1), reviewstate::State::Approved);
+        QCOMPARE(stack().count(), 0);
+        QVERIFY(!file().Changed());
     }
 
     // Removed, the file's strings stay; made again, it is read again.
