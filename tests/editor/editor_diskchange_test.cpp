@@ -1,7 +1,9 @@
 #include "tests/editor/EditorFixture.h"
 
+#include "editor/MergeConflictsDialog.h"
 #include "platform/win32/SftTreeCellEditor.h"
 
+#include <QTableWidget>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -154,6 +156,27 @@ private slots:
         QVERIFY(m_editor->QueryClose({m_editor->CurrentProject()->Project()}, false));
         QCOMPARE(m_user->messageBoxes.size(), 1);
         QVERIFY(same(readRes(res()), {{2057, 1, "Uno"}, {2057, 2, "Zwei"}, {2057, 3, "Three"}}));
+    }
+
+    // Closing with cells both changed: the conflicts are asked about; Cancel
+    // there keeps the project open, the edits and their file as they were.
+    void closingWithConflictsAsksAboutThemAndMayStayOpen()
+    {
+        show({{2057, 1, "One"}});
+        type(1, QStringLiteral("Uno"));
+        writeRes(res(), {{2057, 1, "Eins"}});
+        m_user->answerMsgBox(win32::vbYes);
+        int conflicts = -1;
+        m_user->answerDialog([&](QDialog &dialog) {
+            conflicts = static_cast<MergeConflictsDialog &>(dialog).table()->rowCount();
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(!m_editor->QueryClose({m_editor->CurrentProject()->Project()}, false));
+        QCOMPARE(conflicts, 1);
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QCOMPARE(textIn(readRes(res()), 2057, 1), QStringLiteral("Eins"));
+        QCOMPARE(grid().cellText(0, columnOf(2057)), QStringLiteral("Uno"));
+        QVERIFY(file().Changed());
     }
 
     // Closing over a file that cannot be read: Yes to saving, then the
