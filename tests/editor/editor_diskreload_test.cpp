@@ -236,6 +236,20 @@ private slots:
         QM_TRY_COMPARE(cell(1), QStringLiteral("Eins"));
     }
 
+    // A file that could not be read when the project was opened is shown once it can be.
+    void aFileUnreadableAtOpeningIsShownOnceItCanBeRead()
+    {
+        writeFile(res(), "not yet a resource file");
+        writeProject(m_dir->path(), QStringLiteral("P"), QStringLiteral("P.res"));
+        QVERIFY(m_vbe->VBProjects()->AddFromFile(path("P.vbp")));
+        open(QStringLiteral("P"), 0);
+        QVERIFY(m_editor->CurrentProject()->ResourceFileUnreadable());
+        writeRes(res(), {{2057, 1, "One"}});
+        QM_TRY_VERIFY(m_editor->CurrentProject()->HasReadableResourceFile());
+        QCOMPARE(cell(1), QStringLiteral("One"));
+        QVERIFY(m_user->messageBoxes.isEmpty());
+    }
+
     // Unsaved edits: a cell changed on one side takes that change, at once and as one step.
     void unsavedEditsAreMergedWithTheChangeOnDisk()
     {
