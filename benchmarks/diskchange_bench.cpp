@@ -4,6 +4,7 @@
 // The watcher's quiet time (DiskWatcher::kQuietMs) is part of the figure.
 #include "editor/DiskWatcher.h"
 #include "editor/docResourceEditor.h"
+#include "merge/ThreeWayMerge.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProjects.h"
@@ -18,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <malloc.h>
 #include <memory>
 
 namespace {
@@ -92,6 +94,26 @@ void NoticeAChangeOnDisk(benchmark::State &state)
     state.counters["quiet_ms"] = DiskWatcher::kQuietMs;
 }
 BENCHMARK(NoticeAChangeOnDisk)->Args({100, 2})->Args({65536, 12})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// What the merge's base costs beside a read file: the cells of the file as
+// read, whose texts share the file's storage.
+void KeepTheBaseOfAMerge(benchmark::State &state)
+{
+    Project project(int(state.range(0)), int(state.range(1)));
+    resutil::ResFile file;
+    file.setFileName(project.res);
+    if (!file.Load().ok())
+        std::abort();
+    for (auto _ : state) {
+        const std::size_t before = mallinfo2().uordblks;
+        merge::Version base = merge::versionOf(file);
+        benchmark::DoNotOptimize(base);
+        const double grown = double(mallinfo2().uordblks - before);
+        state.counters["base_MiB"] = grown / (1024.0 * 1024.0);
+        state.counters["bytes_per_string"] = grown / double(base.strings.size());
+    }
+}
+BENCHMARK(KeepTheBaseOfAMerge)->Args({65536, 12})->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 
