@@ -1,6 +1,7 @@
 #include "editor/clsProject.h"
 
 #include "checks/StringTableChecks.h"
+#include "editor/DiskWatcher.h"
 #include "editor/SourceLanguageSetting.h"
 #include "editor/StringTableModel.h"
 #include "editor/docResourceEditor.h"
@@ -27,7 +28,8 @@ constexpr int kNotCreated = 634;              // "The resource file could not be
 constexpr int kStatesUnreadable = 900;        // "The review states kept beside the resource file cannot be read, ..."
 } // namespace
 
-clsProject::clsProject(QObject *parent) : QObject(parent), m_undoStack(new QUndoStack(this))
+clsProject::clsProject(QObject *parent)
+    : QObject(parent), m_undoStack(new QUndoStack(this)), m_watcher(new DiskWatcher(this))
 {
     qm::trap("Class_Initialize", [&] {
         LgvStringModule::ReopenUIStrings();
@@ -60,6 +62,8 @@ void clsProject::Init(bool tellReadFailure)
     qm::trap("Init", [&] {
         m_undoStack->clear();
         setFile(nullptr, false);
+        m_diskVersion = {};
+        m_watcher->watch({});
         if (!m_project)
             qm::raise(QStringLiteral("The project is no longer open in the host."));
         QString fileName;
@@ -76,7 +80,11 @@ void clsProject::Init(bool tellReadFailure)
             reviewstate::ReviewStates::attach(*file);
             // Taken before reading: a write while the file is read counts as a change.
             m_diskStamp = qm::FileStamp::of(fileName);
+            m_stateStamp = qm::FileStamp::of(reviewstate::ReviewStates::pathFor(fileName));
+            m_watcher->watch({fileName, reviewstate::ReviewStates::pathFor(fileName)});
             const qm::Status loaded = file->Load();
+            if (loaded)
+                m_diskVersion = merge::versionOf(*file);
             setFile(std::move(file), !loaded);
             if (!loaded && !tellReadFailure)
                 return;
@@ -104,9 +112,10 @@ void clsProject::CreateResourceFile(const QString &FileName)
         file->setFileName(FileName);
         reviewstate::ReviewStates::attach(*file);
         qm::checkExpected(file->Create(), lgv_string(kNotCreated));
-        m_diskStamp = qm::FileStamp::of(FileName);
         m_undoStack->clear();
         setFile(std::move(file), false);
+        m_watcher->watch({FileName, StateFileName()});
+        RememberDiskVersion();
         qm::check(m_project->VBComponents()->AddFile(FileName, false));
     });
 }
@@ -123,8 +132,51 @@ qm::Status clsProject::SaveResourceFile()
     }
     if (auto saved = m_resourceFile->Save(0); !saved)
         return saved;
-    m_diskStamp = qm::FileStamp::of(m_resourceFile->FileName());
+    RememberDiskVersion();
     return {};
+}
+
+void clsProject::RememberDiskVersion()
+{
+    m_diskStamp = qm::FileStamp::of(m_resourceFile->FileName());
+    m_stateStamp = qm::FileStamp::of(StateFileName());
+    m_diskVersion = merge::versionOf(*m_resourceFile);
+    m_watcher->acknowledge();
+}
+
+QString clsProject::StateFileName() const
+{
+    return m_resourceFile ? reviewstate::ReviewStates::pathFor(m_resourceFile->FileName()) : QString();
+}
+
+bool clsProject::DiskFilesChanged() const
+{
+    if (!m_resourceFile)
+        return false;
+    return qm::FileStamp::of(m_resourceFile->FileName()) != m_diskStamp
+           || qm::FileStamp::of(StateFileName()) != m_stateStamp;
+}
+
+qm::Status clsProject::ReadAgain()
+{
+    if (!m_resourceFile || !m_table)
+        return qm::makeError(QStringLiteral("The project has no readable resource file."));
+    const qm::FileStamp stamp = qm::FileStamp::of(m_resourceFile->FileName());
+    const qm::FileStamp stateStamp = qm::FileStamp::of(StateFileName());
+    if (qm::Status loaded = m_resourceFile->Load(); !loaded) {
+        Init(false);
+        return loaded;
+    }
+    TookInDiskVersion(merge::versionOf(*m_resourceFile), stamp, stateStamp);
+    return {};
+}
+
+void clsProject::TookInDiskVersion(merge::Version theirs, const qm::FileStamp &stamp, const qm::FileStamp &stateStamp)
+{
+    m_diskVersion = std::move(theirs);
+    m_diskStamp = stamp;
+    m_stateStamp = stateStamp;
+    m_watcher->acknowledge();
 }
 
 bool clsProject::ResourceFileChangedOnDisk() const

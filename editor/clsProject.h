@@ -1,5 +1,6 @@
 #pragma once
 
+#include "merge/ThreeWayMerge.h"
 #include "platform/common/FileStamp.h"
 #include "platform/common/Result.h"
 #include "platform/vbide/VBProject.h"
@@ -16,6 +17,7 @@ class RuntimeSupport;
 namespace resutil {
 class ResFile;
 }
+class DiskWatcher;
 class QUndoStack;
 class StringTableModel;
 
@@ -73,6 +75,24 @@ public:
     // was read or last written here. A file that is gone counts as unchanged:
     // saving it again loses nothing.
     bool ResourceFileChangedOnDisk() const;
+    // Whether another program wrote the resource file or its state file since
+    // they were read or written here (a file removed since counts too).
+    bool DiskFilesChanged() const;
+    // The file's strings and other resources as last read or written here:
+    // what a merge with the file on disk starts from. Its texts share the
+    // file's storage.
+    const merge::Version &DiskVersion() const { return m_diskVersion; }
+    // Reads the resource file and its state file again into the same file
+    // object, so that the table (with the grid's place in it) and the undo
+    // steps stay; the caller tells the table. On failure the project is read
+    // anew as by Init(false), and shows the file as unreadable.
+    qm::Status ReadAgain();
+    // After a merge took in the file on disk: `theirs` (read at `stamp`) is
+    // now the version the project knows to be on disk.
+    void TookInDiskVersion(merge::Version theirs, const qm::FileStamp &stamp, const qm::FileStamp &stateStamp);
+    // Watches the resource file and its state file for other programs' changes.
+    DiskWatcher *Watcher() const { return m_watcher; }
+    QString StateFileName() const;
     // Creates the file on disk and adds it to the project; does nothing when
     // the project already has a resource file.
     void CreateResourceFile(const QString &FileName);
@@ -83,6 +103,8 @@ private:
     QPointer<vbide::VBProject> m_project;
     qint32 m_index = 0;
     void setFile(std::unique_ptr<resutil::ResFile> file, bool unreadable);
+    // The file on disk as it was just read or written is the one known.
+    void RememberDiskVersion();
 
     std::unique_ptr<resutil::ResFile> m_resourceFile;
     std::unique_ptr<StringTableModel> m_table;  // over m_resourceFile's strings: goes first
@@ -90,6 +112,9 @@ private:
     bool m_initialised = false;
     bool m_unreadable = false;
     qm::FileStamp m_diskStamp;  // the version of the file read or last written
+    qm::FileStamp m_stateStamp;  // and of its state file
+    merge::Version m_diskVersion;
+    DiskWatcher *m_watcher = nullptr;
     bool m_closeApproved = false;
     qint32 m_sourceLanguageChoice = 0;
     std::unique_ptr<LgvRuntime::RuntimeSupport> lgv_RuntimeSupport;

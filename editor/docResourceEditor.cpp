@@ -1,6 +1,7 @@
 #include "editor/docResourceEditor.h"
 
 #include "coderefs/ProjectUses.h"
+#include "editor/DiskWatcher.h"
 #include "editor/EditorCommands.h"
 #include "editor/FindBar.h"
 #include "editor/StringTableModel.h"
@@ -139,6 +140,7 @@ void docResourceEditor::ProjectsEvents_ItemAdded(vbide::VBProject *VBProject)
 {
     qm::trap("ProjectsEvents_ItemAdded", [&] {
         auto *project = new clsProject(this);
+        connect(project->Watcher(), &DiskWatcher::changed, this, [this, project] { FilesChangedOnDisk(*project); });
         project->setIndex(mNextProjectIndex);
         project->setProject(VBProject);
         mProjects.append(project);
@@ -308,7 +310,13 @@ bool docResourceEditor::SaveBeforeClose(clsProject &project, bool canStayOpen)
 {
     bool mayClose = false;
     qm::trap("SaveBeforeClose", [&] {
-        if (project.ResourceFileChangedOnDisk()) {
+        // Another program's changes are merged in first; a file that cannot be
+        // read, or conflicts left unresolved where the close cannot wait, are asked about.
+        const DiskMerge merged = project.ResourceFileChangedOnDisk() ? MergeWithDisk(project, true).result
+                                                                     : DiskMerge::Merged;
+        if (merged == DiskMerge::Cancelled && canStayOpen)
+            return;
+        if (merged != DiskMerge::Merged) {
             const int answer = AskAboutChangeOnDisk(project, canStayOpen ? DiskChangeChoice::KeepMineDropOrStay
                                                                          : DiskChangeChoice::KeepMineOrDrop);
             if (answer != win32::vbYes) {

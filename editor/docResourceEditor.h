@@ -391,6 +391,26 @@ private:
     // Copy and paste (docResourceEditorClipboard.cpp).
     void RefusePaste(const QString &reason);
 
+    // Changes other programs made on disk (docResourceEditorDiskChanges.cpp).
+    enum class DiskMerge { Merged, Conflicts, Cancelled, Unreadable };
+    struct DiskMergeOutcome {
+        DiskMerge result = DiskMerge::Merged;
+        std::size_t conflicts = 0;
+        QString problem;  // Unreadable: why
+    };
+    // Without unsaved edits reads the files again, with them merges the file
+    // on disk into them; conflicts wait for the save. Told in the status line.
+    void FilesChangedOnDisk(clsProject &project);
+    void TakeInDiskChange(clsProject &project);
+    void ReadAgainFromDisk(clsProject &project);
+    // Merges the file on disk into the project's strings, cell by cell, as one
+    // undo step. Conflicts are asked about in a dialog with `ask`; without it,
+    // or when the user cancels, nothing changes.
+    static DiskMergeOutcome MergeWithDisk(clsProject &project, bool ask);
+    // Before a save over a file changed on disk: merged, or false when nothing may be written.
+    static bool MergeBeforeSave(clsProject &project);
+    void ShowStatus(const QString &text);
+
     QUndoGroup *m_undoGroup = nullptr;
     QPointer<vbide::CommandBarPopup> m_commandMenu;
     bool m_listingProjects = false;

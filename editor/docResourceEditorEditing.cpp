@@ -73,7 +73,14 @@ void docResourceEditor::SaveResFile()
     qm::trap("SaveResFile", [&] {
         if (!EditableProject())
             return;
-        if (mCurrentProject->ResourceFileChangedOnDisk()) {
+        // Another program's changes are merged in first; only a file that cannot be read is asked about.
+        const DiskMerge merged = mCurrentProject->ResourceFileChangedOnDisk()
+                                     ? MergeWithDisk(*mCurrentProject, true).result
+                                     : DiskMerge::Merged;
+        UpdateUnsavedMarks();
+        if (merged == DiskMerge::Cancelled)
+            return;
+        if (merged == DiskMerge::Unreadable) {
             const int answer = AskAboutChangeOnDisk(*mCurrentProject, DiskChangeChoice::KeepMineOrReload);
             if (answer == win32::vbNo) {
                 mCurrentProject->Init();

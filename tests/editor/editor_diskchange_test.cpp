@@ -1,16 +1,20 @@
 #include "tests/editor/EditorFixture.h"
 
+#include "editor/MergeConflictsDialog.h"
 #include "platform/win32/SftTreeCellEditor.h"
 
+#include <QTableWidget>
 #include <QUndoStack>
 #include <QtTest>
 
 using namespace editortest;
 
 // Saving a resource file that another program (a second host, `quillmark
-// set`) changed since the editor read it: the user is asked first, and keeps
-// their version, takes the other one, or saves nothing. Saves and creations
-// that fail are told plainly, without a program error report.
+// set`) changed since the editor read it: the other program's changes are
+// merged in first, cell by cell. Where the file on disk cannot be read, the
+// user is asked first, and keeps their version, takes the other one, or saves
+// nothing. Saves and creations that fail are told plainly, without a program
+// error report.
 class EditorDiskChangeTest : public EditorFixture {
     Q_OBJECT
 private:
@@ -33,6 +37,14 @@ private:
         show({{2057, 1, "One"}, {2057, 2, "Two"}});
         type(1, QStringLiteral("Uno"));
         writeRes(res(), theirs);
+    }
+    const QByteArray unreadable = QByteArrayLiteral("half a resource file");
+    // The same, but what the other program left cannot be read (yet).
+    void editWhileAnotherProgramLeavesAnUnreadableFile()
+    {
+        show({{2057, 1, "One"}, {2057, 2, "Two"}});
+        type(1, QStringLiteral("Uno"));
+        writeFile(res(), unreadable);
     }
     QString question(int choiceId) const
     {
@@ -60,20 +72,43 @@ private slots:
     void init() { setUpEditor(); }
     void cleanup() { tearDownEditor(); }
 
-    void aSaveOverAChangedFileAsksFirst_data()
+    // Mine changed cell 1, theirs cell 2 and added 3: the save keeps all three, unasked.
+    void aSaveOverAChangedFileMergesItFirst()
+    {
+        editWhileAnotherProgramSaves();
+        m_editor->SaveResFile();
+        QVERIFY(m_user->messageBoxes.isEmpty());
+        const QList<Entry> merged{{2057, 1, "Uno"}, {2057, 2, "Zwei"}, {2057, 3, "Three"}};
+        QVERIFY(same(readRes(res()), merged));
+        QVERIFY(same(shown(), merged));
+        QVERIFY(!file().Changed());
+        // The merge is a step of its own: undone, theirs' texts go again, unsaved.
+        QUndoStack *stack = m_editor->CurrentProject()->UndoStack();
+        QCOMPARE(stack->count(), 2);
+        m_editor->Undo();
+        QVERIFY(same(shown(), {{2057, 1, "Uno"}, {2057, 2, "Two"}}));
+        QVERIFY(file().Changed());
+        m_editor->Redo();
+        QVERIFY(same(shown(), merged));
+        QVERIFY(!file().Changed());
+    }
+
+    void aSaveOverAnUnreadableChangeAsksFirst_data()
     {
         QTest::addColumn<int>("answer");
         QTest::newRow("Yes keeps mine") << int(win32::vbYes);
         QTest::newRow("No reloads theirs") << int(win32::vbNo);
         QTest::newRow("Cancel saves nothing") << int(win32::vbCancel);
     }
-    void aSaveOverAChangedFileAsksFirst()
+    void aSaveOverAnUnreadableChangeAsksFirst()
     {
         QFETCH(int, answer);
-        editWhileAnotherProgramSaves();
+        editWhileAnotherProgramLeavesAnUnreadableFile();
         m_user->answerMsgBox(answer);
+        if (answer == win32::vbNo)
+            m_user->answerMsgBox(win32::vbOK);  // read again, it is told to be unreadable
         m_editor->SaveResFile();
-        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QCOMPARE(m_user->messageBoxes.size(), answer == win32::vbNo ? 2 : 1);
         QCOMPARE(m_user->messageBoxes[0].prompt, question(631));
         QCOMPARE(m_user->messageBoxes[0].style,
                  win32::vbYesNoCancel | win32::vbExclamation | win32::vbDefaultButton3);
@@ -82,12 +117,12 @@ private slots:
             QVERIFY(same(readRes(res()), mine));
             QVERIFY(!file().Changed());
         } else if (answer == win32::vbNo) {
-            QVERIFY(same(readRes(res()), theirs));
-            QVERIFY(same(shown(), theirs));
-            QVERIFY(!file().Changed());
+            QCOMPARE(readFile(res()), unreadable);
+            QVERIFY(m_editor->CurrentProject()->ResourceFileUnreadable());
             QCOMPARE(m_editor->CurrentProject()->UndoStack()->count(), 0);
+            return;
         } else {
-            QVERIFY(same(readRes(res()), theirs));
+            QCOMPARE(readFile(res()), unreadable);
             QVERIFY(same(shown(), mine));
             QVERIFY(file().Changed());
         }
@@ -113,8 +148,40 @@ private slots:
         QCOMPARE(textIn(readRes(res()), 2057, 1), QStringLiteral("Uno"));
     }
 
-    // Closing: Yes to saving, then the question about the other version;
-    // Cancel keeps the project open, No closes it and leaves their file.
+    // Closing: Yes to saving merges the other program's changes in and saves.
+    void closingAfterAnotherProgramSavedMergesBeforeSaving()
+    {
+        editWhileAnotherProgramSaves();
+        m_user->answerMsgBox(win32::vbYes);
+        QVERIFY(m_editor->QueryClose({m_editor->CurrentProject()->Project()}, false));
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QVERIFY(same(readRes(res()), {{2057, 1, "Uno"}, {2057, 2, "Zwei"}, {2057, 3, "Three"}}));
+    }
+
+    // Closing with cells both changed: the conflicts are asked about; Cancel
+    // there keeps the project open, the edits and their file as they were.
+    void closingWithConflictsAsksAboutThemAndMayStayOpen()
+    {
+        show({{2057, 1, "One"}});
+        type(1, QStringLiteral("Uno"));
+        writeRes(res(), {{2057, 1, "Eins"}});
+        m_user->answerMsgBox(win32::vbYes);
+        int conflicts = -1;
+        m_user->answerDialog([&](QDialog &dialog) {
+            conflicts = static_cast<MergeConflictsDialog &>(dialog).table()->rowCount();
+            return int(QDialog::Rejected);
+        });
+        QVERIFY(!m_editor->QueryClose({m_editor->CurrentProject()->Project()}, false));
+        QCOMPARE(conflicts, 1);
+        QCOMPARE(m_user->messageBoxes.size(), 1);
+        QCOMPARE(textIn(readRes(res()), 2057, 1), QStringLiteral("Eins"));
+        QCOMPARE(grid().cellText(0, columnOf(2057)), QStringLiteral("Uno"));
+        QVERIFY(file().Changed());
+    }
+
+    // Closing over a file that cannot be read: Yes to saving, then the
+    // question about the other version; Cancel keeps the project open, No
+    // closes it and leaves their file.
     void closingAfterAnotherProgramSavedAsksBeforeWritingOverIt_data()
     {
         QTest::addColumn<int>("answer");
@@ -129,14 +196,17 @@ private slots:
         QFETCH(int, answer);
         QFETCH(bool, mayClose);
         QFETCH(bool, mineOnDisk);
-        editWhileAnotherProgramSaves();
+        editWhileAnotherProgramLeavesAnUnreadableFile();
         m_user->answerMsgBox(win32::vbYes);
         m_user->answerMsgBox(answer);
         QCOMPARE(m_editor->QueryClose({m_editor->CurrentProject()->Project()}, false), mayClose);
         QCOMPARE(m_user->messageBoxes.size(), 2);
         QCOMPARE(m_user->messageBoxes[1].prompt, question(632));
         QCOMPARE(m_user->messageBoxes[1].style, win32::vbYesNoCancel | win32::vbExclamation | win32::vbDefaultButton3);
-        QVERIFY(same(readRes(res()), mineOnDisk ? mine : theirs));
+        if (mineOnDisk)
+            QVERIFY(same(readRes(res()), mine));
+        else
+            QCOMPARE(readFile(res()), unreadable);
         QCOMPARE(file().Changed(), !mineOnDisk);
         // Closing the project for good when the host gives no choice: Yes and No only.
         if (!mayClose) {
@@ -145,7 +215,7 @@ private slots:
             m_editor->SaveChangedResourceFiles();
             QCOMPARE(m_user->messageBoxes.size(), 4);
             QCOMPARE(m_user->messageBoxes[3].style, win32::vbYesNo | win32::vbExclamation);
-            QVERIFY(same(readRes(res()), theirs));
+            QCOMPARE(readFile(res()), unreadable);
         }
     }
 
