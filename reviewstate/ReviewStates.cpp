@@ -548,10 +548,14 @@ void ReviewStates::restoreLine(qint32 localeId, qint32 id, const std::optional<C
     const auto at = std::lower_bound(m_table.cells.begin(), m_table.cells.end(), key,
                                      [](const Cell &c, quint32 k) { return c.key < k; });
     const bool present = at != m_table.cells.end() && at->key == key;
-    if (line && present)
-        *at = *line;
-    else if (line)
-        m_table.cells.insert(at, *line);
+    // The file may have been read again since: the line is told by its text's hash alone.
+    std::optional<Cell> kept = line;
+    if (kept)
+        kept->flags = quint8(kept->flags & ~Cell::HasLoaded);
+    if (kept && present)
+        *at = *kept;
+    else if (kept)
+        m_table.cells.insert(at, *kept);
     else if (present)
         m_table.cells.erase(at);
     m_dirty = true;
