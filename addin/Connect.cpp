@@ -1,5 +1,6 @@
 #include "addin/Connect.h"
 
+#include "editor/SuggestionsPane.h"
 #include "editor/docResourceEditor.h"
 #include "platform/runtime/LocaleInfo.h"
 #include "platform/vbide/AddIn.h"
@@ -19,7 +20,15 @@
 #include "support/LanguageSelect.h"
 #include "uistrings/LgvStringModule.h"
 
+#include <QDockWidget>
+#include <QMainWindow>
+
 using namespace win32;
+using LgvStringModule::lgv_string;
+
+namespace {
+constexpr int kSuggestionsCaption = 1203;  // "Suggestions"
+}
 
 Connect::Connect(QObject *parent) : QObject(parent) {}
 
@@ -27,6 +36,7 @@ Connect::~Connect() = default;
 
 vbide::VBE *Connect::HostVBE() const { return mVBE.data(); }
 vbide::Window *Connect::ToolWindow() const { return mToolWindow.data(); }
+vbide::Window *Connect::SuggestionsWindow() const { return mSuggestionsWindow.data(); }
 vbide::CommandBarControl *Connect::MenuItem() const { return mMenuItem.data(); }
 
 void Connect::OnConnection(vbide::VBE *Application, vbide::ext_ConnectMode ConnectMode, vbide::AddIn *AddInInst,
@@ -56,6 +66,7 @@ void Connect::AddinInstance_OnConnection(vbide::VBE *Application, int, vbide::Ad
         LanguageSelect::ShowDialog(true);
         HelpFilePath = LibraryHelpFilePath();
         CreateToolWindow(AddInInst);
+        CreateSuggestionsWindow(AddInInst);
         AddMenuItem();
     });
 }
@@ -76,6 +87,7 @@ void Connect::AddinInstance_OnDisconnection(int, QVariantList &)
         }
         WriteRegistry();
         mToolWindow = nullptr;
+        mSuggestionsWindow = nullptr;
         EditorInstance = nullptr;
         mVBE = nullptr;
         LocaleInfo.reset();
@@ -101,6 +113,38 @@ void Connect::CreateToolWindow(vbide::AddIn *AddInInst)
         EditorInstance->setVBE(mVBE);
         if (active)
             active->SetFocus();
+    });
+}
+
+void Connect::CreateSuggestionsWindow(vbide::AddIn *AddInInst)
+{
+    qm::trap("CreateSuggestionsWindow", [&] {
+        if (!mVBE || !EditorInstance)
+            return;
+        QObject *document = nullptr;
+        // A registration from before the pane existed has no class for it: the editor works without the pane.
+        auto created = mVBE->Windows()->CreateToolWindow(AddInInst, QString::fromLatin1(SuggestionsProgID),
+                                                         lgv_string(kSuggestionsCaption),
+                                                         QString::fromLatin1(SuggestionsGuidPosition), document);
+        if (!created) {
+            mVBE->ShowStatusText(created.errorString());
+            return;
+        }
+        mSuggestionsWindow = created.value();
+        auto *pane = qobject_cast<SuggestionsPane *>(document);
+        if (!pane)
+            qm::raise(QStringLiteral("The suggestions window holds no suggestions pane."));
+        EditorInstance->AttachSuggestionsPane(pane);
+        // First placed beside the editor, not behind it.
+        QDockWidget *editorDock = mToolWindow ? mToolWindow->dockWidget() : nullptr;
+        QDockWidget *paneDock = mSuggestionsWindow->dockWidget();
+        auto *main = editorDock ? qobject_cast<QMainWindow *>(editorDock->parentWidget()) : nullptr;
+        if (main && paneDock && !mSuggestionsWindow->hasRememberedPlace() && !editorDock->isFloating()) {
+            main->splitDockWidget(editorDock, paneDock, Qt::Horizontal);
+            main->resizeDocks({editorDock, paneDock}, {3, 1}, Qt::Horizontal);
+        }
+        if (mDisplayOnConnect)
+            mSuggestionsWindow->setVisible(true);
     });
 }
 

@@ -25,6 +25,8 @@ class Connect : public QObject, public vbide::IDTExtensibility2, public vbide::I
 public:
     static constexpr const char *ProgID = "Quillmark.Connect";
     static constexpr const char *EditorProgID = "Quillmark.docResourceEditor";
+    static constexpr const char *SuggestionsProgID = "Quillmark.SuggestionsPane";
+    static constexpr const char *SuggestionsGuidPosition = "{64BCB044-A947-11d5-BF0A-0020182C1E5C}";
     static constexpr const char *Caption = qm::kProductTitle;
     static constexpr const char *GuidPosition = "{64BCB040-A947-11d5-BF0A-0020182C1E5C}";
     static constexpr const char *SettingsKey = "Software\\Corvane\\Quillmark";
@@ -45,6 +47,8 @@ public:
                                     QVariantList &custom);
     void AddinInstance_OnDisconnection(int RemoveMode, QVariantList &custom);
     void CreateToolWindow(vbide::AddIn *AddInInst);
+    // The translation memory's suggestions, in a window of their own beside the editor's.
+    void CreateSuggestionsWindow(vbide::AddIn *AddInInst);
     void AddMenuItem();
     void mnuQuillmark_Click(vbide::CommandBarControl *CommandBarControl, bool &handled, bool &CancelDefault);
     void ReadRegistry();
@@ -53,12 +57,14 @@ public:
     // State, for tests.
     vbide::VBE *HostVBE() const;
     vbide::Window *ToolWindow() const;
+    vbide::Window *SuggestionsWindow() const;
     vbide::CommandBarControl *MenuItem() const;
     bool DisplayOnConnect() const { return mDisplayOnConnect; }
 
 private:
     QPointer<vbide::VBE> mVBE;
     QPointer<vbide::Window> mToolWindow;
+    QPointer<vbide::Window> mSuggestionsWindow;
     bool mDisplayOnConnect = false;
     QPointer<vbide::CommandBarControl> mMenuItem;
     QPointer<vbide::CommandBarEvents> mnuQuillmark;

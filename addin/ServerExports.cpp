@@ -1,6 +1,7 @@
 // What the host needs of the add-in library: objects by ProgID, and the
 // library's own registration.
 #include "addin/Connect.h"
+#include "editor/SuggestionsPane.h"
 #include "editor/docResourceEditor.h"
 #include "platform/vbide/ComRegistration.h"
 #include "platform/vbide/InprocServer.h"
@@ -13,6 +14,7 @@
 namespace {
 constexpr const char *kConnectClsid = "{64BCB041-A947-11D5-BF0A-0020182C1E5C}";
 constexpr const char *kEditorClsid = "{64BCB042-A947-11D5-BF0A-0020182C1E5C}";
+constexpr const char *kSuggestionsClsid = "{64BCB043-A947-11D5-BF0A-0020182C1E5C}";
 constexpr const char *kDescription = "Resource string editor with support for non western character sets";
 
 // A user's choice of when the add-in loads survives registering again.
@@ -60,6 +62,8 @@ extern "C" __attribute__((visibility("default"))) QObject *qm_CreateObject(const
         return new Connect;
     if (name == Connect::EditorProgID)
         return new docResourceEditor;
+    if (name == Connect::SuggestionsProgID)
+        return new SuggestionsPane;
     return nullptr;
 }
 
@@ -70,6 +74,7 @@ extern "C" __attribute__((visibility("default"))) int DllRegisterServer(void)
     const bool ok =
         vbide::registerClass(QLatin1String(Connect::ProgID), QLatin1String(kConnectClsid), library).ok() &&
         vbide::registerClass(QLatin1String(Connect::EditorProgID), QLatin1String(kEditorClsid), library).ok() &&
+        vbide::registerClass(QLatin1String(Connect::SuggestionsProgID), QLatin1String(kSuggestionsClsid), library).ok() &&
         vbide::registerAddIn(QLatin1String(Connect::ProgID), qm::productTitle(),
                              QString::fromUtf8(kDescription), loadBehaviorToRegister())
             .ok() &&
@@ -83,5 +88,7 @@ extern "C" __attribute__((visibility("default"))) int DllUnregisterServer(void)
     const bool ok = vbide::unregisterAddIn(QLatin1String(Connect::ProgID)).ok() &&
                     vbide::unregisterClass(QLatin1String(Connect::ProgID)).ok() &&
                     vbide::unregisterClass(QLatin1String(Connect::EditorProgID)).ok();
+    // A registration from before the pane existed has no class for it.
+    (void)vbide::unregisterClass(QLatin1String(Connect::SuggestionsProgID));
     return ok ? vbide::S_OK : vbide::E_FAIL;
 }

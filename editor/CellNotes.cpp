@@ -1,5 +1,6 @@
 #include "editor/CellNotes.h"
 
+#include "checks/ConsistencyChecks.h"
 #include "checks/StringTableChecks.h"
 #include "checks/TranslationChecks.h"
 #include "editor/LanguageTable.h"
@@ -25,6 +26,11 @@ constexpr int kAccessKeyAdded = 732;
 constexpr int kNoTranslation = 733;
 constexpr int kTooLong = 1016;       // "Too long"
 constexpr int kTooLongBy = 1017;     // "%0 characters, at most %1"
+constexpr int kInconsistentRule = 1200;
+constexpr int kTranslatedOtherwise = 1201;  // "... translated otherwise in string %0"
+constexpr int kSharedTranslation = 1202;    // "String %0 has this translation for another source text"
+
+quint64 consistencyKey(int column, qint32 id) { return (quint64(quint32(column)) << 32) | quint32(id); }
 } // namespace
 
 void CellNotes::setLanguages(const LanguageTable &languages, qint32 chosen)
@@ -52,7 +58,7 @@ bool CellNotes::cellHasProblem(const win32::SftTreeSource &grid, int row, int co
     if (!checked(grid, row, column))
         return false;
     return checks::hasProblem(grid.cellText(row, m_sourceColumn), grid.cellText(row, column)) ||
-           exceededLimit(grid, row, column) > 0;
+           exceededLimit(grid, row, column) > 0 || consistencyProblem(grid, row, column);
 }
 
 bool CellNotes::rowHasProblems(const win32::SftTreeSource &grid, int row) const
@@ -78,12 +84,35 @@ QString CellNotes::cellProblems(const win32::SftTreeSource &grid, int row, int c
                      SubstituteParameters(lgv_string(kTooLongBy), QString::number(reviewstate::characterCount(text)),
                                           QString::number(limit));
     }
+    if (const checks::Problem *problem = consistencyProblem(grid, row, column))
+        lines << ruleName(int(problem->rule)) + QStringLiteral(": ") + problemText(*problem);
     return lines.join(QLatin1Char('\n'));
 }
 
 QString CellNotes::ruleName(int rule)
 {
+    // The rules before it have their names in one block of their own.
+    if (rule == int(checks::Rule::Inconsistent))
+        return lgv_string(kInconsistentRule);
     return lgv_string(kRuleNames + rule);
+}
+
+void CellNotes::setConsistency(const std::vector<checks::StringProblem> &problems, const LanguageTable &languages)
+{
+    m_consistency.clear();
+    for (const checks::StringProblem &found : problems) {
+        const int column = languages.columnOf(found.localeId);
+        if (column > 0)
+            m_consistency.insert(consistencyKey(column, found.id), found.problem);
+    }
+}
+
+const checks::Problem *CellNotes::consistencyProblem(const win32::SftTreeSource &grid, int row, int column) const
+{
+    if (m_consistency.isEmpty() || !grid.hasItemData(row))
+        return nullptr;
+    const auto found = m_consistency.constFind(consistencyKey(column, grid.itemData(row)));
+    return found == m_consistency.cend() ? nullptr : &*found;
 }
 
 QString CellNotes::problemText(const checks::Problem &problem)
@@ -104,6 +133,11 @@ QString CellNotes::problemText(const checks::Problem &problem)
                                     problem.token);
     case checks::Rule::Empty:
         return lgv_string(kNoTranslation);
+    case checks::Rule::Inconsistent:
+        return SubstituteParameters(lgv_string(problem.finding == Finding::Shared ? kSharedTranslation : kTranslatedOtherwise),
+                                    problem.token);
+    default:
+        break;
     }
     return {};
 }

@@ -1,13 +1,17 @@
 #pragma once
 
+#include "checks/TranslationChecks.h"
+
+#include <QHash>
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class LanguageTable;
 
 namespace checks {
-struct Problem;
+struct StringProblem;
 }
 namespace win32 {
 class SftTreeSource;
@@ -37,12 +41,19 @@ public:
     static QString ruleName(int rule);
     static QString problemText(const checks::Problem &problem);
 
+    // Consistency across the file's strings: found over whole columns, so
+    // set once per change of the texts, not found again per cell.
+    void setConsistency(const std::vector<checks::StringProblem> &problems, const LanguageTable &languages);
+    const checks::Problem *consistencyProblem(const win32::SftTreeSource &grid, int row, int column) const;
+    bool hasConsistencyProblems() const { return !m_consistency.isEmpty(); }
+
 private:
     bool checked(const win32::SftTreeSource &grid, int row, int column) const;
     // The string's maximum length when the cell's text is longer, else 0.
     int exceededLimit(const win32::SftTreeSource &grid, int row, int column) const;
 
     MaxLength m_maxLength;
+    QHash<quint64, checks::Problem> m_consistency;  // by column and string ID
     qint32 m_sourceLocale = 0;
     int m_sourceColumn = -1;
 };

@@ -56,7 +56,7 @@ struct EditorCommand {
         ColumnRemoveLanguage, ColumnChangeFont, ColumnUseAsSource, ColumnRemoveString, ColumnAddLanguage,
         ColumnAddString,
         ShowUses, CheckUnused,
-        MarkDone, NextUnfinished, PreviousUnfinished, StringNotes,
+        MarkDone, NextUnfinished, PreviousUnfinished, StringNotes, Pretranslate,
         Unnamed  // a command that no code asks for by name: the toolbar and the menus run it by its entry
     };
 

@@ -86,6 +86,8 @@ void clsProject::Init(bool tellReadFailure)
             if (loaded)
                 m_diskVersion = merge::versionOf(*file);
             setFile(std::move(file), !loaded);
+            if (loaded)
+                emit resourceFileRead();
             if (!loaded && !tellReadFailure)
                 return;
             qm::checkExpected(loaded, lgv_string(kUnreadableResourceFile));
@@ -133,6 +135,7 @@ qm::Status clsProject::SaveResourceFile()
     if (auto saved = m_resourceFile->Save(0); !saved)
         return saved;
     RememberDiskVersion();
+    emit resourceFileSaved();
     return {};
 }
 

@@ -99,6 +99,11 @@ public:
 
     void lgv_RuntimeSupport_LanguageChanged(int LanguageID, const QString &Language);
 
+signals:
+    // The resource file was read (by Init) or written, without a failure.
+    void resourceFileRead();
+    void resourceFileSaved();
+
 private:
     QPointer<vbide::VBProject> m_project;
     qint32 m_index = 0;

@@ -143,6 +143,9 @@ void docResourceEditor::ProjectsEvents_ItemAdded(vbide::VBProject *VBProject)
         connect(project->Watcher(), &DiskWatcher::changed, this, [this, project] { FilesChangedOnDisk(*project); });
         project->setIndex(mNextProjectIndex);
         project->setProject(VBProject);
+        // The memory learns from every file read or saved.
+        connect(project, &clsProject::resourceFileRead, this, [this, project] { RememberStrings(*project); });
+        connect(project, &clsProject::resourceFileSaved, this, [this, project] { RememberStrings(*project); });
         mProjects.append(project);
         m_undoGroup->addStack(project->UndoStack());
         m_cboProjects->addItem(ProjectListText(*project), mNextProjectIndex);

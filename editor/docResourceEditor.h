@@ -3,6 +3,7 @@
 #include "editor/CellNotes.h"
 #include "editor/FindController.h"
 #include "editor/LanguageTable.h"
+#include "editor/MemoryService.h"
 #include "editor/StringCommands.h"
 #include "editor/StringTableModel.h"
 #include "editor/RowFilter.h"
@@ -28,6 +29,8 @@ class QCheckBox;
 class QComboBox;
 class QMenu;
 class QProgressBar;
+class QProgressDialog;
+class SuggestionsPane;
 class QToolBar;
 class QUndoGroup;
 class clsProject;
@@ -415,4 +418,54 @@ private:
     QPointer<vbide::CommandBarPopup> m_commandMenu;
     bool m_listingProjects = false;
     bool m_selectingAutomatically = false;  // SelectOnlyProject, not the user, chose the project
+
+    // The translation memory (docResourceEditorMemory.cpp): filled from every
+    // resource file read or saved; its suggestions for the current cell in a
+    // pane beside the grid; pre-translation; the consistency rule in the grid.
+public:
+    // The pane the host made for the suggestions (nullptr: none).
+    void AttachSuggestionsPane(SuggestionsPane *pane);
+    SuggestionsPane *Suggestions() const;
+    MemoryService &Memory() const { return *m_memory; }
+    // Ctrl+1 to Ctrl+9: suggestion `number` into the pane's cell, as one undo step.
+    void TakeSuggestion(int number);
+    QAction *mnuTakeSuggestion(int number) const;
+    // Fills a language's empty cells from the memory, as one undo step, marking them as needing review.
+    void Pretranslate();
+    bool Pretranslating() const;
+    // What the status line was last told of the memory.
+    QString MemoryStatus() const { return m_memoryStatus; }
+
+private:
+    void CreateMemory();
+    void UpdateMemoryTexts();
+    void RememberStrings(clsProject &project);
+    void ScheduleSuggestions();
+    void UpdateSuggestions();
+    void SuggestionsFound(quint64 serial, const std::vector<memory::Suggestion> &found, bool available);
+    void PretranslateDone(const std::vector<MemoryService::Filled> &filled, bool cancelled, bool available);
+    void WatchForConsistency(const win32::SftTreeSource &table);
+    void ScheduleConsistency();
+    void UpdateConsistency();
+
+    std::unique_ptr<MemoryService> m_memory;
+    QPointer<SuggestionsPane> m_suggestionsPane;
+    QList<QAction *> m_takeSuggestion;
+    quint64 m_lookupSerial = 0;
+    struct SuggestedCell {
+        qint32 id = -1;
+        qint32 locale = 0;
+        QString source;
+    } m_suggestedCell;
+    struct Pretranslation {
+        QPointer<clsProject> project;
+        qint32 locale = 0;
+        QString name;
+        int minMatch = 100;
+        qint64 missing = 0;
+    } m_pretranslation;
+    QPointer<QProgressDialog> m_pretranslateProgress;
+    bool m_suggestionsPending = false;
+    bool m_consistencyPending = false;
+    QString m_memoryStatus;
 };

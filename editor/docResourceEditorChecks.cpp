@@ -25,6 +25,9 @@ void docResourceEditor::UpdateSourceLanguage()
     // Translations need review against the language they are checked against.
     if (StringTableModel *table = Table(); table && table->reviewStates())
         table->reviewStates()->setSourceLanguage(m_cellNotes.sourceLocale());
+    ScheduleConsistency();
+    m_suggestedCell = {};
+    ScheduleSuggestions();
 }
 
 bool docResourceEditor::CellHasProblem(int Row, int Column) const

@@ -128,6 +128,9 @@ std::span<const EditorCommand> docResourceEditor::Commands()
         {C::StringNotes, "mnuStringNotes", Menu | Column, false, nullptr, 0, nullptr, 1011,
          "Notes for Translators...", NoKey, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None,
          [](E &e) { e.EditStringNotes(); }},
+        // The translation memory.
+        {C::Pretranslate, "mnuPretranslate", Menu, true, nullptr, 0, nullptr, 1218, "&Pre-translate...", NoKey,
+         nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None, [](E &e) { e.Pretranslate(); }},
     };
     // clang-format on
     return table;

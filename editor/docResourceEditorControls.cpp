@@ -99,6 +99,7 @@ void docResourceEditor::CreateControls()
     CreateFindBar();
     CreateUses();
     CreateReviewStates();
+    CreateMemory();
     nameTextlessControls(*this);
 }
 
@@ -191,4 +192,5 @@ void docResourceEditor::lgv_UpdateControls()
     RetranslateUndoSteps();
     UpdateCommandMenuTexts();
     UpdateFindTexts();
+    UpdateMemoryTexts();
 }

@@ -89,10 +89,13 @@ void docResourceEditor::ShowTable(StringTableModel *table)
         connect(table, &StringTableModel::languagesAboutToChange, this, &docResourceEditor::TableLanguagesAboutToChange);
         connect(table, &StringTableModel::languagesChanged, this, &docResourceEditor::TableLanguagesChanged);
         WatchForMissingCounts(*table);
+        WatchForConsistency(*table);
     }
     mShownTable = table;
     m_sftTree->setSourceModel(table);
     ScheduleMissingCounts();
+    ScheduleConsistency();
+    ScheduleSuggestions();
 }
 
 void docResourceEditor::TableLanguagesAboutToChange()
