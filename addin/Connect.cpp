@@ -140,8 +140,10 @@ void Connect::CreateSuggestionsWindow(vbide::AddIn *AddInInst)
         QDockWidget *paneDock = mSuggestionsWindow->dockWidget();
         auto *main = editorDock ? qobject_cast<QMainWindow *>(editorDock->parentWidget()) : nullptr;
         if (main && paneDock && !mSuggestionsWindow->hasRememberedPlace() && !editorDock->isFloating()) {
-            main->splitDockWidget(editorDock, paneDock, Qt::Horizontal);
-            main->resizeDocks({editorDock, paneDock}, {3, 1}, Qt::Horizontal);
+            // Out of the editor's tabs, into the area at the right; the editor stays beside the explorer.
+            main->removeDockWidget(paneDock);
+            main->addDockWidget(Qt::RightDockWidgetArea, paneDock);
+            paneDock->hide();
         }
         if (mDisplayOnConnect)
             mSuggestionsWindow->setVisible(true);

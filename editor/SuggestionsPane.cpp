@@ -119,7 +119,6 @@ void SuggestionsPane::updateTexts()
     m_referenceTitle->setText(lgv_string(kOtherLanguages));
     m_referenceTitle->setAccessibleName(lgv_string(kOtherLanguages));
     m_reference->setAccessibleName(lgv_string(kOtherLanguages));
-    m_status->setAccessibleName(lgv_string(kPaneName));
     fill();
 }
 

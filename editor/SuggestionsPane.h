@@ -34,6 +34,8 @@ public:
     const std::vector<memory::Suggestion> &suggestions() const { return m_suggestions; }
     const QString &source() const { return m_source; }
     void updateTexts();
+    // A column beside the grid, not half of the window.
+    QSize sizeHint() const override { return QSize(300, 400); }
 
     QListWidget *list() const { return m_list; }
     QLabel *status() const { return m_status; }

@@ -1,6 +1,7 @@
 #include "addin/Connect.h"
 #include "editor/clsProject.h"
 #include "editor/FindBar.h"
+#include "editor/SuggestionsPane.h"
 #include "editor/docResourceEditor.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/vbide/AddIn.h"
@@ -10,6 +11,8 @@
 #include "platform/vbide/InprocServer.h"
 #include "platform/vbide/VBE.h"
 #include "platform/vbide/VBProjects.h"
+#include "platform/vbide/Window.h"
+#include "platform/vbide/Windows.h"
 #include "platform/win32core/Registry.h"
 #include "platform/win32/SftTree.h"
 #include "platform/win32/SftTreeCellEditor.h"
@@ -52,6 +55,7 @@ private:
 
     QString path(const QString &name) const { return QDir(m_dir->path()).filePath(name); }
     vbide::AddIn *addIn() const { return m_host->vbe()->Addins()->Item(QString::fromLatin1(Connect::ProgID)); }
+    Connect *connection() const { return qobject_cast<Connect *>(addIn()->Object()); }
     docResourceEditor &editor() const { return *EditorInstance; }
     SftTree &grid() const { return *EditorInstance->SftTree(); }
     QDockWidget *editorDock() const
@@ -63,10 +67,8 @@ private:
     }
     QDockWidget *explorerDock() const
     {
-        for (QDockWidget *dock : m_host->findChildren<QDockWidget *>())
-            if (dock != editorDock())
-                return dock;
-        return nullptr;
+        vbide::Window *explorer = m_host->vbe()->Windows()->projectWindow();
+        return explorer ? explorer->dockWidget() : nullptr;
     }
 
     void startHost()
@@ -269,6 +271,11 @@ private slots:
                      qPrintable(QStringLiteral("%1 %2").arg(editorDock()->width()).arg(explorerDock()->width())));
 
         editorDock()->close();
+        // The suggestions beside the editor still hold the window; closed too, nothing does.
+        QVERIFY(!workspace->isVisible());
+        QDockWidget *suggestions = connection()->SuggestionsWindow()->dockWidget();
+        QVERIFY(suggestions->isVisible());
+        suggestions->close();
         QVERIFY(workspace->isVisible());
         QMenu *view = m_host->findChild<QMenu *>(QStringLiteral("mnuView"));
         emit view->aboutToShow();
@@ -287,6 +294,33 @@ private slots:
         QVERIFY(!editorDock()->isFloating());
         QCOMPARE(m_host->dockWidgetArea(explorerDock()), Qt::LeftDockWidgetArea);
         QM_TRY_VERIFY(!workspace->isVisible());
+    }
+
+    void theSuggestionsStandBesideTheEditorAndTheViewMenuListsThem()
+    {
+        vbide::Window *window = connection()->SuggestionsWindow();
+        QVERIFY(window);
+        QDockWidget *suggestions = window->dockWidget();
+        QVERIFY(suggestions->isVisible());
+        QVERIFY(testlib::waitForExposed(suggestions));
+        QCOMPARE(window->Caption(), LgvStringModule::lgv_string(1203));
+        QCOMPARE(suggestions->widget(), static_cast<QWidget *>(editor().Suggestions()));
+        QVERIFY(!m_host->tabifiedDockWidgets(editorDock()).contains(suggestions));
+        QM_TRY_VERIFY(suggestions->x() >= editorDock()->x() + editorDock()->width());
+        QMenu *view = m_host->findChild<QMenu *>(QStringLiteral("mnuView"));
+        emit view->aboutToShow();
+        QAction *toggle = nullptr;
+        for (QAction *action : view->actions())
+            if (action->text() == window->Caption())
+                toggle = action;
+        QVERIFY(toggle && toggle->isChecked());
+        toggle->trigger();
+        QVERIFY(!suggestions->isVisible());
+        emit view->aboutToShow();
+        for (QAction *action : view->actions())
+            if (action->text() == window->Caption())
+                action->trigger();
+        QVERIFY(suggestions->isVisible());
     }
 
     void ctrlFFindsFromAnywhereInTheWindowAndBringsAClosedEditorBack()

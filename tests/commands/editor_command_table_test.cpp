@@ -138,7 +138,8 @@ private slots:
                               "insertstring", "addlanguage", "-", "deletestring", "removelanguage", "-", "excel", "-",
                               "mnuFind", "mnuFindNext", "mnuFindPrevious", "mnuMissingOnly", "mnuSortBy", "-",
                               "properties", "info", "help", "switch", "-", "mnuShowUses", "mnuCheckUnused", "-",
-                              "mnuMarkDone", "mnuNextUnfinished", "mnuPreviousUnfinished", "mnuStringNotes"}));
+                              "mnuMarkDone", "mnuNextUnfinished", "mnuPreviousUnfinished", "mnuStringNotes", "-",
+                              "mnuPretranslate"}));
         QVERIFY(hostMenu.actions().contains(toolbar.actions().first()));
         QCOMPARE(c.editor.findChildren<QAction *>(QStringLiteral("save")).size(), 1);
     }
