@@ -147,6 +147,8 @@ void Connect::CreateSuggestionsWindow(vbide::AddIn *AddInInst)
         }
         if (mDisplayOnConnect)
             mSuggestionsWindow->setVisible(true);
+        if (main && paneDock && !mSuggestionsWindow->hasRememberedPlace())
+            main->resizeDocks({paneDock}, {paneDock->widget()->sizeHint().width()}, Qt::Horizontal);
     });
 }
 

@@ -58,24 +58,27 @@ SuggestionsPane::SuggestionsPane(QWidget *parent) : QWidget(parent)
     m_list->setObjectName(QStringLiteral("lstSuggestions"));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setWordWrap(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("lblSuggestionsStatus"));
     m_status->setWordWrap(true);
     m_referenceTitle = new QLabel(this);
     m_referenceTitle->setObjectName(QStringLiteral("lblOtherLanguages"));
-    m_reference = new QLabel(this);
-    m_reference->setObjectName(QStringLiteral("lblReference"));
+    m_reference = new QListWidget(this);
+    m_reference->setObjectName(QStringLiteral("lstReference"));
     m_reference->setWordWrap(true);
-    m_reference->setTextFormat(Qt::PlainText);
-    m_reference->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_reference->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_reference->setSelectionMode(QAbstractItemView::NoSelection);
     m_referenceTitle->setBuddy(m_reference);
 
+    // Twenty languages of reference scroll; the suggestions keep most of the height.
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_heading);
-    layout->addWidget(m_list, 1);
+    layout->addWidget(m_list, 3);
     layout->addWidget(m_status);
     layout->addWidget(m_referenceTitle);
-    layout->addWidget(m_reference);
+    layout->addWidget(m_reference, 1);
 
     connect(m_list, &QListWidget::itemActivated, this,
             [this](QListWidgetItem *item) { emit takeRequested(m_list->row(item)); });
@@ -113,12 +116,11 @@ void SuggestionsPane::updateTexts()
 {
     setAccessibleName(lgv_string(kPaneName));
     setAccessibleDescription(lgv_string(kPaneDescription));
-    setWindowTitle(lgv_string(kPaneName));
     m_list->setAccessibleName(lgv_string(kPaneName));
     m_list->setAccessibleDescription(lgv_string(kPaneDescription));
     m_referenceTitle->setText(lgv_string(kOtherLanguages));
     m_referenceTitle->setAccessibleName(lgv_string(kOtherLanguages));
-    m_reference->setAccessibleName(lgv_string(kOtherLanguages));
+    m_reference->setAccessibleName(QString(lgv_string(kOtherLanguages)).remove(QLatin1Char(':')));
     fill();
 }
 
@@ -128,6 +130,7 @@ void SuggestionsPane::fill()
     m_heading->setText(m_shown == Shown::Nothing ? QString() : SubstituteParameters(lgv_string(kHeading), m_source));
     m_heading->setAccessibleName(m_heading->text());
     m_heading->setVisible(m_shown != Shown::Nothing);
+    m_list->setVisible(m_shown != Shown::Nothing);
 
     int number = 0;
     for (const memory::Suggestion &suggestion : m_suggestions) {
@@ -158,9 +161,9 @@ void SuggestionsPane::fill()
         label->setAccessibleName(text);
         label->setAccessibleDescription(description);
         label->setContentsMargins(4, 2, 4, 2);
-        item->setSizeHint(label->sizeHint());
         m_list->setItemWidget(item, label);
     }
+    fitItems();
     if (m_list->count() > 0)
         m_list->setCurrentRow(0);
 
@@ -182,11 +185,33 @@ void SuggestionsPane::fill()
     m_status->setText(status ? lgv_string(status) : QString());
     m_status->setVisible(status != 0);
 
-    QStringList lines;
+    m_reference->clear();
     for (const Reference &reference : m_references)
-        lines << reference.language + QStringLiteral(": ") + reference.text;
-    m_reference->setText(lines.join(QLatin1Char('\n')));
-    m_reference->setAccessibleDescription(m_reference->text());
-    m_referenceTitle->setVisible(!lines.isEmpty());
-    m_reference->setVisible(!lines.isEmpty());
+        m_reference->addItem(reference.language + QStringLiteral(": ") + reference.text);
+    m_referenceTitle->setVisible(!m_references.empty());
+    m_reference->setVisible(!m_references.empty());
+}
+
+QString SuggestionsPane::referenceText() const
+{
+    QStringList lines;
+    for (int i = 0; i < m_reference->count(); ++i)
+        lines << m_reference->item(i)->text();
+    return lines.join(QLatin1Char('\n'));
+}
+
+void SuggestionsPane::fitItems()
+{
+    const int width = std::max(m_list->viewport()->width(), 80);
+    for (int i = 0; i < m_list->count(); ++i) {
+        QListWidgetItem *item = m_list->item(i);
+        if (QWidget *label = m_list->itemWidget(item))
+            item->setSizeHint(QSize(width, label->heightForWidth(width)));
+    }
+}
+
+void SuggestionsPane::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitItems();
 }

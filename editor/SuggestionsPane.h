@@ -36,18 +36,26 @@ public:
     void updateTexts();
     // A column beside the grid, not half of the window.
     QSize sizeHint() const override { return QSize(300, 400); }
+    QSize minimumSizeHint() const override { return QSize(220, 160); }
 
     QListWidget *list() const { return m_list; }
     QLabel *status() const { return m_status; }
-    QLabel *reference() const { return m_reference; }
+    QListWidget *reference() const { return m_reference; }
+    // The reference's lines, "Language: text" each.
+    QString referenceText() const;
 
 signals:
     // index counts from 0.
     void takeRequested(int index);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     enum class Shown { Nothing, LookingUp, Suggestions, Unavailable };
     void fill();
+    // Each suggestion as high as its wrapped text at the list's width.
+    void fitItems();
 
     Shown m_shown = Shown::Nothing;
     QString m_source;
@@ -57,5 +65,5 @@ private:
     QListWidget *m_list = nullptr;
     QLabel *m_status = nullptr;
     QLabel *m_referenceTitle = nullptr;
-    QLabel *m_reference = nullptr;
+    QListWidget *m_reference = nullptr;
 };

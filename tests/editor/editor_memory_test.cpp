@@ -119,8 +119,8 @@ private slots:
         QCOMPARE(m_pane->list()->item(0)->data(Qt::AccessibleTextRole).toString(),
                  QStringLiteral("Suggestion 1, 100%: Ouvrir le fichier"));
         // The row's other languages, for reference.
-        QVERIFY(m_pane->reference()->text().contains(LanguageTable::nameOf(kGerman) + ": Datei öffnen"));
-        QVERIFY(m_pane->reference()->text().contains("Open the file"));
+        QVERIFY(m_pane->referenceText().contains(LanguageTable::nameOf(kGerman) + ": Datei öffnen"));
+        QVERIFY(m_pane->referenceText().contains("Open the file"));
         QVERIFY(m_editor->mnuTakeSuggestion(2)->isEnabled());
         QVERIFY(!m_editor->mnuTakeSuggestion(3)->isEnabled());
 
