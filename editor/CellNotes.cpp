@@ -91,7 +91,7 @@ QString CellNotes::cellProblems(const win32::SftTreeSource &grid, int row, int c
 
 QString CellNotes::ruleName(int rule)
 {
-    // The rules before it have their names in one block of their own.
+    // 720 to 724 name the rules before it; the next numbers were taken.
     if (rule == int(checks::Rule::Inconsistent))
         return lgv_string(kInconsistentRule);
     return lgv_string(kRuleNames + rule);

@@ -56,8 +56,10 @@ void MemoryService::run()
         }
         task(store);
         const QString told = store.takeNotice();
-        if (!told.isEmpty())
+        if (!told.isEmpty()) {
+            ++m_pending;  // an answer of its own, which answer() counts off
             answer([this, told] { emit notice(told); });
+        }
     }
 }
 

@@ -468,4 +468,5 @@ private:
     bool m_suggestionsPending = false;
     bool m_consistencyPending = false;
     QString m_memoryStatus;
+    QString m_memoryNotice;  // why the memory is not used; kept for pre-translation, which needs it
 };

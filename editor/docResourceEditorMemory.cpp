@@ -42,6 +42,7 @@ constexpr int kNoLanguageToFill = 1229;
 constexpr int kWithoutMemory = 1230;       // "Working without the translation memory: %0"
 constexpr int kStatesNotMarked = 1233;
 constexpr int kNoSourceLanguage = 1234;
+constexpr int kUnavailable = 1208;        // "The translation memory cannot be used now."
 constexpr int kCancel = 82;
 constexpr int kSuggestionKeys = 9;
 } // namespace
@@ -61,7 +62,8 @@ void docResourceEditor::CreateMemory()
         // The memory's one line: what comes after its own "working without ...: ".
         const qsizetype colon = text.indexOf(QStringLiteral(": "));
         const QString reason = colon >= 0 ? text.mid(colon + 2) : text;
-        m_memoryStatus = SubstituteParameters(lgv_string(kWithoutMemory), LibraryMessages::Shown(reason));
+        m_memoryNotice = SubstituteParameters(lgv_string(kWithoutMemory), LibraryMessages::Shown(reason));
+        m_memoryStatus = m_memoryNotice;
         if (m_vbe)
             m_vbe->ShowStatusText(m_memoryStatus);
     });
@@ -270,8 +272,10 @@ void docResourceEditor::PretranslateDone(const std::vector<MemoryService::Filled
             tell(lgv_string(kPretranslateCancelled));
             return;
         }
-        if (!available)
-            return;  // the memory's notice has told why
+        if (!available) {
+            tell(m_memoryNotice.isEmpty() ? lgv_string(kUnavailable) : m_memoryNotice);
+            return;
+        }
         // A cell the user filled meanwhile keeps its text.
         resutil::ResFile &file = *project->ResourceFile();
         std::vector<TextChange> changes;

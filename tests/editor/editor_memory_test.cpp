@@ -59,9 +59,9 @@ class EditorMemoryTest : public EditorFixture {
     // The pane has the memory's answer for the current cell.
     void waitForAnswer()
     {
-        QCoreApplication::processEvents();  // the lookup is asked once the grid has settled
-        QM_TRY_VERIFY(!m_editor->Memory().busy());
+        // The lookup is asked once the grid has settled, and answered on the window's thread.
         QCoreApplication::processEvents();
+        QM_TRY_VERIFY(!m_editor->Memory().busy() && m_pane->status()->text() != lgv_string(1206));
     }
     QUndoStack &steps() { return *m_editor->CurrentProject()->UndoStack(); }
 
@@ -304,6 +304,15 @@ private slots:
         QCOMPARE(m_pane->status()->text(), lgv_string(1208));
         goTo(2, kFrench);
         waitForAnswer();
+        // Pre-translation cannot work without it: said, nothing changed.
+        const int before = steps().index();
+        m_user->answerDialog([](QDialog &) { return int(QDialog::Accepted); });
+        m_user->answerMsgBox(win32::vbOK);
+        m_editor->command(EditorCommand::Pretranslate)->trigger();
+        QM_TRY_VERIFY(!m_editor->Pretranslating());
+        QVERIFY2(m_user->messageBoxes.last().prompt.startsWith("Working without the translation memory: "),
+                 qPrintable(m_user->messageBoxes.last().prompt));
+        QCOMPARE(steps().index(), before);
         goTo(1, kFrench);
         QString typed = "Ouvrir";
         m_editor->SftTree_AfterEdit(typed, grid().findItemData(1), columnOf(kFrench));
