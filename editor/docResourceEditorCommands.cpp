@@ -129,7 +129,7 @@ std::span<const EditorCommand> docResourceEditor::Commands()
          "Notes for Translators...", NoKey, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None,
          [](E &e) { e.EditStringNotes(); }},
         // The translation memory.
-        {C::Pretranslate, "mnuPretranslate", Menu, true, nullptr, 0, nullptr, 1218, "&Pre-translate...", NoKey,
+        {C::Pretranslate, "mnuPretranslate", Menu, true, nullptr, 0, nullptr, 1218, "Pre-translate...", NoKey,
          nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None, [](E &e) { e.Pretranslate(); }},
     };
     // clang-format on
