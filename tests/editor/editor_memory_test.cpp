@@ -198,6 +198,11 @@ private slots:
         m_editor->Undo();
         QVERIFY(file().Strings().TextOf(kFrench, 3).isEmpty());
         QCOMPARE(file().Strings().TextOf(kFrench, 1), QStringLiteral("Ouvrir"));
+        // Done again, it needs review again.
+        m_editor->Redo();
+        QCOMPARE(file().Strings().TextOf(kFrench, 3), QStringLiteral("Enregistrer le fichier"));
+        QCOMPARE(states->state(kFrench, 3), reviewstate::State::NeedsReview);
+        m_editor->Undo();
 
         // Nothing left the memory knows: told, and no step.
         m_user->answerMsgBox(win32::vbOK);
