@@ -5,7 +5,8 @@
 #include <QHash>
 
 #include <algorithm>
-#include <map>
+#include <utility>
+#include <vector>
 
 namespace checks {
 
@@ -64,23 +65,42 @@ void findShared(const std::vector<Pair> &pairs, qint32 localeId, std::vector<Str
 
 std::vector<StringProblem> checkConsistency(const resutil::ResStrings &strings, qint32 sourceLocale)
 {
+    // String IDs are 16-bit: the source texts by ID, the translations as one list.
     // The earliest entry of an ID is the one the file is read with.
-    std::map<qint32, QStringView> sources;
-    std::map<qint32, std::map<qint32, QStringView>> targets; // locale -> ID -> text
+    std::vector<QStringView> sources(65536);
+    std::vector<bool> hasSource(65536, false);
+    struct Target {
+        qint32 localeId;
+        qint32 id;
+        QStringView text;
+    };
+    std::vector<Target> targets;
+    targets.reserve(std::size_t(strings.Count()));
     strings.Peek([&](const resutil::ResStrings::Peeked &p) {
-        if (p.text.isEmpty())
+        if (p.text.isEmpty() || p.id < 0 || p.id > 0xFFFF)
             return;
-        if (p.localeId == sourceLocale)
-            sources.emplace(p.id, p.text);
-        else
-            targets[p.localeId].emplace(p.id, p.text);
+        if (p.localeId != sourceLocale)
+            targets.push_back({p.localeId, p.id, p.text});
+        else if (!hasSource[std::size_t(p.id)]) {
+            sources[std::size_t(p.id)] = p.text;
+            hasSource[std::size_t(p.id)] = true;
+        }
+    });
+    std::stable_sort(targets.begin(), targets.end(), [](const Target &a, const Target &b) {
+        return a.localeId != b.localeId ? a.localeId < b.localeId : a.id < b.id;
     });
     std::vector<StringProblem> problems;
-    for (const auto &[localeId, texts] : targets) {
-        std::vector<Pair> pairs;
-        for (const auto &[id, target] : texts)
-            if (auto source = sources.find(id); source != sources.end())
-                pairs.push_back({id, source->second, target});
+    std::vector<Pair> pairs;
+    for (auto at = targets.begin(); at != targets.end();) {
+        const qint32 localeId = at->localeId;
+        pairs.clear();
+        qint32 lastId = -1;
+        for (; at != targets.end() && at->localeId == localeId; ++at) {
+            if (std::exchange(lastId, at->id) == at->id)
+                continue;
+            if (hasSource[std::size_t(at->id)])
+                pairs.push_back({at->id, sources[std::size_t(at->id)], at->text});
+        }
         const std::size_t from = problems.size();
         findDiffering(pairs, localeId, problems);
         findShared(pairs, localeId, problems);
