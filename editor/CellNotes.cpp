@@ -37,6 +37,9 @@ void CellNotes::setLanguages(const LanguageTable &languages, qint32 chosen)
 {
     m_sourceLocale = checks::sourceLanguage(languages.locales(), chosen);
     m_sourceColumn = languages.columnOf(m_sourceLocale);
+    m_columnLocales.assign(1, -1);
+    for (int column = 1; column <= languages.count(); ++column)
+        m_columnLocales.push_back(languages.localeOf(column));
 }
 
 bool CellNotes::checked(const win32::SftTreeSource &grid, int row, int column) const
@@ -58,7 +61,8 @@ bool CellNotes::cellHasProblem(const win32::SftTreeSource &grid, int row, int co
     if (!checked(grid, row, column))
         return false;
     return checks::hasProblem(grid.cellText(row, m_sourceColumn), grid.cellText(row, column)) ||
-           exceededLimit(grid, row, column) > 0 || consistencyProblem(grid, row, column);
+           exceededLimit(grid, row, column) > 0 || consistencyProblem(grid, row, column) ||
+           !scriptProblems(grid, row, column).isEmpty();
 }
 
 bool CellNotes::rowHasProblems(const win32::SftTreeSource &grid, int row) const
@@ -86,6 +90,7 @@ QString CellNotes::cellProblems(const win32::SftTreeSource &grid, int row, int c
     }
     if (const checks::Problem *problem = consistencyProblem(grid, row, column))
         lines << ruleName(int(problem->rule)) + QStringLiteral(": ") + problemText(*problem);
+    lines << scriptProblems(grid, row, column);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -94,6 +99,8 @@ QString CellNotes::ruleName(int rule)
     // 720 to 724 name the rules before it; the next numbers were taken.
     if (rule == int(checks::Rule::Inconsistent))
         return lgv_string(kInconsistentRule);
+    if (rule >= int(checks::Rule::Punctuation))
+        return scriptRuleName(rule);
     return lgv_string(kRuleNames + rule);
 }
 

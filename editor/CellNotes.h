@@ -1,9 +1,11 @@
 #pragma once
 
 #include "checks/TranslationChecks.h"
+#include "editor/WidthNotes.h"
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <vector>
@@ -34,6 +36,9 @@ public:
     using MaxLength = std::function<int(qint32 id)>;
     void setMaxLength(MaxLength maxLength) { m_maxLength = std::move(maxLength); }
 
+    // Width and end punctuation (CellNotesScript.cpp): the width rule's factor and limits.
+    WidthNotes &widths() { return m_widths; }
+
     bool cellHasProblem(const win32::SftTreeSource &grid, int row, int column) const;
     bool rowHasProblems(const win32::SftTreeSource &grid, int row) const;
     QString cellProblems(const win32::SftTreeSource &grid, int row, int column) const;
@@ -52,8 +57,15 @@ private:
     // The string's maximum length when the cell's text is longer, else 0.
     int exceededLimit(const win32::SftTreeSource &grid, int row, int column) const;
 
+    // The "Rule: what" lines of the rules that need the column's language and
+    // font; none for the Windows pseudo-locales, whose texts are made to be long.
+    QStringList scriptProblems(const win32::SftTreeSource &grid, int row, int column) const;
+    static QString scriptRuleName(int rule);
+
     MaxLength m_maxLength;
     QHash<quint64, checks::Problem> m_consistency;  // by column and string ID
+    WidthNotes m_widths;
+    std::vector<qint32> m_columnLocales;  // by column; -1 for the ID
     qint32 m_sourceLocale = 0;
     int m_sourceColumn = -1;
 };

@@ -64,5 +64,6 @@ void StringNotesCommand::apply(const StringNotes &notes)
     reviewstate::ReviewStates &states = writableStates(strings);
     qm::check(states.setComment(m_id, notes.comment));
     qm::check(states.setMaxLength(m_id, notes.maxLength));
+    qm::check(states.setMaxWidth(m_id, notes.maxWidth));
     strings.reviewStatesChanged(m_id);
 }

@@ -33,10 +33,12 @@ private:
     std::vector<StateChange> m_changes;
 };
 
-// What the translators are told of a string: its comment and its maximum length.
+// What the translators are told of a string: its comment, its maximum length
+// and the widest it may be drawn.
 struct StringNotes {
     QString comment;
     int maxLength = 0;  // 0: none
+    int maxWidth = 0;   // in pixels; 0: none
     bool operator==(const StringNotes &) const = default;
 };
 

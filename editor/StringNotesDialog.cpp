@@ -18,6 +18,8 @@ constexpr int kComment = 1024;    // "&Comment for translators:"
 constexpr int kMaxLength = 1025;  // "&Maximum length in characters:"
 constexpr int kNoLimit = 1026;    // "None"
 constexpr int kLongestText = 65535;
+constexpr int kMaxWidth = 1321;   // "Maximum &width in pixels:"
+constexpr int kWidestText = 10000;
 QString withoutAccessKey(QString text) { return text.remove(QLatin1Char('&')); }
 
 QLabel *labelFor(QWidget *field, int textId, const char *name, QWidget *parent)
@@ -47,6 +49,11 @@ StringNotesDialog::StringNotesDialog(qint32 id, const StringNotes &notes, QWidge
     m_maxLength->setRange(0, kLongestText);
     m_maxLength->setSpecialValueText(lgv_string(kNoLimit));
     m_maxLength->setValue(notes.maxLength);
+    m_maxWidth = new QSpinBox(this);
+    m_maxWidth->setObjectName(QStringLiteral("spnMaxWidth"));
+    m_maxWidth->setRange(0, kWidestText);
+    m_maxWidth->setSpecialValueText(lgv_string(kNoLimit));
+    m_maxWidth->setValue(notes.maxWidth);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->setObjectName(QStringLiteral("buttons"));
@@ -61,6 +68,7 @@ StringNotesDialog::StringNotesDialog(qint32 id, const StringNotes &notes, QWidge
     auto *layout = new QFormLayout(this);
     layout->addRow(labelFor(m_comment, kComment, "lblComment", this), m_comment);
     layout->addRow(labelFor(m_maxLength, kMaxLength, "lblMaxLength", this), m_maxLength);
+    layout->addRow(labelFor(m_maxWidth, kMaxWidth, "lblMaxWidth", this), m_maxWidth);
     layout->addRow(buttons);
     m_comment->setFocus();
     resize(480, sizeHint().height());
@@ -68,5 +76,5 @@ StringNotesDialog::StringNotesDialog(qint32 id, const StringNotes &notes, QWidge
 
 StringNotes StringNotesDialog::notes() const
 {
-    return StringNotes{m_comment->text().trimmed(), m_maxLength->value()};
+    return StringNotes{m_comment->text().trimmed(), m_maxLength->value(), m_maxWidth->value()};
 }

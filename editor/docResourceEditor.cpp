@@ -2,6 +2,7 @@
 
 #include "coderefs/ProjectUses.h"
 #include "editor/DiskWatcher.h"
+#include "editor/CellSpelling.h"
 #include "editor/EditorCommands.h"
 #include "editor/FindBar.h"
 #include "editor/StringTableModel.h"

@@ -8,6 +8,7 @@
 #include "editor/StringTableModel.h"
 #include "editor/RowFilter.h"
 #include "editor/UseNotes.h"
+#include "spelling/Words.h"
 #include "support/LgvFormLocalisation.h"
 
 #include <QList>
@@ -19,6 +20,7 @@
 #include <span>
 #include <vector>
 
+class CellSpelling;
 class EditorCommands;
 class FindBar;
 struct EditorCommand;
@@ -156,6 +158,23 @@ public:
     QString LanguageStatistics(int column) const;
     // What the editor last told the host's status bar of the review states.
     QString StateStatus() const { return m_stateStatus; }
+
+    // Spelling in the grid (docResourceEditorSpelling.cpp): misspelt words
+    // underlined and named in the cell's description; the cell menu offers
+    // the dictionary's suggestions, Add to Dictionary and Ignore.
+    bool CheckSpelling() const { return m_checkSpelling; }
+    // Switches the underlines on or off, and keeps the choice.
+    void SetCheckSpelling(bool on);
+    QAction *mnuCheckSpelling() const;
+    QList<spelling::Word> MisspeltWords(int Row, int Column) const;
+    // The spelling items the cell menu was last opened with, suggestions first.
+    const QList<QAction *> &SpellingMenuItems() const { return m_spellingItems; }
+    // What the status line was last told of the languages without a dictionary.
+    QString SpellingStatus() const { return m_spellingStatus; }
+    // Pseudo-locales (docResourceEditorPseudo.cpp): a language filled with the
+    // source texts made long and accented, replaced when it is there, as one step.
+    void AddPseudoLanguage();
+    void FillPseudoLanguage(qint32 pseudoLocale);
 
     // Controls.
     QToolBar *toolbar() const { return m_toolbar; }
@@ -413,6 +432,29 @@ private:
     // Before a save over a file changed on disk: merged, or false when nothing may be written.
     static bool MergeBeforeSave(clsProject &project);
     void ShowStatus(const QString &text);
+    // Spelling (docResourceEditorSpelling.cpp).
+    void CreateSpelling();
+    QVariant SpellingCellRole(int row, int column, int role) const;
+    // The cell menu's spelling items for the word at the menu's position, else the cell's first misspelt word.
+    void PrepareSpellingMenu(int row, int column);
+    void ReplaceMisspelt(const QString &replacement);
+    void AddMisspeltToDictionary();
+    void IgnoreMisspelt();
+    void SpellingChanged();
+    // Names the shown table's languages without a dictionary in the status line, each once.
+    void TellMissingDictionaries();
+    // The project's width factor and the strings' maximum widths for the width rule.
+    void UpdateWidthRule();
+    std::unique_ptr<CellSpelling> m_spelling;
+    bool m_checkSpelling = true;
+    QList<QAction *> m_spellingItems;
+    struct SpellingTarget {
+        qint32 id = -1;
+        qint32 locale = -1;
+        spelling::Word word;
+    } m_spellingTarget;
+    QString m_spellingStatus;
+    QList<qint32> m_toldNoDictionary;
 
     QUndoGroup *m_undoGroup = nullptr;
     QPointer<vbide::CommandBarPopup> m_commandMenu;

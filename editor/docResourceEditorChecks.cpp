@@ -22,6 +22,7 @@ void docResourceEditor::UpdateSourceLanguage()
     if (chosen == 0)
         chosen = GetStoredSourceLanguage(CurrentProjectFile());
     m_cellNotes.setLanguages(Languages(), chosen);
+    UpdateWidthRule();
     // Translations need review against the language they are checked against.
     if (StringTableModel *table = Table(); table && table->reviewStates())
         table->reviewStates()->setSourceLanguage(m_cellNotes.sourceLocale());

@@ -131,6 +131,14 @@ std::span<const EditorCommand> docResourceEditor::Commands()
         // The translation memory.
         {C::Pretranslate, "mnuPretranslate", Menu, true, nullptr, 0, nullptr, 1218, "Pre-translate...", NoKey,
          nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None, [](E &e) { e.Pretranslate(); }},
+
+        // Spelling and pseudo-locales.
+        {C::CheckSpelling, "mnuCheckSpelling", Menu, true, nullptr, 0, nullptr, 1314, "Chec&k Spelling", NoKey,
+         nullptr, Editor, false, CommandNeeds::Nothing, false, true, None,
+         [](E &e) { e.SetCheckSpelling(e.mnuCheckSpelling()->isChecked()); }},
+        {C::AddPseudoLanguage, "mnuAddPseudoLanguage", Menu, false, nullptr, 0, nullptr, 1317,
+         "Add Ps&eudo-Language...", NoKey, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None,
+         [](E &e) { e.AddPseudoLanguage(); }},
     };
     // clang-format on
     return table;

@@ -100,6 +100,7 @@ void docResourceEditor::CreateControls()
     CreateUses();
     CreateReviewStates();
     CreateMemory();
+    CreateSpelling();
     nameTextlessControls(*this);
 }
 

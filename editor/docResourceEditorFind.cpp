@@ -356,8 +356,14 @@ QVariant docResourceEditor::CellRole(int row, int column, int role) const
     const win32::SftTreeSource &grid = m_sftTree->source();
     if (column < 1 || !grid.hasItemData(row) || !m_sftTree->columnEditable(column))
         return {};
-    if (!grid.cellText(row, column).isEmpty())
-        return StateCellRole(row, column, role);
+    if (!grid.cellText(row, column).isEmpty()) {
+        // The review state's mark and words, then the misspelt words.
+        const QVariant spelling = SpellingCellRole(row, column, role);
+        const QVariant state = role == win32::SftTreeSource::UnderlinedRangesRole ? QVariant() : StateCellRole(row, column, role);
+        if (!spelling.isValid() || !state.isValid())
+            return spelling.isValid() ? spelling : state;
+        return state.toString() + QLatin1Char('\n') + spelling.toString();
+    }
     switch (role) {
     case Qt::BackgroundRole:
         return missingTint(m_sftTree->palette().color(QPalette::Base));

@@ -96,6 +96,7 @@ void docResourceEditor::ShowTable(StringTableModel *table)
     ScheduleMissingCounts();
     ScheduleConsistency();
     ScheduleSuggestions();
+    TellMissingDictionaries();
 }
 
 void docResourceEditor::TableLanguagesAboutToChange()
@@ -119,6 +120,7 @@ void docResourceEditor::TableLanguagesChanged()
         m_sftTree->verticalScrollBar()->setValue(mKeptPlace.vertical);
         m_sftTree->horizontalScrollBar()->setValue(mKeptPlace.horizontal);
         EnableDisableButtons();
+        TellMissingDictionaries();
     });
 }
 
@@ -253,6 +255,7 @@ void docResourceEditor::SftTree_ItemClick(int Row, int Column, int Area, int But
                     mnuUseAsSource()->setEnabled(false);
                 }
             }
+            PrepareSpellingMenu(Row, Column);
             m_mnuColumnMenu->popup(m_sftTree->lastClickPosition());
         } else if (Button == SftTree::LeftButton && (Area == SftTree::AreaCellText || Area == SftTree::AreaCell) &&
                    Column >= 1 && !m_sftTree->isRangeClick()) {

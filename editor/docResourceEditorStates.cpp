@@ -47,6 +47,7 @@ constexpr int kMissingNotDone = 1021;      // "A missing translation cannot be m
 constexpr int kStatesUnwritable = 1022;    // "The review states cannot be changed: ..."
 constexpr int kNeedsReviewCell = 1027;     // "Needs review: the source text changed since it was translated"
 constexpr int kChooseString = 863;         // "Choose a string in the grid first."
+constexpr int kMaxWidthLine = 1320;        // "At most %0 pixels wide"
 
 QLocale uiLocale()
 {
@@ -157,6 +158,8 @@ QString docResourceEditor::StringNotesText(qint32 id) const
         lines << SubstituteParameters(lgv_string(kCommentLine), comment);
     if (const int limit = states->maxLength(id); limit > 0)
         lines << SubstituteParameters(lgv_string(kMaxLengthLine), uiLocale().toString(limit));
+    if (const int width = states->maxWidth(id); width > 0)
+        lines << SubstituteParameters(lgv_string(kMaxWidthLine), uiLocale().toString(width));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -286,7 +289,7 @@ void docResourceEditor::EditStringNotes()
             return;
         }
         const qint32 id = table->itemData(row);
-        const StringNotes before{states->comment(id), states->maxLength(id)};
+        const StringNotes before{states->comment(id), states->maxLength(id), states->maxWidth(id)};
         StringNotesDialog dialog(id, before, this);
         if (win32::interaction().execDialog(dialog) != QDialog::Accepted)
             return;

@@ -13,7 +13,11 @@ namespace fit {
 
 namespace {
 
-QList<QStringView> lines(QStringView text)
+int pixels(double width) { return int(std::ceil(width - 1e-6)); }
+
+} // namespace
+
+QList<QStringView> textLines(QStringView text)
 {
     QList<QStringView> out;
     qsizetype start = 0;
@@ -28,10 +32,6 @@ QList<QStringView> lines(QStringView text)
     out.append(text.sliced(start));
     return out;
 }
-
-int pixels(double width) { return int(std::ceil(width - 1e-6)); }
-
-} // namespace
 
 QString drawnText(QStringView line)
 {
@@ -53,21 +53,29 @@ QString drawnText(QStringView line)
 std::optional<checks::Problem> checkWidth(QStringView source, const QFontMetricsF &sourceFont, QStringView translation,
                                           const QFontMetricsF &translationFont, double factor)
 {
+    return checkWidth(
+        source, [&](const QString &line) { return sourceFont.horizontalAdvance(line); }, translation,
+        [&](const QString &line) { return translationFont.horizontalAdvance(line); }, factor);
+}
+
+std::optional<checks::Problem> checkWidth(QStringView source, const LineWidth &sourceWidth, QStringView translation,
+                                          const LineWidth &translationWidth, double factor)
+{
     if (source.isEmpty() || translation.isEmpty())
         return std::nullopt;
-    const QList<QStringView> sourceLines = lines(source);
-    const QList<QStringView> translationLines = lines(translation);
+    const QList<QStringView> sourceLines = textLines(source);
+    const QList<QStringView> translationLines = textLines(translation);
     QList<double> sourceWidths;
     double widest = 0;
     for (QStringView line : sourceLines) {
-        sourceWidths.append(sourceFont.horizontalAdvance(drawnText(line)));
+        sourceWidths.append(sourceWidth(drawnText(line)));
         widest = std::max(widest, sourceWidths.last());
     }
     for (qsizetype i = 0; i < translationLines.size(); ++i) {
         const double against = i < sourceWidths.size() ? sourceWidths[i] : widest;
         if (against <= 0)
             continue;
-        const double width = translationFont.horizontalAdvance(drawnText(translationLines[i]));
+        const double width = translationWidth(drawnText(translationLines[i]));
         if (width > against * factor) {
             checks::Problem problem{checks::Rule::Width, checks::Finding::Wider, {}, pixels(width), pixels(against)};
             problem.line = translationLines.size() > 1 || sourceLines.size() > 1 ? int(i + 1) : 0;

@@ -31,6 +31,12 @@ QString drawnText(QStringView line);
 // its source line is the problem, which names both widths in whole pixels.
 std::optional<checks::Problem> checkWidth(QStringView source, const QFontMetricsF &sourceFont, QStringView translation,
                                           const QFontMetricsF &translationFont, double factor);
+// The same with the widths of drawn lines (drawnText) told by the caller, who may keep them.
+using LineWidth = std::function<double(const QString &drawnLine)>;
+std::optional<checks::Problem> checkWidth(QStringView source, const LineWidth &sourceWidth, QStringView translation,
+                                          const LineWidth &translationWidth, double factor);
+// The lines of a text, split at CR LF, LF and CR.
+QList<QStringView> textLines(QStringView text);
 
 // The font of each language (as the grid draws its column), asked once per language.
 using FontForLocale = std::function<QFont(qint32 localeId)>;

@@ -497,6 +497,16 @@ int ReviewStates::maxLength(qint32 id) const
     return ok && limit > 0 ? limit : 0;
 }
 
+int ReviewStates::maxWidth(qint32 id) const
+{
+    const StringInfo *string = info(id);
+    if (!string)
+        return 0;
+    bool ok = false;
+    const int limit = fieldValue(string->fields, "max-width").toInt(&ok);
+    return ok && limit > 0 ? limit : 0;
+}
+
 qm::Status ReviewStates::writable() const
 {
     if (!readable())
@@ -626,6 +636,19 @@ qm::Status ReviewStates::setMaxLength(qint32 id, int maxLength)
         return qm::makeError(QStringLiteral("a maximum length of %1 characters is not possible").arg(maxLength));
     if (StringInfo *string = info(id, maxLength > 0)) {
         setFieldValue(string->fields, "max-length", maxLength > 0 ? QString::number(maxLength) : QString());
+        m_dirty = true;
+    }
+    return {};
+}
+
+qm::Status ReviewStates::setMaxWidth(qint32 id, int pixels)
+{
+    if (auto ok = writable(); !ok)
+        return ok;
+    if (pixels < 0)
+        return qm::makeError(QStringLiteral("a maximum width of %1 pixels is not possible").arg(pixels));
+    if (StringInfo *string = info(id, pixels > 0)) {
+        setFieldValue(string->fields, "max-width", pixels > 0 ? QString::number(pixels) : QString());
         m_dirty = true;
     }
     return {};

@@ -59,6 +59,8 @@ public:
     QString comment(qint32 id) const;
     // 0: no limit.
     int maxLength(qint32 id) const;
+    // The widest a translation may be drawn, in pixels of its display font; 0: no limit.
+    int maxWidth(qint32 id) const;
 
     // Transitions. Each fails for a cell without a text (a missing translation
     // cannot be approved) and when the state file could not be read.
@@ -69,6 +71,7 @@ public:
     qm::Status setNote(qint32 localeId, qint32 id, const QString &note);
     qm::Status setComment(qint32 id, const QString &comment);
     qm::Status setMaxLength(qint32 id, int maxLength);
+    qm::Status setMaxWidth(qint32 id, int pixels);
 
     // A cell's line as it is now (none: it has no line), and the same put back
     // later, for undo: a state set and undone is the state it was, derived or not.

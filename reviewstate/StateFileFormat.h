@@ -4,7 +4,7 @@
 // person can read it and version control diffs and merges it line by line.
 //
 //   quillmark-review-states<TAB>1<TAB>source=2057
-//   *<TAB>105<TAB>comment=Title of the main window<TAB>max-length=30
+//   *<TAB>105<TAB>comment=Title of the main window<TAB>max-length=30<TAB>max-width=240
 //   1031<TAB>105<TAB>needs-review<TAB>1a2b3c4d<TAB>5e6f7a8b<TAB>note=Bitte kürzen
 //
 // The header names the format version and the source language. Lines for a

@@ -529,6 +529,32 @@ void SftTree::drawRow(QPainter *painter, const QStyleOptionViewItem &options, co
     paintRange(painter, index.row());
 }
 
+QStyleOptionViewItem SftTree::cellOption(const QModelIndex &cell) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(cell);
+    return option;
+}
+
+int SftTree::textPositionAt(const QPoint &globalPos, int row, int column) const
+{
+    const QModelIndex cell = viewIndex(row, column);
+    const auto *delegate = qobject_cast<const SftTreeCellDelegate *>(itemDelegateForIndex(cell));
+    if (!cell.isValid() || !delegate)
+        return -1;
+    return delegate->textPositionAt(cellOption(cell), cell, viewport()->mapFromGlobal(globalPos));
+}
+
+QList<QRect> SftTree::underlineRects(int row, int column) const
+{
+    const QModelIndex cell = viewIndex(row, column);
+    const auto *delegate = qobject_cast<const SftTreeCellDelegate *>(itemDelegateForIndex(cell));
+    if (!cell.isValid() || !delegate)
+        return {};
+    return delegate->underlineRects(cellOption(cell), cell);
+}
+
 void SftTree::drawSpanningRow(QPainter *painter, const QStyleOptionViewItem &options, const QModelIndex &index) const
 {
     const QModelIndex cell = index.siblingAtColumn(0);

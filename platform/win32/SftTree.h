@@ -142,6 +142,11 @@ public:
     // Where the last click event happened, in screen coordinates: the mouse's
     // position, or below the current cell when the keyboard asked for the menu.
     QPoint lastClickPosition() const { return m_lastClickPosition; }
+    // The position in the cell's text of the character drawn at globalPos, -1
+    // when the point is on none of it (or on another cell).
+    int textPositionAt(const QPoint &globalPos, int row, int column) const;
+    // Where the cell's underlined runs are drawn, in viewport coordinates.
+    QList<QRect> underlineRects(int row, int column) const;
 
     // Redrawing off collects every change into one update when it is switched on again.
     void setRedraw(bool on);
@@ -212,6 +217,7 @@ private:
     void placeEditor();
     // Where a cell of the column can be seen, in viewport coordinates.
     QRect visibleCellArea(int column) const;
+    QStyleOptionViewItem cellOption(const QModelIndex &cell) const;
     void closeEditor();
     void paintRange(QPainter *painter, int row) const;
     void drawSpanningRow(QPainter *painter, const QStyleOptionViewItem &options, const QModelIndex &index) const;

@@ -49,6 +49,7 @@ QVariant SftTreeSource::data(const QModelIndex &index, int role) const
     }
     case Qt::BackgroundRole:
     case Qt::DecorationRole:
+    case UnderlinedRangesRole:
         return m_cellRoles ? m_cellRoles(row, column, role) : QVariant();
     case Qt::TextAlignmentRole:
         // Arabic and Hebrew read from the right, so their cells line up there.
@@ -136,7 +137,8 @@ void SftTreeSource::setCellRoles(CellRoles roles)
 
 void SftTreeSource::cellRolesChanged()
 {
-    emitAllCellsChanged({Qt::BackgroundRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole, Qt::ToolTipRole});
+    emitAllCellsChanged(
+        {Qt::BackgroundRole, Qt::DecorationRole, Qt::AccessibleDescriptionRole, Qt::ToolTipRole, UnderlinedRangesRole});
 }
 
 void SftTreeSource::setBaseFont(const QFont &font)

@@ -10,6 +10,13 @@
 
 namespace win32 {
 
+// A run of a cell's text, in its UTF-16 units.
+struct TextRange {
+    qsizetype start = 0;
+    qsizetype length = 0;
+    bool operator==(const TextRange &) const = default;
+};
+
 // What the SftTree grid shows: a flat table whose rows may carry a 32-bit
 // item datum (column 0's Qt::UserRole), cells with a text and a font, and
 // the owner's notes and marks. The grid's own SftTreeModel is one; an owner
@@ -24,12 +31,15 @@ public:
     // A cell's note from the owner (a problem the translation checks found),
     // for the mark the grid draws on it; its tooltip and accessible description say it.
     static constexpr int CellNoteRole = Qt::UserRole + 1;
+    // Runs of the cell's text the grid underlines with a wavy line (misspelt
+    // words), a QList<TextRange> from the owner's CellRoles.
+    static constexpr int UnderlinedRangesRole = Qt::UserRole + 26;
     // The note of a cell, empty for none. It may depend on any cell of the row,
     // so a change of a text refreshes the whole row.
     using CellNotes = std::function<QString(int row, int column)>;
     // What the owner adds to a cell beyond its text and font: a background,
     // a decoration, an accessible description, a tooltip (shown after the
-    // cell's own tip of a text of several lines). Asked for those roles only.
+    // cell's own tip of a text of several lines), runs to underline. Asked for those roles only.
     using CellRoles = std::function<QVariant(int row, int column, int role)>;
 
     explicit SftTreeSource(QObject *parent = nullptr);
@@ -93,3 +103,5 @@ private:
 };
 
 } // namespace win32
+
+Q_DECLARE_METATYPE(win32::TextRange)

@@ -1,0 +1,69 @@
+#include "editor/PseudoLanguageDialog.h"
+
+#include "editor/LanguageTable.h"
+#include "pseudo/PseudoLocale.h"
+#include "uistrings/LgvStringModule.h"
+
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using LgvStringModule::lgv_string;
+
+namespace {
+constexpr int kTitle = 1318;       // "Add Pseudo-Language"
+constexpr int kLocales = 1319;     // "&Pseudo-locale:"
+constexpr int kPlocText = 1324;    // "accented letters, texts 40% longer"
+constexpr int kPlocAText = 1325;   // "padded with East Asian characters"
+constexpr int kPlocMText = 1326;   // "right to left"
+QString withoutAccessKey(QString text) { return text.remove(QLatin1Char('&')); }
+} // namespace
+
+PseudoLanguageDialog::PseudoLanguageDialog(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("frmPseudoLanguage"));
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowTitle(lgv_string(kTitle));
+    setAccessibleName(lgv_string(kTitle));
+
+    auto *label = new QLabel(lgv_string(kLocales), this);
+    label->setObjectName(QStringLiteral("lblPseudoLocales"));
+    m_locales = new QListWidget(this);
+    m_locales->setObjectName(QStringLiteral("lstPseudoLocales"));
+    m_locales->setAccessibleName(withoutAccessKey(label->text()));
+    label->setBuddy(m_locales);
+    const std::pair<qint32, int> choices[] = {{pseudo::kPloc, kPlocText}, {pseudo::kPlocA, kPlocAText}, {pseudo::kPlocM, kPlocMText}};
+    for (const auto &[locale, description] : choices) {
+        auto *item = new QListWidgetItem(QStringLiteral("%1 (%2)").arg(LanguageTable::nameOf(locale), lgv_string(description)),
+                                         m_locales);
+        item->setData(Qt::UserRole, locale);
+    }
+    m_locales->setCurrentRow(0);
+
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->setObjectName(QStringLiteral("buttons"));
+    for (QAbstractButton *button : buttons->buttons()) {
+        button->setObjectName(buttons->buttonRole(button) == QDialogButtonBox::AcceptRole ? QStringLiteral("cmdOK")
+                                                                                           : QStringLiteral("cmdCancel"));
+        button->setAccessibleName(withoutAccessKey(button->text()));
+    }
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_locales, &QListWidget::itemActivated, this, &QDialog::accept);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_locales);
+    layout->addWidget(buttons);
+    m_locales->setFocus();
+    resize(460, 220);
+}
+
+qint32 PseudoLanguageDialog::pseudoLocale() const
+{
+    const QListWidgetItem *item = m_locales->currentItem();
+    return item ? item->data(Qt::UserRole).toInt() : 0;
+}
