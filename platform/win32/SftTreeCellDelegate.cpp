@@ -148,17 +148,16 @@ void SftTreeCellDelegate::paintUnderlines(QPainter *painter, const QStyleOptionV
         return;
     painter->save();
     painter->setClipRect(option.rect);
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(QPen(QColor(0xD0, 0x10, 0x10), 1));
+    // Whole pixels, so that the thin wave stays as red as it is drawn.
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(QPen(QColor(0xD0, 0x10, 0x10), 0));
     for (const QRect &rect : rects) {
         // A wave two pixels high, as word processors mark a word their dictionary lacks.
-        QPainterPath wave;
-        const qreal top = rect.top() + 0.5;
-        wave.moveTo(rect.left(), top + 2);
-        bool up = true;
-        for (qreal x = rect.left() + 2; x <= rect.right() + 2; x += 2, up = !up)
-            wave.lineTo(std::min<qreal>(x, rect.right() + 1), up ? top : top + 2);
-        painter->drawPath(wave);
+        QPolygon wave;
+        bool up = false;
+        for (int x = rect.left(); x <= rect.right(); x += 2, up = !up)
+            wave << QPoint(x, up ? rect.top() : rect.top() + 2);
+        painter->drawPolyline(wave);
     }
     painter->restore();
 }
