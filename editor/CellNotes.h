@@ -38,6 +38,7 @@ public:
 
     // Width and end punctuation (CellNotesScript.cpp): the width rule's factor and limits.
     WidthNotes &widths() { return m_widths; }
+    bool widthsAgainstSource() const { return m_widths.againstSource(); }
 
     bool cellHasProblem(const win32::SftTreeSource &grid, int row, int column) const;
     bool rowHasProblems(const win32::SftTreeSource &grid, int row) const;

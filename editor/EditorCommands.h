@@ -57,7 +57,7 @@ struct EditorCommand {
         ColumnAddString,
         ShowUses, CheckUnused,
         MarkDone, NextUnfinished, PreviousUnfinished, StringNotes, Pretranslate,
-        CheckSpelling, AddPseudoLanguage,
+        CheckSpelling, CheckWidths, AddPseudoLanguage,
         Unnamed  // a command that no code asks for by name: the toolbar and the menus run it by its entry
     };
 

@@ -47,7 +47,7 @@ QStringList WidthNotes::problems(const win32::SftTreeSource &grid, int row, int 
     const fit::LineWidth width = widthIn(grid.fontOf(grid.cellFont(row, column)));
     QString sourceScratch;
     const QStringView source = sourceColumn >= 1 ? grid.cellTextView(row, sourceColumn, sourceScratch) : QStringView();
-    if (!source.isEmpty()) {
+    if (m_againstSource && !source.isEmpty()) {
         const fit::LineWidth sourceWidth = widthIn(grid.fontOf(grid.cellFont(row, sourceColumn)));
         if (const std::optional<checks::Problem> wider = fit::checkWidth(source, sourceWidth, text, width, m_factor))
             found << (wider->line > 0 ? SubstituteParameters(lgv_string(kLineWiderThanSource), QString::number(wider->line),

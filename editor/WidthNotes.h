@@ -20,6 +20,10 @@ class SftTreeSource;
 // width is kept per font, so that painting and filtering measure a text once.
 class WidthNotes {
 public:
+    // Whether translations are measured against the source at all (the
+    // maximum widths hold either way).
+    void setAgainstSource(bool on) { m_againstSource = on; }
+    bool againstSource() const { return m_againstSource; }
     void setFactor(double factor) { m_factor = factor; }
     double factor() const { return m_factor; }
     // A string's maximum width in pixels, 0 for none.
@@ -36,6 +40,7 @@ private:
     };
     fit::LineWidth widthIn(const QFont &font) const;
 
+    bool m_againstSource = false;
     double m_factor = fit::kDefaultFactor;
     MaxWidth m_maxWidth;
     mutable QHash<QString, std::shared_ptr<FontWidths>> m_fonts;  // by QFont::key()

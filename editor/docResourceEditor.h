@@ -167,6 +167,11 @@ public:
     void SetCheckSpelling(bool on);
     QAction *mnuCheckSpelling() const;
     QList<spelling::Word> MisspeltWords(int Row, int Column) const;
+    // The width rule against the source's width, as quillmark check --fit has
+    // it (off at first, kept in the registry); a string's maximum width holds either way.
+    bool CheckWidths() const;
+    void SetCheckWidths(bool on);
+    QAction *mnuCheckWidths() const;
     // The spelling items the cell menu was last opened with, suggestions first.
     const QList<QAction *> &SpellingMenuItems() const { return m_spellingItems; }
     // What the status line was last told of the languages without a dictionary.

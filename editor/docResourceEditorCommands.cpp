@@ -136,8 +136,11 @@ std::span<const EditorCommand> docResourceEditor::Commands()
         {C::CheckSpelling, "mnuCheckSpelling", Menu, true, nullptr, 0, nullptr, 1314, "Chec&k Spelling", NoKey,
          nullptr, Editor, false, CommandNeeds::Nothing, false, true, None,
          [](E &e) { e.SetCheckSpelling(e.mnuCheckSpelling()->isChecked()); }},
+        {C::CheckWidths, "mnuCheckWidths", Menu, false, nullptr, 0, nullptr, 1327, "Check Widths", NoKey, nullptr,
+         Editor, false, CommandNeeds::Nothing, false, true, None,
+         [](E &e) { e.SetCheckWidths(e.mnuCheckWidths()->isChecked()); }},
         {C::AddPseudoLanguage, "mnuAddPseudoLanguage", Menu, false, nullptr, 0, nullptr, 1317,
-         "Add Ps&eudo-Language...", NoKey, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None,
+         "Add Pseudo-Language...", NoKey, nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None,
          [](E &e) { e.AddPseudoLanguage(); }},
     };
     // clang-format on

@@ -1,7 +1,8 @@
 // Spelling in the editor: misspelt words underlined in the cells and named in
 // their descriptions, the dictionary's suggestions, Add to Dictionary and
 // Ignore in the cell's menu, the languages without a dictionary named once in
-// the status line; and the width rule's settings.
+// the status line; and the width rule's settings: Check Widths, the project's
+// factor and the strings' maximum widths.
 #include "editor/docResourceEditor.h"
 
 #include "editor/CellSpelling.h"
@@ -37,26 +38,35 @@ constexpr int kNotAdded = 1316;        // "The word could not be added to your d
 constexpr int kMostSuggestions = 8;
 const QString kSettingsKey = QStringLiteral("Software\\Corvane\\Quillmark\\Editor");
 const QString kCheckSpellingValue = QStringLiteral("CheckSpelling");
+const QString kCheckWidthsValue = QStringLiteral("CheckWidths");
 
-bool storedCheckSpelling()
+bool storedSetting(const QString &value, bool byDefault)
 {
-    bool on = true;
+    bool on = byDefault;
     win32::HKEY key = 0;
     if (win32::RegOpenKeyEx(win32::HKEY_CURRENT_USER, kSettingsKey, 0, win32::KEY_QUERY_VALUE, &key) ==
         win32::ERROR_SUCCESS) {
-        on = RegQueryBoolean(key, kCheckSpellingValue, true);
+        on = RegQueryBoolean(key, value, byDefault);
         win32::RegCloseKey(key);
     }
     return on;
 }
 
-void storeCheckSpelling(bool on)
+void storeSetting(const QString &value, bool on)
 {
     win32::HKEY key = 0;
     (void)win32::RegCreateKeyEx(win32::HKEY_CURRENT_USER, kSettingsKey, 0, QString(), win32::REG_OPTION_NON_VOLATILE,
                                 0x3F, nullptr, &key, nullptr);
-    RegStoreBoolean(key, kCheckSpellingValue, on);
+    RegStoreBoolean(key, value, on);
     win32::RegCloseKey(key);
+}
+
+void setCheckedQuietly(QAction &action, bool on)
+{
+    if (action.isChecked() == on)
+        return;
+    const QSignalBlocker quiet(&action);
+    action.setChecked(on);
 }
 
 // The word to put in, with the access key's & where the misspelt word had it.
@@ -72,15 +82,16 @@ QString withAccessKey(const QString &written, const QString &replacement)
 } // namespace
 
 QAction *docResourceEditor::mnuCheckSpelling() const { return command(EditorCommand::CheckSpelling); }
+QAction *docResourceEditor::mnuCheckWidths() const { return command(EditorCommand::CheckWidths); }
+bool docResourceEditor::CheckWidths() const { return m_cellNotes.widthsAgainstSource(); }
 
 void docResourceEditor::CreateSpelling()
 {
     m_spelling = std::make_unique<CellSpelling>();
-    m_checkSpelling = storedCheckSpelling();
-    {
-        const QSignalBlocker quiet(mnuCheckSpelling());
-        mnuCheckSpelling()->setChecked(m_checkSpelling);
-    }
+    m_checkSpelling = storedSetting(kCheckSpellingValue, true);
+    setCheckedQuietly(*mnuCheckSpelling(), m_checkSpelling);
+    m_cellNotes.widths().setAgainstSource(storedSetting(kCheckWidthsValue, false));
+    setCheckedQuietly(*mnuCheckWidths(), CheckWidths());
     m_cellNotes.widths().setMaxWidth([this](qint32 id) {
         const StringTableModel *table = mShownTable;
         const reviewstate::ReviewStates *states = table ? table->reviewStates() : nullptr;
@@ -96,16 +107,28 @@ void docResourceEditor::UpdateWidthRule()
 void docResourceEditor::SetCheckSpelling(bool on)
 {
     qm::trap("SetCheckSpelling", [&] {
-        if (mnuCheckSpelling()->isChecked() != on) {
-            const QSignalBlocker quiet(mnuCheckSpelling());
-            mnuCheckSpelling()->setChecked(on);
-        }
+        setCheckedQuietly(*mnuCheckSpelling(), on);
         if (m_checkSpelling == on)
             return;
         m_checkSpelling = on;
-        storeCheckSpelling(on);
+        storeSetting(kCheckSpellingValue, on);
         SpellingChanged();
         TellMissingDictionaries();
+    });
+}
+
+void docResourceEditor::SetCheckWidths(bool on)
+{
+    qm::trap("SetCheckWidths", [&] {
+        setCheckedQuietly(*mnuCheckWidths(), on);
+        if (CheckWidths() == on)
+            return;
+        m_cellNotes.widths().setAgainstSource(on);
+        storeSetting(kCheckWidthsValue, on);
+        if (mShownTable)
+            mShownTable->cellNotesChanged();
+        if (m_chkProblems->isChecked())
+            ApplyRowFilter();
     });
 }
 

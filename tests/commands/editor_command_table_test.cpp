@@ -139,7 +139,7 @@ private slots:
                               "mnuFind", "mnuFindNext", "mnuFindPrevious", "mnuMissingOnly", "mnuSortBy", "-",
                               "properties", "info", "help", "switch", "-", "mnuShowUses", "mnuCheckUnused", "-",
                               "mnuMarkDone", "mnuNextUnfinished", "mnuPreviousUnfinished", "mnuStringNotes", "-",
-                              "mnuPretranslate", "-", "mnuCheckSpelling", "mnuAddPseudoLanguage"}));
+                              "mnuPretranslate", "-", "mnuCheckSpelling", "mnuCheckWidths", "mnuAddPseudoLanguage"}));
         QVERIFY(hostMenu.actions().contains(toolbar.actions().first()));
         QCOMPARE(c.editor.findChildren<QAction *>(QStringLiteral("save")).size(), 1);
     }

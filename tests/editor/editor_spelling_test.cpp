@@ -250,6 +250,11 @@ private slots:
             const QFont font = grid().source().fontOf(grid().cellFont(row(1), columnOf(localeId)));
             return int(std::ceil(QFontMetricsF(font).horizontalAdvance(text) - 1e-6));
         };
+        // Against the source only when asked for, as quillmark check --fit; the choice is kept.
+        QVERIFY(!m_editor->CheckWidths());
+        QVERIFY(!m_editor->CellHasProblem(row(1), columnOf(1041)));
+        m_editor->mnuCheckWidths()->trigger();
+        QVERIFY(m_editor->CheckWidths());
         QCOMPARE(problems(1, 1041), QStringLiteral("Width: %1 pixels wide, the source %2")
                                         .arg(pixels(1041, QStringLiteral("キャンセル")))
                                         .arg(pixels(2057, QStringLiteral("OK"))));
@@ -285,6 +290,14 @@ private slots:
         QVERIFY(QString::fromUtf8(readFile(path("P.res.state"))).contains(QStringLiteral("max-width=40")));
         m_editor->Undo();
         QCOMPARE(problems(2, 1031).contains(QStringLiteral("at most")), false);
+        // The limit holds without the comparison with the source.
+        m_editor->Redo();
+        m_editor->SetCheckWidths(false);
+        QCOMPARE(problems(2, 1031), QStringLiteral("Width: %1 pixels wide, at most 40").arg(drawn));
+        QVERIFY(problems(3, 1031).isEmpty());
+        open(QStringLiteral("P"), 0);
+        QVERIFY(!m_editor->CheckWidths());
+        QVERIFY(!m_editor->mnuCheckWidths()->isChecked());
     }
 
     void endPunctuationInTheTargetsScript()
