@@ -214,6 +214,26 @@ void SortByLanguage(benchmark::State &state)
 }
 BENCHMARK(SortByLanguage)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// A screen of rows not drawn before, scrolled to with the spelling off (0)
+// and on (1): with it on, every cell's words are looked up as it is drawn.
+void ScrollAPage(benchmark::State &state)
+{
+    ShownBigProject &shown = shownBig();
+    win32::SftTree &grid = *shown.editor->SftTree();
+    shown.editor->SetCheckSpelling(state.range(0) != 0);
+    QScrollBar &bar = *grid.verticalScrollBar();
+    // Each setting starts from rows of its own, so that neither finds the other's texts looked up.
+    bar.setValue(state.range(0) != 0 ? bar.maximum() / 2 : 0);
+    grid.viewport()->repaint();
+    for (auto _ : state) {
+        bar.setValue(bar.value() + bar.pageStep());
+        grid.viewport()->repaint();
+    }
+    state.counters["rows"] = bar.pageStep();
+    bar.setValue(0);
+}
+BENCHMARK(ScrollAPage)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(50);
+
 // Usable at once: jumping to the last row and drawing it, then storing an
 // edit of its German cell, as pressing Ctrl+End and typing does.
 void ScrollToTheEndAndEdit(benchmark::State &state)

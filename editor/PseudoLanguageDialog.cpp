@@ -35,9 +35,16 @@ PseudoLanguageDialog::PseudoLanguageDialog(QWidget *parent) : QDialog(parent)
     m_locales->setObjectName(QStringLiteral("lstPseudoLocales"));
     m_locales->setAccessibleName(withoutAccessKey(label->text()));
     label->setBuddy(m_locales);
-    const std::pair<qint32, int> choices[] = {{pseudo::kPloc, kPlocText}, {pseudo::kPlocA, kPlocAText}, {pseudo::kPlocM, kPlocMText}};
-    for (const auto &[locale, description] : choices) {
-        auto *item = new QListWidgetItem(QStringLiteral("%1 (%2)").arg(LanguageTable::nameOf(locale), lgv_string(description)),
+    const struct {
+        qint32 locale;
+        const char *tag;
+        int description;
+    } choices[] = {{pseudo::kPloc, "qps-ploc", kPlocText}, {pseudo::kPlocA, "qps-ploca", kPlocAText},
+                   {pseudo::kPlocM, "qps-plocm", kPlocMText}};
+    for (const auto &[locale, tag, description] : choices) {
+        // The Windows name, the tag a tester sets the locale by, and what its texts look like.
+        auto *item = new QListWidgetItem(QStringLiteral("%1, %2 (%3)").arg(LanguageTable::nameOf(locale), QLatin1String(tag),
+                                                                           lgv_string(description)),
                                          m_locales);
         item->setData(Qt::UserRole, locale);
     }
