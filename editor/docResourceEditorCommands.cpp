@@ -133,7 +133,7 @@ std::span<const EditorCommand> docResourceEditor::Commands()
          nullptr, Editor, false, CommandNeeds::ReadableFile, true, false, None, [](E &e) { e.Pretranslate(); }},
 
         // Spelling and pseudo-locales.
-        {C::CheckSpelling, "mnuCheckSpelling", Menu, true, nullptr, 0, nullptr, 1314, "Chec&k Spelling", NoKey,
+        {C::CheckSpelling, "mnuCheckSpelling", Menu, true, nullptr, 0, nullptr, 1314, "Check Spelling", NoKey,
          nullptr, Editor, false, CommandNeeds::Nothing, false, true, None,
          [](E &e) { e.SetCheckSpelling(e.mnuCheckSpelling()->isChecked()); }},
         {C::CheckWidths, "mnuCheckWidths", Menu, false, nullptr, 0, nullptr, 1327, "Check Widths", NoKey, nullptr,
