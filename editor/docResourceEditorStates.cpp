@@ -228,6 +228,7 @@ bool docResourceEditor::GoToUnfinished(bool backwards)
              position += step) {
             const int row = m_sftTree->itemAtPosition(position);
             if (unfinishedCell(*table, row, column)) {
+                m_sftTree->selectRow(row);  // as Find Next does
                 m_sftTree->setCurrentCell(row, column);
                 found = true;
                 ScheduleStateStatus();

@@ -67,6 +67,7 @@ private slots:
         grid().setCurrentCell(row(2), columnOf(1031));
         QVERIFY(m_editor->GoToUnfinished(false));
         QCOMPARE(grid().currentRow(), row(3));  // German has no text for 3
+        QCOMPARE(grid().selectedRow(), row(3));
         QVERIFY(!m_editor->GoToUnfinished(false));
         QCOMPARE(m_editor->StateStatus(), QStringLiteral("No unfinished translation further down in German (Germany)"));
         QVERIFY(m_editor->GoToUnfinished(true));  // past 2, which is done
