@@ -1,6 +1,7 @@
 // The translation checks over 65,536 string IDs in 12 languages (786,432
 // strings): the command-line check over the file's strings, and the editor's
 // check of every row of a filled grid, which the "Problems" filter runs.
+#include "benchmarks/OffscreenSettings.h"
 #include "checks/StringTableChecks.h"
 #include "editor/docResourceEditor.h"
 #include "platform/resutil/ResFile.h"
@@ -117,10 +118,7 @@ BENCHMARK(CheckEveryGridRow)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("QM_REGISTRY_FILE", QDir(settings.path()).filePath("registry.reg").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    const OffscreenSettings settings;
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

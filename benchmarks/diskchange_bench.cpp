@@ -2,6 +2,7 @@
 // renamed over the project's resource file) to the editor showing the file
 // read again, for a small file and for 65,536 string IDs in 12 languages.
 // The watcher's quiet time (DiskWatcher::kQuietMs) is part of the figure.
+#include "benchmarks/OffscreenSettings.h"
 #include "editor/DiskWatcher.h"
 #include "editor/docResourceEditor.h"
 #include "merge/ThreeWayMerge.h"
@@ -119,10 +120,7 @@ BENCHMARK(KeepTheBaseOfAMerge)->Args({65536, 12})->Unit(benchmark::kMillisecond)
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("QM_REGISTRY_FILE", QDir(settings.path()).filePath("registry.reg").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    const OffscreenSettings settings;
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -1,6 +1,7 @@
 // Selecting a project whose resource file holds 65,536 string IDs in 12
 // languages: reading the file and filling the grid; then filtering its rows
 // by a text and by missing translations, and sorting them by a language.
+#include "benchmarks/OffscreenSettings.h"
 #include "editor/FindBar.h"
 #include "editor/docResourceEditor.h"
 #include "platform/resutil/ResFile.h"
@@ -262,10 +263,7 @@ BENCHMARK(ScrollToTheEndAndEdit)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("QM_REGISTRY_FILE", QDir(settings.path()).filePath("registry.reg").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    const OffscreenSettings settings;
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -2,6 +2,7 @@
 // (786,432 strings), with the Hunspell dictionaries of those languages that
 // have one (German, French, Italian, Spanish, Dutch, Russian; Greek, Japanese,
 // Chinese, Arabic and Hebrew have none installed and are named once).
+#include "benchmarks/OffscreenSettings.h"
 #include "fit/TextWidth.h"
 #include "languages/modUtilFonts.h"
 #include "platform/resutil/ResStrings.h"
@@ -104,11 +105,7 @@ BENCHMARK(MeasureEveryString)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("QM_REGISTRY_FILE", QDir(settings.path()).filePath("registry.reg").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
-    qputenv("XDG_DATA_HOME", settings.path().toLocal8Bit());
+    const OffscreenSettings settings;
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

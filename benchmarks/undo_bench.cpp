@@ -6,6 +6,7 @@
 // itself takes when a resource file holding it is read.
 //
 //     QT_QPA_PLATFORM=offscreen undo_bench
+#include "benchmarks/OffscreenSettings.h"
 #include "editor/clsProject.h"
 #include "editor/docResourceEditor.h"
 #include "transfer/ExcelExport.h"
@@ -70,10 +71,7 @@ double elapsedMs(const QElapsedTimer &clock) { return double(clock.nsecsElapsed(
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("QM_REGISTRY_FILE", QDir(settings.path()).filePath("registry.reg").toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    const OffscreenSettings settings;
     QApplication app(argc, argv);
     ::LocaleInfo = std::make_shared<LgvRuntime::LocaleInfo>();
     QTemporaryDir dir;

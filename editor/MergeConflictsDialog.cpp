@@ -1,5 +1,6 @@
 #include "editor/MergeConflictsDialog.h"
 
+#include "editor/DialogParts.h"
 #include "editor/LanguageTable.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -29,7 +30,6 @@ constexpr int kBytes = 1121;        // "%0 bytes"
 constexpr int kNoResource = 1122;   // "(none)"
 constexpr int kColumns = 1123;      // "Columns of the conflicts"
 
-QString withoutAccessKey(QString text) { return text.remove(QLatin1Char('&')); }
 
 QString shownText(const QString &text) { return text.isNull() ? lgv_string(kNoText) : text; }
 

@@ -1,5 +1,6 @@
 #include "editor/PretranslateDialog.h"
 
+#include "editor/DialogParts.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QComboBox>
@@ -17,10 +18,8 @@ constexpr int kTitle = 1219;        // "Pre-translate"
 constexpr int kLanguage = 1220;     // "&Language to fill:"
 constexpr int kMatch = 1221;        // "&Minimum match:"
 constexpr int kExplanation = 1222;
-constexpr int kOk = 51;
-constexpr int kCancel = 82;
 constexpr int kLowestMatch = 70;    // the memory offers nothing below it
-QString withoutAccessKey(QString text) { return text.remove(QLatin1Char('&')).remove(QLatin1Char(':')); }
+QString labelName(int textId) { return withoutAccessKey(lgv_string(textId)).remove(QLatin1Char(':')); }
 } // namespace
 
 PretranslateDialog::PretranslateDialog(const QList<QPair<qint32, QString>> &languages, qint32 chosen, QWidget *parent)
@@ -38,7 +37,7 @@ PretranslateDialog::PretranslateDialog(const QList<QPair<qint32, QString>> &lang
 
     m_languages = new QComboBox(this);
     m_languages->setObjectName(QStringLiteral("cboLanguage"));
-    m_languages->setAccessibleName(withoutAccessKey(lgv_string(kLanguage)));
+    m_languages->setAccessibleName(labelName(kLanguage));
     for (const auto &[locale, name] : languages) {
         m_languages->addItem(name, locale);
         if (locale == chosen)
@@ -46,7 +45,7 @@ PretranslateDialog::PretranslateDialog(const QList<QPair<qint32, QString>> &lang
     }
     m_match = new QSpinBox(this);
     m_match->setObjectName(QStringLiteral("spnMinimumMatch"));
-    m_match->setAccessibleName(withoutAccessKey(lgv_string(kMatch)));
+    m_match->setAccessibleName(labelName(kMatch));
     m_match->setRange(kLowestMatch, 100);
     m_match->setValue(100);
     m_match->setSuffix(QStringLiteral(" %"));
@@ -59,19 +58,8 @@ PretranslateDialog::PretranslateDialog(const QList<QPair<qint32, QString>> &lang
     form->addRow(languageLabel, m_languages);
     form->addRow(matchLabel, m_match);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttons"));
-    QPushButton *ok = buttons->button(QDialogButtonBox::Ok);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setText(lgv_string(kOk));
-    ok->setAccessibleName(withoutAccessKey(ok->text()));
-    ok->setEnabled(m_languages->count() > 0);
-    QPushButton *cancel = buttons->button(QDialogButtonBox::Cancel);
-    cancel->setObjectName(QStringLiteral("cmdCancel"));
-    cancel->setText(lgv_string(kCancel));
-    cancel->setAccessibleName(withoutAccessKey(cancel->text()));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = okCancelButtons(*this);
+    buttons->button(QDialogButtonBox::Ok)->setEnabled(m_languages->count() > 0);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(explanation);

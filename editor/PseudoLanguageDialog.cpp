@@ -1,5 +1,6 @@
 #include "editor/PseudoLanguageDialog.h"
 
+#include "editor/DialogParts.h"
 #include "editor/LanguageTable.h"
 #include "pseudo/PseudoLocale.h"
 #include "uistrings/LgvStringModule.h"
@@ -18,7 +19,6 @@ constexpr int kLocales = 1319;     // "&Pseudo-locale:"
 constexpr int kPlocText = 1324;    // "accented letters, texts 40% longer"
 constexpr int kPlocAText = 1325;   // "padded with East Asian characters"
 constexpr int kPlocMText = 1326;   // "right to left"
-QString withoutAccessKey(QString text) { return text.remove(QLatin1Char('&')); }
 } // namespace
 
 PseudoLanguageDialog::PseudoLanguageDialog(QWidget *parent) : QDialog(parent)
@@ -50,15 +50,7 @@ PseudoLanguageDialog::PseudoLanguageDialog(QWidget *parent) : QDialog(parent)
     }
     m_locales->setCurrentRow(0);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttons"));
-    for (QAbstractButton *button : buttons->buttons()) {
-        button->setObjectName(buttons->buttonRole(button) == QDialogButtonBox::AcceptRole ? QStringLiteral("cmdOK")
-                                                                                           : QStringLiteral("cmdCancel"));
-        button->setAccessibleName(withoutAccessKey(button->text()));
-    }
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = okCancelButtons(*this);
     connect(m_locales, &QListWidget::itemActivated, this, &QDialog::accept);
 
     auto *layout = new QVBoxLayout(this);

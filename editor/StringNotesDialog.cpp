@@ -1,5 +1,6 @@
 #include "editor/StringNotesDialog.h"
 
+#include "editor/DialogParts.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QDialogButtonBox>
@@ -20,7 +21,6 @@ constexpr int kNoLimit = 1026;    // "None"
 constexpr int kLongestText = 65535;
 constexpr int kMaxWidth = 1321;   // "Maximum &width in pixels:"
 constexpr int kWidestText = 10000;
-QString withoutAccessKey(QString text) { return text.remove(QLatin1Char('&')); }
 
 QLabel *labelFor(QWidget *field, int textId, const char *name, QWidget *parent)
 {
@@ -55,15 +55,7 @@ StringNotesDialog::StringNotesDialog(qint32 id, const StringNotes &notes, QWidge
     m_maxWidth->setSpecialValueText(lgv_string(kNoLimit));
     m_maxWidth->setValue(notes.maxWidth);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttons"));
-    for (QAbstractButton *button : buttons->buttons()) {
-        button->setObjectName(buttons->buttonRole(button) == QDialogButtonBox::AcceptRole ? QStringLiteral("cmdOK")
-                                                                                           : QStringLiteral("cmdCancel"));
-        button->setAccessibleName(withoutAccessKey(button->text()));
-    }
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = okCancelButtons(*this);
 
     auto *layout = new QFormLayout(this);
     layout->addRow(labelFor(m_comment, kComment, "lblComment", this), m_comment);

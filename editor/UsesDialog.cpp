@@ -1,5 +1,6 @@
 #include "editor/UsesDialog.h"
 
+#include "editor/DialogParts.h"
 #include "editor/UseNotes.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -17,7 +18,6 @@ constexpr int kTitle = 857;   // "Uses of String %0"
 constexpr int kPlaces = 858;  // "&Places in the code:"
 constexpr int kOpen = 859;    // "&Open"
 constexpr int kNoUse = 847;   // "No code of the project uses this string"
-QString withoutAccessKey(QString text) { return text.remove(QLatin1Char('&')); }
 } // namespace
 
 UsesDialog::UsesDialog(qint32 id, const coderefs::CodeReferences &references, QWidget *parent)
