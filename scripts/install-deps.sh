@@ -22,7 +22,7 @@ TEST_PACKAGES=(
   clang libclang-rt-14-dev llvm binutils-mingw-w64-x86-64
   python3-openpyxl python3-xlsxwriter python3-xlrd python3-xlwt gnumeric
   libreoffice-calc-nogui python3-odf translate-toolkit gettext
-  hyperfine libbenchmark-dev xdotool acl
+  hyperfine libbenchmark-dev libxlsxwriter-dev xdotool acl
   desktop-file-utils appstream lintian man-db shared-mime-info
 )
 
