@@ -5,6 +5,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace {
 
 const char kToolHelp[] =
@@ -23,8 +25,11 @@ const char kToolHelp[] =
 QString toolHelp()
 {
     QString text = QString::fromUtf8(kToolHelp);
+    qsizetype width = 0;
     for (const cli::Command *command : cli::commands())
-        text += QStringLiteral("  %1%2\n").arg(QString::fromUtf8(command->name).leftJustified(10)).arg(QString::fromUtf8(command->summary));
+        width = std::max<qsizetype>(width, qstrlen(command->name) + 2);
+    for (const cli::Command *command : cli::commands())
+        text += QStringLiteral("  %1%2\n").arg(QString::fromUtf8(command->name).leftJustified(width), QString::fromUtf8(command->summary));
     text += QStringLiteral("\nRun \"quillmark COMMAND --help\" for a command's arguments.\n");
     return text;
 }

@@ -75,6 +75,8 @@ expect 0 "$Q" check --help
 grep -q '^Usage: quillmark check FILE.res' "$WORK/out" || fail "check --help: $(cat "$WORK/out")"
 expect 0 "$Q" --help
 grep -q '^  check ' "$WORK/out" || fail "the tool's help does not list check"
+# The longest command name still has its summary apart from it.
+grep -q '^  pretranslate  fill' "$WORK/out" || fail "the tool's help runs a name into its summary: $(grep pretranslate "$WORK/out")"
 # An empty file has nothing to check.
 expect 0 "$Q" create "$WORK/empty.res"
 expect 0 "$Q" check "$WORK/empty.res"
