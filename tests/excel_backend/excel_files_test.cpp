@@ -6,6 +6,7 @@
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"
 
+#include <QtEndian>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -255,8 +256,22 @@ private slots:
             return readFile(path(name));
         };
         const QByteArray first = write(QStringLiteral("a.xlsx"));
-        QTest::qSleep(1100);
         QCOMPARE(write(QStringLiteral("b.xlsx")), first);
+        // No member takes the clock's time: each is dated 1 January 1980.
+        QVERIFY(first.size() > 22);
+        const auto u16 = [&first](qsizetype at) { return qFromLittleEndian<quint16>(first.constData() + at); };
+        const auto u32 = [&first](qsizetype at) { return qFromLittleEndian<quint32>(first.constData() + at); };
+        const qsizetype end = first.size() - 22; // the archive has no comment
+        QCOMPARE(u32(end), quint32(0x06054b50));
+        const int members = u16(end + 10);
+        QVERIFY(members > 0);
+        qsizetype at = u32(end + 16);
+        for (int i = 0; i < members; ++i) {
+            QCOMPARE(u32(at), quint32(0x02014b50));
+            QCOMPARE(u16(at + 12), quint16(0));                       // 00:00:00
+            QCOMPARE(u16(at + 14), quint16((0 << 9) | (1 << 5) | 1)); // 1980-01-01
+            at += 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
+        }
     }
 
     void xlsLimitsRefusedBeforeWriting_data()
