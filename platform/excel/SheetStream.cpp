@@ -180,6 +180,8 @@ qm::Status SheetStream::finishRecords()
     if (d->spillError != 0)
         return qm::makeError(QStringLiteral("Sheet \"%1\": its records cannot be kept in a temporary file (%2)")
                                  .arg(d->sheet.Name(), QString::fromLocal8Bit(std::strerror(d->spillError))));
+    if (const QString problem = d->strings->problem(); !problem.isEmpty())
+        return qm::makeError(QStringLiteral("Sheet \"%1\": %2").arg(d->sheet.Name(), problem));
     auto part = std::make_shared<StreamedPart>();
     part->biff = true;
     part->strings = d->strings;

@@ -11,40 +11,48 @@ namespace excel::backend::biff {
 namespace {
 
 // Fills records of at most MaxRecordData bytes, the SST first, then
-// CONTINUE, and hands each to the sink when it is full.
+// CONTINUE, and hands each to the sink when it is full. Without a sink it
+// only counts them, as the strings come.
 class RecordFiller {
 public:
-    RecordFiller(qint64 at, const QByteArray &head, const SstWriter::Sink &sink) : m_at(at), m_sink(sink)
+    RecordFiller(qint64 at, const QByteArray &head, const SstWriter::Sink &sink) : m_at(at), m_sink(&sink)
     {
         m_current.reserve(MaxRecordData);
-        m_current += head;
+        append(head);
     }
+    RecordFiller(qint64 written, qsizetype used) : m_used(used), m_written(written) {}
 
-    qsizetype room() const { return MaxRecordData - m_current.size(); }
+    qsizetype room() const { return MaxRecordData - m_used; }
     // Where the next byte goes: its stream position and its offset in its record.
-    SstWriter::Bucket here() const
+    SstWriter::Bucket here() const { return {std::uint32_t(m_at + m_written + 4 + m_used), unsigned(4 + m_used)}; }
+    void append(const char *data, qsizetype size)
     {
-        return {std::uint32_t(m_at + m_written + 4 + m_current.size()), unsigned(4 + m_current.size())};
+        if (m_sink)
+            m_current.append(data, size);
+        m_used += size;
     }
-    void append(const char *data, qsizetype size) { m_current.append(data, size); }
-    void append(const QByteArray &bytes) { m_current += bytes; }
-    void append(char c) { m_current += c; }
+    void append(const QByteArray &bytes) { append(bytes.constData(), bytes.size()); }
+    void append(char c) { append(&c, 1); }
     void flush()
     {
-        const char header[4] = {char(m_type & 0xFF), char(m_type >> 8), char(m_current.size() & 0xFF),
-                                char(m_current.size() >> 8)};
-        m_ok = m_ok && m_sink(header, 4) && m_sink(m_current.constData(), std::size_t(m_current.size()));
-        m_written += 4 + m_current.size();
-        m_current.resize(0);
+        if (m_sink) {
+            const char header[4] = {char(m_type & 0xFF), char(m_type >> 8), char(m_used & 0xFF), char(m_used >> 8)};
+            m_ok = m_ok && (*m_sink)(header, 4) && (*m_sink)(m_current.constData(), std::size_t(m_current.size()));
+            m_current.resize(0);
+        }
+        m_written += 4 + m_used;
+        m_used = 0;
         m_type = 0x003C;
     }
     bool ok() const { return m_ok; }
     qint64 written() const { return m_written; }
+    qsizetype used() const { return m_used; }
 
 private:
-    qint64 m_at;
-    const SstWriter::Sink &m_sink;
+    qint64 m_at = 0;
+    const SstWriter::Sink *m_sink = nullptr;
     QByteArray m_current;
+    qsizetype m_used = 0;
     qint64 m_written = 0;
     unsigned m_type = 0x00FC;
     bool m_ok = true;
@@ -106,28 +114,72 @@ void appendString(RecordFiller &out, const char *bytes, qsizetype chars, bool wi
     }
 }
 
+// One string in its place: a string's header and its first characters share a record.
+void placeString(RecordFiller &out, const char *bytes, qsizetype chars, bool wide, const SstExtras *extras,
+                 std::vector<SstWriter::Bucket> *bucket)
+{
+    const qsizetype header = 3 + (extras && !extras->runs.isEmpty() ? 2 : 0) + (extras && !extras->phonetic.isEmpty() ? 4 : 0);
+    if (out.room() < header + std::min<qsizetype>(chars, 2) * (wide ? 2 : 1))
+        out.flush();
+    if (bucket)
+        bucket->push_back(out.here());
+    appendString(out, bytes, chars, wide, extras);
+}
+
+// The head of the SST record: the references and the strings, 4 bytes each.
+constexpr qsizetype SstHead = 8;
+
+// Reads the characters back in order, a large piece at a time.
+class CharReader {
+public:
+    explicit CharReader(const SstChars &chars) : m_chars(chars) {}
+    // The n bytes from start, or null where they cannot be read back.
+    const char *take(std::uint64_t start, std::size_t n)
+    {
+        static const char none = 0;
+        if (n == 0)
+            return &none;
+        if (start < m_start || start + n > m_start + m_piece.size()) {
+            const std::uint64_t rest = m_chars.size() - start;
+            m_piece.resize(std::size_t(std::min<std::uint64_t>(rest, std::max<std::size_t>(n, SstChars::BufferBytes * 4))));
+            m_start = start;
+            if (!m_chars.read(start, m_piece.data(), m_piece.size()))
+                return nullptr;
+        }
+        return m_piece.data() + (start - m_start);
+    }
+
+private:
+    const SstChars &m_chars;
+    std::vector<char> m_piece;
+    std::uint64_t m_start = 0;
+};
+
 } // namespace
 
-SstWriter::SstWriter(qsizetype expected)
+SstWriter::SstWriter(qsizetype expected, SstChars chars) : m_chars(std::move(chars)), m_recordUsed(SstHead)
 {
+    // Room for the strings expected at three quarters full, so that the
+    // table need not grow while it is filled.
     size_t size = 64;
-    while (size < size_t(expected) * 2)
+    while (size * 3 < size_t(std::max<qsizetype>(expected, 0)) * 4)
         size *= 2;
     m_slots.assign(size, 0);
+    m_starts.reserve(size_t(std::max<qsizetype>(expected, 0)) + 1);
     m_starts.push_back(0);
 }
 
 std::uint32_t SstWriter::index(QStringView text)
 {
     ++m_total;
-    return add(text, true);
+    return add(text, nullptr);
 }
 
 std::uint32_t SstWriter::keep(const QString &text, const SstExtras &extras)
 {
     if (extras.empty())
-        return add(text, true);
-    const std::uint32_t i = add(text, false);
+        return add(text, nullptr);
+    const std::uint32_t i = add(text, &extras);
     m_extras[i] = extras;
     return i;
 }
@@ -145,17 +197,23 @@ void SstWriter::encode(QStringView text)
 }
 
 // An open-addressing table of (hash, index + 1) in one array: a lookup
-// costs one cache miss for the slot and one for the string it names.
-std::uint32_t SstWriter::add(QStringView text, bool shared)
+// costs one cache miss for the slot, and the characters are compared only
+// where the hashes match. A string with extras is never shared.
+std::uint32_t SstWriter::add(QStringView text, const SstExtras *extras)
 {
     encode(text);
-    const auto append = [this] {
-        m_chars.insert(m_chars.end(), m_scratch.begin(), m_scratch.end());
+    const auto append = [this, extras] {
+        m_chars.append(m_scratch.data(), m_scratch.size());
         m_starts.back() |= m_scratchWide ? 1 : 0;
-        m_starts.push_back(std::uint64_t(m_chars.size()) << 1);
+        m_starts.push_back(m_chars.size() << 1);
+        RecordFiller counter(m_recordsWritten, m_recordUsed);
+        placeString(counter, m_scratch.data(), qsizetype(m_scratch.size()) / (m_scratchWide ? 2 : 1), m_scratchWide,
+                    extras, nullptr);
+        m_recordsWritten = counter.written();
+        m_recordUsed = counter.used();
         return std::uint32_t(m_starts.size() - 2);
     };
-    if (!shared)
+    if (extras)
         return append();
     const std::uint32_t hash = std::uint32_t(qHashBits(m_scratch.data(), m_scratch.size(), m_scratchWide ? 1 : 0));
     const size_t mask = m_slots.size() - 1;
@@ -164,7 +222,7 @@ std::uint32_t SstWriter::add(QStringView text, bool shared)
         if (slot == 0) {
             const std::uint32_t i = append();
             m_slots[at] = (std::uint64_t(hash) << 32) | (std::uint64_t(i) + 1);
-            if (size_t(size()) * 2 > m_slots.size())
+            if (size_t(size()) * 4 > m_slots.size() * 3)
                 rehash();
             return i;
         }
@@ -173,29 +231,28 @@ std::uint32_t SstWriter::add(QStringView text, bool shared)
         const size_t i = size_t(std::uint32_t(slot) - 1);
         const std::uint64_t start = m_starts[i] >> 1, end = m_starts[i + 1] >> 1;
         if ((m_starts[i] & 1) == (m_scratchWide ? 1 : 0) && end - start == m_scratch.size()
-            && std::memcmp(m_chars.data() + start, m_scratch.data(), m_scratch.size()) == 0)
+            && m_chars.equals(start, m_scratch.data(), m_scratch.size()))
             return std::uint32_t(i);
     }
 }
 
 bool SstWriter::writeRecords(qint64 at, const Sink &sink) const
 {
+    if (!m_chars.problem().isEmpty())
+        return false;
     const std::uint32_t bucket = bucketSize(size());
     std::vector<Bucket> buckets;
     RecordFiller out(at, Body().u32(m_total).u32(size()).data(), sink);
+    CharReader chars(m_chars);
     for (std::uint32_t i = 0; i < size() && out.ok(); ++i) {
         const auto extras = m_extras.find(i);
-        const SstExtras *kept = extras == m_extras.end() ? nullptr : &extras->second;
         const bool wide = m_starts[i] & 1;
         const std::uint64_t start = m_starts[i] >> 1, end = m_starts[i + 1] >> 1;
-        const qsizetype chars = qsizetype(end - start) / (wide ? 2 : 1);
-        // A string's header and its first characters share a record.
-        const qsizetype header = 3 + (kept && !kept->runs.isEmpty() ? 2 : 0) + (kept && !kept->phonetic.isEmpty() ? 4 : 0);
-        if (out.room() < header + std::min<qsizetype>(chars, 2) * (wide ? 2 : 1))
-            out.flush();
-        if (i % bucket == 0)
-            buckets.push_back(out.here());
-        appendString(out, m_chars.data() + start, chars, wide, kept);
+        const char *bytes = chars.take(start, std::size_t(end - start));
+        if (!bytes)
+            return false;
+        placeString(out, bytes, qsizetype(end - start) / (wide ? 2 : 1), wide,
+                    extras == m_extras.end() ? nullptr : &extras->second, i % bucket == 0 ? &buckets : nullptr);
     }
     out.flush();
     const QByteArray ext = extSst(bucket, buckets);
@@ -214,17 +271,14 @@ QByteArray SstWriter::records(qint64 at) const
 
 qint64 SstWriter::recordsSize() const
 {
-    qint64 size = 0;
-    writeRecords(0, [&size](const char *, std::size_t n) {
-        size += qint64(n);
-        return true;
-    });
-    return size;
+    const std::uint32_t bucket = bucketSize(size());
+    const qint64 buckets = (qint64(size()) + bucket - 1) / bucket;
+    return m_recordsWritten + 4 + m_recordUsed + 4 + 2 + 8 * buckets;
 }
 
 std::size_t SstWriter::heldBytes() const
 {
-    return m_slots.capacity() * sizeof(std::uint64_t) + m_chars.capacity() + m_starts.capacity() * sizeof(std::uint64_t)
+    return m_slots.capacity() * sizeof(std::uint64_t) + m_chars.heldBytes() + m_starts.capacity() * sizeof(std::uint64_t)
            + m_scratch.capacity();
 }
 

@@ -88,6 +88,8 @@ public:
         }
 
         QByteArray globals = globalsWith(sst);
+        if (const QString problem = sst.problem(); !problem.isEmpty())
+            return qm::makeError(problem);
         std::vector<std::pair<qsizetype, const Worksheet *>> newEntries;
         QByteArray sheets;
         qsizetype position = globals.size();

@@ -144,7 +144,7 @@ void placeSheets(QByteArray &globals, const std::vector<qsizetype> &boundSheetAt
 // Excel wants the workbook stream outside the short-stream area.
 constexpr qint64 MinWorkbookStream = 4096;
 
-QByteArray workbookStream(const Workbook &book)
+qm::Result<QByteArray> workbookStream(const Workbook &book)
 {
     qsizetype cells = 0;
     for (int i = 1; i <= book.Worksheets().Count(); ++i)
@@ -159,6 +159,8 @@ QByteArray workbookStream(const Workbook &book)
     std::vector<qsizetype> boundSheetAt;
     QByteArray globals = globalsHead(book, boundSheetAt);
     globals += sst.records(globals.size());
+    if (const QString problem = sst.problem(); !problem.isEmpty())
+        return qm::makeError(problem);
     globals += biff::eof();
     placeSheets(globals, boundSheetAt, globals.size(), sizes);
     QByteArray stream = globals;
@@ -322,6 +324,8 @@ qm::Status writeNewXls(const Workbook &book, qm::AtomicFile &file)
         sheets.push_back(sheet.streamedPart ? QByteArray() : sheetStream(sheet, strings, i == 1, OwnStyleXfs));
         sizes.push_back(sheet.streamedPart ? qint64(sheet.streamedPart->size) : sheets.back().size());
     }
+    if (const QString problem = strings.problem(); !problem.isEmpty())
+        return qm::makeError(problem);
     std::vector<qsizetype> boundSheetAt;
     QByteArray globals = globalsHead(book, boundSheetAt);
     const QByteArray eof = biff::eof();
@@ -370,6 +374,8 @@ qm::Status writeNewXls(const Workbook &book, qm::AtomicFile &file)
     const GError *failure = gsf_output_error(sink);
     const QString reason = failure && failure->message ? QStringLiteral(" (%1)").arg(QString::fromUtf8(failure->message)) : QString();
     g_object_unref(sink);
+    if (const QString problem = strings.problem(); !ok && !problem.isEmpty())
+        return qm::makeError(problem);
     if (!ok)
         return qm::makeError(QStringLiteral("the .xls container cannot be written%1%2").arg(reason, log.detail()));
     return {};
@@ -377,8 +383,12 @@ qm::Status writeNewXls(const Workbook &book, qm::AtomicFile &file)
 
 qm::Result<QByteArray> writeXls(const Workbook &book)
 {
-    if (!book.fromFile() || book.sourceFormat != FileFormat::Xls)
-        return oleFile(workbookStream(book), QByteArray());
+    if (!book.fromFile() || book.sourceFormat != FileFormat::Xls) {
+        auto stream = workbookStream(book);
+        if (!stream)
+            return stream.error();
+        return oleFile(stream.value(), QByteArray());
+    }
     bool changed = false;
     for (int i = 1; i <= book.Worksheets().Count(); ++i) {
         const Worksheet &s = *book.Worksheets().at(i);
