@@ -7,6 +7,9 @@
 
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace excel;
 
 class ExcelSheetStreamTest : public QObject {
@@ -49,6 +52,66 @@ class ExcelSheetStreamTest : public QObject {
             return Value(double(row));
         const QString &text = texts[(row * 7 + column) % 7];
         return Value(text.contains(QLatin1String("%1")) ? text.arg(row) : text);
+    }
+
+    static QString longText(int row, int column)
+    {
+        switch ((row + column) % 5) {
+        case 0: return QStringLiteral("Plain text %1 in column %2, long enough to fill records").arg(row).arg(column);
+        case 1: return QString::fromUtf8("\u6587\u5b57\u5217 %1 \u756a %2").arg(row).arg(column);
+        case 2: return QStringLiteral("Grüße %1").arg(row);
+        case 3: return QStringLiteral("shared by many");
+        default: return QString::fromUtf8("\U0001F600 %1 \U0001D11E").arg(row);
+        }
+    }
+    // Texts longer than a record: wide, one byte a character, and surrogate
+    // pairs at every odd offset so that any split falls at one.
+    static QString hugeText(int which)
+    {
+        switch (which) {
+        case 0: return QString(5000, QChar(0x6587));
+        case 1: return QString(9000, u'L');
+        default: return QStringLiteral("x") + QString::fromUtf8("\U0001F600").repeated(4200);
+        }
+    }
+
+    void writeAndReadEveryString(const QString &name, bool spilled)
+    {
+        constexpr int rows = 6000, columns = 4;
+        Worksheet *sheet = newSheet();
+        Workbook &book = sheet->Parent();
+        Worksheet *cells = book.Worksheets().Add().value();
+        QVERIFY(cells->SetName(QStringLiteral("Cells")).ok());
+        const auto expected = [](int r, int c) { return r <= 3 && c == 1 ? hugeText(r - 1) : longText(r, c); };
+        {
+            SheetStream stream(*sheet, rows, columns, FileFormat::Xls);
+            for (int r = 1; r <= rows; ++r)
+                for (int c = 1; c <= columns; ++c)
+                    QVERIFY(stream.Set(r, c, Value(expected(r, c))).ok());
+            QVERIFY(stream.finish().ok());
+        }
+        QCOMPARE(bool(sheet->streamedPart->spilled), spilled);
+        // The texts so far: one shared, and those of rows that differ in row + column.
+        const std::uint32_t unique = sheet->streamedPart->strings->size();
+        QVERIFY(unique < std::uint32_t(rows * columns) * 4 / 5 + 10);
+        QVERIFY(cells->Cells().Set(1, 1, Value(expected(1, 2))).ok());
+        QVERIFY(cells->Cells().Set(2, 1, Value(hugeText(2))).ok());
+        QVERIFY(cells->Cells().Set(3, 1, Value(QStringLiteral("new in the cells"))).ok());
+        const qm::Status saved = book.SaveAs(path(name));
+        QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
+        QCOMPARE(sheet->streamedPart->strings->size(), unique);
+
+        auto reread = m_app->Workbooks().Open(path(name));
+        QVERIFY(reread);
+        const Worksheet *got = reread.value()->Worksheets().Item(QStringLiteral("Strings")).value();
+        const Worksheet *gotCells = reread.value()->Worksheets().Item(QStringLiteral("Cells")).value();
+        QVERIFY(got && gotCells);
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 1; c <= columns; ++c)
+                QVERIFY2(got->Cells().Text(r, c) == expected(r, c), qPrintable(QStringLiteral("row %1, column %2").arg(r).arg(c)));
+        QCOMPARE(gotCells->Cells().Text(1, 1), expected(1, 2));
+        QCOMPARE(gotCells->Cells().Text(2, 1), hugeText(2));
+        QCOMPARE(gotCells->Cells().Text(3, 1), QStringLiteral("new in the cells"));
     }
 
 private slots:
@@ -171,26 +234,80 @@ private slots:
         QCOMPARE(texts, (QStringList{"shared", "one", "shared", "two", "cells", ""}));
     }
 
-    // The string table holds its texts as the file stores them: the bytes it
-    // keeps follow the characters, not one object per text, and equal texts
-    // are kept once.
-    void stringTableHoldsLittleMoreThanItsCharacters()
+    // The string table keeps its characters on disk: what it holds in memory
+    // is a few bytes a string, however long the texts, and equal texts far
+    // apart (long gone from its buffer) are still kept once, in a copy too.
+    void stringTableHoldsBytesAStringNotItsCharacters()
     {
         constexpr int count = 200000;
-        backend::biff::SstWriter sst(count);
-        for (int i = 0; i < count; ++i)
-            QCOMPARE(sst.index(QStringLiteral("Text %1").arg(i, 7, 10, QLatin1Char('0'))), std::uint32_t(i));
-        QCOMPARE(sst.index(QStringLiteral("Text %1").arg(17, 7, 10, QLatin1Char('0'))), 17u);
+        const auto text = [](int i) { return QStringLiteral("Text number %1 of the long table").arg(i, 7, 10, QLatin1Char('0')); };
+        backend::biff::SstWriter sst(count + 2);
+        QCOMPARE(sst.index(QString::fromUtf8("\u3042 wide")), 0u);
+        for (int i = 1; i < count; ++i)
+            QCOMPARE(sst.index(text(i)), std::uint32_t(i));
+        QCOMPARE(sst.index(text(17)), 17u);
+        QCOMPARE(sst.index(QString::fromUtf8("\u3042 wide")), 0u);
         QCOMPARE(sst.index(QStringLiteral("Grüße")), std::uint32_t(count));
         QCOMPARE(sst.index(QStringLiteral("Grüße")), std::uint32_t(count));
         QCOMPARE(sst.index(QString::fromUtf8("\u3042")), std::uint32_t(count + 1));
         QCOMPARE(sst.size(), std::uint32_t(count + 2));
-        QCOMPARE(sst.references(), std::uint32_t(count + 4));
-        // 12 characters a text, stored in one byte each.
-        QVERIFY2(sst.heldBytes() < std::size_t(count) * 64, qPrintable(QString::number(sst.heldBytes())));
-        const QByteArray records = sst.records(100);
-        QCOMPARE(qint64(records.size()), sst.recordsSize());
-        QVERIFY(records.contains(QByteArray("Text 0199999")));
+        QCOMPARE(sst.references(), std::uint32_t(count + 5));
+        // 40 characters a text, none of them in memory.
+        const std::size_t buffers = 2 * backend::biff::SstChars::BufferBytes;
+        QVERIFY2(sst.heldBytes() < std::size_t(count) * 32 + buffers, qPrintable(QString::number(sst.heldBytes())));
+        QVERIFY(sst.problem().isEmpty());
+
+        backend::biff::SstWriter copy(sst);
+        QCOMPARE(copy.index(QStringLiteral("only in the copy")), std::uint32_t(count + 2));
+        QCOMPARE(sst.index(QStringLiteral("only in the original")), std::uint32_t(count + 2));
+        QCOMPARE(copy.index(text(23)), 23u);
+        QCOMPARE(copy.index(QString::fromUtf8("\u3042 wide")), 0u);
+        for (const auto *table : {&sst, &copy}) {
+            const QByteArray records = table->records(100);
+            QCOMPARE(qint64(records.size()), table->recordsSize());
+            QVERIFY(records.contains(text(count - 1).toLatin1()));
+            QCOMPARE(records.contains("only in the copy"), table == &copy);
+            QCOMPARE(records.contains("only in the original"), table == &sst);
+        }
+    }
+
+    // A file that takes no more characters stops the table with the reason,
+    // never a table of lost strings written as if whole.
+    void stringTableOnAFullDiskSaysSo()
+    {
+        const int full = ::open("/dev/full", O_RDWR | O_CLOEXEC);
+        if (full < 0)
+            QSKIP("no /dev/full");
+        backend::biff::SstWriter sst(10, backend::biff::SstChars(full));
+        for (int i = 0; sst.problem().isEmpty() && i < 100000; ++i)
+            sst.index(QStringLiteral("Text %1 that fills the buffer").arg(i));
+        QVERIFY2(sst.problem().contains(QStringLiteral("temporary file (No space left on device)")), qPrintable(sst.problem()));
+        QVERIFY(!sst.writeRecords(0, [](const char *, std::size_t) { return true; }));
+    }
+
+    // Texts of both widths, longer than a record and with surrogate pairs
+    // where records split, repeated far apart, in a streamed .xls sheet and
+    // a sheet of cells beside it: every one reads back exactly, and equal
+    // ones share one string.
+    void streamedXlsKeepsEveryString()
+    {
+        writeAndReadEveryString(QStringLiteral("strings.xls"), true);
+    }
+
+    // Without a temporary folder the records and the strings stay in memory
+    // and the file is the same.
+    void streamedXlsWithoutTemporaryFolder()
+    {
+        const QByteArray before = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(path(QStringLiteral("no such folder"))));
+        writeAndReadEveryString(QStringLiteral("in-memory.xls"), false);
+        if (before.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", before);
+        QFile a(path(QStringLiteral("strings.xls"))), b(path(QStringLiteral("in-memory.xls")));
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QVERIFY(a.readAll() == b.readAll());
     }
 
     // Cells come in order and within the extent given; a refused cell

@@ -27,7 +27,10 @@ constexpr qsizetype kSpillAt = qsizetype(1) << 18;
 
 int unnamedTemporaryFile()
 {
+    // A temporary folder that does not exist comes back empty: never the root instead.
     const QByteArray folder = QFile::encodeName(QDir::tempPath());
+    if (folder.isEmpty())
+        return -1;
 #if defined(O_TMPFILE)
     if (const int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600); fd >= 0)
         return fd;
