@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(sst.references(), std::uint32_t(count + 5));
         // 40 characters a text, none of them in memory.
         const std::size_t buffers = 2 * backend::biff::SstChars::BufferBytes;
-        QVERIFY2(sst.heldBytes() < std::size_t(count) * 32 + buffers, qPrintable(QString::number(sst.heldBytes())));
+        QVERIFY2(sst.heldBytes() < std::size_t(count) * 24 + buffers, qPrintable(QString::number(sst.heldBytes())));
         QVERIFY(sst.problem().isEmpty());
 
         backend::biff::SstWriter copy(sst);

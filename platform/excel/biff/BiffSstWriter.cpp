@@ -126,6 +126,12 @@ void placeString(RecordFiller &out, const char *bytes, qsizetype chars, bool wid
     appendString(out, bytes, chars, wide, extras);
 }
 
+// A hash's first slot in a table of any size: its scaled value, not its low bits.
+size_t slotOf(std::uint32_t hash, size_t slotCount)
+{
+    return size_t((std::uint64_t(hash) * slotCount) >> 32);
+}
+
 // The head of the SST record: the references and the strings, 4 bytes each.
 constexpr qsizetype SstHead = 8;
 
@@ -161,10 +167,7 @@ SstWriter::SstWriter(qsizetype expected, SstChars chars) : m_chars(std::move(cha
 {
     // Room for the strings expected at three quarters full, so that the
     // table need not grow while it is filled.
-    size_t size = 64;
-    while (size * 3 < size_t(std::max<qsizetype>(expected, 0)) * 4)
-        size *= 2;
-    m_slots.assign(size, 0);
+    m_slots.assign(std::max<size_t>(64, size_t(std::max<qsizetype>(expected, 0)) / 3 * 4 + 4), 0);
     m_starts.reserve(size_t(std::max<qsizetype>(expected, 0)) + 1);
     m_starts.push_back(0);
 }
@@ -216,8 +219,8 @@ std::uint32_t SstWriter::add(QStringView text, const SstExtras *extras)
     if (extras)
         return append();
     const std::uint32_t hash = std::uint32_t(qHashBits(m_scratch.data(), m_scratch.size(), m_scratchWide ? 1 : 0));
-    const size_t mask = m_slots.size() - 1;
-    for (size_t at = hash & mask;; at = (at + 1) & mask) {
+    const size_t slotCount = m_slots.size();
+    for (size_t at = slotOf(hash, slotCount);; at = at + 1 == slotCount ? 0 : at + 1) {
         const std::uint64_t slot = m_slots[at];
         if (slot == 0) {
             const std::uint32_t i = append();
@@ -286,13 +289,13 @@ void SstWriter::rehash()
 {
     std::vector<std::uint64_t> old(m_slots.size() * 2, 0);
     old.swap(m_slots);
-    const size_t mask = m_slots.size() - 1;
+    const size_t slotCount = m_slots.size();
     for (std::uint64_t slot : old) {
         if (slot == 0)
             continue;
-        size_t at = size_t(slot >> 32) & mask;
+        size_t at = slotOf(std::uint32_t(slot >> 32), slotCount);
         while (m_slots[at] != 0)
-            at = (at + 1) & mask;
+            at = at + 1 == slotCount ? 0 : at + 1;
         m_slots[at] = slot;
     }
 }
