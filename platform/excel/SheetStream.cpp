@@ -177,11 +177,12 @@ qm::Status SheetStream::finishRecords()
     const bool first = d->sheet.Parent().Worksheets().at(1) == &d->sheet;
     backend::appendSheetEnd(d->out, first);
     d->handOver();
+    // The strings fill the temporary folder first: theirs is the first failure.
+    if (const QString problem = d->strings->problem(); !problem.isEmpty())
+        return qm::makeError(QStringLiteral("Sheet \"%1\": %2").arg(d->sheet.Name(), problem));
     if (d->spillError != 0)
         return qm::makeError(QStringLiteral("Sheet \"%1\": its records cannot be kept in a temporary file (%2)")
                                  .arg(d->sheet.Name(), QString::fromLocal8Bit(std::strerror(d->spillError))));
-    if (const QString problem = d->strings->problem(); !problem.isEmpty())
-        return qm::makeError(QStringLiteral("Sheet \"%1\": %2").arg(d->sheet.Name(), problem));
     auto part = std::make_shared<StreamedPart>();
     part->biff = true;
     part->strings = d->strings;

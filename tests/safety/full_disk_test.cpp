@@ -238,6 +238,29 @@ private slots:
         QCOMPARE(QDir(m_outside.path()).entryList({QStringLiteral("*Huge.xlsx*")}, QDir::Files | QDir::Hidden), QStringList());
     }
 
+    // A new .xls keeps its shared strings' characters in a temporary file:
+    // a full temporary folder stops the export with the reason.
+    void aFullTemporaryFolderStopsTheXlsStrings()
+    {
+        const QString res = outside(QStringLiteral("Huge.res"));
+        QList<Entry> entries;
+        for (int id = 1; id <= 80; ++id)
+            entries.append({2057, id, noise(30000, quint32(id))});
+        writeRes(res, entries);
+        const QString book = outside(QStringLiteral("Huge.xls"));
+        QFile::remove(book);
+        fillDisk();
+        const QStringList filesBefore = filesOnDisk();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TMPDIR"), m_mountPoint.path());
+        const Run run = quillmark({QStringLiteral("export"), res, book}, environment);
+        QCOMPARE(run.exitCode, 1);
+        checkFailure(run.err, book, QStringLiteral("the shared strings cannot be kept in a temporary file (No space left on device)"));
+        QVERIFY(!QFileInfo::exists(book));
+        QCOMPARE(filesOnDisk(), filesBefore);
+        QCOMPARE(QDir(m_outside.path()).entryList({QStringLiteral("*Huge.xls*")}, QDir::Files | QDir::Hidden), QStringList());
+    }
+
     void editorSaveSaysTheDiskIsFull()
     {
         skipLanguageDialog();
