@@ -135,8 +135,10 @@ void DeflateStream::handOver(bool last)
     // One piece at a time: the compressor keeps its state from one to the next.
     if (m_busy.valid() && !m_busy.get())
         m_failed = true;
-    if (m_failed)
+    if (m_failed) {
+        m_piece.resize(0); // nothing more is kept; write() must not wait for room forever
         return;
+    }
     QByteArray piece = std::move(m_piece);
     m_piece = QByteArray();
     if (!last)
