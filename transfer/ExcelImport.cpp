@@ -1,6 +1,7 @@
 #include "transfer/ExcelImport.h"
 
 #include "transfer/CellConversion.h"
+#include "transfer/ImportTable.h"
 #include "platform/excel/model/Range.h"
 #include "platform/excel/model/Workbook.h"
 #include "platform/excel/model/Worksheet.h"
@@ -65,6 +66,97 @@ QString cellMessage(int row, int column, const QString &languageName)
         + QString::number(column) + QStringLiteral(" (") + languageName + QStringLiteral(")");
 }
 
+qm::Status checkTablePlace(const TablePlace &place)
+{
+    const qint64 bodyCells = place.bodyCells();
+    const QString from = cellAddress(place.row, place.column);
+    const QString to = cellAddress(place.row + place.rows - 1, place.column + place.columns - 1);
+    if (bodyCells > MaxImportCells)
+        return qm::makeError(QStringLiteral("Sheet \"%1\": its used range %2:%3 holds %4 text cells, more than the "
+                                            "%5 an import can take.")
+                                 .arg(place.sheetName, from, to, QString::number(bodyCells),
+                                      QString::number(MaxImportCells)));
+    if (place.rows < 3 || place.columns < 2)
+        return at(noStringsIn(place.sheetName, from, to));
+    return {};
+}
+
+qm::Status readTable(const TablePlace &place, ImportTable &table, TransferFeedback &feedback, StringSink &sink)
+{
+    if (auto checked = checkTablePlace(place); !checked)
+        return checked;
+    const int rows = place.rows;
+    const int columns = place.columns;
+    const qint64 bodyCells = place.bodyCells();
+
+    feedback.setProgressCaption(lgv_string(488));
+    int progress = 0;
+    feedback.setProgressValue(progress);
+    // A used range of one row gives a negative count: the bar then just stays empty.
+    feedback.setProgressMaximum(int(qMax<qint64>(bodyCells, 0)));
+    feedback.setProgressMinimum(0);
+
+    sink.expect(qMax<qint64>(bodyCells, 0));
+    table.handOver(sink);
+    // Each row's ID, read once for all its columns.
+    std::vector<std::optional<qint32>> ids(size_t(qMax(rows, 0)) + 1);
+    bool anyColumn = false;
+    for (int c = 2; c <= columns; ++c) {
+        if (feedback.stopRequested())
+            return transferStopped();
+        auto localeId = toLong(table.value(2, c));
+        if (!localeId) {
+            feedback.showMessage(localeIdMessage(c));
+            progress += rows - 2;
+            feedback.setProgressValue(progress);
+            continue;
+        }
+        anyColumn = true;
+        const QString languageName = table.text(1, c);
+        feedback.setProgressCaption(languageName);
+        for (int r = 3; r <= rows; ++r) {
+            if (feedback.stopRequested())
+                return transferStopped();
+            std::optional<qint32> &id = ids[size_t(r)];
+            if (!id) {
+                auto read = toLong(table.value(r, 1));
+                if (!read)
+                    return qm::makeError(QStringLiteral("Sheet \"%1\", cell %2: the string ID cannot be read: %3.")
+                                             .arg(place.sheetName, cellAddress(place.row + r - 1, place.column),
+                                                  read.errorString()));
+                id = read.value();
+            }
+            if (!table.addBody(sink, localeId.value(), *id, r, c))
+                feedback.showMessage(cellMessage(r, c, languageName));
+            feedback.setProgressValue(++progress);
+        }
+    }
+    if (!anyColumn)
+        return at(noLanguageRead(place.sheetName));
+    return {};
+}
+
+namespace {
+
+// The used range of a sheet read into memory.
+class SheetTable : public ImportTable {
+public:
+    explicit SheetTable(const excel::Range &used) : m_used(used) {}
+    excel::Value value(int row, int column) const override { return m_used.Value(row, column); }
+    QString text(int row, int column) const override { return m_used.Text(row, column); }
+    bool addBody(StringSink &sink, qint32 localeId, qint32 id, int row, int column) const override
+    {
+        auto text = cellText(m_used, row, column);
+        sink.add(localeId, id, text ? std::move(text).value() : QString());
+        return bool(text);
+    }
+
+private:
+    excel::Range m_used;
+};
+
+} // namespace
+
 qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, TransferFeedback &feedback,
                            StringSink &sink, excel::Worksheet **sheetOut)
 {
@@ -75,65 +167,9 @@ qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, Tran
     if (sheetOut)
         *sheetOut = &sheet;
     const excel::Range used = sheet.UsedRange();
-    const int rows = used.RowsCount();
-    const int columns = used.ColumnsCount();
-    const qint64 bodyCells = qint64(columns - 1) * qint64(rows - 2);
-    if (bodyCells > MaxImportCells)
-        return qm::makeError(QStringLiteral("Sheet \"%1\": its used range %2:%3 holds %4 text cells, more than the "
-                                            "%5 an import can take.")
-                                 .arg(sheet.Name(), cellAddress(used.Row(), used.Column()),
-                                      cellAddress(used.Row() + rows - 1, used.Column() + columns - 1),
-                                      QString::number(bodyCells), QString::number(MaxImportCells)));
-    if (rows < 3 || columns < 2)
-        return at(noStringsIn(sheet.Name(), cellAddress(used.Row(), used.Column()),
-                              cellAddress(used.Row() + rows - 1, used.Column() + columns - 1)));
-
-    feedback.setProgressCaption(lgv_string(488));
-    int progress = 0;
-    feedback.setProgressValue(progress);
-    // A used range of one row gives a negative count: the bar then just stays empty.
-    feedback.setProgressMaximum(int(qMax<qint64>(bodyCells, 0)));
-    feedback.setProgressMinimum(0);
-
-    sink.expect(qMax<qint64>(bodyCells, 0));
-    // Each row's ID, read once for all its columns.
-    std::vector<std::optional<qint32>> ids(size_t(qMax(rows, 0)) + 1);
-    bool anyColumn = false;
-    for (int c = 2; c <= columns; ++c) {
-        if (feedback.stopRequested())
-            return transferStopped();
-        auto localeId = toLong(used.Value(2, c));
-        if (!localeId) {
-            feedback.showMessage(localeIdMessage(c));
-            progress += rows - 2;
-            feedback.setProgressValue(progress);
-            continue;
-        }
-        anyColumn = true;
-        const QString languageName = used.Text(1, c);
-        feedback.setProgressCaption(languageName);
-        for (int r = 3; r <= rows; ++r) {
-            if (feedback.stopRequested())
-                return transferStopped();
-            std::optional<qint32> &id = ids[size_t(r)];
-            if (!id) {
-                auto read = toLong(used.Value(r, 1));
-                if (!read)
-                    return qm::makeError(QStringLiteral("Sheet \"%1\", cell %2: the string ID cannot be read: %3.")
-                                             .arg(sheet.Name(), cellAddress(used.Row() + r - 1, used.Column()),
-                                                  read.errorString()));
-                id = read.value();
-            }
-            auto text = cellText(used, r, c);
-            if (!text)
-                feedback.showMessage(cellMessage(r, c, languageName));
-            sink.add(localeId.value(), *id, text ? std::move(text).value() : QString());
-            feedback.setProgressValue(++progress);
-        }
-    }
-    if (!anyColumn)
-        return at(noLanguageRead(sheet.Name()));
-    return {};
+    const TablePlace place{sheet.Name(), used.Row(), used.Column(), used.RowsCount(), used.ColumnsCount()};
+    SheetTable table(used);
+    return readTable(place, table, feedback, sink);
 }
 
 qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const QString &sheetName,

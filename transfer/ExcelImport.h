@@ -35,6 +35,14 @@ public:
     // Once, before the first entry: how many body cells the read goes through.
     virtual void expect(qint64 cells) = 0;
     virtual void add(qint32 localeId, qint32 id, QString text) = 0;
+    // A read that holds the texts in one buffer, each followed by a null,
+    // hands it over once before the first entry, and then gives an entry's
+    // text as its place there: the sink may keep the buffer instead of copies.
+    virtual void adoptTexts(const QString &buffer) { Q_UNUSED(buffer); }
+    virtual void addStored(qint32 localeId, qint32 id, const QString &buffer, qsizetype offset, qsizetype size)
+    {
+        add(localeId, id, QString(buffer.constData() + offset, size));
+    }
 };
 
 // Reads the sheet `sheetName` of `book`, laid out as the export writes it,
@@ -53,6 +61,14 @@ qm::Result<std::vector<ImportedString>> readStrings(excel::Workbook &book, const
 // On failure `sink` may have received part of them.
 qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, TransferFeedback &feedback,
                            StringSink &sink, excel::Worksheet **sheet = nullptr);
+
+// The same read of a sheet not read yet, going through the sheet's cells as
+// its file gives them and keeping only the texts of the entries (in one
+// buffer, see StringSink::adoptTexts), no sheet. Where the cells cannot be
+// had that way exactly as the sheet would hold them, the sheet is read
+// instead: the entries, messages, progress and failures are the same.
+qm::Status readStringsStreamed(excel::Workbook &book, const QString &sheetName, TransferFeedback &feedback,
+                               StringSink &sink);
 
 // Replaces every entry of `strings` by `entries`, in their order.
 void replaceStrings(resutil::ResStrings &strings, std::vector<ImportedString> entries);

@@ -76,13 +76,29 @@ int importBook(const ImportOptions &options)
             if (strings)
                 strings->Add(localeId, id, std::move(text));
         }
+        void adoptTexts(const QString &buffer) override
+        {
+            if (strings)
+                strings->adoptBuffer(buffer);
+        }
+        void addStored(qint32 localeId, qint32 id, const QString &buffer, qsizetype offset, qsizetype size) override
+        {
+            if (json)
+                json->add(localeId, id, QString(buffer.constData() + offset, size));
+            if (!strings)
+                return;
+            if (quint32(localeId) <= 0xFFFF && quint32(id) <= 0xFFFF)
+                strings->AddStored(quint16(localeId), quint16(id), offset, size);
+            else
+                strings->Add(localeId, id, QString(buffer.constData() + offset, size));
+        }
     } destinations;
     cli::ImportJsonWriter json;
     destinations.strings = &file.Strings();
     if (options.json)
         destinations.json = &json;
     RecordingFeedback feedback;
-    if (auto read = ExcelTransfer::readStringsInto(*book.value(), options.sheetName, feedback, destinations); !read)
+    if (auto read = ExcelTransfer::readStringsStreamed(*book.value(), options.sheetName, feedback, destinations); !read)
         return cli::failOn(options.bookPath, read.errorString());
     if (!options.outPath.isEmpty())
         file.setFileName(options.outPath);

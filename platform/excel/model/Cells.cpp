@@ -100,20 +100,22 @@ excel::Value Cells::Value(int row, int column) const
     return c ? excel::Value(c->value) : excel::Value();
 }
 
+QString displayedText(const Workbook &book, const excel::Value &value, std::uint32_t xf)
+{
+    switch (value.type()) {
+    case excel::Value::Type::Empty: return QString();
+    case excel::Value::Type::Text: return value.text();
+    case excel::Value::Type::Bool: return value.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    case excel::Value::Type::Error: return errorText(value.errorCode());
+    case excel::Value::Type::Number: break;
+    }
+    return formatNumber(value.number(), book.formats().numFmtCode(book.formats().at(xf).numFmtId), book.date1904);
+}
+
 QString Cells::Text(int row, int column) const
 {
     const Cell *c = m_sheet.data().find(row, column);
-    if (!c)
-        return QString();
-    switch (c->value.type()) {
-    case excel::Value::Type::Empty: return QString();
-    case excel::Value::Type::Text: return c->value.text();
-    case excel::Value::Type::Bool: return c->value.toBool() ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
-    case excel::Value::Type::Error: return errorText(c->value.errorCode());
-    case excel::Value::Type::Number: break;
-    }
-    const Workbook &book = m_sheet.Parent();
-    return formatNumber(c->value.number(), book.formats().numFmtCode(book.formats().at(c->xf).numFmtId), book.date1904);
+    return c ? displayedText(m_sheet.Parent(), c->value, c->xf) : QString();
 }
 
 } // namespace excel

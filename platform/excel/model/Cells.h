@@ -10,6 +10,7 @@
 namespace excel {
 
 class CellFormatTable;
+class Workbook;
 class Worksheet;
 
 // What Cells::Set stores for `value` at (row, column) of `sheet`: the value,
@@ -18,6 +19,9 @@ qm::Status storedValue(const Worksheet &sheet, int row, int column, const excel:
                        bool *quotePrefix);
 // The format like `xf` with or without the quote prefix.
 std::uint32_t withQuotePrefix(CellFormatTable &formats, std::uint32_t xf, bool quotePrefix);
+
+// A cell's value as it is displayed with the cell format `xf` of `book`: what Cells::Text gives.
+QString displayedText(const Workbook &book, const excel::Value &value, std::uint32_t xf);
 
 // All cells of a worksheet (Worksheet.Cells). Rows and columns count from 1.
 class Cells {

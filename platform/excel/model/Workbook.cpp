@@ -40,6 +40,13 @@ qm::Status Workbook::loadSheet(Worksheet &sheet)
     return {};
 }
 
+bool Workbook::visitSheet(const Worksheet &sheet, CellVisitor &visitor)
+{
+    if (sheet.loaded() || sheet.loadFailure || !m_source)
+        return false;
+    return m_source->visit(sheet, visitor);
+}
+
 FileFormat formatForFileName(const QString &fileName)
 {
     return fileName.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? FileFormat::Xls : FileFormat::Xlsx;

@@ -69,6 +69,9 @@ public:
     void setSheetSource(std::unique_ptr<SheetSource> source);
     // Reads the sheet from the source if it has not been read yet.
     qm::Status loadSheet(Worksheet &sheet);
+    // Hands the cells of a sheet not read yet to `visitor`, reading nothing
+    // into it; false where only loadSheet can read it (see SheetSource::visit).
+    bool visitSheet(const Worksheet &sheet, CellVisitor &visitor);
 
 private:
     qm::Status write(const QString &fileName, FileFormat format, const CommitCheck &commitWanted);

@@ -90,7 +90,11 @@ bool parseCellRef(const char *ref, int *row, int *column)
 class SheetHandler : public XmlParser::Handler {
 public:
     SheetHandler(Worksheet &sheet, const std::vector<QString> &strings, std::uint32_t xfCount, ReadBudget &budget)
-        : m_sheet(sheet), m_strings(strings), m_xfCount(xfCount), m_budget(budget) {}
+        : m_sheet(&sheet), m_strings(strings), m_xfCount(xfCount), m_budget(budget) {}
+    // Hands the cells to `visitor` instead; a fault where the sheet would not
+    // get exactly these cells in this order.
+    SheetHandler(CellVisitor &visitor, const std::vector<QString> &strings, std::uint32_t xfCount, ReadBudget &budget)
+        : m_visitor(&visitor), m_strings(strings), m_xfCount(xfCount), m_budget(budget) {}
 
     void startElement(const char *name, const char **attributes) override
     {
@@ -117,8 +121,15 @@ public:
         } else if (sameName(local, "col")) {
             // A style given to every column at once is the sheet's default format.
             const char *min = attribute(attributes, "min"), *max = attribute(attributes, "max"), *style = attribute(attributes, "style");
-            if (min && max && style && std::atoi(min) == 1 && std::atoi(max) == XlsxMaxColumns)
-                m_sheet.setDefaultXf(xfIndex(style));
+            if (min && max && style && std::atoi(min) == 1 && std::atoi(max) == XlsxMaxColumns) {
+                if (m_sheet) {
+                    m_sheet->setDefaultXf(xfIndex(style));
+                } else if (m_lastRow > 0) {
+                    fault = QStringLiteral("the default format follows cells");
+                } else {
+                    m_visitor->defaultFormat(xfIndex(style));
+                }
+            }
         }
     }
 
@@ -180,6 +191,10 @@ private:
         Value value;
         auto where = [this] { return cellName(m_cellRow, m_column); };
         if (m_type == "s") {
+            if (m_visitor) {
+                fault = QStringLiteral("cell %1 refers to a shared string").arg(where());
+                return;
+            }
             if (!m_text.empty()) {
                 unsigned long index = 0;
                 auto [p, ec] = std::from_chars(m_text.data(), m_text.data() + m_text.size(), index);
@@ -191,7 +206,8 @@ private:
                 value = Value(m_strings[index]);
             }
         } else if (m_type == "inlineStr" || m_type == "str") {
-            value = Value(m_texts.fromXml(m_text.data(), m_text.size()));
+            value = Value(m_visitor ? textFromXml(m_text.data(), m_text.size())
+                                    : m_texts.fromXml(m_text.data(), m_text.size()));
             if (auto counted = m_budget.addText(value.text().size()); !counted) {
                 fault = counted.errorString();
                 return;
@@ -217,10 +233,23 @@ private:
             fault = counted.errorString();
             return;
         }
-        m_sheet.data().set(m_cellRow, m_column, std::move(value), m_xf);
+        if (m_sheet) {
+            m_sheet->data().set(m_cellRow, m_column, std::move(value), m_xf);
+            return;
+        }
+        // A cell given twice, or before one it follows, replaces or sorts in a sheet.
+        if (m_cellRow < m_lastRow || (m_cellRow == m_lastRow && m_column <= m_lastColumn)) {
+            fault = QStringLiteral("cell %1 is out of order").arg(where());
+            return;
+        }
+        m_lastRow = m_cellRow;
+        m_lastColumn = m_column;
+        m_visitor->cell(m_cellRow, m_column, value, m_xf);
     }
 
-    Worksheet &m_sheet;
+    Worksheet *m_sheet = nullptr;
+    CellVisitor *m_visitor = nullptr;
+    int m_lastRow = 0, m_lastColumn = 0;
     const std::vector<QString> &m_strings;
     std::uint32_t m_xfCount;
     ReadBudget &m_budget;
@@ -315,6 +344,19 @@ public:
         if (!read)
             return fail(QStringLiteral("sheet \"%1\": %2").arg(sheet.Name(), read.errorString()));
         return {};
+    }
+
+    bool visit(const Worksheet &sheet, CellVisitor &visitor) override
+    {
+        // The budget as loading the sheet would find it; this read takes nothing from it.
+        ReadBudget budget = m_budget;
+        static const std::vector<QString> noStrings;
+        SheetHandler handler(visitor, noStrings, m_book.formats().size(), budget);
+        XmlParser parser(handler, sheet.sourcePart, XmlParser::Engine::Scanner);
+        auto read = m_zip.read(sheet.sourcePart, [&](const char *p, size_t n) { return parser.feed(p, n, false); });
+        if (read)
+            read = parser.feed("", 0, true);
+        return bool(read);
     }
 
 private:
