@@ -170,6 +170,7 @@ void ReviewStates::rememberAsRead(const resutil::ResStrings &strings)
 {
     m_loadedBase = strings.LoadedBuffer().constData();
     m_loadedSize = strings.LoadedBuffer().size();
+    m_loadedSerial = strings.BufferSerial();
     const qint32 source = sourceLanguage();
     m_sourceAtLoad.assign(65536, 0);
     m_hasSourceAtLoad.assign(65536, false);
@@ -187,7 +188,8 @@ bool ReviewStates::asLoaded(QStringView text) const
 {
     // While the collection holds the buffer read, nothing else can lie in it.
     const QString &buffer = m_strings.LoadedBuffer();
-    if (m_loadedBase == nullptr || buffer.constData() != m_loadedBase || buffer.size() != m_loadedSize)
+    if (m_loadedBase == nullptr || buffer.constData() != m_loadedBase || buffer.size() != m_loadedSize ||
+        m_strings.BufferSerial() != m_loadedSerial)
         return false;
     const auto at = reinterpret_cast<quintptr>(text.utf16());
     const auto start = reinterpret_cast<quintptr>(m_loadedBase);
@@ -664,7 +666,10 @@ qm::Result<std::optional<resutil::ResCompanion::Contents>> ReviewStates::saving(
     // Nothing to change: the file stays as it is (and keeps its time).
     if (!m_dirty && m_hadFile && QFileInfo(path) == QFileInfo(m_writtenPath))
         return std::optional<Contents>();
-    return std::optional<Contents>(Contents{path, writeStateFile(m_table)});
+    Contents contents{path, {}, [this](const std::function<qm::Status(QByteArrayView)> &put) {
+                          return writeStateFile(m_table, put);
+                      }};
+    return std::optional<Contents>(std::move(contents));
 }
 
 void ReviewStates::saved(const QString &resPath)

@@ -116,6 +116,7 @@ private:
     qint32 m_sourceOfHashes = 0;         // the language m_sourceAtLoad is of
     const QChar *m_loadedBase = nullptr; // the buffer the file was read to, while the strings hold it
     qsizetype m_loadedSize = 0;
+    quint64 m_loadedSerial = 0;
 };
 
 } // namespace reviewstate

@@ -401,10 +401,11 @@ void appendCellLine(QByteArray &out, const Cell &cell, const QByteArray *fields)
     }
 }
 
-QByteArray writeStateFile(const StateTable &table)
+qm::Status writeStateFile(const StateTable &table, const std::function<qm::Status(QByteArrayView)> &put)
 {
+    // Handed on in pieces of about this size: a large table is never all in memory at once.
+    constexpr qsizetype kPiece = 1 << 16;
     QByteArray out;
-    out.reserve(qsizetype(64 + table.strings.size() * 40 + table.cells.size() * 44));
     out += kHeader;
     out += '\t';
     appendNumber(out, kStateFormatVersion);
@@ -424,14 +425,23 @@ QByteArray writeStateFile(const StateTable &table)
         out += info.fields;
         out += '\n';
     }
-    // Written straight into the buffer, sized for the longest lines first.
-    qsizetype room = qsizetype(table.cells.size()) * kLongestCellLine;
+    // Cell lines go straight into the piece, with room for the longest line.
+    qsizetype longestFields = 0;
     for (const QByteArray &fields : table.cellFields)
-        room += 1 + fields.size();
-    const qsizetype used = out.size();
-    out.resize(used + room);
-    char *const start = out.data() + used;
-    char *at = start;
+        longestFields = std::max(longestFields, fields.size());
+    const qsizetype room = kPiece + kLongestCellLine + 1 + longestFields;
+    qsizetype used = out.size();
+    out.resize(std::max(used, qsizetype(0)) + room);
+    char *at = out.data() + used;
+    const auto flush = [&]() -> qm::Status {
+        used = at - out.constData();
+        if (auto status = put(QByteArrayView(out.constData(), used)); !status)
+            return status;
+        if (out.size() < room)
+            out.resize(room);
+        at = out.data();
+        return {};
+    };
     // The few cells with fields, walked beside the cells instead of looked up for each.
     std::vector<quint32> withFields;
     withFields.reserve(std::size_t(table.cellFields.size()));
@@ -444,6 +454,9 @@ QByteArray writeStateFile(const StateTable &table)
     char localeText[8];
     std::size_t localeLength = 0;
     for (const Cell &cell : table.cells) {
+        if (at - out.constData() >= kPiece)
+            if (auto status = flush(); !status)
+                return status;
         if (localeOf(cell.key) != locale) {
             locale = localeOf(cell.key);
             char *end = std::to_chars(localeText, localeText + 5, quint32(locale)).ptr;
@@ -465,8 +478,18 @@ QByteArray writeStateFile(const StateTable &table)
         }
         *at++ = '\n';
     }
-    out.resize(used + (at - start));
-    return out;
+    return flush();
+}
+
+QByteArray writeStateFile(const StateTable &table)
+{
+    QByteArray whole;
+    whole.reserve(qsizetype(64 + table.strings.size() * 40 + table.cells.size() * 44));
+    (void)writeStateFile(table, [&](QByteArrayView bytes) -> qm::Status {
+        whole.append(bytes);
+        return {};
+    });
+    return whole;
 }
 
 } // namespace reviewstate

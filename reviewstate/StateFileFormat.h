@@ -19,6 +19,10 @@
 #include "platform/common/Result.h"
 #include "reviewstate/StateTable.h"
 
+#include <QByteArrayView>
+
+#include <functional>
+
 namespace reviewstate {
 
 inline constexpr int kStateFormatVersion = 1;
@@ -26,6 +30,8 @@ inline constexpr int kStateFormatVersion = 1;
 // Reads a whole state file; path names it in a failure ("PATH: line 7: ...").
 qm::Result<StateTable> parseStateFile(QByteArrayView bytes, const QString &path);
 QByteArray writeStateFile(const StateTable &table);
+// The same bytes handed to `put` in pieces; stops at the first failure of put.
+qm::Status writeStateFile(const StateTable &table, const std::function<qm::Status(QByteArrayView)> &put);
 // One cell's line after its locale and ID: state, hashes, then fields (may be null).
 void appendCellLine(QByteArray &out, const Cell &cell, const QByteArray *fields);
 

@@ -76,6 +76,13 @@ QString saveJournalPath(const QString &resPath)
 qm::Status saveTogether(const QString &resPath, const ResProducer &produce, const QString &companionPath,
                         QByteArrayView companion, const std::function<void(SaveStep)> &reached)
 {
+    return saveTogether(
+        resPath, produce, companionPath, [&](const PutBytes &put) { return put(companion); }, reached);
+}
+
+qm::Status saveTogether(const QString &resPath, const ResProducer &produce, const QString &companionPath,
+                        const CompanionProducer &companion, const std::function<void(SaveStep)> &reached)
+{
     const auto step = [&](SaveStep s) {
         if (reached)
             reached(s);
@@ -105,8 +112,17 @@ qm::Status saveTogether(const QString &resPath, const ResProducer &produce, cons
     qm::AtomicFile side(companionPath);
     if (auto opened = side.open(); !opened)
         return opened;
-    if (auto written = side.write(companion); !written)
-        return written;
+    qm::Status sideFailed;
+    const qm::Status sideProduced = companion([&](QByteArrayView bytes) -> qm::Status {
+        sideFailed = side.write(bytes);
+        return sideFailed;
+    });
+    if (!sideFailed)
+        return sideFailed;
+    if (!sideProduced) {
+        side.cancel();
+        return fileError(companionPath, QStringLiteral("cannot be written: %1").arg(sideProduced.errorString()));
+    }
     if (auto prepared = side.prepare(); !prepared)
         return prepared;
     step(SaveStep::BothWritten);

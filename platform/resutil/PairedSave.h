@@ -30,6 +30,10 @@ enum class SaveStep {
 
 qm::Status saveTogether(const QString &resPath, const ResProducer &produce, const QString &companionPath,
                         QByteArrayView companion, const std::function<void(SaveStep)> &reached = {});
+// The same with the companion written through put in pieces.
+using CompanionProducer = std::function<qm::Status(const PutBytes &put)>;
+qm::Status saveTogether(const QString &resPath, const ResProducer &produce, const QString &companionPath,
+                        const CompanionProducer &companion, const std::function<void(SaveStep)> &reached = {});
 
 // Finishes or undoes a save of resPath that a crash interrupted; nothing
 // when there was none. A failure leaves the journal for a later try.

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace resutil {
@@ -25,6 +26,8 @@ public:
     struct Contents {
         QString path;
         QByteArray bytes;
+        // When set, the bytes instead: hands them to its argument in pieces.
+        std::function<qm::Status(const std::function<qm::Status(QByteArrayView)> &)> write;
     };
     // Before Save writes resPath: the companion file to write with it, or
     // nothing to leave that file as it is. A failure stops the save before

@@ -219,9 +219,12 @@ qm::Status ResFile::Save(int flags)
     }
     if (beside) {
         const ResLayout &laidOut = layout.value();
+        const CompanionProducer companion = [&](const PutBytes &put) {
+            return beside->write ? beside->write(put) : put(beside->bytes);
+        };
         if (auto status = saveTogether(
                 m_fileName, [&](const PutBytes &put, int fd) { return produce(laidOut, put, fd); }, beside->path,
-                beside->bytes);
+                companion);
             !status.ok())
             return status;
     } else if (auto status = writeAtomically(m_fileName, layout.value()); !status.ok()) {

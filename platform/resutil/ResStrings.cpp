@@ -219,6 +219,7 @@ void ResStrings::releaseAll()
     m_slots.clear();
     m_chunks.clear();
     m_buffer = QString();
+    ++m_bufferSerial;
     m_ownHeapEntries = 0;
 }
 
@@ -262,6 +263,7 @@ void ResStrings::adoptBuffer(QString buffer)
             open(i);
     }
     m_buffer = std::move(buffer);
+    ++m_bufferSerial;
 }
 
 void ResStrings::AddStored(quint16 localeId, quint16 id, qsizetype offset, qsizetype size)

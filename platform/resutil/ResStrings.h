@@ -104,6 +104,9 @@ public:
     // The adopted buffer (shared, not copied): a text whose characters lie in
     // it at the place they were read to is still the text as read.
     const QString &LoadedBuffer() const { return m_buffer; }
+    // Changes whenever the buffer is replaced or let go: a later buffer at
+    // the same address is still another buffer.
+    quint64 BufferSerial() const { return m_bufferSerial; }
 
     bool Changed() const { return m_changed; }
     void setChanged(bool changed) { m_changed = changed; }
@@ -159,6 +162,7 @@ private:
     qsizetype m_count = 0;
     qsizetype m_ownHeapEntries = 0; // live entries handed to Add one by one
     quint64 m_nextSeq = 1;
+    quint64 m_bufferSerial = 0;
     quint64 m_layout = 0; // bumped whenever slots move
     bool m_changed = false;
     mutable QList<qint32> m_languages;
