@@ -45,6 +45,20 @@ public:
     }
 };
 
+// Puts the entries of a read into `strings` in place of all it held; texts
+// handed over in one buffer stay there (see ResStrings::adoptBuffer).
+class StringsSink : public StringSink {
+public:
+    explicit StringsSink(resutil::ResStrings &strings) : m_strings(strings) {}
+    void expect(qint64 cells) override;
+    void add(qint32 localeId, qint32 id, QString text) override;
+    void adoptTexts(const QString &buffer) override;
+    void addStored(qint32 localeId, qint32 id, const QString &buffer, qsizetype offset, qsizetype size) override;
+
+private:
+    resutil::ResStrings &m_strings;
+};
+
 // Reads the sheet `sheetName` of `book`, laid out as the export writes it,
 // column by column, addressing cells from the used range's top left cell.
 // A locale ID that cannot be read skips its column with a message; a text

@@ -8,6 +8,7 @@
 #include "platform/excel/model/Workbook.h"
 #include "platform/excel/model/Worksheet.h"
 #include "platform/resutil/LargeAllocation.h"
+#include "platform/resutil/ResStrings.h"
 
 #include <vector>
 
@@ -15,15 +16,76 @@ namespace ExcelTransfer {
 
 namespace {
 
-// The used range as the sheet would give it: cells with a value or a format
-// of their own.
-class ExtentPass : public excel::CellVisitor {
+// One pass over the sheet's cells: the used range as the sheet would give it
+// (cells with a value or a format of their own), and each cell with a value,
+// its displayed text in one buffer, each text followed by a null.
+class CellsPass : public excel::CellVisitor {
 public:
+    explicit CellsPass(const excel::Workbook &book) : m_book(book)
+    {
+        buffer.append(QChar(0)); // where the empty texts lie
+    }
+
     void defaultFormat(std::uint32_t xf) override { m_defaultXf = xf; }
     void cell(int row, int column, const excel::Value &value, std::uint32_t xf) override
     {
-        if (value.isEmpty() && xf == m_defaultXf)
+        if (value.isEmpty()) {
+            if (xf != m_defaultXf)
+                widen(row, column);
             return;
+        }
+        widen(row, column);
+        if (!value.isText()) {
+            // Its displayed text only once it is known to be wanted (an ID is not).
+            others.push_back(Other{value, xf});
+            cells.push_back(Placed{quint32(row), 0, quint32(others.size()), quint16(column), 0});
+            return;
+        }
+        if (!room(value.text().size()))
+            return;
+        cells.push_back(Placed{quint32(row), quint32(buffer.size()), 0, quint16(column), quint16(value.text().size())});
+        buffer.append(value.text());
+        buffer.append(QChar(0));
+    }
+
+    // Puts a text in the buffer: where it starts, or -1 when it does not fit.
+    qint64 place(const QString &text)
+    {
+        if (!room(text.size()))
+            return -1;
+        const qint64 at = buffer.size();
+        buffer.append(text);
+        buffer.append(QChar(0));
+        return at;
+    }
+    QString displayed(const excel::Value &value, std::uint32_t xf) const { return excel::displayedText(m_book, value, xf); }
+
+    struct Placed {
+        quint32 row;
+        quint32 offset; // of the text in the buffer
+        quint32 other;  // a value other than a text: its place in others + 1
+        quint16 column;
+        quint16 size;
+    };
+    struct Other {
+        excel::StoredValue value;
+        std::uint32_t xf;
+    };
+    excel::SheetData::Bounds bounds;
+    std::vector<Placed, resutil::LargeAllocator<Placed>> cells;
+    std::vector<Other> others;
+    QString buffer;
+    bool tooLarge = false;
+
+private:
+    bool room(qsizetype units)
+    {
+        if (units > 0xFFFF || buffer.size() + units + 1 > qsizetype(0xFFFFFFFFu))
+            tooLarge = true;
+        return !tooLarge;
+    }
+    void widen(int row, int column)
+    {
         if (bounds.empty()) {
             bounds = excel::SheetData::Bounds{row, column, row, column};
             return;
@@ -32,54 +94,56 @@ public:
         bounds.firstColumn = std::min(bounds.firstColumn, column);
         bounds.lastColumn = std::max(bounds.lastColumn, column);
     }
-    excel::SheetData::Bounds bounds;
 
-private:
+    const excel::Workbook &m_book;
     std::uint32_t m_defaultXf = 0;
 };
 
-// The cells of the used range the import reads: the header rows and the ID
-// column as values, the body as texts in one buffer, each followed by a null.
-class TablePass : public excel::CellVisitor, public ImportTable {
+// The used range from the cells of one pass: the header rows and the ID
+// column as values, the body as places in the pass's buffer.
+class StreamedTable : public ImportTable {
 public:
-    TablePass(const excel::Workbook &book, const TablePlace &place)
-        : m_book(book), m_place(place), m_names(size_t(place.columns) + 1), m_locales(size_t(place.columns) + 1),
+    StreamedTable(CellsPass &pass, const TablePlace &place)
+        : m_place(place), m_names(size_t(place.columns) + 1), m_locales(size_t(place.columns) + 1),
           m_ids(size_t(place.rows) + 1), m_body(size_t(place.bodyCells()), Absent)
     {
         resutil::adviseHugePages(m_body.data(), m_body.size() * sizeof(quint64));
-        m_buffer.append(QChar(0)); // where the empty texts lie
-    }
-
-    void defaultFormat(std::uint32_t) override {}
-    void cell(int sheetRow, int sheetColumn, const excel::Value &value, std::uint32_t xf) override
-    {
-        const int row = sheetRow - m_place.row + 1;
-        const int column = sheetColumn - m_place.column + 1;
-        if (row < 1 || column < 1 || row > m_place.rows || column > m_place.columns)
-            return;
-        if (column == 1) {
-            m_ids[size_t(row)] = value;
-        } else if (row == 1) {
-            m_names[size_t(column)] = excel::displayedText(m_book, value, xf);
-        } else if (row == 2) {
-            m_locales[size_t(column)] = value;
-        } else {
-            const QString text = excel::displayedText(m_book, value, xf);
-            if (text.size() > 0xFFFF) {
-                tooLong = true;
-                return;
+        for (const CellsPass::Placed &cell : pass.cells) {
+            const int row = int(cell.row) - place.row + 1;
+            const int column = int(cell.column) - place.column + 1;
+            if (row < 1 || column < 1 || row > place.rows || column > place.columns)
+                continue;
+            const CellsPass::Other *other = cell.other ? &pass.others[cell.other - 1] : nullptr;
+            const auto text = [&] {
+                return other ? pass.displayed(other->value, other->xf)
+                             : QString(pass.buffer.constData() + cell.offset, cell.size);
+            };
+            const auto value = [&] { return other ? excel::Value(other->value) : excel::Value(text()); };
+            if (column == 1) {
+                m_ids[size_t(row)] = value();
+            } else if (row == 1) {
+                m_names[size_t(column)] = text();
+            } else if (row == 2) {
+                m_locales[size_t(column)] = value();
+            } else if (!other) {
+                m_body[index(row, column)] = quint64(cell.offset) << 16 | quint64(cell.size);
+            } else {
+                const QString shown = text();
+                const qint64 at = pass.place(shown);
+                if (at < 0) {
+                    tooLarge = true;
+                    return;
+                }
+                m_body[index(row, column)] = quint64(at) << 16 | quint64(shown.size());
             }
-            m_body[index(row, column)] = quint64(m_buffer.size()) << 16 | quint64(text.size());
-            m_buffer.append(text);
-            m_buffer.append(QChar(0));
         }
+        m_buffer = std::move(pass.buffer);
+        pass.cells = {};
+        pass.others = {};
     }
 
-    void handOver(StringSink &sink) override
-    {
-        m_buffer.squeeze();
-        sink.adoptTexts(m_buffer);
-    }
+    // A body text too long to be placed: the sheet is read instead.
+    bool tooLarge = false;
 
     excel::Value value(int row, int column) const override
     {
@@ -95,8 +159,11 @@ public:
             sink.addStored(localeId, id, m_buffer, qsizetype(place >> 16), qsizetype(place & 0xFFFF));
         return true;
     }
-
-    bool tooLong = false;
+    void handOver(StringSink &sink) override
+    {
+        m_buffer.squeeze();
+        sink.adoptTexts(m_buffer);
+    }
 
 private:
     static constexpr quint64 Absent = ~quint64(0);
@@ -105,7 +172,6 @@ private:
         return std::size_t(column - 2) * std::size_t(m_place.rows - 2) + std::size_t(row - 3);
     }
 
-    const excel::Workbook &m_book;
     TablePlace m_place;
     std::vector<QString> m_names;
     std::vector<excel::StoredValue> m_locales, m_ids;
@@ -117,24 +183,49 @@ private:
 
 } // namespace
 
+void StringsSink::expect(qint64 cells)
+{
+    m_strings.Clear();
+    m_strings.reserve(qsizetype(cells));
+}
+
+void StringsSink::add(qint32 localeId, qint32 id, QString text)
+{
+    m_strings.Add(localeId, id, std::move(text));
+}
+
+void StringsSink::adoptTexts(const QString &buffer)
+{
+    m_strings.adoptBuffer(buffer);
+}
+
+void StringsSink::addStored(qint32 localeId, qint32 id, const QString &buffer, qsizetype offset, qsizetype size)
+{
+    // A stored entry keeps its keys in 16 bits each.
+    if (quint32(localeId) <= 0xFFFF && quint32(id) <= 0xFFFF)
+        m_strings.AddStored(quint16(localeId), quint16(id), offset, size);
+    else
+        m_strings.Add(localeId, id, QString(buffer.constData() + offset, size));
+}
+
 qm::Status readStringsStreamed(excel::Workbook &book, const QString &sheetName, TransferFeedback &feedback,
                                StringSink &sink)
 {
     excel::Worksheet *sheet = book.Worksheets().find(sheetName);
     if (!sheet)
         return readStringsInto(book, sheetName, feedback, sink);
-    ExtentPass extent;
-    if (!book.visitSheet(*sheet, extent))
+    CellsPass pass(book);
+    if (!book.visitSheet(*sheet, pass) || pass.tooLarge)
         return readStringsInto(book, sheetName, feedback, sink);
-    const excel::SheetData::Bounds &b = extent.bounds;
+    const excel::SheetData::Bounds &b = pass.bounds;
     const TablePlace place = b.empty() ? TablePlace{sheet->Name(), 1, 1, 1, 1}
                                        : TablePlace{sheet->Name(), b.firstRow, b.firstColumn,
                                                     b.lastRow - b.firstRow + 1, b.lastColumn - b.firstColumn + 1};
-    // Reading the sheet would meet the same refusal, past what it holds.
+    // Reading the sheet would meet the same refusal.
     if (auto checked = checkTablePlace(place); !checked)
         return checked;
-    TablePass table(book, place);
-    if (!book.visitSheet(*sheet, table) || table.tooLong)
+    StreamedTable table(pass, place);
+    if (table.tooLarge)
         return readStringsInto(book, sheetName, feedback, sink);
     return readTable(place, table, feedback, sink);
 }

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -58,14 +59,12 @@ int importBook(const ImportOptions &options)
     // the file's strings (the file is only saved, or checked, when the read
     // completed) and into the JSON result.
     struct Destinations : ExcelTransfer::StringSink {
-        resutil::ResStrings *strings = nullptr;
+        std::optional<ExcelTransfer::StringsSink> strings;
         cli::ImportJsonWriter *json = nullptr;
         void expect(qint64 cells) override
         {
-            if (strings) {
-                strings->Clear();
-                strings->reserve(qsizetype(cells));
-            }
+            if (strings)
+                strings->expect(cells);
             if (json)
                 json->reserve(cells);
         }
@@ -74,27 +73,23 @@ int importBook(const ImportOptions &options)
             if (json)
                 json->add(localeId, id, text);
             if (strings)
-                strings->Add(localeId, id, std::move(text));
+                strings->add(localeId, id, std::move(text));
         }
         void adoptTexts(const QString &buffer) override
         {
             if (strings)
-                strings->adoptBuffer(buffer);
+                strings->adoptTexts(buffer);
         }
         void addStored(qint32 localeId, qint32 id, const QString &buffer, qsizetype offset, qsizetype size) override
         {
             if (json)
                 json->add(localeId, id, QString(buffer.constData() + offset, size));
-            if (!strings)
-                return;
-            if (quint32(localeId) <= 0xFFFF && quint32(id) <= 0xFFFF)
-                strings->AddStored(quint16(localeId), quint16(id), offset, size);
-            else
-                strings->Add(localeId, id, QString(buffer.constData() + offset, size));
+            if (strings)
+                strings->addStored(localeId, id, buffer, offset, size);
         }
     } destinations;
     cli::ImportJsonWriter json;
-    destinations.strings = &file.Strings();
+    destinations.strings.emplace(file.Strings());
     if (options.json)
         destinations.json = &json;
     RecordingFeedback feedback;

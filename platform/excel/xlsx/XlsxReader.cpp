@@ -237,9 +237,14 @@ private:
             m_sheet->data().set(m_cellRow, m_column, std::move(value), m_xf);
             return;
         }
+        visitCell(value);
+    }
+
+    void visitCell(const Value &value)
+    {
         // A cell given twice, or before one it follows, replaces or sorts in a sheet.
         if (m_cellRow < m_lastRow || (m_cellRow == m_lastRow && m_column <= m_lastColumn)) {
-            fault = QStringLiteral("cell %1 is out of order").arg(where());
+            fault = QStringLiteral("cell %1 is out of order").arg(cellName(m_cellRow, m_column));
             return;
         }
         m_lastRow = m_cellRow;
