@@ -103,6 +103,44 @@ private slots:
         QCOMPARE(table->cells.size(), std::size_t(600));
         QCOMPARE(reviewstate::writeStateFile(table.value()), kHeader + lines);
     }
+
+    // Written in pieces: the same bytes, no piece much beyond 64 KiB however
+    // large the table, and a failing receiver stops the writing.
+    void writesInPieces()
+    {
+        QByteArray lines = "*\t7\tmax-length=12\n";
+        for (int locale : {1031, 1036, 2057})
+            for (int id = 0; id < 20000; ++id) {
+                lines += QByteArray::number(locale) + '\t' + QByteArray::number(id) + "\ttranslated\t" +
+                         QByteArray::number(quint32(id * 2654435761u), 16).rightJustified(8, '0') + "\t-";
+                if (id % 1000 == 999)
+                    lines += "\tnote=" + QByteArray(300, 'n');
+                lines += '\n';
+            }
+        const auto table = read(lines);
+        QVERIFY2(table.ok(), qPrintable(table.errorString()));
+        QByteArray joined;
+        qsizetype largest = 0;
+        int pieces = 0;
+        auto written = reviewstate::writeStateFile(table.value(), [&](QByteArrayView piece) -> qm::Status {
+            joined += piece;
+            largest = std::max(largest, piece.size());
+            ++pieces;
+            return {};
+        });
+        QVERIFY(written.ok());
+        QCOMPARE(joined, reviewstate::writeStateFile(table.value()));
+        QVERIFY(joined.size() > 1000000);
+        QVERIFY2(largest <= 65536 + 400, qPrintable(QString::number(largest)));
+
+        int calls = 0;
+        written = reviewstate::writeStateFile(table.value(), [&](QByteArrayView) -> qm::Status {
+            ++calls;
+            return qm::makeError(QStringLiteral("disk full"));
+        });
+        QCOMPARE(written.errorString(), QStringLiteral("disk full"));
+        QCOMPARE(calls, 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(StateFileReadTest)

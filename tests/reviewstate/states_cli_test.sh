@@ -132,5 +132,27 @@ has "$WORK/out" '^Usage: quillmark stats FILE.res'
 expect 0 "$Q" --help
 has "$WORK/out" '^  approve '
 
+# A workbook imported over a file with states: the states of the texts it
+# changes, and of those it leaves, as the import has always written them.
+X=$WORK/book.res
+expect 0 "$Q" create "$X"
+for id in 1 2 3 4; do
+  expect 0 "$Q" set "$X" 2057 $id "Text $id"
+  expect 0 "$Q" set "$X" 1031 $id "Text $id de"
+  expect 0 "$Q" set "$X" 1036 $id "Texte $id"
+done
+expect 0 "$Q" approve "$X" --lang 1031 --id 2
+expect 0 "$Q" export "$X" "$WORK/book.xlsx" --sheet book
+expect 0 "$Q" set "$X" 2057 1 "Text one"
+expect 0 "$Q" set "$X" 1031 3 "changed"
+expect 0 "$Q" import "$WORK/book.xlsx" "$X" --sheet book
+same "$X.state" "$(printf '%s\n' 'quillmark-review-states	1	source=2057' \
+  '1031	1	needs-review	f5379e05	dac8ad7e' '1031	2	approved	0ee6edf2	5d8540c6' \
+  '1031	3	translated	f34be518	a1579054' '1031	4	translated	a4714f8c	14539d6e' \
+  '1036	1	needs-review	f5379e05	00431013' '1036	2	translated	0ee6edf2	230aae15' \
+  '1036	3	translated	f34be518	c70da77d' '1036	4	translated	a4714f8c	feadfe7a' \
+  '2057	1	translated	f5379e05	f5379e05' '2057	2	translated	0ee6edf2	0ee6edf2' \
+  '2057	3	translated	f34be518	f34be518' '2057	4	translated	a4714f8c	a4714f8c')"
+
 if [ "$failures" != 0 ]; then echo "$failures failure(s)"; exit 1; fi
 echo "all passed"
