@@ -46,6 +46,10 @@ public:
     qm::Result<QByteArray> readAll(const QString &name);
     // The archive's size in bytes, which the readers' limits are scaled by.
     qint64 archiveSize() const { return m_archiveSize; }
+    // The bytes inflated so far, which the bound is checked against; a read
+    // that is done again instead (a failed try) gives its count back.
+    qint64 inflated() const { return m_inflated; }
+    void giveBackInflated(qint64 to) { m_inflated = to; }
 
 private:
     ZipReader(zip_t *zip, qint64 archiveSize);

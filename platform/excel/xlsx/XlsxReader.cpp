@@ -358,9 +358,12 @@ public:
         static const std::vector<QString> noStrings;
         SheetHandler handler(visitor, noStrings, m_book.formats().size(), budget);
         XmlParser parser(handler, sheet.sourcePart, XmlParser::Engine::Scanner);
+        const qint64 inflatedBefore = m_zip.inflated();
         auto read = m_zip.read(sheet.sourcePart, [&](const char *p, size_t n) { return parser.feed(p, n, false); });
         if (read)
             read = parser.feed("", 0, true);
+        if (!read)
+            m_zip.giveBackInflated(inflatedBefore); // the sheet is loaded instead, within the same bound
         return bool(read);
     }
 
