@@ -50,10 +50,6 @@ void setUILanguage(int id)
     support.SetLanguage(id, name);
 }
 
-QPushButton *button(QDialog &dialog, const char *name)
-{
-    return dialog.findChild<QPushButton *>(QString::fromLatin1(name));
-}
 } // namespace
 
 // The editing commands, the toolbar and the column menu, driven as a user would.

@@ -182,7 +182,7 @@ private slots:
         QVERIFY(stream.finish().ok());
         QVERIFY(streamed->streamedPart && streamed->streamedPart->biff && streamed->data().cellCount() == 0);
         QVERIFY(byCells->Parent().SaveAs(path(QStringLiteral("cells.xls"))).ok());
-        for (const QString name : {QStringLiteral("streamed.xls"), QStringLiteral("again.xls")}) {
+        for (const QString &name : {QStringLiteral("streamed.xls"), QStringLiteral("again.xls")}) {
             const qm::Status saved = streamed->Parent().SaveAs(path(name));
             QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
             QFile want(path(QStringLiteral("cells.xls"))), got(path(name));
@@ -216,7 +216,7 @@ private slots:
         QVERIFY(first->streamedPart->strings == second->streamedPart->strings);
         QCOMPARE(first->streamedPart->strings->size(), 3u);
         QVERIFY(third->Cells().Set(1, 1, Value(QStringLiteral("cells"))).ok());
-        for (const QString name : {QStringLiteral("shared.xls"), QStringLiteral("shared2.xls")}) {
+        for (const QString &name : {QStringLiteral("shared.xls"), QStringLiteral("shared2.xls")}) {
             const qm::Status saved = book.SaveAs(path(name));
             QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
             QCOMPARE(first->streamedPart->strings->size(), 3u);
