@@ -14,32 +14,6 @@ builds=("${1:-build-rel}" ${2:+"$2"})
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cat >"$work/res.py" <<'PY'
-import struct, sys
-ids, languages, order, path = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3], sys.argv[4]
-short = len(sys.argv) > 5 and sys.argv[5] == "short"
-locales = [1025, 1028, 1031, 1033, 1036, 1037, 1040, 1041, 1049, 1054, 2052, 2057, 1029, 1030, 1032, 1034,
-           1035, 1038, 1042, 1043, 1044, 1045, 1046, 1050, 1051, 1053, 1055, 1057, 1060, 1061, 1062, 1063][:languages]
-def text(i, lc):
-    if short:
-        return "Text%d_%d" % (i, lc % 10)
-    return {1041: "文字列 %d 番" % i, 1025: "النص رقم %d" % i, 1049: "Строка номер %d" % i}.get(
-        lc, "String number %d for locale %d" % (i, lc))
-def block(b, lc):
-    data = b"".join(struct.pack("<H", len(t.encode("utf-16-le")) // 2) + t.encode("utf-16-le")
-                    for t in (text(b * 16 + k, lc) if b * 16 + k < ids else "" for k in range(16)))
-    data += b"\0" * (-len(data) % 4)
-    head = struct.pack("<IIHHHHIHHII", len(data), 32, 0xFFFF, 6, 0xFFFF, b + 1, 0, 0x1030, lc, 0, 0)
-    return head + data
-blocks = (ids + 15) // 16
-pairs = [(b, lc) for lc in sorted(locales) for b in range(blocks)] if order == "ascending" else \
-        [(b, lc) for b in range(blocks) for lc in locales]
-with open(path, "wb") as f:
-    f.write(struct.pack("<IIHHHHIHHII", 0, 32, 0xFFFF, 0, 0xFFFF, 0, 0, 0, 0, 0, 0))
-    for b, lc in pairs:
-        f.write(block(b, lc))
-PY
-
 run() { # label, command...: "label  seconds  MiB"
   local label=$1; shift
   /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || { echo "$label: failed: $(cat "$work/err")"; return; }
@@ -52,9 +26,9 @@ for shape in "4096 12 ascending" "16384 12 ascending" "65536 12 ascending" "6553
              "4096 12 ascending short" "65536 12 ascending short" "65536 32 ascending short"; do
   read -r ids languages order texts <<<"$shape"
   res=$work/$ids-$languages-$order$texts.res
-  python3 "$work/res.py" "$ids" "$languages" "$order" "$res" $texts
+  python3 benchmarks/make_res.py "$ids" "$languages" "$order" "$res" $texts
   xlsres=$work/xls-$ids-$languages-$order$texts.res
-  python3 "$work/res.py" "$(( ids > 65534 ? 65534 : ids ))" "$languages" "$order" "$xlsres" $texts
+  python3 benchmarks/make_res.py "$(( ids > 65534 ? 65534 : ids ))" "$languages" "$order" "$xlsres" $texts
   for build in "${builds[@]}"; do
     bin=$build/bin/quillmark
     tag="$build $ids x $languages $order${texts:+ $texts}"

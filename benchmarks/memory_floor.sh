@@ -13,26 +13,6 @@ bin=${1:-build-rel}/bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The table as a .res and, for the peers, as tab-separated rows.
-cat >"$work/table.py" <<'PY'
-import struct, sys
-ids, res_path, tsv_path = int(sys.argv[1]), sys.argv[2], sys.argv[3]
-locales = [1025, 1028, 1031, 1033, 1036, 1037, 1040, 1041, 1049, 1054, 2052, 2057]
-def text(i, lc):
-    return "Text%d_%d" % (i, lc % 10)
-with open(res_path, "wb") as f:
-    f.write(struct.pack("<IIHHHHIHHII", 0, 32, 0xFFFF, 0, 0xFFFF, 0, 0, 0, 0, 0, 0))
-    for lc in locales:
-        for b in range((ids + 15) // 16):
-            data = b"".join(struct.pack("<H", len(t.encode("utf-16-le")) // 2) + t.encode("utf-16-le")
-                            for t in (text(b * 16 + k, lc) if b * 16 + k < ids else "" for k in range(16)))
-            data += b"\0" * (-len(data) % 4)
-            f.write(struct.pack("<IIHHHHIHHII", len(data), 32, 0xFFFF, 6, 0xFFFF, b + 1, 0, 0x1030, lc, 0, 0) + data)
-with open(tsv_path, "w") as f:
-    f.write("\t".join(str(lc) for lc in locales) + "\n")
-    for i in range(ids):
-        f.write("\t".join([str(i)] + [text(i, lc) for lc in locales]) + "\n")
-PY
 cat >"$work/xlwt_peer.py" <<'PY'
 import sys, xlwt
 book = xlwt.Workbook(encoding="utf-8")
@@ -75,8 +55,8 @@ int main(int argc, char **argv)
 }
 C
 
-python3 "$work/table.py" 65536 "$work/big.res" "$work/big.tsv"
-python3 "$work/table.py" 65534 "$work/xls.res" "$work/xls.tsv"
+python3 benchmarks/make_res.py 65536 12 ascending "$work/big.res" short --tsv "$work/big.tsv"
+python3 benchmarks/make_res.py 65534 12 ascending "$work/xls.res" short --tsv "$work/xls.tsv"
 row() { # label, command...: "label  seconds  MiB"
   local label=$1; shift
   /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || { echo "$label: failed: $(head -c 300 "$work/err")"; return; }

@@ -111,6 +111,7 @@ private slots:
         row("unquoted attribute", "<a b=1/>");
         row("double dash in comment", "<a><!-- a -- b --></a>");
         row("declaration not at start", " <?xml version=\"1.0\"?><a/>");
+        row("colon in the version", "<?xml version=\"1.:\"?><a/>");
         row("doctype", "<!DOCTYPE a [<!ENTITY x \"y\">]><a>&x;</a>");
         row("cut in a tag", "<a><b c=\"1");
         row("cut in a reference", "<a>&am");

@@ -163,9 +163,11 @@ bool declarationIsValid(const char *q, const char *close)
         ++q;
         return valid(text) ? 1 : -1;
     };
+    // Letters, digits, '.', '_' and '-', as expat takes it: the older
+    // editions' ':' is refused by every reader we are checked against.
     auto version = [](std::string_view v) {
         for (char c : v)
-            if (!((c | 0x20) >= 'a' && (c | 0x20) <= 'z') && !(c >= '0' && c <= '9') && c != '_' && c != '.' && c != ':' && c != '-')
+            if (!((c | 0x20) >= 'a' && (c | 0x20) <= 'z') && !(c >= '0' && c <= '9') && c != '_' && c != '.' && c != '-')
                 return false;
         return !v.empty();
     };
