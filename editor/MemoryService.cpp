@@ -76,6 +76,27 @@ void MemoryService::remember(std::vector<memory::Entry> entries)
     });
 }
 
+void MemoryService::rememberBatches(std::function<std::vector<memory::Entry>()> next)
+{
+    std::vector<memory::Entry> entries = next();
+    if (entries.empty())
+        return;
+    post([this, entries = std::move(entries), next = std::move(next)](memory::OptionalMemory &store) mutable {
+        bool stored = false;
+        if (memory::TranslationMemory *tm = store.get()) {
+            if (auto added = tm->add(entries); added)
+                stored = true;
+            else
+                store.failed(added.error());
+        }
+        entries = {};
+        answer([this, next = std::move(next), stored]() mutable {
+            if (stored)
+                rememberBatches(std::move(next));
+        });
+    });
+}
+
 quint64 MemoryService::lookup(qint32 sourceLocale, qint32 targetLocale, const QString &text)
 {
     const quint64 serial = ++m_lastLookup;

@@ -40,6 +40,11 @@ public:
     ~MemoryService() override;
 
     void remember(std::vector<memory::Entry> entries);
+    // Remembers what `next` gives, a batch at a time: each batch is asked
+    // for on the window's thread once the one before is stored, so a large
+    // file is never held twice. An empty batch, or a memory that cannot be
+    // used, ends it.
+    void rememberBatches(std::function<std::vector<memory::Entry>()> next);
     // The serial that suggestionsFound will carry for this lookup.
     quint64 lookup(qint32 sourceLocale, qint32 targetLocale, const QString &text);
     // The best match of at least minMatch percent for each text; answered by pretranslated().

@@ -11,6 +11,7 @@
 #include "spelling/Words.h"
 #include "support/LgvFormLocalisation.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -496,6 +497,9 @@ private:
     void UpdateConsistency();
 
     std::unique_ptr<MemoryService> m_memory;
+    // Each project's latest remembering; a later one (the file read or saved
+    // again) makes the earlier stop.
+    QHash<const clsProject *, quint64> m_rememberRuns;
     QPointer<SuggestionsPane> m_suggestionsPane;
     QList<QAction *> m_takeSuggestion;
     quint64 m_lookupSerial = 0;

@@ -45,6 +45,9 @@ constexpr int kNoSourceLanguage = 1234;
 constexpr int kUnavailable = 1208;        // "The translation memory cannot be used now."
 constexpr int kCancel = 82;
 constexpr int kSuggestionKeys = 9;
+// Pairs stored in one transaction: few enough to hold little and let lookups
+// in between, enough that the commits cost little.
+constexpr std::size_t kRememberBatch = 8192;
 } // namespace
 
 void docResourceEditor::CreateMemory()
@@ -125,8 +128,18 @@ void docResourceEditor::RememberStrings(clsProject &project)
         if (chosen == 0)
             chosen = GetStoredSourceLanguage(project.Project() ? project.Project()->FileName() : QString());
         const qint32 source = checks::sourceLanguage(file->Languages(), chosen);
-        if (source != 0)
-            m_memory->remember(memory::entriesOf(file->Strings(), source, QFileInfo(file->FileName()).absoluteFilePath()));
+        if (source == 0)
+            return;
+        // A batch of a few thousand pairs at a time, read from the table as
+        // it then is, for as long as the project still has this file.
+        const quint64 run = ++m_rememberRuns[&project];
+        auto batches = std::make_shared<memory::EntryBatches>(file->Strings(), source,
+                                                              QFileInfo(file->FileName()).absoluteFilePath());
+        m_memory->rememberBatches([this, project = QPointer<clsProject>(&project), file, run, batches] {
+            if (!project || project->ResourceFile() != file || m_rememberRuns.value(project.data()) != run)
+                return std::vector<memory::Entry>();
+            return batches->next(file->Strings(), kRememberBatch);
+        });
     });
 }
 

@@ -5,33 +5,44 @@
 #include "platform/resutil/ResStrings.h"
 
 #include <QFileInfo>
-#include <QHash>
 
 #include <algorithm>
+#include <limits>
 
 namespace memory {
 
+EntryBatches::EntryBatches(const resutil::ResStrings &strings, qint32 sourceLocale, QString file)
+    : m_sourceLocale(sourceLocale), m_file(std::move(file)), m_locales(strings.Languages())
+{
+    m_locales.removeAll(sourceLocale);
+    strings.Peek([&](const resutil::ResStrings::Peeked &p) {
+        if (p.localeId == sourceLocale && !p.text.isEmpty())
+            m_ids.push_back(p.id);
+    });
+    std::sort(m_ids.begin(), m_ids.end());
+    m_ids.erase(std::unique(m_ids.begin(), m_ids.end()), m_ids.end());
+}
+
+std::vector<Entry> EntryBatches::next(const resutil::ResStrings &strings, std::size_t size)
+{
+    std::vector<Entry> entries;
+    while (m_at < m_ids.size() && entries.size() < size) {
+        const qint32 id = m_ids[m_at++];
+        const QString source = strings.TextOf(m_sourceLocale, id);
+        if (source.isEmpty())
+            continue;
+        for (qint32 locale : std::as_const(m_locales)) {
+            const QStringView text = strings.TextViewOf(locale, id);
+            if (!text.isEmpty())
+                entries.push_back({m_sourceLocale, source, locale, text.toString(), m_file, id, 0});
+        }
+    }
+    return entries;
+}
+
 std::vector<Entry> entriesOf(const resutil::ResStrings &strings, qint32 sourceLocale, const QString &file)
 {
-    // The first text of an ID is the one the program reads.
-    QHash<qint32, QString> sources;
-    strings.Peek([&](const resutil::ResStrings::Peeked &p) {
-        if (p.localeId == sourceLocale && !p.text.isEmpty() && !sources.contains(p.id))
-            sources.insert(p.id, p.text.toString());
-    });
-    std::vector<Entry> entries;
-    entries.reserve(std::size_t(strings.Count()));
-    strings.Peek([&](const resutil::ResStrings::Peeked &p) {
-        if (p.localeId == sourceLocale || p.text.isEmpty())
-            return;
-        const auto source = sources.constFind(p.id);
-        if (source == sources.constEnd())
-            return;
-        entries.push_back({sourceLocale, *source, p.localeId, p.text.toString(), file, p.id, 0});
-    });
-    // Grouped by source, so that each source text is looked for once.
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) { return a.stringId < b.stringId; });
-    return entries;
+    return EntryBatches(strings, sourceLocale, file).next(strings, std::numeric_limits<std::size_t>::max());
 }
 
 qm::Result<std::vector<Entry>> entriesOfResFile(const QString &path)
