@@ -1,10 +1,8 @@
 #include "platform/excel/Application.h"
-#include "platform/excel/biff/GsfLog.h"
-#include "platform/excel/biff/Xls.h"
+#include "platform/excel/XlsModuleLoader.h"
 #include "platform/excel/xlsx/Xlsx.h"
 
 #include <expat.h>
-#include <gsf/gsf-utils.h>
 #include <zip.h>
 
 #include <mutex>
@@ -17,16 +15,10 @@ qm::Result<std::unique_ptr<Application>> Application::Create()
         return qm::makeError(QStringLiteral("The workbook back end is switched off (QM_EXCEL_UNAVAILABLE is set)"));
     static std::once_flag backEndsReady;
     std::call_once(backEndsReady, [] {
-        backend::routeGsfLog();
-        gsf_init();
         backend::install(FileFormat::Xlsx,
                          {backend::readXlsx, backend::writeXlsx, backend::relinkXlsx, backend::writeNewXlsx});
-        backend::install(FileFormat::Xls, {backend::readXls, [](Workbook &book) { return backend::writeXls(book); },
-                                           [](Workbook &book) {
-                                               backend::relinkXls(book);
-                                               return qm::Status();
-                                           },
-                                           backend::writeNewXls});
+        // The .xls back end is a module of its own, loaded with the first .xls file.
+        backend::installLoader(FileFormat::Xls, backend::loadXlsBackEnd);
     });
     // The XML and zip libraries must be usable before anything is promised.
     XML_Parser parser = XML_ParserCreate("UTF-8");

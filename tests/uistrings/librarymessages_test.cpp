@@ -18,7 +18,8 @@ namespace {
 // The libraries whose messages the add-in shows.
 const char *const kLibraryFolders[] = {"platform/common",     "platform/resutil",    "platform/excel",
                                        "platform/excel/io",   "platform/excel/model", "platform/excel/xlsx",
-                                       "platform/excel/biff", "exchange",             "reviewstate"};
+                                       "platform/excel/biff", "platform/excel/xls",   "exchange",
+                                       "reviewstate"};
 const char *const kLibraryFiles[] = {"platform/win32/HtmlHelpSet.cpp"};
 // Number format codes of the workbooks, not words.
 const char *const kNotMessages[] = {"NumberFormat.cpp"};

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/excel/biff/BiffSstChars.h"
-#include "platform/excel/biff/BiffStream.h"
+#include "platform/excel/biff/BiffSstExtras.h"
 
 #include <QByteArray>
 #include <QString>

@@ -8,7 +8,8 @@
 
 #include <QByteArray>
 
-// The pieces of the .xls writer that a new file and an updated one share.
+// The pieces of the .xls writer that a new file, an updated one and a sheet
+// streamed on its own share.
 namespace excel::backend {
 
 // A new file has this many style formats ahead of the cell formats.
@@ -24,10 +25,8 @@ void appendSheetEnd(ByteSink &out, bool selected);
 // The sheet's substream; cell format i of the table is the file's XF xfBase + i.
 QByteArray sheetStream(const Worksheet &sheet, biff::SstWriter &sst, bool selected, int xfBase);
 // The OLE2 file around a workbook stream. Every other stream and storage of
-// `source` (an .xls file, or empty) is copied into it as it is.
+// `source` (an .xls file, or empty) is copied into it as it is. The .xls
+// module makes it (loaded for it if it is not yet).
 qm::Result<QByteArray> oleFile(const QByteArray &stream, const QByteArray &source);
-// The workbook stream of `source` (BIFF8) with the changed and new sheets of
-// `book` written and every other record kept.
-qm::Result<QByteArray> updatedWorkbookStream(const Workbook &book, const QByteArray &source);
 
 } // namespace excel::backend

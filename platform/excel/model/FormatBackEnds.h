@@ -32,7 +32,12 @@ struct FormatBackEnd {
 };
 
 void install(FileFormat format, const FormatBackEnd &backEnd);
-// The back end of the format; an error naming the format when none is installed.
+// A back end made when it is first asked for (from a module loaded then). A
+// loader that fails is asked again the next time; its error is the answer.
+using BackEndLoader = qm::Result<FormatBackEnd> (*)();
+void installLoader(FileFormat format, BackEndLoader load);
+// The back end of the format; an error naming the format when none is
+// installed, or the loader's when it cannot be had.
 qm::Result<const FormatBackEnd *> backEndOf(FileFormat format);
 
 // Refuses what the format cannot hold, naming the cell, the text and the limit.

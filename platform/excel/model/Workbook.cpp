@@ -74,7 +74,7 @@ qm::Status Workbook::writeNew(const QString &fileName, const CommitCheck &commit
     const FileFormat format = formatForFileName(fileName); // a new workbook's is its name's
     auto backEnd = backend::backEndOf(format);
     if (!backEnd)
-        return backEnd.error();
+        return qm::makeError(QStringLiteral("%1: %2").arg(fileName, backEnd.errorString()));
     qm::AtomicFile file(fileName);
     if (auto opened = file.open(); !opened)
         return opened;
@@ -132,7 +132,7 @@ qm::Status Workbook::write(const QString &fileName, FileFormat format, const Com
         return writeNew(fileName, commitWanted);
     auto backEnd = backend::backEndOf(format);
     if (!backEnd)
-        return backEnd.error();
+        return qm::makeError(QStringLiteral("%1: %2").arg(fileName, backEnd.errorString()));
     qm::Result<QByteArray> bytes = backEnd.value()->write(*this);
     if (!bytes)
         return qm::makeError(QStringLiteral("%1: %2").arg(fileName, bytes.errorString()));

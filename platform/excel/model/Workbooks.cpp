@@ -36,7 +36,7 @@ qm::Result<Workbook *> Workbooks::Open(const QString &fileName)
         return qm::makeError(QStringLiteral("%1: is not an Excel workbook (neither .xlsx nor .xls)").arg(fileName));
     auto backEnd = backend::backEndOf(book->sourceFormat);
     if (!backEnd)
-        return backEnd.error();
+        return qm::makeError(QStringLiteral("%1: %2").arg(fileName, backEnd.errorString()));
     const qm::Status read = backEnd.value()->read(*book, source, fileName);
     if (!read)
         return read.error();

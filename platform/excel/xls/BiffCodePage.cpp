@@ -1,4 +1,4 @@
-#include "platform/excel/biff/BiffCodePage.h"
+#include "platform/excel/xls/BiffCodePage.h"
 
 #include <QByteArrayList>
 

@@ -1,8 +1,8 @@
-#include "platform/excel/biff/Xls.h"
+#include "platform/excel/xls/Xls.h"
 #include "platform/excel/model/Constants.h"
 
-#include "platform/excel/biff/BiffCodePage.h"
-#include "platform/excel/biff/BiffStream.h"
+#include "platform/excel/xls/BiffCodePage.h"
+#include "platform/excel/xls/BiffStream.h"
 #include "platform/excel/io/ReadBudget.h"
 
 #include <cmath>

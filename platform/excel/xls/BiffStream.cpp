@@ -1,5 +1,5 @@
-#include "platform/excel/biff/BiffStream.h"
-#include "platform/excel/biff/GsfLog.h"
+#include "platform/excel/xls/BiffStream.h"
+#include "platform/excel/xls/GsfLog.h"
 
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>

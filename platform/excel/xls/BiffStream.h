@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/common/Result.h"
+#include "platform/excel/biff/BiffSstExtras.h"
 
 #include <QByteArray>
 #include <QString>
@@ -63,12 +64,6 @@ QString readChars(Cursor &c, unsigned count, bool wide);
 // A BIFF8 string whose length is `lengthBytes` wide, within one record.
 QString readString(Cursor &c, int lengthBytes);
 
-// What a shared string holds beyond its characters, as the file has it:
-// formatting runs (4 bytes each) and the phonetic block.
-struct SstExtras {
-    QByteArray runs, phonetic;
-    bool empty() const { return runs.isEmpty() && phonetic.isEmpty(); }
-};
 
 // The shared strings: one SST record and its CONTINUE records, read as
 // segments, since a string may continue in the next one with new flags.

@@ -1,6 +1,6 @@
-#include "platform/excel/biff/Xls.h"
+#include "platform/excel/xls/Xls.h"
 #include "platform/excel/biff/BiffRecords.h"
-#include "platform/excel/biff/BiffStream.h"
+#include "platform/excel/xls/BiffStream.h"
 #include "platform/excel/biff/XlsParts.h"
 
 #include <QSet>

@@ -1,4 +1,4 @@
-#include "platform/excel/biff/GsfLog.h"
+#include "platform/excel/xls/GsfLog.h"
 
 #include <glib.h>
 
