@@ -25,7 +25,7 @@ if ! cpack --config "$BUILD/CPackConfig.cmake" -G DEB -B "$WORK/pkg" >"$WORK/cpa
 fi
 DEB=$(ls "$WORK"/pkg/quillmark_*.deb)
 depends=$(dpkg-deb -f "$DEB" Depends)
-for dep in libc6 libqt6widgets6 libicu72 libzip4 qt6-qpa-plugins qt6-translations-l10n; do
+for dep in libc6 libqt6widgets6 libicu72 libzip4 libgsf-1-114 qt6-qpa-plugins qt6-translations-l10n; do
   grep -q "$dep" <<<"$depends" || fail "Depends lacks $dep: $depends"
 done
 
@@ -36,6 +36,7 @@ LIB=$ROOT/usr/lib/$ARCH/quillmark
 SHARE=$ROOT/usr/share
 for file in usr/bin/quill-host usr/bin/quillmark \
             usr/lib/$ARCH/quillmark/libQuillmark.so usr/lib/$ARCH/quillmark/libqm_vbide.so \
+            usr/lib/$ARCH/quillmark/libqm_excel_xls.so \
             usr/lib/$ARCH/quillmark/Quillmark.chm usr/lib/$ARCH/quillmark/de/Quillmark.chm \
             usr/share/applications/com.corvane.Quillmark.desktop \
             usr/share/metainfo/com.corvane.Quillmark.metainfo.xml \
@@ -77,6 +78,11 @@ grep -q $'^1041\t' "$WORK/dump" || fail "the demo's Japanese strings are not in 
   || fail "quillmark export failed"
 "$ROOT/usr/bin/quillmark" import "$WORK/demo.xlsx" "$SHARE/quillmark/demo/Demo.res" --sheet Demo --dry-run \
   || fail "quillmark import --dry-run failed"
+# An .xls book loads the .xls back end from there too.
+"$ROOT/usr/bin/quillmark" export "$SHARE/quillmark/demo/Demo.res" "$WORK/demo.xls" --sheet Demo \
+  || fail "quillmark export to .xls failed"
+"$ROOT/usr/bin/quillmark" import "$WORK/demo.xls" "$SHARE/quillmark/demo/Demo.res" --sheet Demo --dry-run \
+  || fail "quillmark import --dry-run of an .xls book failed"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$ROOT/usr/bin/quill-host" --help >"$WORK/help" \
   || fail "quill-host --help failed without a display"
 grep -q '^Usage: quill-host' "$WORK/help" || fail "quill-host --help: $(cat "$WORK/help")"

@@ -59,10 +59,24 @@ for command in baddump set help; do
 done
 grep -Eq "$WORKBOOK_LIBS" "$WORK/check" && fail "check loads the workbook libraries"
 loaded export 0 "$Q" export "$WORK/a.res" "$WORK/a.xlsx"
-for lib in libzip libgsf libqm_cli_transfer; do
+for lib in libzip libqm_cli_transfer; do
   grep -q "^$lib" "$WORK/export" || fail "export did not load $lib: $(cat "$WORK/export" | tr '\n' ' ')"
 done
 "$Q" import "$WORK/a.xlsx" "$WORK/a.res" --dry-run || fail "import of the exported book failed"
+# The .xls back end and libgsf (with gio, gobject, libxml2) come only with an .xls book.
+XLS_LIBS='^lib(qm_excel_xls|gsf|gio|gobject|xml2)[.-]'
+if grep -Eq "$XLS_LIBS" "$WORK/export"; then
+  fail "an .xlsx export loads the .xls back end: $(grep -E "$XLS_LIBS" "$WORK/export" | tr '\n' ' ')"
+fi
+if command -v readelf >/dev/null && readelf -d "$BIN/libqm_excel.so" | grep -Eq 'NEEDED.*\[lib(gsf|gio|gobject|xml2)[.-]'; then
+  fail "libqm_excel.so needs the .xls libraries: $(readelf -d "$BIN/libqm_excel.so" | grep NEEDED | tr '\n' ' ')"
+fi
+loaded exportxls 0 "$Q" export "$WORK/a.res" "$WORK/a.xls"
+for lib in libqm_excel_xls libgsf; do
+  grep -q "^$lib" "$WORK/exportxls" || fail "an .xls export did not load $lib: $(cat "$WORK/exportxls" | tr '\n' ' ')"
+done
+loaded importxls 0 "$Q" import "$WORK/a.xls" "$WORK/a.res" --dry-run
+grep -q '^libqm_excel_xls' "$WORK/importxls" || fail "an .xls import did not load the .xls back end"
 
 # The program answers --version and --help without loading the tool.
 loaded version 0 "$Q" --version
