@@ -9,7 +9,6 @@ namespace excel::backend {
 
 namespace {
 
-using biff::Body;
 using biff::SstWriter;
 
 // A cell record: type, length, row, column, XF; the value follows.

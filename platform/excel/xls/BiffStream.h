@@ -64,7 +64,6 @@ QString readChars(Cursor &c, unsigned count, bool wide);
 // A BIFF8 string whose length is `lengthBytes` wide, within one record.
 QString readString(Cursor &c, int lengthBytes);
 
-
 // The shared strings: one SST record and its CONTINUE records, read as
 // segments, since a string may continue in the next one with new flags.
 class SstReader {
