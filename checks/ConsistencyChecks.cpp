@@ -65,41 +65,28 @@ void findShared(const std::vector<Pair> &pairs, qint32 localeId, std::vector<Str
 
 std::vector<StringProblem> checkConsistency(const resutil::ResStrings &strings, qint32 sourceLocale)
 {
-    // String IDs are 16-bit: the source texts by ID, the translations as one list.
-    // The earliest entry of an ID is the one the file is read with.
+    // String IDs are 16-bit: the source texts by ID; the translations are
+    // looked up one language at a time, so that only one language's pairs
+    // are held. A cell's text is the one the file is read with.
     std::vector<QStringView> sources(65536);
-    std::vector<bool> hasSource(65536, false);
-    struct Target {
-        qint32 localeId;
-        qint32 id;
-        QStringView text;
-    };
-    std::vector<Target> targets;
-    targets.reserve(std::size_t(strings.Count()));
-    strings.Peek([&](const resutil::ResStrings::Peeked &p) {
-        if (p.text.isEmpty() || p.id < 0 || p.id > 0xFFFF)
-            return;
-        if (p.localeId != sourceLocale)
-            targets.push_back({p.localeId, p.id, p.text});
-        else if (!hasSource[std::size_t(p.id)]) {
-            sources[std::size_t(p.id)] = p.text;
-            hasSource[std::size_t(p.id)] = true;
-        }
-    });
-    std::stable_sort(targets.begin(), targets.end(), [](const Target &a, const Target &b) {
-        return a.localeId != b.localeId ? a.localeId < b.localeId : a.id < b.id;
-    });
+    std::vector<quint16> sourceIds;
+    for (qint32 id = 0; id <= 0xFFFF; ++id) {
+        sources[std::size_t(id)] = strings.TextViewOf(sourceLocale, id);
+        if (!sources[std::size_t(id)].isEmpty())
+            sourceIds.push_back(quint16(id));
+    }
+    QList<qint32> locales = strings.Languages();
+    std::sort(locales.begin(), locales.end());
     std::vector<StringProblem> problems;
     std::vector<Pair> pairs;
-    for (auto at = targets.begin(); at != targets.end();) {
-        const qint32 localeId = at->localeId;
+    for (qint32 localeId : std::as_const(locales)) {
+        if (localeId == sourceLocale)
+            continue;
         pairs.clear();
-        qint32 lastId = -1;
-        for (; at != targets.end() && at->localeId == localeId; ++at) {
-            if (std::exchange(lastId, at->id) == at->id)
-                continue;
-            if (hasSource[std::size_t(at->id)])
-                pairs.push_back({at->id, sources[std::size_t(at->id)], at->text});
+        for (quint16 id : sourceIds) {
+            const QStringView target = strings.TextViewOf(localeId, id);
+            if (!target.isEmpty())
+                pairs.push_back({id, sources[id], target});
         }
         const std::size_t from = problems.size();
         findDiffering(pairs, localeId, problems);
