@@ -2,6 +2,7 @@
 
 #include "checks/StringTableChecks.h"
 #include "platform/common/InputFile.h"
+#include "platform/resutil/KeyOrder.h"
 #include "platform/resutil/ResFile.h"
 #include "platform/resutil/ResStrings.h"
 #include "reviewstate/StateFileFormat.h"
@@ -21,33 +22,21 @@ namespace {
 
 constexpr qint64 kMaxStateFileBytes = qint64(1) << 30;
 
-struct Current {
-    quint32 key;
-    QStringView text;
-};
-
-// The strings' texts by key, the earliest of a key held twice.
-std::vector<Current> currentTexts(const resutil::ResStrings &strings)
+// Calls visit(key, text) for the strings' texts in key order, the earliest of
+// a key held twice.
+template <typename Visit>
+void forEachText(const resutil::KeyOrder &order, Visit &&visit)
 {
-    std::vector<Current> texts;
-    texts.reserve(std::size_t(strings.Count()));
-    std::size_t sortedUpTo = 0;
-    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
-        if (entry.text.isEmpty())
+    bool first = true;
+    quint32 last = 0;
+    order.forEach([&](const resutil::ResStrings::Peeked &entry) {
+        const quint32 key = cellKey(entry.localeId, entry.id);
+        if (!first && key == last)
             return;
-        texts.push_back(Current{cellKey(entry.localeId, entry.id), entry.text});
-        if (sortedUpTo == texts.size() - 1 && (sortedUpTo == 0 || texts[sortedUpTo - 1].key < texts[sortedUpTo].key))
-            ++sortedUpTo;
+        first = false;
+        last = key;
+        visit(key, entry.text);
     });
-    // Entries added since the file was read follow the sorted ones.
-    if (sortedUpTo < texts.size()) {
-        const auto byKey = [](const Current &a, const Current &b) { return a.key < b.key; };
-        std::stable_sort(texts.begin() + qsizetype(sortedUpTo), texts.end(), byKey);
-        std::inplace_merge(texts.begin(), texts.begin() + qsizetype(sortedUpTo), texts.end(), byKey);
-        texts.erase(std::unique(texts.begin(), texts.end(), [](const Current &a, const Current &b) { return a.key == b.key; }),
-                    texts.end());
-    }
-    return texts;
 }
 
 qm::Error unreadable(const QString &problem)
@@ -266,7 +255,8 @@ void ReviewStates::refresh(bool verifyAll)
     // table is empty, and nothing is written back.
     const qint32 source = sourceLanguage();
     const bool rebase = m_table.source != 0 && m_table.source != source;
-    const std::vector<Current> texts = currentTexts(m_strings);
+    // Positions in the strings, not copies of their texts.
+    const resutil::KeyOrder texts(m_strings);
     const QChar *base = m_buffer.constData();
     const auto asRead = [&](const Cell &cell, QStringView text) {
         return cell.has(Cell::HasLoaded) && reinterpret_cast<const QChar *>(text.utf16()) == base + cell.loadedAt &&
@@ -283,56 +273,59 @@ void ReviewStates::refresh(bool verifyAll)
                 m_sourceAtLoad[std::size_t(idOf(cell.key))] = textHash(loadedText(cell));
                 m_hasSourceAtLoad[std::size_t(idOf(cell.key))] = true;
             }
-        for (const Current &current : texts)
-            if (localeOf(current.key) == source && !m_hasSourceAtLoad[std::size_t(idOf(current.key))]) {
-                m_sourceAtLoad[std::size_t(idOf(current.key))] = textHash(current.text);
-                m_hasSourceAtLoad[std::size_t(idOf(current.key))] = true;
+        forEachText(texts, [&](quint32 key, QStringView text) {
+            if (localeOf(key) == source && !m_hasSourceAtLoad[std::size_t(idOf(key))]) {
+                m_sourceAtLoad[std::size_t(idOf(key))] = textHash(text);
+                m_hasSourceAtLoad[std::size_t(idOf(key))] = true;
             }
+        });
         m_sourceOfHashes = source;
     }
 
-    // The source texts now, and which IDs and languages the file still has.
+    // The source texts now, which IDs and languages the file still has, and
+    // how many texts have no line yet.
     std::vector<quint32> sourceNow(65536, 0);
     std::vector<bool> hasSourceNow(65536, false), idPresent(65536, false);
     QList<qint32> languages;
+    std::size_t withoutLine = 0;
     {
         auto cell = std::lower_bound(m_table.cells.begin(), m_table.cells.end(), cellKey(source, 0),
                                      [](const Cell &c, quint32 k) { return c.key < k; });
-        for (const Current &current : texts) {
-            idPresent[std::size_t(idOf(current.key))] = true;
-            if (languages.isEmpty() || languages.back() != localeOf(current.key))
-                languages.append(localeOf(current.key));
-            if (localeOf(current.key) != source)
-                continue;
-            while (cell != m_table.cells.end() && cell->key < current.key)
+        auto line = m_table.cells.cbegin();
+        forEachText(texts, [&](quint32 key, QStringView text) {
+            while (line != m_table.cells.cend() && line->key < key)
+                ++line;
+            if (line == m_table.cells.cend() || line->key != key)
+                ++withoutLine;
+            idPresent[std::size_t(idOf(key))] = true;
+            if (languages.isEmpty() || languages.back() != localeOf(key))
+                languages.append(localeOf(key));
+            if (localeOf(key) != source)
+                return;
+            while (cell != m_table.cells.end() && cell->key < key)
                 ++cell;
-            const std::size_t id = std::size_t(idOf(current.key));
+            const std::size_t id = std::size_t(idOf(key));
             hasSourceNow[id] = true;
-            const bool known = cell != m_table.cells.end() && cell->key == current.key;
+            const bool known = cell != m_table.cells.end() && cell->key == key;
             // A source text as read was hashed above.
-            if (known && asRead(*cell, current.text))
+            if (known && asRead(*cell, text))
                 sourceNow[id] = cell->has(Cell::Verified) ? cell->text : m_sourceAtLoad[id];
             else
-                sourceNow[id] = textHash(current.text);
-        }
+                sourceNow[id] = textHash(text);
+        });
     }
 
-    // Usually every text has its line and every line its text: the lines are
-    // then brought up to date where they are, without a second table.
-    const bool inPlace = texts.size() == m_table.cells.size() &&
-                         std::equal(texts.begin(), texts.end(), m_table.cells.begin(),
-                                    [](const Current &text, const Cell &c) { return text.key == c.key; });
-    std::vector<Cell> merged;
-    if (!inPlace)
-        merged.reserve(std::max(texts.size(), m_table.cells.size()));
+    // The lines are brought up to date where they are. Lines for texts that
+    // had none make room at the front: the old lines move behind it, and the
+    // lines written never overtake those still to be read.
+    const std::size_t oldCount = m_table.cells.size();
+    if (withoutLine > 0) {
+        m_table.cells.resize(oldCount + withoutLine);
+        std::move_backward(m_table.cells.begin(), m_table.cells.begin() + qsizetype(oldCount), m_table.cells.end());
+    }
     std::size_t placed = 0;
-    const auto put = [&](const Cell &c) {
-        if (inPlace)
-            m_table.cells[placed++] = c;
-        else
-            merged.push_back(c);
-    };
-    auto cell = m_table.cells.begin();
+    const auto put = [&](const Cell &c) { m_table.cells[placed++] = c; };
+    auto cell = m_table.cells.begin() + qsizetype(withoutLine);
     const auto end = m_table.cells.end();
     const auto keepMissing = [&](Cell c) {
         // A cell without a text keeps its line only for what it says beyond the state.
@@ -348,18 +341,18 @@ void ReviewStates::refresh(bool verifyAll)
         m_table.cellFields.remove(c.key);
         m_dirty = true;
     };
-    for (const Current &current : texts) {
-        while (cell != end && cell->key < current.key)
+    forEachText(texts, [&](quint32 key, QStringView text) {
+        while (cell != end && cell->key < key)
             keepMissing(*cell++);
-        const std::size_t id = std::size_t(idOf(current.key));
+        const std::size_t id = std::size_t(idOf(key));
         const bool hasSource = hasSourceNow[id];
-        if (cell == end || cell->key != current.key) {
+        if (cell == end || cell->key != key) {
             Cell added;
-            added.key = current.key;
-            added.text = textHash(current.text);
+            added.key = key;
+            added.text = textHash(text);
             added.source = sourceNow[id];
             // A text as read was translated from the source as read, which may have changed since.
-            if (hasSource && localeOf(current.key) != source && asLoaded(current.text) && m_hasSourceAtLoad[id]) {
+            if (hasSource && localeOf(key) != source && asLoaded(text) && m_hasSourceAtLoad[id]) {
                 added.source = m_sourceAtLoad[id];
                 if (added.source != sourceNow[id])
                     added.state = State::NeedsReview;
@@ -367,13 +360,13 @@ void ReviewStates::refresh(bool verifyAll)
             added.flags = quint8(Cell::HasText | Cell::Verified | (hasSource ? Cell::HasSource : 0));
             put(added);
             m_dirty = true;
-            continue;
+            return;
         }
         Cell c = *cell++;
-        bool changed = !asRead(c, current.text);
+        bool changed = !asRead(c, text);
         quint32 hash = 0;
         if (changed) {
-            hash = textHash(current.text);
+            hash = textHash(text);
             changed = !(c.has(Cell::HasText) && c.text == hash);
             if (!changed)
                 c.flags = quint8((c.flags & ~Cell::HasLoaded) | Cell::Verified);
@@ -388,7 +381,7 @@ void ReviewStates::refresh(bool verifyAll)
             c.flags = quint8(Cell::HasText | Cell::Verified | (hasSource ? Cell::HasSource : 0));
             put(c);
             m_dirty = true;
-            continue;
+            return;
         }
         const bool sourceUnknown = hasSource && !c.has(Cell::HasSource);
         if (rebase || sourceUnknown || !c.has(Cell::HasText)) {
@@ -410,11 +403,10 @@ void ReviewStates::refresh(bool verifyAll)
             }
         }
         put(c);
-    }
+    });
     while (cell != end)
         keepMissing(*cell++);
-    if (!inPlace)
-        m_table.cells = std::move(merged);
+    m_table.cells.resize(placed);
 
     const auto gone = std::remove_if(m_table.strings.begin(), m_table.strings.end(), [&](const StringInfo &info) {
         return !idPresent[std::size_t(info.id)] || info.fields.isEmpty();

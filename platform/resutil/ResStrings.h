@@ -94,6 +94,8 @@ public:
     // The text of the entry at a position Peek gave, while nothing changed since
     // (sharing the loaded file's buffer, not copied).
     QString TextAt(qsizetype position) const;
+    // The entry at a position Peek gave, read the same way, while nothing changed since.
+    Peeked PeekAt(qsizetype position) const { return peekAt(std::size_t(position)); }
 
     // For loading: texts added with AddStored lie in buffer, which the
     // collection keeps from now on (a QString over the file's bytes, each text

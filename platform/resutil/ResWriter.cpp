@@ -1,6 +1,7 @@
 #include "platform/resutil/ResWriter.h"
 
 #include "platform/resutil/ByteCursor.h"
+#include "platform/resutil/KeyOrder.h"
 #include "platform/resutil/ResReader.h"
 #include "platform/resutil/ResStrings.h"
 
@@ -19,10 +20,12 @@ constexpr qint64 kStringHeaderSize = 32;
 
 constexpr std::size_t kOutputBuffer = std::size_t(1) << 18;
 
-qint64 dataSize(const StringTable &table)
+using BlockTexts = std::array<QStringView, kStringsPerBlock>;
+
+qint64 dataSize(const BlockTexts &texts)
 {
     qint64 size = 2 * kStringsPerBlock;
-    for (QStringView text : table.texts)
+    for (QStringView text : texts)
         size += 2 * text.size();
     return size;
 }
@@ -51,57 +54,128 @@ qm::Status checkFits(const ResStrings::Peeked &entry)
     return {};
 }
 
-qm::Result<std::vector<StringTable>> groupIntoBlocks(const ResStrings &strings)
+qm::Error twoTexts(const ResStrings::Peeked &entry, QStringView earlier)
 {
-    std::vector<StringTable> blocks;
-    blocks.reserve(std::size_t(strings.Count() / kStringsPerBlock + 1));
-    QHash<quint32, std::size_t> blockIndex; // filled once an entry comes out of order
-    std::size_t last = std::size_t(-1);
+    return qm::makeError(QStringLiteral("%1 has two different texts, %2 and %3")
+                             .arg(entryName(entry), quoted(earlier), quoted(entry.text)));
+}
+
+// Gathers the entries of one string table after another, given in key order.
+class BlockGatherer {
+public:
+    quint32 key = 0;
+    BlockTexts texts{};
+
+    // Whether the entry begins a new table (the one gathered so far is then complete).
+    bool beginsNew(const ResStrings::Peeked &entry) const { return !m_open || blockOf(entry) != key; }
+    void start(const ResStrings::Peeked &entry)
+    {
+        key = blockOf(entry);
+        texts = {};
+        m_open = true;
+    }
+    // The text already there for the entry's ID, or an empty one once the entry's is in.
+    QStringView place(const ResStrings::Peeked &entry)
+    {
+        QStringView &slot = texts[std::size_t(entry.id & 0xF)];
+        if (!slot.isEmpty())
+            return slot;
+        slot = entry.text;
+        return {};
+    }
+    bool open() const { return m_open; }
+
+private:
+    static quint32 blockOf(const ResStrings::Peeked &entry)
+    {
+        return blockKey(quint16(entry.localeId), quint16((entry.id >> 4) + 1));
+    }
+    bool m_open = false;
+};
+
+// The bytes of the string tables, one table at a time.
+struct TablesSize {
+    qint64 bytes = 0;
+    qint64 tables = 0;
+    void add(const BlockTexts &texts)
+    {
+        bytes += alignTo4(kStringHeaderSize + dataSize(texts));
+        ++tables;
+    }
+};
+
+// Checks every entry and measures the tables. Refusals come in the order of
+// the entries, as the first entry that cannot be written meets it.
+qm::Result<TablesSize> measureTables(const ResStrings &strings, std::shared_ptr<const KeyOrder> &order)
+{
     qm::Status failed;
-    // Entries are read in place: a loaded file's texts are never made into objects.
+    qsizetype unfitAt = -1;
+    bool inOrder = true, any = false;
+    quint32 last = 0;
+    BlockGatherer block;
+    TablesSize size;
     strings.Peek([&](const ResStrings::Peeked &entry) {
         if (!failed.ok())
             return;
         if (auto status = checkFits(entry); !status.ok()) {
             failed = status;
+            unfitAt = entry.position;
             return;
         }
-        if (entry.text.isEmpty())
+        if (entry.text.isEmpty() || !inOrder)
             return; // the format has no empty string
-        const quint32 key = blockKey(quint16(entry.localeId), quint16((entry.id >> 4) + 1));
-        // Entries mostly come in order: the same block as the one before, or a
-        // new one above all before it. Only others need the map of blocks.
-        if (last == std::size_t(-1) || blocks[last].key != key) {
-            if (blockIndex.isEmpty() && !blocks.empty() && key < blocks.back().key) {
-                for (std::size_t i = 0; i < blocks.size(); ++i)
-                    blockIndex.insert(blocks[i].key, i);
-            }
-            // Still without the map, key is above every block so far.
-            const auto found = blockIndex.isEmpty() ? blockIndex.constEnd() : blockIndex.constFind(key);
-            if (found == blockIndex.constEnd()) {
-                last = blocks.size();
-                if (!blockIndex.isEmpty())
-                    blockIndex.insert(key, last);
-                blocks.push_back(StringTable{key, {}});
-            } else {
-                last = found.value();
-            }
+        const quint32 key = KeyOrder::keyOf(entry.localeId, entry.id);
+        if (any && key < last) {
+            inOrder = false;
+            return;
         }
-        QStringView &slot = blocks[last].texts[std::size_t(entry.id & 0xF)];
-        if (!slot.isEmpty() && slot != entry.text)
-            failed = qm::makeError(QStringLiteral("%1 has two different texts, %2 and %3")
-                                       .arg(entryName(entry), quoted(slot), quoted(entry.text)));
-        else if (slot.isEmpty())
-            slot = entry.text;
+        any = true;
+        last = key;
+        if (block.beginsNew(entry)) {
+            if (block.open())
+                size.add(block.texts);
+            block.start(entry);
+        }
+        if (const QStringView earlier = block.place(entry); !earlier.isEmpty() && earlier != entry.text)
+            failed = twoTexts(entry, earlier);
     });
+    if (inOrder) {
+        if (!failed.ok())
+            return failed.error();
+        if (block.open())
+            size.add(block.texts);
+        order = std::make_shared<KeyOrder>(strings);
+        return size;
+    }
+    // Entries out of key order (added since the file was read, or from another
+    // tool) are measured in key order: of the two texts of one key, the
+    // refusal names the entry that came later, and goes first where it came
+    // before any entry that does not fit.
+    auto sorted = std::make_shared<KeyOrder>(strings, unfitAt);
+    size = TablesSize();
+    block = BlockGatherer();
+    qsizetype twoAt = -1;
+    qm::Status two;
+    sorted->forEach([&](const ResStrings::Peeked &entry) {
+        if (block.beginsNew(entry)) {
+            if (block.open())
+                size.add(block.texts);
+            block.start(entry);
+        }
+        if (const QStringView earlier = block.place(entry);
+            !earlier.isEmpty() && earlier != entry.text && (twoAt < 0 || entry.position < twoAt)) {
+            twoAt = entry.position;
+            two = twoTexts(entry, earlier);
+        }
+    });
+    if (twoAt >= 0)
+        return two.error();
     if (!failed.ok())
         return failed.error();
-    const auto byKey = [](const StringTable &a, const StringTable &b) { return a.key < b.key; };
-    if (!std::is_sorted(blocks.begin(), blocks.end(), byKey))
-        std::sort(blocks.begin(), blocks.end(), byKey);
-    for (StringTable &table : blocks)
-        table.dataSize = dataSize(table);
-    return blocks;
+    if (block.open())
+        size.add(block.texts);
+    order = std::move(sorted);
+    return size;
 }
 
 // Collects the bytes in a buffer small enough to stay in the cache and hands
@@ -178,21 +252,21 @@ private:
     qm::Status m_status;
 };
 
-void writeBlock(Output &out, const StringTable &block, const ResHeaderFields &fields)
+void writeBlock(Output &out, quint32 key, const BlockTexts &texts, const ResHeaderFields &fields)
 {
     const qint64 start = out.pos();
-    out.u32(quint32(block.dataSize));
+    out.u32(quint32(dataSize(texts)));
     out.u32(quint32(kStringHeaderSize));
     out.u16(0xFFFF);
     out.u16(RT_STRING);
     out.u16(0xFFFF);
-    out.u16(quint16(block.key & 0xFFFF));
+    out.u16(quint16(key & 0xFFFF));
     out.u32(fields.dataVersion);
     out.u16(fields.memoryFlags);
-    out.u16(quint16(block.key >> 16));
+    out.u16(quint16(key >> 16));
     out.u32(fields.version);
     out.u32(fields.characteristics);
-    for (QStringView text : block.texts) {
+    for (QStringView text : texts) {
         out.u16(quint16(text.size()));
         if (!text.isEmpty())
             out.utf16(text);
@@ -228,29 +302,34 @@ const QList<ResResource> &othersOf(const ResContent &content)
 
 } // namespace
 
+std::size_t ResLayout::heldBytes() const
+{
+    return order ? order->heldBytes() : 0;
+}
+
 qm::Result<ResLayout> layOut(const ResContent &content)
 {
     ResLayout layout;
     layout.content = content;
+    TablesSize tables;
     if (content.strings) {
-        auto grouped = groupIntoBlocks(*content.strings);
-        if (!grouped.ok())
-            return grouped.error();
-        layout.tables = std::move(grouped.value());
+        auto measured = measureTables(*content.strings, layout.order);
+        if (!measured.ok())
+            return measured.error();
+        tables = measured.value();
     }
     const QList<ResResource> &others = othersOf(content);
     // windres rejects a file that holds no resource at all, so an empty file
     // gets one string table without strings (which every reader treats as absent).
-    if (layout.tables.empty() && others.isEmpty()) {
-        layout.tables.push_back(StringTable{blockKey(0, 1), {}});
-        layout.tables.back().dataSize = dataSize(layout.tables.back());
+    if (tables.tables == 0 && others.isEmpty()) {
+        layout.emptyTable = true;
+        tables.add(BlockTexts{});
     }
 
     qint64 size = leadEntryOf(content).size();
     for (const ResResource &resource : others)
         size += alignTo4(resource.header.size() + resource.data.size());
-    for (const StringTable &table : layout.tables)
-        size += alignTo4(kStringHeaderSize + table.dataSize);
+    size += tables.bytes;
     if (size > qint64(0xFFFFFFFFu))
         return qm::makeError(QStringLiteral("the resource file would be %1 bytes, too large to write").arg(size));
     layout.size = size;
@@ -269,11 +348,26 @@ qm::Status writeRes(const ResLayout &layout, const ByteSink &sink)
         static const std::vector<StringTableFields> none;
         const std::vector<StringTableFields> &known = content.tableFields ? *content.tableFields : none;
         auto next = known.begin(); // both are sorted by key
-        for (const StringTable &table : layout.tables) {
-            while (next != known.end() && next->key < table.key)
+        const auto write = [&](quint32 key, const BlockTexts &texts) {
+            while (next != known.end() && next->key < key)
                 ++next;
-            writeBlock(out, table, next != known.end() && next->key == table.key ? next->fields : ResHeaderFields{});
-        }
+            writeBlock(out, key, texts, next != known.end() && next->key == key ? next->fields : ResHeaderFields{});
+        };
+        if (layout.emptyTable)
+            write(blockKey(0, 1), BlockTexts{});
+        if (!layout.order)
+            return;
+        BlockGatherer block;
+        layout.order->forEach([&](const ResStrings::Peeked &entry) {
+            if (block.beginsNew(entry)) {
+                if (block.open())
+                    write(block.key, block.texts);
+                block.start(entry);
+            }
+            (void)block.place(entry); // a second text of a key is the same as the first
+        });
+        if (block.open())
+            write(block.key, block.texts);
     };
     for (qsizetype i = 0; i < others.size(); ++i) {
         if (i == stringsAt)

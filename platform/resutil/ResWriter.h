@@ -8,8 +8,8 @@
 #include <QList>
 #include <QStringView>
 
-#include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace resutil {
@@ -25,19 +25,19 @@ struct ResContent {
     const ResStrings *strings = nullptr;
 };
 
-// One string table to write: sixteen texts, empty where absent.
-struct StringTable {
-    quint32 key; // blockKey()
-    std::array<QStringView, 16> texts{};
-    qint64 dataSize = 0;
-};
+class KeyOrder;
 
-// A file laid out and ready to write: every entry checked, the string tables
-// grouped and sorted, the size known. Refers to the content it was made from.
+// A file checked and measured, ready to write: every entry fits the format,
+// the size is known. The string tables are made one at a time as they are
+// written, from the entries in key order. Refers to the content it was made
+// from, which must not change before it is written.
 struct ResLayout {
     ResContent content;
-    std::vector<StringTable> tables;
+    std::shared_ptr<const KeyOrder> order; // of content.strings; null without strings
+    bool emptyTable = false;               // a file of nothing gets one string table without strings
     qint64 size = 0;
+    // What the layout holds beyond the content: for entries out of key order, their order.
+    std::size_t heldBytes() const;
 };
 
 // Receives the bytes of the file in order, a piece at a time.
