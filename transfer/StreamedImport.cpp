@@ -10,11 +10,48 @@
 #include "platform/resutil/LargeAllocation.h"
 #include "platform/resutil/ResStrings.h"
 
+#include <memory>
 #include <vector>
 
 namespace ExcelTransfer {
 
 namespace {
+
+// Items in blocks that never move: growing never holds the items and a copy
+// of them at once, as a vector does while it moves to a larger one.
+template <typename T>
+class Blocks {
+public:
+    void push_back(const T &item)
+    {
+        if (m_blocks.empty() || m_used == kPerBlock) {
+            m_blocks.push_back(std::make_unique_for_overwrite<T[]>(kPerBlock));
+            m_used = 0;
+        }
+        m_blocks.back()[m_used++] = item;
+    }
+    // Calls visit(item) in order while it returns true.
+    template <typename Visit>
+    void forEach(Visit &&visit) const
+    {
+        for (std::size_t b = 0; b < m_blocks.size(); ++b) {
+            const std::size_t count = b + 1 == m_blocks.size() ? m_used : kPerBlock;
+            for (std::size_t i = 0; i < count; ++i)
+                if (!visit(m_blocks[b][i]))
+                    return;
+        }
+    }
+    void clear()
+    {
+        m_blocks = decltype(m_blocks)();
+        m_used = 0;
+    }
+
+private:
+    static constexpr std::size_t kPerBlock = std::size_t(1) << 16;
+    std::vector<std::unique_ptr<T[]>> m_blocks;
+    std::size_t m_used = 0;
+};
 
 // One pass over the sheet's cells: the used range as the sheet would give it
 // (cells with a value or a format of their own), and each cell with a value,
@@ -72,7 +109,7 @@ public:
         std::uint32_t xf;
     };
     excel::SheetData::Bounds bounds;
-    std::vector<Placed, resutil::LargeAllocator<Placed>> cells;
+    Blocks<Placed> cells;
     std::vector<Other> others;
     QString buffer;
     bool tooLarge = false;
@@ -108,11 +145,11 @@ public:
           m_ids(size_t(place.rows) + 1), m_body(size_t(place.bodyCells()), Absent)
     {
         resutil::adviseHugePages(m_body.data(), m_body.size() * sizeof(quint64));
-        for (const CellsPass::Placed &cell : pass.cells) {
+        pass.cells.forEach([&](const CellsPass::Placed &cell) {
             const int row = int(cell.row) - place.row + 1;
             const int column = int(cell.column) - place.column + 1;
             if (row < 1 || column < 1 || row > place.rows || column > place.columns)
-                continue;
+                return true;
             const CellsPass::Other *other = cell.other ? &pass.others[cell.other - 1] : nullptr;
             const auto text = [&] {
                 return other ? pass.displayed(other->value, other->xf)
@@ -132,13 +169,14 @@ public:
                 const qint64 at = pass.place(shown);
                 if (at < 0) {
                     tooLarge = true;
-                    return;
+                    return false;
                 }
                 m_body[index(row, column)] = quint64(at) << 16 | quint64(shown.size());
             }
-        }
+            return true;
+        });
         m_buffer = std::move(pass.buffer);
-        pass.cells = {};
+        pass.cells.clear();
         pass.others = {};
     }
 

@@ -71,11 +71,12 @@ public:
     // they come (a reservation may be far above what comes).
     void reserve(std::size_t entries) { m_groups.reserve(entries / 16 + 1); }
 
+    // Gives the memory back: a collection emptied is mostly filled anew, at another size.
     void clear()
     {
-        m_cells.clear();
-        m_groups.clear();
-        m_freeGroups.clear();
+        m_cells = decltype(m_cells)();
+        m_groups = decltype(m_groups)();
+        m_freeGroups = decltype(m_freeGroups)();
         m_mask = 0;
         m_cellsUsed = 0;
         m_lastKey = kNoKey;

@@ -216,7 +216,7 @@ void ResStrings::releaseAll()
         }
         freeLarge(chunk.entries, chunk.capacity * sizeof(ResString));
     }
-    m_slots.clear();
+    m_slots = decltype(m_slots)(); // its memory too: an emptied collection is refilled at its own size
     m_chunks.clear();
     m_buffer = QString();
     ++m_bufferSerial;

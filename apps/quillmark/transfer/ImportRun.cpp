@@ -12,10 +12,14 @@
 
 #include <QFileInfo>
 
+#include <malloc.h>
+
 #include <exception>
 #include <optional>
 
 namespace {
+
+constexpr int kOwnMappingBytes = 256 * 1024;
 
 struct ImportOptions {
     QString bookPath;
@@ -95,6 +99,8 @@ int importBook(const ImportOptions &options)
     RecordingFeedback feedback;
     if (auto read = ExcelTransfer::readStringsStreamed(*book.value(), options.sheetName, feedback, destinations); !read)
         return cli::failOn(options.bookPath, read.errorString());
+    // The book's bytes are not needed for the save.
+    app.value()->Workbooks().closeAll();
     if (!options.outPath.isEmpty())
         file.setFileName(options.outPath);
     if (auto status = options.dryRun ? file.Check() : file.Save(0); !status.ok())
@@ -125,6 +131,10 @@ int runImport(const Arguments &arguments)
         if (auto status = qm::AtomicFile::checkTarget(options.outPath); !status.ok())
             return cli::fail(status.error());
     LgvStringModule::setCurrentUILanguage(LgvStringModule::kEnglishUILanguage);
+    // Blocks of megabytes (the file read, the sheet's cells) are freed before
+    // the save makes others: mapped on their own, they go back to the system
+    // then, where the heap would keep them and the save come on top.
+    mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes);
     const auto format = cli::chosenFormat(options.bookPath, arguments);
     if (!format)
         return 1;
