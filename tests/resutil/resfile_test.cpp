@@ -1,4 +1,6 @@
 #include "platform/resutil/ResFile.h"
+#include "platform/resutil/ResStrings.h"
+#include "platform/resutil/ResWriter.h"
 #include "tests/resutil/ResBuilder.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"
@@ -195,6 +197,85 @@ private slots:
         QVERIFY(file.Save().ok());
         QVERIFY(file.Load().ok());
         QCOMPARE(entriesOf(file), (Entries{{1033, 5, QStringLiteral("same")}}));
+    }
+
+    // Strings added out of key order (typed in after the file was read, or
+    // imported column by column) make the same file as the same strings in
+    // order; only they cost the writer a few bytes each for their order.
+    void entriesOutOfKeyOrderMakeTheSameFile()
+    {
+        constexpr int ids = 100;
+        const auto fill = [&](ResFile &file, bool inOrder) {
+            QList<std::tuple<qint32, qint32>> keys;
+            for (qint32 locale : {1031, 1036, 2057})
+                for (int id = 0; id < ids; ++id) {
+                    keys.append({locale, id * 7});
+                    if (locale == 1036 && id == 2)
+                        keys.append({locale, id * 7}); // a second entry of a key with the same text is written once
+                }
+            if (!inOrder)
+                std::reverse(keys.begin(), keys.end());
+            for (const auto &[locale, id] : keys)
+                file.Strings().Add(locale, id, QStringLiteral("T%1/%2").arg(locale).arg(id));
+        };
+        ResFile sorted, shuffled;
+        fill(sorted, true);
+        fill(shuffled, false);
+        for (ResFile *file : {&sorted, &shuffled}) {
+            resutil::ResContent content;
+            content.strings = &file->Strings();
+            auto layout = resutil::layOut(content);
+            QVERIFY2(layout.ok(), qPrintable(layout.errorString()));
+            const qsizetype entries = file->Strings().Count();
+            if (file == &sorted)
+                QCOMPARE(layout.value().heldBytes(), std::size_t(0));
+            else
+                QVERIFY(layout.value().heldBytes() <= std::size_t(8 * entries + 64));
+        }
+        sorted.setFileName(m_path);
+        QVERIFY(sorted.Save().ok());
+        const QByteArray inOrder = readFile(m_path);
+        shuffled.setFileName(m_path);
+        QVERIFY(shuffled.Save().ok());
+        QCOMPARE(readFile(m_path), inOrder);
+        QVERIFY(sorted.Load().ok());
+        QCOMPARE(sorted.Strings().Count(), qsizetype(3 * ids));
+        QCOMPARE(sorted.Strings().TextOf(2057, 7 * 99), QStringLiteral("T2057/693"));
+    }
+
+    // Of several entries the format cannot hold, the refusal names the first
+    // that was added, whether the entries come in key order or not.
+    void theFirstEntryThatCannotBeWrittenIsNamed_data()
+    {
+        QTest::addColumn<bool>("conflictFirst");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("two texts first") << true << QStringLiteral("string ID 3 in locale 1031 has two different texts, \"a\" and \"b\"");
+        QTest::newRow("ID out of range first") << false << QStringLiteral("string ID 70000 in locale 1031: the string ID is outside 0..65535");
+    }
+    void theFirstEntryThatCannotBeWrittenIsNamed()
+    {
+        QFETCH(bool, conflictFirst);
+        QFETCH(QString, expected);
+        ResFile file;
+        file.setFileName(m_path);
+        ResString *entry = nullptr;
+        file.Strings().Add(2057, 9, QStringLiteral("z"));
+        file.Strings().Add(1031, 5, QStringLiteral("x")); // out of key order from here on
+        file.Strings().Add(1031, 3, QStringLiteral("a"));
+        if (conflictFirst) {
+            file.Strings().Add(1031, 3, QStringLiteral("b"));
+            entry = file.Strings().Add(1031, 70000, QStringLiteral("y"));
+        } else {
+            entry = file.Strings().Add(1031, 70000, QStringLiteral("y"));
+            file.Strings().Add(1031, 3, QStringLiteral("b"));
+        }
+        file.Strings().Add(1031, 4, QStringLiteral("c"));
+        file.Strings().Add(1031, 4, QStringLiteral("d"));
+        QVERIFY(entry);
+        const qm::Status status = file.Save(0);
+        QVERIFY(!status.ok());
+        QVERIFY2(status.errorString().endsWith(expected), qPrintable(status.errorString()));
+        QVERIFY(!QFileInfo::exists(m_path));
     }
 
     void whatTheFormatCannotHoldIsRefused_data()

@@ -154,5 +154,42 @@ same "$X.state" "$(printf '%s\n' 'quillmark-review-states	1	source=2057' \
   '2057	1	translated	f5379e05	f5379e05' '2057	2	translated	0ee6edf2	0ee6edf2' \
   '2057	3	translated	f34be518	f34be518' '2057	4	translated	a4714f8c	a4714f8c')"
 
+# The same over a file that gained and lost strings and a language since the
+# export, changed a source text and carries notes: a text the book lacks keeps
+# its line only for its note, the file's other lines are kept where the book
+# has their text, and the book's strings the file lacked get lines of their own.
+Y=$WORK/more.res
+expect 0 "$Q" create "$Y"
+for id in 1 2 3 4 5; do
+  expect 0 "$Q" set "$Y" 2057 $id "Text $id"
+  expect 0 "$Q" set "$Y" 1031 $id "Text $id de"
+done
+expect 0 "$Q" set "$Y" 1040 2 "Testo 2"
+expect 0 "$Q" set "$Y" 2057 6 "Text 6"
+expect 0 "$Q" approve "$Y" --lang 1031 --id 4
+expect 0 "$Q" export "$Y" "$WORK/more.xlsx" --sheet more
+expect 0 "$Q" set "$Y" 2057 2 "Text two"
+expect 0 "$Q" set "$Y" 1031 3 "geändert"
+expect 0 "$Q" set "$Y" 2057 7 "Text 7"
+expect 0 "$Q" set "$Y" 1036 1 "Texte 1"
+expect 0 "$Q" remove "$Y" --id 5
+expect 0 "$Q" set "$Y" 1031 6 "Sechs"
+sed -i $'s/^\\(1031\t1\t.*\\)$/\\1\tnote=keep me/; s/^\\(1031\t4\t.*\\)$/\\1\tnote=approved by Ann/; s/^\\(1031\t6\t.*\\)$/\\1\tnote=no text in the book/' "$Y.state"
+cp "$Y.state" "$WORK/more.before"
+expect 0 "$Q" import "$WORK/more.xlsx" "$Y" --sheet more -o "$WORK/more-out.res"
+cmp -s "$Y.state" "$WORK/more.before" || fail "the state file beside FILE.res changed with -o"
+same "$WORK/more-out.res.state" "$(printf '%s\n' 'quillmark-review-states	1	source=2057' \
+  '1031	1	translated	f5379e05	dac8ad7e	note=keep me' '1031	2	needs-review	0ee6edf2	5d8540c6' \
+  '1031	3	translated	f34be518	a1579054' '1031	4	approved	a4714f8c	14539d6e	note=approved by Ann' \
+  '1031	5	translated	df1394df	6dbfebd3' '1031	6	new	6f768fa9	-	note=no text in the book' \
+  '1040	2	needs-review	0ee6edf2	f72db552' \
+  '2057	1	translated	f5379e05	f5379e05' '2057	2	translated	0ee6edf2	0ee6edf2' \
+  '2057	3	translated	f34be518	f34be518' '2057	4	translated	a4714f8c	a4714f8c' \
+  '2057	5	translated	df1394df	df1394df' '2057	6	translated	6f768fa9	6f768fa9')"
+expect 0 "$Q" dump "$WORK/more-out.res"
+same "$WORK/out" "$(printf '%s\n' '1031	1	Text 1 de' '1031	2	Text 2 de' '1031	3	Text 3 de' '1031	4	Text 4 de' \
+  '1031	5	Text 5 de' '1040	2	Testo 2' '2057	1	Text 1' '2057	2	Text 2' '2057	3	Text 3' '2057	4	Text 4' \
+  '2057	5	Text 5' '2057	6	Text 6')"
+
 if [ "$failures" != 0 ]; then echo "$failures failure(s)"; exit 1; fi
 echo "all passed"
