@@ -5,6 +5,25 @@
 
 #include <climits>
 
+#include <malloc.h>
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace {
+
+qint64 heapInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return qint64(__sanitizer_get_current_allocated_bytes());
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
+#endif
+}
+
+} // namespace
+
 using resutil::ResString;
 using resutil::ResStrings;
 
@@ -210,6 +229,31 @@ private slots:
         QCOMPARE(strings.Count(), 0);
         QVERIFY(strings.Add(std::make_unique<ResString>(5, 5, QStringLiteral("after clear"))));
         QCOMPARE(strings.Find(5, 5)->Text(), QStringLiteral("after clear"));
+    }
+
+    // An emptied collection gives its memory back: an import empties the
+    // file's strings before it reads the sheet, and fills them at the sheet's size.
+    void clearGivesTheMemoryBack()
+    {
+        constexpr int ids = 65536;
+        ResStrings strings;
+        const qint64 before = heapInUse();
+        QString buffer;
+        for (int id = 0; id < ids; ++id)
+            buffer += QStringLiteral("t%1").arg(id % 10) + QChar(0);
+        strings.reserve(ids);
+        strings.adoptBuffer(buffer);
+        buffer = QString();
+        for (int id = 0; id < ids; ++id)
+            strings.AddStored(1033, quint16(id), qsizetype(id) * 3, 2);
+        QCOMPARE(strings.TextOf(1033, 12), QStringLiteral("t2"));
+        QVERIFY(heapInUse() - before > qint64(ids) * 16);
+        strings.Clear();
+        const qint64 held = heapInUse() - before;
+        QVERIFY2(held < 16 * 1024, qPrintable(QStringLiteral("%1 bytes held after Clear").arg(held)));
+        strings.Add(1033, 1, QStringLiteral("again"));
+        QCOMPARE(strings.TextOf(1033, 1), QStringLiteral("again"));
+        QCOMPARE(strings.Count(), qsizetype(1));
     }
 
     void removingAForeignEntryFails()
