@@ -41,7 +41,7 @@ private:
     const ResStrings &m_strings;
     qsizetype m_end;
     bool m_sorted = false;
-    std::vector<quint64> m_order; // key above position
+    std::vector<quint64> m_order; // key above position (a collection holds far fewer than 2^32 entries)
 };
 
 } // namespace resutil
