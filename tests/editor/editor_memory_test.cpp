@@ -298,6 +298,30 @@ private slots:
         QCOMPARE(texts, (QStringList{"Non", "Oui"}));
     }
 
+    // A file is remembered a batch at a time: the next batch is made only
+    // once the one before is in the memory, so no more than one is held.
+    void eachBatchIsAskedForOnceTheOneBeforeIsStored()
+    {
+        m_editor.reset();
+        MemoryService service(memoryPath());
+        int asked = 0;
+        QList<qint64> storedWhenAsked;
+        service.rememberBatches([&] {
+            auto opened = memory::TranslationMemory::open(memoryPath());
+            auto stats = opened ? opened.value()->stats() : qm::Result<memory::Stats>(qm::Error(QStringLiteral("none")));
+            storedWhenAsked << (stats ? stats->entries : -1);
+            std::vector<memory::Entry> batch;
+            if (++asked <= 3)
+                for (int k = 0; k < 2; ++k)
+                    batch.push_back({kEnglish, QStringLiteral("Text %1").arg(asked * 10 + k), kFrench,
+                                     QStringLiteral("Texte %1").arg(asked * 10 + k), QStringLiteral("/p/P.res"), asked * 10 + k, 0});
+            return batch;
+        });
+        QM_TRY_VERIFY(!service.busy());
+        QCOMPARE(asked, 4);
+        QCOMPARE(storedWhenAsked, (QList<qint64>{0, 2, 4, 6}));
+    }
+
     void damagedMemoryIsToldOnceAndTheEditorWorks()
     {
         writeFile(memoryPath(), QByteArray("this is not a database, only some text that was written here").repeated(200));

@@ -218,6 +218,40 @@ private slots:
         QCOMPARE(all[0].changed, 500);
     }
 
+    // Batches end with whole string IDs, read the texts as they stand when
+    // asked, and together give what entriesOf gives.
+    void entryBatchesGiveWholeIdsAndTheTextsAsTheyStand()
+    {
+        resutil::ResStrings strings;
+        for (int id = 1; id <= 5; ++id) {
+            if (id != 3)
+                strings.Add(kEnglish, id, QStringLiteral("Text %1").arg(id));
+            strings.Add(kGerman, id, QStringLiteral("Text %1 de").arg(id));
+            if (id % 2)
+                strings.Add(kFrench, id, QStringLiteral("Text %1 fr").arg(id));
+        }
+        const QString file = QStringLiteral("/p/App.res");
+        const auto describe = [](const std::vector<Entry> &entries) {
+            QStringList out;
+            for (const Entry &e : entries)
+                out << QStringLiteral("%1 %2 %3>%4").arg(QString::number(e.stringId), QString::number(e.targetLocale), e.sourceText, e.targetText);
+            return out;
+        };
+        const QStringList all = describe(memory::entriesOf(strings, kEnglish, file));
+        QCOMPARE(all, (QStringList{"1 1031 Text 1>Text 1 de", "1 1036 Text 1>Text 1 fr", "2 1031 Text 2>Text 2 de",
+                                   "4 1031 Text 4>Text 4 de", "5 1031 Text 5>Text 5 de", "5 1036 Text 5>Text 5 fr"}));
+
+        memory::EntryBatches batches(strings, kEnglish, file);
+        QCOMPARE(describe(batches.next(strings, 3)), all.mid(0, 3));
+        QCOMPARE(batches.idsLeft(), std::size_t(2));
+        strings.Find(kGerman, 4)->setText(QStringLiteral("Vier"));
+        strings.Add(kEnglish, 6, QStringLiteral("Later"));
+        QCOMPARE(describe(batches.next(strings, 1)), QStringList{"4 1031 Text 4>Vier"});
+        QVERIFY(strings.Remove(strings.Find(kEnglish, 5)).ok());
+        QVERIFY(batches.next(strings, 100).empty());
+        QCOMPARE(batches.idsLeft(), std::size_t(0));
+    }
+
     void pretranslateFillsOnlyMissingTexts()
     {
         auto tm = openMemory(m_path);
