@@ -130,6 +130,10 @@ qm::Result<ParsedRes> readEntries(QByteArrayView bytes, const StringVisitor *vis
         return fault(0, QStringLiteral("not a 32-bit resource file (it does not open with the empty entry)"));
     parsed.leadEntry = bytes.first(kMinHeaderSize).toByteArray();
 
+    // Room for as many tables as the file could hold (a header and sixteen
+    // lengths each): only what is filled is ever touched, and the list never
+    // moves while both its old and new copies are held.
+    parsed.blocks.reserve(std::size_t(bytes.size() / (kMinHeaderSize + 2 * kStringsPerBlock)));
     QHash<quint32, qint64> blockAt; // filled once a table comes out of order
     quint32 highest = 0;
     qint64 offset = kMinHeaderSize;
