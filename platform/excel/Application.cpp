@@ -3,7 +3,6 @@
 #include "platform/excel/xlsx/Xlsx.h"
 
 #include <expat.h>
-#include <zip.h>
 
 #include <mutex>
 
@@ -20,18 +19,12 @@ qm::Result<std::unique_ptr<Application>> Application::Create()
         // The .xls back end is a module of its own, loaded with the first .xls file.
         backend::installLoader(FileFormat::Xls, backend::loadXlsBackEnd);
     });
-    // The XML and zip libraries must be usable before anything is promised.
+    // The XML library must be usable before anything is promised; libzip is
+    // loaded by the first archive read, which says so if it cannot be.
     XML_Parser parser = XML_ParserCreate("UTF-8");
     if (!parser)
         return qm::makeError(QStringLiteral("The workbook back end cannot start: the XML parser cannot be created"));
     XML_ParserFree(parser);
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *probe = zip_source_buffer_create(nullptr, 0, 0, &error);
-    zip_error_fini(&error);
-    if (!probe)
-        return qm::makeError(QStringLiteral("The workbook back end cannot start: the zip library cannot be used"));
-    zip_source_free(probe);
     return std::unique_ptr<Application>(new Application);
 }
 

@@ -17,10 +17,13 @@ class AtomicFile;
 
 namespace excel::backend {
 
+struct LibZip;
 class SpilledStream;
+class ZipMember;
 
-// Reads members of a zip archive held in memory. Every member name stays a
-// name: nothing from inside the archive is ever used as a file path.
+// Reads members of a zip archive held in memory, with libzip, which the first
+// reader loads (a failure to load it is the reader's failure). Every member
+// name stays a name: nothing from inside the archive is ever used as a file path.
 // Decompression is bounded per archive, whatever sizes the archive claims:
 // by inflateLimit for an archive of up to 10 MB, in proportion beyond.
 class ZipReader {
@@ -52,7 +55,8 @@ public:
     void giveBackInflated(qint64 to) { m_inflated = to; }
 
 private:
-    ZipReader(zip_t *zip, qint64 archiveSize);
+    ZipReader(const LibZip *lz, zip_t *zip, qint64 archiveSize);
+    const LibZip *m_lz = nullptr;
     zip_t *m_zip = nullptr;
     qint64 m_archiveSize = 0;
     qint64 m_inflateLimit = 0;
@@ -61,7 +65,7 @@ private:
 
 // Writes a zip archive into memory: either new, or a copy of an existing
 // archive in which unchanged members are copied byte for byte. A new one may
-// be written straight into a file instead.
+// be written straight into a file instead; only an update needs libzip.
 class ZipWriter {
 public:
     static qm::Result<ZipWriter> create();
@@ -84,11 +88,8 @@ public:
 
 private:
     ZipWriter() = default;
-    static qm::Result<ZipWriter> open(const QByteArray &original, qm::AtomicFile *file);
     struct DeflatedMember;
-    // A member already deflated elsewhere; its stream is for the caller to set.
-    DeflatedMember &deflatedMember(quint64 size, quint32 crc);
-    qm::Status add(const QString &name, DeflatedMember &member);
+    qm::Status add(const QString &name, std::unique_ptr<ZipMember> member);
     struct Private;
     Private *d = nullptr;
 };
