@@ -16,7 +16,7 @@ constexpr quint16 kVersionMadeBy = (3 << 8) | 63;  // Unix, 6.3
 constexpr quint16 kUtf8Name = 1 << 11;
 constexpr quint16 kDeflated = 8;
 constexpr quint16 kDosDate = (0 << 9) | (1 << 5) | 1; // 1 January 1980, midnight
-constexpr quint32 kRegularFile = 0100664u << 16;  // rw-rw-r--, as Unix tools show it
+constexpr quint32 kRegularFile = 0100644u << 16; // rw-r--r--, whatever the umask
 // Without zip64 every size and offset is below this, which marks a zip64 field.
 constexpr quint64 kLimit = 0xFFFFFFFFu;
 constexpr qsizetype kCopyPiece = qsizetype(1) << 18;
