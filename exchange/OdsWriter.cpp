@@ -1,7 +1,6 @@
 #include "exchange/OdsFormat.h"
 
 #include "transfer/CellConversion.h"
-#include "exchange/OdsZip.h"
 #include "exchange/TextChecks.h"
 #include "exchange/Utf8Writer.h"
 #include "platform/excel/io/DeflateStream.h"
@@ -199,22 +198,24 @@ const char kContentHead[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office
 const char kContentBody[] = " office:version=\"1.2\"><office:body><office:spreadsheet>";
 const char kContentTail[] = "</office:spreadsheet></office:body></office:document-content>\n";
 
-QByteArray newPackage(excel::backend::DeflateStream &content)
+qm::Result<QByteArray> newPackage(excel::backend::DeflateStream &content)
 {
-    OdsZipWriter zip;
-    zip.add(QStringLiteral("mimetype"), QByteArray(kMimeType), true);
-    zip.add(QStringLiteral("META-INF/manifest.xml"),
-            QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest "
-                       "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" manifest:version=\"1.2\">\n"
-                       " <manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.2\" manifest:media-type=\"")
-                + kMimeType
-                + "\"/>\n <manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>\n"
-                  " <manifest:file-entry manifest:full-path=\"styles.xml\" manifest:media-type=\"text/xml\"/>\n"
-                  "</manifest:manifest>\n");
-    zip.add(QStringLiteral("styles.xml"),
-            QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles "
-                       "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" office:version=\"1.2\"/>\n"));
-    zip.addDeflated(QStringLiteral("content.xml"), content.takeStream(), quint32(content.size()), content.crc());
+    auto zip = excel::backend::ZipWriter::create().value();
+    const QByteArray manifest =
+        QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest "
+                   "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" manifest:version=\"1.2\">\n"
+                   " <manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.2\" manifest:media-type=\"")
+        + kMimeType
+        + "\"/>\n <manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>\n"
+          " <manifest:file-entry manifest:full-path=\"styles.xml\" manifest:media-type=\"text/xml\"/>\n"
+          "</manifest:manifest>\n";
+    const QByteArray styles("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<office:document-styles "
+                            "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" office:version=\"1.2\"/>\n");
+    // A new archive takes every member: only finish() can refuse.
+    (void)zip.putStored(QStringLiteral("mimetype"), QByteArray(kMimeType));
+    (void)zip.put(QStringLiteral("META-INF/manifest.xml"), manifest);
+    (void)zip.put(QStringLiteral("styles.xml"), styles);
+    (void)zip.putDeflated(QStringLiteral("content.xml"), content.takeStream(), content.size(), content.crc());
     return zip.finish();
 }
 
@@ -251,19 +252,19 @@ qm::Result<QByteArray> updatePackage(const QByteArray &existing, const QString &
         updated = old.left(at) + table + old.mid(at);
     }
 
-    OdsZipWriter zip;
-    zip.add(QStringLiteral("mimetype"), mime.value(), true);
+    auto zip = excel::backend::ZipWriter::create().value();
+    (void)zip.putStored(QStringLiteral("mimetype"), mime.value());
     for (const QString &name : reader->names()) {
         if (name == QLatin1String("mimetype") || name.endsWith(u'/'))
             continue;
         if (name == QLatin1String("content.xml")) {
-            zip.add(name, updated);
+            (void)zip.put(name, updated);
             continue;
         }
         auto member = reader->readAll(name);
         if (!member)
             return qm::makeError(member.errorString());
-        zip.add(name, member.value());
+        (void)zip.put(name, member.value());
     }
     return zip.finish();
 }

@@ -2,28 +2,13 @@
 
 #include "platform/excel/io/ZipArchive.h"
 #include "platform/resutil/ResStrings.h"
+#include "tests/testlib/HeapInUse.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QtTest>
 
-#include <malloc.h>
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
 namespace {
-
-// Bytes the heap holds now.
-qint64 heapInUse()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    return qint64(__sanitizer_get_current_allocated_bytes());
-#else
-    const struct mallinfo2 info = mallinfo2();
-    return qint64(info.uordblks + info.hblkhd);
-#endif
-}
 
 // All a read gives: entries, messages, progress and its failure.
 struct ReadRecord : ExcelTransfer::StringSink {
@@ -273,12 +258,12 @@ private slots:
             QVERIFY(book);
             RecordingFeedback feedback;
             ExcelTransfer::StringsSink sink(strings);
-            const qint64 before = heapInUse();
+            const qint64 before = testlib::heapInUse();
             const auto status = useStream ? ExcelTransfer::readStringsStreamed(*book.value(), "big", feedback, sink)
                                           : ExcelTransfer::readStringsInto(*book.value(), "big", feedback, sink);
             QVERIFY2(status, qPrintable(status.errorString()));
             // Held while the book is still open, as the command line holds it until it saved.
-            const qint64 held = heapInUse() - before;
+            const qint64 held = testlib::heapInUse() - before;
             m_app->Workbooks().closeAll();
             QCOMPARE(strings.Count(), ids * languages);
             QCOMPARE(strings.TextOf(1036, ids), QStringLiteral("Text%1_2").arg(ids - 1));

@@ -92,7 +92,7 @@ private slots:
     // A failure is not kept: once the library can be loaded, reading works.
     void readingLoadsItOnce()
     {
-        for (const QString name : {QStringLiteral("new.xlsx"), QStringLiteral("still.xlsx")}) {
+        for (const QString &name : {QStringLiteral("new.xlsx"), QStringLiteral("still.xlsx")}) {
             auto opened = m_app->Workbooks().Open(path(name));
             QVERIFY2(opened.ok(), qPrintable(opened.errorString()));
             QCOMPARE(opened.value()->ActiveSheet()->Cells().Value(1, 1).text(), QStringLiteral("Hello"));

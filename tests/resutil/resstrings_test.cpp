@@ -1,28 +1,10 @@
 #include "platform/resutil/ResStrings.h"
+#include "tests/testlib/HeapInUse.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QtTest>
 
 #include <climits>
-
-#include <malloc.h>
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
-namespace {
-
-qint64 heapInUse()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    return qint64(__sanitizer_get_current_allocated_bytes());
-#else
-    const struct mallinfo2 info = mallinfo2();
-    return qint64(info.uordblks + info.hblkhd);
-#endif
-}
-
-} // namespace
 
 using resutil::ResString;
 using resutil::ResStrings;
@@ -237,7 +219,7 @@ private slots:
     {
         constexpr int ids = 65536;
         ResStrings strings;
-        const qint64 before = heapInUse();
+        const qint64 before = testlib::heapInUse();
         QString buffer;
         for (int id = 0; id < ids; ++id)
             buffer += QStringLiteral("t%1").arg(id % 10) + QChar(0);
@@ -247,9 +229,9 @@ private slots:
         for (int id = 0; id < ids; ++id)
             strings.AddStored(1033, quint16(id), qsizetype(id) * 3, 2);
         QCOMPARE(strings.TextOf(1033, 12), QStringLiteral("t2"));
-        QVERIFY(heapInUse() - before > qint64(ids) * 16);
+        QVERIFY(testlib::heapInUse() - before > qint64(ids) * 16);
         strings.Clear();
-        const qint64 held = heapInUse() - before;
+        const qint64 held = testlib::heapInUse() - before;
         QVERIFY2(held < 16 * 1024, qPrintable(QStringLiteral("%1 bytes held after Clear").arg(held)));
         strings.Add(1033, 1, QStringLiteral("again"));
         QCOMPARE(strings.TextOf(1033, 1), QStringLiteral("again"));

@@ -14,7 +14,7 @@ constexpr qsizetype kLocalHeaderSize = 30, kDirectoryHeaderSize = 46, kEndSize =
 constexpr quint16 kVersionNeeded = 20;             // 2.0: deflate
 constexpr quint16 kVersionMadeBy = (3 << 8) | 63;  // Unix, 6.3
 constexpr quint16 kUtf8Name = 1 << 11;
-constexpr quint16 kDeflated = 8;
+constexpr quint16 kStored = 0, kDeflated = 8;
 constexpr quint16 kDosDate = (0 << 9) | (1 << 5) | 1; // 1 January 1980, midnight
 constexpr quint32 kRegularFile = 0100644u << 16; // rw-r--r--, whatever the umask
 // Without zip64 every size and offset is below this, which marks a zip64 field.
@@ -43,7 +43,7 @@ void putCommon(QByteArray &out, const QByteArray &name, const ZipMember &member,
 {
     put16(out, kVersionNeeded);
     put16(out, flagsOf(name));
-    put16(out, kDeflated);
+    put16(out, member.isStored() ? kStored : kDeflated);
     put16(out, 0); // time
     put16(out, kDosDate);
     put32(out, member.crc());

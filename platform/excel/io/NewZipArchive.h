@@ -16,7 +16,7 @@ class AtomicFile;
 namespace excel::backend {
 
 // A new zip archive, laid out and then written by our own code: each member's
-// local header and deflate stream, then the central directory and its end
+// local header and deflate stream (or its bytes, for a stored one), then the central directory and its end
 // record, every member dated 1 January 1980. Zip64 is not written: a member
 // or an archive of 4 GiB or more, or more than 65,535 members, is refused
 // before anything is written.

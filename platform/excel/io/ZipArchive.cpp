@@ -428,6 +428,13 @@ qm::Status ZipWriter::putDeflated(const QString &name, QByteArray stream, quint6
     return add(name, ZipMember::deflated(std::move(stream), size, crc));
 }
 
+qm::Status ZipWriter::putStored(const QString &name, QByteArray data)
+{
+    if (!d->created)
+        return qm::makeError(QStringLiteral("cannot add %1 to the archive: an update deflates every member it adds").arg(name));
+    return add(name, ZipMember::stored(std::move(data)));
+}
+
 qm::Status ZipWriter::putSpilled(const QString &name, std::shared_ptr<const SpilledStream> stream, quint64 size, quint32 crc)
 {
     return add(name, ZipMember::spilled(std::move(stream), size, crc));

@@ -80,6 +80,8 @@ public:
     qm::Status put(const QString &name, QByteArray data);
     // Adds or replaces a member from its raw deflate stream, inflated size and CRC-32.
     qm::Status putDeflated(const QString &name, QByteArray stream, quint64 size, quint32 crc);
+    // Adds a member as it is, not deflated; a new archive only.
+    qm::Status putStored(const QString &name, QByteArray data);
     // The same from a stream in a temporary file, read as the archive is written.
     qm::Status putSpilled(const QString &name, std::shared_ptr<const SpilledStream> stream, quint64 size, quint32 crc);
     qm::Status remove(const QString &name);

@@ -38,6 +38,15 @@ std::unique_ptr<ZipMember> ZipMember::spilled(std::shared_ptr<const SpilledStrea
     return m;
 }
 
+std::unique_ptr<ZipMember> ZipMember::stored(QByteArray data)
+{
+    const auto crc = quint32(libdeflate_crc32(0, data.constData(), size_t(data.size())));
+    const auto size = quint64(data.size());
+    std::unique_ptr<ZipMember> m = deflated(std::move(data), size, crc);
+    m->m_stored = true;
+    return m;
+}
+
 ZipMember::~ZipMember()
 {
     wait(); // the deflation writes into this member

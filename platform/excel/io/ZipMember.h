@@ -18,6 +18,8 @@ public:
     static std::unique_ptr<ZipMember> deflating(QByteArray data);
     static std::unique_ptr<ZipMember> deflated(QByteArray stream, quint64 size, quint32 crc);
     static std::unique_ptr<ZipMember> spilled(std::shared_ptr<const SpilledStream> stream, quint64 size, quint32 crc);
+    // Kept as it is, not deflated (an OpenDocument package's "mimetype").
+    static std::unique_ptr<ZipMember> stored(QByteArray data);
     ~ZipMember();
 
     // Whether the stream is there, waiting for its deflation if need be.
@@ -31,6 +33,7 @@ public:
     qint64 read(quint64 offset, char *out, qint64 n) const;
     // The stream in memory, empty when it is spilled.
     const QByteArray &stream() const { return m_stream; }
+    bool isStored() const { return m_stored; }
 
 private:
     ZipMember() = default;
@@ -42,6 +45,7 @@ private:
     quint64 m_size = 0;
     quint32 m_crc = 0;
     bool m_waited = false, m_ok = false;
+    bool m_stored = false;
 };
 
 } // namespace excel::backend
