@@ -3,6 +3,7 @@
 #include "platform/excel/model/Constants.h"
 #include "support/LibraryMessages.h"
 
+#include "tests/testlib/MappedLibraries.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QtTest>
@@ -24,25 +25,9 @@ private:
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    // The file names of the libraries this process has mapped.
-    static QStringList mapped()
-    {
-        QFile maps(QStringLiteral("/proc/self/maps"));
-        if (!maps.open(QIODevice::ReadOnly))
-            return {};
-        QStringList names;
-        for (const QByteArray &line : maps.readAll().split('\n')) {
-            const qsizetype slash = line.lastIndexOf('/');
-            if (slash >= 0)
-                names << QString::fromLocal8Bit(line.mid(slash + 1));
-        }
-        names.removeDuplicates();
-        return names;
-    }
     static bool maps(const QString &prefix)
     {
-        const QStringList names = mapped();
-        return std::any_of(names.cbegin(), names.cend(), [&](const QString &name) { return name.startsWith(prefix); });
+        return !testlib::mappedLibraries(prefix).isEmpty();
     }
 
     // An .xlsx book written and read back in this process.
@@ -103,8 +88,8 @@ private slots:
     {
         QVERIFY2(maps(QStringLiteral("libqm_excel.so")), "the maps were not read");
         xlsxWorks(QStringLiteral("first.xlsx"));
-        QVERIFY2(!maps(QStringLiteral("libqm_excel_xls")), qPrintable(mapped().join(u' ')));
-        QVERIFY2(!maps(QStringLiteral("libgsf")), qPrintable(mapped().join(u' ')));
+        QVERIFY2(!maps(QStringLiteral("libqm_excel_xls")), qPrintable(testlib::mappedLibraries().join(u' ')));
+        QVERIFY2(!maps(QStringLiteral("libgsf")), qPrintable(testlib::mappedLibraries().join(u' ')));
     }
 
     void aMissingModuleIsNamedAndXlsxGoesOn()

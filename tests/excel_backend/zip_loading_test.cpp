@@ -5,29 +5,13 @@
 #include "platform/excel/model/Workbook.h"
 #include "platform/excel/model/Workbooks.h"
 #include "support/LibraryMessages.h"
+#include "tests/testlib/MappedLibraries.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"
 
 #include <QtTest>
 
 using namespace excel;
-
-namespace {
-
-// The libraries of this process whose file name starts with `prefix`.
-QStringList mapped(const QString &prefix)
-{
-    QStringList found;
-    const QString maps = QString::fromUtf8(readFile(QStringLiteral("/proc/self/maps")));
-    for (const QString &line : maps.split(QLatin1Char('\n'))) {
-        const QString file = line.section(QLatin1Char('/'), -1);
-        if (file.startsWith(prefix) && !found.contains(file))
-            found << file;
-    }
-    return found;
-}
-
-} // namespace
 
 // libzip is loaded by the first archive read or update, never for writing a
 // new one: the slots run in order, the first before anything is read.
@@ -51,16 +35,16 @@ class ZipLoadingTest : public QObject {
 private slots:
     void writingANewBookLoadsNoZipLibrary()
     {
-        QVERIFY(!mapped(QStringLiteral("libc.so")).isEmpty()); // the maps are read
-        QCOMPARE(mapped(QStringLiteral("libzip.so")), QStringList());
+        QVERIFY(!testlib::mappedLibraries(QStringLiteral("libc.so")).isEmpty()); // the maps are read
+        QCOMPARE(testlib::mappedLibraries(QStringLiteral("libzip.so")), QStringList());
         const auto saved = writeNewBook(path(QStringLiteral("new.xlsx")));
         QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
         auto inMemory = backend::ZipWriter::create();
         QVERIFY(inMemory->put(QStringLiteral("a.xml"), QByteArray("<a/>")).ok());
         QVERIFY(!inMemory->finish().value().isEmpty());
         QVERIFY(readFile(path(QStringLiteral("new.xlsx"))).startsWith("PK\x03\x04"));
-        QCOMPARE(mapped(QStringLiteral("libzip.so")), QStringList());
-        QCOMPARE(mapped(QStringLiteral("libcrypto.so")), QStringList());
+        QCOMPARE(testlib::mappedLibraries(QStringLiteral("libzip.so")), QStringList());
+        QCOMPARE(testlib::mappedLibraries(QStringLiteral("libcrypto.so")), QStringList());
     }
 
     // Reading says which library could not be loaded and why, in German too;
@@ -86,7 +70,7 @@ private slots:
         QVERIFY(!updated.ok());
         QVERIFY2(updated.errorString().contains(QStringLiteral("libqm-no-such-zip.so.4")), qPrintable(updated.errorString()));
         QVERIFY2(written.ok(), qPrintable(written.errorString()));
-        QCOMPARE(mapped(QStringLiteral("libzip.so")), QStringList());
+        QCOMPARE(testlib::mappedLibraries(QStringLiteral("libzip.so")), QStringList());
     }
 
     // A failure is not kept: once the library can be loaded, reading works.
@@ -97,7 +81,7 @@ private slots:
             QVERIFY2(opened.ok(), qPrintable(opened.errorString()));
             QCOMPARE(opened.value()->ActiveSheet()->Cells().Value(1, 1).text(), QStringLiteral("Hello"));
         }
-        QCOMPARE(mapped(QStringLiteral("libzip.so")).size(), 1);
+        QCOMPARE(testlib::mappedLibraries(QStringLiteral("libzip.so")).size(), 1);
     }
 };
 
