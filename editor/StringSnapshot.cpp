@@ -17,6 +17,7 @@ void RestoreSnapshot(resutil::ResStrings &strings, const StringSnapshot &records
     strings.reserve(static_cast<qsizetype>(records.size()));
     for (const StringRecord &record : records)
         strings.Add(record.localeId, record.id, record.text);
+    strings.ForgetKeptTextsUnchanged();
 }
 
 void ReinsertRecords(resutil::ResStrings &strings, const std::vector<std::pair<std::size_t, StringRecord>> &removed)

@@ -62,7 +62,7 @@ void clsProject::Init(bool tellReadFailure)
     qm::trap("Init", [&] {
         m_undoStack->clear();
         setFile(nullptr, false);
-        m_diskVersion = {};
+        m_diskResources.clear();
         m_watcher->watch({});
         if (!m_project)
             qm::raise(QStringLiteral("The project is no longer open in the host."));
@@ -83,8 +83,10 @@ void clsProject::Init(bool tellReadFailure)
             m_stateStamp = qm::FileStamp::of(reviewstate::ReviewStates::pathFor(fileName));
             m_watcher->watch({fileName, reviewstate::ReviewStates::pathFor(fileName)});
             const qm::Status loaded = file->Load();
-            if (loaded)
-                m_diskVersion = merge::versionOf(*file);
+            if (loaded) {
+                file->Strings().KeepTextsFromNow();
+                m_diskResources = file->OtherResources();
+            }
             setFile(std::move(file), !loaded);
             if (loaded)
                 emit resourceFileRead();
@@ -141,10 +143,25 @@ qm::Status clsProject::SaveResourceFile()
 
 void clsProject::RememberDiskVersion()
 {
-    m_diskStamp = qm::FileStamp::of(m_resourceFile->FileName());
-    m_stateStamp = qm::FileStamp::of(StateFileName());
-    m_diskVersion = merge::versionOf(*m_resourceFile);
+    KnowDiskVersion({}, m_resourceFile->OtherResources(), qm::FileStamp::of(m_resourceFile->FileName()),
+                    qm::FileStamp::of(StateFileName()));
+}
+
+void clsProject::KnowDiskVersion(QHash<quint64, QString> differing, QList<resutil::ResResource> others,
+                                 const qm::FileStamp &stamp, const qm::FileStamp &stateStamp)
+{
+    m_resourceFile->Strings().KeepTextsFromNow(std::move(differing));
+    m_diskResources = std::move(others);
+    m_diskStamp = stamp;
+    m_stateStamp = stateStamp;
     m_watcher->acknowledge();
+}
+
+merge::Version clsProject::DiskVersion() const
+{
+    if (!m_resourceFile)
+        return {};
+    return merge::Version{merge::StringTable::asKept(m_resourceFile->Strings()), m_diskResources};
 }
 
 QString clsProject::StateFileName() const
@@ -170,16 +187,13 @@ qm::Status clsProject::ReadAgain()
         Init(false);
         return loaded;
     }
-    TookInDiskVersion(merge::versionOf(*m_resourceFile), stamp, stateStamp);
+    KnowDiskVersion({}, m_resourceFile->OtherResources(), stamp, stateStamp);
     return {};
 }
 
-void clsProject::TookInDiskVersion(merge::Version theirs, const qm::FileStamp &stamp, const qm::FileStamp &stateStamp)
+void clsProject::TookInDiskVersion(const merge::Version &theirs, const qm::FileStamp &stamp, const qm::FileStamp &stateStamp)
 {
-    m_diskVersion = std::move(theirs);
-    m_diskStamp = stamp;
-    m_stateStamp = stateStamp;
-    m_watcher->acknowledge();
+    KnowDiskVersion(theirs.strings.textsDifferingIn(m_resourceFile->Strings()), theirs.others, stamp, stateStamp);
 }
 
 bool clsProject::ResourceFileChangedOnDisk() const

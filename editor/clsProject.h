@@ -79,9 +79,9 @@ public:
     // they were read or written here (a file removed since counts too).
     bool DiskFilesChanged() const;
     // The file's strings and other resources as last read or written here:
-    // what a merge with the file on disk starts from. Its texts share the
-    // file's storage.
-    const merge::Version &DiskVersion() const { return m_diskVersion; }
+    // what a merge with the file on disk starts from. Made when asked for,
+    // from the strings in memory and the texts they kept of cells changed since.
+    merge::Version DiskVersion() const;
     // Reads the resource file and its state file again into the same file
     // object, so that the table (with the grid's place in it) and the undo
     // steps stay; the caller tells the table. On failure the project is read
@@ -89,7 +89,7 @@ public:
     qm::Status ReadAgain();
     // After a merge took in the file on disk: `theirs` (read at `stamp`) is
     // now the version the project knows to be on disk.
-    void TookInDiskVersion(merge::Version theirs, const qm::FileStamp &stamp, const qm::FileStamp &stateStamp);
+    void TookInDiskVersion(const merge::Version &theirs, const qm::FileStamp &stamp, const qm::FileStamp &stateStamp);
     // Watches the resource file and its state file for other programs' changes.
     DiskWatcher *Watcher() const { return m_watcher; }
     QString StateFileName() const;
@@ -110,6 +110,10 @@ private:
     void setFile(std::unique_ptr<resutil::ResFile> file, bool unreadable);
     // The file on disk as it was just read or written is the one known.
     void RememberDiskVersion();
+    // The version on disk is the strings in memory with `differing` (per
+    // cell, its text on disk) put back, and `others`.
+    void KnowDiskVersion(QHash<quint64, QString> differing, QList<resutil::ResResource> others,
+                         const qm::FileStamp &stamp, const qm::FileStamp &stateStamp);
 
     std::unique_ptr<resutil::ResFile> m_resourceFile;
     std::unique_ptr<StringTableModel> m_table;  // over m_resourceFile's strings: goes first
@@ -118,7 +122,7 @@ private:
     bool m_unreadable = false;
     qm::FileStamp m_diskStamp;  // the version of the file read or last written
     qm::FileStamp m_stateStamp;  // and of its state file
-    merge::Version m_diskVersion;
+    QList<resutil::ResResource> m_diskResources; // the other resources of that version; its strings are kept by the file's
     DiskWatcher *m_watcher = nullptr;
     bool m_closeApproved = false;
     qint32 m_sourceLanguageChoice = 0;

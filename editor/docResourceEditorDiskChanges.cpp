@@ -179,14 +179,14 @@ docResourceEditor::DiskMergeOutcome docResourceEditor::MergeWithDisk(clsProject 
     if (const qm::Status loaded = disk.Load(); !loaded)
         return {DiskMerge::Unreadable, 0, loaded.errorString()};
     merge::Version theirs = merge::versionOf(disk);
+    const merge::Version base = project.DiskVersion();
     // Only the state file changed: the strings in memory stay as they are, saved point included.
-    if (sameCells(theirs.strings, project.DiskVersion().strings)
-        && sameResources(theirs.others, project.DiskVersion().others)) {
+    if (sameCells(theirs.strings, base.strings) && sameResources(theirs.others, base.others)) {
         project.TookInDiskVersion(std::move(theirs), stamp, stateStamp);
         return {DiskMerge::Merged, 0, {}};
     }
     const merge::Version mine = merge::versionOf(file);
-    merge::MergeResult result = merge::mergeVersions(project.DiskVersion(), mine, theirs);
+    merge::MergeResult result = merge::mergeVersions(base, mine, theirs);
     const std::size_t conflicts = result.conflicts().size() + result.resourceConflicts().size();
     if (!result.clean()) {
         if (!ask)
@@ -202,6 +202,8 @@ docResourceEditor::DiskMergeOutcome docResourceEditor::MergeWithDisk(clsProject 
         file.setOtherResources(std::move(others));
     if (!sameCells(merged, mine.strings)) {
         StringSnapshot before = TakeSnapshot(file.Strings());
+        // Theirs is what is on disk from here (TookInDiskVersion below), not the base.
+        file.Strings().StopKeepingTexts();
         RestoreSnapshot(file.Strings(), snapshotOf(merged));
         project.UndoStack()->push(new ReplaceStringsCommand(project, kMergeStep, QString(), std::move(before)));
     }

@@ -36,6 +36,34 @@ StringTable StringTable::fromStrings(const resutil::ResStrings &strings)
     return StringTable(std::move(cells));
 }
 
+StringTable StringTable::asKept(const resutil::ResStrings &strings)
+{
+    const QHash<quint64, QString> &kept = strings.KeptTexts();
+    std::vector<Cell> cells;
+    cells.reserve(std::size_t(strings.Count()) + std::size_t(kept.size()));
+    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        if (!entry.text.isEmpty() && !kept.contains(resutil::ResStrings::KeyOf(entry.localeId, entry.id)))
+            cells.push_back(Cell{entry.localeId, entry.id, strings.TextAt(entry.position)});
+    });
+    for (auto at = kept.cbegin(); at != kept.cend(); ++at)
+        if (!at.value().isEmpty())
+            cells.push_back(Cell{qint32(at.key() >> 32), qint32(quint32(at.key())), at.value()});
+    return StringTable(std::move(cells));
+}
+
+QHash<quint64, QString> StringTable::textsDifferingIn(const resutil::ResStrings &strings) const
+{
+    QHash<quint64, QString> differing;
+    for (const Cell &cell : m_cells)
+        if (strings.TextViewOf(cell.localeId, cell.id) != cell.text)
+            differing.insert(resutil::ResStrings::KeyOf(cell.localeId, cell.id), cell.text);
+    strings.Peek([&](const resutil::ResStrings::Peeked &entry) {
+        if (!entry.text.isEmpty() && text(entry.localeId, entry.id).isNull())
+            differing.insert(resutil::ResStrings::KeyOf(entry.localeId, entry.id), QString());
+    });
+    return differing;
+}
+
 StringTable StringTable::fromCells(std::vector<Cell> cells)
 {
     std::erase_if(cells, [](const Cell &cell) { return cell.text.isEmpty(); });

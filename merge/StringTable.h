@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <vector>
@@ -32,8 +33,16 @@ public:
     // Where strings holds several entries for one cell, the first added wins,
     // as in ResStrings::Find. The texts share the collection's storage.
     static StringTable fromStrings(const resutil::ResStrings &strings);
+    // The strings as they stood when the collection began keeping texts: its
+    // cells now, with the kept texts put back.
+    static StringTable asKept(const resutil::ResStrings &strings);
     // Cells in any order; of several for one cell the first wins.
     static StringTable fromCells(std::vector<Cell> cells);
+
+    // Per cell where strings hold another text than this table does, this
+    // table's text (null for none): what strings, keeping texts from now on,
+    // need to keep to give this table back (see asKept).
+    QHash<quint64, QString> textsDifferingIn(const resutil::ResStrings &strings) const;
 
     const std::vector<Cell> &cells() const { return m_cells; }
     qsizetype size() const { return qsizetype(m_cells.size()); }

@@ -71,6 +71,8 @@ qm::Status writeAtomically(const QString &path, const ResLayout &layout)
 
 void ResFile::reset()
 {
+    // What was kept is of the strings before: the file is read anew.
+    m_strings.StopKeepingTexts();
     m_strings.Clear();
     m_strings.setChanged(false);
     m_leadEntry.clear();

@@ -36,6 +36,8 @@ void ResString::setText(QString text)
     // Compare exact UTF-16 units, not a normalised or case-folded form.
     if (text.size() == m_text.size() && text == m_text)
         return;
+    if (m_owner)
+        m_owner->keepText(m_localeId, m_id);
     m_text = std::move(text);
     if (m_owner)
         m_owner->setChanged(true);

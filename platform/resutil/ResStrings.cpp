@@ -15,7 +15,7 @@ constexpr std::size_t kFirstChunk = 64;
 
 quint64 key(qint32 localeId, qint32 id)
 {
-    return (quint64(quint32(localeId)) << 32) | quint32(id);
+    return ResStrings::KeyOf(localeId, id);
 }
 
 // Destroys entries in a row. Texts of a loaded file share one buffer, so
@@ -225,6 +225,7 @@ void ResStrings::releaseAll()
 
 ResString *ResStrings::append(ResString *entry)
 {
+    keepText(entry->m_localeId, entry->m_id);
     entry->m_owner = this;
     entry->m_slot = m_slots.size();
     Slot slot{};
@@ -273,6 +274,7 @@ void ResStrings::AddStored(quint16 localeId, quint16 id, qsizetype offset, qsize
         Add(localeId, id, QString(m_buffer.constData() + offset, size));
         return;
     }
+    keepText(localeId, id);
     Slot slot{};
     slot.seq = m_nextSeq++;
     slot.unopened = 1;
@@ -290,6 +292,7 @@ qm::Status ResStrings::Remove(ResString *entry)
 {
     if (!entry || entry->m_owner != this)
         return qm::makeError(QStringLiteral("The string entry to remove does not belong to this resource file."));
+    keepText(entry->m_localeId, entry->m_id);
     unindex(entry->m_localeId, entry->m_id, std::size_t(entry->m_slot));
     m_slots[std::size_t(entry->m_slot)].entry = nullptr;
     release(entry);
@@ -304,6 +307,8 @@ qm::Status ResStrings::Remove(ResString *entry)
 
 void ResStrings::Clear()
 {
+    if (m_keeping)
+        Peek([&](const Peeked &entry) { keepText(entry.localeId, entry.id); });
     releaseAll();
     m_index.clear();
     m_extra.clear();
@@ -395,12 +400,40 @@ void ResStrings::unindex(qint32 localeId, qint32 id, std::size_t position)
 
 void ResStrings::rekey(ResString *entry, qint32 localeId, qint32 id)
 {
+    keepText(entry->m_localeId, entry->m_id);
+    keepText(localeId, id);
     unindex(entry->m_localeId, entry->m_id, std::size_t(entry->m_slot));
     entry->m_localeId = localeId;
     entry->m_id = id;
     index(localeId, id, std::size_t(entry->m_slot));
     m_changed = true;
     m_languagesValid = false;
+}
+
+void ResStrings::KeepTextsFromNow(QHash<quint64, QString> changedSince)
+{
+    m_kept = std::move(changedSince);
+    m_keeping = true;
+}
+
+void ResStrings::StopKeepingTexts()
+{
+    m_kept = {};
+    m_keeping = false;
+}
+
+void ResStrings::keepTextOnce(quint64 key, qint32 localeId, qint32 id)
+{
+    if (!m_kept.contains(key))
+        m_kept.insert(key, TextOf(localeId, id));
+}
+
+void ResStrings::ForgetKeptTextsUnchanged()
+{
+    m_kept.removeIf([&](const QHash<quint64, QString>::iterator &kept) {
+        const QStringView now = TextViewOf(qint32(kept.key() >> 32), qint32(quint32(kept.key())));
+        return now.size() == kept.value().size() && now == kept.value(); // an empty text is no cell either
+    });
 }
 
 void ResStrings::compact()

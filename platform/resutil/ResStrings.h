@@ -113,6 +113,20 @@ public:
     bool Changed() const { return m_changed; }
     void setChanged(bool changed) { m_changed = changed; }
 
+    // Keeps the strings as they stand now (say, the file as last read or
+    // written) at the cost of the cells changed since: from here on, the first
+    // change to a cell records the text it had, null for none. changedSince
+    // names cells that differ from that moment already, with their texts then.
+    void KeepTextsFromNow(QHash<quint64, QString> changedSince = {});
+    // Reading the file anew does this too.
+    void StopKeepingTexts();
+    bool KeepingTexts() const { return m_keeping; }
+    // The text then of each cell changed since (keys as KeyOf makes them).
+    const QHash<quint64, QString> &KeptTexts() const { return m_kept; }
+    // Drops the kept texts of cells that hold them again, after a rebuild.
+    void ForgetKeptTextsUnchanged();
+    static quint64 KeyOf(qint32 localeId, qint32 id) { return (quint64(quint32(localeId)) << 32) | quint32(id); }
+
 private:
     friend class ResString;
     // One entry in entry order: its object once there is one, else where its
@@ -153,6 +167,12 @@ private:
     void unindex(qint32 localeId, qint32 id, std::size_t position);
     void rekey(ResString *entry, qint32 localeId, qint32 id);
     void compact();
+    void keepText(qint32 localeId, qint32 id)
+    {
+        if (m_keeping)
+            keepTextOnce(KeyOf(localeId, id), localeId, id);
+    }
+    void keepTextOnce(quint64 key, qint32 localeId, qint32 id);
 
     // Changed only where an entry object is made on request, which is not a
     // change of the collection.
@@ -167,6 +187,8 @@ private:
     quint64 m_bufferSerial = 0;
     quint64 m_layout = 0; // bumped whenever slots move
     bool m_changed = false;
+    bool m_keeping = false;
+    QHash<quint64, QString> m_kept;
     mutable QList<qint32> m_languages;
     mutable bool m_languagesValid = true;
 };

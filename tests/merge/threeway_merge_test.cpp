@@ -292,6 +292,55 @@ private slots:
         QVERIFY(!strings.Find(1031, 1));
     }
 
+    // The version on disk is the strings in memory with what they kept of
+    // each cell changed since: every way of changing a cell keeps its text
+    // then, once, and nothing else is copied.
+    void keptTextsGiveTheStringsAsTheyStood()
+    {
+        resutil::ResStrings strings;
+        strings.Add(1033, 1, QStringLiteral("File"));
+        strings.Add(1033, 2, QStringLiteral("Open"));
+        strings.Add(1033, 3, QStringLiteral("Save"));
+        strings.Add(1031, 1, QStringLiteral("Datei"));
+        strings.Add(1031, 2, QStringLiteral("Öffnen"));
+        const QString then = shorthand(merge::StringTable::fromStrings(strings));
+        strings.KeepTextsFromNow();
+        QCOMPARE(shorthand(merge::StringTable::asKept(strings)), then);
+        QVERIFY(strings.KeptTexts().isEmpty());
+
+        strings.Find(1033, 1)->setText(QStringLiteral("File..."));
+        strings.Find(1033, 1)->setText(QStringLiteral("File!")); // a second change keeps nothing more
+        QVERIFY(strings.Remove(strings.Find(1033, 3)));
+        strings.Add(1033, 9, QStringLiteral("Quit"));
+        strings.Find(1031, 2)->setID(5);                      // both its old and new cell change
+        strings.Add(1031, 1, QStringLiteral("Datei (copy)")); // a second entry: the first still counts
+        QCOMPARE(strings.KeptTexts().size(), 6);
+        QCOMPARE(shorthand(merge::StringTable::asKept(strings)), then);
+        QCOMPARE(shorthand(merge::StringTable::fromStrings(strings)),
+                 QStringLiteral("1031:1=Datei 1031:5=Öffnen 1033:1=File! 1033:2=Open 1033:9=Quit"));
+
+        // Cleared and filled again as before, nothing differs from then.
+        strings.Clear();
+        strings.Add(1033, 1, QStringLiteral("File"));
+        strings.Add(1033, 2, QStringLiteral("Open"));
+        strings.Add(1033, 3, QStringLiteral("Save"));
+        strings.Add(1031, 1, QStringLiteral("Datei"));
+        strings.Add(1031, 2, QStringLiteral("Öffnen"));
+        QCOMPARE(shorthand(merge::StringTable::asKept(strings)), then);
+        strings.ForgetKeptTextsUnchanged();
+        QVERIFY(strings.KeptTexts().isEmpty());
+
+        // Keeping from a merge on: the disk holds theirs, memory the merge.
+        const merge::StringTable theirs = table("1031:1=Datei 1033:1=File 1033:2=Open... 1033:4=Help");
+        strings.KeepTextsFromNow(theirs.textsDifferingIn(strings));
+        QCOMPARE(strings.KeptTexts().size(), 4); // 1033:2 and 1033:4 differ; 1033:3 and 1031:2 are not on disk
+        QCOMPARE(shorthand(merge::StringTable::asKept(strings)), shorthand(theirs));
+
+        strings.StopKeepingTexts();
+        strings.Find(1033, 1)->setText(QStringLiteral("Files"));
+        QVERIFY(strings.KeptTexts().isEmpty());
+    }
+
     void emptyTextsAreNoCells()
     {
         resutil::ResStrings strings;
