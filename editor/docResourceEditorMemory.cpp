@@ -47,7 +47,7 @@ constexpr int kCancel = 82;
 constexpr int kSuggestionKeys = 9;
 // Pairs stored in one transaction: few enough to hold little and let lookups
 // in between, enough that the commits cost little.
-constexpr std::size_t kRememberBatch = 8192;
+constexpr std::size_t kRememberBatch = 2048;
 } // namespace
 
 void docResourceEditor::CreateMemory()
