@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace reviewstate {
 
@@ -77,6 +78,8 @@ ReviewStates::ReviewStates(const resutil::ResStrings &strings) : m_strings(strin
 
 void ReviewStates::loaded(const QString &resPath, const resutil::ResStrings &strings, bool readable)
 {
+    m_readAgain.clear();
+    m_unwritten.reset();
     m_problem.clear();
     m_hadFile = false;
     m_dirty = false;
@@ -204,6 +207,7 @@ void ReviewStates::setSourceLanguage(qint32 localeId)
 
 qint32 ReviewStates::sourceLanguage() const
 {
+    settle();
     const QList<qint32> languages = m_strings.Languages();
     if (m_sourceChoice != 0 && languages.contains(m_sourceChoice))
         return m_sourceChoice;
@@ -251,6 +255,13 @@ void ReviewStates::verify(Cell &cell, QStringView loadedText)
 
 void ReviewStates::refresh(bool verifyAll)
 {
+    settle();
+    addLines(updateLines(verifyAll));
+}
+
+// Brings the lines there are up to date; the texts without one are only counted.
+ReviewStates::SourcesNow ReviewStates::updateLines(bool verifyAll)
+{
     // Without a readable state file every text counts as translated: the
     // table is empty, and nothing is written back.
     const qint32 source = sourceLanguage();
@@ -284,10 +295,14 @@ void ReviewStates::refresh(bool verifyAll)
 
     // The source texts now, which IDs and languages the file still has, and
     // how many texts have no line yet.
-    std::vector<quint32> sourceNow(65536, 0);
-    std::vector<bool> hasSourceNow(65536, false), idPresent(65536, false);
+    SourcesNow now;
+    now.source = source;
+    now.hash.assign(65536, 0);
+    now.present.assign(65536, false);
+    std::vector<quint32> &sourceNow = now.hash;
+    std::vector<bool> &hasSourceNow = now.present;
+    std::vector<bool> idPresent(65536, false);
     QList<qint32> languages;
-    std::size_t withoutLine = 0;
     {
         auto cell = std::lower_bound(m_table.cells.begin(), m_table.cells.end(), cellKey(source, 0),
                                      [](const Cell &c, quint32 k) { return c.key < k; });
@@ -296,7 +311,7 @@ void ReviewStates::refresh(bool verifyAll)
             while (line != m_table.cells.cend() && line->key < key)
                 ++line;
             if (line == m_table.cells.cend() || line->key != key)
-                ++withoutLine;
+                ++now.textsWithoutLine;
             idPresent[std::size_t(idOf(key))] = true;
             if (languages.isEmpty() || languages.back() != localeOf(key))
                 languages.append(localeOf(key));
@@ -314,18 +329,14 @@ void ReviewStates::refresh(bool verifyAll)
                 sourceNow[id] = textHash(text);
         });
     }
+    if (now.textsWithoutLine > 0)
+        m_dirty = true;
 
-    // The lines are brought up to date where they are. Lines for texts that
-    // had none make room at the front: the old lines move behind it, and the
-    // lines written never overtake those still to be read.
-    const std::size_t oldCount = m_table.cells.size();
-    if (withoutLine > 0) {
-        m_table.cells.resize(oldCount + withoutLine);
-        std::move_backward(m_table.cells.begin(), m_table.cells.begin() + qsizetype(oldCount), m_table.cells.end());
-    }
+    // The lines are brought up to date where they are; the lines written
+    // never overtake those still to be read.
     std::size_t placed = 0;
     const auto put = [&](const Cell &c) { m_table.cells[placed++] = c; };
-    auto cell = m_table.cells.begin() + qsizetype(withoutLine);
+    auto cell = m_table.cells.begin();
     const auto end = m_table.cells.end();
     const auto keepMissing = [&](Cell c) {
         // A cell without a text keeps its line only for what it says beyond the state.
@@ -344,24 +355,10 @@ void ReviewStates::refresh(bool verifyAll)
     forEachText(texts, [&](quint32 key, QStringView text) {
         while (cell != end && cell->key < key)
             keepMissing(*cell++);
+        if (cell == end || cell->key != key)
+            return;
         const std::size_t id = std::size_t(idOf(key));
         const bool hasSource = hasSourceNow[id];
-        if (cell == end || cell->key != key) {
-            Cell added;
-            added.key = key;
-            added.text = textHash(text);
-            added.source = sourceNow[id];
-            // A text as read was translated from the source as read, which may have changed since.
-            if (hasSource && localeOf(key) != source && asLoaded(text) && m_hasSourceAtLoad[id]) {
-                added.source = m_sourceAtLoad[id];
-                if (added.source != sourceNow[id])
-                    added.state = State::NeedsReview;
-            }
-            added.flags = quint8(Cell::HasText | Cell::Verified | (hasSource ? Cell::HasSource : 0));
-            put(added);
-            m_dirty = true;
-            return;
-        }
         Cell c = *cell++;
         bool changed = !asRead(c, text);
         quint32 hash = 0;
@@ -419,10 +416,88 @@ void ReviewStates::refresh(bool verifyAll)
         m_table.source = source;
         m_dirty = true;
     }
+    return now;
+}
+
+// A line for a text that has none.
+Cell ReviewStates::newLine(quint32 key, QStringView text, const SourcesNow &sources) const
+{
+    const std::size_t id = std::size_t(idOf(key));
+    const bool hasSource = sources.present[id];
+    Cell added;
+    added.key = key;
+    added.text = textHash(text);
+    added.source = sources.hash[id];
+    // A text as read was translated from the source as read, which may have changed since.
+    if (hasSource && localeOf(key) != sources.source && asLoaded(text) && m_hasSourceAtLoad[id]) {
+        added.source = m_sourceAtLoad[id];
+        if (added.source != sources.hash[id])
+            added.state = State::NeedsReview;
+    }
+    added.flags = quint8(Cell::HasText | Cell::Verified | (hasSource ? Cell::HasSource : 0));
+    return added;
+}
+
+// Gives every text without a line one. The new lines make room at the
+// front: the old lines move behind it, and the lines written never
+// overtake those still to be read.
+void ReviewStates::addLines(const SourcesNow &sources)
+{
+    if (sources.textsWithoutLine == 0)
+        return;
+    const resutil::KeyOrder texts(m_strings);
+    const std::size_t oldCount = m_table.cells.size();
+    m_table.cells.resize(oldCount + sources.textsWithoutLine);
+    std::move_backward(m_table.cells.begin(), m_table.cells.begin() + qsizetype(oldCount), m_table.cells.end());
+    std::size_t placed = 0;
+    auto cell = m_table.cells.begin() + qsizetype(sources.textsWithoutLine);
+    const auto end = m_table.cells.end();
+    forEachText(texts, [&](quint32 key, QStringView text) {
+        while (cell != end && cell->key < key)
+            m_table.cells[placed++] = *cell++;
+        if (cell != end && cell->key == key)
+            m_table.cells[placed++] = *cell++;
+        else
+            m_table.cells[placed++] = newLine(key, text, sources);
+    });
+    while (cell != end)
+        m_table.cells[placed++] = *cell++;
+    m_table.cells.resize(placed);
+}
+
+// The state file's lines: the table's, and those of the texts without one
+// when saving() left them to be made here.
+qm::Status ReviewStates::writeLines(const std::function<qm::Status(QByteArrayView)> &put) const
+{
+    if (!m_unwritten)
+        return writeStateFile(m_table, put);
+    const SourcesNow &sources = *m_unwritten;
+    const resutil::KeyOrder texts(m_strings);
+    return writeStateFile(
+        m_table,
+        [&](const std::function<bool(const Cell &)> &visit) {
+            bool going = true;
+            auto cell = m_table.cells.cbegin();
+            const auto end = m_table.cells.cend();
+            forEachText(texts, [&](quint32 key, QStringView text) {
+                while (going && cell != end && cell->key < key)
+                    going = visit(*cell++);
+                if (!going)
+                    return;
+                if (cell != end && cell->key == key)
+                    going = visit(*cell++);
+                else
+                    going = visit(newLine(key, text, sources));
+            });
+            while (going && cell != end)
+                going = visit(*cell++);
+        },
+        put);
 }
 
 State ReviewStates::state(qint32 localeId, qint32 id)
 {
+    settle();
     // Views, not entries: asking every cell's state makes no entry objects.
     const QStringView text = m_strings.TextViewOf(localeId, id);
     if (text.isEmpty())
@@ -464,12 +539,14 @@ QString ReviewStates::textOf(quint32 key) const
 
 QString ReviewStates::note(qint32 localeId, qint32 id) const
 {
+    settle();
     const auto fields = m_table.cellFields.constFind(cellKey(localeId, id));
     return fields == m_table.cellFields.cend() ? QString() : fieldValue(*fields, "note");
 }
 
 const StringInfo *ReviewStates::info(qint32 id) const
 {
+    settle();
     const auto at = std::lower_bound(m_table.strings.begin(), m_table.strings.end(), id,
                                      [](const StringInfo &info, qint32 i) { return info.id < i; });
     return at != m_table.strings.end() && at->id == id ? &*at : nullptr;
@@ -503,6 +580,7 @@ int ReviewStates::maxWidth(qint32 id) const
 
 qm::Status ReviewStates::writable() const
 {
+    settle();
     if (!readable())
         return unreadable(m_problem);
     return {};
@@ -542,12 +620,14 @@ qm::Status ReviewStates::setState(qint32 localeId, qint32 id, State state)
 
 std::optional<Cell> ReviewStates::line(qint32 localeId, qint32 id) const
 {
+    settle();
     const Cell *cell = find(cellKey(localeId, id));
     return cell ? std::optional<Cell>(*cell) : std::nullopt;
 }
 
 void ReviewStates::restoreLine(qint32 localeId, qint32 id, const std::optional<Cell> &line)
 {
+    settle();
     const quint32 key = cellKey(localeId, id);
     const auto at = std::lower_bound(m_table.cells.begin(), m_table.cells.end(), key,
                                      [](const Cell &c, quint32 k) { return c.key < k; });
@@ -602,6 +682,7 @@ qm::Status ReviewStates::setNote(qint32 localeId, qint32 id, const QString &note
 
 StringInfo *ReviewStates::info(qint32 id, bool create)
 {
+    settle();
     const auto at = std::lower_bound(m_table.strings.begin(), m_table.strings.end(), id,
                                      [](const StringInfo &info, qint32 i) { return info.id < i; });
     if (at != m_table.strings.end() && at->id == id)
@@ -652,15 +733,21 @@ qm::Result<std::optional<resutil::ResCompanion::Contents>> ReviewStates::saving(
                                                                                const resutil::ResStrings &)
 {
     const QString path = pathFor(resPath);
+    settle();
+    m_unwritten.reset();
     if (!readable() || path.isEmpty())
         return std::optional<Contents>();
-    refresh();
+    if (m_saveIsLast) {
+        SourcesNow sources = updateLines(false);
+        if (sources.textsWithoutLine > 0)
+            m_unwritten = std::move(sources);
+    } else {
+        refresh();
+    }
     // Nothing to change: the file stays as it is (and keeps its time).
     if (!m_dirty && m_hadFile && QFileInfo(path) == QFileInfo(m_writtenPath))
         return std::optional<Contents>();
-    Contents contents{path, {}, [this](const std::function<qm::Status(QByteArrayView)> &put) {
-                          return writeStateFile(m_table, put);
-                      }};
+    Contents contents{path, {}, [this](const std::function<qm::Status(QByteArrayView)> &put) { return writeLines(put); }};
     return std::optional<Contents>(std::move(contents));
 }
 
@@ -669,6 +756,39 @@ void ReviewStates::saved(const QString &resPath)
     m_dirty = false;
     m_hadFile = true;
     m_writtenPath = pathFor(resPath);
+    // The lines written for texts that had none are not in the table: the file holds them.
+    if (m_unwritten) {
+        m_unwritten.reset();
+        m_readAgain = resPath;
+    }
+}
+
+void ReviewStates::settle() const
+{
+    if (m_readAgain.isEmpty())
+        return;
+    // Never a const object: every one is made by attach or by its owner.
+    auto *self = const_cast<ReviewStates *>(this);
+    const QString resPath = std::exchange(self->m_readAgain, QString());
+    self->loaded(resPath, m_strings, true);
+}
+
+const QString &ReviewStates::problem() const
+{
+    settle();
+    return m_problem;
+}
+
+bool ReviewStates::hadStateFile() const
+{
+    settle();
+    return m_hadFile;
+}
+
+const std::vector<Cell> &ReviewStates::cells() const
+{
+    settle();
+    return m_table.cells;
 }
 
 } // namespace reviewstate

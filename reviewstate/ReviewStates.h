@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace resutil {
@@ -41,10 +43,16 @@ public:
 
     // Why the state file could not be read ("PATH: line 3: ..."); empty when it
     // could, or when there is none.
-    const QString &problem() const { return m_problem; }
-    bool readable() const { return m_problem.isEmpty(); }
+    const QString &problem() const;
+    bool readable() const { return problem().isEmpty(); }
     // Whether the file had a state file when it was read.
-    bool hadStateFile() const { return m_hadFile; }
+    bool hadStateFile() const;
+
+    // For a caller whose last use of the states is a save (the command
+    // line's import): the lines of texts that have none are then written
+    // straight from the strings, none held for each text. The states asked
+    // for after such a save are read again from the file it wrote.
+    void setSaveIsLast(bool last) { m_saveIsLast = last; }
 
     // The project's source language; 0 (the default) takes the one the state
     // file names, else English (United Kingdom) when the file has it, else its
@@ -83,7 +91,7 @@ public:
     void refresh(bool verifyAll = false);
     // After refresh(true): every cell's state, by locale, then string ID
     // (cells without a line are translated; cells without a text, new).
-    const std::vector<Cell> &cells() const { return m_table.cells; }
+    const std::vector<Cell> &cells() const;
 
     // ResCompanion
     void loaded(const QString &resPath, const resutil::ResStrings &strings, bool readable) override;
@@ -91,6 +99,20 @@ public:
     void saved(const QString &resPath) override;
 
 private:
+    // The source texts' hashes as a refresh finds them, which the lines
+    // made for texts without one take.
+    struct SourcesNow {
+        qint32 source = 0;
+        std::vector<quint32> hash; // by string ID
+        std::vector<bool> present;
+        std::size_t textsWithoutLine = 0;
+    };
+    SourcesNow updateLines(bool verifyAll);
+    Cell newLine(quint32 key, QStringView text, const SourcesNow &sources) const;
+    void addLines(const SourcesNow &sources);
+    qm::Status writeLines(const std::function<qm::Status(QByteArrayView)> &put) const;
+    // After a save that was the last, the file written is read again before anything else.
+    void settle() const;
     qm::Status setState(qint32 localeId, qint32 id, State state);
     qm::Status writable() const;
     Cell *find(quint32 key);
@@ -117,6 +139,9 @@ private:
     const QChar *m_loadedBase = nullptr; // the buffer the file was read to, while the strings hold it
     qsizetype m_loadedSize = 0;
     quint64 m_loadedSerial = 0;
+    bool m_saveIsLast = false;
+    std::optional<SourcesNow> m_unwritten; // from saving() to the write: the lines not made yet
+    QString m_readAgain;                   // the file saved last, to be read again before any use
 };
 
 } // namespace reviewstate

@@ -403,6 +403,19 @@ void appendCellLine(QByteArray &out, const Cell &cell, const QByteArray *fields)
 
 qm::Status writeStateFile(const StateTable &table, const std::function<qm::Status(QByteArrayView)> &put)
 {
+    return writeStateFile(
+        table,
+        [&](const std::function<bool(const Cell &)> &visit) {
+            for (const Cell &cell : table.cells)
+                if (!visit(cell))
+                    return;
+        },
+        put);
+}
+
+qm::Status writeStateFile(const StateTable &table, const CellWalk &cells,
+                          const std::function<qm::Status(QByteArrayView)> &put)
+{
     // Handed on in pieces of about this size: a large table is never all in memory at once.
     constexpr qsizetype kPiece = 1 << 16;
     QByteArray out;
@@ -453,10 +466,11 @@ qm::Status writeStateFile(const StateTable &table, const std::function<qm::Statu
     qint32 locale = -1;
     char localeText[8];
     std::size_t localeLength = 0;
-    for (const Cell &cell : table.cells) {
+    qm::Status failed;
+    cells([&](const Cell &cell) {
         if (at - out.constData() >= kPiece)
-            if (auto status = flush(); !status)
-                return status;
+            if (failed = flush(); !failed)
+                return false;
         if (localeOf(cell.key) != locale) {
             locale = localeOf(cell.key);
             char *end = std::to_chars(localeText, localeText + 5, quint32(locale)).ptr;
@@ -477,7 +491,10 @@ qm::Status writeStateFile(const StateTable &table, const std::function<qm::Statu
             at += fields.size();
         }
         *at++ = '\n';
-    }
+        return true;
+    });
+    if (!failed)
+        return failed;
     return flush();
 }
 

@@ -32,6 +32,12 @@ qm::Result<StateTable> parseStateFile(QByteArrayView bytes, const QString &path)
 QByteArray writeStateFile(const StateTable &table);
 // The same bytes handed to `put` in pieces; stops at the first failure of put.
 qm::Status writeStateFile(const StateTable &table, const std::function<qm::Status(QByteArrayView)> &put);
+// Calls visit(cell) for each cell line in key order until visit returns false.
+using CellWalk = std::function<void(const std::function<bool(const Cell &)> &visit)>;
+// The same with the cell lines `cells` gives in place of table.cells (the
+// table's fields still go with the cells of their keys).
+qm::Status writeStateFile(const StateTable &table, const CellWalk &cells,
+                          const std::function<qm::Status(QByteArrayView)> &put);
 // One cell's line after its locale and ID: state, hashes, then fields (may be null).
 void appendCellLine(QByteArray &out, const Cell &cell, const QByteArray *fields);
 

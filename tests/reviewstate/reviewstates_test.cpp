@@ -11,6 +11,7 @@
 #include "platform/vbide/VBProject.h"
 #include "platform/vbide/VBProjects.h"
 #include "platform/win32/ScriptedInteraction.h"
+#include "tests/testlib/HeapPeak.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -20,15 +21,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <atomic>
-
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" {
-int __sanitizer_install_malloc_and_free_hooks(void (*onAllocation)(const volatile void *, std::size_t),
-                                              void (*onRelease)(const volatile void *));
-std::size_t __sanitizer_get_allocated_size(const volatile void *memory);
-}
-#endif
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -71,40 +63,7 @@ QByteArray hashOf(const QString &text)
     return QByteArray::number(reviewstate::textHash(text), 16).rightJustified(8, '0');
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-std::atomic<qint64> g_heapNow{0}, g_heapPeak{0};
-
-void countAllocation(const volatile void *, std::size_t size)
-{
-    const qint64 now = g_heapNow.fetch_add(qint64(size)) + qint64(size);
-    qint64 peak = g_heapPeak.load();
-    while (now > peak && !g_heapPeak.compare_exchange_weak(peak, now)) {
-    }
-}
-
-void countRelease(const volatile void *memory)
-{
-    g_heapNow.fetch_sub(qint64(__sanitizer_get_allocated_size(memory)));
-}
-#endif
-
-// The most heap held at once while work runs, above what was held before;
-// -1 where the allocations cannot be counted.
-template <typename Work>
-qint64 heapPeakDuring(Work &&work)
-{
-#if defined(__SANITIZE_ADDRESS__)
-    static const bool installed = __sanitizer_install_malloc_and_free_hooks(countAllocation, countRelease) != 0;
-    if (installed) {
-        const qint64 before = g_heapNow.load();
-        g_heapPeak = before;
-        work();
-        return g_heapPeak.load() - before;
-    }
-#endif
-    work();
-    return -1;
-}
+using testlib::heapPeakDuring;
 
 QString textOf(qint32 locale, int id, int round)
 {
@@ -383,15 +342,21 @@ private slots:
     // A save after an import holds little beside the strings and their lines:
     // no copy of the texts, no table of the file's layout, no second set of
     // lines. Counted for a generated table of 16,384 IDs in 8 languages.
+    // A save that is the last makes no line for the texts without one: it
+    // holds a few bytes per string beside the strings, lines and all.
     void saveAfterAnImportHoldsFewBytesPerString_data()
     {
         QTest::addColumn<bool>("withStates");
-        QTest::newRow("file with a line for every text") << true;
-        QTest::newRow("file without states") << false;
+        QTest::addColumn<bool>("last");
+        QTest::newRow("file with a line for every text") << true << false;
+        QTest::newRow("file without states") << false << false;
+        QTest::newRow("file with a line for every text, the save the last") << true << true;
+        QTest::newRow("file without states, the save the last") << false << true;
     }
     void saveAfterAnImportHoldsFewBytesPerString()
     {
         QFETCH(bool, withStates);
+        QFETCH(bool, last);
         constexpr int ids = 16384;
         const QList<qint32> locales{1025, 1031, 1033, 1036, 1040, 1041, 1049, 2057};
         const qint64 strings = qint64(ids) * locales.size();
@@ -409,12 +374,15 @@ private slots:
         QCOMPARE(QFileInfo::exists(file + QStringLiteral(".state")), withStates);
         Opened res = open(file);
         importTexts(res.file->Strings(), locales, ids, 1);
+        res.states->setSaveIsLast(last);
         const std::size_t linesBefore = res.states->cells().capacity() * sizeof(reviewstate::Cell);
         qm::Status saved;
         const qint64 peak = heapPeakDuring([&] { saved = res.file->Save(); });
         QVERIFY2(saved.ok(), qPrintable(saved.errorString()));
+        // After the last save the lines are those of the file written, read again.
+        const qint64 lines = last ? 0 : qint64(res.states->cells().capacity() * sizeof(reviewstate::Cell) - linesBefore);
         QCOMPARE(res.states->cells().size(), std::size_t(strings));
-        const qint64 lines = qint64(res.states->cells().capacity() * sizeof(reviewstate::Cell) - linesBefore);
+        QCOMPARE(res.states->state(1031, 5), State::Translated);
         {
             Opened again = open(file);
             QCOMPARE(again.states->state(1031, 5), State::Translated);
@@ -425,6 +393,94 @@ private slots:
         const qint64 perString = (peak - lines) / strings;
         qInfo() << peak << "bytes at most during the save," << lines << "of them new lines";
         QVERIFY2(perString <= 8, qPrintable(QStringLiteral("%1 bytes per string beside the lines").arg(perString)));
+    }
+
+    // A save that is the last writes the files a save always writes, and the
+    // states asked for after it are those of the file written.
+    void lastSaveWritesWhatEverySaveWrites_data()
+    {
+        QTest::addColumn<bool>("withStates");
+        QTest::addColumn<bool>("inKeyOrder");
+        QTest::newRow("without states, in key order") << false << true;
+        QTest::newRow("without states, out of key order") << false << false;
+        QTest::newRow("with states, in key order") << true << true;
+        QTest::newRow("with states, out of key order") << true << false;
+    }
+    void lastSaveWritesWhatEverySaveWrites()
+    {
+        QFETCH(bool, withStates);
+        QFETCH(bool, inKeyOrder);
+        constexpr int ids = 40;
+        const QList<qint32> sorted{kGerman, kFrench, kEnglish};
+        const QList<qint32> locales = inKeyOrder ? sorted : QList<qint32>{kEnglish, kGerman, kFrench};
+        const QString tag = QStringLiteral("%1%2").arg(int(withStates)).arg(int(inKeyOrder));
+        QByteArray resBytes[2], stateBytes[2];
+        QStringList seen[2];
+        for (const bool last : {false, true}) {
+            const QString file = path(QStringLiteral("Last%1%2.res").arg(tag).arg(int(last)));
+            {
+                resutil::ResFile res;
+                res.setFileName(file);
+                importTexts(res.Strings(), sorted, ids, 0);
+                QVERIFY(res.Save().ok());
+            }
+            if (withStates) {
+                Opened opened = open(file);
+                QVERIFY(opened.states->approve(kGerman, 3).ok());
+                QVERIFY(opened.states->markNew(kFrench, 4).ok());
+                QVERIFY(opened.states->setNote(kFrench, 7, QStringLiteral("a note")).ok());
+                QVERIFY(opened.states->setComment(8, QStringLiteral("a comment")).ok());
+                QVERIFY(opened.file->Save().ok());
+            }
+            Opened res = open(file);
+            // In key order the texts stay where they were read; else an import replaces them.
+            if (!inKeyOrder)
+                importTexts(res.file->Strings(), locales, ids, 1);
+            // A source text that changed since it was read: its translations need review.
+            setText(*res.file, kEnglish, 6, QStringLiteral("A new source"));
+            res.file->Strings().Add(kGerman, ids + 1, QStringLiteral("one more"));
+            res.states->setSaveIsLast(last);
+            QVERIFY(res.file->Save().ok());
+            resBytes[last] = readFile(file);
+            stateBytes[last] = readFile(file + QStringLiteral(".state"));
+            for (qint32 locale : sorted)
+                for (int id = 0; id <= ids + 1; ++id)
+                    seen[last].append(QStringLiteral("%1/%2 %3 %4").arg(QString::number(locale), QString::number(id),
+                                                                        reviewstate::stateName(res.states->state(locale, id)),
+                                                                        res.states->note(locale, id)));
+            seen[last].append(res.states->comment(8));
+            seen[last].append(QString::number(res.states->cells().size()));
+        }
+        QVERIFY(!stateBytes[0].isEmpty());
+        QCOMPARE(resBytes[1], resBytes[0]);
+        QCOMPARE(stateBytes[1], stateBytes[0]);
+        QCOMPARE(seen[1], seen[0]);
+        QCOMPARE(stateBytes[0].contains("needs-review"), inKeyOrder || withStates);
+    }
+
+    // What the last save left unwritten is not kept for a save that follows
+    // a failed one, nor for the next save.
+    void lastSaveThatFailsLeavesTheLinesToTheNext()
+    {
+        const QString file = plainFile(QStringLiteral("LastFails.res"));
+        Opened res = open(file);
+        res.states->setSaveIsLast(true);
+        setText(*res.file, kGerman, 2, QStringLiteral("Text zwei"));
+        res.file->setFileName(path(QStringLiteral("missing/LastFails.res")));
+        QVERIFY(!res.file->Save().ok());
+        QCOMPARE(res.states->state(kGerman, 2), State::Translated);
+        res.file->setFileName(file);
+        QVERIFY(res.file->Save().ok());
+        const QByteArray written = readFile(file + QStringLiteral(".state"));
+        QCOMPARE(written.count('\n'), 1 + 9);
+        QVERIFY(written.contains("1031\t2\ttranslated\t" + hashOf(QStringLiteral("Text 2")) + "\t" +
+                                 hashOf(QStringLiteral("Text zwei"))));
+        // Read again: a second save finds nothing to change.
+        QCOMPARE(res.states->cells().size(), std::size_t(9));
+        const QDateTime before = QFileInfo(file + QStringLiteral(".state")).lastModified();
+        QVERIFY(res.file->Save().ok());
+        QCOMPARE(readFile(file + QStringLiteral(".state")), written);
+        QCOMPARE(QFileInfo(file + QStringLiteral(".state")).lastModified(), before);
     }
 
     void transitions()
