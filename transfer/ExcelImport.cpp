@@ -109,6 +109,7 @@ qm::Status readTable(const TablePlace &place, ImportTable &table, TransferFeedba
             feedback.showMessage(localeIdMessage(c));
             progress += rows - 2;
             feedback.setProgressValue(progress);
+            table.columnRead(c);
             continue;
         }
         anyColumn = true;
@@ -130,6 +131,7 @@ qm::Status readTable(const TablePlace &place, ImportTable &table, TransferFeedba
                 feedback.showMessage(cellMessage(r, c, languageName));
             feedback.setProgressValue(++progress);
         }
+        table.columnRead(c);
     }
     if (!anyColumn)
         return at(noLanguageRead(place.sheetName));

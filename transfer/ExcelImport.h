@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace excel {
@@ -81,8 +82,10 @@ qm::Status readStringsInto(excel::Workbook &book, const QString &sheetName, Tran
 // buffer, see StringSink::adoptTexts), no sheet. Where the cells cannot be
 // had that way exactly as the sheet would hold them, the sheet is read
 // instead: the entries, messages, progress and failures are the same.
+// Once the cells are gathered, before the first entry, bookDone is called:
+// the read needs the book no more, and the caller may close it.
 qm::Status readStringsStreamed(excel::Workbook &book, const QString &sheetName, TransferFeedback &feedback,
-                               StringSink &sink);
+                               StringSink &sink, const std::function<void()> &bookDone = {});
 
 // Replaces every entry of `strings` by `entries`, in their order.
 void replaceStrings(resutil::ResStrings &strings, std::vector<ImportedString> entries);

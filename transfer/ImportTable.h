@@ -19,6 +19,8 @@ public:
     virtual bool addBody(StringSink &sink, qint32 localeId, qint32 id, int row, int column) const = 0;
     // Once, right after StringSink::expect.
     virtual void handOver(StringSink &sink) { Q_UNUSED(sink); }
+    // After the last body cell of a column was asked for: none is asked for again.
+    virtual void columnRead(int column) { Q_UNUSED(column); }
 };
 
 struct TablePlace {

@@ -7,57 +7,24 @@
 #include "platform/excel/model/StoredValue.h"
 #include "platform/excel/model/Workbook.h"
 #include "platform/excel/model/Worksheet.h"
-#include "platform/resutil/LargeAllocation.h"
 #include "platform/resutil/ResStrings.h"
 
-#include <memory>
 #include <vector>
 
 namespace ExcelTransfer {
 
 namespace {
 
-// Items in blocks that never move: growing never holds the items and a copy
-// of them at once, as a vector does while it moves to a larger one.
-template <typename T>
-class Blocks {
-public:
-    void push_back(const T &item)
-    {
-        if (m_blocks.empty() || m_used == kPerBlock) {
-            m_blocks.push_back(std::make_unique_for_overwrite<T[]>(kPerBlock));
-            m_used = 0;
-        }
-        m_blocks.back()[m_used++] = item;
-    }
-    // Calls visit(item) in order while it returns true.
-    template <typename Visit>
-    void forEach(Visit &&visit) const
-    {
-        for (std::size_t b = 0; b < m_blocks.size(); ++b) {
-            const std::size_t count = b + 1 == m_blocks.size() ? m_used : kPerBlock;
-            for (std::size_t i = 0; i < count; ++i)
-                if (!visit(m_blocks[b][i]))
-                    return;
-        }
-    }
-    void clear()
-    {
-        m_blocks = decltype(m_blocks)();
-        m_used = 0;
-    }
-
-private:
-    static constexpr std::size_t kPerBlock = std::size_t(1) << 16;
-    std::vector<std::unique_ptr<T[]>> m_blocks;
-    std::size_t m_used = 0;
-};
-
 // One pass over the sheet's cells: the used range as the sheet would give it
-// (cells with a value or a format of their own), and each cell with a value,
-// its displayed text in one buffer, each text followed by a null.
+// (cells with a value or a format of their own), and each cell with a value
+// as its place in its column: its displayed text in one buffer, each text
+// followed by a null, or a value other than a text kept aside.
 class CellsPass : public excel::CellVisitor {
 public:
+    // A cell's place: 0 for none, a text's offset in the buffer (never 0:
+    // the buffer starts with a null), or a value of others with the top bit.
+    static constexpr quint32 OtherBit = 0x80000000u;
+
     explicit CellsPass(const excel::Workbook &book) : m_book(book)
     {
         buffer.append(QChar(0)); // where the empty texts lie
@@ -72,23 +39,30 @@ public:
             return;
         }
         widen(row, column);
+        if (m_refused)
+            return;
         if (!value.isText()) {
             // Its displayed text only once it is known to be wanted (an ID is not).
+            if (others.size() >= OtherBit) {
+                tooLarge = true;
+                return;
+            }
             others.push_back(Other{value, xf});
-            cells.push_back(Placed{quint32(row), 0, quint32(others.size()), quint16(column), 0});
+            setPlace(row, column, OtherBit | quint32(others.size() - 1));
             return;
         }
-        if (!room(value.text().size()))
-            return;
-        cells.push_back(Placed{quint32(row), quint32(buffer.size()), 0, quint16(column), quint16(value.text().size())});
-        buffer.append(value.text());
-        buffer.append(QChar(0));
+        const qint64 at = place(value.text());
+        if (at >= 0)
+            setPlace(row, column, quint32(at));
     }
 
     // Puts a text in the buffer: where it starts, or -1 when it does not fit.
+    // A text's length is where its null lies, so a text holding one does not fit.
     qint64 place(const QString &text)
     {
-        if (!room(text.size()))
+        if (text.size() > 0xFFFF || buffer.size() + text.size() + 1 >= qsizetype(OtherBit) || text.contains(QChar(0)))
+            tooLarge = true;
+        if (tooLarge)
             return -1;
         const qint64 at = buffer.size();
         buffer.append(text);
@@ -96,87 +70,107 @@ public:
         return at;
     }
     QString displayed(const excel::Value &value, std::uint32_t xf) const { return excel::displayedText(m_book, value, xf); }
+    // The place of a cell, 0 for none.
+    quint32 placeOf(int row, int column) const
+    {
+        if (column < 1 || std::size_t(column) > columns.size() || row < m_firstRow)
+            return 0;
+        const auto &places = columns[std::size_t(column - 1)];
+        const std::size_t at = std::size_t(row - m_firstRow);
+        return at < places.size() ? places[at] : 0;
+    }
+    // Text sizes up to 0xFFFF: the place's text ends at its null.
+    QStringView textAt(quint32 place) const
+    {
+        const QChar *start = buffer.constData() + place;
+        const QChar *end = start;
+        while (*end != QChar(0))
+            ++end;
+        return QStringView(start, end - start);
+    }
 
-    struct Placed {
-        quint32 row;
-        quint32 offset; // of the text in the buffer
-        quint32 other;  // a value other than a text: its place in others + 1
-        quint16 column;
-        quint16 size;
-    };
     struct Other {
         excel::StoredValue value;
         std::uint32_t xf;
     };
     excel::SheetData::Bounds bounds;
-    Blocks<Placed> cells;
+    // By column of the sheet from 1, by row from the first row with a cell.
+    std::vector<std::vector<quint32>> columns;
     std::vector<Other> others;
     QString buffer;
     bool tooLarge = false;
 
-private:
-    bool room(qsizetype units)
+    void setPlace(int row, int column, quint32 place)
     {
-        if (units > 0xFFFF || buffer.size() + units + 1 > qsizetype(0xFFFFFFFFu))
-            tooLarge = true;
-        return !tooLarge;
+        if (std::size_t(column) > columns.size())
+            columns.resize(std::size_t(column));
+        auto &places = columns[std::size_t(column - 1)];
+        const std::size_t at = std::size_t(row - m_firstRow);
+        if (places.size() <= at)
+            places.resize(at + 1, 0);
+        places[at] = place;
     }
+
+private:
     void widen(int row, int column)
     {
         if (bounds.empty()) {
             bounds = excel::SheetData::Bounds{row, column, row, column};
+            m_firstRow = row; // cells come in ascending rows
             return;
         }
         bounds.lastRow = row;
         bounds.firstColumn = std::min(bounds.firstColumn, column);
         bounds.lastColumn = std::max(bounds.lastColumn, column);
+        // A range the import refuses keeps nothing more: the places would
+        // grow with the range, not with the cells.
+        if (qint64(bounds.lastColumn - bounds.firstColumn) * qint64(bounds.lastRow - bounds.firstRow - 1) >
+            MaxImportCells)
+            m_refused = true;
     }
 
     const excel::Workbook &m_book;
     std::uint32_t m_defaultXf = 0;
+    int m_firstRow = 1;
+    bool m_refused = false;
 };
 
 // The used range from the cells of one pass: the header rows and the ID
-// column as values, the body as places in the pass's buffer.
+// column as values, the body as the pass's places of texts in its buffer.
 class StreamedTable : public ImportTable {
 public:
     StreamedTable(CellsPass &pass, const TablePlace &place)
-        : m_place(place), m_names(size_t(place.columns) + 1), m_locales(size_t(place.columns) + 1),
-          m_ids(size_t(place.rows) + 1), m_body(size_t(place.bodyCells()), Absent)
+        : m_pass(pass), m_place(place), m_names(size_t(place.columns) + 1), m_locales(size_t(place.columns) + 1),
+          m_ids(size_t(place.rows) + 1)
     {
-        resutil::adviseHugePages(m_body.data(), m_body.size() * sizeof(quint64));
-        pass.cells.forEach([&](const CellsPass::Placed &cell) {
-            const int row = int(cell.row) - place.row + 1;
-            const int column = int(cell.column) - place.column + 1;
-            if (row < 1 || column < 1 || row > place.rows || column > place.columns)
-                return true;
-            const CellsPass::Other *other = cell.other ? &pass.others[cell.other - 1] : nullptr;
-            const auto text = [&] {
-                return other ? pass.displayed(other->value, other->xf)
-                             : QString(pass.buffer.constData() + cell.offset, cell.size);
-            };
-            const auto value = [&] { return other ? excel::Value(other->value) : excel::Value(text()); };
-            if (column == 1) {
-                m_ids[size_t(row)] = value();
-            } else if (row == 1) {
-                m_names[size_t(column)] = text();
-            } else if (row == 2) {
-                m_locales[size_t(column)] = value();
-            } else if (!other) {
-                m_body[index(row, column)] = quint64(cell.offset) << 16 | quint64(cell.size);
-            } else {
-                const QString shown = text();
-                const qint64 at = pass.place(shown);
-                if (at < 0) {
-                    tooLarge = true;
-                    return false;
+        for (int column = 1; column <= place.columns; ++column) {
+            for (int row = 1; row <= place.rows; ++row) {
+                const int sheetRow = place.row + row - 1, sheetColumn = place.column + column - 1;
+                const quint32 at = pass.placeOf(sheetRow, sheetColumn);
+                if (at == 0)
+                    continue;
+                const CellsPass::Other *other = at & CellsPass::OtherBit ? &pass.others[at & ~CellsPass::OtherBit] : nullptr;
+                const auto text = [&] {
+                    return other ? pass.displayed(other->value, other->xf) : pass.textAt(at).toString();
+                };
+                const auto value = [&] { return other ? excel::Value(other->value) : excel::Value(text()); };
+                if (column == 1) {
+                    m_ids[size_t(row)] = value();
+                } else if (row == 1) {
+                    m_names[size_t(column)] = text();
+                } else if (row == 2) {
+                    m_locales[size_t(column)] = value();
+                } else if (other) {
+                    // A body cell is a text from now on.
+                    const qint64 placed = pass.place(text());
+                    if (placed < 0) {
+                        tooLarge = true;
+                        return;
+                    }
+                    pass.setPlace(sheetRow, sheetColumn, quint32(placed));
                 }
-                m_body[index(row, column)] = quint64(at) << 16 | quint64(shown.size());
             }
-            return true;
-        });
-        m_buffer = std::move(pass.buffer);
-        pass.cells.clear();
+        }
         pass.others = {};
     }
 
@@ -190,33 +184,32 @@ public:
     QString text(int, int column) const override { return m_names[size_t(column)]; }
     bool addBody(StringSink &sink, qint32 localeId, qint32 id, int row, int column) const override
     {
-        const quint64 place = m_body[index(row, column)];
-        if (place == Absent)
+        const quint32 at = m_pass.placeOf(m_place.row + row - 1, m_place.column + column - 1);
+        if (at == 0) {
             sink.add(localeId, id, QString());
-        else
-            sink.addStored(localeId, id, m_buffer, qsizetype(place >> 16), qsizetype(place & 0xFFFF));
+        } else {
+            const QStringView text = m_pass.textAt(at);
+            sink.addStored(localeId, id, m_pass.buffer, qsizetype(at), text.size());
+        }
         return true;
     }
     void handOver(StringSink &sink) override
     {
-        m_buffer.squeeze();
-        sink.adoptTexts(m_buffer);
+        m_pass.buffer.squeeze();
+        sink.adoptTexts(m_pass.buffer);
+    }
+    void columnRead(int column) override
+    {
+        const std::size_t sheetColumn = std::size_t(m_place.column + column - 1);
+        if (sheetColumn <= m_pass.columns.size())
+            m_pass.columns[sheetColumn - 1] = {};
     }
 
 private:
-    static constexpr quint64 Absent = ~quint64(0);
-    std::size_t index(int row, int column) const
-    {
-        return std::size_t(column - 2) * std::size_t(m_place.rows - 2) + std::size_t(row - 3);
-    }
-
+    CellsPass &m_pass;
     TablePlace m_place;
     std::vector<QString> m_names;
     std::vector<excel::StoredValue> m_locales, m_ids;
-    // Per body cell, column by column: where its text starts in the buffer
-    // (high bits) and its length (low 16 bits).
-    std::vector<quint64, resutil::LargeAllocator<quint64>> m_body;
-    QString m_buffer;
 };
 
 } // namespace
@@ -247,7 +240,7 @@ void StringsSink::addStored(qint32 localeId, qint32 id, const QString &buffer, q
 }
 
 qm::Status readStringsStreamed(excel::Workbook &book, const QString &sheetName, TransferFeedback &feedback,
-                               StringSink &sink)
+                               StringSink &sink, const std::function<void()> &bookDone)
 {
     excel::Worksheet *sheet = book.Worksheets().find(sheetName);
     if (!sheet)
@@ -265,6 +258,8 @@ qm::Status readStringsStreamed(excel::Workbook &book, const QString &sheetName, 
     StreamedTable table(pass, place);
     if (table.tooLarge)
         return readStringsInto(book, sheetName, feedback, sink);
+    if (bookDone)
+        bookDone();
     return readTable(place, table, feedback, sink);
 }
 

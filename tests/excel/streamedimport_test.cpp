@@ -2,7 +2,9 @@
 
 #include "platform/excel/io/ZipArchive.h"
 #include "platform/resutil/ResStrings.h"
+#include "transfer/CellConversion.h"
 #include "tests/testlib/HeapInUse.h"
+#include "tests/testlib/HeapPeak.h"
 #include "tests/testlib/TestEnvironment.h"
 #include "uistrings/LgvStringModule.h"
 
@@ -197,6 +199,13 @@ private slots:
             << "big" << false;
         QTest::newRow("a fault of the file") << sheetData(header + row(3, number("A3", "1") + number("B3", "abc")))
                                              << QByteArray() << "big" << false;
+        // A text's length is where its null lies: one holding a null is read with the sheet.
+        QTest::newRow("a text holding a null")
+            << sheetData(header + row(3, number("A3", "1") + text("B3", "a_x0000_b") + text("C3", "Ja")))
+            << QByteArray() << "big" << false;
+        QTest::newRow("a range too large to import")
+            << sheetData(header + row(3, number("A3", "1") + text("B3", "Yes")) + row(1048576, "<c r=\"XFD1048576\" s=\"2\"/>"))
+            << QByteArray() << "big" << true;
     }
     void streamGivesWhatTheSheetGives()
     {
@@ -228,6 +237,75 @@ private slots:
         QCOMPARE(record.entries.join(QLatin1Char('|')),
                  QStringLiteral("2057/1=03-15-23|2057/2=|2057/3=2.50|2057/0=|0/1=|0/2=|0/3=|0/0="));
         QCOMPARE(record.feedback.messages.size(), 0);
+    }
+
+    // A few cells far apart span a range the import refuses: what the read
+    // keeps grows with the cells, and with the range only up to the import's limit.
+    void sparseCellsAreRefusedHoldingLittle()
+    {
+        QByteArray rows = row(1, text("B1", "English")) + row(2, number("B2", "2057"));
+        constexpr int cells = 200, apart = 5000;
+        for (int k = 1; k <= cells; ++k) {
+            const int r = 3 + k * apart;
+            rows += row(r, text(ExcelTransfer::cellAddress(r, k + 1).toLatin1().constData(), "t"));
+        }
+        const QString path = write(packageBytes(sheetData(rows), {}));
+        ReadRecord record;
+        const qint64 peak = testlib::heapPeakDuring([&] { record = read(path, QStringLiteral("big"), true); });
+        QVERIFY2(record.failure.contains(QStringLiteral("more than the")), qPrintable(record.failure));
+        QCOMPARE(record.failure, read(path, QStringLiteral("big"), false).failure);
+        if (peak < 0)
+            QSKIP("the heap is counted through AddressSanitizer's hooks");
+        // 4 bytes a cell of the largest range imported, not of the range spanned.
+        QVERIFY2(peak < 4 * ExcelTransfer::MaxImportCells + (16 << 20), qPrintable(QString::number(peak)));
+    }
+
+    // Beside its texts, the streamed read holds a few bytes per cell while it
+    // goes through them: counted with a sink that keeps only the texts.
+    void streamedReadHoldsFewBytesPerCell()
+    {
+        constexpr int ids = 8192, languages = 12;
+        QByteArray header1, header2;
+        for (int l = 0; l < languages; ++l) {
+            header1 += text(ExcelTransfer::cellAddress(1, l + 2).toLatin1().constData(), "L" + QByteArray::number(l));
+            header2 += number(ExcelTransfer::cellAddress(2, l + 2).toLatin1().constData(), QByteArray::number(1025 + l));
+        }
+        QByteArray rows = row(1, header1) + row(2, header2);
+        qint64 textBytes = 0;
+        for (int i = 0; i < ids; ++i) {
+            const int r = i + 3;
+            QByteArray cells = number(("A" + QByteArray::number(r)).constData(), QByteArray::number(i + 1));
+            for (int l = 0; l < languages; ++l) {
+                const QByteArray t = "Text" + QByteArray::number(i) + "_" + QByteArray::number(l);
+                cells += text(ExcelTransfer::cellAddress(r, l + 2).toLatin1().constData(), t);
+                textBytes += 2 * (t.size() + 1);
+            }
+            rows += row(r, cells);
+        }
+        const QString path = write(packageBytes(sheetData(rows), {}));
+        struct TextsOnly : ExcelTransfer::StringSink {
+            QString texts;
+            qint64 entries = 0;
+            void expect(qint64) override {}
+            void add(qint32, qint32, QString) override { ++entries; }
+            void adoptTexts(const QString &buffer) override { texts = buffer; }
+            void addStored(qint32, qint32, const QString &, qsizetype, qsizetype) override { ++entries; }
+        } sink;
+        auto book = m_app->Workbooks().Open(path);
+        QVERIFY(book);
+        RecordingFeedback feedback;
+        qm::Status status;
+        const qint64 peak = testlib::heapPeakDuring(
+            [&] { status = ExcelTransfer::readStringsStreamed(*book.value(), "big", feedback, sink); });
+        m_app->Workbooks().closeAll();
+        QVERIFY2(status, qPrintable(status.errorString()));
+        QCOMPARE(sink.entries, qint64(ids) * languages);
+        if (peak < 0)
+            QSKIP("the heap is counted through AddressSanitizer's hooks");
+        // The texts' buffer as it grows (up to twice its size) and once squeezed.
+        const qint64 perCell = (peak - 3 * textBytes) / (qint64(ids) * languages);
+        qInfo() << peak << "bytes at most," << perCell << "per cell beside the texts";
+        QVERIFY2(perCell <= 12, qPrintable(QStringLiteral("%1 bytes per cell beside the texts").arg(perCell)));
     }
 
     // The strings of a streamed import lie in one buffer: a few bytes per

@@ -8,6 +8,7 @@
 #include "platform/excel/Application.h"
 #include "platform/resutil/ResFile.h"
 #include "ReviewStatesCli.h"
+#include "reviewstate/ReviewStates.h"
 #include "uistrings/LgvStringModule.h"
 
 #include <QFileInfo>
@@ -42,7 +43,8 @@ int importBook(const ImportOptions &options)
 {
     resutil::ResFile file;
     file.setFileName(options.resPath);
-    cli::attachStates(file);
+    // The save is the last the command does with the states.
+    cli::attachStates(file)->setSaveIsLast(true);
     // A dry run does all the import does but write: it refuses what the import refuses.
     const auto loaded = file.Load();
     if (!loaded.ok())
@@ -97,10 +99,12 @@ int importBook(const ImportOptions &options)
     if (options.json)
         destinations.json = &json;
     RecordingFeedback feedback;
-    if (auto read = ExcelTransfer::readStringsStreamed(*book.value(), options.sheetName, feedback, destinations); !read)
+    // The book's bytes are needed neither for the save nor once the cells are gathered.
+    const auto closeBook = [&] { app.value()->Workbooks().closeAll(); };
+    if (auto read = ExcelTransfer::readStringsStreamed(*book.value(), options.sheetName, feedback, destinations, closeBook);
+        !read)
         return cli::failOn(options.bookPath, read.errorString());
-    // The book's bytes are not needed for the save.
-    app.value()->Workbooks().closeAll();
+    closeBook();
     if (!options.outPath.isEmpty())
         file.setFileName(options.outPath);
     if (auto status = options.dryRun ? file.Check() : file.Save(0); !status.ok())
