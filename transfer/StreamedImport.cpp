@@ -79,15 +79,8 @@ public:
         const std::size_t at = std::size_t(row - m_firstRow);
         return at < places.size() ? places[at] : 0;
     }
-    // Text sizes up to 0xFFFF: the place's text ends at its null.
-    QStringView textAt(quint32 place) const
-    {
-        const QChar *start = buffer.constData() + place;
-        const QChar *end = start;
-        while (*end != QChar(0))
-            ++end;
-        return QStringView(start, end - start);
-    }
+    // The place's text ends at its null.
+    QStringView textAt(quint32 place) const { return QStringView(buffer.constData() + place); }
 
     struct Other {
         excel::StoredValue value;
