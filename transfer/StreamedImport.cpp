@@ -21,9 +21,21 @@ namespace {
 // followed by a null, or a value other than a text kept aside.
 class CellsPass : public excel::CellVisitor {
 public:
-    // A cell's place: 0 for none, a text's offset in the buffer (never 0:
-    // the buffer starts with a null), or a value of others with the top bit.
+    // A cell's place: at 0 for none, else a text's offset in the buffer
+    // (never 0: the buffer starts with a null) and its length, or with the
+    // top bit a value of others.
+    struct Place {
+        quint32 at = 0;
+        quint16 size = 0;
+    };
     static constexpr quint32 OtherBit = 0x80000000u;
+    // A column's places: the offsets, and beside them the lengths up to
+    // 254 (most are short); a longer text's length is where its null lies.
+    struct Column {
+        static constexpr quint8 Long = 255;
+        std::vector<quint32> at;
+        std::vector<quint8> size;
+    };
 
     explicit CellsPass(const excel::Workbook &book) : m_book(book)
     {
@@ -39,8 +51,9 @@ public:
             return;
         }
         widen(row, column);
-        if (m_refused)
+        if (tooLarge)
             return;
+        ++m_cellsHeld;
         if (!value.isText()) {
             // Its displayed text only once it is known to be wanted (an ID is not).
             if (others.size() >= OtherBit) {
@@ -48,19 +61,19 @@ public:
                 return;
             }
             others.push_back(Other{value, xf});
-            setPlace(row, column, OtherBit | quint32(others.size() - 1));
+            setPlace(row, column, Place{OtherBit | quint32(others.size() - 1), 0});
             return;
         }
         const qint64 at = place(value.text());
         if (at >= 0)
-            setPlace(row, column, quint32(at));
+            setPlace(row, column, Place{quint32(at), quint16(value.text().size())});
     }
 
     // Puts a text in the buffer: where it starts, or -1 when it does not fit.
-    // A text's length is where its null lies, so a text holding one does not fit.
     qint64 place(const QString &text)
     {
-        if (text.size() > 0xFFFF || buffer.size() + text.size() + 1 >= qsizetype(OtherBit) || text.contains(QChar(0)))
+        if (text.size() > 0xFFFF || buffer.size() + text.size() + 1 >= qsizetype(OtherBit) ||
+            (text.size() >= Column::Long && text.contains(QChar(0))))
             tooLarge = true;
         if (tooLarge)
             return -1;
@@ -70,17 +83,20 @@ public:
         return at;
     }
     QString displayed(const excel::Value &value, std::uint32_t xf) const { return excel::displayedText(m_book, value, xf); }
-    // The place of a cell, 0 for none.
-    quint32 placeOf(int row, int column) const
+    Place placeOf(int row, int column) const
     {
         if (column < 1 || std::size_t(column) > columns.size() || row < m_firstRow)
-            return 0;
-        const auto &places = columns[std::size_t(column - 1)];
-        const std::size_t at = std::size_t(row - m_firstRow);
-        return at < places.size() ? places[at] : 0;
+            return {};
+        const Column &places = columns[std::size_t(column - 1)];
+        const std::size_t i = std::size_t(row - m_firstRow);
+        if (i >= places.at.size())
+            return {};
+        const quint32 at = places.at[i];
+        if (places.size[i] != Column::Long || (at & OtherBit))
+            return Place{at, places.size[i]};
+        return Place{at, quint16(QStringView(buffer.constData() + at).size())};
     }
-    // The place's text ends at its null.
-    QStringView textAt(quint32 place) const { return QStringView(buffer.constData() + place); }
+    QStringView textAt(Place place) const { return QStringView(buffer.constData() + place.at, place.size); }
 
     struct Other {
         excel::StoredValue value;
@@ -88,20 +104,30 @@ public:
     };
     excel::SheetData::Bounds bounds;
     // By column of the sheet from 1, by row from the first row with a cell.
-    std::vector<std::vector<quint32>> columns;
+    std::vector<Column> columns;
     std::vector<Other> others;
     QString buffer;
     bool tooLarge = false;
 
-    void setPlace(int row, int column, quint32 place)
+    void setPlace(int row, int column, Place place)
     {
         if (std::size_t(column) > columns.size())
             columns.resize(std::size_t(column));
-        auto &places = columns[std::size_t(column - 1)];
-        const std::size_t at = std::size_t(row - m_firstRow);
-        if (places.size() <= at)
-            places.resize(at + 1, 0);
-        places[at] = place;
+        Column &places = columns[std::size_t(column - 1)];
+        const std::size_t i = std::size_t(row - m_firstRow);
+        if (places.at.size() <= i) {
+            // Cells far apart would make the places grow with the range, not
+            // with the cells: such a sheet is read instead.
+            m_placesHeld += i + 1 - places.at.size();
+            if (m_placesHeld > 4 * m_cellsHeld + (std::size_t(1) << 20)) {
+                tooLarge = true;
+                return;
+            }
+            places.at.resize(i + 1);
+            places.size.resize(i + 1);
+        }
+        places.at[i] = place.at;
+        places.size[i] = quint8(std::min<quint16>(place.size, Column::Long));
     }
 
 private:
@@ -115,17 +141,12 @@ private:
         bounds.lastRow = row;
         bounds.firstColumn = std::min(bounds.firstColumn, column);
         bounds.lastColumn = std::max(bounds.lastColumn, column);
-        // A range the import refuses keeps nothing more: the places would
-        // grow with the range, not with the cells.
-        if (qint64(bounds.lastColumn - bounds.firstColumn) * qint64(bounds.lastRow - bounds.firstRow - 1) >
-            MaxImportCells)
-            m_refused = true;
     }
 
     const excel::Workbook &m_book;
     std::uint32_t m_defaultXf = 0;
     int m_firstRow = 1;
-    bool m_refused = false;
+    std::size_t m_placesHeld = 0, m_cellsHeld = 0;
 };
 
 // The used range from the cells of one pass: the header rows and the ID
@@ -139,10 +160,11 @@ public:
         for (int column = 1; column <= place.columns; ++column) {
             for (int row = 1; row <= place.rows; ++row) {
                 const int sheetRow = place.row + row - 1, sheetColumn = place.column + column - 1;
-                const quint32 at = pass.placeOf(sheetRow, sheetColumn);
-                if (at == 0)
+                const CellsPass::Place at = pass.placeOf(sheetRow, sheetColumn);
+                if (at.at == 0)
                     continue;
-                const CellsPass::Other *other = at & CellsPass::OtherBit ? &pass.others[at & ~CellsPass::OtherBit] : nullptr;
+                const CellsPass::Other *other =
+                    at.at & CellsPass::OtherBit ? &pass.others[at.at & ~CellsPass::OtherBit] : nullptr;
                 const auto text = [&] {
                     return other ? pass.displayed(other->value, other->xf) : pass.textAt(at).toString();
                 };
@@ -155,12 +177,13 @@ public:
                     m_locales[size_t(column)] = value();
                 } else if (other) {
                     // A body cell is a text from now on.
-                    const qint64 placed = pass.place(text());
+                    const QString shown = text();
+                    const qint64 placed = pass.place(shown);
                     if (placed < 0) {
                         tooLarge = true;
                         return;
                     }
-                    pass.setPlace(sheetRow, sheetColumn, quint32(placed));
+                    pass.setPlace(sheetRow, sheetColumn, CellsPass::Place{quint32(placed), quint16(shown.size())});
                 }
             }
         }
@@ -177,13 +200,11 @@ public:
     QString text(int, int column) const override { return m_names[size_t(column)]; }
     bool addBody(StringSink &sink, qint32 localeId, qint32 id, int row, int column) const override
     {
-        const quint32 at = m_pass.placeOf(m_place.row + row - 1, m_place.column + column - 1);
-        if (at == 0) {
+        const CellsPass::Place at = m_pass.placeOf(m_place.row + row - 1, m_place.column + column - 1);
+        if (at.at == 0)
             sink.add(localeId, id, QString());
-        } else {
-            const QStringView text = m_pass.textAt(at);
-            sink.addStored(localeId, id, m_pass.buffer, qsizetype(at), text.size());
-        }
+        else
+            sink.addStored(localeId, id, m_pass.buffer, qsizetype(at.at), qsizetype(at.size));
         return true;
     }
     void handOver(StringSink &sink) override
