@@ -9,6 +9,7 @@
 #include "platform/excel/model/Worksheet.h"
 #include "platform/resutil/ResStrings.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace ExcelTransfer {
