@@ -261,15 +261,18 @@ qm::Status readStringsStreamed(excel::Workbook &book, const QString &sheetName, 
     if (!sheet)
         return readStringsInto(book, sheetName, feedback, sink);
     CellsPass pass(book);
-    if (!book.visitSheet(*sheet, pass) || pass.tooLarge)
+    if (!book.visitSheet(*sheet, pass))
         return readStringsInto(book, sheetName, feedback, sink);
     const excel::SheetData::Bounds &b = pass.bounds;
     const TablePlace place = b.empty() ? TablePlace{sheet->Name(), 1, 1, 1, 1}
                                        : TablePlace{sheet->Name(), b.firstRow, b.firstColumn,
                                                     b.lastRow - b.firstRow + 1, b.lastColumn - b.firstColumn + 1};
-    // Reading the sheet would meet the same refusal.
+    // Reading the sheet would meet the same refusal: the used range is whole
+    // even where the cells were not all kept.
     if (auto checked = checkTablePlace(place); !checked)
         return checked;
+    if (pass.tooLarge)
+        return readStringsInto(book, sheetName, feedback, sink);
     StreamedTable table(pass, place);
     if (table.tooLarge)
         return readStringsInto(book, sheetName, feedback, sink);

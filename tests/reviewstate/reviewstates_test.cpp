@@ -360,7 +360,7 @@ private slots:
         constexpr int ids = 16384;
         const QList<qint32> locales{1025, 1031, 1033, 1036, 1040, 1041, 1049, 2057};
         const qint64 strings = qint64(ids) * locales.size();
-        const QString file = path(withStates ? QStringLiteral("Big.res") : QStringLiteral("BigPlain.res"));
+        const QString file = path(QStringLiteral("Big%1%2.res").arg(withStates ? "" : "Plain", last ? "Last" : ""));
         {
             resutil::ResFile res;
             res.setFileName(file);
