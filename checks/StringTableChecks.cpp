@@ -9,18 +9,6 @@
 
 namespace checks {
 
-qint32 defaultSourceLanguage(const QList<qint32> &languages)
-{
-    if (languages.contains(kDefaultSourceLocale))
-        return kDefaultSourceLocale;
-    return languages.isEmpty() ? 0 : languages.first();
-}
-
-qint32 sourceLanguage(const QList<qint32> &languages, qint32 chosen)
-{
-    return chosen != 0 && languages.contains(chosen) ? chosen : defaultSourceLanguage(languages);
-}
-
 std::vector<StringProblem> checkStrings(const resutil::ResStrings &strings, qint32 sourceLocale)
 {
     struct Source {

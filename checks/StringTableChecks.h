@@ -2,6 +2,7 @@
 
 // The translation checks over a resource file's string tables.
 
+#include "checks/SourceLanguage.h"
 #include "checks/TranslationChecks.h"
 
 #include <QList>
@@ -13,14 +14,6 @@ class ResStrings;
 }
 
 namespace checks {
-
-inline constexpr qint32 kDefaultSourceLocale = 2057; // English (United Kingdom)
-
-// English (United Kingdom) when the file has it, else the first language
-// (languages in the file's order); 0 when there is none.
-qint32 defaultSourceLanguage(const QList<qint32> &languages);
-// The stored choice when the file still has that language, else the default.
-qint32 sourceLanguage(const QList<qint32> &languages, qint32 chosen);
 
 struct StringProblem {
     qint32 localeId;

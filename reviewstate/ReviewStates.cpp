@@ -1,6 +1,6 @@
 #include "reviewstate/ReviewStates.h"
 
-#include "checks/StringTableChecks.h"
+#include "checks/SourceLanguage.h"
 #include "platform/common/InputFile.h"
 #include "platform/resutil/KeyOrder.h"
 #include "platform/resutil/ResFile.h"

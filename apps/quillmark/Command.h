@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CliExport.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -41,6 +43,6 @@ struct RegisterCommand {
 // when that option was given, else back to path. edit returns 0 to go on, or
 // the exit status of a failure it reported, and then nothing is saved.
 // Returns the exit status.
-int editResFile(const QString &path, const Arguments &arguments, const std::function<int(resutil::ResFile &file)> &edit);
+QM_CLI_EXPORT int editResFile(const QString &path, const Arguments &arguments, const std::function<int(resutil::ResFile &file)> &edit);
 
 } // namespace cli

@@ -13,4 +13,21 @@ void appendJsonString(std::string &out, QStringView text)
     out.resize(std::size_t(end - out.data()));
 }
 
+std::string lineText(QStringView text)
+{
+    std::string out(kEscapedBytesPerUnit * std::size_t(text.size()), '\0');
+    char *end = putEscaped<false>(out.data(), text);
+    out.resize(std::size_t(end - out.data()));
+    return out;
+}
+
+std::string resourceName(const resutil::ResName &name)
+{
+    if (!name.isString)
+        return std::to_string(name.ordinal);
+    std::string out;
+    appendJsonString(out, name.name);
+    return out;
+}
+
 } // namespace cli

@@ -3,6 +3,7 @@
 #include "CliExport.h"
 
 #include "platform/resdump/EscapeUtf16.h"
+#include "platform/resutil/ResResource.h"
 
 #include <QStringView>
 
@@ -21,5 +22,10 @@ char *putEscaped(char *out, QStringView text)
 
 // text as a JSON string, quotes included, at the end of out.
 QM_CLI_EXPORT void appendJsonString(std::string &out, QStringView text);
+
+// A text with the escapes of dump's lines (no tab or line break left).
+QM_CLI_EXPORT std::string lineText(QStringView text);
+// An ordinal as its number, a name as a JSON string.
+QM_CLI_EXPORT std::string resourceName(const resutil::ResName &name);
 
 } // namespace cli

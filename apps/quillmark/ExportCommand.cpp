@@ -1,12 +1,12 @@
 #include "Command.h"
 #include "FormatOptions.h"
-#include "TransferModule.h"
+#include "Module.h"
 
 namespace {
 
 int run(const cli::Arguments &arguments)
 {
-    return cli::runInTransferModule("export", arguments);
+    return cli::runInModule(cli::kTransferModule, "export", arguments);
 }
 
 const cli::Command command{

@@ -1,12 +1,12 @@
 #include "Command.h"
 #include "FormatOptions.h"
-#include "TransferModule.h"
+#include "Module.h"
 
 namespace {
 
 int run(const cli::Arguments &arguments)
 {
-    return cli::runInTransferModule("import", arguments);
+    return cli::runInModule(cli::kTransferModule, "import", arguments);
 }
 
 const cli::Command command{

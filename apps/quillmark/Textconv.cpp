@@ -1,5 +1,5 @@
 #include "Textconv.h"
-#include "ChangeText.h"
+#include "EscapedText.h"
 #include "Console.h"
 
 #include "platform/resutil/ResFile.h"

@@ -37,6 +37,8 @@ SHARE=$ROOT/usr/share
 for file in usr/bin/quill-host usr/bin/quillmark \
             usr/lib/$ARCH/quillmark/libQuillmark.so usr/lib/$ARCH/quillmark/libqm_vbide.so \
             usr/lib/$ARCH/quillmark/libqm_excel_xls.so \
+            usr/lib/$ARCH/quillmark/libqm_cli_transfer.so usr/lib/$ARCH/quillmark/libqm_cli_memory.so \
+            usr/lib/$ARCH/quillmark/libqm_cli_review.so usr/lib/$ARCH/quillmark/libqm_cli_fit.so \
             usr/lib/$ARCH/quillmark/Quillmark.chm usr/lib/$ARCH/quillmark/de/Quillmark.chm \
             usr/share/applications/com.corvane.Quillmark.desktop \
             usr/share/metainfo/com.corvane.Quillmark.metainfo.xml \
@@ -83,6 +85,12 @@ grep -q $'^1041\t' "$WORK/dump" || fail "the demo's Japanese strings are not in 
   || fail "quillmark export to .xls failed"
 "$ROOT/usr/bin/quillmark" import "$WORK/demo.xls" "$SHARE/quillmark/demo/Demo.res" --sheet Demo --dry-run \
   || fail "quillmark import --dry-run of an .xls book failed"
+# So do the commands of the memory and review modules.
+QM_MEMORY_FILE=$WORK/memory.db "$ROOT/usr/bin/quillmark" memory stats >"$WORK/stats" || fail "quillmark memory stats failed"
+grep -q "^$WORK/memory.db: 0 translations" "$WORK/stats" || fail "quillmark memory stats: $(cat "$WORK/stats")"
+"$ROOT/usr/bin/quillmark" pseudo "$SHARE/quillmark/demo/Demo.res" -o "$WORK/pseudo.res" >/dev/null || fail "quillmark pseudo failed"
+"$ROOT/usr/bin/quillmark" diff "$SHARE/quillmark/demo/Demo.res" "$WORK/pseudo.res" >/dev/null
+[ $? = 1 ] || fail "quillmark diff did not find the pseudo texts"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$ROOT/usr/bin/quill-host" --help >"$WORK/help" \
   || fail "quill-host --help failed without a display"
 grep -q '^Usage: quill-host' "$WORK/help" || fail "quill-host --help: $(cat "$WORK/help")"

@@ -2,8 +2,9 @@
 # How the quillmark program loads its commands: cli_loading_test.sh QUILLMARK DEMO.res
 # The dump of a well-formed file loads nothing of the tool; the other commands
 # on .res files never load the workbook libraries; export and import load them
-# (libzip only to read a book); a missing library is a clear message and exit status 1,
-# wherever the program is started from.
+# (libzip only to read a book) and none of the other commands' modules and
+# libraries; each module comes only with its commands; a missing library is a
+# clear message and exit status 1, wherever the program is started from.
 set -u
 Q=$1
 RES=$2
@@ -63,6 +64,20 @@ loaded export 0 "$Q" export "$WORK/a.res" "$WORK/a.xlsx"
 for lib in libqm_cli_transfer; do
   grep -q "^$lib" "$WORK/export" || fail "export did not load $lib: $(cat "$WORK/export" | tr '\n' ' ')"
 done
+# The export's libraries of our own are these, and it maps neither SQLite nor
+# Hunspell: the other commands' modules and libraries stay out.
+EXPORT_OWN='libqm_cli libqm_cli_transfer libqm_transfer libqm_exchange libqm_excel libqm_reviewstate libqm_resutil libqm_win32core libqm_uistrings libqm_runtime'
+extra=$(grep '^libqm_' "$WORK/export" | sed 's/[.]so.*//' | grep -vxF -f <(tr ' ' '\n' <<<"$EXPORT_OWN") | tr '\n' ' ')
+[ -z "$extra" ] || fail "export loads libraries it does not use: $extra"
+OTHER_LIBS='^lib(sqlite3|hunspell)[.-]'
+grep -Eq "$OTHER_LIBS" "$WORK/export" && fail "export loads $(grep -E "$OTHER_LIBS" "$WORK/export" | tr '\n' ' ')"
+# Nor do the libraries it loads need them.
+if command -v readelf >/dev/null; then
+  for lib in libqm_cli libqm_cli_transfer libqm_reviewstate libqm_exchange; do
+    needed=$(readelf -d "$BIN/$lib.so" | grep NEEDED | grep -E '\[lib(qm_(checks|pseudo|spelling|coderefs|merge|memory|vbproject|cli_review|cli_memory)|sqlite3|hunspell)[.-]')
+    [ -z "$needed" ] || fail "$lib.so needs $(echo "$needed" | sed 's/.*\[\(.*\)\]/\1/' | tr '\n' ' ')"
+  done
+fi
 # A new .xlsx is written without libzip and what it stands on; reading one loads it.
 ZIP_LIBS='^lib(zip|crypto)[.]'
 grep -Eq "$ZIP_LIBS" "$WORK/export" && fail "export of a new .xlsx loads $(grep -E "$ZIP_LIBS" "$WORK/export" | tr '\n' ' ')"
@@ -85,6 +100,33 @@ for lib in libqm_excel_xls libgsf; do
 done
 loaded importxls 0 "$Q" import "$WORK/a.xls" "$WORK/a.res" --dry-run
 grep -q '^libqm_excel_xls' "$WORK/importxls" || fail "an .xls import did not load the .xls back end"
+
+# Each of the other modules comes with its commands only, and the commands on
+# a .res alone load none of them.
+export QM_MEMORY_FILE=$WORK/memory.db
+loaded memorystats 0 "$Q" memory stats
+loaded memoryadd 0 "$Q" memory add "$WORK/a.res"
+loaded pretranslate 0 "$Q" pretranslate "$WORK/a.res" --target 1031 -o "$WORK/pre.res"
+loaded pseudo 0 "$Q" pseudo "$WORK/a.res" -o "$WORK/pseudo.res"
+loaded diff 1 "$Q" diff "$WORK/a.res" "$WORK/pseudo.res"
+loaded merge 0 "$Q" merge "$WORK/a.res" "$WORK/a.res" "$WORK/pseudo.res" -o "$WORK/merged.res"
+loaded refs 0 "$Q" refs "$(dirname "$RES")/Demo.vbp"
+REVIEW_LIBS='^lib(qm_cli_review|qm_checks|qm_spelling|hunspell|qm_pseudo|qm_merge|qm_coderefs)[.-]'
+MEMORY_LIBS='^lib(qm_cli_memory|qm_memory|sqlite3)[.-]'
+for command in check pseudo diff merge refs; do
+  grep -q '^libqm_cli_review[.]' "$WORK/$command" || fail "$command did not load the review module: $(cat "$WORK/$command" | tr '\n' ' ')"
+  grep -Eq "$MEMORY_LIBS" "$WORK/$command" && fail "$command loads the memory: $(grep -E "$MEMORY_LIBS" "$WORK/$command" | tr '\n' ' ')"
+done
+for command in memorystats memoryadd pretranslate; do
+  grep -q '^libqm_cli_memory[.]' "$WORK/$command" || fail "$command did not load the memory module: $(cat "$WORK/$command" | tr '\n' ' ')"
+  grep -Eq '^lib(qm_cli_review|hunspell)[.-]' "$WORK/$command" && fail "$command loads the review module: $(cat "$WORK/$command" | tr '\n' ' ')"
+done
+grep -q '^libsqlite3[.]' "$WORK/memorystats" || fail "memory stats did not load SQLite: $(cat "$WORK/memorystats" | tr '\n' ' ')"
+grep -q "^$WORK/a.res: [0-9]* translations, [0-9]* new$" "$WORK/memoryadd.out" || fail "memory add: $(cat "$WORK/memoryadd.out" "$WORK/memoryadd.err")"
+for command in set help baddump export import; do
+  grep -Eq "$REVIEW_LIBS|$MEMORY_LIBS" "$WORK/$command" \
+    && fail "$command loads another command's module: $(grep -E "$REVIEW_LIBS|$MEMORY_LIBS" "$WORK/$command" | tr '\n' ' ')"
+done
 
 # The program answers --version and --help without loading the tool.
 loaded version 0 "$Q" --version
@@ -131,6 +173,33 @@ status=$?
 [ "$(wc -l <"$WORK/err")" = 1 ] && grep -q "^quillmark: export cannot run: $WORK/alone/libqm_cli_transfer.so: cannot open shared object file" "$WORK/err" \
   || fail "export without the transfer module: $(cat "$WORK/err")"
 [ -e "$WORK/b.xlsx" ] && fail "export without the transfer module wrote a book"
+
+# So do the commands of the other modules; a module without the entry point,
+# or without the command, says so.
+for run in "check:libqm_cli_review:check" "pseudo:libqm_cli_review:pseudo -o $WORK/b.res" \
+           "memory:libqm_cli_memory:memory stats" "pretranslate:libqm_cli_memory:pretranslate --target 1031 -o $WORK/b.res"; do
+  IFS=: read -r command module line <<<"$run"
+  read -r -a args <<<"$line"
+  [ "${args[0]}" = memory ] || args=("${args[0]}" "$WORK/a.res" "${args[@]:1}")
+  "$WORK/alone/quillmark" "${args[@]}" >"$WORK/out" 2>"$WORK/err"
+  status=$?
+  [ "$status" = 1 ] || fail "$command without its module: exit $status, expected 1"
+  [ "$(wc -l <"$WORK/err")" = 1 ] && grep -q "^quillmark: $command cannot run: $WORK/alone/$module.so: cannot open shared object file" "$WORK/err" \
+    || fail "$command without its module: $(cat "$WORK/err")"
+done
+[ -e "$WORK/b.res" ] && fail "a command without its module wrote a file"
+cp "$BIN/libqm_cli_fit.so" "$WORK/alone/libqm_cli_review.so"
+"$WORK/alone/quillmark" check "$WORK/a.res" >"$WORK/out" 2>"$WORK/err"
+status=$?
+[ "$status" = 1 ] || fail "check with a module that is not its own: exit $status, expected 1"
+grep -q "^quillmark: check cannot run: $WORK/alone/libqm_cli_review.so: undefined symbol: qm_cli_module_run" "$WORK/err" \
+  || fail "check with a module that is not its own: $(cat "$WORK/err")"
+cp "$BIN/libqm_cli_transfer.so" "$WORK/alone/libqm_cli_review.so"
+"$WORK/alone/quillmark" check "$WORK/a.res" >"$WORK/out" 2>"$WORK/err"
+status=$?
+[ "$status" = 1 ] || fail "check in the transfer module: exit $status, expected 1"
+grep -q '^quillmark: the module has no command "check"$' "$WORK/err" || fail "check in the transfer module: $(cat "$WORK/err")"
+rm "$WORK/alone/libqm_cli_review.so"
 
 # A library that is not one: its loader's message, exit status 1.
 echo "not a library" >"$WORK/alone/libqm_cli.so"

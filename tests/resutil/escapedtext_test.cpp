@@ -100,6 +100,18 @@ private slots:
         QCOMPARE(out, std::string("[\"say \\\"hi\\\"\\r\\n\", \"\", \"Grüße 😀\\udc00\""));
     }
 
+    // The one escaping of every line the tool writes (dump, diff, check, refs, memory).
+    void linesAndResourceNamesAsTheToolWritesThem()
+    {
+        QCOMPARE(cli::lineText(QStringLiteral("a\tb\nc\\ \"q\"")), std::string("a\\tb\\nc\\\\ \"q\""));
+        QCOMPARE(cli::lineText(QString()), std::string());
+        const QString controls = QString(1000, QChar(0x01)) + QChar(0xD83D);
+        QCOMPARE(cli::lineText(controls), reference(controls, false));
+        QCOMPARE(cli::resourceName(resutil::ResName::fromOrdinal(65535)), std::string("65535"));
+        QCOMPARE(cli::resourceName(resutil::ResName::fromOrdinal(0)), std::string("0"));
+        QCOMPARE(cli::resourceName(resutil::ResName::fromString(QStringLiteral("MY\"ICON"))), std::string("\"MY\\\"ICON\""));
+    }
+
 private:
     std::unique_ptr<TestEnvironment> m_env;
 };

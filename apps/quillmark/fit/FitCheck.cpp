@@ -1,7 +1,7 @@
 // check --fit: the texts measured in the fonts the grid draws them in, the
 // user's choice per language from the registry, else the default for its script.
 #include "CliExport.h"
-#include "FitModule.h"
+#include "review/FitModule.h"
 
 #include "fit/TextWidth.h"
 #include "fit/WidthFactorSetting.h"

@@ -1,4 +1,4 @@
-#include "TransferModule.h"
+#include "TransferCommands.h"
 #include "FormatDispatch.h"
 #include "WorkbookFailure.h"
 #include "ImportJson.h"

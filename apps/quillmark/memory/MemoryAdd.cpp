@@ -1,4 +1,4 @@
-#include "TransferModule.h"
+#include "MemoryCommands.h"
 
 #include "exchange/Exchange.h"
 #include "exchange/PoFormat.h"

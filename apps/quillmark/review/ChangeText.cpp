@@ -67,23 +67,6 @@ QString sideText(const char *side, const QString &text, bool inBase)
 
 } // namespace
 
-std::string lineText(QStringView text)
-{
-    std::string out(kEscapedBytesPerUnit * std::size_t(text.size()), '\0');
-    char *end = putEscaped<false>(out.data(), text);
-    out.resize(std::size_t(end - out.data()));
-    return out;
-}
-
-std::string resourceName(const resutil::ResName &name)
-{
-    if (!name.isString)
-        return number(name.ordinal);
-    std::string out;
-    appendJsonString(out, name.name);
-    return out;
-}
-
 std::string diffLines(const std::vector<merge::CellChange> &strings, const std::vector<merge::ResourceChange> &resources)
 {
     std::string out;

@@ -13,11 +13,6 @@ namespace cli {
 
 // The texts diff and merge write about strings and resources.
 
-// A text with the escapes of dump's lines (no tab or line break left).
-std::string lineText(QStringView text);
-// An ordinal as its number, a name as a JSON string.
-std::string resourceName(const resutil::ResName &name);
-
 // Lines: string<TAB>added|removed<TAB>LOCALE<TAB>ID<TAB>TEXT,
 // string<TAB>changed<TAB>LOCALE<TAB>ID<TAB>OLD<TAB>NEW and
 // resource<TAB>added|removed|changed<TAB>TYPE<TAB>NAME<TAB>LANGUAGE.
