@@ -1,4 +1,4 @@
-#include "TransferModule.h"
+#include "TransferCommands.h"
 #include "FormatDispatch.h"
 #include "WorkbookFailure.h"
 
@@ -11,6 +11,8 @@
 #include "uistrings/LgvStringModule.h"
 
 #include <QFileInfo>
+
+#include <malloc.h>
 
 #include <exception>
 #include <memory>
@@ -72,6 +74,9 @@ int runExport(const Arguments &arguments)
     if (auto status = qm::AtomicFile::checkTarget(positional[1]); !status.ok())
         return cli::fail(status.error());
     LgvStringModule::setCurrentUILanguage(LgvStringModule::kEnglishUILanguage);
+    // The compressor's threads run one at a time beside this one: in its heap
+    // they hold no arena of their own, whose pages would stay with the process.
+    mallopt(M_ARENA_MAX, 1);
     const auto format = cli::chosenFormat(positional[1], arguments);
     if (!format)
         return 1;
