@@ -3,6 +3,7 @@
 #include "platform/excel/biff/BiffSstWriter.h"
 #include "platform/excel/SheetStream.h"
 
+#include "tests/testlib/HeapInUse.h"
 #include "tests/testlib/TestEnvironment.h"
 
 #include <QtTest>
@@ -333,6 +334,29 @@ private slots:
         QCOMPARE(read->Cells().Value(1, 2), Value(1));
         QCOMPARE(read->Cells().Text(3, 1), QStringLiteral("last"));
         QVERIFY(read->Cells().Value(2, 1).isEmpty());
+    }
+
+    // Written as a stream, a sheet's part goes to the compressor and on to
+    // disk as it grows: the heap holds the compressor's state and a few
+    // buffers of a quarter megabyte, never more as the part grows.
+    void streamedSheetHoldsLittleWhileItIsWritten()
+    {
+        constexpr int rows = 60000, columns = 8;
+        Worksheet *sheet = newSheet();
+        const qint64 before = testlib::heapInUse();
+        qint64 most = 0;
+        {
+            SheetStream stream(*sheet, rows, columns);
+            for (int r = 1; r <= rows; ++r) {
+                for (int c = 1; c <= columns; ++c)
+                    QVERIFY(stream.Set(r, c, Value(longText(r, c))).ok());
+                if (r % 200 == 0)
+                    most = std::max(most, testlib::heapInUse() - before);
+            }
+            QVERIFY(stream.finish().ok());
+        }
+        QVERIFY(sheet->streamedPart && sheet->streamedPart->spilled && sheet->streamedPart->size > 24u << 20);
+        QVERIFY2(most < 1200 << 10, qPrintable(QStringLiteral("%1 bytes held").arg(most)));
     }
 
     // The streamed part is all the sheet has: it cannot be saved as .xls or

@@ -20,8 +20,9 @@ constexpr qsizetype kPiece = qsizetype(1) << 18;
 // On a sheet of inline texts zlib's level 3 gives a smaller part than level 1
 // (about 12%) and than level 2, in a third more time, which the thread hides.
 constexpr int kLevel = 3;
-// A stream kept on disk goes there in pieces of about this size.
-constexpr qsizetype kSpillAt = qsizetype(1) << 18;
+// A stream kept on disk goes there in pieces of about this size; its buffer
+// grows to half as much again.
+constexpr qsizetype kSpillAt = qsizetype(1) << 17;
 
 } // namespace
 
