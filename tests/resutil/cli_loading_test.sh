@@ -188,7 +188,7 @@ for run in "check:libqm_cli_review:check" "pseudo:libqm_cli_review:pseudo -o $WO
     || fail "$command without its module: $(cat "$WORK/err")"
 done
 [ -e "$WORK/b.res" ] && fail "a command without its module wrote a file"
-cp "$BIN/libqm_cli_fit.so" "$WORK/alone/libqm_cli_review.so"
+cp "$BIN/libqm_resutil.so" "$WORK/alone/libqm_cli_review.so"
 "$WORK/alone/quillmark" check "$WORK/a.res" >"$WORK/out" 2>"$WORK/err"
 status=$?
 [ "$status" = 1 ] || fail "check with a module that is not its own: exit $status, expected 1"
