@@ -31,7 +31,8 @@ void *moduleEntry(const char *file, const char *entry, QString &error)
     void *symbol = module ? dlsym(module, entry) : nullptr;
     if (!symbol) {
         const char *reason = dlerror();
-        error = reason ? QString::fromLocal8Bit(reason) : QStringLiteral("%1 has no %2").arg(QString::fromUtf8(file), QString::fromUtf8(entry));
+        error = reason ? QString::fromLocal8Bit(reason)
+                       : QStringLiteral("%1 has no %2").arg(QString::fromUtf8(file), QString::fromUtf8(entry));
     }
     return symbol;
 }
