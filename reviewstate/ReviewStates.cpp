@@ -40,6 +40,26 @@ void forEachText(const resutil::KeyOrder &order, Visit &&visit)
     });
 }
 
+// Visits in key order the lines from cell to end and, for each text without
+// one, the line make gives for it; stops once visit returns false.
+template <typename Lines, typename Make, typename Visit>
+void withNewLines(const resutil::KeyOrder &texts, Lines cell, Lines end, Make &&make, Visit &&visit)
+{
+    bool going = true;
+    forEachText(texts, [&](quint32 key, QStringView text) {
+        while (going && cell != end && cell->key < key)
+            going = visit(*cell++);
+        if (!going)
+            return;
+        if (cell != end && cell->key == key)
+            going = visit(*cell++);
+        else
+            going = visit(make(key, text));
+    });
+    while (going && cell != end)
+        going = visit(*cell++);
+}
+
 qm::Error unreadable(const QString &problem)
 {
     return qm::makeError(QStringLiteral("the review states cannot be changed: %1").arg(problem));
@@ -450,18 +470,13 @@ void ReviewStates::addLines(const SourcesNow &sources)
     m_table.cells.resize(oldCount + sources.textsWithoutLine);
     std::move_backward(m_table.cells.begin(), m_table.cells.begin() + qsizetype(oldCount), m_table.cells.end());
     std::size_t placed = 0;
-    auto cell = m_table.cells.begin() + qsizetype(sources.textsWithoutLine);
-    const auto end = m_table.cells.end();
-    forEachText(texts, [&](quint32 key, QStringView text) {
-        while (cell != end && cell->key < key)
-            m_table.cells[placed++] = *cell++;
-        if (cell != end && cell->key == key)
-            m_table.cells[placed++] = *cell++;
-        else
-            m_table.cells[placed++] = newLine(key, text, sources);
-    });
-    while (cell != end)
-        m_table.cells[placed++] = *cell++;
+    withNewLines(
+        texts, m_table.cells.cbegin() + qsizetype(sources.textsWithoutLine), m_table.cells.cend(),
+        [&](quint32 key, QStringView text) { return newLine(key, text, sources); },
+        [&](const Cell &line) {
+            m_table.cells[placed++] = line;
+            return true;
+        });
     m_table.cells.resize(placed);
 }
 
@@ -476,21 +491,9 @@ qm::Status ReviewStates::writeLines(const std::function<qm::Status(QByteArrayVie
     return writeStateFile(
         m_table,
         [&](const std::function<bool(const Cell &)> &visit) {
-            bool going = true;
-            auto cell = m_table.cells.cbegin();
-            const auto end = m_table.cells.cend();
-            forEachText(texts, [&](quint32 key, QStringView text) {
-                while (going && cell != end && cell->key < key)
-                    going = visit(*cell++);
-                if (!going)
-                    return;
-                if (cell != end && cell->key == key)
-                    going = visit(*cell++);
-                else
-                    going = visit(newLine(key, text, sources));
-            });
-            while (going && cell != end)
-                going = visit(*cell++);
+            withNewLines(
+                texts, m_table.cells.cbegin(), m_table.cells.cend(),
+                [&](quint32 key, QStringView text) { return newLine(key, text, sources); }, visit);
         },
         put);
 }

@@ -432,7 +432,7 @@ void ResStrings::ForgetKeptTextsUnchanged()
 {
     m_kept.removeIf([&](const QHash<quint64, QString>::iterator &kept) {
         const QStringView now = TextViewOf(qint32(kept.key() >> 32), qint32(quint32(kept.key())));
-        return now.size() == kept.value().size() && now == kept.value(); // an empty text is no cell either
+        return now == kept.value(); // an empty text is no cell either
     });
 }
 
