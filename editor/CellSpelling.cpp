@@ -9,29 +9,42 @@ constexpr qsizetype kMaxKeptTexts = 1 << 15;
 
 bool CellSpelling::checksLanguage(qint32 localeId) { return localeId > 0 && !pseudo::isPseudoLocale(localeId); }
 
-bool CellSpelling::hasDictionary(qint32 localeId) const
-{
-    return !spelling::dictionaryPath(localeId, m_folders).isEmpty();
-}
-
-spelling::SpellChecker *CellSpelling::checker(qint32 localeId)
-{
-    return checksLanguage(localeId) ? m_checkers.forLocale(localeId) : nullptr;
-}
-
-const QList<spelling::Word> &CellSpelling::misspelt(qint32 localeId, const QString &text, const QString &sourceText)
+const QList<spelling::Word> &CellSpelling::misspelt(qint32 localeId, const QString &text, const QString &sourceText,
+                                                    Wait wait)
 {
     static const QList<spelling::Word> none;
-    if (text.isEmpty())
+    if (text.isEmpty() || !checks(localeId))
         return none;
     Key key{localeId, text, sourceText};
     if (const auto it = m_found.constFind(key); it != m_found.constEnd())
         return *it;
-    spelling::SpellChecker *spell = checker(localeId);
-    if (!spell)
+    const auto known = [&](const QString &word) { return m_checker.knows(localeId, word); };
+    std::optional<QList<spelling::Word>> words = spelling::misspellings(text, sourceText, known);
+    if (!words && wait == Wait::ForVerdicts) {
+        m_checker.settle();
+        words = spelling::misspellings(text, sourceText, known);
+    }
+    if (!words)
         return none;
     if (m_found.size() >= kMaxKeptTexts)
         m_found.clear();
-    QList<spelling::Word> words = spell->misspellings(text, sourceText);
-    return *m_found.insert(std::move(key), std::move(words));
+    return *m_found.insert(std::move(key), std::move(*words));
+}
+
+QStringList CellSpelling::suggestions(qint32 localeId, const QString &word)
+{
+    return checks(localeId) ? m_checker.suggestions(localeId, word) : QStringList();
+}
+
+qm::Status CellSpelling::addToDictionary(qint32 localeId, const QString &word)
+{
+    if (!checks(localeId))
+        return qm::makeError(QStringLiteral("the language has no dictionary"));
+    return m_checker.addToDictionary(localeId, word);
+}
+
+void CellSpelling::ignore(qint32 localeId, const QString &word)
+{
+    if (checks(localeId))
+        m_checker.ignore(localeId, word);
 }

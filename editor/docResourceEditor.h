@@ -167,7 +167,9 @@ public:
     // Switches the underlines on or off, and keeps the choice.
     void SetCheckSpelling(bool on);
     QAction *mnuCheckSpelling() const;
-    QList<spelling::Word> MisspeltWords(int Row, int Column) const;
+    // Words are checked in the background: until their verdicts are in, a
+    // cell has none, unless asked to wait for them.
+    QList<spelling::Word> MisspeltWords(int Row, int Column, bool WaitForVerdicts = false) const;
     // The width rule against the source's width, as quillmark check --fit has
     // it (off at first, kept in the registry); a string's maximum width holds either way.
     bool CheckWidths() const;

@@ -87,7 +87,11 @@ bool docResourceEditor::CheckWidths() const { return m_cellNotes.widthsAgainstSo
 
 void docResourceEditor::CreateSpelling()
 {
-    m_spelling = std::make_unique<CellSpelling>();
+    // Verdicts that come in change what the shown cells underline and say.
+    m_spelling = std::make_unique<CellSpelling>([this] {
+        if (mShownTable)
+            mShownTable->cellRolesChanged();
+    });
     m_checkSpelling = storedSetting(kCheckSpellingValue, true);
     setCheckedQuietly(*mnuCheckSpelling(), m_checkSpelling);
     m_cellNotes.widths().setAgainstSource(storedSetting(kCheckWidthsValue, false));
@@ -132,7 +136,7 @@ void docResourceEditor::SetCheckWidths(bool on)
     });
 }
 
-QList<spelling::Word> docResourceEditor::MisspeltWords(int Row, int Column) const
+QList<spelling::Word> docResourceEditor::MisspeltWords(int Row, int Column, bool WaitForVerdicts) const
 {
     const StringTableModel *table = mShownTable;
     if (!m_checkSpelling || !m_spelling || !table || table->held() || Column < 1 || !table->hasItemData(Row))
@@ -143,7 +147,8 @@ QList<spelling::Word> docResourceEditor::MisspeltWords(int Row, int Column) cons
     const QString text = table->cellText(Row, Column);
     // The source's own words are its own; a translation may use the names it holds.
     const QString source = SourceColumn() >= 1 && Column != SourceColumn() ? table->cellText(Row, SourceColumn()) : QString();
-    return m_spelling->misspelt(locale, text, source);
+    return m_spelling->misspelt(locale, text, source,
+                                WaitForVerdicts ? CellSpelling::Wait::ForVerdicts : CellSpelling::Wait::No);
 }
 
 QVariant docResourceEditor::SpellingCellRole(int row, int column, int role) const
@@ -174,7 +179,8 @@ void docResourceEditor::PrepareSpellingMenu(int row, int column)
     }
     m_spellingItems.clear();
     m_spellingTarget = {};
-    const QList<spelling::Word> words = MisspeltWords(row, column);
+    // The menu waits for the cell's verdicts, which drawing it has asked for.
+    const QList<spelling::Word> words = MisspeltWords(row, column, true);
     if (words.isEmpty())
         return;
     const int position = m_sftTree->textPositionAt(m_sftTree->lastClickPosition(), row, column);
@@ -183,9 +189,6 @@ void docResourceEditor::PrepareSpellingMenu(int row, int column)
     });
     const spelling::Word &word = under != words.cend() ? *under : words.first();
     const qint32 locale = Languages().localeOf(column);
-    spelling::SpellChecker *checker = m_spelling->checker(locale);
-    if (!checker)
-        return;
     m_spellingTarget = {m_sftTree->itemData(row), locale, word};
 
     const auto item = [&](const QString &text, const QString &name) {
@@ -194,7 +197,7 @@ void docResourceEditor::PrepareSpellingMenu(int row, int column)
         m_spellingItems.append(action);
         return action;
     };
-    QStringList suggestions = checker->suggestions(word.word);
+    QStringList suggestions = m_spelling->suggestions(locale, word.word);
     if (suggestions.size() > kMostSuggestions)
         suggestions.resize(kMostSuggestions);
     for (int i = 0; i < suggestions.size(); ++i) {
@@ -241,10 +244,10 @@ void docResourceEditor::ReplaceMisspelt(const QString &replacement)
 void docResourceEditor::AddMisspeltToDictionary()
 {
     qm::trap("AddMisspeltToDictionary", [&] {
-        spelling::SpellChecker *checker = m_spellingTarget.id >= 0 ? m_spelling->checker(m_spellingTarget.locale) : nullptr;
-        if (!checker)
+        if (m_spellingTarget.id < 0)
             return;
-        qm::checkExpected(checker->addToDictionary(m_spellingTarget.word.word), lgv_string(kNotAdded));
+        qm::checkExpected(m_spelling->addToDictionary(m_spellingTarget.locale, m_spellingTarget.word.word),
+                          lgv_string(kNotAdded));
         SpellingChanged();
     });
 }
@@ -252,10 +255,9 @@ void docResourceEditor::AddMisspeltToDictionary()
 void docResourceEditor::IgnoreMisspelt()
 {
     qm::trap("IgnoreMisspelt", [&] {
-        spelling::SpellChecker *checker = m_spellingTarget.id >= 0 ? m_spelling->checker(m_spellingTarget.locale) : nullptr;
-        if (!checker)
+        if (m_spellingTarget.id < 0)
             return;
-        checker->ignore(m_spellingTarget.word.word);
+        m_spelling->ignore(m_spellingTarget.locale, m_spellingTarget.word.word);
         SpellingChanged();
     });
 }

@@ -102,21 +102,7 @@ QStringList SpellChecker::suggestions(QStringView word)
 
 QList<Word> SpellChecker::misspellings(QStringView text, QStringView sourceText)
 {
-    QList<Word> unknown;
-    QList<Word> inSource;
-    bool sourceRead = false;
-    for (Word &word : words(text)) {
-        if (isLeftAlone(word.word) || knows(word.word))
-            continue;
-        if (!sourceRead) {
-            inSource = words(sourceText);
-            sourceRead = true;
-        }
-        if (std::any_of(inSource.cbegin(), inSource.cend(), [&](const Word &w) { return w.word == word.word; }))
-            continue;
-        unknown.append(std::move(word));
-    }
-    return unknown;
+    return *spelling::misspellings(text, sourceText, [this](const QString &word) { return std::optional<bool>(knows(word)); });
 }
 
 void SpellChecker::readUserWords()

@@ -2,6 +2,8 @@
 
 #include "checks/Placeholders.h"
 
+#include <algorithm>
+
 namespace spelling {
 
 namespace {
@@ -60,6 +62,30 @@ bool isLeftAlone(QStringView word)
         lower = lower || c.isLower() || (c.isLetter() && !c.isUpper() && c.toUpper() == c && c.toLower() == c);
     }
     return !lower;
+}
+
+std::optional<QList<Word>> misspellings(QStringView text, QStringView sourceText, const Verdict &known)
+{
+    QList<Word> unknown;
+    bool waiting = false;
+    for (Word &word : words(text)) {
+        if (isLeftAlone(word.word))
+            continue;
+        const std::optional<bool> verdict = known(word.word);
+        waiting = waiting || !verdict;
+        if (verdict.value_or(true))
+            continue;
+        unknown.append(std::move(word));
+    }
+    if (waiting)
+        return std::nullopt;
+    if (unknown.isEmpty())
+        return unknown;
+    const QList<Word> inSource = words(sourceText);
+    unknown.removeIf([&](const Word &word) {
+        return std::any_of(inSource.cbegin(), inSource.cend(), [&](const Word &w) { return w.word == word.word; });
+    });
+    return unknown;
 }
 
 } // namespace spelling

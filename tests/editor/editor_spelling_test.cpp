@@ -60,7 +60,7 @@ class EditorSpellingTest : public EditorFixture {
 private:
     int row(qint32 id) { return grid().findItemData(id); }
     QModelIndex cell(qint32 id, qint32 localeId) { return grid().model()->index(row(id), columnOf(localeId)); }
-    QStringList misspelt(qint32 id, qint32 localeId) { return wordsOf(m_editor->MisspeltWords(row(id), columnOf(localeId))); }
+    QStringList misspelt(qint32 id, qint32 localeId) { return wordsOf(m_editor->MisspeltWords(row(id), columnOf(localeId), true)); }
     QString problems(qint32 id, qint32 localeId) { return m_editor->CellProblems(row(id), columnOf(localeId)); }
     QAction *spellingItem(const QString &name)
     {

@@ -1,4 +1,5 @@
 #include "platform/resutil/ResStrings.h"
+#include "spelling/BackgroundChecker.h"
 #include "spelling/DictionaryFolders.h"
 #include "spelling/SpellChecker.h"
 #include "spelling/SpellingCheck.h"
@@ -192,6 +193,94 @@ private slots:
         QCOMPARE(lines, (QStringList{"1031 2 Spiechern@0 \"Spiechern\" is not in the dictionary",
                                      "1049 2 Сахранить@0 \"Сахранить\" is not in the dictionary",
                                      "1054 0 Thai (Thailand)@0 No dictionary for Thai (Thailand)"}));
+    }
+
+    // Words asked of several languages are answered a language at a time,
+    // with one dictionary open; the verdicts stay once it is closed.
+    void backgroundCheckerOpensOneDictionaryAtATime()
+    {
+        int answeredCalls = 0;
+        spelling::BackgroundChecker checker(spelling::dictionaryFolders(), [&] { ++answeredCalls; });
+        QVERIFY(checker.hasDictionary(1031));
+        QVERIFY(!checker.hasDictionary(1054));
+        QCOMPARE(checker.dictionariesRead(), 0); // asking whether there is one reads none
+
+        const QList<std::pair<qint32, QString>> asked{{1031, "Fenster"}, {2057, "colour"}, {1036, "fenêtre"},
+                                                      {1031, "Fenstr"},  {2057, "windoww"}, {1036, "fenetre"}};
+        for (const auto &[locale, word] : asked)
+            QVERIFY(!checker.knows(locale, word).has_value());
+        QVERIFY(!checker.knows(1031, "Fenster").has_value()); // asked once, still waiting
+        checker.settle();
+        QCOMPARE(checker.dictionariesRead(), 3);
+        QCOMPARE(checker.knows(1031, "Fenster"), std::optional<bool>(true));
+        QCOMPARE(checker.knows(1031, "Fenstr"), std::optional<bool>(false));
+        QCOMPARE(checker.knows(2057, "colour"), std::optional<bool>(true));
+        QCOMPARE(checker.knows(2057, "windoww"), std::optional<bool>(false));
+        QCOMPARE(checker.knows(1036, "fenêtre"), std::optional<bool>(true));
+        QCOMPARE(checker.knows(1036, "fenetre"), std::optional<bool>(false));
+        QCOMPARE(checker.dictionariesRead(), 3); // known words ask nothing again
+
+        // The event loop tells of verdicts that came in without a wait.
+        QVERIFY(!checker.knows(1031, "Datei").has_value());
+        while (!checker.knows(1031, "Datei"))
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCOMPARE(checker.knows(1031, "Datei"), std::optional<bool>(true));
+        QVERIFY(answeredCalls > 0);
+        QCOMPARE(checker.dictionariesRead(), 4);
+        QCOMPARE(checker.openDictionary(), 1031);
+
+        // Suggestions open the word's dictionary, closing the other.
+        QVERIFY(checker.suggestions(1036, "fenetre").contains(QStringLiteral("fenêtre")));
+        QCOMPARE(checker.openDictionary(), 1036);
+        QCOMPARE(checker.dictionariesRead(), 5);
+        QVERIFY(checker.suggestions(1054, "xyz").isEmpty());
+
+        // The user's words: one added is kept in the list and known after the
+        // dictionary is read again; one ignored is known at once.
+        QVERIFY(checker.addToDictionary(1031, "Quillmarkk").ok());
+        QCOMPARE(checker.knows(1031, "Quillmarkk"), std::optional<bool>(true));
+        checker.ignore(2057, "windoww");
+        QCOMPARE(checker.knows(2057, "windoww"), std::optional<bool>(true));
+        spelling::BackgroundChecker again(spelling::dictionaryFolders(), [] {});
+        QVERIFY(!again.knows(1031, "Quillmarkk").has_value());
+        QVERIFY(!again.knows(2057, "windoww").has_value());
+        again.settle();
+        QCOMPARE(again.knows(1031, "Quillmarkk"), std::optional<bool>(true));
+        QCOMPARE(again.knows(2057, "windoww"), std::optional<bool>(false));
+        QVERIFY(!again.addToDictionary(1031, "two\nlines").ok());
+    }
+
+    // A checker closed with words waiting neither hangs nor calls back.
+    void backgroundCheckerClosesWithWordsWaiting()
+    {
+        bool called = false;
+        {
+            spelling::BackgroundChecker checker(spelling::dictionaryFolders(), [&] { called = true; });
+            for (int i = 0; i < 200; ++i)
+                (void)checker.knows(1031 + (i % 2) * 1026, QStringLiteral("Wort%1x").arg(QChar(u'a' + i % 26)));
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(!called);
+    }
+
+    // The words of a text wait for every verdict, then lose those the source lends.
+    void misspellingsWaitForEveryWord()
+    {
+        QHash<QString, bool> known{{"Quillmark", false}, {"öffnen", true}};
+        int asked = 0;
+        const spelling::Verdict verdict = [&](const QString &word) -> std::optional<bool> {
+            ++asked;
+            if (const auto it = known.constFind(word); it != known.constEnd())
+                return *it;
+            return std::nullopt;
+        };
+        QVERIFY(!spelling::misspellings(u"Quillmark Datei öffnen", u"", verdict));
+        QCOMPARE(asked, 3); // each word put to the verdict even after one had none
+        known.insert("Datei", false);
+        const auto words = spelling::misspellings(u"Quillmark Datei öffnen 32x", u"Open Quillmark", verdict);
+        QVERIFY(words);
+        QCOMPARE(words->size(), 1);
+        QCOMPARE(words->first().word, QStringLiteral("Datei"));
     }
 };
 
