@@ -60,19 +60,38 @@ private:
 
 } // namespace
 
+static_assert(alignof(ResString) >= 2, "a slot tells an entry from a stored text by the pointer's lowest bit");
+
 ResStrings::Iterator::Iterator(const ResStrings *owner) : m_owner(owner), m_layout(owner->m_layout)
 {
+    ++m_owner->m_iterators;
     settle();
 }
+
+ResStrings::Iterator::Iterator(const Iterator &other)
+    : m_owner(other.m_owner), m_index(other.m_index), m_layout(other.m_layout)
+{
+    ++m_owner->m_iterators;
+}
+
+ResStrings::Iterator &ResStrings::Iterator::operator=(const Iterator &other)
+{
+    ++other.m_owner->m_iterators;
+    --m_owner->m_iterators;
+    m_owner = other.m_owner;
+    m_index = other.m_index;
+    m_layout = other.m_layout;
+    return *this;
+}
+
+ResStrings::Iterator::~Iterator() { --m_owner->m_iterators; }
 
 // Moves forward from m_index to the next live entry.
 void ResStrings::Iterator::settle()
 {
     const auto &all = m_owner->m_slots;
-    while (m_index < all.size() && !all[m_index].unopened && !all[m_index].entry)
+    while (m_index < all.size() && !all[m_index].live())
         ++m_index;
-    if (m_index < all.size())
-        m_seq = all[m_index].seq;
 }
 
 ResString *ResStrings::Iterator::operator*() const
@@ -82,12 +101,9 @@ ResString *ResStrings::Iterator::operator*() const
 
 ResStrings::Iterator &ResStrings::Iterator::operator++()
 {
-    const auto &all = m_owner->m_slots;
     if (m_layout != m_owner->m_layout) {
-        // The slots moved: find our place again by the order number we were at.
-        auto next = std::upper_bound(all.begin(), all.end(), m_seq,
-                                     [](quint64 seq, const Slot &slot) { return seq < slot.seq; });
-        m_index = std::size_t(next - all.begin());
+        // Cleared since: every entry there is now came after ours.
+        m_index = 0;
         m_layout = m_owner->m_layout;
     } else {
         ++m_index;
@@ -133,56 +149,60 @@ ResString *ResStrings::newEntry() const
 // Its text shares the buffer.
 ResString *ResStrings::open(std::size_t position) const
 {
-    Slot &slot = m_slots[position];
-    if (!slot.unopened)
-        return slot.entry;
-    const Stored stored = slot.stored;
+    const Slot slot = m_slots[position];
+    if (!slot.unopened())
+        return slot.entry();
     ResString *entry = newEntry();
-    entry->m_localeId = stored.localeId;
-    entry->m_id = stored.id;
+    entry->m_localeId = slot.localeId();
+    entry->m_id = slot.id();
     entry->m_text = storedText(slot);
     entry->m_owner = const_cast<ResStrings *>(this);
     entry->m_slot = position;
-    slot.unopened = 0;
-    slot.size = 0;
-    slot.entry = entry;
+    m_slots[position] = Slot::opened(entry);
     return entry;
 }
 
-// A stored text as a QString over its range of the buffer, which it shares.
-QString ResStrings::storedText(const Slot &slot) const
+// A stored text's range of the buffer: up to the null after it.
+QStringView ResStrings::storedView(Slot slot) const
 {
+    const QChar *start = m_buffer.constData() + slot.offset();
+    return QStringView(start, qsizetype(std::char_traits<char16_t>::length(reinterpret_cast<const char16_t *>(start))));
+}
+
+// A stored text as a QString over its range of the buffer, which it shares.
+QString ResStrings::storedText(Slot slot) const
+{
+    const QStringView text = storedView(slot);
     QString::DataPointer &buffer = const_cast<QString &>(m_buffer).data_ptr();
     buffer.d->ref_.ref();
-    return QString(QString::DataPointer(buffer.d, buffer.data() + slot.stored.offset, qsizetype(slot.size)));
+    return QString(QString::DataPointer(buffer.d, const_cast<char16_t *>(text.utf16()), text.size()));
 }
 
 ResStrings::Peeked ResStrings::peekAt(std::size_t position) const
 {
-    const Slot &slot = m_slots[position];
-    if (slot.unopened)
-        return Peeked{slot.stored.localeId, slot.stored.id,
-                      QStringView(m_buffer.constData() + slot.stored.offset, qsizetype(slot.size)), qsizetype(position)};
-    const ResString *entry = slot.entry;
+    const Slot slot = m_slots[position];
+    if (slot.unopened())
+        return Peeked{slot.localeId(), slot.id(), storedView(slot), qsizetype(position)};
+    const ResString *entry = slot.entry();
     return Peeked{entry->m_localeId, entry->m_id, QStringView(entry->m_text), qsizetype(position)};
 }
 
 QString ResStrings::TextAt(qsizetype position) const
 {
-    const Slot &slot = m_slots[std::size_t(position)];
-    return slot.unopened ? storedText(slot) : slot.entry->m_text;
+    const Slot slot = m_slots[std::size_t(position)];
+    return slot.unopened() ? storedText(slot) : slot.entry()->m_text;
 }
 
 qint32 ResStrings::localeAt(std::size_t position) const
 {
-    const Slot &slot = m_slots[position];
-    return slot.unopened ? slot.stored.localeId : slot.entry->m_localeId;
+    const Slot slot = m_slots[position];
+    return slot.unopened() ? slot.localeId() : slot.entry()->m_localeId;
 }
 
 quint64 ResStrings::keyAt(std::size_t position) const
 {
-    const Slot &slot = m_slots[position];
-    return slot.unopened ? key(slot.stored.localeId, slot.stored.id) : key(slot.entry->m_localeId, slot.entry->m_id);
+    const Slot slot = m_slots[position];
+    return slot.unopened() ? key(slot.localeId(), slot.id()) : key(slot.entry()->m_localeId, slot.entry()->m_id);
 }
 
 // Ends an entry's life in the collection. One of our own chunk stays in place,
@@ -203,8 +223,8 @@ void ResStrings::releaseAll()
     for (const Slot &slot : m_slots) {
         if (m_ownHeapEntries == 0)
             break;
-        if (!slot.unopened && slot.entry && !slot.entry->m_pooled) {
-            delete slot.entry;
+        if (ResString *entry = slot.entry(); entry && !entry->m_pooled) {
+            delete entry;
             --m_ownHeapEntries;
         }
     }
@@ -228,10 +248,7 @@ ResString *ResStrings::append(ResString *entry)
     keepText(entry->m_localeId, entry->m_id);
     entry->m_owner = this;
     entry->m_slot = m_slots.size();
-    Slot slot{};
-    slot.seq = m_nextSeq++;
-    slot.entry = entry;
-    m_slots.push_back(slot);
+    m_slots.push_back(Slot::opened(entry));
     ++m_count;
     index(entry->m_localeId, entry->m_id, std::size_t(entry->m_slot));
     m_changed = true;
@@ -270,18 +287,16 @@ void ResStrings::adoptBuffer(QString buffer)
 void ResStrings::AddStored(quint16 localeId, quint16 id, qsizetype offset, qsizetype size)
 {
     Q_ASSERT(offset >= 0 && size >= 0 && offset + size < m_buffer.size());
-    if (size > 0xFFFF || quint64(offset) > 0xFFFFFFFFu) {
-        Add(localeId, id, QString(m_buffer.constData() + offset, size));
+    const QStringView text(m_buffer.constData() + offset, size);
+    // A stored text ends at the null after it: one holding a null of its own,
+    // or lying beyond what a slot can name, gets an object of its own.
+    if (quint64(offset) > Slot::kMaxOffset || text.contains(QChar(0))) {
+        Add(localeId, id, text.toString());
         return;
     }
     keepText(localeId, id);
-    Slot slot{};
-    slot.seq = m_nextSeq++;
-    slot.unopened = 1;
-    slot.size = quint64(size);
-    slot.stored = Stored{quint32(offset), localeId, id};
     const std::size_t position = m_slots.size();
-    m_slots.push_back(slot);
+    m_slots.push_back(Slot::stored(quint32(offset), localeId, id));
     ++m_count;
     index(localeId, id, position);
     m_changed = true;
@@ -294,13 +309,14 @@ qm::Status ResStrings::Remove(ResString *entry)
         return qm::makeError(QStringLiteral("The string entry to remove does not belong to this resource file."));
     keepText(entry->m_localeId, entry->m_id);
     unindex(entry->m_localeId, entry->m_id, std::size_t(entry->m_slot));
-    m_slots[std::size_t(entry->m_slot)].entry = nullptr;
+    m_slots[std::size_t(entry->m_slot)] = Slot::opened(nullptr);
     release(entry);
     --m_count;
     m_changed = true;
     m_languagesValid = false;
-    // Keep the slots at most half empty so enumeration stays linear.
-    if (m_slots.size() > 64 && qsizetype(m_slots.size()) > 2 * m_count)
+    // Keep the slots at most half empty so enumeration stays linear; not
+    // while an iterator lives, whose place would move.
+    if (m_slots.size() > 64 && qsizetype(m_slots.size()) > 2 * m_count && m_iterators == 0)
         compact();
     return {};
 }
@@ -352,7 +368,7 @@ QList<qint32> ResStrings::Languages() const
         QSet<qint32> seen;
         qint32 last = 0;
         for (std::size_t i = 0; i < m_slots.size(); ++i) {
-            if (!m_slots[i].unopened && !m_slots[i].entry)
+            if (!m_slots[i].live())
                 continue;
             const qint32 locale = localeAt(i);
             if ((m_languages.isEmpty() || locale != last) && !seen.contains(locale)) {
@@ -391,7 +407,7 @@ void ResStrings::unindex(qint32 localeId, qint32 id, std::size_t position)
         return;
     // Rare: hand the key to the earliest other entry that has it.
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
-        if (i != position && (m_slots[i].unopened || m_slots[i].entry) && keyAt(i) == k) {
+        if (i != position && m_slots[i].live() && keyAt(i) == k) {
             m_index.set(localeId, id, i);
             return;
         }
@@ -441,7 +457,7 @@ void ResStrings::compact()
     std::size_t out = 0;
     for (std::size_t i = 0; i < m_slots.size(); ++i) {
         const Slot slot = m_slots[i];
-        if (!slot.unopened && !slot.entry)
+        if (!slot.live())
             continue;
         if (out != i) {
             const quint64 k = keyAt(i);
@@ -449,12 +465,12 @@ void ResStrings::compact()
             const auto id = qint32(quint32(k));
             if (m_index.find(localeId, id) == i)
                 m_index.set(localeId, id, out);
-            if (!slot.unopened)
-                slot.entry->m_slot = out;
+            if (!slot.unopened())
+                slot.entry()->m_slot = out;
         }
         m_slots[out++] = slot;
     }
-    m_slots.resize(out);
+    m_slots.erase(m_slots.begin() + qsizetype(out), m_slots.end());
     ++m_layout;
 }
 

@@ -29,10 +29,14 @@ namespace resutil {
 // storage, so even a const collection must not be read from two threads at once.
 class ResStrings {
 public:
+    // While an iterator lives the slots never move (see compact).
     class Iterator {
     public:
         using value_type = ResString *;
         using difference_type = std::ptrdiff_t;
+        Iterator(const Iterator &other);
+        Iterator &operator=(const Iterator &other);
+        ~Iterator();
         ResString *operator*() const;
         Iterator &operator++();
         bool operator==(std::default_sentinel_t) const;
@@ -43,7 +47,6 @@ public:
         void settle();
         const ResStrings *m_owner = nullptr;
         std::size_t m_index = 0;
-        quint64 m_seq = 0;
         quint64 m_layout = 0;
     };
 
@@ -88,7 +91,7 @@ public:
     void Peek(Visit &&visit) const
     {
         for (std::size_t i = 0; i < m_slots.size(); ++i)
-            if (m_slots[i].unopened || m_slots[i].entry)
+            if (m_slots[i].live())
                 visit(peekAt(i));
     }
     // The text of the entry at a position Peek gave, while nothing changed since
@@ -101,7 +104,8 @@ public:
     // collection keeps from now on (a QString over the file's bytes, each text
     // followed by a null). Replaces an earlier buffer; entries of that keep theirs.
     void adoptBuffer(QString buffer);
-    // Appends an entry whose text is size units at offset in the adopted buffer.
+    // Appends an entry whose text is size units at offset in the adopted
+    // buffer; the null after it must be there before the text is read.
     void AddStored(quint16 localeId, quint16 id, qsizetype offset, qsizetype size);
     // The adopted buffer (shared, not copied): a text whose characters lie in
     // it at the place they were read to is still the text as read.
@@ -129,23 +133,30 @@ public:
 
 private:
     friend class ResString;
-    // One entry in entry order: its object once there is one, else where its
-    // text lies in the buffer.
-    struct Stored {
-        quint32 offset; // in UTF-16 units
-        quint16 localeId;
-        quint16 id;
+    // One entry in entry order, in eight bytes: its object once there is one
+    // (null once removed), else, marked by the lowest bit, where its text
+    // lies in the buffer (31 bits, in UTF-16 units) and its keys. The text
+    // ends at the null after it (texts holding a null get an object at once).
+    class Slot {
+    public:
+        static Slot opened(ResString *entry) { return Slot(quint64(reinterpret_cast<quintptr>(entry))); }
+        static Slot stored(quint32 offset, quint16 localeId, quint16 id)
+        {
+            return Slot(1 | (quint64(offset) << 1) | (quint64(localeId) << 32) | (quint64(id) << 48));
+        }
+        static constexpr quint32 kMaxOffset = 0x7FFFFFFFu;
+        bool live() const { return m_bits != 0; }
+        bool unopened() const { return m_bits & 1; }
+        ResString *entry() const { return unopened() ? nullptr : reinterpret_cast<ResString *>(quintptr(m_bits)); }
+        quint32 offset() const { return quint32(m_bits) >> 1; }
+        quint16 localeId() const { return quint16(m_bits >> 32); }
+        quint16 id() const { return quint16(m_bits >> 48); }
+
+    private:
+        explicit Slot(quint64 bits) : m_bits(bits) {}
+        quint64 m_bits;
     };
-    struct Slot {
-        quint64 seq : 47;
-        quint64 unopened : 1; // stored holds the entry; there is no object yet
-        quint64 size : 16;    // unopened: the text's length
-        union {
-            ResString *entry; // null once removed
-            Stored stored;
-        };
-    };
-    static_assert(sizeof(Slot) == 16);
+    static_assert(sizeof(Slot) == 8);
     // Entries the collection creates itself are carved out of chunks, which
     // never move: a loaded file costs a few allocations, not one per entry.
     struct Chunk {
@@ -154,7 +165,8 @@ private:
         std::size_t capacity;
     };
     ResString *open(std::size_t position) const;
-    QString storedText(const Slot &slot) const;
+    QStringView storedView(Slot slot) const;
+    QString storedText(Slot slot) const;
     Peeked peekAt(std::size_t position) const;
     qint32 localeAt(std::size_t position) const;
     quint64 keyAt(std::size_t position) const;
@@ -183,9 +195,9 @@ private:
     QHash<quint64, int> m_extra; // keys held by more than one entry: how many more
     qsizetype m_count = 0;
     qsizetype m_ownHeapEntries = 0; // live entries handed to Add one by one
-    quint64 m_nextSeq = 1;
     quint64 m_bufferSerial = 0;
     quint64 m_layout = 0; // bumped whenever slots move
+    mutable int m_iterators = 0;
     bool m_changed = false;
     bool m_keeping = false;
     QHash<quint64, QString> m_kept;
