@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -12,53 +13,76 @@ namespace checks {
 
 namespace {
 
-struct Pair {
-    qint32 id;
-    QStringView source, target;
+// One language's pairs: the IDs with both a source text and a translation,
+// in ID order, and the texts by ID. Grouping sorts the IDs rather than
+// hashing the texts, so a language costs a few bytes a pair.
+struct Pairs {
+    const std::vector<QStringView> &sources;
+    std::vector<QStringView> &targets;
+    std::vector<quint16> ids;
 };
 
 QString sourceKey(QStringView source) { return source.trimmed().toString().toCaseFolded(); }
 
-void findDiffering(const std::vector<Pair> &pairs, qint32 localeId, std::vector<StringProblem> &problems)
+// The IDs in runs of the same text, each run in ID order.
+template <typename Text>
+std::vector<quint16> byText(const std::vector<quint16> &ids, Text text)
 {
-    QHash<QStringView, std::vector<const Pair *>> bySource;
-    for (const Pair &p : pairs)
-        bySource[p.source].push_back(&p);
-    for (const auto &group : std::as_const(bySource)) {
-        if (group.size() < 2)
-            continue;
-        // The translation most of them have, the lowest ID's on a tie (pairs come sorted by ID).
-        QHash<QStringView, int> votes;
-        for (const Pair *p : group)
-            ++votes[p->target];
-        if (votes.size() < 2)
-            continue;
-        const Pair *reference = group.front();
-        for (const Pair *p : group)
-            if (votes.value(p->target) > votes.value(reference->target))
-                reference = p;
-        for (const Pair *p : group)
-            if (p->target != reference->target)
-                problems.push_back({localeId, p->id, {Rule::Inconsistent, Finding::Differs, QString::number(reference->id)}});
+    std::vector<quint16> order = ids;
+    std::stable_sort(order.begin(), order.end(), [&](quint16 a, quint16 b) { return text(a) < text(b); });
+    return order;
+}
+
+template <typename Text, typename Visit>
+void forEachRun(const std::vector<quint16> &order, Text text, Visit visit)
+{
+    for (std::size_t from = 0; from < order.size();) {
+        std::size_t to = from + 1;
+        while (to < order.size() && text(order[to]) == text(order[from]))
+            ++to;
+        visit(std::span<const quint16>(order.data() + from, to - from));
+        from = to;
     }
 }
 
-void findShared(const std::vector<Pair> &pairs, qint32 localeId, std::vector<StringProblem> &problems)
+void findDiffering(const Pairs &pairs, qint32 localeId, std::vector<StringProblem> &problems)
 {
-    QHash<QStringView, const Pair *> first; // per translation, its lowest ID
-    QHash<QStringView, QString> firstKey;
-    for (const Pair &p : pairs) {
-        auto at = first.constFind(p.target);
-        if (at == first.constEnd()) {
-            first.insert(p.target, &p);
-            continue;
+    const auto source = [&](quint16 id) { return pairs.sources[id]; };
+    forEachRun(byText(pairs.ids, source), source, [&](std::span<const quint16> group) {
+        if (group.size() < 2)
+            return;
+        // The translation most of them have, the lowest ID's on a tie.
+        QHash<QStringView, int> votes;
+        for (quint16 id : group)
+            ++votes[pairs.targets[id]];
+        if (votes.size() < 2)
+            return;
+        quint16 reference = group.front();
+        for (quint16 id : group)
+            if (votes.value(pairs.targets[id]) > votes.value(pairs.targets[reference]))
+                reference = id;
+        for (quint16 id : group)
+            if (pairs.targets[id] != pairs.targets[reference])
+                problems.push_back({localeId, id, {Rule::Inconsistent, Finding::Differs, QString::number(reference)}});
+    });
+}
+
+void findShared(const Pairs &pairs, qint32 localeId, std::vector<StringProblem> &problems)
+{
+    const auto target = [&](quint16 id) { return pairs.targets[id]; };
+    forEachRun(byText(pairs.ids, target), target, [&](std::span<const quint16> group) {
+        // The translation's lowest ID is the one the others are told of.
+        const quint16 first = group.front();
+        QString firstKey;
+        for (quint16 id : group.subspan(1)) {
+            if (pairs.sources[id] == pairs.sources[first])
+                continue;
+            if (firstKey.isNull())
+                firstKey = sourceKey(pairs.sources[first]);
+            if (sourceKey(pairs.sources[id]) != firstKey)
+                problems.push_back({localeId, id, {Rule::Inconsistent, Finding::Shared, QString::number(first)}});
         }
-        auto key = firstKey.find(p.target);
-        if (key == firstKey.end())
-            key = firstKey.insert(p.target, sourceKey((*at)->source));
-        if (p.source != (*at)->source && sourceKey(p.source) != *key)
-            problems.push_back({localeId, p.id, {Rule::Inconsistent, Finding::Shared, QString::number((*at)->id)}});
-    }
+    });
 }
 
 } // namespace
@@ -78,15 +102,16 @@ std::vector<StringProblem> checkConsistency(const resutil::ResStrings &strings, 
     QList<qint32> locales = strings.Languages();
     std::sort(locales.begin(), locales.end());
     std::vector<StringProblem> problems;
-    std::vector<Pair> pairs;
+    std::vector<QStringView> targets(65536);
+    Pairs pairs{sources, targets, {}};
     for (qint32 localeId : std::as_const(locales)) {
         if (localeId == sourceLocale)
             continue;
-        pairs.clear();
+        pairs.ids.clear();
         for (quint16 id : sourceIds) {
-            const QStringView target = strings.TextViewOf(localeId, id);
-            if (!target.isEmpty())
-                pairs.push_back({id, sources[id], target});
+            targets[id] = strings.TextViewOf(localeId, id);
+            if (!targets[id].isEmpty())
+                pairs.ids.push_back(id);
         }
         const std::size_t from = problems.size();
         findDiffering(pairs, localeId, problems);
