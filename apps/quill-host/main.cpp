@@ -17,6 +17,8 @@
 
 #include <cstdio>
 
+#include <malloc.h>
+
 namespace {
 
 void print(std::FILE *stream, const QString &text)
@@ -70,6 +72,10 @@ int main(int argc, char **argv)
         break;
     }
 
+    // Blocks of 128 KiB and more are mapped on their own, so a table that
+    // grows (a project's strings, the grid's rows) gives back each block it
+    // outgrows; glibc's rising threshold would keep those in the heap.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     QApplication app(argc, argv);
     vbide::prepareHostApplication();
     QApplication::setDesktopFileName(QStringLiteral(QM_DESKTOP_ID));
