@@ -4,6 +4,7 @@
 #include "tests/testlib/TestEnvironment.h"
 #include "tests/testlib/TestFiles.h"
 
+#include <QMap>
 #include <QtTest>
 
 using resutil::ResFile;
@@ -81,6 +82,41 @@ private slots:
         last.append(QString(200, QChar(u'+')));
         last.prepend(QStringLiteral("<"));
         QCOMPARE(last, QStringLiteral("<one") + QString(200, QChar(u'+')));
+    }
+
+    // A text read in place ends at the null after it: one holding a null of
+    // its own, the longest a table can hold, an empty one between others and
+    // the file's last one read back exactly, through every way of reading.
+    void textsEndWhereTheFileSaysTheyEnd()
+    {
+        const QString withNull = QStringLiteral("before") + QChar(0) + QStringLiteral("after");
+        const QString longest(65535, QChar(u'L'));
+        const QList<QString> first{QStringLiteral("a"), withNull, QString(), QStringLiteral("b"), QString(1, QChar(0))};
+        const QList<QString> second{longest, QStringLiteral("x"), QStringLiteral("last")};
+        writeFile(m_path, ResBuilder().entry(6, 1, ResBuilder::block(first), 1033).entry(6, 2, ResBuilder::block(second), 1033).bytes());
+        ResFile file;
+        file.setFileName(m_path);
+        QVERIFY(file.Load().ok());
+        QMap<int, QString> expected;
+        for (int i = 0; i < first.size(); ++i)
+            if (!first[i].isEmpty())
+                expected.insert(i, first[i]);
+        for (int i = 0; i < second.size(); ++i)
+            expected.insert(16 + i, second[i]);
+        QMap<int, QString> peeked;
+        file.Strings().Peek([&](const resutil::ResStrings::Peeked &entry) {
+            peeked.insert(entry.id, entry.text.toString());
+            QCOMPARE(file.Strings().TextAt(entry.position), entry.text.toString());
+        });
+        QCOMPARE(peeked, expected);
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+            QCOMPARE(file.Strings().TextViewOf(1033, it.key()), QStringView(it.value()));
+            QCOMPARE(file.Strings().TextOf(1033, it.key()), it.value());
+        }
+        QMap<int, QString> enumerated;
+        for (const ResString *entry : file.Strings())
+            enumerated.insert(entry->ID(), entry->Text());
+        QCOMPARE(enumerated, expected);
     }
 
     void entriesReadInPlaceFollowEveryEdit()

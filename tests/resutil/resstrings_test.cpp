@@ -74,6 +74,56 @@ private slots:
         QCOMPARE(visited, (QList<int>{1, 2, 3}));
     }
 
+    // The slots never move while an iterator lives: removals under two
+    // iterators at once leave both on course, and a clear sends a live one to
+    // the entries added since.
+    void iteratorsStayOnCourseThroughRemovalsAndClear()
+    {
+        ResStrings strings;
+        for (int id = 0; id < 400; ++id)
+            strings.Add(1033, id, QString::number(id));
+        QList<int> outer;
+        int innerVisits = 0;
+        for (ResString *entry : strings) {
+            outer.append(entry->ID());
+            if (entry->ID() == 10) {
+                // An inner pass removes every entry but the multiples of ten.
+                for (ResString *other : strings) {
+                    ++innerVisits;
+                    if (other->ID() % 10 != 0)
+                        QVERIFY(strings.Remove(other).ok());
+                }
+            }
+        }
+        QCOMPARE(innerVisits, 400);
+        QList<int> expected;
+        for (int id = 0; id < 400; ++id)
+            if (id <= 10 || id % 10 == 0)
+                expected.append(id);
+        QCOMPARE(outer, expected);
+        QCOMPARE(strings.Count(), 40);
+        for (int id = 0; id < 400; id += 10)
+            QCOMPARE(strings.TextOf(1033, id), QString::number(id));
+
+        // Once no iterator lives, removals compact again and every key is still found.
+        for (int id = 0; id < 400; id += 20)
+            QVERIFY(strings.Remove(strings.Find(1033, id)).ok());
+        QCOMPARE(strings.Count(), 20);
+        for (int id = 10; id < 400; id += 20)
+            QCOMPARE(strings.TextOf(1033, id), QString::number(id));
+
+        QList<int> afterClear;
+        for (ResString *entry : strings) {
+            afterClear.append(entry->ID());
+            if (entry->ID() == 10) {
+                strings.Clear();
+                strings.Add(1041, 7, QStringLiteral("new"));
+                strings.Add(1041, 8, QStringLiteral("newer"));
+            }
+        }
+        QCOMPARE(afterClear, (QList<int>{10, 7, 8}));
+    }
+
     void findFollowsKeyChangesAndDuplicates()
     {
         ResStrings strings;
