@@ -6,6 +6,7 @@
 #include "fit/TextWidth.h"
 #include "languages/modUtilFonts.h"
 #include "platform/resutil/ResStrings.h"
+#include "spelling/BackgroundChecker.h"
 #include "spelling/SpellingCheck.h"
 
 #include <QApplication>
@@ -82,6 +83,57 @@ void SpellEveryString(benchmark::State &state)
     state.counters["problems"] = double(problems);
 }
 BENCHMARK(SpellEveryString)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The grid's first screenful after opening: 40 rows of every language with a
+// dictionary, checked with every dictionary open at once (as the grid did),
+// or asked of the background checker, which opens one at a time, until every
+// word is answered.
+constexpr int kScreenRows = 40;
+
+void SpellAScreenfulWithEveryDictionaryOpen(benchmark::State &state)
+{
+    resutil::ResStrings &strings = table();
+    qsizetype misspelt = 0;
+    for (auto _ : state) {
+        spelling::SpellCheckers checkers;
+        misspelt = 0;
+        for (qint32 lcid : kLocales)
+            if (spelling::SpellChecker *checker = checkers.forLocale(lcid))
+                for (int id = 0; id < kScreenRows; ++id)
+                    misspelt += checker->misspellings(strings.TextViewOf(lcid, id), strings.TextViewOf(2057, id)).size();
+    }
+    state.counters["misspelt"] = double(misspelt);
+}
+BENCHMARK(SpellAScreenfulWithEveryDictionaryOpen)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void SpellAScreenfulInTheBackground(benchmark::State &state)
+{
+    resutil::ResStrings &strings = table();
+    qsizetype misspelt = 0;
+    int reads = 0;
+    for (auto _ : state) {
+        spelling::BackgroundChecker checker(spelling::dictionaryFolders(), [] {});
+        const auto pass = [&] {
+            qsizetype found = 0;
+            for (qint32 lcid : kLocales) {
+                if (!checker.hasDictionary(lcid))
+                    continue;
+                const spelling::Verdict known = [&](const QString &word) { return checker.knows(lcid, word); };
+                for (int id = 0; id < kScreenRows; ++id)
+                    if (const auto words = spelling::misspellings(strings.TextViewOf(lcid, id), strings.TextViewOf(2057, id), known))
+                        found += words->size();
+            }
+            return found;
+        };
+        pass();
+        checker.settle();
+        misspelt = pass();
+        reads = checker.dictionariesRead();
+    }
+    state.counters["misspelt"] = double(misspelt);
+    state.counters["dictionaries read"] = double(reads);
+}
+BENCHMARK(SpellAScreenfulInTheBackground)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void MeasureEveryString(benchmark::State &state)
 {

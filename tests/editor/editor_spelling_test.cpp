@@ -192,8 +192,11 @@ private slots:
         QCOMPARE(textOf(1031, 1), QStringLiteral("&Datei öffnen"));
 
         // The word under the pointer, not the first one, when the menu is clicked open on it.
+        // Drawing the row asks its words; the underlines come once the verdicts do.
         m_editor->show();
         QVERIFY(testlib::waitForExposed(m_editor.get()));
+        while (grid().underlineRects(row(2), columnOf(1031)).isEmpty())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const QList<QRect> under = grid().underlineRects(row(2), columnOf(1031));
         QCOMPARE(under.size(), 2);
         QTest::mousePress(grid().viewport(), Qt::RightButton, {}, QPoint(under[1].center().x(), under[1].top() - 4));
