@@ -12,7 +12,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <algorithm>
 
 namespace spelling {
 
