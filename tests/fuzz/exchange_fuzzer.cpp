@@ -110,6 +110,9 @@ Strings stringsOf(const std::vector<ExcelTransfer::ImportedString> &entries, res
 {
     Strings strings;
     for (const auto &entry : entries) {
+        // An empty text is no string of a .res: the writer leaves it out.
+        if (entry.text.isEmpty())
+            continue;
         // A later definition of the same string replaces the earlier.
         if (resutil::ResString *old = table->Find(entry.localeId, entry.id))
             (void)table->Remove(old);
