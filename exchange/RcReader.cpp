@@ -141,10 +141,15 @@ private:
             if (pragma.startsWith("code_page(") && pragma.endsWith(")")) {
                 bool ok = false;
                 const int page = pragma.mid(10, pragma.size() - 11).toInt(&ok);
-                if (ok)
-                    m_codePage = page;
-                else
+                if (!ok)
                     m_pendingError = failAt(token.line, QStringLiteral("#pragma code_page needs a number"));
+                else if (page == 65000)
+                    // A UTF-7 string cannot be decoded piece by piece, nor written back as it was read.
+                    m_pendingError = failAt(token.line, QStringLiteral("the code page 65000 (UTF-7) is none a resource "
+                                                                       "script can be written in; save it as UTF-8 with "
+                                                                       "#pragma code_page(65001)"));
+                else
+                    m_codePage = page;
             }
             return;
         }

@@ -267,6 +267,19 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(readResFile(path("app.res")).size(), 3);
     }
+
+    // A UTF-7 script is refused by name, and the file it would go into is left as it was.
+    void rcScriptInUtf7IsRefused()
+    {
+        writeFile(path("seven.rc"), "#pragma code_page(65000)\nLANGUAGE 9, 1\nSTRINGTABLE\nBEGIN\n  1, \"a+AGEAAA-b\"\nEND\n");
+        writeResFile(path("seven.res"), demo());
+        const QByteArray before = readFile(path("seven.res"));
+        const Run run = quillmark({"import", path("seven.rc"), path("seven.res")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("line 1: the code page 65000 (UTF-7) is none a resource script can be written in"),
+                 run.err.constData());
+        QCOMPARE(readFile(path("seven.res")), before);
+    }
 };
 
 QTEST_MAIN(QuillmarkFormatsTest)
